@@ -1,0 +1,9 @@
+#include "core/Version.hpp"
+
+namespace tavix {
+
+std::string_view version() {
+    return versionText;
+}
+
+}  // namespace tavix

@@ -1,0 +1,46 @@
+#include "rules/CanonicalText.hpp"
+
+#include <unicode/normalizer2.h>
+#include <unicode/unistr.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+
+namespace tavix {
+namespace {
+
+bool isAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// The NFC form of `text`; invalid UTF-8 becomes U+FFFD, which still compares
+// consistently with the hash below.
+std::string nfc(std::string_view text) {
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::Normalizer2* normalizer = icu::Normalizer2::getNFCInstance(status);
+    icu::UnicodeString source = icu::UnicodeString::fromUTF8(text);
+    if (U_FAILURE(status)) return std::string(text);
+    icu::UnicodeString normalized = normalizer->normalize(source, status);
+    if (U_FAILURE(status)) return std::string(text);
+    std::string out;
+    normalized.toUTF8String(out);
+    return out;
+}
+
+}  // namespace
+
+bool canonicallyEqual(std::string_view a, std::string_view b) {
+    if (a == b) return true;
+    // ASCII is its own normal form, so differing ASCII texts are never equivalent.
+    if (isAscii(a) && isAscii(b)) return false;
+    return nfc(a) == nfc(b);
+}
+
+std::size_t canonicalHash(std::string_view text) {
+    if (isAscii(text)) return std::hash<std::string_view>{}(text);
+    return std::hash<std::string>{}(nfc(text));
+}
+
+}  // namespace tavix

@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+
+#include "rules/RenameRule.hpp"
+
+namespace tavix {
+namespace {
+
+struct SummaryCase {
+    RenameRule rule;
+    std::string expected;
+};
+
+class Summaries : public ::testing::TestWithParam<SummaryCase> {};
+
+TEST_P(Summaries, DescribeTheStepInOneLine) {
+    EXPECT_EQ(GetParam().rule.summary(), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, Summaries,
+    ::testing::Values(
+        SummaryCase{RenameRule::findReplace("IMG", "", false, false, Occurrences::all),
+                    "Replace \u201CIMG\u201D with nothing."},
+        SummaryCase{RenameRule::findReplace("a", "b", true, true, Occurrences::last),
+                    "Replace \u201Ca\u201D with \u201Cb\u201D (regex), matching case, last only."},
+        SummaryCase{RenameRule::findReplace("a", "b", false, false, Occurrences::first),
+                    "Replace \u201Ca\u201D with \u201Cb\u201D, first only."},
+        // Texts show exactly as stored, spaces and quotes included.
+        SummaryCase{RenameRule::findReplace(" \u201Cx\u201D ", " ", false, false, Occurrences::all),
+                    "Replace \u201C \u201Cx\u201D \u201D with \u201C \u201D."},
+        SummaryCase{RenameRule::removeText("x", true), "Remove \u201Cx\u201D, matching case."},
+        SummaryCase{RenameRule::addText(" ", Position::suffix),
+                    "Add \u201C \u201D after the name."},
+        SummaryCase{RenameRule::changeCase(CaseStyle::title), "Convert the name to Title Case."},
+        SummaryCase{RenameRule::sequence(10, 5, 1, Position::prefix, "_"),
+                    "Number from 10 in steps of 5 with at least 1 digit, before the name."},
+        SummaryCase{RenameRule::sequence(-3, 0, 0, Position::suffix, "-"),
+                    "Number from -3 in steps of 0 with at least 0 digits, after the name."},
+        SummaryCase{RenameRule::dateStamp("", Position::suffix, ""),
+                    "Add the file's modified date as \u201C\u201D after the name, separated by "
+                    "\u201C\u201D."},
+        SummaryCase{RenameRule::removeCharacters(CharacterClass::whitespace, "x"),
+                    "Remove all spaces."},
+        SummaryCase{RenameRule::removeCharacters(CharacterClass::punctuation, ""),
+                    "Remove all punctuation."},
+        SummaryCase{RenameRule::removeCharacters(CharacterClass::symbols, ""),
+                    "Remove all symbols."},
+        SummaryCase{RenameRule::removeCharacters(CharacterClass::custom, "_-"),
+                    "Remove the characters \u201C_-\u201D."},
+        SummaryCase{RenameRule::removeCharacters(CharacterClass::custom, ""),
+                    "Remove characters \u2014 none chosen yet."},
+        SummaryCase{RenameRule::crop(CropMode::keepLast, 3), "Keep last 3 characters."},
+        SummaryCase{RenameRule::crop(CropMode::removeFirst, 0), "Remove first 0 characters."},
+        SummaryCase{RenameRule::crop(CropMode::removeLast, -1), "Remove last -1 characters."},
+        SummaryCase{RenameRule::insertAt("x", -3), "Insert \u201Cx\u201D at position -3."},
+        SummaryCase{RenameRule::truncate(1, Position::prefix),
+                    "Shorten to 1 characters, keeping the end."},
+        SummaryCase{RenameRule::romanNumeral(0, Position::suffix, "-"),
+                    "Number in roman numerals from 0, after the name."},
+        SummaryCase{RenameRule::romanNumeral(1994, Position::prefix, ""),
+                    "Number in roman numerals from MCMXCIV, before the name."},
+        SummaryCase{RenameRule::letterSequence(true, Position::prefix, "-"),
+                    "Letter the files A, B, C, before the name."},
+        SummaryCase{RenameRule::imageDimensions(Position::prefix, ""),
+                    "Add the image's pixel size before the name."},
+        SummaryCase{RenameRule::parentFolder(Position::suffix, "_"),
+                    "Add the enclosing folder's name after the name."},
+        SummaryCase{RenameRule::sequence(INT64_MIN, INT64_MAX, 1, Position::suffix, "-"),
+                    "Number from -9223372036854775808 in steps of 9223372036854775807 with at "
+                    "least 1 digit, after the name."}));
+
+}  // namespace
+}  // namespace tavix
