@@ -1,0 +1,131 @@
+#include "engine/GeneratedText.hpp"
+
+#include <unicode/smpdtfmt.h>
+#include <unicode/timezone.h>
+
+#include <algorithm>
+#include <limits>
+#include <memory>
+
+#include "model/system/ImageProbe.hpp"
+#include "rules/Sequences.hpp"
+
+namespace tavix::GeneratedText {
+namespace {
+
+constexpr std::int64_t maxDigits = 255;
+
+std::int64_t saturatingAdd(std::int64_t a, std::int64_t b) {
+    std::int64_t out;
+    if (!__builtin_add_overflow(a, b, &out)) return out;
+    return b > 0 ? std::numeric_limits<std::int64_t>::max()
+                 : std::numeric_limits<std::int64_t>::min();
+}
+
+std::int64_t saturatingMultiply(std::int64_t a, std::int64_t b) {
+    std::int64_t out;
+    if (!__builtin_mul_overflow(a, b, &out)) return out;
+    return (a < 0) == (b < 0) ? std::numeric_limits<std::int64_t>::max()
+                              : std::numeric_limits<std::int64_t>::min();
+}
+
+// printf's "%0wd": the sign first, then zeros up to w characters in all.
+std::string padded(std::int64_t value, std::int64_t width) {
+    std::string digits = std::to_string(value);
+    const bool negative = value < 0;
+    const auto length = static_cast<std::int64_t>(digits.size());
+    if (length >= width) return digits;
+    digits.insert(negative ? 1 : 0, static_cast<std::size_t>(width - length), '0');
+    return digits;
+}
+
+// Formatters are costly to build and the plan formats one date per file, so the
+// last one is kept per thread for as long as the pattern and locale stay the same.
+struct CachedFormatter {
+    std::string pattern;
+    std::string locale;
+    std::unique_ptr<icu::SimpleDateFormat> formatter;
+};
+
+icu::SimpleDateFormat* formatterFor(const std::string& pattern) {
+    thread_local CachedFormatter cache;
+    const icu::Locale& locale = icu::Locale::getDefault();
+    if (!cache.formatter || cache.pattern != pattern || cache.locale != locale.getName()) {
+        UErrorCode status = U_ZERO_ERROR;
+        auto formatter = std::make_unique<icu::SimpleDateFormat>(
+            icu::UnicodeString::fromUTF8(pattern), locale, status);
+        if (U_FAILURE(status)) return nullptr;
+        cache = {pattern, locale.getName(), std::move(formatter)};
+    }
+    // The default zone may have been changed since (TZ is read once by ICU).
+    std::unique_ptr<icu::TimeZone> zone(icu::TimeZone::createDefault());
+    if (zone && *zone != cache.formatter->getTimeZone()) {
+        cache.formatter->adoptTimeZone(zone.release());
+    }
+    return cache.formatter.get();
+}
+
+}  // namespace
+
+std::string join(const std::string& name, const std::string& generated, Position position,
+                 const std::string& separator) {
+    return position == Position::prefix ? generated + separator + name
+                                        : name + separator + generated;
+}
+
+std::string sequence(const Sequence& rule, const std::string& name, std::int64_t index) {
+    const std::int64_t step = std::max<std::int64_t>(rule.step, 1);
+    const std::int64_t number = saturatingAdd(rule.start, saturatingMultiply(index, step));
+    const std::int64_t width = std::clamp<std::int64_t>(rule.padding, 1, maxDigits);
+    return join(name, padded(number, width), rule.position, rule.separator);
+}
+
+std::string romanNumeral(const RomanNumeral& rule, const std::string& name, std::int64_t index) {
+    return join(name, Sequences::roman(saturatingAdd(rule.start, index)), rule.position,
+                rule.separator);
+}
+
+std::string letterSequence(const LetterSequence& rule, const std::string& name,
+                           std::int64_t index) {
+    return join(name, Sequences::letters(index, rule.uppercase), rule.position, rule.separator);
+}
+
+std::string formatDate(const std::string& pattern, FileSystem::Timestamp time) {
+    icu::SimpleDateFormat* formatter = formatterFor(pattern);
+    if (!formatter) return {};
+    const auto millis =
+        std::chrono::duration_cast<std::chrono::milliseconds>(time.time_since_epoch()).count();
+    icu::UnicodeString text;
+    formatter->format(static_cast<UDate>(millis), text);
+    std::string out;
+    text.toUTF8String(out);
+    return out;
+}
+
+std::string dateStamp(const DateStamp& rule, const std::string& name,
+                      const std::filesystem::path& url) {
+    const std::string& pattern = rule.format.empty() ? std::string("yyyy-MM-dd") : rule.format;
+    const auto time = FileSystem::modificationTime(url).value_or(
+        std::chrono::time_point_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now()));
+    return join(name, formatDate(pattern, time), rule.position, rule.separator);
+}
+
+std::string imageDimensions(const ImageDimensions& rule, const std::string& name,
+                            const std::filesystem::path& url) {
+    const auto image = ImageProbe::read(url);
+    if (!image || !image->pixelWidth || !image->pixelHeight) return name;
+    const std::string size =
+        std::to_string(*image->pixelWidth) + "x" + std::to_string(*image->pixelHeight);
+    return join(name, size, rule.position, rule.separator);
+}
+
+std::string parentFolder(const ParentFolder& rule, const std::string& name,
+                         const std::filesystem::path& url) {
+    const FileSystem::Path folder = FileSystem::folder(url);
+    std::string folderName =
+        folder == folder.root_path() ? folder.string() : FileSystem::name(folder);
+    if (folderName.empty()) return name;
+    return join(name, folderName, rule.position, rule.separator);
+}
+
+}  // namespace tavix::GeneratedText

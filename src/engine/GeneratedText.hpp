@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "model/system/FileSystem.hpp"
+#include "rules/RenameRule.hpp"
+
+// The steps that add a generated piece of text before or after the name.
+// Only these read the file's position in the list or facts from the file.
+namespace tavix::GeneratedText {
+
+// g, separator, name (prefix) or name, separator, g (suffix); the separator is
+// inserted as it is, also when empty.
+std::string join(const std::string& name, const std::string& generated, Position position,
+                 const std::string& separator);
+
+// start + index × step (a step below 1 counts as 1), saturating at the signed
+// 64-bit limits, written with at least `padding` digits (below 1 counts as 1;
+// at most 255, longer than any file name can be).
+std::string sequence(const Sequence& rule, const std::string& name, std::int64_t index);
+// The roman numeral of start + index (saturating).
+std::string romanNumeral(const RomanNumeral& rule, const std::string& name, std::int64_t index);
+std::string letterSequence(const LetterSequence& rule, const std::string& name, std::int64_t index);
+// The file's content modification time ("now" when it can't be read), formatted
+// with the TR35 pattern (empty: "yyyy-MM-dd") in the default locale and time zone.
+std::string dateStamp(const DateStamp& rule, const std::string& name,
+                      const std::filesystem::path& url);
+// "640x480" from the image header; the name unchanged for a file that isn't one.
+std::string imageDimensions(const ImageDimensions& rule, const std::string& name,
+                            const std::filesystem::path& url);
+// The enclosing folder's name ("/" for a file in the root folder).
+std::string parentFolder(const ParentFolder& rule, const std::string& name,
+                         const std::filesystem::path& url);
+
+// `time` formatted with a TR35 date pattern under the default locale and zone.
+std::string formatDate(const std::string& pattern, FileSystem::Timestamp time);
+
+}  // namespace tavix::GeneratedText

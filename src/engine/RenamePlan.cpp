@@ -1,0 +1,143 @@
+#include "engine/RenamePlan.hpp"
+
+#include <algorithm>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "engine/RenameEngine.hpp"
+#include "engine/text/CaseMapping.hpp"
+#include "engine/text/Utf.hpp"
+#include "model/system/FileSystem.hpp"
+#include "rules/CanonicalText.hpp"
+
+#include <unicode/uchar.h>
+
+namespace tavix {
+namespace {
+
+bool isBlank(UChar32 c) {
+    return c == U'\t' || u_charType(c) == U_SPACE_SEPARATOR;
+}
+
+// Empty once spaces and tabs (category Zs and U+0009) are trimmed from both ends.
+bool isBlankOrEmpty(std::string_view stem) {
+    std::size_t i = 0;
+    while (i < stem.size()) {
+        if (!isBlank(text::nextScalar(stem, i))) return false;
+    }
+    return true;
+}
+
+bool isIllegal(std::string_view name) {
+    return name.find_first_of("/:") != std::string::npos;
+}
+
+// The clash key: the full lowercase mapping, independent of locale. Names that
+// aren't UTF-8 keep their bytes, so two different such names never clash.
+std::string clashKey(const std::string& name, bool valid) {
+    if (!valid) return name;
+    if (text::isAscii(name)) {
+        std::string key = name;
+        for (char& c : key) c = text::asciiLower(c);
+        return key;
+    }
+    return text::lowercased(name);
+}
+
+}  // namespace
+
+RenamePlan::Item RenamePlan::Item::make(std::filesystem::path url, std::string originalName,
+                                        std::string newName, std::optional<Problem> problem) {
+    return Item{Uuid::random(), std::move(url), std::move(originalName), std::move(newName),
+                problem};
+}
+
+bool RenamePlan::Item::isChanged() const {
+    return !canonicallyEqual(newName, originalName);
+}
+
+bool RenamePlan::hasProblems() const {
+    return std::any_of(items.begin(), items.end(),
+                       [](const Item& item) { return item.problem.has_value(); });
+}
+
+std::size_t RenamePlan::changedCount() const {
+    return static_cast<std::size_t>(std::count_if(items.begin(), items.end(), [](const Item& item) {
+        return !item.problem && item.isChanged();
+    }));
+}
+
+std::string_view rawValue(RenamePlan::Problem problem) {
+    switch (problem) {
+        case RenamePlan::Problem::duplicate:
+            return "Two files would share this name";
+        case RenamePlan::Problem::exists:
+            return "A file with this name already exists";
+        case RenamePlan::Problem::empty:
+            return "Name would be empty";
+        case RenamePlan::Problem::illegal:
+            return "Names can't contain \u201C/\u201D or \u201C:\u201D";
+    }
+    return {};
+}
+
+RenamePlan RenameEngine::plan(const std::vector<std::filesystem::path>& files,
+                              const std::vector<RenameRule>& rules, bool keepExtension) {
+    RenamePlan plan;
+    plan.items.reserve(files.size());
+    std::vector<std::string> keys(files.size());
+    std::unordered_map<std::string, std::size_t> seen;
+    seen.reserve(files.size());
+    std::unordered_set<std::string> clashing;
+
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const auto& url = files[i];
+        std::string original = FileSystem::name(url);
+        const bool valid = text::isValidUtf8(original);
+
+        // A name that isn't UTF-8 is planned unchanged, so its bytes survive.
+        std::string stem = original;
+        std::string extension;
+        if (valid && keepExtension) {
+            extension = FileSystem::extension(url);
+            if (!extension.empty()) stem.resize(original.size() - extension.size() - 1);
+        }
+        if (valid) {
+            for (const RenameRule& rule : rules) {
+                stem = RenameEngine::apply(rule, stem, static_cast<std::int64_t>(i), url);
+            }
+        }
+        std::string newName = extension.empty() ? stem : stem + "." + extension;
+
+        RenamePlan::Item item =
+            RenamePlan::Item::make(url, std::move(original), std::move(newName));
+        keys[i] = clashKey(item.newName, valid);
+        if (isBlankOrEmpty(stem)) {
+            item.problem = RenamePlan::Problem::empty;
+        } else if (isIllegal(item.newName)) {
+            item.problem = RenamePlan::Problem::illegal;
+        } else {
+            if (++seen[keys[i]] > 1) {
+                item.problem = RenamePlan::Problem::duplicate;
+                clashing.insert(keys[i]);
+            } else if (item.isChanged() &&
+                       FileSystem::existsOtherThan(
+                           FileSystem::child(FileSystem::folder(url), item.newName), url)) {
+                item.problem = RenamePlan::Problem::exists;
+            }
+        }
+        plan.items.push_back(std::move(item));
+    }
+
+    // Every member of a clashing group is marked, the first one included.
+    if (!clashing.empty()) {
+        for (std::size_t i = 0; i < plan.items.size(); ++i) {
+            if (clashing.contains(keys[i])) {
+                plan.items[i].problem = RenamePlan::Problem::duplicate;
+            }
+        }
+    }
+    return plan;
+}
+
+}  // namespace tavix

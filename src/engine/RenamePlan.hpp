@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/Uuid.hpp"
+#include "rules/RenameRule.hpp"
+
+namespace tavix {
+
+// The preview of one batch: one item per file, in list order.
+struct RenamePlan {
+    // What blocks an item, in declared order; its text is the message shown.
+    enum class Problem { duplicate, exists, empty, illegal };
+
+    struct Item {
+        Uuid id;  // fresh for every item of every plan
+        std::filesystem::path url;
+        std::string originalName;  // extension included
+        std::string newName;       // extension included
+        std::optional<Problem> problem;
+
+        // An item with a fresh id.
+        static Item make(std::filesystem::path url, std::string originalName, std::string newName,
+                         std::optional<Problem> problem = std::nullopt);
+
+        // The new name differs from the original (canonical equivalence; case counts).
+        bool isChanged() const;
+    };
+
+    std::vector<Item> items;
+
+    bool hasProblems() const;
+    // Items that are changed and have no problem.
+    std::size_t changedCount() const;
+};
+
+// "Two files would share this name", "A file with this name already exists" …
+std::string_view rawValue(RenamePlan::Problem problem);
+
+namespace RenameEngine {
+
+// Splits off the extension when `keepExtension` is set, runs the stem through
+// the steps in order, rejoins the extension and tests every item for problems:
+// empty, illegal, then duplicate (by lowercased name, across folders) or, for a
+// changed item, exists (another file already at the destination). Every member
+// of a clashing group is marked duplicate. Never fails; reads the disk only for
+// existence tests and the generated steps' file facts.
+RenamePlan plan(const std::vector<std::filesystem::path>& files,
+                const std::vector<RenameRule>& rules, bool keepExtension);
+
+}  // namespace RenameEngine
+}  // namespace tavix

@@ -1,0 +1,65 @@
+#include "engine/text/ReplacementTemplate.hpp"
+
+#include <unicode/regex.h>
+
+namespace tavix::text {
+namespace {
+
+bool isAsciiDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
+
+}  // namespace
+
+std::optional<ReplacementTemplate> ReplacementTemplate::parse(const icu::UnicodeString& text,
+                                                              std::int32_t groupCount) {
+    ReplacementTemplate result;
+    icu::UnicodeString literal;
+    const std::int32_t length = text.length();
+    std::int32_t i = 0;
+    while (i < length) {
+        const char16_t c = text.charAt(i);
+        if (c == u'\\' && i + 1 < length) {
+            const UChar32 escaped = text.char32At(i + 1);
+            literal.append(escaped);
+            i += 1 + U16_LENGTH(escaped);
+        } else if (c == u'$' && i + 1 < length && isAsciiDigit(text.charAt(i + 1))) {
+            std::int32_t group = text.charAt(i + 1) - u'0';
+            if (group > groupCount) return std::nullopt;
+            i += 2;
+            while (i < length && isAsciiDigit(text.charAt(i))) {
+                const std::int32_t longer = group * 10 + (text.charAt(i) - u'0');
+                if (longer > groupCount) break;
+                group = longer;
+                ++i;
+            }
+            if (!literal.isEmpty()) result.pieces_.emplace_back(std::in_place_index<0>, literal);
+            literal.remove();
+            result.pieces_.emplace_back(std::in_place_index<1>, group);
+        } else {
+            literal.append(c);
+            ++i;
+        }
+    }
+    if (!literal.isEmpty()) result.pieces_.emplace_back(std::in_place_index<0>, literal);
+    return result;
+}
+
+void ReplacementTemplate::appendExpansion(const icu::RegexMatcher& matcher,
+                                          const icu::UnicodeString& input,
+                                          icu::UnicodeString& out) const {
+    for (const Piece& piece : pieces_) {
+        if (const auto* literal = std::get_if<icu::UnicodeString>(&piece)) {
+            out.append(*literal);
+            continue;
+        }
+        const std::int32_t group = std::get<std::int32_t>(piece);
+        UErrorCode status = U_ZERO_ERROR;
+        const std::int64_t start = matcher.start64(group, status);
+        const std::int64_t end = matcher.end64(group, status);
+        if (U_FAILURE(status) || start < 0) continue;  // the group took no part
+        out.append(input, static_cast<std::int32_t>(start), static_cast<std::int32_t>(end - start));
+    }
+}
+
+}  // namespace tavix::text

@@ -1,0 +1,92 @@
+#include "engine/text/Utf.hpp"
+
+#include <unicode/utf8.h>
+
+#include <cstdint>
+
+namespace tavix::text {
+
+Utf8Shape shape(std::string_view text) {
+    Utf8Shape result;
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+    const auto length = static_cast<std::int32_t>(text.size());
+    std::int32_t i = 0;
+    while (i < length) {
+        if (bytes[i] < 0x80) {
+            ++i;
+            continue;
+        }
+        result.ascii = false;
+        UChar32 c;
+        U8_NEXT(bytes, i, length, c);
+        if (c < 0) {
+            result.valid = false;
+            result.simple = false;
+            return result;
+        }
+        if (c >= 0x300) result.simple = false;
+    }
+    return result;
+}
+
+bool isAscii(std::string_view text) {
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    }
+    return true;
+}
+
+bool isValidUtf8(std::string_view text) {
+    return isAscii(text) || shape(text).valid;
+}
+
+std::string validUtf8(std::string_view text) {
+    if (isValidUtf8(text)) return std::string(text);
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+    const auto length = static_cast<std::int32_t>(text.size());
+    std::string out;
+    out.reserve(text.size() + 8);
+    std::int32_t i = 0;
+    while (i < length) {
+        const std::int32_t start = i;
+        UChar32 c;
+        U8_NEXT(bytes, i, length, c);
+        if (c < 0) {
+            out += "\xEF\xBF\xBD";
+        } else {
+            out.append(text.data() + start, static_cast<std::size_t>(i - start));
+        }
+    }
+    return out;
+}
+
+UChar32 nextScalar(std::string_view text, std::size_t& i) {
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+    auto at = static_cast<std::int32_t>(i);
+    UChar32 c;
+    U8_NEXT_UNSAFE(bytes, at, c);
+    i = static_cast<std::size_t>(at);
+    return c;
+}
+
+UChar32 previousScalar(std::string_view text, std::size_t& i) {
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+    auto at = static_cast<std::int32_t>(i);
+    UChar32 c;
+    U8_PREV_UNSAFE(bytes, at, c);
+    i = static_cast<std::size_t>(at);
+    return c;
+}
+
+icu::UnicodeString toUtf16(std::string_view text) {
+    return icu::UnicodeString::fromUTF8(
+        icu::StringPiece(text.data(), static_cast<std::int32_t>(text.size())));
+}
+
+std::string toUtf8(const icu::UnicodeString& text) {
+    std::string out;
+    text.toUTF8String(out);
+    return out;
+}
+
+}  // namespace tavix::text

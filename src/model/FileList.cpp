@@ -1,0 +1,102 @@
+#include "model/FileList.hpp"
+
+#include <unicode/coll.h>
+
+#include <algorithm>
+#include <memory>
+#include <numeric>
+#include <optional>
+#include <unordered_set>
+
+#include "model/system/FileSystem.hpp"
+
+namespace tavix::FileList {
+
+std::string_view describe(SkipReason reason) {
+    switch (reason) {
+        case SkipReason::alreadyListed:
+            return "already listed";
+        case SkipReason::isFolder:
+            return "is a folder";
+        case SkipReason::doesNotExist:
+            return "does not exist";
+    }
+    return {};
+}
+
+std::vector<Path> adding(const std::vector<Path>& current, const std::vector<Path>& given,
+                         const std::function<void(const Path&, SkipReason)>& onSkip) {
+    std::unordered_set<std::string> listed;
+    listed.reserve(current.size() + given.size());
+    for (const Path& path : current) listed.insert(path.string());
+    std::vector<Path> files = current;
+    for (const Path& path : given) {
+        const auto report = [&](SkipReason reason) {
+            if (onSkip) onSkip(path, reason);
+        };
+        if (listed.contains(path.string())) {
+            report(SkipReason::alreadyListed);
+            continue;
+        }
+        const auto found = FileSystem::existsAndKind(path);
+        if (!found.exists) {
+            report(SkipReason::doesNotExist);
+            continue;
+        }
+        if (found.isFolder) {
+            report(SkipReason::isFolder);
+            continue;
+        }
+        files.push_back(path);
+        listed.insert(path.string());
+    }
+    return files;
+}
+
+std::vector<Path> sortedByName(std::vector<Path> files) {
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::Collator> collator(
+        icu::Collator::createInstance(icu::Locale::getDefault(), status));
+    if (U_FAILURE(status) || !collator) return files;
+    // Secondary strength tells accents apart but not letter case.
+    collator->setStrength(icu::Collator::SECONDARY);
+    collator->setAttribute(UCOL_NUMERIC_COLLATION, UCOL_ON, status);
+
+    // One sort key per name, made once: comparing keys is a byte comparison.
+    std::vector<std::string> keys;
+    keys.reserve(files.size());
+    for (const Path& file : files) {
+        const icu::UnicodeString name = icu::UnicodeString::fromUTF8(FileSystem::name(file));
+        std::string key;
+        const int32_t length = collator->getSortKey(name, nullptr, 0);
+        key.resize(static_cast<std::size_t>(std::max(length, 0)));
+        collator->getSortKey(name, reinterpret_cast<uint8_t*>(key.data()), length);
+        keys.push_back(std::move(key));
+    }
+    std::vector<std::size_t> order(files.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
+    std::vector<Path> sorted;
+    sorted.reserve(files.size());
+    for (std::size_t i : order) sorted.push_back(std::move(files[i]));
+    return sorted;
+}
+
+std::vector<Path> sortedByDate(std::vector<Path> files) {
+    // Read every date before sorting: a comparison that re-read the disk could
+    // change its answer mid-sort. Unreadable dates sort before every real one.
+    std::vector<std::optional<FileSystem::Timestamp>> dates;
+    dates.reserve(files.size());
+    for (const Path& file : files) dates.push_back(FileSystem::modificationTime(file));
+    std::vector<std::size_t> order(files.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return dates[a] < dates[b]; });
+    std::vector<Path> sorted;
+    sorted.reserve(files.size());
+    for (std::size_t i : order) sorted.push_back(std::move(files[i]));
+    return sorted;
+}
+
+}  // namespace tavix::FileList

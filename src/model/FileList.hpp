@@ -1,0 +1,32 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string_view>
+#include <vector>
+
+// The rules by which files join the list and are sorted, shared by the window's
+// model and the terminal program.
+namespace tavix::FileList {
+
+using Path = std::filesystem::path;
+
+enum class SkipReason { alreadyListed, isFolder, doesNotExist };
+
+// "already listed", "is a folder", "does not exist".
+std::string_view describe(SkipReason reason);
+
+// `current` followed by each of `given` in order that is not listed yet (by
+// path), exists and is not a folder. `onSkip`, when set, hears of every skip.
+std::vector<Path> adding(const std::vector<Path>& current, const std::vector<Path>& given,
+                         const std::function<void(const Path&, SkipReason)>& onSkip = {});
+
+// A stable sort by file name as a file browser orders names: the user's
+// locale's collation, letter case ignored, runs of digits by numeric value.
+std::vector<Path> sortedByName(std::vector<Path> files);
+
+// A stable sort by content modification time, oldest first; files whose time
+// can't be read come first. Each time is read once, before sorting.
+std::vector<Path> sortedByDate(std::vector<Path> files);
+
+}  // namespace tavix::FileList

@@ -1,0 +1,155 @@
+#include "model/system/FileSystem.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <string_view>
+#include <utility>
+
+#include "model/system/FileKind.hpp"
+
+namespace tavix::FileSystem {
+namespace {
+
+// The path's text without trailing slashes; a path of slashes alone stays "/".
+std::string_view trimmedOfTrailingSlashes(std::string_view text) {
+    while (text.size() > 1 && text.back() == '/') text.remove_suffix(1);
+    return text;
+}
+
+Timestamp timestampOf(const struct statx_timestamp& time) {
+    return Timestamp{std::chrono::seconds{time.tv_sec} + std::chrono::nanoseconds{time.tv_nsec}};
+}
+
+std::function<std::optional<int>(const Path&, const Path&)>& injectedMoveFault() {
+    static std::function<std::optional<int>(const Path&, const Path&)> fault;
+    return fault;
+}
+
+std::string moveFailure(const Path& from, const Path& to, int error) {
+    char buffer[256];
+    // The GNU strerror_r returns its text, in `buffer` or in static storage.
+    const char* reason = strerror_r(error, buffer, sizeof buffer);
+    return "Couldn't rename \u201C" + name(from) + "\u201D to \u201C" + name(to) +
+           "\u201D: " + reason;
+}
+
+// The errno of a move that can't replace `to`, or 0 on success. Where the file
+// system refuses RENAME_NOREPLACE, a hard link followed by removing the old name
+// gives the same guarantee: link() fails with EEXIST instead of replacing.
+int moveWithoutReplacing(const Path& from, const Path& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+        return 0;
+    }
+    const int refused = errno;
+    if (refused != EINVAL && refused != ENOSYS) return refused;
+
+    // A file system without hard links fails here too (EPERM, EOPNOTSUPP); the
+    // move then fails rather than risk a rename that could replace a file.
+    if (::link(from.c_str(), to.c_str()) != 0) return errno;
+    if (::unlink(from.c_str()) != 0) {
+        const int error = errno;
+        // Leave the file under its old name only, as it was before the call.
+        ::unlink(to.c_str());
+        return error;
+    }
+    return 0;
+}
+
+}  // namespace
+
+std::string name(const Path& url) {
+    const std::string_view text = trimmedOfTrailingSlashes(url.native());
+    if (text == "/") return std::string(text);
+    const auto slash = text.rfind('/');
+    return std::string(slash == std::string_view::npos ? text : text.substr(slash + 1));
+}
+
+Path folder(const Path& url) {
+    const std::string_view text = trimmedOfTrailingSlashes(url.native());
+    const auto slash = text.rfind('/');
+    if (slash == std::string_view::npos) return ".";
+    // Drop the whole run of slashes before the last component ("/a//b" -> "/a").
+    return Path(trimmedOfTrailingSlashes(text.substr(0, slash + 1)));
+}
+
+Path child(const Path& folder, const std::string& name) {
+    // Joined as text: operator/ would let a name starting with "/" replace the folder.
+    std::string text = folder.native();
+    if (text.empty() || text.back() != '/') text += '/';
+    text += name;
+    return Path(std::move(text));
+}
+
+std::string extension(const Path& url) {
+    const std::string fileName = name(url);
+    const auto dot = fileName.rfind('.');
+    if (dot == std::string::npos || dot == 0 || dot + 1 == fileName.size()) return {};
+    return fileName.substr(dot + 1);
+}
+
+bool exists(const Path& path) {
+    struct stat status;
+    return ::stat(path.c_str(), &status) == 0;
+}
+
+ExistsAndKind existsAndKind(const Path& path) {
+    struct stat status;
+    if (::stat(path.c_str(), &status) != 0) return {};
+    return {.exists = true, .isFolder = S_ISDIR(status.st_mode)};
+}
+
+bool existsOtherThan(const Path& destination, const Path& self) {
+    struct stat there;
+    if (::stat(destination.c_str(), &there) != 0) return false;
+    struct stat own;
+    if (::stat(self.c_str(), &own) != 0) return true;
+    return there.st_dev != own.st_dev || there.st_ino != own.st_ino;
+}
+
+std::optional<std::string> move(const Path& from, const Path& to) {
+    if (const auto& fault = injectedMoveFault()) {
+        if (const auto error = fault(from, to)) return moveFailure(from, to, *error);
+    }
+    if (const int error = moveWithoutReplacing(from, to)) return moveFailure(from, to, error);
+    return std::nullopt;
+}
+
+std::optional<ResourceValues> resourceValues(const Path& url) {
+    struct statx status;
+    if (::statx(AT_FDCWD, url.c_str(), AT_STATX_SYNC_AS_STAT,
+                STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_BTIME | STATX_MTIME, &status) != 0) {
+        return std::nullopt;
+    }
+    ResourceValues values;
+    if (status.stx_mask & STATX_SIZE) values.size = status.stx_size;
+    if (status.stx_mask & STATX_BTIME) values.created = timestampOf(status.stx_btime);
+    if (status.stx_mask & STATX_MTIME) values.modified = timestampOf(status.stx_mtime);
+    const mode_t type = (status.stx_mask & STATX_TYPE) ? status.stx_mode & S_IFMT : S_IFREG;
+    values.kind = FileKind::describe(url, type, status.stx_size);
+    return values;
+}
+
+std::optional<Timestamp> modificationTime(const Path& url) {
+    struct statx status;
+    if (::statx(AT_FDCWD, url.c_str(), AT_STATX_SYNC_AS_STAT, STATX_MTIME, &status) != 0 ||
+        !(status.stx_mask & STATX_MTIME)) {
+        return std::nullopt;
+    }
+    return timestampOf(status.stx_mtime);
+}
+
+namespace testing {
+
+void failMovesTo(std::function<std::optional<int>(const Path& from, const Path& to)> fault) {
+    injectedMoveFault() = std::move(fault);
+}
+
+}  // namespace testing
+
+}  // namespace tavix::FileSystem

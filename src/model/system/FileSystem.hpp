@@ -1,0 +1,74 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+
+// The operations Tavix asks of the file system, gathered in one place. Every
+// other layer reaches the disk only through these; a port replaces this folder.
+namespace tavix::FileSystem {
+
+using Path = std::filesystem::path;
+using Timestamp = std::chrono::sys_time<std::chrono::nanoseconds>;
+
+// The last path component, extension included (bytes as stored). Trailing
+// slashes are ignored; the root's name is "/".
+std::string name(const Path& url);
+// The path without its last component, with no trailing slash ("/" for the root,
+// "." for a bare name).
+Path folder(const Path& url);
+// The path of `name` inside `folder`, joined as text: a name that starts with a
+// slash never replaces the folder.
+Path child(const Path& folder, const std::string& name);
+// The text after the last dot of the name; empty for a name without a dot, whose
+// only dot is its first character, or that ends in a dot.
+std::string extension(const Path& url);
+
+// Whether something exists at `path`, following symbolic links.
+bool exists(const Path& path);
+
+struct ExistsAndKind {
+    bool exists = false;
+    bool isFolder = false;
+    friend bool operator==(const ExistsAndKind&, const ExistsAndKind&) = default;
+};
+ExistsAndKind existsAndKind(const Path& path);
+
+// Whether something other than `self` exists at `destination` (links followed):
+// the file itself, reached under another spelling on a file system that ignores
+// letter case, does not count.
+bool existsOtherThan(const Path& destination, const Path& self);
+
+// Renames `from` to `to` within one folder, never replacing an existing file.
+// Returns nothing on success, else one line naming the file and the system's
+// reason: ‘Couldn't rename “a.txt” to “b.txt”: Permission denied’. Where the file
+// system refuses an exclusive rename, a hard link to the new name followed by
+// removing the old one stands in; where it has no hard links either, the move
+// fails rather than risk replacing a file.
+std::optional<std::string> move(const Path& from, const Path& to);
+
+struct ResourceValues {
+    std::optional<std::uint64_t> size;
+    std::optional<Timestamp> created;  // absent where the file system records no birth time
+    std::optional<Timestamp> modified;
+    std::optional<std::string> kind;  // localized description, "JPEG image"
+};
+// Size, dates and kind in one request (one statx, links followed); nothing when
+// the file can't be reached. The kind may read the file's first bytes.
+std::optional<ResourceValues> resourceValues(const Path& url);
+
+// The content modification time alone (one statx), or nothing.
+std::optional<Timestamp> modificationTime(const Path& url);
+
+// Tests only: a fault the machine can't produce on demand (running as root
+// ignores permission bits). While a fault is set, move() asks it first and, when it
+// answers an errno, fails with that error without touching the disk. An empty
+// function clears it. Not thread-safe; set and clear it around the test.
+namespace testing {
+void failMovesTo(std::function<std::optional<int>(const Path& from, const Path& to)> fault);
+}  // namespace testing
+
+}  // namespace tavix::FileSystem

@@ -1,0 +1,101 @@
+#include <unicode/locid.h>
+#include <unicode/stringoptions.h>
+#include <unicode/unistr.h>
+
+#include "ApplyCase.hpp"
+
+namespace tavix {
+namespace {
+
+const RenameRule lower = RenameRule::changeCase(CaseStyle::lower);
+const RenameRule upper = RenameRule::changeCase(CaseStyle::upper);
+const RenameRule title = RenameRule::changeCase(CaseStyle::title);
+const RenameRule sentence = RenameRule::changeCase(CaseStyle::sentence);
+
+INSTANTIATE_TEST_SUITE_P(
+    ChangeCase, ApplySteps,
+    ::testing::Values(
+        ApplyCase{"lower", lower, "IMG_0042 \u00c9T\u00c9", "img_0042 \u00e9t\u00e9"},
+        ApplyCase{"lower, final sigma", lower,
+                  "\u039f\u0394\u039f\u03a3 \u03a3\u039f\u03a6\u039f\u03a3",
+                  "\u03bf\u03b4\u03bf\u03c2 \u03c3\u03bf\u03c6\u03bf\u03c2"},
+        ApplyCase{"upper, one to many", upper, "stra\u00dfe", "STRASSE"},
+        ApplyCase{"upper keeps the marks", upper, "e\u0301t\u00e9", "E\u0301T\u00c9"},
+        ApplyCase{"title", title, "hello wORLD", "Hello World"},
+        ApplyCase{"title, tabs and line ends", title, "a\tb\nc\u2028d", "A\tB\nC\u2028D"},
+        ApplyCase{"title, no-break space", title, "jean\u00a0paul", "Jean\u00a0Paul"},
+        ApplyCase{"title, runs of spaces kept", title, "  two  words ", "  Two  Words "},
+        ApplyCase{"title, inside punctuation", title, "o'neil-SMITH", "O'neil-smith"},
+        ApplyCase{"title, opening punctuation", title, "(hello) \"world\"", "(Hello) \"World\""},
+        ApplyCase{"title, leading digit", title, "1ST place", "1st Place"},
+        ApplyCase{"title, accented", title, "\u00c9COLE d'\u00e9t\u00e9",
+                  "\u00c9cole D'\u00e9t\u00e9"},
+        ApplyCase{"title, titlecase letter", title, "\u01c6emal", "\u01c5emal"},
+        ApplyCase{"title, sharp s", title, "\u00dfTRASSE", "Sstrasse"},
+        ApplyCase{"title, ligature", title, "\ufb01NE", "Fine"},
+        ApplyCase{"title, final sigma per word", title,
+                  "\u039f\u0394\u039f\u03a3 \u039f\u0394\u039f\u03a3",
+                  "\u039f\u03b4\u03bf\u03c2 \u039f\u03b4\u03bf\u03c2"},
+        ApplyCase{"sentence", sentence, "hELLO wORLD", "Hello world"},
+        ApplyCase{"sentence, empty", sentence, "", ""},
+        ApplyCase{"sentence, leading space", sentence, " hELLO", " hello"},
+        ApplyCase{"sentence, accented", sentence, "\u00e9LAN VITAL", "\u00c9lan vital"},
+        ApplyCase{"sentence, mark stays on its letter", sentence, "e\u0301LAN", "E\u0301lan"},
+        ApplyCase{"sentence, uppercase not titlecase", sentence, "\u01c6EMAL", "\u01c4emal"},
+        ApplyCase{"sentence, ligature", sentence, "\ufb01NE", "FIne"}));
+
+// The process's default locale never changes a name's case mapping.
+class TurkishDefaultLocale : public ::testing::Test {
+protected:
+    void SetUp() override {
+        UErrorCode status = U_ZERO_ERROR;
+        icu::Locale::setDefault(icu::Locale("tr", "TR"), status);
+        ASSERT_TRUE(U_SUCCESS(status));
+    }
+    void TearDown() override {
+        UErrorCode status = U_ZERO_ERROR;
+        icu::Locale::setDefault(saved_, status);
+    }
+
+private:
+    icu::Locale saved_ = icu::Locale::getDefault();
+};
+
+TEST_F(TurkishDefaultLocale, CaseMappingStaysRoot) {
+    struct Row {
+        RenameRule rule;
+        std::string name;
+        std::string expected;
+    };
+    const Row rows[] = {
+        {upper, "istanbul", "ISTANBUL"},
+        {upper, "\u0131s\u0131k", "ISIK"},
+        {lower, "ISTANBUL", "istanbul"},
+        {lower, "\u0130STANBUL", "i\u0307stanbul"},
+        {title, "izmir \u0131l\u0131k", "Izmir Il\u0131k"},
+        {sentence, "iSTANBUL", "Istanbul"},
+        {RenameRule::findReplace("I", "-", false, false, Occurrences::all), "kiti", "k-t-"},
+        {RenameRule::findReplace("I", "-", true, false, Occurrences::all), "kiti", "k-t-"},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(applied(row.rule, row.name), row.expected) << row.name;
+    }
+}
+
+// ASCII words take a shortcut; it must agree with ICU's titlecasing of the word.
+TEST(TitleCase, AsciiShortcutAgreesWithIcu) {
+    for (int c = 0x21; c < 0x7f; ++c) {
+        for (const std::string& word :
+             {std::string(1, char(c)) + "aB", "x" + std::string(1, char(c)) + "Y",
+              std::string(2, char(c)) + "Ab"}) {
+            icu::UnicodeString reference = icu::UnicodeString::fromUTF8(word);
+            reference.toTitle(nullptr, icu::Locale::getRoot(), U_TITLECASE_WHOLE_STRING);
+            std::string expected;
+            reference.toUTF8String(expected);
+            EXPECT_EQ(applied(title, word), expected) << word;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tavix

@@ -1,0 +1,58 @@
+#include "ApplyCase.hpp"
+
+namespace tavix {
+namespace {
+
+RenameRule removing(CharacterClass kind, std::string custom = "") {
+    return RenameRule::removeCharacters(kind, std::move(custom));
+}
+const RenameRule collapse = RenameRule::collapseSpaces();
+
+INSTANTIATE_TEST_SUITE_P(
+    RemoveCharacters, ApplySteps,
+    ::testing::Values(
+        ApplyCase{"digits", removing(CharacterClass::digits), "IMG_0042", "IMG_"},
+        ApplyCase{"Arabic-Indic digits", removing(CharacterClass::digits),
+                  "\u0635\u0648\u0631\u0629\u0661\u0662\u0663", "\u0635\u0648\u0631\u0629"},
+        ApplyCase{"fullwidth digits", removing(CharacterClass::digits), "a\uff11\uff12", "a"},
+        ApplyCase{"digits, not other numbers", removing(CharacterClass::digits), "\u00bd\u2162x",
+                  "\u00bd\u2162x"},
+        ApplyCase{"punctuation", removing(CharacterClass::punctuation),
+                  "a-b_c(d)!\u00ab\u2014e\u00bb", "abcde"},
+        ApplyCase{"punctuation, not symbols", removing(CharacterClass::punctuation), "a+b$",
+                  "a+b$"},
+        ApplyCase{"whitespace", removing(CharacterClass::whitespace),
+                  "a b\tc\u00a0d\u3000e\u2028f\ng", "abcde\u2028f\ng"},
+        ApplyCase{"symbols", removing(CharacterClass::symbols), "a+b=c$\u20ac\u00a9^\U0001F600d",
+                  "abcd"},
+        ApplyCase{"symbols, skin tone modifier is one", removing(CharacterClass::symbols),
+                  "x\U0001F44D\U0001F3FD", "x"},
+        ApplyCase{"custom, every scalar", removing(CharacterClass::custom, "a\u00e9"),
+                  "Caf\u00e9 bar", "Cf br"},
+        ApplyCase{"custom, scalars not characters", removing(CharacterClass::custom, "\u00e9"),
+                  "Cafe\u0301", "Cafe\u0301"},
+        ApplyCase{"custom, a mark alone", removing(CharacterClass::custom, "\u0301"), "Cafe\u0301",
+                  "Cafe"},
+        ApplyCase{"custom, the mark survives its base", removing(CharacterClass::custom, "e"),
+                  "Cafe\u0301", "Caf\u0301"},
+        ApplyCase{"custom, astral scalars", removing(CharacterClass::custom, "\U0001F3FD"),
+                  "\U0001F44D\U0001F3FD", "\U0001F44D"},
+        ApplyCase{"custom, empty", removing(CharacterClass::custom, ""), "a1 b", "a1 b"},
+        ApplyCase{"custom ignored for other classes", removing(CharacterClass::digits, "a"), "a1",
+                  "a"}));
+
+INSTANTIATE_TEST_SUITE_P(
+    CollapseSpaces, ApplySteps,
+    ::testing::Values(
+        ApplyCase{"runs and ends", collapse, "  a   b  ", "a b"},
+        ApplyCase{"tabs stay", collapse, "a\t\tb", "a\t\tb"},
+        ApplyCase{"spaces around a tab", collapse, "a  \t  b", "a \t b"},
+        ApplyCase{"single spaces stay", collapse, "a b c", "a b c"},
+        ApplyCase{"no-break spaces stay inside", collapse, "a\u00a0\u00a0b", "a\u00a0\u00a0b"},
+        ApplyCase{"ends trimmed of Zs and tabs", collapse, "\t\u00a0\u2003a b \u3000\t", "a b"},
+        ApplyCase{"line separator is not trimmed", collapse, "a \u2028", "a \u2028"},
+        ApplyCase{"only spaces", collapse, "   ", ""},
+        ApplyCase{"non-ASCII kept", collapse, " \u00e9  \U0001F44D ", "\u00e9 \U0001F44D"}));
+
+}  // namespace
+}  // namespace tavix

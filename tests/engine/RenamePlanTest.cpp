@@ -1,0 +1,214 @@
+#include <gtest/gtest.h>
+
+#include <unordered_set>
+
+#include "engine/RenamePlan.hpp"
+#include "rules/Catalogue.hpp"
+#include "support/TemporaryFolder.hpp"
+
+namespace tavix {
+namespace {
+
+using Problem = RenamePlan::Problem;
+using testing::TemporaryFolder;
+
+RenameRule upper() {
+    return RenameRule::changeCase(CaseStyle::upper);
+}
+RenameRule replace(std::string find, std::string with) {
+    return RenameRule::findReplace(std::move(find), std::move(with), false, true, Occurrences::all);
+}
+RenameRule cropAll() {
+    return RenameRule::crop(CropMode::removeFirst, 1000);
+}
+
+std::vector<std::optional<Problem>> problems(const RenamePlan& plan) {
+    std::vector<std::optional<Problem>> out;
+    for (const auto& item : plan.items) out.push_back(item.problem);
+    return out;
+}
+
+std::vector<std::string> newNames(const RenamePlan& plan) {
+    std::vector<std::string> out;
+    for (const auto& item : plan.items) out.push_back(item.newName);
+    return out;
+}
+
+TEST(RenamePlan, EmptyListHasNothingToDo) {
+    const RenamePlan plan = RenameEngine::plan({}, {upper()}, true);
+    EXPECT_TRUE(plan.items.empty());
+    EXPECT_FALSE(plan.hasProblems());
+    EXPECT_EQ(plan.changedCount(), 0u);
+}
+
+struct ExtensionCase {
+    std::string name;
+    bool keepExtension;
+    RenameRule rule;
+    std::string expected;
+    std::optional<Problem> problem;
+};
+
+class ExtensionSplitting : public ::testing::TestWithParam<ExtensionCase> {};
+
+TEST_P(ExtensionSplitting, KeepsTheExtensionOutOfTheSteps) {
+    const auto& c = GetParam();
+    TemporaryFolder folder;
+    const auto file = folder.write(c.name);
+    const RenamePlan plan = RenameEngine::plan({file}, {c.rule}, c.keepExtension);
+    ASSERT_EQ(plan.items.size(), 1u);
+    EXPECT_EQ(plan.items[0].originalName, c.name);
+    EXPECT_EQ(plan.items[0].newName, c.expected);
+    EXPECT_EQ(plan.items[0].problem, c.problem);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    RenamePlan, ExtensionSplitting,
+    ::testing::Values(
+        ExtensionCase{"report.final.pdf", true, upper(), "REPORT.FINAL.pdf", std::nullopt},
+        ExtensionCase{"report.final.pdf", false, upper(), "REPORT.FINAL.PDF", std::nullopt},
+        ExtensionCase{".profile", true, upper(), ".PROFILE", std::nullopt},
+        ExtensionCase{"trailing.", true, upper(), "TRAILING.", std::nullopt},
+        ExtensionCase{"noext", true, upper(), "NOEXT", std::nullopt},
+        // A step that adds a dot does not move the extension.
+        ExtensionCase{"a.txt", true, RenameRule::addText(".tar", Position::suffix), "a.tar.txt",
+                      std::nullopt},
+        ExtensionCase{"a.txt", true, cropAll(), ".txt", Problem::empty},
+        ExtensionCase{"a.txt", false, cropAll(), "", Problem::empty},
+        ExtensionCase{"a.txt", true, replace("a", " \t "), " \t .txt", Problem::empty},
+        ExtensionCase{"a.txt", true, replace("a", " x "), " x .txt", std::nullopt},
+        ExtensionCase{"a.txt", true, replace("a", "b/c"), "b/c.txt", Problem::illegal},
+        ExtensionCase{"a.txt", true, replace("a", "b:c"), "b:c.txt", Problem::illegal}));
+
+TEST(RenamePlan, DateStampWithAColonIsIllegalForEveryFile) {
+    TemporaryFolder folder;
+    const auto a = folder.write("a.txt");
+    const auto b = folder.write("b.txt");
+    const RenamePlan plan =
+        RenameEngine::plan({a, b}, {RenameRule::dateStamp("HH:mm", Position::prefix, "-")}, true);
+    EXPECT_EQ(problems(plan),
+              (std::vector<std::optional<Problem>>{Problem::illegal, Problem::illegal}));
+}
+
+TEST(RenamePlan, MarksEveryMemberOfAClashIgnoringCaseAndFolders) {
+    TemporaryFolder folder;
+    const auto a = folder.write("one/x.txt");
+    const auto b = folder.write("two/A.TXT");
+    const auto c = folder.write("three/b.txt");
+    // x.txt becomes a.txt, which clashes with the unchanged A.TXT in another folder.
+    const RenamePlan plan = RenameEngine::plan({a, b, c}, {replace("x", "a")}, true);
+    EXPECT_EQ(newNames(plan), (std::vector<std::string>{"a.txt", "A.TXT", "b.txt"}));
+    EXPECT_EQ(problems(plan), (std::vector<std::optional<Problem>>{
+                                  Problem::duplicate, Problem::duplicate, std::nullopt}));
+    EXPECT_EQ(plan.changedCount(), 0u);
+    EXPECT_TRUE(plan.hasProblems());
+}
+
+TEST(RenamePlan, UnchangedFilesOfTheSameNameClashToo) {
+    TemporaryFolder folder;
+    const auto a = folder.write("one/photo.jpg");
+    const auto b = folder.write("two/Photo.JPG");
+    const RenamePlan plan = RenameEngine::plan({a, b}, {}, true);
+    EXPECT_EQ(problems(plan),
+              (std::vector<std::optional<Problem>>{Problem::duplicate, Problem::duplicate}));
+}
+
+TEST(RenamePlan, ExistsOnlyForChangedItemsWhoseDestinationIsTaken) {
+    TemporaryFolder folder;
+    const auto a = folder.write("a.txt");
+    const auto b = folder.write("b.txt");
+    const auto c = folder.write("c.txt");
+    // a ↔ b is a swap: both destinations exist now, so both are blocked.
+    const RenamePlan swap =
+        RenameEngine::plan({a, b}, {replace("a", "@"), replace("b", "a"), replace("@", "b")}, true);
+    EXPECT_EQ(newNames(swap), (std::vector<std::string>{"b.txt", "a.txt"}));
+    EXPECT_EQ(problems(swap),
+              (std::vector<std::optional<Problem>>{Problem::exists, Problem::exists}));
+
+    const RenamePlan unchanged = RenameEngine::plan({c}, {replace("zzz", "y")}, true);
+    EXPECT_EQ(unchanged.items[0].problem, std::nullopt);
+    EXPECT_FALSE(unchanged.items[0].isChanged());
+}
+
+TEST(RenamePlan, DuplicateWinsOverExists) {
+    TemporaryFolder folder;
+    const auto a = folder.write("one/a.txt");
+    const auto b = folder.write("two/b.txt");
+    folder.write("one/c.txt");
+    const RenamePlan plan =
+        RenameEngine::plan({a, b}, {replace("a", "c"), replace("b", "c")}, true);
+    EXPECT_EQ(problems(plan),
+              (std::vector<std::optional<Problem>>{Problem::duplicate, Problem::duplicate}));
+}
+
+TEST(RenamePlan, ACaseOnlyChangeIsNotBlockedByTheFileItself) {
+    TemporaryFolder folder;
+    const auto a = folder.write("photo.jpg");
+    const RenamePlan plan = RenameEngine::plan({a}, {upper()}, true);
+    EXPECT_EQ(plan.items[0].newName, "PHOTO.jpg");
+    EXPECT_EQ(plan.items[0].problem, std::nullopt);
+    EXPECT_EQ(plan.changedCount(), 1u);
+}
+
+TEST(RenamePlan, AnotherFileDifferingOnlyInCaseStillExists) {
+    TemporaryFolder folder;
+    const auto a = folder.write("photo.jpg");
+    folder.write("PHOTO.jpg");
+    const RenamePlan plan = RenameEngine::plan({a}, {upper()}, true);
+    EXPECT_EQ(plan.items[0].problem, Problem::exists);
+}
+
+TEST(RenamePlan, CountsOnlyChangedItemsWithoutProblems) {
+    TemporaryFolder folder;
+    const auto a = folder.write("a.txt");
+    const auto b = folder.write("b.txt");
+    const auto c = folder.write("keep.txt");
+    const RenamePlan plan =
+        RenameEngine::plan({a, b, c}, {replace("a", "x"), replace("b", "")}, true);
+    EXPECT_EQ(newNames(plan), (std::vector<std::string>{"x.txt", ".txt", "keep.txt"}));
+    EXPECT_EQ(plan.changedCount(), 1u);
+    EXPECT_TRUE(plan.hasProblems());
+}
+
+TEST(RenamePlan, NumbersFilesInListOrderAndGivesFreshIds) {
+    TemporaryFolder folder;
+    const auto a = folder.write("a.txt");
+    const auto b = folder.write("b.txt");
+    const auto rules = std::vector<RenameRule>{blank(RuleAction::sequence)};
+    const RenamePlan first = RenameEngine::plan({b, a}, rules, true);
+    EXPECT_EQ(newNames(first), (std::vector<std::string>{"b-01.txt", "a-02.txt"}));
+    const RenamePlan second = RenameEngine::plan({b, a}, rules, true);
+    std::unordered_set<Uuid> ids;
+    for (const auto* plan : {&first, &second}) {
+        for (const auto& item : plan->items) ids.insert(item.id);
+    }
+    EXPECT_EQ(ids.size(), 4u);
+}
+
+TEST(RenamePlan, PlansAVanishedFileFromItsPath) {
+    TemporaryFolder folder;
+    const auto gone = folder.path() / "gone.txt";
+    const RenamePlan plan = RenameEngine::plan({gone}, {upper()}, true);
+    EXPECT_EQ(plan.items[0].newName, "GONE.txt");
+    EXPECT_EQ(plan.items[0].problem, std::nullopt);
+}
+
+TEST(RenamePlan, LeavesNamesThatAreNotUtf8Unchanged) {
+    TemporaryFolder folder;
+    const std::string latin1 = "caf\xE9.txt";
+    const auto file = folder.write(latin1);
+    const RenamePlan plan = RenameEngine::plan({file}, {upper(), cropAll()}, true);
+    EXPECT_EQ(plan.items[0].newName, latin1);
+    EXPECT_FALSE(plan.items[0].isChanged());
+    EXPECT_EQ(plan.items[0].problem, std::nullopt);
+}
+
+TEST(RenamePlan, ProblemMessages) {
+    EXPECT_EQ(rawValue(Problem::duplicate), "Two files would share this name");
+    EXPECT_EQ(rawValue(Problem::exists), "A file with this name already exists");
+    EXPECT_EQ(rawValue(Problem::empty), "Name would be empty");
+    EXPECT_EQ(rawValue(Problem::illegal), "Names can't contain \u201C/\u201D or \u201C:\u201D");
+}
+
+}  // namespace
+}  // namespace tavix

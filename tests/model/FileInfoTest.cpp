@@ -1,0 +1,166 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unicode/locid.h>
+#include <unicode/timezone.h>
+
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <string>
+
+#include "model/FileInfo.hpp"
+#include "support/TemporaryFolder.hpp"
+#include "support/TestImages.hpp"
+
+namespace tavix {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Sets ICU's default locale and time zone for one test and puts them back after.
+class LocaleAndZone {
+public:
+    LocaleAndZone(const char* locale, const char* zone)
+        : locale_(icu::Locale::getDefault()), zone_(icu::TimeZone::createDefault()) {
+        UErrorCode status = U_ZERO_ERROR;
+        icu::Locale::setDefault(icu::Locale(locale), status);
+        icu::TimeZone::adoptDefault(icu::TimeZone::createTimeZone(zone));
+    }
+    ~LocaleAndZone() {
+        UErrorCode status = U_ZERO_ERROR;
+        icu::Locale::setDefault(locale_, status);
+        icu::TimeZone::adoptDefault(zone_.release());
+    }
+
+private:
+    icu::Locale locale_;
+    std::unique_ptr<icu::TimeZone> zone_;
+};
+
+void setModificationTime(const fs::path& file, std::int64_t seconds) {
+    const struct timespec times[2] = {{seconds, 0}, {seconds, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
+}
+
+struct SizeCase {
+    std::uint64_t bytes;
+    std::string text;
+};
+
+class FormatsSizes : public ::testing::TestWithParam<SizeCase> {};
+
+TEST_P(FormatsSizes, InDecimalUnits) {
+    const LocaleAndZone english("en_US", "UTC");
+    EXPECT_EQ(FileInfo::formatSize(GetParam().bytes), GetParam().text) << GetParam().bytes;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Counts, FormatsSizes,
+    ::testing::Values(SizeCase{0, "0 bytes"}, SizeCase{1, "1 byte"}, SizeCase{2, "2 bytes"},
+                      SizeCase{999, "999 bytes"}, SizeCase{1000, "1 kB"}, SizeCase{1499, "1 kB"},
+                      SizeCase{1500, "2 kB"}, SizeCase{999'499, "999 kB"},
+                      // Rounding up to a thousand of a unit moves to the next unit.
+                      SizeCase{999'500, "1 MB"}, SizeCase{1'000'000, "1 MB"},
+                      SizeCase{1'049'999, "1 MB"}, SizeCase{1'050'000, "1.1 MB"},
+                      SizeCase{1'500'000, "1.5 MB"}, SizeCase{999'949'999, "999.9 MB"},
+                      SizeCase{999'950'000, "1 GB"}, SizeCase{2'345'678'901, "2.3 GB"},
+                      SizeCase{4'000'000'000'000, "4 TB"},
+                      SizeCase{std::numeric_limits<std::uint64_t>::max(), "18.4 EB"}));
+
+TEST(FormatsSizes, WritesTheNumberForTheLocale) {
+    const LocaleAndZone german("de_DE", "UTC");
+    EXPECT_EQ(FileInfo::formatSize(1'500'000), "1,5 MB");
+    EXPECT_EQ(FileInfo::formatSize(999), "999 bytes");
+}
+
+struct DateCase {
+    const char* locale;
+    const char* zone;
+    std::string text;
+};
+
+class FormatsDates : public ::testing::TestWithParam<DateCase> {};
+
+TEST_P(FormatsDates, WithMediumDateAndShortTime) {
+    const auto& c = GetParam();
+    testing::TemporaryFolder temp;
+    const fs::path file = temp.write("a.txt", "a");
+    setModificationTime(file, 1'709'647'620);  // 2024-03-05 14:07:00 UTC
+    const LocaleAndZone settings(c.locale, c.zone);
+    EXPECT_EQ(FileInfo::read(file).modified, c.text);
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, FormatsDates,
+                         ::testing::Values(DateCase{"en_US", "UTC", "Mar 5, 2024, 2:07\u202FPM"},
+                                           DateCase{"en_US", "Europe/Berlin",
+                                                    "Mar 5, 2024, 3:07\u202FPM"},
+                                           DateCase{"de_DE", "UTC", "05.03.2024, 14:07"}));
+
+class ReadsFileInfo : public ::testing::Test {
+protected:
+    LocaleAndZone settings{"en_US", "UTC"};
+    testing::TemporaryFolder temp;
+};
+
+TEST_F(ReadsFileInfo, TextFile) {
+    const fs::path file = temp.write("notes.txt", "milk\neggs\n");
+    const FileInfo info = FileInfo::read(file);
+    EXPECT_EQ(info.path, temp.path().native());
+    EXPECT_EQ(info.size, "10 bytes");
+    EXPECT_EQ(info.kind, "plain text document");
+    EXPECT_NE(info.modified, "\u2014");
+    EXPECT_EQ(info.dimensions, std::nullopt);
+    EXPECT_EQ(info.colorSpace, std::nullopt);
+}
+
+TEST_F(ReadsFileInfo, ZeroByteFileHasASize) {
+    EXPECT_EQ(FileInfo::read(temp.write("empty.dat")).size, "0 bytes");
+}
+
+TEST_F(ReadsFileInfo, CreationDateOnlyWhereTheFileSystemKeepsOne) {
+    const fs::path file = temp.write("a.txt", "a");
+    struct statx status;
+    ASSERT_EQ(::statx(AT_FDCWD, file.c_str(), 0, STATX_BTIME, &status), 0);
+    const std::string created = FileInfo::read(file).created;
+    if (status.stx_mask & STATX_BTIME) {
+        EXPECT_NE(created, "\u2014");
+        EXPECT_NE(created, "");
+    } else {
+        EXPECT_EQ(created, "\u2014");
+    }
+}
+
+TEST_F(ReadsFileInfo, DeletedFileKeepsOnlyItsFolderAndExtension) {
+    const fs::path file = temp.write("report.final.pdf", "%PDF-1.4");
+    fs::remove(file);
+    const FileInfo expected{.path = temp.path().native(),
+                            .size = "\u2014",
+                            .created = "\u2014",
+                            .modified = "\u2014",
+                            .kind = "PDF",
+                            .dimensions = std::nullopt,
+                            .colorSpace = std::nullopt};
+    EXPECT_EQ(FileInfo::read(file), expected);
+    EXPECT_EQ(FileInfo::read(temp.path() / "Makefile").kind, "");
+    EXPECT_EQ(FileInfo::read(temp.path() / "caf\u00e9.gr\u00fc\u00df").kind, "GR\u00dcSS");
+}
+
+TEST_F(ReadsFileInfo, UnknownContentFallsBackToTheExtension) {
+    const std::string binary("\x01\x02\x00\xFF\xFE", 5);
+    EXPECT_EQ(FileInfo::read(temp.write("data.xyz1", binary)).kind, "XYZ1");
+    EXPECT_EQ(FileInfo::read(temp.write("data", binary)).kind, "");
+}
+
+TEST_F(ReadsFileInfo, ImageDimensionsAndColourSpace) {
+    const fs::path file = temp.path() / "holiday.jpg";
+    std::string why;
+    ASSERT_TRUE(testing::writeImage(file, {1920, 1080, 3, VIPS_INTERPRETATION_sRGB}, why)) << why;
+    const FileInfo info = FileInfo::read(file);
+    EXPECT_EQ(info.kind, "JPEG image");
+    EXPECT_EQ(info.dimensions, "1920 \u00D7 1080");
+    EXPECT_EQ(info.colorSpace, "RGB");
+}
+
+}  // namespace
+}  // namespace tavix

@@ -1,0 +1,172 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <chrono>
+#include <fstream>
+#include <future>
+#include <iterator>
+#include <string>
+
+#include "model/system/ImageProbe.hpp"
+#include "support/TemporaryFolder.hpp"
+#include "support/TestImages.hpp"
+
+namespace tavix {
+namespace {
+
+namespace fs = std::filesystem;
+using ImageProbe::ImageProperties;
+using testing::ImageShape;
+
+std::string contentsOf(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Reads `file` and fails the test if anything reached stderr meanwhile.
+std::optional<ImageProperties> quietRead(const fs::path& file) {
+    ::testing::internal::CaptureStderr();
+    auto properties = ImageProbe::read(file);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "") << file;
+    return properties;
+}
+
+struct ImageCase {
+    std::string file;
+    ImageShape shape;
+    std::optional<std::string> colorModel;
+};
+
+class ReadsImageHeaders : public ::testing::TestWithParam<ImageCase> {
+protected:
+    testing::TemporaryFolder temp;
+};
+
+TEST_P(ReadsImageHeaders, SizeAndColourModel) {
+    const auto& c = GetParam();
+    const fs::path file = temp.path() / c.file;
+    std::string why;
+    if (!testing::writeImage(file, c.shape, why))
+        GTEST_SKIP() << "can't write " << c.file << ": " << why;
+
+    const auto properties = quietRead(file);
+    ASSERT_TRUE(properties) << c.file;
+    EXPECT_EQ(properties->pixelWidth, c.shape.width);
+    EXPECT_EQ(properties->pixelHeight, c.shape.height);
+    EXPECT_EQ(properties->colorModel, c.colorModel);
+}
+
+constexpr auto sRGB = VIPS_INTERPRETATION_sRGB;
+constexpr auto grey = VIPS_INTERPRETATION_B_W;
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, ReadsImageHeaders,
+    ::testing::Values(
+        ImageCase{"rgb.png", {640, 480, 3, sRGB}, "RGB"},
+        ImageCase{"rgba.png", {64, 32, 4, sRGB}, "RGB"},
+        ImageCase{"gray.png", {33, 17, 1, grey}, "Gray"},
+        ImageCase{"gray-alpha.png", {33, 17, 2, grey}, "Gray"},
+        ImageCase{
+            "gray16.png", {20, 10, 1, VIPS_INTERPRETATION_GREY16, VIPS_FORMAT_USHORT}, "Gray"},
+        ImageCase{"rgb16.png", {20, 10, 3, VIPS_INTERPRETATION_RGB16, VIPS_FORMAT_USHORT}, "RGB"},
+        ImageCase{"full-hd.jpg", {1920, 1080, 3, sRGB}, "RGB"},
+        ImageCase{"gray.jpg", {31, 7, 1, grey}, "Gray"},
+        ImageCase{"cmyk.jpg", {40, 30, 4, VIPS_INTERPRETATION_CMYK}, "CMYK"},
+        ImageCase{"anim.gif", {100, 50, 3, sRGB}, "RGB"},
+        ImageCase{"photo.webp", {120, 80, 3, sRGB}, "RGB"},
+        ImageCase{"scan.tif", {50, 70, 1, grey}, "Gray"},
+        ImageCase{"print.tif", {50, 70, 4, VIPS_INTERPRETATION_CMYK}, "CMYK"},
+        ImageCase{"lab.tif", {50, 70, 3, VIPS_INTERPRETATION_LAB, VIPS_FORMAT_FLOAT}, "Lab"},
+        ImageCase{"phone.avif", {64, 48, 3, sRGB}, "RGB"},
+        ImageCase{"phone.heic", {64, 48, 3, sRGB}, "RGB"}),
+    [](const auto& info) {
+        std::string name = info.param.file;
+        for (char& c : name) {
+            if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+        }
+        return name;
+    });
+
+class RejectsWhatIsNoImage : public ::testing::Test {
+protected:
+    testing::TemporaryFolder temp;
+
+    fs::path image(const std::string& name, const ImageShape& shape) {
+        std::string why;
+        EXPECT_TRUE(testing::writeImage(temp.path() / name, shape, why)) << why;
+        return temp.path() / name;
+    }
+};
+
+TEST_F(RejectsWhatIsNoImage, QuietlyReturnsNothing) {
+    const std::string png = contentsOf(image("whole.png", {640, 480, 3, sRGB}));
+    const std::string jpeg = contentsOf(image("whole.jpg", {640, 480, 3, sRGB}));
+    const struct {
+        std::string name;
+        std::string contents;
+    } cases[] = {
+        {"notes.txt", "Shopping list\nmilk\n"},
+        {"empty.png", ""},
+        {"magic-only.png", png.substr(0, 8)},
+        {"garbage-after-magic.png", png.substr(0, 8) + std::string(400, '\x5A')},
+        {"cut-inside-header.png", png.substr(0, 20)},
+        {"cut-inside-header.jpg", jpeg.substr(0, 100)},
+        // libpng warns about a damaged critical chunk before it gives up.
+        {"bad-header-checksum.png", png.substr(0, 29) + std::string(4, '\0') + png.substr(33)},
+        {"bad-ftyp.heic", std::string("\0\0\0\x18"
+                                      "ftypheic",
+                                      12) +
+                              std::string(100, '\0')},
+        {"drawing.svg", "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"10\" height=\"20\"/>"},
+        {"pixels.ppm", "P6\n2 2\n255\n" + std::string(12, '\0')},
+    };
+    for (const auto& c : cases) {
+        std::ofstream(temp.path() / c.name, std::ios::binary) << c.contents;
+        EXPECT_EQ(quietRead(temp.path() / c.name), std::nullopt) << c.name;
+    }
+    // Formats whose libvips loaders count as untrusted are never read.
+    EXPECT_EQ(quietRead(image("still.jp2", {64, 48, 3, sRGB})), std::nullopt);
+    EXPECT_EQ(quietRead(temp.path() / "missing.png"), std::nullopt);
+    EXPECT_EQ(quietRead(temp.path()), std::nullopt);
+}
+
+// Only the header is read: a file cut after its header still reports its size,
+// while one cut inside the header is no image at all (above).
+TEST_F(RejectsWhatIsNoImage, ReadsAnImageCutAfterItsHeader) {
+    const std::string png = contentsOf(image("whole.png", {640, 480, 3, sRGB}));
+    std::ofstream(temp.path() / "cut.png", std::ios::binary) << png.substr(0, png.size() / 2);
+    EXPECT_EQ(quietRead(temp.path() / "cut.png"), (ImageProperties{640, 480, "RGB"}));
+}
+
+TEST_F(RejectsWhatIsNoImage, ToleratesStrayBytesInAJpegHeaderQuietly) {
+    std::string jpeg = contentsOf(image("whole.jpg", {64, 48, 3, sRGB}));
+    // Bytes between two markers make libjpeg warn; the header is still whole.
+    const std::size_t afterApp0 =
+        4 + (static_cast<unsigned char>(jpeg[4]) << 8 | static_cast<unsigned char>(jpeg[5]));
+    jpeg.insert(afterApp0, "\x12\x34\x56");
+    std::ofstream(temp.path() / "stray.jpg", std::ios::binary) << jpeg;
+    EXPECT_EQ(quietRead(temp.path() / "stray.jpg"), (ImageProperties{64, 48, "RGB"}));
+}
+
+TEST_F(RejectsWhatIsNoImage, RecognisesAnImageByContentNotName) {
+    const fs::path png = image("photo.png", {12, 34, 3, sRGB});
+    fs::rename(png, temp.path() / "photo.txt");
+    EXPECT_EQ(quietRead(temp.path() / "photo.txt"), (ImageProperties{12, 34, "RGB"}));
+}
+
+TEST_F(RejectsWhatIsNoImage, DoesNotWaitOnAPipe) {
+    const fs::path fifo = temp.path() / "pipe.png";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    auto result = std::async(std::launch::async, [&] { return ImageProbe::read(fifo); });
+    const bool answered = result.wait_for(std::chrono::seconds{5}) == std::future_status::ready;
+    // Release a stuck reader, so a failing test ends instead of hanging.
+    if (!answered) ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
+    EXPECT_TRUE(answered);
+    EXPECT_EQ(result.get(), std::nullopt);
+}
+
+}  // namespace
+}  // namespace tavix

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <vips/vips.h>
+
+#include <filesystem>
+#include <string>
+
+namespace tavix::testing {
+
+// Small images written by libvips itself, so the tests need no binary fixtures.
+struct ImageShape {
+    int width = 8;
+    int height = 8;
+    int bands = 3;
+    VipsInterpretation interpretation = VIPS_INTERPRETATION_sRGB;
+    VipsBandFormat format = VIPS_FORMAT_UCHAR;
+};
+
+// Writes a black image of `shape` to `file`, in the format its suffix names.
+// Returns false, with libvips' reason in `why`, when this build can't save it.
+inline bool writeImage(const std::filesystem::path& file, const ImageShape& shape,
+                       std::string& why) {
+    if (VIPS_INIT("tavix-tests") != 0) {
+        why = vips_error_buffer();
+        return false;
+    }
+
+    VipsImage* black = nullptr;
+    VipsImage* cast = nullptr;
+    VipsImage* tagged = nullptr;
+    bool written =
+        vips_black(&black, shape.width, shape.height, "bands", shape.bands, nullptr) == 0 &&
+        vips_cast(black, &cast, shape.format, nullptr) == 0 &&
+        vips_copy(cast, &tagged, "interpretation", shape.interpretation, nullptr) == 0 &&
+        vips_image_write_to_file(tagged, file.c_str(), nullptr) == 0;
+    if (!written) why = vips_error_buffer();
+    vips_error_clear();
+    for (VipsImage* image : {black, cast, tagged}) {
+        if (image) g_object_unref(image);
+    }
+    return written;
+}
+
+}  // namespace tavix::testing
