@@ -1,0 +1,161 @@
+#include "cli/Arguments.hpp"
+
+#include <map>
+
+namespace tavix::cli {
+
+const char* const usageText = R"(Usage:
+  tavix-cli plan     [STEPS] [FILES] [--no-keep-extension] [--sort name|date] [--json]
+  tavix-cli rename   [STEPS] [FILES] [--no-keep-extension] [--sort name|date] [--json] [--journal FILE]
+  tavix-cli undo     JOURNAL [--json]
+  tavix-cli describe [STEPS] [--json]
+  tavix-cli info     FILE [--json]
+  tavix-cli --help | --version
+
+Steps (run top to bottom):
+  --rules FILE       a JSON array of steps in the keyed form ("-" reads standard input)
+  --step JSON        one step in the keyed form, after those of --rules; may be repeated
+                     With neither, the single blank find-and-replace step.
+
+Files:
+  PATH ...           the files, in order; duplicates, folders and missing paths are skipped
+  --files-from FILE  one path per line ("-" reads standard input)
+  -0                 paths in --files-from are separated by NUL bytes instead
+
+  --no-keep-extension  let the steps change the extension too
+  --sort name|date     sort the list by name or by date modified before planning
+  --json               print one JSON document instead of text
+  --journal FILE       (rename) record the moves made, for undo
+
+plan shows the new names and touches nothing. rename performs them when at least
+one name changes and none has a problem. Exit status: 0 success, 1 problems or
+failed moves, 2 usage or input errors.
+)";
+
+namespace {
+
+enum Accepts : unsigned {
+    steps = 1,
+    files = 2,
+    planning = 4,
+    journal = 8,
+    json = 16,
+};
+
+struct CommandInfo {
+    Command command;
+    unsigned accepts;
+    int operands;  // -1: any number of paths; else exactly this many
+};
+
+const std::map<std::string, CommandInfo, std::less<>> commands{
+    {"plan", {Command::plan, steps | files | planning | json, -1}},
+    {"rename", {Command::rename, steps | files | planning | json | journal, -1}},
+    {"undo", {Command::undo, json, 1}},
+    {"describe", {Command::describe, steps | json, 0}},
+    {"info", {Command::info, json, 1}},
+};
+
+}  // namespace
+
+Arguments parseArguments(const std::vector<std::string>& args) {
+    Arguments parsed;
+    if (args.empty()) throw UsageError("no command given; see tavix-cli --help");
+    const std::string& first = args.front();
+    if (first == "--help" || first == "-h" || first == "help") {
+        parsed.command = Command::help;
+        return parsed;
+    }
+    if (first == "--version") {
+        parsed.command = Command::version;
+        return parsed;
+    }
+    const auto found = commands.find(first);
+    if (found == commands.end()) {
+        throw UsageError("unknown command " + first + "; see tavix-cli --help");
+    }
+    const CommandInfo info = found->second;
+    parsed.command = info.command;
+
+    const auto require = [&](unsigned what, const std::string& option) {
+        if (!(info.accepts & what)) throw UsageError(first + " does not take " + option);
+    };
+    bool onlyOperands = false;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        std::string arg = args[i];
+        if (onlyOperands || arg == "-" || arg.empty() || arg[0] != '-') {
+            parsed.paths.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            onlyOperands = true;
+            continue;
+        }
+        std::optional<std::string> inlineValue;
+        if (arg.rfind("--", 0) == 0) {
+            if (const auto eq = arg.find('='); eq != std::string::npos) {
+                inlineValue = arg.substr(eq + 1);
+                arg.erase(eq);
+            }
+        }
+        const auto value = [&]() -> std::string {
+            if (inlineValue) return *inlineValue;
+            if (i + 1 >= args.size()) throw UsageError(arg + " needs a value");
+            return args[++i];
+        };
+        const auto noValue = [&] {
+            if (inlineValue) throw UsageError(arg + " takes no value");
+        };
+        if (arg == "--rules") {
+            require(steps, arg);
+            if (parsed.rulesFile) throw UsageError("--rules given twice");
+            parsed.rulesFile = value();
+        } else if (arg == "--step") {
+            require(steps, arg);
+            parsed.steps.push_back(value());
+        } else if (arg == "--files-from") {
+            require(files, arg);
+            if (parsed.filesFrom) throw UsageError("--files-from given twice");
+            parsed.filesFrom = value();
+        } else if (arg == "-0") {
+            require(files, arg);
+            parsed.nulSeparated = true;
+        } else if (arg == "--no-keep-extension") {
+            require(planning, arg);
+            noValue();
+            parsed.keepExtension = false;
+        } else if (arg == "--sort") {
+            require(planning, arg);
+            const std::string order = value();
+            if (order == "name") {
+                parsed.sort = SortOrder::name;
+            } else if (order == "date") {
+                parsed.sort = SortOrder::date;
+            } else {
+                throw UsageError("--sort takes name or date, not " + order);
+            }
+        } else if (arg == "--json") {
+            require(json, arg);
+            noValue();
+            parsed.json = true;
+        } else if (arg == "--journal") {
+            require(journal, arg);
+            parsed.journal = value();
+        } else {
+            throw UsageError("unknown option " + arg);
+        }
+    }
+
+    if (info.operands >= 0 && static_cast<int>(parsed.paths.size()) != info.operands) {
+        if (info.operands == 0) throw UsageError(first + " takes no file operands");
+        throw UsageError(first + " takes exactly one " +
+                         (info.command == Command::undo ? "JOURNAL" : "FILE"));
+    }
+    if (parsed.nulSeparated && !parsed.filesFrom) throw UsageError("-0 needs --files-from");
+    if (parsed.rulesFile == "-" && parsed.filesFrom == "-") {
+        throw UsageError("--rules and --files-from can't both read standard input");
+    }
+    return parsed;
+}
+
+}  // namespace tavix::cli

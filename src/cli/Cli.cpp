@@ -1,0 +1,128 @@
+#include "cli/Cli.hpp"
+
+#include <iostream>
+
+#include "cli/Arguments.hpp"
+#include "cli/Inputs.hpp"
+#include "cli/PlanOutput.hpp"
+#include "core/Version.hpp"
+#include "engine/RenamePlan.hpp"
+#include "model/FileInfo.hpp"
+#include "model/FileTokens.hpp"
+#include "rules/Catalogue.hpp"
+
+namespace tavix::cli {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+int plan(const Arguments& args, Io& io) {
+    const auto rules = readSteps(args, io);
+    const auto files = readFiles(args, io);
+    const RenamePlan plan = RenameEngine::plan(files, rules, args.keepExtension);
+    if (args.json) {
+        io.out << dumpJson(planJson(plan)) << "\n";
+    } else {
+        printPlan(plan, files.size(), io.outIsTerminal && !io.noColor, io.out);
+    }
+    return plan.hasProblems() ? 1 : 0;
+}
+
+int describe(const Arguments& args, Io& io) {
+    const auto rules = readSteps(args, io);
+    if (args.json) {
+        Json list = Json::array();
+        for (std::size_t i = 0; i < rules.size(); ++i) {
+            Json entry;
+            entry["number"] = i + 1;
+            entry["summary"] = rules[i].summary();
+            entry["label"] = rules[i].label();
+            entry["action"] = rawValue(rules[i].action());
+            entry["category"] = rawValue(rules[i].category());
+            list.push_back(std::move(entry));
+        }
+        io.out << dumpJson(list) << "\n";
+        return 0;
+    }
+    for (std::size_t i = 0; i < rules.size(); ++i) {
+        io.out << i + 1 << ". " << rules[i].summary() << "\n";
+    }
+    return 0;
+}
+
+int info(const Arguments& args, Io& io) {
+    std::filesystem::path path(args.paths.front());
+    if (path.is_relative()) path = io.workingDirectory / path;
+    path = path.lexically_normal();
+    const FileInfo facts = FileInfo::read(path);
+    const FileTokens tokens = FileTokens::read(path);
+    const std::pair<std::string, std::string> tokenRows[] = {
+        {"<FileName>", tokens.fileName},         {"<FILENAME>", tokens.upperFileName},
+        {"<filename>", tokens.lowerFileName},    {"<FileExtension>", tokens.fileExtension},
+        {"<ParentFolder>", tokens.parentFolder},
+    };
+    if (args.json) {
+        Json document;
+        document["path"] = facts.path;
+        document["kind"] = facts.kind;
+        document["size"] = facts.size;
+        document["created"] = facts.created;
+        document["modified"] = facts.modified;
+        document["dimensions"] = facts.dimensions ? Json(*facts.dimensions) : Json(nullptr);
+        document["colorSpace"] = facts.colorSpace ? Json(*facts.colorSpace) : Json(nullptr);
+        Json tokenObject = Json::object();
+        for (const auto& [label, value] : tokenRows) tokenObject[label] = value;
+        document["tokens"] = std::move(tokenObject);
+        io.out << dumpJson(document) << "\n";
+        return 0;
+    }
+    io.out << "Path: " << facts.path << "\n"
+           << "Kind: " << facts.kind << "\n"
+           << "Size: " << facts.size << "\n"
+           << "Created: " << facts.created << "\n"
+           << "Modified: " << facts.modified << "\n";
+    if (facts.dimensions) {
+        io.out << "Dimensions: " << *facts.dimensions << "\n"
+               << "Colour model: " << facts.colorSpace.value_or("\u2014") << "\n";
+    } else {
+        io.out << "Dimensions: Not an image\n";
+    }
+    for (const auto& [label, value] : tokenRows) io.out << label << ": " << value << "\n";
+    return 0;
+}
+
+}  // namespace
+
+int run(const std::vector<std::string>& argv, Io& io) {
+    try {
+        const Arguments args = parseArguments(argv);
+        switch (args.command) {
+            case Command::help:
+                io.out << usageText;
+                return 0;
+            case Command::version:
+                io.out << "tavix-cli " << version() << "\n";
+                return 0;
+            case Command::plan:
+                return plan(args, io);
+            case Command::describe:
+                return describe(args, io);
+            case Command::info:
+                return info(args, io);
+            case Command::rename:
+            case Command::undo:
+                io.err << "tavix-cli: " << (args.command == Command::rename ? "rename" : "undo")
+                       << " is not available yet\n";
+                return 2;
+        }
+    } catch (const UsageError& error) {
+        io.err << "tavix-cli: " << error.what() << "\n";
+    } catch (const InputError& error) {
+        io.err << "tavix-cli: " << error.what() << "\n";
+    } catch (const std::exception& error) {
+        io.err << "tavix-cli: " << error.what() << "\n";
+    }
+    return 2;
+}
+
+}  // namespace tavix::cli

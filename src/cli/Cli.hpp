@@ -1,0 +1,24 @@
+#pragma once
+
+#include <filesystem>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace tavix::cli {
+
+// Where the program reads and writes, and what it knows of its terminal.
+struct Io {
+    std::istream& in;
+    std::ostream& out;
+    std::ostream& err;
+    bool outIsTerminal = false;
+    bool noColor = false;
+    std::filesystem::path workingDirectory;
+};
+
+// Runs one command line (without the program's name) and returns the exit
+// status: 0 success, 1 problems or failed moves, 2 usage or input errors.
+int run(const std::vector<std::string>& args, Io& io);
+
+}  // namespace tavix::cli

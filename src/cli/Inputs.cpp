@@ -1,0 +1,91 @@
+#include "cli/Inputs.hpp"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "model/FileList.hpp"
+#include "rules/Catalogue.hpp"
+#include "rules/RuleCoding.hpp"
+
+namespace tavix::cli {
+
+std::string readAll(const std::string& path, Io& io) {
+    std::ostringstream buffer;
+    if (path == "-") {
+        buffer << io.in.rdbuf();
+        return buffer.str();
+    }
+    std::filesystem::path location(path);
+    if (location.is_relative()) location = io.workingDirectory / location;
+    std::ifstream file(location, std::ios::binary);
+    if (!file) throw InputError(path + ": " + std::strerror(errno));
+    buffer << file.rdbuf();
+    if (file.bad()) throw InputError(path + ": could not be read");
+    return buffer.str();
+}
+
+std::vector<RenameRule> readSteps(const Arguments& args, Io& io) {
+    std::vector<RenameRule> rules;
+    std::size_t position = 0;
+    const auto decode = [&](const auto& json) {
+        ++position;
+        try {
+            rules.push_back(decodeRule(json));
+        } catch (const RuleDecodingError& error) {
+            throw InputError("step " + std::to_string(position) + ": " + error.what());
+        }
+    };
+    if (args.rulesFile) {
+        const std::string text = readAll(*args.rulesFile, io);
+        const auto json = nlohmann::ordered_json::parse(text, nullptr, false);
+        if (json.is_discarded()) throw InputError(*args.rulesFile + ": not valid JSON");
+        if (!json.is_array())
+            throw InputError(*args.rulesFile + ": expected a JSON array of steps");
+        for (const auto& step : json) decode(step);
+    }
+    for (const std::string& step : args.steps) decode(std::string_view(step));
+    if (position == 0) rules.push_back(blank(RuleAction::findReplace));
+    return rules;
+}
+
+std::vector<std::filesystem::path> readFiles(const Arguments& args, Io& io) {
+    std::vector<std::string> given = args.paths;
+    if (args.filesFrom) {
+        const std::string text = readAll(*args.filesFrom, io);
+        const char separator = args.nulSeparated ? '\0' : '\n';
+        std::size_t start = 0;
+        while (start < text.size()) {
+            std::size_t end = text.find(separator, start);
+            if (end == std::string::npos) end = text.size();
+            std::string line = text.substr(start, end - start);
+            if (!args.nulSeparated && !line.empty() && line.back() == '\r') line.pop_back();
+            if (!line.empty()) given.push_back(std::move(line));
+            start = end + 1;
+        }
+    }
+    std::vector<std::filesystem::path> absolute;
+    absolute.reserve(given.size());
+    for (const std::string& path : given) {
+        std::filesystem::path p(path);
+        if (p.is_relative()) p = io.workingDirectory / p;
+        absolute.push_back(p.lexically_normal());
+    }
+    auto files = FileList::adding({}, absolute, [&](const auto& path, FileList::SkipReason why) {
+        io.err << "tavix-cli: skipped " << path.string() << ": " << FileList::describe(why) << "\n";
+    });
+    switch (args.sort) {
+        case SortOrder::name:
+            return FileList::sortedByName(std::move(files));
+        case SortOrder::date:
+            return FileList::sortedByDate(std::move(files));
+        case SortOrder::none:
+            break;
+    }
+    return files;
+}
+
+}  // namespace tavix::cli

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <filesystem>
+#include <stdexcept>
+#include <vector>
+
+#include "cli/Arguments.hpp"
+#include "cli/Cli.hpp"
+#include "rules/RenameRule.hpp"
+
+namespace tavix::cli {
+
+// Steps or a file list that can't be read; the text is the one-line reason.
+class InputError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The steps of --rules, then each --step; the single blank find-and-replace
+// step when there are none. A step that doesn't decode names its position.
+std::vector<RenameRule> readSteps(const Arguments& args, Io& io);
+
+// The operands and --files-from paths, made absolute, added as the window adds
+// files (each skip reported on standard error), then sorted if asked.
+std::vector<std::filesystem::path> readFiles(const Arguments& args, Io& io);
+
+// A whole file, or standard input for "-".
+std::string readAll(const std::string& path, Io& io);
+
+}  // namespace tavix::cli

@@ -1,0 +1,77 @@
+#include "cli/PlanOutput.hpp"
+
+#include "engine/NameDiff.hpp"
+#include "engine/text/Utf.hpp"
+#include "model/StatusTexts.hpp"
+
+namespace tavix::cli {
+namespace {
+
+constexpr std::string_view boldOnYellow = "\x1b[1;43m";
+constexpr std::string_view plain = "\x1b[0m";
+
+}  // namespace
+
+std::string_view problemName(RenamePlan::Problem problem) {
+    switch (problem) {
+        case RenamePlan::Problem::duplicate:
+            return "duplicate";
+        case RenamePlan::Problem::exists:
+            return "exists";
+        case RenamePlan::Problem::empty:
+            return "empty";
+        case RenamePlan::Problem::illegal:
+            return "illegal";
+    }
+    return {};
+}
+
+void printPlan(const RenamePlan& plan, std::size_t fileCount, bool highlight, std::ostream& out) {
+    for (const auto& item : plan.items) {
+        out << text::validUtf8(item.originalName) << "  \u2192  ";
+        if (item.problem) {
+            out << rawValue(*item.problem);
+        } else {
+            const AttributedName name =
+                NameDiff::attributed(item.originalName, item.newName, highlight);
+            if (name.marked) {
+                const std::string_view t = name.text;
+                out << t.substr(0, name.marked->start) << boldOnYellow
+                    << t.substr(name.marked->start, name.marked->end - name.marked->start) << plain
+                    << t.substr(name.marked->end);
+            } else {
+                out << name.text;
+            }
+        }
+        out << "\n";
+    }
+    out << StatusTexts::count(fileCount, plan.changedCount()) << "\n";
+}
+
+nlohmann::ordered_json planJson(const RenamePlan& plan) {
+    using Json = nlohmann::ordered_json;
+    Json items = Json::array();
+    for (const auto& item : plan.items) {
+        Json entry;
+        entry["path"] = item.url.string();
+        entry["originalName"] = item.originalName;
+        entry["newName"] = item.newName;
+        entry["changed"] = item.isChanged();
+        entry["problem"] = item.problem ? Json(problemName(*item.problem)) : Json(nullptr);
+        entry["problemMessage"] = item.problem ? Json(rawValue(*item.problem)) : Json(nullptr);
+        const auto range = NameDiff::changedRange(item.originalName, item.newName);
+        entry["changedRange"] = range ? Json::array({range->start, range->end}) : Json(nullptr);
+        items.push_back(std::move(entry));
+    }
+    Json document;
+    document["items"] = std::move(items);
+    document["changedCount"] = plan.changedCount();
+    document["hasProblems"] = plan.hasProblems();
+    return document;
+}
+
+std::string dumpJson(const nlohmann::ordered_json& json) {
+    return json.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+}
+
+}  // namespace tavix::cli

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <nlohmann/json.hpp>
+#include <ostream>
+
+#include "engine/RenamePlan.hpp"
+
+namespace tavix::cli {
+
+// One line per item, "old  →  new" (or the problem's message for the new
+// name), then the count line. `highlight` marks each changed stretch with
+// bold on yellow for a terminal.
+void printPlan(const RenamePlan& plan, std::size_t fileCount, bool highlight, std::ostream& out);
+
+// The plan document: items with their paths, names, change, problem and
+// changed stretch (in user-perceived characters), changedCount, hasProblems.
+nlohmann::ordered_json planJson(const RenamePlan& plan);
+
+// "duplicate", "exists", "empty", "illegal".
+std::string_view problemName(RenamePlan::Problem problem);
+
+// JSON text; invalid UTF-8 in names shows as replacement characters.
+std::string dumpJson(const nlohmann::ordered_json& json);
+
+}  // namespace tavix::cli
