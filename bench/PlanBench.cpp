@@ -1,0 +1,96 @@
+// The plan of a five-step stack over 10,000 and 100,000 files, beside its
+// floor: one stat per file over the same files, measured in the same run.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/RenamePlan.hpp"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A folder of `count` empty files with camera-like names, made once per
+// location and size, removed at exit.
+class FileSet {
+public:
+    FileSet(const fs::path& root, std::size_t count) {
+        std::string pattern = (root / "tavix-bench-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr) std::abort();
+        folder_ = pattern;
+        files_.reserve(count);
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::string name = (i % 3 == 0   ? "IMG_"
+                                      : i % 3 == 1 ? "Sommer Café "
+                                                   : "scan-") +
+                                     std::to_string(100000 + i) + (i % 2 ? ".jpg" : ".JPG");
+            const fs::path file = folder_ / name;
+            const int fd = ::open(file.c_str(), O_CREAT | O_WRONLY, 0644);
+            if (fd >= 0) ::close(fd);
+            files_.push_back(file);
+        }
+    }
+    ~FileSet() {
+        std::error_code ignored;
+        fs::remove_all(folder_, ignored);
+    }
+    const std::vector<fs::path>& files() const { return files_; }
+
+private:
+    fs::path folder_;
+    std::vector<fs::path> files_;
+};
+
+const FileSet& filesAt(const char* where, std::size_t count) {
+    static std::map<std::pair<std::string, std::size_t>, std::unique_ptr<FileSet>> sets;
+    auto& set = sets[{where, count}];
+    if (!set) set = std::make_unique<FileSet>(where, count);
+    return *set;
+}
+
+const char* location(std::int64_t which) {
+    return which == 0 ? "/dev/shm" : "/var/tmp";
+}
+
+std::vector<tavix::RenameRule> fiveSteps() {
+    using tavix::RenameRule;
+    return {
+        RenameRule::findReplace("(\\d+)", "n$1", true, false, tavix::Occurrences::all),
+        RenameRule::changeCase(tavix::CaseStyle::title),
+        RenameRule::sequence(1, 1, 4, tavix::Position::suffix, "-"),
+        RenameRule::insertAt("_", 3),
+        RenameRule::truncate(40, tavix::Position::suffix),
+    };
+}
+
+void StatFloor(benchmark::State& state) {
+    const auto& files = filesAt(location(state.range(0)), static_cast<std::size_t>(state.range(1)));
+    struct stat st;
+    for (auto _ : state) {
+        for (const auto& file : files.files()) benchmark::DoNotOptimize(::stat(file.c_str(), &st));
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(files.files().size()));
+}
+
+void Plan(benchmark::State& state) {
+    const auto& files = filesAt(location(state.range(0)), static_cast<std::size_t>(state.range(1)));
+    const auto rules = fiveSteps();
+    for (auto _ : state) {
+        auto plan = tavix::RenameEngine::plan(files.files(), rules, true);
+        benchmark::DoNotOptimize(plan.items.data());
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(files.files().size()));
+}
+
+// range(0): 0 tmpfs, 1 disk; range(1): files.
+BENCHMARK(StatFloor)->ArgsProduct({{0, 1}, {10000, 100000}})->Unit(benchmark::kMillisecond);
+BENCHMARK(Plan)->ArgsProduct({{0, 1}, {10000, 100000}})->Unit(benchmark::kMillisecond);
+
+}  // namespace
