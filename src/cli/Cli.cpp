@@ -18,12 +18,14 @@ using Json = nlohmann::ordered_json;
 
 int plan(const Arguments& args, Io& io) {
     const auto rules = readSteps(args, io);
-    const auto files = readFiles(args, io);
-    const RenamePlan plan = RenameEngine::plan(files, rules, args.keepExtension);
+    auto files = readFiles(args, io);
+    const std::size_t fileCount = files.size();
+    const RenamePlan plan = RenameEngine::plan(std::move(files), rules, args.keepExtension);
     if (args.json) {
-        io.out << dumpJson(planJson(plan)) << "\n";
+        writePlanJson(plan, io.out);
+        io.out << "\n";
     } else {
-        printPlan(plan, files.size(), io.outIsTerminal && !io.noColor, io.out);
+        printPlan(plan, fileCount, io.outIsTerminal && !io.noColor, io.out);
     }
     return plan.hasProblems() ? 1 : 0;
 }

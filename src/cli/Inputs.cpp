@@ -69,14 +69,17 @@ std::vector<std::filesystem::path> readFiles(const Arguments& args, Io& io) {
     }
     std::vector<std::filesystem::path> absolute;
     absolute.reserve(given.size());
-    for (const std::string& path : given) {
-        std::filesystem::path p(path);
+    for (std::string& path : given) {
+        std::filesystem::path p(std::move(path));
         if (p.is_relative()) p = io.workingDirectory / p;
         absolute.push_back(p.lexically_normal());
     }
-    auto files = FileList::adding({}, absolute, [&](const auto& path, FileList::SkipReason why) {
-        io.err << "tavix-cli: skipped " << path.string() << ": " << FileList::describe(why) << "\n";
-    });
+    given = {};
+    auto files =
+        FileList::adding({}, std::move(absolute), [&](const auto& path, FileList::SkipReason why) {
+            io.err << "tavix-cli: skipped " << path.string() << ": " << FileList::describe(why)
+                   << "\n";
+        });
     switch (args.sort) {
         case SortOrder::name:
             return FileList::sortedByName(std::move(files));

@@ -48,9 +48,10 @@ void printPlan(const RenamePlan& plan, std::size_t fileCount, bool highlight, st
     out << StatusTexts::count(fileCount, plan.changedCount()) << "\n";
 }
 
-nlohmann::ordered_json planJson(const RenamePlan& plan) {
+void writePlanJson(const RenamePlan& plan, std::ostream& out) {
     using Json = nlohmann::ordered_json;
-    Json items = Json::array();
+    out << "{\"items\":[";
+    bool first = true;
     for (const auto& item : plan.items) {
         Json entry;
         entry["path"] = item.url.string();
@@ -61,13 +62,11 @@ nlohmann::ordered_json planJson(const RenamePlan& plan) {
         entry["problemMessage"] = item.problem ? Json(rawValue(*item.problem)) : Json(nullptr);
         const auto range = NameDiff::changedRange(item.originalName, item.newName);
         entry["changedRange"] = range ? Json::array({range->start, range->end}) : Json(nullptr);
-        items.push_back(std::move(entry));
+        out << (first ? "" : ",") << dumpJson(entry);
+        first = false;
     }
-    Json document;
-    document["items"] = std::move(items);
-    document["changedCount"] = plan.changedCount();
-    document["hasProblems"] = plan.hasProblems();
-    return document;
+    out << "],\"changedCount\":" << plan.changedCount()
+        << ",\"hasProblems\":" << (plan.hasProblems() ? "true" : "false") << "}";
 }
 
 std::string dumpJson(const nlohmann::ordered_json& json) {

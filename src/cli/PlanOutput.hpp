@@ -14,7 +14,8 @@ void printPlan(const RenamePlan& plan, std::size_t fileCount, bool highlight, st
 
 // The plan document: items with their paths, names, change, problem and
 // changed stretch (in user-perceived characters), changedCount, hasProblems.
-nlohmann::ordered_json planJson(const RenamePlan& plan);
+// Written item by item, so a large plan never exists twice in memory.
+void writePlanJson(const RenamePlan& plan, std::ostream& out);
 
 // "duplicate", "exists", "empty", "illegal".
 std::string_view problemName(RenamePlan::Problem problem);

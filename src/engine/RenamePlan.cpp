@@ -1,6 +1,7 @@
 #include "engine/RenamePlan.hpp"
 
 #include <algorithm>
+#include <type_traits>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -81,17 +82,21 @@ std::string_view rawValue(RenamePlan::Problem problem) {
     return {};
 }
 
-RenamePlan RenameEngine::plan(const std::vector<std::filesystem::path>& files,
-                              const std::vector<RenameRule>& rules, bool keepExtension) {
+namespace {
+
+// Both overloads: `Files` is a const or movable vector of paths.
+template <class Files>
+RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool keepExtension) {
     RenamePlan plan;
     plan.items.reserve(files.size());
     std::vector<std::string> keys(files.size());
-    std::unordered_map<std::string, std::size_t> seen;
+    // Views into `keys`, which never reallocates.
+    std::unordered_map<std::string_view, std::size_t> seen;
     seen.reserve(files.size());
-    std::unordered_set<std::string> clashing;
+    std::unordered_set<std::string_view> clashing;
 
     for (std::size_t i = 0; i < files.size(); ++i) {
-        const auto& url = files[i];
+        auto& url = files[i];
         std::string original = FileSystem::name(url);
         const bool valid = text::isValidUtf8(original);
 
@@ -99,7 +104,7 @@ RenamePlan RenameEngine::plan(const std::vector<std::filesystem::path>& files,
         std::string stem = original;
         std::string extension;
         if (valid && keepExtension) {
-            extension = FileSystem::extension(url);
+            extension = FileSystem::nameExtension(original);
             if (!extension.empty()) stem.resize(original.size() - extension.size() - 1);
         }
         if (valid) {
@@ -109,8 +114,14 @@ RenamePlan RenameEngine::plan(const std::vector<std::filesystem::path>& files,
         }
         std::string newName = extension.empty() ? stem : stem + "." + extension;
 
+        std::filesystem::path location;
+        if constexpr (std::is_lvalue_reference_v<Files>) {
+            location = url;
+        } else {
+            location = std::move(url);
+        }
         RenamePlan::Item item =
-            RenamePlan::Item::make(url, std::move(original), std::move(newName));
+            RenamePlan::Item::make(std::move(location), std::move(original), std::move(newName));
         keys[i] = clashKey(item.newName, valid);
         if (isBlankOrEmpty(stem)) {
             item.problem = RenamePlan::Problem::empty;
@@ -120,9 +131,7 @@ RenamePlan RenameEngine::plan(const std::vector<std::filesystem::path>& files,
             if (++seen[keys[i]] > 1) {
                 item.problem = RenamePlan::Problem::duplicate;
                 clashing.insert(keys[i]);
-            } else if (item.isChanged() &&
-                       FileSystem::existsOtherThan(
-                           FileSystem::child(FileSystem::folder(url), item.newName), url)) {
+            } else if (item.isChanged() && FileSystem::existsBeside(item.url, item.newName)) {
                 item.problem = RenamePlan::Problem::exists;
             }
         }
@@ -138,6 +147,18 @@ RenamePlan RenameEngine::plan(const std::vector<std::filesystem::path>& files,
         }
     }
     return plan;
+}
+
+}  // namespace
+
+RenamePlan RenameEngine::plan(const std::vector<std::filesystem::path>& files,
+                              const std::vector<RenameRule>& rules, bool keepExtension) {
+    return makePlan(files, rules, keepExtension);
+}
+
+RenamePlan RenameEngine::plan(std::vector<std::filesystem::path>&& files,
+                              const std::vector<RenameRule>& rules, bool keepExtension) {
+    return makePlan(std::move(files), rules, keepExtension);
 }
 
 }  // namespace tavix

@@ -52,6 +52,9 @@ namespace RenameEngine {
 // existence tests and the generated steps' file facts.
 RenamePlan plan(const std::vector<std::filesystem::path>& files,
                 const std::vector<RenameRule>& rules, bool keepExtension);
+// The same, moving the paths into the items instead of copying them.
+RenamePlan plan(std::vector<std::filesystem::path>&& files, const std::vector<RenameRule>& rules,
+                bool keepExtension);
 
 }  // namespace RenameEngine
 }  // namespace tavix

@@ -24,17 +24,20 @@ std::string_view describe(SkipReason reason) {
     return {};
 }
 
-std::vector<Path> adding(const std::vector<Path>& current, const std::vector<Path>& given,
+std::vector<Path> adding(const std::vector<Path>& current, std::vector<Path> given,
                          const std::function<void(const Path&, SkipReason)>& onSkip) {
-    std::unordered_set<std::string> listed;
-    listed.reserve(current.size() + given.size());
-    for (const Path& path : current) listed.insert(path.string());
-    std::vector<Path> files = current;
-    for (const Path& path : given) {
+    std::vector<Path> files;
+    // Reserved up front so that the views in `listed` never move.
+    files.reserve(current.size() + given.size());
+    files.insert(files.end(), current.begin(), current.end());
+    std::unordered_set<std::string_view> listed;
+    listed.reserve(files.capacity());
+    for (const Path& path : files) listed.insert(path.native());
+    for (Path& path : given) {
         const auto report = [&](SkipReason reason) {
             if (onSkip) onSkip(path, reason);
         };
-        if (listed.contains(path.string())) {
+        if (listed.contains(path.native())) {
             report(SkipReason::alreadyListed);
             continue;
         }
@@ -47,8 +50,8 @@ std::vector<Path> adding(const std::vector<Path>& current, const std::vector<Pat
             report(SkipReason::isFolder);
             continue;
         }
-        files.push_back(path);
-        listed.insert(path.string());
+        files.push_back(std::move(path));
+        listed.insert(files.back().native());
     }
     return files;
 }

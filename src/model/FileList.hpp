@@ -18,7 +18,7 @@ std::string_view describe(SkipReason reason);
 
 // `current` followed by each of `given` in order that is not listed yet (by
 // path), exists and is not a folder. `onSkip`, when set, hears of every skip.
-std::vector<Path> adding(const std::vector<Path>& current, const std::vector<Path>& given,
+std::vector<Path> adding(const std::vector<Path>& current, std::vector<Path> given,
                          const std::function<void(const Path&, SkipReason)>& onSkip = {});
 
 // A stable sort by file name as a file browser orders names: the user's

@@ -31,15 +31,26 @@ std::string nfc(std::string_view text) {
 
 }  // namespace
 
+// Whether `text` is already in NFC, so that it is its own canonical form.
+bool isNfc(std::string_view text) {
+    if (isAscii(text)) return true;
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::Normalizer2* normalizer = icu::Normalizer2::getNFCInstance(status);
+    if (U_FAILURE(status)) return false;
+    const bool normalized = normalizer->isNormalizedUTF8(
+        icu::StringPiece(text.data(), static_cast<int32_t>(text.size())), status);
+    return U_SUCCESS(status) && normalized;
+}
+
 bool canonicallyEqual(std::string_view a, std::string_view b) {
     if (a == b) return true;
-    // ASCII is its own normal form, so differing ASCII texts are never equivalent.
-    if (isAscii(a) && isAscii(b)) return false;
+    // Two different texts that are both in NFC are never equivalent.
+    if (isNfc(a) && isNfc(b)) return false;
     return nfc(a) == nfc(b);
 }
 
 std::size_t canonicalHash(std::string_view text) {
-    if (isAscii(text)) return std::hash<std::string_view>{}(text);
+    if (isNfc(text)) return std::hash<std::string_view>{}(text);
     return std::hash<std::string>{}(nfc(text));
 }
 

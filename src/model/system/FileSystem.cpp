@@ -87,10 +87,13 @@ Path child(const Path& folder, const std::string& name) {
 }
 
 std::string extension(const Path& url) {
-    const std::string fileName = name(url);
+    return nameExtension(name(url));
+}
+
+std::string nameExtension(std::string_view fileName) {
     const auto dot = fileName.rfind('.');
     if (dot == std::string::npos || dot == 0 || dot + 1 == fileName.size()) return {};
-    return fileName.substr(dot + 1);
+    return std::string(fileName.substr(dot + 1));
 }
 
 bool exists(const Path& path) {
@@ -104,12 +107,30 @@ ExistsAndKind existsAndKind(const Path& path) {
     return {.exists = true, .isFolder = S_ISDIR(status.st_mode)};
 }
 
-bool existsOtherThan(const Path& destination, const Path& self) {
+namespace {
+
+bool existsOtherThan(const char* destination, const Path& self) {
     struct stat there;
-    if (::stat(destination.c_str(), &there) != 0) return false;
+    if (::stat(destination, &there) != 0) return false;
     struct stat own;
     if (::stat(self.c_str(), &own) != 0) return true;
     return there.st_dev != own.st_dev || there.st_ino != own.st_ino;
+}
+
+}  // namespace
+
+bool existsOtherThan(const Path& destination, const Path& self) {
+    return existsOtherThan(destination.c_str(), self);
+}
+
+bool existsBeside(const Path& url, std::string_view name) {
+    const std::string& text = url.native();
+    const auto slash = text.rfind('/');
+    std::string destination;
+    destination.reserve(text.size() + name.size());
+    if (slash != std::string::npos) destination.append(text, 0, slash + 1);
+    destination.append(name);
+    return existsOtherThan(destination.c_str(), url);
 }
 
 std::optional<std::string> move(const Path& from, const Path& to) {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 // The operations Tavix asks of the file system, gathered in one place. Every
 // other layer reaches the disk only through these; a port replaces this folder.
@@ -41,6 +42,13 @@ ExistsAndKind existsAndKind(const Path& path);
 // the file itself, reached under another spelling on a file system that ignores
 // letter case, does not count.
 bool existsOtherThan(const Path& destination, const Path& self);
+
+// existsOtherThan for `name` in the folder of `url`, against `url` itself,
+// without building paths: the plan asks this once per changed file.
+bool existsBeside(const Path& url, std::string_view name);
+
+// extension() of a bare file name.
+std::string nameExtension(std::string_view fileName);
 
 // Renames `from` to `to` within one folder, never replacing an existing file.
 // Returns nothing on success, else one line naming the file and the system's

@@ -107,6 +107,11 @@ TEST_F(OnDisk, OnlyAnotherFileCountsAsExistingOtherThanSelf) {
     EXPECT_TRUE(FileSystem::existsOtherThan(other, self));
     // A source that has vanished can't be what sits at the destination.
     EXPECT_TRUE(FileSystem::existsOtherThan(other, temp.path() / "vanished.txt"));
+
+    EXPECT_FALSE(FileSystem::existsBeside(self, "a.txt"));
+    EXPECT_FALSE(FileSystem::existsBeside(self, "hard-link.txt"));
+    EXPECT_FALSE(FileSystem::existsBeside(self, "free.txt"));
+    EXPECT_TRUE(FileSystem::existsBeside(self, "b.txt"));
 }
 
 TEST_F(OnDisk, MoveRenamesTheFile) {
