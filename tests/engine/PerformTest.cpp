@@ -1,0 +1,206 @@
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <fstream>
+#include <sstream>
+
+#include "engine/Perform.hpp"
+#include "model/system/FileSystem.hpp"
+#include "support/TemporaryFolder.hpp"
+
+namespace tavix {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::TemporaryFolder;
+
+std::string contents(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+std::vector<std::string> namesIn(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+RenamePlan::Item change(const fs::path& url, const std::string& newName) {
+    return RenamePlan::Item::make(url, url.filename().string(), newName);
+}
+
+// Makes moves fail with `error` while the test's fault is installed.
+class InjectedFault {
+public:
+    explicit InjectedFault(std::function<bool(const fs::path&, const fs::path&)> when, int error) {
+        FileSystem::testing::failMovesTo(
+            [when = std::move(when), error](const fs::path& from,
+                                            const fs::path& to) -> std::optional<int> {
+                if (when(from, to)) return error;
+                return std::nullopt;
+            });
+    }
+    ~InjectedFault() { FileSystem::testing::failMovesTo({}); }
+};
+
+bool endsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+TEST(Perform, MovesOnlyChangedItemsWithoutProblems) {
+    TemporaryFolder folder;
+    const auto a = folder.write("a.txt", "A");
+    const auto b = folder.write("b.txt", "B");
+    const auto c = folder.write("c.txt", "C");
+    RenamePlan plan{{change(a, "x.txt"), change(b, "b.txt"), change(c, "y.txt")}};
+    plan.items[2].problem = RenamePlan::Problem::duplicate;
+    const auto applied = RenameEngine::perform(plan);
+    EXPECT_EQ(applied.moves, (std::vector<Move>{{a, folder.path() / "x.txt"}}));
+    EXPECT_TRUE(applied.failures.empty());
+    EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"b.txt", "c.txt", "x.txt"}));
+}
+
+TEST(Perform, ChangesLetterCaseThroughATemporaryName) {
+    TemporaryFolder folder;
+    const auto notes = folder.write("notes.txt", "n");
+    std::vector<fs::path> seen;
+    FileSystem::testing::failMovesTo(
+        [&](const fs::path&, const fs::path& to) -> std::optional<int> {
+            seen.push_back(to);
+            return std::nullopt;
+        });
+    const auto applied = RenameEngine::perform(RenamePlan{{change(notes, "Notes.txt")}});
+    FileSystem::testing::failMovesTo({});
+    EXPECT_EQ(applied.moves, (std::vector<Move>{{notes, folder.path() / "Notes.txt"}}));
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].filename().string().size(), 46u);
+    EXPECT_TRUE(endsWith(seen[0].filename().string(), "-Notes.txt"));
+    EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"Notes.txt"}));
+}
+
+TEST(Perform, ChangesTheCaseOfANameTooLongForATemporaryPrefix) {
+    TemporaryFolder folder;
+    const std::string name(250, 'a');
+    const auto file = folder.write(name);
+    const std::string upper(250, 'A');
+    const auto applied = RenameEngine::perform(RenamePlan{{change(file, upper)}});
+    EXPECT_TRUE(applied.failures.empty()) << applied.failures[0].message;
+    EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{upper}));
+}
+
+TEST(Perform, NeverReplacesAFileThatAppearedAfterPlanning) {
+    TemporaryFolder folder;
+    const auto a = folder.write("a.txt", "mine");
+    const auto c = folder.write("c.txt", "C");
+    const RenamePlan plan{{change(a, "b.txt"), change(c, "d.txt")}};
+    folder.write("b.txt", "theirs");
+    const auto applied = RenameEngine::perform(plan);
+    ASSERT_EQ(applied.failures.size(), 1u);
+    EXPECT_EQ(applied.failures[0].url, a);
+    EXPECT_EQ(applied.failures[0].message,
+              "Couldn't rename \u201Ca.txt\u201D to \u201Cb.txt\u201D: File exists");
+    EXPECT_EQ(contents(folder.path() / "b.txt"), "theirs");
+    EXPECT_EQ(contents(a), "mine");
+    EXPECT_EQ(applied.moves, (std::vector<Move>{{c, folder.path() / "d.txt"}}));
+}
+
+TEST(Perform, ReportsVanishedFilesAndNamesTooLong) {
+    TemporaryFolder folder;
+    const auto gone = folder.write("gone.txt");
+    const auto longer = folder.write("long.txt");
+    const auto fine = folder.write("fine.txt");
+    const RenamePlan plan{
+        {change(gone, "x.txt"), change(longer, std::string(300, 'l')), change(fine, "ok.txt")}};
+    fs::remove(gone);
+    const auto applied = RenameEngine::perform(plan);
+    ASSERT_EQ(applied.failures.size(), 2u);
+    EXPECT_EQ(
+        applied.failures[0].message,
+        "Couldn't rename \u201Cgone.txt\u201D to \u201Cx.txt\u201D: No such file or directory");
+    EXPECT_TRUE(endsWith(applied.failures[1].message, ": File name too long"))
+        << applied.failures[1].message;
+    EXPECT_EQ(applied.moves.size(), 1u);
+    EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"long.txt", "ok.txt"}));
+}
+
+TEST(Perform, PutsACaseChangeBackWhenItsSecondStepFails) {
+    TemporaryFolder folder;
+    const auto photo = folder.write("photo.jpg", "p");
+    const auto dest = folder.path() / "PHOTO.jpg";
+    InjectedFault fault([&](const fs::path&, const fs::path& to) { return to == dest; }, EACCES);
+    const auto applied = RenameEngine::perform(RenamePlan{{change(photo, "PHOTO.jpg")}});
+    ASSERT_EQ(applied.failures.size(), 1u);
+    EXPECT_EQ(applied.failures[0].message,
+              "Couldn't rename \u201Cphoto.jpg\u201D to \u201CPHOTO.jpg\u201D: Permission denied");
+    EXPECT_TRUE(applied.moves.empty());
+    EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"photo.jpg"}));
+}
+
+TEST(Perform, NamesTheTemporaryFileWhenItCannotGoBack) {
+    TemporaryFolder folder;
+    const auto photo = folder.write("photo.jpg", "p");
+    InjectedFault fault([&](const fs::path& from, const fs::path&) { return from != photo; }, EIO);
+    const auto applied = RenameEngine::perform(RenamePlan{{change(photo, "PHOTO.jpg")}});
+    ASSERT_EQ(applied.failures.size(), 1u);
+    const auto names = namesIn(folder.path());
+    ASSERT_EQ(names.size(), 1u);
+    EXPECT_TRUE(endsWith(names[0], "-PHOTO.jpg"));
+    EXPECT_EQ(applied.failures[0].message,
+              "Couldn't rename \u201Cphoto.jpg\u201D to \u201CPHOTO.jpg\u201D: Input/output error; "
+              "the file is now named \u201C" +
+                  names[0] + "\u201D");
+}
+
+TEST(Undo, PutsFilesBackLastFirstAndCountsThem) {
+    TemporaryFolder folder;
+    std::vector<Move> moves;
+    for (const char* name : {"a", "b", "c"}) {
+        const auto from = folder.write(std::string(name) + ".txt");
+        const auto to = folder.path() / (std::string(name) + "-1.txt");
+        fs::rename(from, to);
+        moves.push_back({from, to});
+    }
+    std::vector<fs::path> order;
+    FileSystem::testing::failMovesTo(
+        [&](const fs::path& from, const fs::path&) -> std::optional<int> {
+            order.push_back(from);
+            return std::nullopt;
+        });
+    EXPECT_EQ(RenameEngine::undo(moves), 3);
+    FileSystem::testing::failMovesTo({});
+    EXPECT_EQ(order, (std::vector<fs::path>{moves[2].to, moves[1].to, moves[0].to}));
+    EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"a.txt", "b.txt", "c.txt"}));
+    EXPECT_EQ(RenameEngine::undo({}), 0);
+}
+
+TEST(Undo, SkipsWhatCannotBeMovedBack) {
+    TemporaryFolder folder;
+    const auto a = folder.write("a-1.txt");
+    const auto b = folder.write("b-1.txt");
+    folder.write("b.txt", "in the way");
+    const std::vector<Move> moves{{folder.path() / "a.txt", a}, {folder.path() / "b.txt", b}};
+    EXPECT_EQ(RenameEngine::undoEach(moves), (std::vector<bool>{true, false}));
+    EXPECT_EQ(contents(folder.path() / "b.txt"), "in the way");
+}
+
+TEST(Undo, ChangesLetterCaseBackThroughATemporaryName) {
+    TemporaryFolder folder;
+    const auto now = folder.write("Notes.txt");
+    int steps = 0;
+    FileSystem::testing::failMovesTo([&](const fs::path&, const fs::path&) -> std::optional<int> {
+        ++steps;
+        return std::nullopt;
+    });
+    EXPECT_EQ(RenameEngine::undo({{folder.path() / "notes.txt", now}}), 1);
+    FileSystem::testing::failMovesTo({});
+    EXPECT_EQ(steps, 2);
+    EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"notes.txt"}));
+}
+
+}  // namespace
+}  // namespace tavix
