@@ -4,7 +4,9 @@
 
 #include "cli/Arguments.hpp"
 #include "cli/Inputs.hpp"
+#include "cli/Journal.hpp"
 #include "cli/PlanOutput.hpp"
+#include "cli/RenameCommands.hpp"
 #include "core/Version.hpp"
 #include "engine/RenamePlan.hpp"
 #include "model/FileInfo.hpp"
@@ -112,14 +114,15 @@ int run(const std::vector<std::string>& argv, Io& io) {
             case Command::info:
                 return info(args, io);
             case Command::rename:
+                return renameFiles(args, io);
             case Command::undo:
-                io.err << "tavix-cli: " << (args.command == Command::rename ? "rename" : "undo")
-                       << " is not available yet\n";
-                return 2;
+                return undoJournal(args, io);
         }
     } catch (const UsageError& error) {
         io.err << "tavix-cli: " << error.what() << "\n";
     } catch (const InputError& error) {
+        io.err << "tavix-cli: " << error.what() << "\n";
+    } catch (const JournalError& error) {
         io.err << "tavix-cli: " << error.what() << "\n";
     } catch (const std::exception& error) {
         io.err << "tavix-cli: " << error.what() << "\n";

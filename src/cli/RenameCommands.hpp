@@ -1,0 +1,16 @@
+#pragma once
+
+#include "cli/Arguments.hpp"
+#include "cli/Cli.hpp"
+
+namespace tavix::cli {
+
+// Plans, then performs when at least one name changes and none has a problem;
+// otherwise prints the plan and renames nothing. Exit 0 when every move
+// succeeded, 1 for problems, nothing to rename or a failed move.
+int renameFiles(const Arguments& args, Io& io);
+
+// Puts the files of a journal back, last move first.
+int undoJournal(const Arguments& args, Io& io);
+
+}  // namespace tavix::cli
