@@ -58,8 +58,11 @@ std::vector<Path> adding(const std::vector<Path>& current, std::vector<Path> giv
 
 std::vector<Path> sortedByName(std::vector<Path> files) {
     UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<icu::Collator> collator(
-        icu::Collator::createInstance(icu::Locale::getDefault(), status));
+    // The C and POSIX locales map to en_US_POSIX, whose collation is plain code
+    // point order (B before a); a file browser there still orders like the root.
+    icu::Locale locale = icu::Locale::getDefault();
+    if (std::string_view(locale.getName()) == "en_US_POSIX") locale = icu::Locale::getRoot();
+    std::unique_ptr<icu::Collator> collator(icu::Collator::createInstance(locale, status));
     if (U_FAILURE(status) || !collator) return files;
     // Secondary strength tells accents apart but not letter case.
     collator->setStrength(icu::Collator::SECONDARY);

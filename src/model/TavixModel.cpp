@@ -1,0 +1,237 @@
+#include "model/TavixModel.hpp"
+
+#include <algorithm>
+#include <utility>
+
+#include "model/FileList.hpp"
+#include "rules/Catalogue.hpp"
+
+namespace tavix {
+
+TavixModel::IdentifiedRule TavixModel::IdentifiedRule::make(RenameRule rule) {
+    return {Uuid::random(), std::move(rule)};
+}
+
+TavixModel::TavixModel(FileChooser chooser) : chooser_(std::move(chooser)) {
+    const IdentifiedRule first = IdentifiedRule::make(blank(RuleAction::findReplace));
+    rules_ = {first};
+    replan();
+    selection_ = first.id;
+}
+
+int TavixModel::observe(Observer observer) {
+    const int token = nextToken_++;
+    observers_.emplace_back(token, std::move(observer));
+    return token;
+}
+
+void TavixModel::stopObserving(int token) {
+    std::erase_if(observers_, [token](const auto& entry) { return entry.first == token; });
+}
+
+void TavixModel::notify(Field field) {
+    if (observers_.empty()) return;
+    // Told from a snapshot, since an observer may add or stop observers; one
+    // stopped meanwhile is skipped.
+    const auto snapshot = observers_;
+    for (const auto& entry : snapshot) {
+        const int token = entry.first;
+        const bool stillObserving = std::ranges::any_of(
+            observers_, [token](const auto& other) { return other.first == token; });
+        if (stillObserving) entry.second(field);
+    }
+}
+
+void TavixModel::setFileChooser(FileChooser chooser) {
+    chooser_ = std::move(chooser);
+}
+
+void TavixModel::replan() {
+    std::vector<RenameRule> steps;
+    steps.reserve(rules_.size());
+    for (const IdentifiedRule& step : rules_) steps.push_back(step.rule);
+    plan_ = RenameEngine::plan(files_, steps, keepExtension_);
+}
+
+void TavixModel::rebuild() {
+    replan();
+    notify(Field::plan);
+}
+
+void TavixModel::assignFiles(std::vector<Path> files) {
+    files_ = std::move(files);
+    replan();
+    notify(Field::files);
+    notify(Field::plan);
+}
+
+void TavixModel::assignRules(std::vector<IdentifiedRule> rules) {
+    rules_ = std::move(rules);
+    replan();
+    notify(Field::rules);
+    notify(Field::plan);
+}
+
+void TavixModel::assignLastMoves(std::vector<Move> moves) {
+    assign(lastMoves_, std::move(moves), Field::lastMoves);
+}
+
+void TavixModel::setFiles(std::vector<Path> files) {
+    assignFiles(std::move(files));
+}
+
+void TavixModel::setRules(std::vector<IdentifiedRule> rules) {
+    assignRules(std::move(rules));
+}
+
+void TavixModel::setKeepExtension(bool keep) {
+    keepExtension_ = keep;
+    replan();
+    notify(Field::keepExtension);
+    notify(Field::plan);
+}
+
+bool TavixModel::setRule(const Uuid& step, RenameRule rule) {
+    const auto found = std::ranges::find(rules_, step, &IdentifiedRule::id);
+    if (found == rules_.end()) return false;
+    found->rule = std::move(rule);
+    replan();
+    notify(Field::rules);
+    notify(Field::plan);
+    return true;
+}
+
+void TavixModel::setMessage(std::optional<std::string> message) {
+    assign(message_, std::move(message), Field::message);
+}
+void TavixModel::setSelection(std::optional<Uuid> step) {
+    assign(selection_, step, Field::selection);
+}
+void TavixModel::setHighlightChanges(bool on) {
+    assign(highlightChanges_, on, Field::highlightChanges);
+}
+void TavixModel::setShowPathColumn(bool on) {
+    assign(showPathColumn_, on, Field::showPathColumn);
+}
+void TavixModel::setShowSizeColumn(bool on) {
+    assign(showSizeColumn_, on, Field::showSizeColumn);
+}
+void TavixModel::setShowDateColumn(bool on) {
+    assign(showDateColumn_, on, Field::showDateColumn);
+}
+void TavixModel::setClearAfterRenaming(bool on) {
+    assign(clearAfterRenaming_, on, Field::clearAfterRenaming);
+}
+void TavixModel::setShowInspector(bool on) {
+    assign(showInspector_, on, Field::showInspector);
+}
+void TavixModel::setPreviewSelection(std::optional<Uuid> item) {
+    assign(previewSelection_, item, Field::previewSelection);
+}
+
+bool TavixModel::canRename() const {
+    return plan_.changedCount() >= 1 && !plan_.hasProblems();
+}
+
+std::optional<TavixModel::Path> TavixModel::selectedFile() const {
+    if (!previewSelection_) return std::nullopt;
+    const auto found = std::ranges::find(plan_.items, *previewSelection_, &RenamePlan::Item::id);
+    if (found == plan_.items.end()) return std::nullopt;
+    return found->url;
+}
+
+void TavixModel::addFiles() {
+    if (!chooser_) return;
+    std::vector<Path> chosen = chooser_(FileChooserRequest{
+        .message = "Choose the files to rename", .filesOnly = true, .multiple = true});
+    if (chosen.empty()) return;
+    add(std::move(chosen));
+}
+
+void TavixModel::add(std::vector<Path> given) {
+    assignFiles(FileList::adding(files_, std::move(given)));
+    setMessage(std::nullopt);
+}
+
+void TavixModel::remove(const std::set<std::size_t>& offsets) {
+    std::vector<Path> kept;
+    kept.reserve(files_.size());
+    for (std::size_t i = 0; i < files_.size(); ++i) {
+        if (!offsets.contains(i)) kept.push_back(files_[i]);
+    }
+    assignFiles(std::move(kept));
+}
+
+void TavixModel::clear() {
+    assignFiles({});
+    assignLastMoves({});
+    setMessage(std::nullopt);
+}
+
+void TavixModel::sortByName() {
+    assignFiles(FileList::sortedByName(files_));
+}
+
+void TavixModel::sortByDate() {
+    assignFiles(FileList::sortedByDate(files_));
+}
+
+void TavixModel::removeSelectedFile() {
+    const std::optional<Path> selected = selectedFile();
+    if (!selected) return;
+    std::vector<Path> kept;
+    kept.reserve(files_.size());
+    for (const Path& file : files_) {
+        if (file != *selected) kept.push_back(file);
+    }
+    assignFiles(std::move(kept));
+    setPreviewSelection(std::nullopt);
+}
+
+void TavixModel::addStep() {
+    IdentifiedRule step = IdentifiedRule::make(blank(RuleAction::findReplace));
+    const Uuid id = step.id;
+    std::vector<IdentifiedRule> rules = rules_;
+    rules.push_back(std::move(step));
+    assignRules(std::move(rules));
+    setSelection(id);
+}
+
+void TavixModel::removeSelected() {
+    if (!selection_) return;
+    const auto found = std::ranges::find(rules_, *selection_, &IdentifiedRule::id);
+    if (found == rules_.end()) return;
+    const auto position = static_cast<std::size_t>(found - rules_.begin());
+    std::vector<IdentifiedRule> rules = rules_;
+    rules.erase(rules.begin() + static_cast<std::ptrdiff_t>(position));
+    assignRules(std::move(rules));
+    if (position < rules_.size()) {
+        setSelection(rules_[position].id);
+    } else if (!rules_.empty()) {
+        setSelection(rules_.back().id);
+    } else {
+        setSelection(std::nullopt);
+    }
+}
+
+void TavixModel::moveRules(const std::set<std::size_t>& from, std::size_t to) {
+    to = std::min(to, rules_.size());
+    std::vector<IdentifiedRule> moved;
+    std::vector<IdentifiedRule> rest;
+    // Where the moved steps go among those that stay: before the step that stood
+    // at `to`, which is `to` less the moved steps above it.
+    std::size_t insertAt = 0;
+    for (std::size_t i = 0; i < rules_.size(); ++i) {
+        if (from.contains(i)) {
+            moved.push_back(rules_[i]);
+        } else {
+            rest.push_back(rules_[i]);
+            if (i < to) ++insertAt;
+        }
+    }
+    rest.insert(rest.begin() + static_cast<std::ptrdiff_t>(insertAt),
+                std::make_move_iterator(moved.begin()), std::make_move_iterator(moved.end()));
+    assignRules(std::move(rest));
+}
+
+}  // namespace tavix

@@ -1,0 +1,217 @@
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/Perform.hpp"
+#include "engine/RenamePlan.hpp"
+#include "engine/Uuid.hpp"
+#include "rules/RenameRule.hpp"
+
+namespace tavix {
+
+// The working state of one main window: the files, the step stack, the plan, the
+// undo record, the status message, the two selections and the view toggles.
+//
+// Every assignment notifies the observers with the field that changed. An
+// assignment to files, rules (any edit of the stack, one step's rule included)
+// or keepExtension stores the value and rebuilds the plan exactly once, so the
+// plan always matches them. Observers are told after the model is consistent
+// again: a change of files notifies `files` and then `plan`, with the new plan
+// already in place. Every other assignment only stores and notifies.
+//
+// Confined to one thread. Nothing throws out of it; file failures end up in
+// `message`.
+class TavixModel {
+public:
+    using Path = std::filesystem::path;
+
+    // One step of the stack: a rule with an identity made when the step is
+    // created; the step form edits `rule` in place, `id` never changes.
+    struct IdentifiedRule {
+        Uuid id;
+        RenameRule rule;
+
+        // A step with a fresh random id.
+        static IdentifiedRule make(RenameRule rule);
+
+        friend bool operator==(const IdentifiedRule&, const IdentifiedRule&) = default;
+    };
+
+    enum class Field {
+        files,
+        rules,
+        keepExtension,
+        plan,
+        lastMoves,
+        message,
+        selection,
+        highlightChanges,
+        showPathColumn,
+        showSizeColumn,
+        showDateColumn,
+        clearAfterRenaming,
+        showInspector,
+        previewSelection,
+    };
+
+    using Observer = std::function<void(Field)>;
+
+    // What addFiles asks the window's open dialog for.
+    struct FileChooserRequest {
+        std::string message;
+        bool filesOnly = false;  // files may be chosen, folders may not
+        bool multiple = false;   // several files at once
+    };
+    // Shows the dialog (bringing the application to the front) and returns the
+    // chosen files in the dialog's order; nothing when the user cancels.
+    using FileChooser = std::function<std::vector<Path>(const FileChooserRequest&)>;
+
+    // One blank find-and-replace step, selected; no files; keepExtension,
+    // highlightChanges and showInspector on; every other toggle off.
+    explicit TavixModel(FileChooser chooser = {});
+
+    // Observers capture the model; a copy would leave them watching the original.
+    TavixModel(const TavixModel&) = delete;
+    TavixModel& operator=(const TavixModel&) = delete;
+
+    // Calls `observer` after every assignment, with the field assigned. The token
+    // stops it. An observer may assign fields or stop observing (itself included)
+    // while it is being told; observers added during a notification hear only
+    // later ones.
+    int observe(Observer observer);
+    void stopObserving(int token);
+
+    // Replaces the open dialog (the window installs the real one).
+    void setFileChooser(FileChooser chooser);
+
+    // Fields.
+    const std::vector<Path>& files() const { return files_; }
+    const std::vector<IdentifiedRule>& rules() const { return rules_; }
+    bool keepExtension() const { return keepExtension_; }
+    const RenamePlan& plan() const { return plan_; }
+    const std::vector<Move>& lastMoves() const { return lastMoves_; }
+    const std::optional<std::string>& message() const { return message_; }
+    const std::optional<Uuid>& selection() const { return selection_; }
+    bool highlightChanges() const { return highlightChanges_; }
+    bool showPathColumn() const { return showPathColumn_; }
+    bool showSizeColumn() const { return showSizeColumn_; }
+    bool showDateColumn() const { return showDateColumn_; }
+    bool clearAfterRenaming() const { return clearAfterRenaming_; }
+    bool showInspector() const { return showInspector_; }
+    const std::optional<Uuid>& previewSelection() const { return previewSelection_; }
+
+    // These three rebuild the plan.
+    void setFiles(std::vector<Path> files);
+    void setRules(std::vector<IdentifiedRule> rules);
+    void setKeepExtension(bool keep);
+    // The step form's edit: replaces the rule of the first step with that id, as
+    // one assignment to rules. Returns false, changing nothing, when no step has it.
+    bool setRule(const Uuid& step, RenameRule rule);
+
+    void setMessage(std::optional<std::string> message);
+    void setSelection(std::optional<Uuid> step);
+    void setHighlightChanges(bool on);
+    void setShowPathColumn(bool on);
+    void setShowSizeColumn(bool on);
+    void setShowDateColumn(bool on);
+    void setClearAfterRenaming(bool on);
+    void setShowInspector(bool on);
+    void setPreviewSelection(std::optional<Uuid> item);
+
+    // Derived, computed on every call.
+    // At least one name changes and no item has a problem.
+    bool canRename() const;
+    bool canUndo() const { return !lastMoves_.empty(); }
+    // The url of the plan item whose id is previewSelection. Every rebuild makes
+    // new ids, so this is absent after any change of files or steps until a row is
+    // selected again.
+    std::optional<Path> selectedFile() const;
+
+    // Recomputes the plan from files, the steps' rules in order and keepExtension.
+    void rebuild();
+
+    // Asks the chooser for files and adds them; a cancel (or no chooser) does nothing.
+    void addFiles();
+    // Appends each given file that exists, is not a folder and is not listed yet
+    // (also within `given`), then clears the message. Skips are silent. Always one
+    // assignment to files, also when nothing is added.
+    void add(std::vector<Path> given);
+    // Removes the files at these offsets; offsets past the end are ignored.
+    void remove(const std::set<std::size_t>& offsets);
+    // Empties the files and the undo record and clears the message; the steps,
+    // the selection and the toggles stay.
+    void clear();
+    // File-browser order of names: case ignored, digits by value (img2 before
+    // img10). Stable.
+    void sortByName();
+    // Oldest modification time first, unreadable times before all others; each
+    // time is read once. Stable.
+    void sortByDate();
+    // Removes every listing of selectedFile and clears previewSelection; nothing
+    // when no file is selected.
+    void removeSelectedFile();
+
+    // Appends a blank find-and-replace step at the bottom and selects it.
+    void addStep();
+    // Removes the selected step and selects the one that took its place, else
+    // the new last one, else nothing. Nothing happens when no step is selected.
+    // The last remaining step can be removed.
+    void removeSelected();
+    // A list drag: the steps at `from` (offsets before the move), in their order,
+    // land just before the step that stood at `to`; `to` equal to the number of
+    // steps means the end. Offsets past the end are ignored and `to` past the end
+    // means the end. The selection keeps its id.
+    void moveRules(const std::set<std::size_t>& from, std::size_t to);
+
+    // Performs the plan, keeps its moves as the undo record, points the list at
+    // the moved files' new locations and reports "Renamed 3 files." or "Renamed
+    // 2; 1 failed — <reason>". With clearAfterRenaming on, a batch without
+    // failures then empties the list and the undo record.
+    void rename();
+    // Moves the last batch back, points the list back for the files that did move
+    // back (a file that couldn't keeps its current location in the list), empties
+    // the undo record and reports "Put 3 files back.".
+    void undo();
+
+private:
+    void notify(Field field);
+    // Stores the plan for the current files, rules and flag, without notifying.
+    void replan();
+    void assignFiles(std::vector<Path> files);
+    void assignRules(std::vector<IdentifiedRule> rules);
+    void assignLastMoves(std::vector<Move> moves);
+
+    template <typename T>
+    void assign(T& field, T value, Field name) {
+        field = std::move(value);
+        notify(name);
+    }
+
+    std::vector<Path> files_;
+    std::vector<IdentifiedRule> rules_;
+    bool keepExtension_ = true;
+    RenamePlan plan_;
+    std::vector<Move> lastMoves_;
+    std::optional<std::string> message_;
+    std::optional<Uuid> selection_;
+    bool highlightChanges_ = true;
+    bool showPathColumn_ = false;
+    bool showSizeColumn_ = false;
+    bool showDateColumn_ = false;
+    bool clearAfterRenaming_ = false;
+    bool showInspector_ = true;
+    std::optional<Uuid> previewSelection_;
+
+    FileChooser chooser_;
+    std::vector<std::pair<int, Observer>> observers_;
+    int nextToken_ = 1;
+};
+
+}  // namespace tavix
