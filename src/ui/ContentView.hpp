@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QWidget>
+
+#include "model/TavixModel.hpp"
+
+class QSplitter;
+class QTableView;
+
+namespace tavix::ui {
+
+class EmptyState;
+class Inspector;
+class PlanTableModel;
+class PreviewControls;
+class StatusBar;
+
+// The whole content of the main window. Owns the window's model and lays out,
+// side by side in a split view, the steps pane and the preview pane: the file
+// table (covered by the empty state while no file is listed), the file controls,
+// the inspector while it is shown, and the status bar.
+//
+// File URLs dragged anywhere over the split view are accepted; while one hovers,
+// the preview pane is outlined in the brand colour. A drop adds the dropped
+// local files in their order, once the drop itself has returned.
+class ContentView : public QWidget {
+    Q_OBJECT
+public:
+    explicit ContentView(QWidget* parent = nullptr);
+    ~ContentView() override;
+
+    TavixModel& model() { return model_; }
+    QTableView* table() const { return table_; }
+    PlanTableModel* tableModel() const { return tableModel_; }
+    // True while a drag carrying files hovers over the content.
+    bool isDropTargeted() const { return dropTargeted_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    using Field = TavixModel::Field;
+
+    QWidget* buildPreviewPane();
+    void setUpTable();
+    void changed(Field field);
+    void showColumns();
+    void showInspector();
+    void showSelection();
+    void tableSelectionChanged();
+    bool handleDrag(QWidget* target, QEvent* event);
+    void setDropTargeted(bool on);
+
+    TavixModel model_;
+    int token_ = 0;
+    QSplitter* splitter_ = nullptr;
+    QWidget* previewPane_ = nullptr;
+    QTableView* table_ = nullptr;
+    PlanTableModel* tableModel_ = nullptr;
+    EmptyState* emptyState_ = nullptr;
+    PreviewControls* controls_ = nullptr;
+    QWidget* inspectorDivider_ = nullptr;
+    Inspector* inspector_ = nullptr;
+    StatusBar* statusBar_ = nullptr;
+    QWidget* outline_ = nullptr;
+    bool inspectorShown_ = false;
+    bool dropTargeted_ = false;
+    // Set while the table's selection is being made to match the model, so the
+    // table's own signal isn't taken for the user's choice.
+    bool syncingSelection_ = false;
+};
+
+}  // namespace tavix::ui

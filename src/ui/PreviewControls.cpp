@@ -1,0 +1,141 @@
+#include "ui/PreviewControls.hpp"
+
+#include <QAction>
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QToolButton>
+
+#include "model/StatusTexts.hpp"
+#include "ui/Appearance.hpp"
+#include "ui/ElidedLabel.hpp"
+#include "ui/Symbols.hpp"
+
+namespace tavix::ui {
+namespace {
+
+QToolButton* borderless(QWidget* parent, const char* name, Symbol shape, const QString& tip) {
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoRaise(true);
+    button->setIcon(symbol(shape));
+    button->setToolTip(tip);
+    button->setAccessibleName(tip);
+    return button;
+}
+
+}  // namespace
+
+PreviewControls::PreviewControls(TavixModel& model, QWidget* parent)
+    : QWidget(parent), model_(model) {
+    setObjectName(QStringLiteral("previewControls"));
+
+    settings_ = borderless(this, "settingsButton", Symbol::gearshape, QStringLiteral("Settings"));
+    settings_->setPopupMode(QToolButton::InstantPopup);
+    auto* menu = new QMenu(settings_);
+    menu->setObjectName(QStringLiteral("settingsMenu"));
+    settings_->setMenu(menu);
+    addToggle("highlightChanges", QStringLiteral("Highlight changes"), Field::highlightChanges,
+              &TavixModel::highlightChanges, &TavixModel::setHighlightChanges);
+    menu->addSeparator();
+    addToggle("showSizeColumn", QStringLiteral("Show size column"), Field::showSizeColumn,
+              &TavixModel::showSizeColumn, &TavixModel::setShowSizeColumn);
+    addToggle("showDateColumn", QStringLiteral("Show date modified column"), Field::showDateColumn,
+              &TavixModel::showDateColumn, &TavixModel::setShowDateColumn);
+    addToggle("showPathColumn", QStringLiteral("Show file path column"), Field::showPathColumn,
+              &TavixModel::showPathColumn, &TavixModel::setShowPathColumn);
+    menu->addSeparator();
+    addToggle("showInspector", QStringLiteral("Show inspector"), Field::showInspector,
+              &TavixModel::showInspector, &TavixModel::setShowInspector);
+    addToggle("clearAfterRenaming", QStringLiteral("Clear list after renaming"),
+              Field::clearAfterRenaming, &TavixModel::clearAfterRenaming,
+              &TavixModel::setClearAfterRenaming);
+
+    add_ = borderless(this, "addButton", Symbol::plus, QStringLiteral("Add Files"));
+    connect(add_, &QToolButton::clicked, this, [this] { model_.addFiles(); });
+    remove_ =
+        borderless(this, "removeButton", Symbol::minus, QStringLiteral("Remove Selected File"));
+    connect(remove_, &QToolButton::clicked, this, [this] { model_.removeSelectedFile(); });
+    clear_ = borderless(this, "clearButton", Symbol::xmark, QStringLiteral("Clear List"));
+    connect(clear_, &QToolButton::clicked, this, [this] { model_.clear(); });
+
+    count_ = new ElidedLabel(this);
+    count_->setObjectName(QStringLiteral("countText"));
+    count_->setFont(captionFont(font()));
+    count_->setTone(Tone::secondary);
+    count_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+
+    sort_ = new QToolButton(this);
+    sort_->setObjectName(QStringLiteral("sortButton"));
+    sort_->setText(QStringLiteral("Sort"));
+    sort_->setFont(captionFont(font()));
+    sort_->setAutoRaise(true);
+    sort_->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    sort_->setPopupMode(QToolButton::InstantPopup);
+    auto* sortMenu = new QMenu(sort_);
+    sortMenu->setObjectName(QStringLiteral("sortMenu"));
+    QAction* byName = sortMenu->addAction(QStringLiteral("By name"));
+    byName->setObjectName(QStringLiteral("sortByName"));
+    connect(byName, &QAction::triggered, this, [this] { model_.sortByName(); });
+    QAction* byDate = sortMenu->addAction(QStringLiteral("By date modified"));
+    byDate->setObjectName(QStringLiteral("sortByDate"));
+    connect(byDate, &QAction::triggered, this, [this] { model_.sortByDate(); });
+    sort_->setMenu(sortMenu);
+
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(10, 6, 10, 6);
+    row->setSpacing(7);
+    row->addWidget(settings_);
+    row->addWidget(add_);
+    row->addWidget(remove_);
+    row->addWidget(clear_);
+    row->addSpacing(4);
+    // The count takes the room up to the sort menu and is cut at its end.
+    row->addWidget(count_, 1);
+    row->addWidget(sort_);
+
+    token_ = model_.observe([this](Field field) { changed(field); });
+    refreshCounts();
+    refreshSelection();
+}
+
+PreviewControls::~PreviewControls() {
+    model_.stopObserving(token_);
+}
+
+QAction* PreviewControls::addToggle(const char* name, const QString& title, Field field, Getter get,
+                                    Setter set) {
+    QAction* action = settings_->menu()->addAction(title);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setCheckable(true);
+    action->setChecked((model_.*get)());
+    connect(action, &QAction::toggled, this, [this, get, set](bool on) {
+        if ((model_.*get)() != on) (model_.*set)(on);
+    });
+    toggles_.push_back({action, field, get});
+    return action;
+}
+
+void PreviewControls::changed(Field field) {
+    for (const auto& [action, mirrored, get] : toggles_) {
+        if (field == mirrored) action->setChecked((model_.*get)());
+    }
+    // A change of the files always ends with the new plan; the counts are read then.
+    if (field == Field::plan) refreshCounts();
+    if (field == Field::plan || field == Field::previewSelection) refreshSelection();
+}
+
+void PreviewControls::refreshCounts() {
+    const std::size_t files = model_.files().size();
+    clear_->setEnabled(files > 0);
+    count_->setText(
+        QString::fromStdString(StatusTexts::count(files, model_.plan().changedCount())));
+    sort_->setVisible(files >= 2);
+}
+
+void PreviewControls::refreshSelection() {
+    // The minus acts on the file the selection names; a selection left over from
+    // an earlier plan names none, so the button is off then too.
+    remove_->setEnabled(model_.selectedFile().has_value());
+}
+
+}  // namespace tavix::ui

@@ -1,0 +1,119 @@
+#include "ui/Screenshot.hpp"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QTemporaryDir>
+
+#include "ui/ContentView.hpp"
+#include "ui/MainWindow.hpp"
+
+namespace tavix::ui {
+namespace {
+
+struct Sample {
+    const char* name;
+    QSize pixels;  // an image of this size, or an empty size for a text file
+    const char* modified;
+};
+
+const Sample samples[] = {
+    {"IMG_0041.jpg", {1920, 1080}, "2024-05-03T09:12:00"},
+    {"IMG_0042.jpg", {1080, 1350}, "2024-05-03T09:14:00"},
+    {"IMG_0043.jpg", {1920, 1080}, "2024-05-03T10:02:00"},
+    {"IMG_0047.JPG", {1600, 1200}, "2024-05-04T18:40:00"},
+    {"beach-sunset.png", {1200, 800}, "2024-05-04T20:31:00"},
+    {"Tram 28 at dusk.png", {900, 600}, "2024-05-05T19:55:00"},
+    {"Itinerary (final version, printed).pdf", {}, "2024-04-28T16:20:00"},
+    {"notes.txt", {}, "2024-05-06T08:05:00"},
+};
+
+void makeSample(const QString& folder, const Sample& sample) {
+    const QString path = folder + QLatin1Char('/') + QString::fromUtf8(sample.name);
+    if (sample.pixels.isEmpty()) {
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly)) file.write(QByteArray(2400, 'x'));
+    } else {
+        QImage image(sample.pixels, QImage::Format_RGB32);
+        QPainter painter(&image);
+        QLinearGradient sky(0, 0, 0, sample.pixels.height());
+        sky.setColorAt(0, QColor(70, 130, 200));
+        sky.setColorAt(1, QColor(250, 190, 120));
+        painter.fillRect(image.rect(), sky);
+        painter.end();
+        image.save(path, path.endsWith(QLatin1String(".png")) ? "PNG" : "JPEG", 80);
+    }
+    QFile file(path);
+    if (file.open(QIODevice::ReadWrite)) {
+        file.setFileTime(QDateTime::fromString(QString::fromLatin1(sample.modified), Qt::ISODate),
+                         QFileDevice::FileModificationTime);
+    }
+}
+
+void stage(ContentView& content, const QString& folder, Scene scene) {
+    TavixModel& model = content.model();
+    if (scene == Scene::empty) return;
+
+    std::vector<TavixModel::Path> files;
+    for (const Sample& sample : samples) {
+        files.emplace_back(QFile::encodeName(folder).toStdString() + "/" + sample.name);
+    }
+    model.add(files);
+
+    const Uuid step = model.rules().front().id;
+    if (scene == Scene::problems) {
+        // Dropping the digits leaves the camera files sharing one name.
+        model.setRule(step, RenameRule::findReplace("\\d+", "", true, false, Occurrences::all));
+        model.setShowPathColumn(true);
+        model.setShowInspector(false);
+        return;
+    }
+    model.setRule(step, RenameRule::findReplace("IMG_", "Lisbon ", false, false, Occurrences::all));
+    if (scene == Scene::preview) {
+        model.setShowSizeColumn(true);
+        model.setShowDateColumn(true);
+        model.setShowInspector(false);
+        return;
+    }
+    model.setShowInspector(true);
+    model.setPreviewSelection(model.plan().items[1].id);
+}
+
+}  // namespace
+
+std::optional<Scene> sceneNamed(const QString& name) {
+    if (name == QLatin1String("empty")) return Scene::empty;
+    if (name == QLatin1String("preview")) return Scene::preview;
+    if (name == QLatin1String("problems")) return Scene::problems;
+    if (name == QLatin1String("inspector")) return Scene::inspector;
+    return std::nullopt;
+}
+
+bool writeScreenshot(const QString& file, Scene scene, QSize size, QString* error) {
+    QTemporaryDir temporary;
+    if (!temporary.isValid()) {
+        if (error) *error = QStringLiteral("can't make a temporary folder");
+        return false;
+    }
+    const QString folder = temporary.path() + QStringLiteral("/Pictures/Lisbon 2024");
+    QDir().mkpath(folder);
+    for (const Sample& sample : samples) makeSample(folder, sample);
+
+    MainWindow window;
+    window.resize(size);
+    window.show();
+    stage(*window.content(), folder, scene);
+    // Lets the layouts settle and the table fetch its rows before the grab.
+    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+    const QImage image = window.grab().toImage();
+    if (!image.save(file, "PNG")) {
+        if (error) *error = QStringLiteral("can't write ") + file;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace tavix::ui

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QSize>
+#include <QString>
+#include <optional>
+
+namespace tavix::ui {
+
+// The window states the screenshots for review show.
+enum class Scene {
+    empty,      // a fresh window: the drop box
+    preview,    // sample files under a find-and-replace step, size and date columns on
+    problems,   // a step that makes names clash, path column on
+    inspector,  // the preview with a row selected and the inspector shown
+};
+
+std::optional<Scene> sceneNamed(const QString& name);
+
+// Renders the main window showing `scene` at `size` and writes it to `file` as a
+// PNG. The sample files are made in a temporary folder, removed afterwards. The
+// application's style and palette are used as they are. Returns false, with the
+// reason in `error`, when the image can't be written.
+bool writeScreenshot(const QString& file, Scene scene, QSize size, QString* error);
+
+}  // namespace tavix::ui

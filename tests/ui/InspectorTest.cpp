@@ -1,0 +1,306 @@
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStandardPaths>
+#include <QStyleFactory>
+#include <QTest>
+#include <QToolButton>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <utility>
+
+#include "model/FileInfo.hpp"
+#include "model/TavixModel.hpp"
+#include "support/TemporaryFolder.hpp"
+#include "support/TestImages.hpp"
+#include "ui/Inspector.hpp"
+
+namespace fs = std::filesystem;
+using tavix::FileInfo;
+using tavix::TavixModel;
+using tavix::ui::Inspector;
+
+namespace {
+
+using Rows = QList<std::pair<QString, QString>>;
+
+QString qt(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// The label and value texts the panel shows, top to bottom.
+Rows shownRows(const Inspector& inspector) {
+    Rows rows;
+    for (const QLabel* label : inspector.findChildren<QLabel*>(QStringLiteral("inspectorLabel"))) {
+        if (!label->isVisibleTo(&inspector)) continue;
+        const auto* value = qobject_cast<const QLineEdit*>(label->buddy());
+        rows.append({label->text(), value ? value->text() : QStringLiteral("(no value)")});
+    }
+    return rows;
+}
+
+QLineEdit* valueOf(const Inspector& inspector, const QString& label) {
+    for (const QLabel* item : inspector.findChildren<QLabel*>(QStringLiteral("inspectorLabel"))) {
+        if (item->isVisibleTo(&inspector) && item->text() == label) {
+            return qobject_cast<QLineEdit*>(item->buddy());
+        }
+    }
+    return nullptr;
+}
+
+QToolButton* tabButton(const Inspector& inspector, const char* title) {
+    return inspector.findChild<QToolButton*>(QStringLiteral("inspector") + QLatin1String(title));
+}
+
+// Selects the table row of the plan's item at `row`, as a click on it does.
+void select(TavixModel& model, std::size_t row) {
+    model.setPreviewSelection(model.plan().items.at(row).id);
+}
+
+}  // namespace
+
+class InspectorTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);
+        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    }
+
+    void withoutSelectionShowsTabsAndHint() {
+        TavixModel model;
+        Inspector inspector(model);
+        inspector.resize(600, inspector.height());
+        inspector.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&inspector));
+
+        QCOMPARE(inspector.height(), 132);
+        for (const char* title : {"General", "Image", "Tokens"}) {
+            QToolButton* button = tabButton(inspector, title);
+            QVERIFY2(button && button->isVisible(), title);
+            QCOMPARE(button->text(), QLatin1String(title));
+        }
+        QVERIFY(tabButton(inspector, "General")->isChecked());
+        const auto* tabs = inspector.findChild<QWidget*>(QStringLiteral("inspectorTabs"));
+        QVERIFY(tabs->width() <= 260);
+
+        const auto* hint = inspector.findChild<QLabel*>(QStringLiteral("inspectorEmpty"));
+        QVERIFY(hint && hint->isVisible());
+        QCOMPARE(hint->text(), QStringLiteral("Select a row to inspect it."));
+        QVERIFY(shownRows(inspector).isEmpty());
+    }
+
+    void generalTabShowsTheFileFacts() {
+        tavix::testing::TemporaryFolder temp;
+        const fs::path file = temp.write("Notes/notes.txt", "milk\neggs\n");
+        TavixModel model;
+        model.add({file});
+        Inspector inspector(model);
+        inspector.show();
+        QVERIFY(shownRows(inspector).isEmpty());
+
+        select(model, 0);
+        const FileInfo info = FileInfo::read(file);
+        QCOMPARE(shownRows(inspector), (Rows{{"Path", qt(file.parent_path().native())},
+                                             {"Kind", qt(info.kind)},
+                                             {"Size", "10 bytes"},
+                                             {"Created", qt(info.created)},
+                                             {"Modified", qt(info.modified)}}));
+        QVERIFY(!inspector.findChild<QLabel*>(QStringLiteral("inspectorEmpty"))->isVisible());
+    }
+
+    void tokensTabShowsTheNamePieces() {
+        tavix::testing::TemporaryFolder temp;
+        TavixModel model;
+        model.add({temp.write("Docs/Report.final.PDF", "%PDF-1.4"),
+                   temp.write("Build/Makefile", "all:\n")});
+        select(model, 0);
+        Inspector inspector(model);
+        inspector.show();
+
+        QTest::mouseClick(tabButton(inspector, "Tokens"), Qt::LeftButton);
+        QCOMPARE(inspector.tab(), Inspector::Tab::tokens);
+        QVERIFY(tabButton(inspector, "Tokens")->isChecked());
+        QVERIFY(!tabButton(inspector, "General")->isChecked());
+        QCOMPARE(shownRows(inspector), (Rows{{"<FileName>", "Report.final"},
+                                             {"<FILENAME>", "REPORT.FINAL"},
+                                             {"<filename>", "report.final"},
+                                             {"<FileExtension>", "PDF"},
+                                             {"<ParentFolder>", "Docs"}}));
+
+        // A name without extension.
+        select(model, 1);
+        QCOMPARE(valueOf(inspector, "<FileName>")->text(), QStringLiteral("Makefile"));
+        QCOMPARE(valueOf(inspector, "<FileExtension>")->text(), QStringLiteral("\u2014"));
+    }
+
+    void imageTabShowsPixelSizeAndColourModel() {
+        tavix::testing::TemporaryFolder temp;
+        const fs::path photo = temp.path() / "photo.png";
+        std::string why;
+        QVERIFY2(tavix::testing::writeImage(photo, {40, 30, 3, VIPS_INTERPRETATION_sRGB}, why),
+                 why.c_str());
+        TavixModel model;
+        model.add({photo});
+        select(model, 0);
+        Inspector inspector(model);
+        inspector.show();
+
+        QTest::mouseClick(tabButton(inspector, "Image"), Qt::LeftButton);
+        QCOMPARE(shownRows(inspector),
+                 (Rows{{"Dimensions", "40 \u00D7 30"}, {"Colour model", "RGB"}}));
+    }
+
+    void anImageWithoutColourModelHasADash() {
+        tavix::testing::TemporaryFolder temp;
+        // libvips reads an XYZ TIFF back as XYZ, which names no colour model.
+        const fs::path file = temp.path() / "measured.tif";
+        std::string why;
+        QVERIFY2(tavix::testing::writeImage(
+                     file, {12, 9, 3, VIPS_INTERPRETATION_XYZ, VIPS_FORMAT_FLOAT}, why),
+                 why.c_str());
+        const FileInfo info = FileInfo::read(file);
+        QVERIFY(info.dimensions && !info.colorSpace);
+
+        TavixModel model;
+        model.add({file});
+        select(model, 0);
+        Inspector inspector(model);
+        inspector.setTab(Inspector::Tab::image);
+        inspector.show();
+        QCOMPARE(shownRows(inspector),
+                 (Rows{{"Dimensions", "12 \u00D7 9"}, {"Colour model", "\u2014"}}));
+    }
+
+    void aTextFileIsNotAnImage() {
+        tavix::testing::TemporaryFolder temp;
+        TavixModel model;
+        model.add({temp.write("notes.txt", "hello")});
+        select(model, 0);
+        Inspector inspector(model);
+        inspector.show();
+
+        QTest::mouseClick(tabButton(inspector, "Image"), Qt::LeftButton);
+        QCOMPARE(shownRows(inspector), (Rows{{"Dimensions", "Not an image"}}));
+    }
+
+    void switchingTabsKeepsTheSelection() {
+        tavix::testing::TemporaryFolder temp;
+        TavixModel model;
+        model.add({temp.write("a.txt", "a"), temp.write("Docs/b.txt", "b")});
+        select(model, 1);
+        const auto selected = model.previewSelection();
+        Inspector inspector(model);
+        inspector.show();
+
+        for (const char* title : {"Image", "Tokens", "General", "Tokens"}) {
+            QTest::mouseClick(tabButton(inspector, title), Qt::LeftButton);
+            QCOMPARE(model.previewSelection(), selected);
+            QCOMPARE(model.selectedFile(), temp.path() / "Docs/b.txt");
+        }
+        QCOMPARE(valueOf(inspector, "<ParentFolder>")->text(), QStringLiteral("Docs"));
+    }
+
+    void theTabSurvivesSelectionChanges() {
+        tavix::testing::TemporaryFolder temp;
+        TavixModel model;
+        model.add({temp.write("One/a.txt", "a"), temp.write("Two/b.txt", "b")});
+        select(model, 0);
+        Inspector inspector(model);
+        inspector.show();
+        QTest::mouseClick(tabButton(inspector, "Tokens"), Qt::LeftButton);
+
+        select(model, 1);
+        QCOMPARE(inspector.tab(), Inspector::Tab::tokens);
+        QCOMPARE(valueOf(inspector, "<ParentFolder>")->text(), QStringLiteral("Two"));
+
+        // A rebuilt plan has new row ids: nothing is selected until a row is again.
+        model.add({temp.write("Three/c.txt", "c")});
+        QVERIFY(inspector.findChild<QLabel*>(QStringLiteral("inspectorEmpty"))->isVisible());
+        QVERIFY(shownRows(inspector).isEmpty());
+        select(model, 2);
+        QVERIFY(tabButton(inspector, "Tokens")->isChecked());
+        QCOMPARE(valueOf(inspector, "<ParentFolder>")->text(), QStringLiteral("Three"));
+    }
+
+    void resetToGeneralBringsBackTheGeneralTab() {
+        tavix::testing::TemporaryFolder temp;
+        TavixModel model;
+        model.add({temp.write("a.txt", "a")});
+        select(model, 0);
+        Inspector inspector(model);
+        inspector.show();
+        QTest::mouseClick(tabButton(inspector, "Tokens"), Qt::LeftButton);
+
+        inspector.hide();
+        inspector.resetToGeneral();
+        inspector.show();
+        QCOMPARE(inspector.tab(), Inspector::Tab::general);
+        QVERIFY(tabButton(inspector, "General")->isChecked());
+        QVERIFY(!tabButton(inspector, "Tokens")->isChecked());
+        QCOMPARE(shownRows(inspector).size(), 5);
+        QCOMPARE(shownRows(inspector).first().first, QStringLiteral("Path"));
+    }
+
+    void theFileIsReadAgainNotCached() {
+        tavix::testing::TemporaryFolder temp;
+        const fs::path file = temp.write("grows.txt", "12345");
+        TavixModel model;
+        model.add({file});
+        select(model, 0);
+        Inspector inspector(model);
+        inspector.show();
+        QCOMPARE(valueOf(inspector, "Size")->text(), QStringLiteral("5 bytes"));
+
+        std::ofstream(file, std::ios::app) << "6789012";
+        QTest::mouseClick(tabButton(inspector, "Image"), Qt::LeftButton);
+        QTest::mouseClick(tabButton(inspector, "General"), Qt::LeftButton);
+        QCOMPARE(valueOf(inspector, "Size")->text(), QStringLiteral("12 bytes"));
+    }
+
+    void aLongPathIsElidedInTheMiddleButCopiedWhole() {
+        tavix::testing::TemporaryFolder temp;
+        const std::string deep =
+            "Projects/Customers/Northwind Traders/Annual Reports/2024/Final Drafts/Approved";
+        TavixModel model;
+        model.add({temp.write(deep + "/summary.txt", "x")});
+        select(model, 0);
+        Inspector inspector(model);
+        inspector.resize(320, inspector.height());
+        inspector.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&inspector));
+
+        QLineEdit* path = valueOf(inspector, "Path");
+        QVERIFY(path);
+        const QString whole = qt((temp.path() / deep).native());
+        QCOMPARE(path->text(), whole);
+
+        const QString shown = path->property("shownText").toString();
+        const qsizetype cut = shown.indexOf(QChar(0x2026));
+        QVERIFY2(cut > 0 && cut < shown.size() - 1, qPrintable(shown));
+        QVERIFY(whole.startsWith(shown.left(cut)));
+        QVERIFY(whole.endsWith(shown.mid(cut + 1)));
+        QVERIFY(path->fontMetrics().horizontalAdvance(shown) <= path->width());
+        QCOMPARE(path->toolTip(), whole);
+
+        QApplication::clipboard()->clear();
+        QTest::mouseClick(path, Qt::LeftButton, {}, QPoint(4, path->height() / 2));
+        QVERIFY(path->hasFocus());
+        QCOMPARE(path->property("shownText").toString(), whole);
+        QTest::keyClick(path, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(path, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), whole);
+
+        // A value that fits is shown whole, without a tool tip.
+        QLineEdit* size = valueOf(inspector, "Size");
+        QCOMPARE(size->property("shownText").toString(), QStringLiteral("1 byte"));
+        QVERIFY(size->toolTip().isEmpty());
+    }
+};
+
+QTEST_MAIN(InspectorTest)
+#include "InspectorTest.moc"
