@@ -107,4 +107,13 @@ FileInfo FileInfo::read(const std::filesystem::path& url) {
     return info;
 }
 
+FileInfo FileInfo::readListing(const std::filesystem::path& url) {
+    FileInfo info;
+    const auto values = FileSystem::sizeAndDates(url);
+    info.size = values && values->size ? formatSize(*values->size) : missing;
+    info.created = formatDate(values ? values->created : std::nullopt);
+    info.modified = formatDate(values ? values->modified : std::nullopt);
+    return info;
+}
+
 }  // namespace tavix

@@ -122,9 +122,9 @@ QVariant PlanTableModel::data(const QModelIndex& index, int role) const {
                 // The size and date are read from the disk each time they are
                 // shown, so a change on disk shows at the next repaint.
                 case size:
-                    return fromUtf8(FileInfo::read(item.url).size);
+                    return fromUtf8(FileInfo::readListing(item.url).size);
                 case dateModified:
-                    return fromUtf8(FileInfo::read(item.url).modified);
+                    return fromUtf8(FileInfo::readListing(item.url).modified);
                 case path:
                     return folderOf(item);
             }

@@ -34,21 +34,32 @@ PreviewControls::PreviewControls(TavixModel& model, QWidget* parent)
     auto* menu = new QMenu(settings_);
     menu->setObjectName(QStringLiteral("settingsMenu"));
     settings_->setMenu(menu);
-    addToggle("highlightChanges", QStringLiteral("Highlight changes"), Field::highlightChanges,
-              &TavixModel::highlightChanges, &TavixModel::setHighlightChanges);
+    addToggle(
+        "highlightChanges", QStringLiteral("Highlight changes"), Field::highlightChanges,
+        [this] { return model_.highlightChanges(); },
+        [this](bool on) { model_.setHighlightChanges(on); });
     menu->addSeparator();
-    addToggle("showSizeColumn", QStringLiteral("Show size column"), Field::showSizeColumn,
-              &TavixModel::showSizeColumn, &TavixModel::setShowSizeColumn);
-    addToggle("showDateColumn", QStringLiteral("Show date modified column"), Field::showDateColumn,
-              &TavixModel::showDateColumn, &TavixModel::setShowDateColumn);
-    addToggle("showPathColumn", QStringLiteral("Show file path column"), Field::showPathColumn,
-              &TavixModel::showPathColumn, &TavixModel::setShowPathColumn);
+    addToggle(
+        "showSizeColumn", QStringLiteral("Show size column"), Field::showSizeColumn,
+        [this] { return model_.showSizeColumn(); },
+        [this](bool on) { model_.setShowSizeColumn(on); });
+    addToggle(
+        "showDateColumn", QStringLiteral("Show date modified column"), Field::showDateColumn,
+        [this] { return model_.showDateColumn(); },
+        [this](bool on) { model_.setShowDateColumn(on); });
+    addToggle(
+        "showPathColumn", QStringLiteral("Show file path column"), Field::showPathColumn,
+        [this] { return model_.showPathColumn(); },
+        [this](bool on) { model_.setShowPathColumn(on); });
     menu->addSeparator();
-    addToggle("showInspector", QStringLiteral("Show inspector"), Field::showInspector,
-              &TavixModel::showInspector, &TavixModel::setShowInspector);
-    addToggle("clearAfterRenaming", QStringLiteral("Clear list after renaming"),
-              Field::clearAfterRenaming, &TavixModel::clearAfterRenaming,
-              &TavixModel::setClearAfterRenaming);
+    addToggle(
+        "showInspector", QStringLiteral("Show inspector"), Field::showInspector,
+        [this] { return model_.showInspector(); },
+        [this](bool on) { model_.setShowInspector(on); });
+    addToggle(
+        "clearAfterRenaming", QStringLiteral("Clear list after renaming"),
+        Field::clearAfterRenaming, [this] { return model_.clearAfterRenaming(); },
+        [this](bool on) { model_.setClearAfterRenaming(on); });
 
     add_ = borderless(this, "addButton", Symbol::plus, QStringLiteral("Add Files"));
     connect(add_, &QToolButton::clicked, this, [this] { model_.addFiles(); });
@@ -107,17 +118,17 @@ QAction* PreviewControls::addToggle(const char* name, const QString& title, Fiel
     QAction* action = settings_->menu()->addAction(title);
     action->setObjectName(QString::fromLatin1(name));
     action->setCheckable(true);
-    action->setChecked((model_.*get)());
-    connect(action, &QAction::toggled, this, [this, get, set](bool on) {
-        if ((model_.*get)() != on) (model_.*set)(on);
+    action->setChecked(get());
+    connect(action, &QAction::toggled, this, [get, set](bool on) {
+        if (get() != on) set(on);
     });
-    toggles_.push_back({action, field, get});
+    toggles_.push_back({action, field, std::move(get)});
     return action;
 }
 
 void PreviewControls::changed(Field field) {
     for (const auto& [action, mirrored, get] : toggles_) {
-        if (field == mirrored) action->setChecked((model_.*get)());
+        if (field == mirrored) action->setChecked(get());
     }
     // A change of the files always ends with the new plan; the counts are read then.
     if (field == Field::plan) refreshCounts();

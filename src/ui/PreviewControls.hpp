@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 #include <vector>
 
 #include "model/TavixModel.hpp"
@@ -23,12 +24,11 @@ public:
 
 private:
     using Field = TavixModel::Field;
-    using Getter = bool (TavixModel::*)() const;
-    using Setter = void (TavixModel::*)(bool);
+    using Getter = std::function<bool()>;
+    using Setter = std::function<void(bool)>;
 
     // A check item of the settings menu bound both ways to one model toggle.
-    QAction* addToggle(const char* name, const QString& title, Field field, Getter get,
-                       Setter set);
+    QAction* addToggle(const char* name, const QString& title, Field field, Getter get, Setter set);
     void changed(Field field);
     void refreshCounts();
     void refreshSelection();

@@ -146,6 +146,22 @@ TEST_F(ReadsFileInfo, DeletedFileKeepsOnlyItsFolderAndExtension) {
     EXPECT_EQ(FileInfo::read(temp.path() / "caf\u00e9.gr\u00fc\u00df").kind, "GR\u00dcSS");
 }
 
+TEST_F(ReadsFileInfo, ListingShowsTheSameSizeAndDatesAndNothingElse) {
+    const fs::path file = temp.write("notes.txt", "milk\neggs\n");
+    const FileInfo full = FileInfo::read(file);
+    const FileInfo listing = FileInfo::readListing(file);
+    EXPECT_EQ(listing.size, full.size);
+    EXPECT_EQ(listing.created, full.created);
+    EXPECT_EQ(listing.modified, full.modified);
+    EXPECT_EQ(listing.path, "");
+    EXPECT_EQ(listing.kind, "");
+
+    fs::remove(file);
+    const FileInfo gone = FileInfo::readListing(file);
+    EXPECT_EQ(gone.size, "\u2014");
+    EXPECT_EQ(gone.modified, "\u2014");
+}
+
 TEST_F(ReadsFileInfo, UnknownContentFallsBackToTheExtension) {
     const std::string binary("\x01\x02\x00\xFF\xFE", 5);
     EXPECT_EQ(FileInfo::read(temp.write("data.xyz1", binary)).kind, "XYZ1");

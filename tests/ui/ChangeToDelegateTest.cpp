@@ -49,7 +49,8 @@ private Q_SLOTS:
     }
 
     void aLongNameLosesItsMiddle() {
-        const QString name = QStringLiteral("holiday-") + QString(60, 'x') + QStringLiteral("-end.jpg");
+        const QString name =
+            QStringLiteral("holiday-") + QString(60, 'x') + QStringLiteral("-end.jpg");
         const QList<Run> fitted = ChangeToDelegate::fit({{name, false}}, font_, 150);
         const QString shown = joined(fitted);
         QVERIFY2(shown.startsWith(QStringLiteral("holi")), qPrintable(shown));
@@ -63,9 +64,8 @@ private Q_SLOTS:
     }
 
     void markedCharactersStayMarkedAroundTheEllipsis() {
-        const QList<Run> runs{{QStringLiteral("ab"), false},
-                              {QString(40, 'M'), true},
-                              {QStringLiteral("yz"), false}};
+        const QList<Run> runs{
+            {QStringLiteral("ab"), false}, {QString(40, 'M'), true}, {QStringLiteral("yz"), false}};
         const QList<Run> fitted = ChangeToDelegate::fit(runs, font_, 160);
         const QString shown = joined(fitted);
         const QList<bool> shownMarks = marks(fitted);
@@ -114,7 +114,8 @@ private Q_SLOTS:
     }
 
     void noRoomLeavesTheEllipsisAlone() {
-        const QList<Run> fitted = ChangeToDelegate::fit({{QStringLiteral("abcdef"), false}}, font_, 1);
+        const QList<Run> fitted =
+            ChangeToDelegate::fit({{QStringLiteral("abcdef"), false}}, font_, 1);
         QCOMPARE(joined(fitted), QString(ellipsis));
     }
 

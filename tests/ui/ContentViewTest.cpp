@@ -41,8 +41,7 @@ T* part(QObject* root, const char* name) {
 
 // Makes every name change: "a.txt" becomes "new-a.txt".
 void prefixEveryName(TavixModel& model, const std::string& prefix = "new-") {
-    model.setRule(model.rules().front().id,
-                  RenameRule::addText(prefix, tavix::Position::prefix));
+    model.setRule(model.rules().front().id, RenameRule::addText(prefix, tavix::Position::prefix));
 }
 
 QMimeData* filesData(const std::vector<Path>& files) {
@@ -172,7 +171,8 @@ private Q_SLOTS:
         view_->model().add({b, a});
         part<QAction>(view_.get(), "sortByName")->trigger();
         QCOMPARE(view_->model().files(), (std::vector<Path>{a, b}));
-        QCOMPARE(view_->table()->model()->index(0, 0).data().toString(), QStringLiteral("img2.txt"));
+        QCOMPARE(view_->table()->model()->index(0, 0).data().toString(),
+                 QStringLiteral("img2.txt"));
     }
 
     void clashingRowsWarnAndBlockRenaming() {
@@ -213,9 +213,9 @@ private Q_SLOTS:
         Sandbox box;
         TavixModel& model = view_->model();
         model.add({box.file("IMG_1.jpg"), box.file("notes.txt")});
-        model.setRule(model.rules().front().id, RenameRule::findReplace(
-                                                    "IMG_", "IMG_000", false, false,
-                                                    tavix::Occurrences::all));
+        model.setRule(
+            model.rules().front().id,
+            RenameRule::findReplace("IMG_", "IMG_000", false, false, tavix::Occurrences::all));
         QTableView* table = view_->table();
         const QModelIndex changed = table->model()->index(0, PlanTableModel::changeTo);
         QCOMPARE(changed.data().toString(), QStringLiteral("IMG_0001.jpg"));
@@ -225,7 +225,9 @@ private Q_SLOTS:
 
         // An unchanged name is drawn in the secondary colour, a changed one in the text colour.
         const QPalette palette = QApplication::palette();
-        QCOMPARE(table->model()->index(1, PlanTableModel::changeTo).data(Qt::ForegroundRole)
+        QCOMPARE(table->model()
+                     ->index(1, PlanTableModel::changeTo)
+                     .data(Qt::ForegroundRole)
                      .value<QColor>(),
                  palette.color(QPalette::PlaceholderText));
         QCOMPARE(changed.data(Qt::ForegroundRole).value<QColor>(), palette.color(QPalette::Text));
@@ -287,7 +289,8 @@ private Q_SLOTS:
         view_->model().add({file});
         QTableView* table = view_->table();
         QHeaderView* header = table->horizontalHeader();
-        for (int column : {PlanTableModel::size, PlanTableModel::dateModified, PlanTableModel::path}) {
+        for (int column :
+             {PlanTableModel::size, PlanTableModel::dateModified, PlanTableModel::path}) {
             QVERIFY(table->isColumnHidden(column));
         }
 
@@ -391,7 +394,8 @@ private Q_SLOTS:
         QCOMPARE(model.message(), std::optional<std::string>("Renamed 1 file."));
 
         prefixEveryName(model, "x-");
-        QTest::keyClick(view_->windowHandle(), Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier);
+        QTest::keyClick(view_->windowHandle(), Qt::Key_Enter,
+                        Qt::ControlModifier | Qt::KeypadModifier);
         QCOMPARE(box.names(), std::set<std::string>{"x-new-a.txt"});
     }
 
@@ -445,7 +449,8 @@ private Q_SLOTS:
         const QImage image = pane->grab().toImage();
         const QColor brand = tavix::ui::brand(pane->palette());
         const auto isBrand = [&](const QColor& c) {
-            return std::abs(c.red() - brand.red()) < 40 && std::abs(c.green() - brand.green()) < 40 &&
+            return std::abs(c.red() - brand.red()) < 40 &&
+                   std::abs(c.green() - brand.green()) < 40 &&
                    std::abs(c.blue() - brand.blue()) < 40;
         };
         const int ratio = qRound(image.devicePixelRatio());

@@ -57,7 +57,8 @@ private Q_SLOTS:
         QVERIFY(!PlanTableModel::width(PlanTableModel::currentName));
         QVERIFY(!PlanTableModel::width(PlanTableModel::changeTo));
         const auto size = PlanTableModel::width(PlanTableModel::size);
-        QCOMPARE((std::array{size->minimum, size->ideal, size->maximum}), (std::array{70, 80, 110}));
+        QCOMPARE((std::array{size->minimum, size->ideal, size->maximum}),
+                 (std::array{70, 80, 110}));
         const auto date = PlanTableModel::width(PlanTableModel::dateModified);
         QCOMPARE((std::array{date->minimum, date->ideal, date->maximum}),
                  (std::array{130, 160, 220}));
@@ -85,8 +86,10 @@ private Q_SLOTS:
         QCOMPARE(resets.count(), 2);
         QCOMPARE(table_->index(0, PlanTableModel::changeTo).data().toString(),
                  QStringLiteral("c.txt"));
-        QVERIFY(table_->index(0, PlanTableModel::changeTo).data(PlanTableModel::ChangedRole).toBool());
-        QVERIFY(!table_->index(1, PlanTableModel::changeTo).data(PlanTableModel::ChangedRole).toBool());
+        QVERIFY(
+            table_->index(0, PlanTableModel::changeTo).data(PlanTableModel::ChangedRole).toBool());
+        QVERIFY(
+            !table_->index(1, PlanTableModel::changeTo).data(PlanTableModel::ChangedRole).toBool());
 
         model_->clear();
         QCOMPARE(table_->rowCount(), 0);
@@ -127,7 +130,8 @@ private Q_SLOTS:
         QCOMPARE(clash.data(Qt::ForegroundRole).value<QColor>(),
                  tavix::ui::color(tavix::ui::Tone::orange, QGuiApplication::palette()));
         QVERIFY(!clash.data(PlanTableModel::MarkedSegmentsRole).isValid());
-        QVERIFY(!table_->index(2, PlanTableModel::changeTo).data(PlanTableModel::ProblemRole).toBool());
+        QVERIFY(
+            !table_->index(2, PlanTableModel::changeTo).data(PlanTableModel::ProblemRole).toBool());
         QCOMPARE(table_->index(2, PlanTableModel::changeTo).data().toString(),
                  QStringLiteral("other.jpg"));
     }
@@ -137,7 +141,8 @@ private Q_SLOTS:
         // Characters outside the basic plane take two UTF-16 units and four bytes.
         model_->add({box.file("\U0001F600-1 caf\u00E9.txt")});
         replace(*model_, "-", "-\u2713\U0001F680");
-        QCOMPARE(table_->index(0, PlanTableModel::changeTo).data(PlanTableModel::MarkedSegmentsRole)
+        QCOMPARE(table_->index(0, PlanTableModel::changeTo)
+                     .data(PlanTableModel::MarkedSegmentsRole)
                      .toStringList(),
                  (QStringList{QStringLiteral("\U0001F600-"), QStringLiteral("\u2713\U0001F680"),
                               QStringLiteral("1 caf\u00E9.txt")}));
@@ -166,10 +171,12 @@ private Q_SLOTS:
         model_->add({box.file("a.txt"), box.file("b.txt")});
         replace(*model_, "a", "z");
         const QPalette palette = QGuiApplication::palette();
-        QCOMPARE(table_->index(1, PlanTableModel::changeTo).data(Qt::ForegroundRole).value<QColor>(),
-                 palette.color(QPalette::PlaceholderText));
-        QCOMPARE(table_->index(0, PlanTableModel::changeTo).data(Qt::ForegroundRole).value<QColor>(),
-                 palette.color(QPalette::Text));
+        QCOMPARE(
+            table_->index(1, PlanTableModel::changeTo).data(Qt::ForegroundRole).value<QColor>(),
+            palette.color(QPalette::PlaceholderText));
+        QCOMPARE(
+            table_->index(0, PlanTableModel::changeTo).data(Qt::ForegroundRole).value<QColor>(),
+            palette.color(QPalette::Text));
         QCOMPARE(
             table_->index(0, PlanTableModel::currentName).data(Qt::ForegroundRole).value<QColor>(),
             palette.color(QPalette::PlaceholderText));

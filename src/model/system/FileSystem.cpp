@@ -141,7 +141,9 @@ std::optional<std::string> move(const Path& from, const Path& to) {
     return std::nullopt;
 }
 
-std::optional<ResourceValues> resourceValues(const Path& url) {
+namespace {
+
+std::optional<ResourceValues> readValues(const Path& url, bool withKind) {
     struct statx status;
     if (::statx(AT_FDCWD, url.c_str(), AT_STATX_SYNC_AS_STAT,
                 STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_BTIME | STATX_MTIME, &status) != 0) {
@@ -151,9 +153,21 @@ std::optional<ResourceValues> resourceValues(const Path& url) {
     if (status.stx_mask & STATX_SIZE) values.size = status.stx_size;
     if (status.stx_mask & STATX_BTIME) values.created = timestampOf(status.stx_btime);
     if (status.stx_mask & STATX_MTIME) values.modified = timestampOf(status.stx_mtime);
-    const mode_t type = (status.stx_mask & STATX_TYPE) ? status.stx_mode & S_IFMT : S_IFREG;
-    values.kind = FileKind::describe(url, type, status.stx_size);
+    if (withKind) {
+        const mode_t type = (status.stx_mask & STATX_TYPE) ? status.stx_mode & S_IFMT : S_IFREG;
+        values.kind = FileKind::describe(url, type, status.stx_size);
+    }
     return values;
+}
+
+}  // namespace
+
+std::optional<ResourceValues> resourceValues(const Path& url) {
+    return readValues(url, true);
+}
+
+std::optional<ResourceValues> sizeAndDates(const Path& url) {
+    return readValues(url, false);
 }
 
 std::optional<Timestamp> modificationTime(const Path& url) {

@@ -67,6 +67,8 @@ struct ResourceValues {
 // Size, dates and kind in one request (one statx, links followed); nothing when
 // the file can't be reached. The kind may read the file's first bytes.
 std::optional<ResourceValues> resourceValues(const Path& url);
+// The same without the kind: one statx and nothing else, for listings.
+std::optional<ResourceValues> sizeAndDates(const Path& url);
 
 // The content modification time alone (one statx), or nothing.
 std::optional<Timestamp> modificationTime(const Path& url);
