@@ -1,5 +1,6 @@
 // The desktop program: one main window; or, with --screenshot, a picture of that
-// window in a sample state, drawn without a display.
+// window in a sample state, or with --form-sheet, the step forms side by side,
+// drawn without a display.
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QStyle>
@@ -9,14 +10,17 @@
 
 #include "core/Version.hpp"
 #include "ui/Appearance.hpp"
+#include "ui/FormSheet.hpp"
 #include "ui/MainWindow.hpp"
 #include "ui/Screenshot.hpp"
 
 namespace {
 
-bool asksForScreenshot(int argc, char** argv) {
+// The pictures need no display.
+bool asksForPicture(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
-        if (std::string_view(argv[i]) == "--screenshot") return true;
+        const std::string_view argument(argv[i]);
+        if (argument == "--screenshot" || argument == "--form-sheet") return true;
     }
     return false;
 }
@@ -45,7 +49,7 @@ int screenshot(const QCommandLineParser& parser, const QCommandLineOption& file,
 
 int main(int argc, char** argv) {
     // A screenshot needs no display; one set by the caller is kept.
-    if (asksForScreenshot(argc, argv) && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    if (asksForPicture(argc, argv) && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication app(argc, argv);
@@ -67,10 +71,20 @@ int main(int argc, char** argv) {
         QStringLiteral("scene"),
         QStringLiteral("With --screenshot: empty, preview, problems or inspector."),
         QStringLiteral("name"), QStringLiteral("preview"));
-    parser.addOptions({file, dark, scene});
+    const QCommandLineOption sheet(
+        QStringLiteral("form-sheet"),
+        QStringLiteral("Write the forms of the fifteen kinds of step to <file> (PNG)."),
+        QStringLiteral("file"));
+    parser.addOptions({file, dark, scene, sheet});
     parser.process(app);
 
     if (parser.isSet(file)) return screenshot(parser, file, dark, scene);
+    if (parser.isSet(sheet)) {
+        QString error;
+        if (tavix::ui::writeFormSheet(parser.value(sheet), &error)) return 0;
+        std::fprintf(stderr, "tavix: %s\n", qPrintable(error));
+        return 1;
+    }
 
     tavix::ui::MainWindow window;
     // Work that waits for launch to finish hangs off this signal; the update

@@ -16,13 +16,14 @@
 
 #include "ui/Appearance.hpp"
 #include "ui/ChangeToDelegate.hpp"
+#include "ui/Divider.hpp"
+#include "ui/EditorPane.hpp"
 #include "ui/EmptyState.hpp"
 #include "ui/Inspector.hpp"
 #include "ui/PathDelegate.hpp"
 #include "ui/PlanTableModel.hpp"
 #include "ui/PreviewControls.hpp"
 #include "ui/StatusBar.hpp"
-#include "ui/StepsPanePlaceholder.hpp"
 
 namespace tavix::ui {
 namespace {
@@ -32,22 +33,6 @@ constexpr int stepsIdealWidth = 380;
 constexpr int stepsMaximumWidth = 480;
 constexpr int previewMinimumWidth = 430;
 constexpr QSize contentMinimumSize(820, 520);
-
-// A hairline between the parts of a pane.
-class Divider : public QWidget {
-public:
-    explicit Divider(QWidget* parent) : QWidget(parent) {
-        setFixedHeight(1);
-        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QColor line = palette().color(QPalette::WindowText);
-        line.setAlphaF(isDark(palette()) ? 0.22f : 0.14f);
-        QPainter(this).fillRect(rect(), line);
-    }
-};
 
 // The steps pane's place in the split view: between its minimum and maximum
 // width, and at its ideal width when the window opens.
@@ -128,7 +113,7 @@ ContentView::ContentView(QWidget* parent) : QWidget(parent) {
 
     auto* stepsSlot = new PaneSlot(splitter_);
     stepsSlot->setObjectName(QStringLiteral("stepsPane"));
-    stepsSlot->layout()->addWidget(new StepsPanePlaceholder(stepsSlot));
+    stepsSlot->layout()->addWidget(new EditorPane(model_, stepsSlot));
     splitter_->addWidget(stepsSlot);
     splitter_->addWidget(buildPreviewPane());
     splitter_->setStretchFactor(0, 0);

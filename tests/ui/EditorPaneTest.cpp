@@ -1,0 +1,214 @@
+// The steps pane: its form area, the list of steps with plus and minus, drag
+// reordering, and the extension checkbox, driven through its widgets.
+#include <QApplication>
+#include <QCheckBox>
+#include <QListView>
+#include <QMimeData>
+#include <QStackedWidget>
+#include <QStandardPaths>
+#include <QStyleFactory>
+#include <QTest>
+#include <QToolButton>
+#include <memory>
+
+#include "ui/ActionForm.hpp"
+#include "ui/EditorPane.hpp"
+#include "ui/ElidedLabel.hpp"
+#include "ui/StepListModel.hpp"
+#include "ui/UiTestFiles.hpp"
+
+using tavix::Position;
+using tavix::RenameRule;
+using tavix::TavixModel;
+using tavix::ui::EditorPane;
+using tavix::ui::StepListModel;
+using tavix::uitest::Sandbox;
+
+namespace {
+
+template <class T>
+T* part(QObject* root, const char* name) {
+    T* found = root->findChild<T*>(QString::fromLatin1(name));
+    if (found == nullptr) qFatal("no %s named %s", T::staticMetaObject.className(), name);
+    return found;
+}
+
+// The list's rows as the user reads them: "1. summary".
+QStringList rowsOf(QListView* list) {
+    QStringList rows;
+    QAbstractItemModel* model = list->model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        const QModelIndex index = model->index(row, 0);
+        rows << index.data(StepListModel::NumberRole).toString() + QLatin1Char(' ') +
+                    index.data().toString();
+    }
+    return rows;
+}
+
+int selectedRow(QListView* list) {
+    const QModelIndexList rows = list->selectionModel()->selectedRows();
+    return rows.size() == 1 ? rows.first().row() : -1;
+}
+
+// Three steps whose order shows in the new names.
+void threeSteps(TavixModel& model) {
+    std::vector<TavixModel::IdentifiedRule> rules;
+    for (const char* text : {"a-", "b-", "c-"}) {
+        rules.push_back(
+            TavixModel::IdentifiedRule::make(RenameRule::addText(text, Position::prefix)));
+    }
+    model.setRules(std::move(rules));
+    model.setSelection(model.rules()[1].id);
+}
+
+}  // namespace
+
+class EditorPaneTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);
+        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    }
+
+    void init() {
+        model_ = std::make_unique<TavixModel>();
+        pane_ = std::make_unique<EditorPane>(*model_);
+        pane_->resize(380, 520);
+        pane_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(pane_.get()));
+    }
+
+    void cleanup() {
+        pane_.reset();
+        model_.reset();
+    }
+
+    void aFreshModelShowsTheFormOfItsOneStep() {
+        QListView* list = pane_->list();
+        QCOMPARE(list->model()->rowCount(), 1);
+        QCOMPARE(selectedRow(list), 0);
+        QVERIFY(pane_->form()->isVisible());
+        QCOMPARE(pane_->form()->rule(), model_->rules().front().rule);
+        QVERIFY(part<QToolButton>(pane_.get(), "removeStepButton")->isEnabled());
+        QCOMPARE(list->height(), 132);
+        QCOMPARE(part<QCheckBox>(pane_.get(), "keepExtension")->text(),
+                 QStringLiteral("Change only the file name, not the extension"));
+    }
+
+    void removingTheLastStepShowsThePlaceholder() {
+        part<QToolButton>(pane_.get(), "removeStepButton")->click();
+        QVERIFY(model_->rules().empty());
+        QCOMPARE(pane_->list()->model()->rowCount(), 0);
+        QVERIFY(!pane_->form()->isVisible());
+        QVERIFY(part<QWidget>(pane_.get(), "stepsPlaceholder")->isVisible());
+        QCOMPARE(part<tavix::ui::ElidedLabel>(pane_.get(), "noStepTitle")->text(),
+                 QStringLiteral("No step selected"));
+        QCOMPARE(part<tavix::ui::ElidedLabel>(pane_.get(), "noStepHint")->text(),
+                 QStringLiteral("Add a step to start renaming."));
+        QVERIFY(!part<QToolButton>(pane_.get(), "removeStepButton")->isEnabled());
+    }
+
+    void aSelectionThatMatchesNoStepShowsThePlaceholder() {
+        model_->setSelection(tavix::Uuid::random());
+        QVERIFY(part<QWidget>(pane_.get(), "stepsPlaceholder")->isVisible());
+        QCOMPARE(selectedRow(pane_->list()), -1);
+    }
+
+    void plusAppendsAStepAndSelectsIt() {
+        threeSteps(*model_);
+        QCOMPARE(selectedRow(pane_->list()), 1);
+        part<QToolButton>(pane_.get(), "addStepButton")->click();
+        QCOMPARE(model_->rules().size(), std::size_t{4});
+        QCOMPARE(model_->selection(), std::optional(model_->rules()[3].id));
+        QCOMPARE(selectedRow(pane_->list()), 3);
+        QVERIFY(rowsOf(pane_->list())[3].startsWith(QStringLiteral("4. ")));
+        QCOMPARE(pane_->form()->rule(), model_->rules()[3].rule);
+    }
+
+    void clickingARowSelectsItsStep() {
+        threeSteps(*model_);
+        QListView* list = pane_->list();
+        const QRect third = list->visualRect(list->model()->index(2, 0));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, third.center());
+        QCOMPARE(model_->selection(), std::optional(model_->rules()[2].id));
+        QCOMPARE(pane_->form()->rule(), RenameRule::addText("c-", Position::prefix));
+    }
+
+    void droppingTheLastStepFirstRenumbersAndKeepsTheSelection() {
+        Sandbox box;
+        model_->add({box.file("x.txt")});
+        threeSteps(*model_);
+        QCOMPARE(model_->plan().items.front().newName, std::string("c-b-a-x.txt"));
+        QListView* list = pane_->list();
+        const auto selected = model_->selection();
+
+        QAbstractItemModel* rows = list->model();
+        std::unique_ptr<QMimeData> dragged(rows->mimeData({rows->index(2, 0)}));
+        // Dropped above the first row; the view must not delete the dragged row itself.
+        QVERIFY(!rows->dropMimeData(dragged.get(), Qt::MoveAction, 0, 0, {}));
+
+        const QStringList expected{
+            QString::fromStdString("1. " + RenameRule::addText("c-", Position::prefix).summary()),
+            QString::fromStdString("2. " + RenameRule::addText("a-", Position::prefix).summary()),
+            QString::fromStdString("3. " + RenameRule::addText("b-", Position::prefix).summary())};
+        QCOMPARE(rowsOf(list), expected);
+        QCOMPARE(model_->selection(), selected);
+        QCOMPARE(selectedRow(list), 2);
+        QCOMPARE(model_->plan().items.front().newName, std::string("b-a-c-x.txt"));
+    }
+
+    void droppingBelowTheRowsMovesToTheEnd() {
+        threeSteps(*model_);
+        QAbstractItemModel* rows = pane_->list()->model();
+        std::unique_ptr<QMimeData> dragged(rows->mimeData({rows->index(0, 0)}));
+        rows->dropMimeData(dragged.get(), Qt::MoveAction, -1, -1, {});
+        QCOMPARE(model_->rules().back().rule, RenameRule::addText("a-", Position::prefix));
+    }
+
+    void anEditUpdatesTheSummaryAndThePreviewAtOnce() {
+        Sandbox box;
+        model_->add({box.file("x.txt")});
+        const auto selected = model_->selection();
+        const RenameRule edited = RenameRule::addText("new ", Position::prefix);
+        Q_EMIT pane_->form()->ruleEdited(edited);
+        QCOMPARE(model_->rules().front().rule, edited);
+        QCOMPARE(model_->selection(), selected);
+        QCOMPARE(rowsOf(pane_->list()).front(), QString::fromStdString("1. " + edited.summary()));
+        QCOMPARE(model_->plan().items.front().newName, std::string("new x.txt"));
+        QCOMPARE(selectedRow(pane_->list()), 0);
+    }
+
+    void aLongSummaryWrapsIntoATallerRow() {
+        QListView* list = pane_->list();
+        const int oneLine = list->visualRect(list->model()->index(0, 0)).height();
+        model_->setRule(model_->rules().front().id,
+                        RenameRule::addText(std::string(120, 'w') + " words that go on and on",
+                                            Position::prefix));
+        QTRY_VERIFY(list->visualRect(list->model()->index(0, 0)).height() > oneLine);
+        QCOMPARE(list->height(), 132);
+    }
+
+    void theCheckboxFollowsAndSetsKeepExtension() {
+        Sandbox box;
+        model_->add({box.file("x.txt")});
+        model_->setRule(model_->rules().front().id,
+                        RenameRule::changeCase(tavix::CaseStyle::upper));
+        auto* keep = part<QCheckBox>(pane_.get(), "keepExtension");
+        QVERIFY(keep->isChecked());
+        QCOMPARE(model_->plan().items.front().newName, std::string("X.txt"));
+        keep->click();
+        QVERIFY(!model_->keepExtension());
+        QCOMPARE(model_->plan().items.front().newName, std::string("X.TXT"));
+        model_->setKeepExtension(true);
+        QVERIFY(keep->isChecked());
+    }
+
+private:
+    std::unique_ptr<TavixModel> model_;
+    std::unique_ptr<EditorPane> pane_;
+};
+
+QTEST_MAIN(EditorPaneTest)
+#include "EditorPaneTest.moc"
