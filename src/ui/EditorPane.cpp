@@ -4,7 +4,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListView>
-#include <QScrollArea>
 #include <QStackedWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -51,17 +50,11 @@ EditorPane::EditorPane(TavixModel& model, QWidget* parent) : QWidget(parent), mo
     formArea_ = new QStackedWidget(this);
     formArea_->setObjectName(QStringLiteral("formArea"));
     placeholder_ = new StepsPanePlaceholder(formArea_);
-    // A form taller than the room left to it scrolls instead of squeezing its rows.
-    auto* scroller = new QScrollArea(formArea_);
-    scroller->setObjectName(QStringLiteral("formScroller"));
-    scroller->setWidgetResizable(true);
-    scroller->setFrameShape(QFrame::NoFrame);
-    scroller->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    form_ = new ActionForm(scroller);
+    // The form scrolls by itself when it is taller than the room left to it.
+    form_ = new ActionForm(formArea_);
     form_->setObjectName(QStringLiteral("actionForm"));
-    scroller->setWidget(form_);
     formArea_->addWidget(placeholder_);
-    formArea_->addWidget(scroller);
+    formArea_->addWidget(form_);
     connect(form_, &ActionForm::ruleEdited, this, [this](const RenameRule& rule) {
         if (const auto* step = selectedStep(model_)) model_.setRule(step->id, rule);
     });
