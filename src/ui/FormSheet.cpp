@@ -3,7 +3,6 @@
 #include <QImage>
 #include <QPainter>
 #include <QScrollArea>
-#include <QScrollBar>
 #include <QStyle>
 #include <QStyleFactory>
 
@@ -26,13 +25,14 @@ void styleAll(QWidget* widget, QStyle* style) {
     for (QWidget* child : widget->findChildren<QWidget*>()) child->setStyle(style);
 }
 
-// The height that shows the whole form without scrolling.
-int fullHeight(const ActionForm& form) {
-    const auto* scroll = form.findChild<QScrollArea*>(QStringLiteral("actionFormScroll"));
+// The height that shows the whole form; its scroll bar is switched off, as the
+// sheet always gives the form that height.
+int fullHeight(ActionForm& form) {
+    auto* scroll = form.findChild<QScrollArea*>(QStringLiteral("actionFormScroll"));
     const QWidget* content = scroll ? scroll->widget() : nullptr;
     if (!content) return form.sizeHint().height();
-    const int inner = formWidth - scroll->verticalScrollBar()->sizeHint().width();
-    return content->hasHeightForWidth() ? content->heightForWidth(inner)
+    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    return content->hasHeightForWidth() ? content->heightForWidth(formWidth)
                                         : content->sizeHint().height();
 }
 
