@@ -13,6 +13,7 @@
 #include "ui/FormSheet.hpp"
 #include "ui/MainWindow.hpp"
 #include "ui/Screenshot.hpp"
+#include "update/UpdatePrompter.hpp"
 
 namespace {
 
@@ -89,7 +90,8 @@ int main(int argc, char** argv) {
     tavix::ui::MainWindow window;
     // Work that waits for launch to finish hangs off this signal; the update
     // notice is the first such.
-    QObject::connect(&window, &tavix::ui::MainWindow::launchFinished, &window, [] {});
+    QObject::connect(&window, &tavix::ui::MainWindow::launchFinished, &window,
+                     [] { tavix::UpdatePrompter::shared().start(); });
     window.show();
     return app.exec();
 }
