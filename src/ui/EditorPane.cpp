@@ -22,16 +22,6 @@ namespace {
 
 constexpr int listHeight = 132;
 
-QToolButton* borderless(QWidget* parent, const char* name, Symbol shape, const QString& tip) {
-    auto* button = new QToolButton(parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setAutoRaise(true);
-    button->setIcon(symbol(shape));
-    button->setToolTip(tip);
-    button->setAccessibleName(tip);
-    return button;
-}
-
 // The pointer to the selected step, or null when no step has the selected id.
 const TavixModel::IdentifiedRule* selectedStep(const TavixModel& model) {
     const auto& id = model.selection();
@@ -105,9 +95,10 @@ QWidget* EditorPane::buildStepsSection() {
     hint->setText(QStringLiteral("run top to bottom"));
     hint->setFont(captionFont(font()));
     hint->setTone(Tone::tertiary);
-    add_ = borderless(section, "addStepButton", Symbol::plus, QStringLiteral("Add Step"));
+    add_ = borderlessButton(section, "addStepButton", Symbol::plus, QStringLiteral("Add Step"));
     connect(add_, &QToolButton::clicked, this, [this] { model_.addStep(); });
-    remove_ = borderless(section, "removeStepButton", Symbol::minus, QStringLiteral("Remove Step"));
+    remove_ =
+        borderlessButton(section, "removeStepButton", Symbol::minus, QStringLiteral("Remove Step"));
     connect(remove_, &QToolButton::clicked, this, [this] { model_.removeSelected(); });
 
     auto* header = new QHBoxLayout;

@@ -11,25 +11,13 @@
 #include "ui/Symbols.hpp"
 
 namespace tavix::ui {
-namespace {
-
-QToolButton* borderless(QWidget* parent, const char* name, Symbol shape, const QString& tip) {
-    auto* button = new QToolButton(parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setAutoRaise(true);
-    button->setIcon(symbol(shape));
-    button->setToolTip(tip);
-    button->setAccessibleName(tip);
-    return button;
-}
-
-}  // namespace
 
 PreviewControls::PreviewControls(TavixModel& model, QWidget* parent)
     : QWidget(parent), model_(model) {
     setObjectName(QStringLiteral("previewControls"));
 
-    settings_ = borderless(this, "settingsButton", Symbol::gearshape, QStringLiteral("Settings"));
+    settings_ =
+        borderlessButton(this, "settingsButton", Symbol::gearshape, QStringLiteral("Settings"));
     settings_->setPopupMode(QToolButton::InstantPopup);
     auto* menu = new QMenu(settings_);
     menu->setObjectName(QStringLiteral("settingsMenu"));
@@ -61,12 +49,12 @@ PreviewControls::PreviewControls(TavixModel& model, QWidget* parent)
         Field::clearAfterRenaming, [this] { return model_.clearAfterRenaming(); },
         [this](bool on) { model_.setClearAfterRenaming(on); });
 
-    add_ = borderless(this, "addButton", Symbol::plus, QStringLiteral("Add Files"));
+    add_ = borderlessButton(this, "addButton", Symbol::plus, QStringLiteral("Add Files"));
     connect(add_, &QToolButton::clicked, this, [this] { model_.addFiles(); });
-    remove_ =
-        borderless(this, "removeButton", Symbol::minus, QStringLiteral("Remove Selected File"));
+    remove_ = borderlessButton(this, "removeButton", Symbol::minus,
+                               QStringLiteral("Remove Selected File"));
     connect(remove_, &QToolButton::clicked, this, [this] { model_.removeSelectedFile(); });
-    clear_ = borderless(this, "clearButton", Symbol::xmark, QStringLiteral("Clear List"));
+    clear_ = borderlessButton(this, "clearButton", Symbol::xmark, QStringLiteral("Clear List"));
     connect(clear_, &QToolButton::clicked, this, [this] { model_.clear(); });
 
     count_ = new ElidedLabel(this);

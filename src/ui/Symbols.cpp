@@ -1,5 +1,7 @@
 #include "ui/Symbols.hpp"
 
+#include <QToolButton>
+
 #include <QGuiApplication>
 #include <QIconEngine>
 #include <QImage>
@@ -223,6 +225,16 @@ QIcon symbol(Symbol symbol) {
 
 QIcon symbol(Symbol symbol, const QColor& colour) {
     return QIcon(new SymbolEngine(symbol, colour, themed(symbol, QStringLiteral("-symbolic"))));
+}
+
+QToolButton* borderlessButton(QWidget* parent, const char* name, Symbol shape, const QString& tip) {
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoRaise(true);
+    button->setIcon(symbol(shape));
+    button->setToolTip(tip);
+    button->setAccessibleName(tip);
+    return button;
 }
 
 }  // namespace tavix::ui

@@ -2,6 +2,10 @@
 
 #include <QColor>
 #include <QIcon>
+#include <QString>
+
+class QToolButton;
+class QWidget;
 
 namespace tavix::ui {
 
@@ -20,5 +24,9 @@ QIcon symbol(Symbol symbol);
 // recoloured, else the drawn glyph in `colour`. Disabled, it is drawn fainter.
 // Never null.
 QIcon symbol(Symbol symbol, const QColor& colour);
+
+// A borderless tool button showing `shape`, named `name`, with `tip` as its
+// tool tip and accessible name.
+QToolButton* borderlessButton(QWidget* parent, const char* name, Symbol shape, const QString& tip);
 
 }  // namespace tavix::ui

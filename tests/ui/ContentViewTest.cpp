@@ -27,17 +27,11 @@ using tavix::TavixModel;
 using tavix::ui::ContentView;
 using tavix::ui::ElidedLabel;
 using tavix::ui::PlanTableModel;
+using tavix::uitest::part;
 using tavix::uitest::Path;
 using tavix::uitest::Sandbox;
 
 namespace {
-
-template <class T>
-T* part(QObject* root, const char* name) {
-    T* found = root->findChild<T*>(QString::fromLatin1(name));
-    if (found == nullptr) qFatal("no %s named %s", T::staticMetaObject.className(), name);
-    return found;
-}
 
 // Makes every name change: "a.txt" becomes "new-a.txt".
 void prefixEveryName(TavixModel& model, const std::string& prefix = "new-") {

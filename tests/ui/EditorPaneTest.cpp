@@ -22,16 +22,10 @@ using tavix::RenameRule;
 using tavix::TavixModel;
 using tavix::ui::EditorPane;
 using tavix::ui::StepListModel;
+using tavix::uitest::part;
 using tavix::uitest::Sandbox;
 
 namespace {
-
-template <class T>
-T* part(QObject* root, const char* name) {
-    T* found = root->findChild<T*>(QString::fromLatin1(name));
-    if (found == nullptr) qFatal("no %s named %s", T::staticMetaObject.className(), name);
-    return found;
-}
 
 // The list's rows as the user reads them: "1. summary".
 QStringList rowsOf(QListView* list) {

@@ -4,6 +4,7 @@
 #include <QColor>
 #include <QFile>
 #include <QImage>
+#include <QObject>
 #include <QTemporaryDir>
 #include <QTest>
 #include <filesystem>
@@ -12,6 +13,15 @@
 #include <string>
 
 namespace tavix::uitest {
+
+// The child of `root` of type T with this object name; stops the test program
+// when there is none, as every later step would fail for the same reason.
+template <class T>
+T* part(QObject* root, const char* name) {
+    T* found = root->findChild<T*>(QString::fromLatin1(name));
+    if (found == nullptr) qFatal("no %s named %s", T::staticMetaObject.className(), name);
+    return found;
+}
 
 using Path = std::filesystem::path;
 
