@@ -22,8 +22,8 @@
 #include <vector>
 
 #include "model/FileInfo.hpp"
-#include "model/system/FileSystem.hpp"
-#include "model/system/ImageProbe.hpp"
+#include "system/FileSystem.hpp"
+#include "system/ImageProbe.hpp"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string_view>
 
-#include "core/Version.hpp"
+#include "update/Version.hpp"
 #include "ui/Appearance.hpp"
 #include "ui/FormSheet.hpp"
 #include "ui/MainWindow.hpp"

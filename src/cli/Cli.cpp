@@ -7,7 +7,7 @@
 #include "cli/Journal.hpp"
 #include "cli/PlanOutput.hpp"
 #include "cli/RenameCommands.hpp"
-#include "core/Version.hpp"
+#include "update/Version.hpp"
 #include "engine/RenamePlan.hpp"
 #include "model/FileInfo.hpp"
 #include "model/FileTokens.hpp"

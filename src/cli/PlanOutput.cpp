@@ -1,7 +1,7 @@
 #include "cli/PlanOutput.hpp"
 
 #include "engine/NameDiff.hpp"
-#include "engine/text/Utf.hpp"
+#include "text/Utf.hpp"
 #include "model/StatusTexts.hpp"
 
 namespace tavix::cli {

@@ -7,7 +7,7 @@
 #include <limits>
 #include <memory>
 
-#include "model/system/ImageProbe.hpp"
+#include "system/ImageProbe.hpp"
 #include "rules/Sequences.hpp"
 
 namespace tavix::GeneratedText {

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-#include "model/system/FileSystem.hpp"
+#include "system/FileSystem.hpp"
 #include "rules/RenameRule.hpp"
 
 // The steps that add a generated piece of text before or after the name.

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "engine/text/Graphemes.hpp"
-#include "engine/text/Utf.hpp"
-#include "rules/CanonicalText.hpp"
+#include "text/Graphemes.hpp"
+#include "text/Utf.hpp"
+#include "text/CanonicalText.hpp"
 
 namespace tavix::NameDiff {
 namespace {

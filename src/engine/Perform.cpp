@@ -3,10 +3,10 @@
 #include <optional>
 
 #include "engine/Uuid.hpp"
-#include "engine/text/CaseMapping.hpp"
-#include "engine/text/Utf.hpp"
-#include "model/system/FileSystem.hpp"
-#include "rules/CanonicalText.hpp"
+#include "text/CaseMapping.hpp"
+#include "text/Utf.hpp"
+#include "system/FileSystem.hpp"
+#include "text/CanonicalText.hpp"
 
 namespace tavix::RenameEngine {
 namespace {

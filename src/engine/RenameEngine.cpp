@@ -7,12 +7,12 @@
 #include <variant>
 
 #include "engine/GeneratedText.hpp"
-#include "engine/text/CaseMapping.hpp"
-#include "engine/text/CharacterClasses.hpp"
-#include "engine/text/Graphemes.hpp"
-#include "engine/text/RegexReplace.hpp"
-#include "engine/text/TextSearch.hpp"
-#include "engine/text/Utf.hpp"
+#include "text/CaseMapping.hpp"
+#include "text/CharacterClasses.hpp"
+#include "text/Graphemes.hpp"
+#include "text/RegexReplace.hpp"
+#include "text/TextSearch.hpp"
+#include "text/Utf.hpp"
 
 namespace tavix::RenameEngine {
 namespace {
@@ -109,7 +109,19 @@ std::string applyStep(const RemoveCharacters& step, const Subject& subject) {
     if (step.kind == CharacterClass::custom && step.custom.empty()) return subject.name;
     std::string storage;
     const std::string_view custom = wellFormed(step.custom, storage);
-    return text::removeScalars(subject.name, step.kind, custom);
+    switch (step.kind) {
+        case CharacterClass::digits:
+            return text::removeScalars(subject.name, text::ScalarClass::digits);
+        case CharacterClass::punctuation:
+            return text::removeScalars(subject.name, text::ScalarClass::punctuation);
+        case CharacterClass::whitespace:
+            return text::removeScalars(subject.name, text::ScalarClass::whitespace);
+        case CharacterClass::symbols:
+            return text::removeScalars(subject.name, text::ScalarClass::symbols);
+        case CharacterClass::custom:
+            break;
+    }
+    return text::removeScalarsOf(subject.name, custom);
 }
 
 std::string applyStep(const CollapseSpaces&, const Subject& subject) {

@@ -6,10 +6,10 @@
 #include <unordered_set>
 
 #include "engine/RenameEngine.hpp"
-#include "engine/text/CaseMapping.hpp"
-#include "engine/text/Utf.hpp"
-#include "model/system/FileSystem.hpp"
-#include "rules/CanonicalText.hpp"
+#include "text/CaseMapping.hpp"
+#include "text/Utf.hpp"
+#include "system/FileSystem.hpp"
+#include "text/CanonicalText.hpp"
 
 #include <unicode/uchar.h>
 

@@ -8,10 +8,10 @@
 #include <array>
 #include <memory>
 
-#include "engine/text/CaseMapping.hpp"
-#include "engine/text/Utf.hpp"
-#include "model/system/FileSystem.hpp"
-#include "model/system/ImageProbe.hpp"
+#include "text/CaseMapping.hpp"
+#include "text/Utf.hpp"
+#include "system/FileSystem.hpp"
+#include "system/ImageProbe.hpp"
 
 namespace tavix {
 namespace {

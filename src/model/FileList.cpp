@@ -8,7 +8,7 @@
 #include <optional>
 #include <unordered_set>
 
-#include "model/system/FileSystem.hpp"
+#include "system/FileSystem.hpp"
 
 namespace tavix::FileList {
 

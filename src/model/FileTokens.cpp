@@ -1,8 +1,8 @@
 #include "model/FileTokens.hpp"
 
-#include "engine/text/CaseMapping.hpp"
-#include "engine/text/Utf.hpp"
-#include "model/system/FileSystem.hpp"
+#include "text/CaseMapping.hpp"
+#include "text/Utf.hpp"
+#include "system/FileSystem.hpp"
 
 namespace tavix {
 

@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "rules/CanonicalText.hpp"
+#include "text/CanonicalText.hpp"
 #include "rules/RuleCoding.hpp"
 
 namespace tavix {

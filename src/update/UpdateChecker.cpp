@@ -6,7 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <vector>
 
-#include "core/Version.hpp"
+#include "update/Version.hpp"
 #include "update/BuildInfo.hpp"
 
 namespace tavix::UpdateChecker {

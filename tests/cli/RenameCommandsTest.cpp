@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "cli/Cli.hpp"
-#include "model/system/FileSystem.hpp"
+#include "system/FileSystem.hpp"
 #include "support/TemporaryFolder.hpp"
 
 namespace tavix {

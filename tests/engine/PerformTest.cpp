@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "engine/Perform.hpp"
-#include "model/system/FileSystem.hpp"
+#include "system/FileSystem.hpp"
 #include "support/TemporaryFolder.hpp"
 
 namespace tavix {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "ApplyCase.hpp"
-#include "engine/text/Graphemes.hpp"
+#include "text/Graphemes.hpp"
 
 namespace tavix {
 namespace {

@@ -14,7 +14,7 @@
 
 #include "model/StatusTexts.hpp"
 #include "model/TavixModel.hpp"
-#include "model/system/FileSystem.hpp"
+#include "system/FileSystem.hpp"
 #include "support/TemporaryFolder.hpp"
 
 namespace tavix {

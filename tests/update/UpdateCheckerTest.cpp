@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "core/Version.hpp"
+#include "update/Version.hpp"
 #include "update/UpdateChecker.hpp"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "engine/text/CharacterClasses.hpp"
+#include "text/CharacterClasses.hpp"
 
 #include <unicode/uchar.h>
 
@@ -7,23 +7,21 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/text/Utf.hpp"
+#include "text/Utf.hpp"
 
 namespace tavix::text {
 namespace {
 
-std::uint32_t categoryMask(CharacterClass kind) {
+std::uint32_t categoryMask(ScalarClass kind) {
     switch (kind) {
-        case CharacterClass::digits:
+        case ScalarClass::digits:
             return U_GC_ND_MASK;
-        case CharacterClass::punctuation:
+        case ScalarClass::punctuation:
             return U_GC_P_MASK;
-        case CharacterClass::whitespace:
+        case ScalarClass::whitespace:
             return U_GC_ZS_MASK;
-        case CharacterClass::symbols:
+        case ScalarClass::symbols:
             return U_GC_S_MASK;
-        case CharacterClass::custom:
-            break;
     }
     return 0;
 }
@@ -73,17 +71,18 @@ bool isWhitespace(UChar32 c) {
 
 }  // namespace
 
-bool isInClass(UChar32 c, CharacterClass kind) {
-    if (kind == CharacterClass::whitespace && c == '\t') return true;
+bool isInClass(UChar32 c, ScalarClass kind) {
+    if (kind == ScalarClass::whitespace && c == '\t') return true;
     return (U_GET_GC_MASK(c) & categoryMask(kind)) != 0;
 }
 
-std::string removeScalars(std::string_view text, CharacterClass kind, std::string_view custom) {
-    if (kind == CharacterClass::custom) {
-        const ScalarSet set(custom);
-        return removeWhere(text, [&](UChar32 c) { return set.contains(c); });
-    }
+std::string removeScalars(std::string_view text, ScalarClass kind) {
     return removeWhere(text, [kind](UChar32 c) { return isInClass(c, kind); });
+}
+
+std::string removeScalarsOf(std::string_view text, std::string_view set) {
+    const ScalarSet scalars(set);
+    return removeWhere(text, [&](UChar32 c) { return scalars.contains(c); });
 }
 
 std::string_view trimWhitespace(std::string_view text) {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "model/system/FileKind.hpp"
+#include "system/FileKind.hpp"
 #include "support/TemporaryFolder.hpp"
 
 namespace tavix {

@@ -1,4 +1,4 @@
-#include "core/Version.hpp"
+#include "update/Version.hpp"
 
 namespace tavix {
 

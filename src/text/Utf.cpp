@@ -1,4 +1,4 @@
-#include "engine/text/Utf.hpp"
+#include "text/Utf.hpp"
 
 #include <unicode/utf8.h>
 

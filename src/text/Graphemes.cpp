@@ -1,4 +1,4 @@
-#include "engine/text/Graphemes.hpp"
+#include "text/Graphemes.hpp"
 
 #include <unicode/brkiter.h>
 #include <unicode/locid.h>
@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "engine/text/Utf.hpp"
+#include "text/Utf.hpp"
 
 namespace tavix::text {
 namespace {

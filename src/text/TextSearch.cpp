@@ -1,4 +1,4 @@
-#include "engine/text/TextSearch.hpp"
+#include "text/TextSearch.hpp"
 
 #include <unicode/normalizer2.h>
 #include <unicode/uchar.h>
@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <limits>
 
-#include "engine/text/Graphemes.hpp"
-#include "engine/text/Utf.hpp"
+#include "text/Graphemes.hpp"
+#include "text/Utf.hpp"
 
 namespace tavix::text {
 namespace {

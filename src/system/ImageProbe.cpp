@@ -1,4 +1,4 @@
-#include "model/system/ImageProbe.hpp"
+#include "system/ImageProbe.hpp"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "engine/text/CaseMapping.hpp"
+#include "text/CaseMapping.hpp"
 
 #include <unicode/bytestream.h>
 #include <unicode/casemap.h>
@@ -7,8 +7,8 @@
 
 #include <cstdint>
 
-#include "engine/text/Graphemes.hpp"
-#include "engine/text/Utf.hpp"
+#include "text/Graphemes.hpp"
+#include "text/Utf.hpp"
 
 namespace tavix::text {
 namespace {

@@ -1,4 +1,4 @@
-#include "engine/text/ReplacementTemplate.hpp"
+#include "text/ReplacementTemplate.hpp"
 
 #include <unicode/regex.h>
 

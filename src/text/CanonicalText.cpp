@@ -1,19 +1,15 @@
-#include "rules/CanonicalText.hpp"
+#include "text/CanonicalText.hpp"
 
 #include <unicode/normalizer2.h>
 #include <unicode/unistr.h>
 
-#include <algorithm>
 #include <functional>
 #include <string>
 
+#include "text/Utf.hpp"
+
 namespace tavix {
 namespace {
-
-bool isAscii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
 
 // The NFC form of `text`; invalid UTF-8 becomes U+FFFD, which still compares
 // consistently with the hash below.
@@ -33,7 +29,7 @@ std::string nfc(std::string_view text) {
 
 // Whether `text` is already in NFC, so that it is its own canonical form.
 bool isNfc(std::string_view text) {
-    if (isAscii(text)) return true;
+    if (text::isAscii(text)) return true;
     UErrorCode status = U_ZERO_ERROR;
     const icu::Normalizer2* normalizer = icu::Normalizer2::getNFCInstance(status);
     if (U_FAILURE(status)) return false;

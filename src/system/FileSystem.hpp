@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/PathNames.hpp"
+
 // The operations Tavix asks of the file system, gathered in one place. Every
 // other layer reaches the disk only through these; a port replaces this folder.
 namespace tavix::FileSystem {
@@ -15,18 +17,12 @@ namespace tavix::FileSystem {
 using Path = std::filesystem::path;
 using Timestamp = std::chrono::sys_time<std::chrono::nanoseconds>;
 
-// The last path component, extension included (bytes as stored). Trailing
-// slashes are ignored; the root's name is "/".
-std::string name(const Path& url);
-// The path without its last component, with no trailing slash ("/" for the root,
-// "." for a bare name).
-Path folder(const Path& url);
-// The path of `name` inside `folder`, joined as text: a name that starts with a
-// slash never replaces the folder.
-Path child(const Path& folder, const std::string& name);
-// The text after the last dot of the name; empty for a name without a dot, whose
-// only dot is its first character, or that ends in a dot.
-std::string extension(const Path& url);
+// The path-name helpers, for callers that also reach the disk.
+using PathNames::child;
+using PathNames::extension;
+using PathNames::folder;
+using PathNames::name;
+using PathNames::nameExtension;
 
 // Whether something exists at `path`, following symbolic links.
 bool exists(const Path& path);
@@ -46,9 +42,6 @@ bool existsOtherThan(const Path& destination, const Path& self);
 // existsOtherThan for `name` in the folder of `url`, against `url` itself,
 // without building paths: the plan asks this once per changed file.
 bool existsBeside(const Path& url, std::string_view name);
-
-// extension() of a bare file name.
-std::string nameExtension(std::string_view fileName);
 
 // Renames `from` to `to` within one folder, never replacing an existing file.
 // Returns nothing on success, else one line naming the file and the system's

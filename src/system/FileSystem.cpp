@@ -1,4 +1,4 @@
-#include "model/system/FileSystem.hpp"
+#include "system/FileSystem.hpp"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -11,16 +11,10 @@
 #include <string_view>
 #include <utility>
 
-#include "model/system/FileKind.hpp"
+#include "system/FileKind.hpp"
 
 namespace tavix::FileSystem {
 namespace {
-
-// The path's text without trailing slashes; a path of slashes alone stays "/".
-std::string_view trimmedOfTrailingSlashes(std::string_view text) {
-    while (text.size() > 1 && text.back() == '/') text.remove_suffix(1);
-    return text;
-}
 
 Timestamp timestampOf(const struct statx_timestamp& time) {
     return Timestamp{std::chrono::seconds{time.tv_sec} + std::chrono::nanoseconds{time.tv_nsec}};
@@ -62,39 +56,6 @@ int moveWithoutReplacing(const Path& from, const Path& to) {
 }
 
 }  // namespace
-
-std::string name(const Path& url) {
-    const std::string_view text = trimmedOfTrailingSlashes(url.native());
-    if (text == "/") return std::string(text);
-    const auto slash = text.rfind('/');
-    return std::string(slash == std::string_view::npos ? text : text.substr(slash + 1));
-}
-
-Path folder(const Path& url) {
-    const std::string_view text = trimmedOfTrailingSlashes(url.native());
-    const auto slash = text.rfind('/');
-    if (slash == std::string_view::npos) return ".";
-    // Drop the whole run of slashes before the last component ("/a//b" -> "/a").
-    return Path(trimmedOfTrailingSlashes(text.substr(0, slash + 1)));
-}
-
-Path child(const Path& folder, const std::string& name) {
-    // Joined as text: operator/ would let a name starting with "/" replace the folder.
-    std::string text = folder.native();
-    if (text.empty() || text.back() != '/') text += '/';
-    text += name;
-    return Path(std::move(text));
-}
-
-std::string extension(const Path& url) {
-    return nameExtension(name(url));
-}
-
-std::string nameExtension(std::string_view fileName) {
-    const auto dot = fileName.rfind('.');
-    if (dot == std::string::npos || dot == 0 || dot + 1 == fileName.size()) return {};
-    return std::string(fileName.substr(dot + 1));
-}
 
 bool exists(const Path& path) {
     struct stat status;

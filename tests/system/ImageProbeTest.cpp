@@ -10,7 +10,7 @@
 #include <iterator>
 #include <string>
 
-#include "model/system/ImageProbe.hpp"
+#include "system/ImageProbe.hpp"
 #include "support/TemporaryFolder.hpp"
 #include "support/TestImages.hpp"
 

@@ -5,21 +5,22 @@
 #include <string>
 #include <string_view>
 
-#include "rules/Options.hpp"
-
 namespace tavix::text {
+
+enum class ScalarClass { digits, punctuation, whitespace, symbols };
 
 // Membership of one Unicode scalar by general category:
 //   digits       Nd, every script's decimal digits
 //   punctuation  Pc Pd Ps Pe Pi Pf Po
 //   whitespace   Zs and the tab; line and paragraph separators are not in it
 //   symbols      Sm Sc Sk So
-// `custom` has no fixed set; this says false for it.
-bool isInClass(UChar32 c, CharacterClass kind);
+bool isInClass(UChar32 c, ScalarClass kind);
 
-// Well-formed UTF-8 `text` without the scalars of `kind`, or for `custom`
-// without the scalars of `custom`; every other byte is kept as it was.
-std::string removeScalars(std::string_view text, CharacterClass kind, std::string_view custom);
+// Well-formed UTF-8 `text` without the scalars of `kind`; every other byte is
+// kept as it was.
+std::string removeScalars(std::string_view text, ScalarClass kind);
+// Well-formed UTF-8 `text` without the scalars that occur in `set`.
+std::string removeScalarsOf(std::string_view text, std::string_view set);
 
 // `text` without the whitespace class (Zs and tab) at both ends.
 std::string_view trimWhitespace(std::string_view text);

@@ -1,11 +1,11 @@
-#include "engine/text/RegexReplace.hpp"
+#include "text/RegexReplace.hpp"
 
 #include <unicode/regex.h>
 
 #include <memory>
 
-#include "engine/text/ReplacementTemplate.hpp"
-#include "engine/text/Utf.hpp"
+#include "text/ReplacementTemplate.hpp"
+#include "text/Utf.hpp"
 
 namespace tavix::text {
 namespace {

@@ -1,4 +1,4 @@
-#include "model/system/FileKind.hpp"
+#include "system/FileKind.hpp"
 
 #include <fcntl.h>
 #include <gio/gio.h>

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+// The parts of a path, taken from its text alone: no disk access, bytes kept as
+// stored (a name that is not valid UTF-8 survives untouched).
+namespace tavix::PathNames {
+
+using Path = std::filesystem::path;
+
+// The last path component, extension included. Trailing slashes are ignored;
+// the root's name is "/".
+std::string name(const Path& url);
+// The path without its last component, with no trailing slash ("/" for the root,
+// "." for a bare name).
+Path folder(const Path& url);
+// The path of `name` inside `folder`, joined as text: a name that starts with a
+// slash never replaces the folder.
+Path child(const Path& folder, const std::string& name);
+// The text after the last dot of the name; empty for a name without a dot, whose
+// only dot is its first character, or that ends in a dot.
+std::string extension(const Path& url);
+// extension() of a bare file name.
+std::string nameExtension(std::string_view fileName);
+
+}  // namespace tavix::PathNames

@@ -1,0 +1,53 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "text/PathNames.hpp"
+
+namespace tavix {
+namespace {
+
+using PathNames::Path;
+
+struct PathCase {
+    Path url;
+    std::string name;
+    Path folder;
+    std::string extension;
+};
+
+class PathOperations : public ::testing::TestWithParam<PathCase> {};
+
+TEST_P(PathOperations, SplitTheLastComponent) {
+    const auto& c = GetParam();
+    EXPECT_EQ(PathNames::name(c.url), c.name);
+    EXPECT_EQ(PathNames::folder(c.url), c.folder);
+    EXPECT_EQ(PathNames::extension(c.url), c.extension);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, PathOperations,
+    ::testing::Values(
+        PathCase{"/home/ann/a.txt", "a.txt", "/home/ann", "txt"},
+        PathCase{"/home/ann/report.final.pdf", "report.final.pdf", "/home/ann", "pdf"},
+        PathCase{"/home/ann/.profile", ".profile", "/home/ann", ""},
+        PathCase{"/home/ann/name.", "name.", "/home/ann", ""},
+        PathCase{"/home/ann/noext", "noext", "/home/ann", ""},
+        PathCase{"/home/ann/..x", "..x", "/home/ann", "x"},
+        PathCase{"/home/ann/archive.tar.gz", "archive.tar.gz", "/home/ann", "gz"},
+        PathCase{"/home/ann/Caf\u00e9.J\u00c9PG", "Caf\u00e9.J\u00c9PG", "/home/ann", "J\u00c9PG"},
+        PathCase{"/home/ann/bad\xff.t\xfe", "bad\xff.t\xfe", "/home/ann", "t\xfe"},
+        PathCase{"/a.txt", "a.txt", "/", "txt"},
+        PathCase{"/home/ann/photos/", "photos", "/home/ann", ""},
+        PathCase{"/home//ann//a.txt", "a.txt", "/home//ann", "txt"}, PathCase{"/", "/", "/", ""}));
+
+TEST(PathOperations, ChildStaysInsideItsFolder) {
+    EXPECT_EQ(PathNames::child("/home/ann", "b.txt"), Path("/home/ann/b.txt"));
+    EXPECT_EQ(PathNames::child("/", "b.txt"), Path("/b.txt"));
+    EXPECT_EQ(PathNames::child("/home/ann/", "b.txt"), Path("/home/ann/b.txt"));
+    // A name beginning with a slash must not replace the folder.
+    EXPECT_EQ(PathNames::child("/home/ann", "/etc/passwd").native().rfind("/home/ann/", 0), 0u);
+}
+
+}  // namespace
+}  // namespace tavix
