@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
+
+#include "rules/RuleKinds.hpp"
 
 namespace tavix {
 namespace {
@@ -74,13 +77,6 @@ std::optional<T> findTitle(const std::array<T, N>& cases,
     return cases[static_cast<std::size_t>(it - titles.begin())];
 }
 
-// The action of each kind, indexed by the kind's declared position.
-constexpr std::array<RuleAction, 15> actionOfKind{
-    RuleAction::findReplace,      RuleAction::addText,         RuleAction::removeText,
-    RuleAction::changeCase,       RuleAction::sequence,        RuleAction::dateStamp,
-    RuleAction::removeCharacters, RuleAction::collapseSpaces,  RuleAction::crop,
-    RuleAction::insertAt,         RuleAction::truncate,        RuleAction::romanNumeral,
-    RuleAction::letterSequence,   RuleAction::imageDimensions, RuleAction::parentFolder};
 
 }  // namespace
 
@@ -113,43 +109,18 @@ std::span<const RuleAction> actions(RuleCategory category) {
 }
 
 RenameRule blank(RuleAction action) {
-    switch (action) {
-        case RuleAction::findReplace:
-            return RenameRule::findReplace("", "", false, false, Occurrences::all);
-        case RuleAction::addText:
-            return RenameRule::addText("", Position::prefix);
-        case RuleAction::removeText:
-            return RenameRule::removeText("", false);
-        case RuleAction::removeCharacters:
-            return RenameRule::removeCharacters(CharacterClass::digits, "");
-        case RuleAction::collapseSpaces:
-            return RenameRule::collapseSpaces();
-        case RuleAction::crop:
-            return RenameRule::crop(CropMode::removeFirst, 1);
-        case RuleAction::insertAt:
-            return RenameRule::insertAt("", 0);
-        case RuleAction::changeCase:
-            return RenameRule::changeCase(CaseStyle::lower);
-        case RuleAction::truncate:
-            return RenameRule::truncate(20, Position::suffix);
-        case RuleAction::sequence:
-            return RenameRule::sequence(1, 1, 2, Position::suffix, "-");
-        case RuleAction::romanNumeral:
-            return RenameRule::romanNumeral(1, Position::suffix, "-");
-        case RuleAction::letterSequence:
-            return RenameRule::letterSequence(false, Position::suffix, "-");
-        case RuleAction::dateStamp:
-            return RenameRule::dateStamp("yyyy-MM-dd", Position::prefix, "-");
-        case RuleAction::imageDimensions:
-            return RenameRule::imageDimensions(Position::suffix, "-");
-        case RuleAction::parentFolder:
-            return RenameRule::parentFolder(Position::prefix, "-");
-    }
-    return RenameRule::findReplace("", "", false, false, Occurrences::all);
+    // A kind's blank rule is its default value.
+    std::optional<RenameRule> rule;
+    forEachKind([&](auto kind) {
+        using Kind = typename decltype(kind)::type;
+        if (KindDescription<Kind>::action == action) rule = RenameRule{Kind{}};
+    });
+    return rule ? *rule : RenameRule{FindReplace{}};
 }
 
 RuleAction RenameRule::action() const {
-    return actionOfKind[kind.index()];
+    return std::visit(
+        [](const auto& r) { return KindDescription<std::decay_t<decltype(r)>>::action; }, kind);
 }
 
 RuleCategory RenameRule::category() const {

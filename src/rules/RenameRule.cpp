@@ -4,6 +4,7 @@
 
 #include "text/CanonicalText.hpp"
 #include "rules/RuleCoding.hpp"
+#include "rules/RuleKinds.hpp"
 
 namespace tavix {
 
@@ -96,23 +97,8 @@ RenameRule RenameRule::parentFolder(Position position, std::string separator) {
 }
 
 std::string_view RenameRule::label() const {
-    static constexpr std::string_view labels[] = {"Find & Replace",
-                                                  "Add Text",
-                                                  "Remove Text",
-                                                  "Change Case",
-                                                  "Numbering",
-                                                  "Date",
-                                                  "Remove Characters",
-                                                  "Collapse Spaces",
-                                                  "Crop",
-                                                  "Insert",
-                                                  "Truncate",
-                                                  "Roman Numerals",
-                                                  "Letters",
-                                                  "Image Dimensions",
-                                                  "Parent Folder"};
-    static_assert(std::size(labels) == std::variant_size_v<RuleKind>);
-    return labels[kind.index()];
+    return std::visit(
+        [](const auto& r) { return KindDescription<std::decay_t<decltype(r)>>::label; }, kind);
 }
 
 std::string RenameRule::id() const {
@@ -127,7 +113,8 @@ void combine(std::size_t& seed, std::size_t value) {
     seed ^= value + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2);
 }
 
-std::size_t hashOf(std::string_view text) {
+// Texts hash by their canonical form, so that equal rules hash alike.
+std::size_t hashOf(const std::string& text) {
     return canonicalHash(text);
 }
 template <class T>
@@ -135,54 +122,18 @@ std::size_t hashOf(const T& value) {
     return std::hash<T>{}(value);
 }
 
-template <class... Fields>
-std::size_t hashFields(std::size_t kindIndex, const Fields&... fields) {
-    std::size_t seed = kindIndex;
-    (combine(seed, hashOf(fields)), ...);
-    return seed;
-}
-
 }  // namespace
 
 std::size_t hashValue(const RenameRule& rule) {
-    const std::size_t k = rule.kind.index();
-    return std::visit(
-        [k](const auto& r) -> std::size_t {
-            using T = std::decay_t<decltype(r)>;
-            if constexpr (std::is_same_v<T, FindReplace>) {
-                return hashFields(k, std::string_view(r.find), std::string_view(r.replace), r.regex,
-                                  r.caseSensitive, r.occurrences);
-            } else if constexpr (std::is_same_v<T, AddText>) {
-                return hashFields(k, std::string_view(r.text), r.position);
-            } else if constexpr (std::is_same_v<T, RemoveText>) {
-                return hashFields(k, std::string_view(r.text), r.caseSensitive);
-            } else if constexpr (std::is_same_v<T, ChangeCase>) {
-                return hashFields(k, r.style);
-            } else if constexpr (std::is_same_v<T, Sequence>) {
-                return hashFields(k, r.start, r.step, r.padding, r.position,
-                                  std::string_view(r.separator));
-            } else if constexpr (std::is_same_v<T, DateStamp>) {
-                return hashFields(k, std::string_view(r.format), r.position,
-                                  std::string_view(r.separator));
-            } else if constexpr (std::is_same_v<T, RemoveCharacters>) {
-                return hashFields(k, r.kind, std::string_view(r.custom));
-            } else if constexpr (std::is_same_v<T, CollapseSpaces>) {
-                return hashFields(k);
-            } else if constexpr (std::is_same_v<T, Crop>) {
-                return hashFields(k, r.mode, r.count);
-            } else if constexpr (std::is_same_v<T, InsertAt>) {
-                return hashFields(k, std::string_view(r.text), r.offset);
-            } else if constexpr (std::is_same_v<T, Truncate>) {
-                return hashFields(k, r.limit, r.from);
-            } else if constexpr (std::is_same_v<T, RomanNumeral>) {
-                return hashFields(k, r.start, r.position, std::string_view(r.separator));
-            } else if constexpr (std::is_same_v<T, LetterSequence>) {
-                return hashFields(k, r.uppercase, r.position, std::string_view(r.separator));
-            } else {
-                return hashFields(k, r.position, std::string_view(r.separator));
-            }
+    std::size_t seed = rule.kind.index();
+    std::visit(
+        [&seed](const auto& r) {
+            forEachParameter(r, [&seed](std::string_view, const auto& value) {
+                combine(seed, hashOf(value));
+            });
         },
         rule.kind);
+    return seed;
 }
 
 }  // namespace tavix

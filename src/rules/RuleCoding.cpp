@@ -3,17 +3,22 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <optional>
+#include <type_traits>
+
+#include "rules/RuleKinds.hpp"
 
 namespace tavix {
 namespace {
 
 using Json = nlohmann::ordered_json;
 
-constexpr std::array<std::string_view, 15> kindNames{
-    "findReplace",      "addText",         "removeText",  "changeCase", "sequence", "dateStamp",
-    "removeCharacters", "collapseSpaces",  "crop",        "insertAt",   "truncate", "romanNumeral",
-    "letterSequence",   "imageDimensions", "parentFolder"};
-static_assert(kindNames.size() == std::variant_size_v<RuleKind>);
+constexpr auto kindNames = [] {
+    std::array<std::string_view, std::variant_size_v<RuleKind>> names{};
+    std::size_t i = 0;
+    forEachKind([&](auto kind) { names[i++] = KindDescription<typename decltype(kind)::type>::key; });
+    return names;
+}();
 
 [[noreturn]] void fail(const std::string& message) {
     throw RuleDecodingError(message);
@@ -103,102 +108,60 @@ private:
     std::string_view kind_;
 };
 
+std::string read(const Fields& f, std::string_view key, std::type_identity<std::string>) {
+    return f.text(key);
+}
+bool read(const Fields& f, std::string_view key, std::type_identity<bool>) {
+    return f.flag(key);
+}
+std::int64_t read(const Fields& f, std::string_view key, std::type_identity<std::int64_t>) {
+    return f.integer(key);
+}
+template <class Option>
+Option read(const Fields& f, std::string_view key, std::type_identity<Option>) {
+    return f.template option<Option>(key);
+}
+
+// The kind at `kindIndex`, every parameter read in declared order.
 RuleKind decodeKind(std::size_t kindIndex, const Fields& f) {
-    switch (kindIndex) {
-        case 0:
-            return FindReplace{f.text("find"), f.text("replace"), f.flag("regex"),
-                               f.flag("caseSensitive"), f.option<Occurrences>("occurrences")};
-        case 1:
-            return AddText{f.text("text"), f.option<Position>("position")};
-        case 2:
-            return RemoveText{f.text("text"), f.flag("caseSensitive")};
-        case 3:
-            return ChangeCase{f.option<CaseStyle>("_0")};
-        case 4:
-            return Sequence{f.integer("start"), f.integer("step"), f.integer("padding"),
-                            f.option<Position>("position"), f.text("separator")};
-        case 5:
-            return DateStamp{f.text("format"), f.option<Position>("position"), f.text("separator")};
-        case 6:
-            return RemoveCharacters{f.option<CharacterClass>("kind"), f.text("custom")};
-        case 7:
-            return CollapseSpaces{};
-        case 8:
-            return Crop{f.option<CropMode>("mode"), f.integer("count")};
-        case 9:
-            return InsertAt{f.text("text"), f.integer("offset")};
-        case 10:
-            return Truncate{f.integer("limit"), f.option<Position>("from")};
-        case 11:
-            return RomanNumeral{f.integer("start"), f.option<Position>("position"),
-                                f.text("separator")};
-        case 12:
-            return LetterSequence{f.flag("uppercase"), f.option<Position>("position"),
-                                  f.text("separator")};
-        case 13:
-            return ImageDimensions{f.option<Position>("position"), f.text("separator")};
-        default:
-            return ParentFolder{f.option<Position>("position"), f.text("separator")};
-    }
+    std::optional<RuleKind> decoded;
+    std::size_t i = 0;
+    forEachKind([&](auto kind) {
+        using Kind = typename decltype(kind)::type;
+        if (i++ != kindIndex) return;
+        Kind rule;
+        forEachParameter(rule, [&f](std::string_view key, auto& value) {
+            value = read(f, key, std::type_identity<std::decay_t<decltype(value)>>{});
+        });
+        decoded = std::move(rule);
+    });
+    return std::move(*decoded);
+}
+
+Json encodeValue(const std::string& value) {
+    return value;
+}
+Json encodeValue(bool value) {
+    return value;
+}
+Json encodeValue(std::int64_t value) {
+    return value;
+}
+template <class Option>
+Json encodeValue(Option value) {
+    return rawValue(value);
 }
 
 Json parameters(const RuleKind& kind) {
-    return std::visit(
-        [](const auto& r) -> Json {
-            using T = std::decay_t<decltype(r)>;
-            Json j = Json::object();
-            if constexpr (std::is_same_v<T, FindReplace>) {
-                j["find"] = r.find;
-                j["replace"] = r.replace;
-                j["regex"] = r.regex;
-                j["caseSensitive"] = r.caseSensitive;
-                j["occurrences"] = rawValue(r.occurrences);
-            } else if constexpr (std::is_same_v<T, AddText>) {
-                j["text"] = r.text;
-                j["position"] = rawValue(r.position);
-            } else if constexpr (std::is_same_v<T, RemoveText>) {
-                j["text"] = r.text;
-                j["caseSensitive"] = r.caseSensitive;
-            } else if constexpr (std::is_same_v<T, ChangeCase>) {
-                j["_0"] = rawValue(r.style);
-            } else if constexpr (std::is_same_v<T, Sequence>) {
-                j["start"] = r.start;
-                j["step"] = r.step;
-                j["padding"] = r.padding;
-                j["position"] = rawValue(r.position);
-                j["separator"] = r.separator;
-            } else if constexpr (std::is_same_v<T, DateStamp>) {
-                j["format"] = r.format;
-                j["position"] = rawValue(r.position);
-                j["separator"] = r.separator;
-            } else if constexpr (std::is_same_v<T, RemoveCharacters>) {
-                j["kind"] = rawValue(r.kind);
-                j["custom"] = r.custom;
-            } else if constexpr (std::is_same_v<T, CollapseSpaces>) {
-            } else if constexpr (std::is_same_v<T, Crop>) {
-                j["mode"] = rawValue(r.mode);
-                j["count"] = r.count;
-            } else if constexpr (std::is_same_v<T, InsertAt>) {
-                j["text"] = r.text;
-                j["offset"] = r.offset;
-            } else if constexpr (std::is_same_v<T, Truncate>) {
-                j["limit"] = r.limit;
-                j["from"] = rawValue(r.from);
-            } else if constexpr (std::is_same_v<T, RomanNumeral>) {
-                j["start"] = r.start;
-                j["position"] = rawValue(r.position);
-                j["separator"] = r.separator;
-            } else if constexpr (std::is_same_v<T, LetterSequence>) {
-                j["uppercase"] = r.uppercase;
-                j["position"] = rawValue(r.position);
-                j["separator"] = r.separator;
-            } else {
-                j["position"] = rawValue(r.position);
-                j["separator"] = r.separator;
-            }
-            return j;
+    Json j = Json::object();
+    std::visit(
+        [&j](const auto& r) {
+            forEachParameter(r, [&j](std::string_view key, const auto& value) {
+                j[std::string(key)] = encodeValue(value);
+            });
         },
         kind);
+    return j;
 }
 
 }  // namespace
