@@ -86,10 +86,6 @@ std::string DateFormatter::format(FileSystem::Timestamp time) const {
     return out;
 }
 
-std::string formatDate(const std::string& pattern, FileSystem::Timestamp time) {
-    return DateFormatter(pattern).format(time);
-}
-
 std::string datePattern(const DateStamp& rule) {
     return rule.format.empty() ? std::string("yyyy-MM-dd") : rule.format;
 }

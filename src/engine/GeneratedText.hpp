@@ -52,7 +52,4 @@ std::string imageDimensions(const ImageDimensions& rule, const std::string& name
 std::string parentFolder(const ParentFolder& rule, const std::string& name,
                          const std::filesystem::path& url);
 
-// `time` formatted with a TR35 date pattern under the default locale and zone.
-std::string formatDate(const std::string& pattern, FileSystem::Timestamp time);
-
 }  // namespace tavix::GeneratedText

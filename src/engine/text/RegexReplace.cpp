@@ -80,11 +80,4 @@ std::optional<std::string> RegexReplacer::replaceAll(std::string_view text) {
     return toUtf8(out);
 }
 
-std::optional<std::string> regexReplaceAll(std::string_view text, std::string_view pattern,
-                                           std::string_view replacement, bool caseSensitive) {
-    const auto replacer = RegexReplacer::make(pattern, replacement, caseSensitive);
-    if (!replacer) return std::nullopt;
-    return replacer->replaceAll(text);
-}
-
 }  // namespace tavix::text

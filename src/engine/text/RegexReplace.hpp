@@ -46,8 +46,4 @@ private:
     std::unique_ptr<Compiled> compiled_;
 };
 
-// One-off: RegexReplacer::make then replaceAll; nothing when it can't be made.
-std::optional<std::string> regexReplaceAll(std::string_view text, std::string_view pattern,
-                                           std::string_view replacement, bool caseSensitive);
-
 }  // namespace tavix::text

@@ -58,15 +58,16 @@ bool isHeif(Head head) {
 // Formats are recognised from their first bytes and read by their own loader, so
 // libvips never sniffs a file against every loader it has (several times slower,
 // and it would reach loaders that parse far more than a header). Only these
-// loaders ever run. SVG, JPEG 2000 and JPEG XL are left out: libvips counts their
-// loaders as untrusted, and they stay blocked.
+// loaders ever run; JPEG is read by libjpeg directly (JpegHeader.hpp). SVG,
+// JPEG 2000 and JPEG XL are left out: libvips counts their loaders as untrusted,
+// and they stay blocked.
 struct Format {
     bool (*matches)(Head);
     const char* loader;  // the libvips operation that reads from a source
 };
 constexpr Format formats[] = {
-    {isJpeg, "jpegload_source"}, {isPng, "pngload_source"},   {isGif, "gifload_source"},
-    {isWebp, "webpload_source"}, {isTiff, "tiffload_source"}, {isHeif, "heifload_source"},
+    {isPng, "pngload_source"},   {isGif, "gifload_source"},   {isWebp, "webpload_source"},
+    {isTiff, "tiffload_source"}, {isHeif, "heifload_source"},
 };
 
 // The libvips functions used here, from libvips loaded on first use, and which
@@ -255,10 +256,9 @@ std::optional<ImageProperties> read(const std::filesystem::path& url) {
     head.length = static_cast<std::size_t>(std::min<std::int64_t>(count, prefix.end));
     const Head magic(head.bytes.data(), head.length);
 
+    if (isJpeg(magic)) return readJpegHeader(prefix, head);
     for (std::size_t i = 0; i < std::size(formats); ++i) {
-        if (!formats[i].matches(magic)) continue;
-        if (formats[i].matches == isJpeg) return readJpegHeader(prefix, head);
-        return readVips(prefix, i);
+        if (formats[i].matches(magic)) return readVips(prefix, i);
     }
     return std::nullopt;
 }
