@@ -96,15 +96,15 @@ void StatMissing(benchmark::State& state) {
 // The engine's own work: the five steps over every stem, no disk at all.
 void ApplyStack(benchmark::State& state) {
     const auto& files = filesAt(location(0), static_cast<std::size_t>(state.range(0)));
-    const auto rules = fiveSteps();
+    std::vector<tavix::RenameEngine::PreparedStep> steps;
+    for (const auto& rule : fiveSteps()) steps.emplace_back(rule);
     std::vector<std::string> stems;
     for (const auto& file : files.files()) stems.push_back(file.stem().string());
     for (auto _ : state) {
         for (std::size_t i = 0; i < stems.size(); ++i) {
             std::string stem = stems[i];
-            for (const auto& rule : rules) {
-                stem = tavix::RenameEngine::apply(rule, stem, static_cast<std::int64_t>(i),
-                                                  files.files()[i]);
+            for (auto& step : steps) {
+                stem = step.apply(stem, static_cast<std::int64_t>(i), files.files()[i]);
             }
             benchmark::DoNotOptimize(stem.data());
         }

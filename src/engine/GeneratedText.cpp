@@ -39,32 +39,6 @@ std::string padded(std::int64_t value, std::int64_t width) {
     return digits;
 }
 
-// Formatters are costly to build and the plan formats one date per file, so the
-// last one is kept per thread for as long as the pattern and locale stay the same.
-struct CachedFormatter {
-    std::string pattern;
-    std::string locale;
-    std::unique_ptr<icu::SimpleDateFormat> formatter;
-};
-
-icu::SimpleDateFormat* formatterFor(const std::string& pattern) {
-    thread_local CachedFormatter cache;
-    const icu::Locale& locale = icu::Locale::getDefault();
-    if (!cache.formatter || cache.pattern != pattern || cache.locale != locale.getName()) {
-        UErrorCode status = U_ZERO_ERROR;
-        auto formatter = std::make_unique<icu::SimpleDateFormat>(
-            icu::UnicodeString::fromUTF8(pattern), locale, status);
-        if (U_FAILURE(status)) return nullptr;
-        cache = {pattern, locale.getName(), std::move(formatter)};
-    }
-    // The default zone may have been changed since (TZ is read once by ICU).
-    std::unique_ptr<icu::TimeZone> zone(icu::TimeZone::createDefault());
-    if (zone && *zone != cache.formatter->getTimeZone()) {
-        cache.formatter->adoptTimeZone(zone.release());
-    }
-    return cache.formatter.get();
-}
-
 }  // namespace
 
 std::string join(const std::string& name, const std::string& generated, Position position,
@@ -90,24 +64,37 @@ std::string letterSequence(const LetterSequence& rule, const std::string& name,
     return join(name, Sequences::letters(index, rule.uppercase), rule.position, rule.separator);
 }
 
-std::string formatDate(const std::string& pattern, FileSystem::Timestamp time) {
-    icu::SimpleDateFormat* formatter = formatterFor(pattern);
-    if (!formatter) return {};
+DateFormatter::DateFormatter(const std::string& pattern) {
+    UErrorCode status = U_ZERO_ERROR;
+    auto formatter = std::make_unique<icu::SimpleDateFormat>(icu::UnicodeString::fromUTF8(pattern),
+                                                             icu::Locale::getDefault(), status);
+    if (U_FAILURE(status)) return;
+    // The default zone as it is now: ICU reads TZ only once, and it may have been
+    // set since the formatter's locale data was loaded.
+    formatter->adoptTimeZone(icu::TimeZone::createDefault());
+    formatter_ = std::move(formatter);
+}
+
+std::string DateFormatter::format(FileSystem::Timestamp time) const {
+    if (!formatter_) return {};
     const auto millis =
         std::chrono::duration_cast<std::chrono::milliseconds>(time.time_since_epoch()).count();
     icu::UnicodeString text;
-    formatter->format(static_cast<UDate>(millis), text);
+    formatter_->format(static_cast<UDate>(millis), text);
     std::string out;
     text.toUTF8String(out);
     return out;
 }
 
-std::string dateStamp(const DateStamp& rule, const std::string& name,
+std::string datePattern(const DateStamp& rule) {
+    return rule.format.empty() ? std::string("yyyy-MM-dd") : rule.format;
+}
+
+std::string dateStamp(const DateStamp& rule, const DateFormatter& dates, const std::string& name,
                       const std::filesystem::path& url) {
-    const std::string& pattern = rule.format.empty() ? std::string("yyyy-MM-dd") : rule.format;
     const auto time = FileSystem::modificationTime(url).value_or(
         std::chrono::time_point_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now()));
-    return join(name, formatDate(pattern, time), rule.position, rule.separator);
+    return join(name, dates.format(time), rule.position, rule.separator);
 }
 
 std::string imageDimensions(const ImageDimensions& rule, const std::string& name,

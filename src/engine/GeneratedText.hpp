@@ -2,7 +2,10 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
+
+#include <unicode/smpdtfmt.h>
 
 #include "system/FileSystem.hpp"
 #include "rules/RenameRule.hpp"
@@ -10,6 +13,19 @@
 // The steps that add a generated piece of text before or after the name.
 // Only these read the file's position in the list or facts from the file.
 namespace tavix::GeneratedText {
+
+// A TR35 date pattern built once into a formatter for the default locale and
+// time zone as they are when it is built (building one costs far more than
+// formatting a date, and the plan formats one date per file).
+class DateFormatter {
+public:
+    explicit DateFormatter(const std::string& pattern);
+    // Empty when ICU rejected the pattern.
+    std::string format(FileSystem::Timestamp time) const;
+
+private:
+    std::unique_ptr<icu::SimpleDateFormat> formatter_;
+};
 
 // g, separator, name (prefix) or name, separator, g (suffix); the separator is
 // inserted as it is, also when empty.
@@ -23,9 +39,11 @@ std::string sequence(const Sequence& rule, const std::string& name, std::int64_t
 // The roman numeral of start + index (saturating).
 std::string romanNumeral(const RomanNumeral& rule, const std::string& name, std::int64_t index);
 std::string letterSequence(const LetterSequence& rule, const std::string& name, std::int64_t index);
+// The pattern of a date step: its format, or "yyyy-MM-dd" when that is empty.
+std::string datePattern(const DateStamp& rule);
 // The file's content modification time ("now" when it can't be read), formatted
-// with the TR35 pattern (empty: "yyyy-MM-dd") in the default locale and time zone.
-std::string dateStamp(const DateStamp& rule, const std::string& name,
+// by `dates`, built from datePattern(rule).
+std::string dateStamp(const DateStamp& rule, const DateFormatter& dates, const std::string& name,
                       const std::filesystem::path& url);
 // "640x480" from the image header; the name unchanged for a file that isn't one.
 std::string imageDimensions(const ImageDimensions& rule, const std::string& name,
@@ -33,8 +51,5 @@ std::string imageDimensions(const ImageDimensions& rule, const std::string& name
 // The enclosing folder's name ("/" for a file in the root folder).
 std::string parentFolder(const ParentFolder& rule, const std::string& name,
                          const std::filesystem::path& url);
-
-// `time` formatted with a TR35 date pattern under the default locale and zone.
-std::string formatDate(const std::string& pattern, FileSystem::Timestamp time);
 
 }  // namespace tavix::GeneratedText

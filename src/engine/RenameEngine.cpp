@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <span>
 #include <variant>
 
@@ -15,7 +16,20 @@
 #include "text/Utf.hpp"
 
 namespace tavix::RenameEngine {
+
+// The step and what was worked out from its parameters once.
+struct PreparedStep::Parts {
+    RenameRule rule;
+    std::string text;         // find, text or custom, as well-formed UTF-8
+    std::string replacement;  // findReplace's replacement, as well-formed UTF-8
+    std::optional<text::Needle> needle;         // the plain-text search
+    std::unique_ptr<text::RegexReplacer> regex;  // null when the pattern can't be used
+    std::optional<GeneratedText::DateFormatter> dates;
+};
+
 namespace {
+
+using Parts = PreparedStep::Parts;
 
 // What a step is applied to. The name is well-formed UTF-8.
 struct Subject {
@@ -24,11 +38,9 @@ struct Subject {
     const std::filesystem::path& url;
 };
 
-// A text parameter as well-formed UTF-8: itself, or a repaired copy kept in `storage`.
-std::string_view wellFormed(const std::string& text, std::string& storage) {
-    if (text::isValidUtf8(text)) return text;
-    storage = text::validUtf8(text);
-    return storage;
+// A text parameter as well-formed UTF-8.
+std::string wellFormed(const std::string& text) {
+    return text::isValidUtf8(text) ? text : text::validUtf8(text);
 }
 
 std::string replaced(const std::string& name, std::span<const text::TextRange> ranges,
@@ -43,11 +55,8 @@ bool atLeast(std::int64_t n, std::size_t length) {
     return n >= 0 && static_cast<std::uint64_t>(n) >= length;
 }
 
-std::string applyStep(const FindReplace& step, const Subject& subject) {
+std::string applyStep(const FindReplace& step, Parts& parts, const Subject& subject) {
     if (step.find.empty()) return subject.name;
-    std::string findStorage, replaceStorage;
-    const std::string_view find = wellFormed(step.find, findStorage);
-    const std::string_view replacement = wellFormed(step.replace, replaceStorage);
     const std::string& name = subject.name;
 
     switch (step.occurrences) {
@@ -55,25 +64,24 @@ std::string applyStep(const FindReplace& step, const Subject& subject) {
         case Occurrences::last: {
             // Only `all` reads the pattern as a regular expression.
             const auto match = step.occurrences == Occurrences::first
-                                   ? text::findFirst(name, find, step.caseSensitive)
-                                   : text::findLast(name, find, step.caseSensitive);
+                                   ? text::findFirst(name, *parts.needle)
+                                   : text::findLast(name, *parts.needle);
             if (!match) return name;
-            return replaced(name, std::span(&*match, 1), replacement);
+            return replaced(name, std::span(&*match, 1), parts.replacement);
         }
         case Occurrences::all:
             if (step.regex) {
-                return text::regexReplaceAll(name, find, replacement, step.caseSensitive)
-                    .value_or(name);
+                if (!parts.regex) return name;
+                return parts.regex->replaceAll(name).value_or(name);
             }
-            return replaced(name, text::findAll(name, find, step.caseSensitive), replacement);
+            return replaced(name, text::findAll(name, *parts.needle), parts.replacement);
     }
     return name;
 }
 
-std::string applyStep(const AddText& step, const Subject& subject) {
+std::string applyStep(const AddText& step, Parts& parts, const Subject& subject) {
     if (step.text.empty()) return subject.name;
-    std::string storage;
-    const std::string_view text = wellFormed(step.text, storage);
+    const std::string& text = parts.text;
     std::string out;
     out.reserve(subject.name.size() + text.size());
     if (step.position == Position::prefix) {
@@ -84,14 +92,12 @@ std::string applyStep(const AddText& step, const Subject& subject) {
     return out;
 }
 
-std::string applyStep(const RemoveText& step, const Subject& subject) {
+std::string applyStep(const RemoveText& step, Parts& parts, const Subject& subject) {
     if (step.text.empty()) return subject.name;
-    std::string storage;
-    const std::string_view text = wellFormed(step.text, storage);
-    return replaced(subject.name, text::findAll(subject.name, text, step.caseSensitive), "");
+    return replaced(subject.name, text::findAll(subject.name, *parts.needle), "");
 }
 
-std::string applyStep(const ChangeCase& step, const Subject& subject) {
+std::string applyStep(const ChangeCase& step, Parts&, const Subject& subject) {
     switch (step.style) {
         case CaseStyle::lower:
             return text::lowercased(subject.name);
@@ -105,10 +111,8 @@ std::string applyStep(const ChangeCase& step, const Subject& subject) {
     return subject.name;
 }
 
-std::string applyStep(const RemoveCharacters& step, const Subject& subject) {
+std::string applyStep(const RemoveCharacters& step, Parts& parts, const Subject& subject) {
     if (step.kind == CharacterClass::custom && step.custom.empty()) return subject.name;
-    std::string storage;
-    const std::string_view custom = wellFormed(step.custom, storage);
     switch (step.kind) {
         case CharacterClass::digits:
             return text::removeScalars(subject.name, text::ScalarClass::digits);
@@ -121,10 +125,10 @@ std::string applyStep(const RemoveCharacters& step, const Subject& subject) {
         case CharacterClass::custom:
             break;
     }
-    return text::removeScalarsOf(subject.name, custom);
+    return text::removeScalarsOf(subject.name, parts.text);
 }
 
-std::string applyStep(const CollapseSpaces&, const Subject& subject) {
+std::string applyStep(const CollapseSpaces&, Parts&, const Subject& subject) {
     std::string collapsed;
     collapsed.reserve(subject.name.size());
     for (char c : subject.name) {
@@ -134,7 +138,7 @@ std::string applyStep(const CollapseSpaces&, const Subject& subject) {
     return std::string(text::trimWhitespace(collapsed));
 }
 
-std::string applyStep(const Crop& step, const Subject& subject) {
+std::string applyStep(const Crop& step, Parts&, const Subject& subject) {
     const std::int64_t n = std::max<std::int64_t>(step.count, 0);
     const std::string& name = subject.name;
     if (n == 0 || name.empty()) return name;
@@ -155,10 +159,9 @@ std::string applyStep(const Crop& step, const Subject& subject) {
     return name;
 }
 
-std::string applyStep(const InsertAt& step, const Subject& subject) {
+std::string applyStep(const InsertAt& step, Parts& parts, const Subject& subject) {
     if (step.text.empty()) return subject.name;
-    std::string storage;
-    const std::string_view text = wellFormed(step.text, storage);
+    const std::string& text = parts.text;
     const std::string& name = subject.name;
     const std::vector<std::size_t> b = text::graphemeBoundaries(name);
     const std::size_t length = b.size() - 1;
@@ -171,7 +174,7 @@ std::string applyStep(const InsertAt& step, const Subject& subject) {
     return out;
 }
 
-std::string applyStep(const Truncate& step, const Subject& subject) {
+std::string applyStep(const Truncate& step, Parts&, const Subject& subject) {
     const std::int64_t limit = std::max<std::int64_t>(step.limit, 1);
     const std::string& name = subject.name;
     // A character takes at least one byte, so a short name is within any limit.
@@ -183,29 +186,68 @@ std::string applyStep(const Truncate& step, const Subject& subject) {
     return step.from == Position::suffix ? name.substr(0, b[kept]) : name.substr(b[length - kept]);
 }
 
-std::string applyStep(const Sequence& step, const Subject& subject) {
+std::string applyStep(const Sequence& step, Parts&, const Subject& subject) {
     return GeneratedText::sequence(step, subject.name, subject.index);
 }
-std::string applyStep(const RomanNumeral& step, const Subject& subject) {
+std::string applyStep(const RomanNumeral& step, Parts&, const Subject& subject) {
     return GeneratedText::romanNumeral(step, subject.name, subject.index);
 }
-std::string applyStep(const LetterSequence& step, const Subject& subject) {
+std::string applyStep(const LetterSequence& step, Parts&, const Subject& subject) {
     return GeneratedText::letterSequence(step, subject.name, subject.index);
 }
-std::string applyStep(const DateStamp& step, const Subject& subject) {
-    return GeneratedText::dateStamp(step, subject.name, subject.url);
+std::string applyStep(const DateStamp& step, Parts& parts, const Subject& subject) {
+    return GeneratedText::dateStamp(step, *parts.dates, subject.name, subject.url);
 }
-std::string applyStep(const ImageDimensions& step, const Subject& subject) {
+std::string applyStep(const ImageDimensions& step, Parts&, const Subject& subject) {
     return GeneratedText::imageDimensions(step, subject.name, subject.url);
 }
-std::string applyStep(const ParentFolder& step, const Subject& subject) {
+std::string applyStep(const ParentFolder& step, Parts&, const Subject& subject) {
     return GeneratedText::parentFolder(step, subject.name, subject.url);
 }
 
+// What each kind works out once.
+void prepare(const FindReplace& step, Parts& parts) {
+    if (step.find.empty()) return;
+    parts.text = wellFormed(step.find);
+    parts.replacement = wellFormed(step.replace);
+    if (step.regex && step.occurrences == Occurrences::all) {
+        parts.regex = text::RegexReplacer::make(parts.text, parts.replacement, step.caseSensitive);
+    } else {
+        parts.needle.emplace(parts.text, step.caseSensitive);
+    }
+}
+void prepare(const RemoveText& step, Parts& parts) {
+    if (step.text.empty()) return;
+    parts.text = wellFormed(step.text);
+    parts.needle.emplace(parts.text, step.caseSensitive);
+}
+void prepare(const AddText& step, Parts& parts) {
+    parts.text = wellFormed(step.text);
+}
+void prepare(const InsertAt& step, Parts& parts) {
+    parts.text = wellFormed(step.text);
+}
+void prepare(const RemoveCharacters& step, Parts& parts) {
+    parts.text = wellFormed(step.custom);
+}
+void prepare(const DateStamp& step, Parts& parts) {
+    parts.dates.emplace(GeneratedText::datePattern(step));
+}
+void prepare(const auto&, Parts&) {}
+
 }  // namespace
 
-std::string apply(const RenameRule& rule, const std::string& name, std::int64_t index,
-                  const std::filesystem::path& url) {
+PreparedStep::PreparedStep(const RenameRule& rule) : parts_(std::make_unique<Parts>()) {
+    parts_->rule = rule;
+    std::visit([&](const auto& step) { prepare(step, *parts_); }, parts_->rule.kind);
+}
+
+PreparedStep::~PreparedStep() = default;
+PreparedStep::PreparedStep(PreparedStep&&) noexcept = default;
+PreparedStep& PreparedStep::operator=(PreparedStep&&) noexcept = default;
+
+std::string PreparedStep::apply(const std::string& name, std::int64_t index,
+                                const std::filesystem::path& url) {
     // A name that isn't well-formed UTF-8 keeps its bytes: no step re-encodes it.
     // ICU measures texts in 32-bit lengths.
     if (name.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()) / 4 ||
@@ -213,7 +255,13 @@ std::string apply(const RenameRule& rule, const std::string& name, std::int64_t 
         return name;
     }
     const Subject subject{name, index, url};
-    return std::visit([&](const auto& step) { return applyStep(step, subject); }, rule.kind);
+    return std::visit([&](const auto& step) { return applyStep(step, *parts_, subject); },
+                      parts_->rule.kind);
+}
+
+std::string apply(const RenameRule& rule, const std::string& name, std::int64_t index,
+                  const std::filesystem::path& url) {
+    return PreparedStep(rule).apply(name, index, url);
 }
 
 }  // namespace tavix::RenameEngine

@@ -94,6 +94,14 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
     std::unordered_map<std::string_view, std::size_t> seen;
     seen.reserve(files.size());
     std::unordered_set<std::string_view> clashing;
+    // Patterns, search texts and date formatters are worked out once for the
+    // plan (and not at all for an empty list: compiling a pattern costs more
+    // than starting the program).
+    std::vector<RenameEngine::PreparedStep> steps;
+    if (!files.empty()) {
+        steps.reserve(rules.size());
+        for (const RenameRule& rule : rules) steps.emplace_back(rule);
+    }
 
     for (std::size_t i = 0; i < files.size(); ++i) {
         auto& url = files[i];
@@ -108,8 +116,8 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
             if (!extension.empty()) stem.resize(original.size() - extension.size() - 1);
         }
         if (valid) {
-            for (const RenameRule& rule : rules) {
-                stem = RenameEngine::apply(rule, stem, static_cast<std::int64_t>(i), url);
+            for (RenameEngine::PreparedStep& step : steps) {
+                stem = step.apply(stem, static_cast<std::int64_t>(i), url);
             }
         }
         std::string newName = extension.empty() ? stem : stem + "." + extension;

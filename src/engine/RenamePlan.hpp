@@ -49,7 +49,9 @@ namespace RenameEngine {
 // empty, illegal, then duplicate (by lowercased name, across folders) or, for a
 // changed item, exists (another file already at the destination). Every member
 // of a clashing group is marked duplicate. Never fails; reads the disk only for
-// existence tests and the generated steps' file facts.
+// existence tests and the generated steps' file facts. Each step is prepared once
+// for the whole plan (PreparedStep), so a regular expression that keeps running
+// out of time is given up for the rest of the plan and leaves names unchanged.
 RenamePlan plan(const std::vector<std::filesystem::path>& files,
                 const std::vector<RenameRule>& rules, bool keepExtension);
 // The same, moving the paths into the items instead of copying them.

@@ -7,15 +7,49 @@
 
 #include <array>
 #include <memory>
+#include <mutex>
+
+#include "system/SharedLibrary.hpp"
 
 namespace tavix::FileKind {
 namespace {
+
+// The few GIO and GLib functions used here, from GIO loaded on first use.
+struct Gio {
+    decltype(&::g_free) free = nullptr;
+    decltype(&::g_strdup) strdup = nullptr;
+    decltype(&::g_utf8_make_valid) makeValid = nullptr;
+    decltype(&::g_content_type_guess) guess = nullptr;
+    decltype(&::g_content_type_is_unknown) isUnknown = nullptr;
+    decltype(&::g_content_type_get_description) describe = nullptr;
+};
+
+// Null when GIO can't be loaded: every kind is then unknown.
+const Gio* gio() {
+    static Gio loaded;
+    static const Gio* shared = nullptr;
+    static std::once_flag once;
+    std::call_once(once, [] {
+        void* library = SharedLibrary::open(TAVIX_GIO_LIBRARY);
+        if (!library) return;
+        using SharedLibrary::resolve;
+        if (resolve(library, "g_free", loaded.free) &&
+            resolve(library, "g_strdup", loaded.strdup) &&
+            resolve(library, "g_utf8_make_valid", loaded.makeValid) &&
+            resolve(library, "g_content_type_guess", loaded.guess) &&
+            resolve(library, "g_content_type_is_unknown", loaded.isUnknown) &&
+            resolve(library, "g_content_type_get_description", loaded.describe)) {
+            shared = &loaded;
+        }
+    });
+    return shared;
+}
 
 // As much of a file as GIO's own local file information sniffs.
 constexpr std::size_t sniffLength = 4096;
 
 struct GFree {
-    void operator()(void* memory) const { g_free(memory); }
+    void operator()(void* memory) const { gio()->free(memory); }
 };
 using GText = std::unique_ptr<char, GFree>;
 
@@ -54,14 +88,14 @@ std::optional<std::size_t> readHead(const std::filesystem::path& path,
 
 // The content type of a regular file the way GIO's local file information finds
 // it: by name, then by content when the name is inconclusive.
-GText regularFileType(const std::filesystem::path& path, std::uint64_t size) {
+GText regularFileType(const Gio& g, const std::filesystem::path& path, std::uint64_t size) {
     // The MIME globs are matched by decoding the name as UTF-8 without checking
     // it, so an undecodable name is repaired first; only its extension matters.
     const std::string fileName = path.filename().native();
-    const GText validName(g_utf8_make_valid(fileName.c_str(), -1));
+    const GText validName(g.makeValid(fileName.c_str(), -1));
 
     gboolean uncertain = FALSE;
-    GText type(g_content_type_guess(validName.get(), nullptr, 0, &uncertain));
+    GText type(g.guess(validName.get(), nullptr, 0, &uncertain));
     if (!uncertain) return type;
 
     // A file that reports no length is judged empty unread, as GIO does: files
@@ -69,17 +103,19 @@ GText regularFileType(const std::filesystem::path& path, std::uint64_t size) {
     std::array<unsigned char, sniffLength> head;
     const auto length = size == 0 ? std::optional<std::size_t>(0) : readHead(path, head);
     if (!length) return type;
-    return GText(g_content_type_guess(validName.get(), head.data(), *length, nullptr));
+    return GText(g.guess(validName.get(), head.data(), *length, nullptr));
 }
 
 }  // namespace
 
 std::optional<std::string> describe(const std::filesystem::path& path, mode_t type,
                                     std::uint64_t size) {
-    GText contentType(specialType(type) ? g_strdup(specialType(type))
-                                        : regularFileType(path, size).release());
-    if (!contentType || g_content_type_is_unknown(contentType.get())) return std::nullopt;
-    const GText description(g_content_type_get_description(contentType.get()));
+    const Gio* g = gio();
+    if (!g) return std::nullopt;
+    GText contentType(specialType(type) ? g->strdup(specialType(type))
+                                        : regularFileType(*g, path, size).release());
+    if (!contentType || g->isUnknown(contentType.get())) return std::nullopt;
+    const GText description(g->describe(contentType.get()));
     if (!description || *description == '\0') return std::nullopt;
     return std::string(description.get());
 }

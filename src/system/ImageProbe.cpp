@@ -8,9 +8,13 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <limits>
 #include <mutex>
 #include <span>
 #include <string_view>
+
+#include "system/JpegHeader.hpp"
+#include "system/SharedLibrary.hpp"
 
 namespace tavix::ImageProbe {
 namespace {
@@ -54,58 +58,92 @@ bool isHeif(Head head) {
 // Formats are recognised from their first bytes and read by their own loader, so
 // libvips never sniffs a file against every loader it has (several times slower,
 // and it would reach loaders that parse far more than a header). Only these
-// loaders ever run. SVG, JPEG 2000 and JPEG XL are left out: libvips counts their
-// loaders as untrusted, and they stay blocked.
+// loaders ever run; JPEG is read by libjpeg directly (JpegHeader.hpp). SVG,
+// JPEG 2000 and JPEG XL are left out: libvips counts their loaders as untrusted,
+// and they stay blocked.
 struct Format {
     bool (*matches)(Head);
     const char* loader;  // the libvips operation that reads from a source
 };
 constexpr Format formats[] = {
-    {isJpeg, "jpegload_source"}, {isPng, "pngload_source"},   {isGif, "gifload_source"},
-    {isWebp, "webpload_source"}, {isTiff, "tiffload_source"}, {isHeif, "heifload_source"},
+    {isPng, "pngload_source"},   {isGif, "gifload_source"},   {isWebp, "webpload_source"},
+    {isTiff, "tiffload_source"}, {isHeif, "heifload_source"},
 };
-constexpr std::size_t headLength = 16;
+
+// The libvips functions used here, from libvips loaded on first use, and which
+// of the loaders above this build has (the HEIF loader is a module that may be
+// missing).
+struct Vips {
+    decltype(&::vips_init) init = nullptr;
+    decltype(&::vips_error_clear) errorClear = nullptr;
+    decltype(&::vips_cache_set_max) cacheSetMax = nullptr;
+    decltype(&::vips_block_untrusted_set) blockUntrusted = nullptr;
+    decltype(&::vips_type_find) typeFind = nullptr;
+    decltype(&::vips_source_custom_new) customSource = nullptr;
+    decltype(&::vips_call) call = nullptr;
+    decltype(&::vips_image_get_width) width = nullptr;
+    decltype(&::vips_image_get_height) height = nullptr;
+    decltype(&::vips_image_get_interpretation) interpretation = nullptr;
+    decltype(&::g_object_unref) unref = nullptr;
+    decltype(&::g_signal_connect_data) connect = nullptr;
+    decltype(&::g_log_set_handler) setLogHandler = nullptr;
+    std::array<bool, std::size(formats)> loaderExists{};
+
+    bool resolve(void* library) {
+        using SharedLibrary::resolve;
+        return resolve(library, "vips_init", init) &&
+               resolve(library, "vips_error_clear", errorClear) &&
+               resolve(library, "vips_cache_set_max", cacheSetMax) &&
+               resolve(library, "vips_block_untrusted_set", blockUntrusted) &&
+               resolve(library, "vips_type_find", typeFind) &&
+               resolve(library, "vips_source_custom_new", customSource) &&
+               resolve(library, "vips_call", call) &&
+               resolve(library, "vips_image_get_width", width) &&
+               resolve(library, "vips_image_get_height", height) &&
+               resolve(library, "vips_image_get_interpretation", interpretation) &&
+               resolve(library, "g_object_unref", unref) &&
+               resolve(library, "g_signal_connect_data", connect) &&
+               resolve(library, "g_log_set_handler", setLogHandler);
+    }
+};
 
 void discardMessage(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
 
-// libvips, started once for the process, and which of the loaders above this
-// build has (the HEIF loader is a module that may be missing).
-struct Library {
-    bool ready = false;
-    std::array<bool, std::size(formats)> loaderExists{};
-};
-
-const Library& library() {
-    static Library shared;
+// libvips, loaded and started once for the process; null when it can't be.
+const Vips* vips() {
+    static Vips loaded;
+    static const Vips* shared = nullptr;
     static std::once_flag once;
     std::call_once(once, [] {
+        void* library = SharedLibrary::open(TAVIX_VIPS_LIBRARY);
+        if (!library || !loaded.resolve(library)) return;
         // libvips and the codecs it wraps report damaged files through GLib logging
         // in the "VIPS" domain, which would print them on stderr. Installed before
         // start-up, which may already report a module that fails to load.
-        g_log_set_handler(
+        loaded.setLogHandler(
             "VIPS",
             static_cast<GLogLevelFlags>(G_LOG_LEVEL_MASK | G_LOG_FLAG_FATAL | G_LOG_FLAG_RECURSION),
             discardMessage, nullptr);
-        if (VIPS_INIT("tavix") != 0) {
-            vips_error_clear();
+        if (loaded.init("tavix") != 0) {
+            loaded.errorClear();
             return;
         }
         // Every read makes a new source, so no cached operation could be reused;
         // a cache would only keep descriptors open.
-        vips_cache_set_max(0);
+        loaded.cacheSetMax(0);
         // Loaders that libvips doesn't consider safe for hostile files stay
         // blocked for the whole process.
-        vips_block_untrusted_set(TRUE);
+        loaded.blockUntrusted(TRUE);
         for (std::size_t i = 0; i < std::size(formats); ++i) {
-            shared.loaderExists[i] = vips_type_find("VipsOperation", formats[i].loader) != 0;
+            loaded.loaderExists[i] = loaded.typeFind("VipsOperation", formats[i].loader) != 0;
         }
-        shared.ready = true;
+        shared = &loaded;
     });
     return shared;
 }
 
-std::optional<std::string> colorModel(VipsImage* image) {
-    switch (vips_image_get_interpretation(image)) {
+std::optional<std::string> colorModel(VipsInterpretation interpretation) {
+    switch (interpretation) {
         case VIPS_INTERPRETATION_sRGB:
         case VIPS_INTERPRETATION_RGB:
         case VIPS_INTERPRETATION_scRGB:
@@ -132,26 +170,72 @@ struct Descriptor {
     }
 };
 
-// The header of the image through `loader`, reading from the open descriptor.
-// The loaders read pixels lazily, on the first region asked for; none is asked.
-std::optional<ImageProperties> readHeader(int fd, const char* loader) {
-    VipsSource* source = vips_source_new_from_descriptor(fd);
-    if (!source) return std::nullopt;
-    VipsImage* image = nullptr;
-    const int failed = vips_call(loader, source, &image, "access", VIPS_ACCESS_SEQUENTIAL,
-                                 "fail_on", VIPS_FAIL_ON_NONE, nullptr);
-    g_object_unref(source);
-    if (failed != 0 || !image) return std::nullopt;
+// The prefix as a libvips source: a seekable stream whose length is the prefix's.
+struct PrefixStream {
+    Prefix prefix;
+    std::int64_t position = 0;
 
+    static gint64 read(VipsSourceCustom*, void* buffer, gint64 length, PrefixStream* self) {
+        const std::int64_t left = self->prefix.end - self->position;
+        if (left <= 0 || length <= 0) return 0;
+        const ssize_t count = ::pread(self->prefix.fd, buffer,
+                                      static_cast<std::size_t>(std::min(left, length)),
+                                      static_cast<off_t>(self->position));
+        if (count < 0) return -1;
+        self->position += count;
+        return count;
+    }
+
+    static gint64 seek(VipsSourceCustom*, gint64 offset, int whence, PrefixStream* self) {
+        const std::int64_t base = whence == SEEK_SET   ? 0
+                                  : whence == SEEK_CUR ? self->position
+                                  : whence == SEEK_END ? self->prefix.end
+                                                       : -1;
+        if (base < 0 || offset < -base || offset > std::numeric_limits<std::int64_t>::max() - base)
+            return -1;
+        self->position = base + offset;
+        return self->position;
+    }
+};
+
+// The header of the image through `loader`, reading the prefix only. The
+// loaders read pixels lazily, on the first region asked for; none is asked.
+std::optional<ImageProperties> readHeader(const Vips& v, Prefix prefix, const char* loader) {
+    PrefixStream stream{prefix};
+    VipsSourceCustom* source = v.customSource();
+    if (!source) return std::nullopt;
+    v.connect(source, "read", G_CALLBACK(&PrefixStream::read), &stream, nullptr,
+              static_cast<GConnectFlags>(0));
+    v.connect(source, "seek", G_CALLBACK(&PrefixStream::seek), &stream, nullptr,
+              static_cast<GConnectFlags>(0));
+    VipsImage* image = nullptr;
+    const int failed = v.call(loader, source, &image, "access", VIPS_ACCESS_SEQUENTIAL, "fail_on",
+                              VIPS_FAIL_ON_NONE, nullptr);
+    // The image may keep the source for its pixels; they are never asked for,
+    // and both go before `stream` does.
+    if (failed != 0 || !image) {
+        v.unref(source);
+        return std::nullopt;
+    }
     ImageProperties properties;
-    const int width = vips_image_get_width(image);
-    const int height = vips_image_get_height(image);
+    const int width = v.width(image);
+    const int height = v.height(image);
     if (width > 0 && height > 0) {
         properties.pixelWidth = width;
         properties.pixelHeight = height;
     }
-    properties.colorModel = colorModel(image);
-    g_object_unref(image);
+    properties.colorModel = colorModel(v.interpretation(image));
+    v.unref(image);
+    v.unref(source);
+    return properties;
+}
+
+std::optional<ImageProperties> readVips(Prefix prefix, std::size_t format) {
+    const Vips* v = vips();
+    if (!v || !v->loaderExists[format]) return std::nullopt;
+    auto properties = readHeader(*v, prefix, formats[format].loader);
+    // Failures leave their text in libvips' error buffer; nobody reads it.
+    if (!properties) v->errorClear();
     return properties;
 }
 
@@ -163,20 +247,18 @@ std::optional<ImageProperties> read(const std::filesystem::path& url) {
     if (file.fd < 0) return std::nullopt;
     struct stat status;
     if (::fstat(file.fd, &status) != 0 || !S_ISREG(status.st_mode)) return std::nullopt;
+    const Prefix prefix{file.fd, std::min<std::int64_t>(status.st_size, kReadLimit)};
 
-    std::array<unsigned char, headLength> buffer;
-    const ssize_t count = ::pread(file.fd, buffer.data(), buffer.size(), 0);
+    // The first bytes tell the format; a JPEG's header usually lies within them.
+    FirstBytes head;
+    const ssize_t count = ::pread(file.fd, head.bytes.data(), head.bytes.size(), 0);
     if (count <= 0) return std::nullopt;
-    const Head head(buffer.data(), static_cast<std::size_t>(count));
+    head.length = static_cast<std::size_t>(std::min<std::int64_t>(count, prefix.end));
+    const Head magic(head.bytes.data(), head.length);
 
+    if (isJpeg(magic)) return readJpegHeader(prefix, head);
     for (std::size_t i = 0; i < std::size(formats); ++i) {
-        if (!formats[i].matches(head)) continue;
-        const Library& vips = library();
-        if (!vips.ready || !vips.loaderExists[i]) return std::nullopt;
-        auto properties = readHeader(file.fd, formats[i].loader);
-        // Failures leave their text in libvips' error buffer; nobody reads it.
-        if (!properties) vips_error_clear();
-        return properties;
+        if (formats[i].matches(magic)) return readVips(prefix, i);
     }
     return std::nullopt;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,13 +16,34 @@ namespace tavix::text {
 inline constexpr std::int32_t kRegexTimeLimit = 25;
 // Bytes of backtracking stack one evaluation may use.
 inline constexpr std::int32_t kRegexStackLimit = 4 << 20;
+// Names on which one replacer may run out of time or stack before it gives up
+// for good: a hostile pattern then costs a plan about 30 ms, not 4 ms per name.
+inline constexpr int kRegexGiveUpAfter = 8;
 
-// Every match of the ICU regular expression `pattern` in `text`, from the start,
-// replaced by `replacement` read as a ReplacementTemplate. The pattern is
-// case-insensitive unless `caseSensitive`, with no other flag. Nothing when the
-// pattern doesn't compile, the template names a group the pattern lacks, or
-// the evaluation runs out of time or stack; `text` itself when nothing matches.
-std::optional<std::string> regexReplaceAll(std::string_view text, std::string_view pattern,
-                                           std::string_view replacement, bool caseSensitive);
+// An ICU regular expression and its replacement template, compiled once for
+// many names. The pattern is case-insensitive unless `caseSensitive`, with no
+// other flag; the replacement is read as a ReplacementTemplate. Not thread-safe:
+// it keeps one matcher.
+class RegexReplacer {
+public:
+    // Nothing when the pattern doesn't compile or the template names a group the
+    // pattern lacks.
+    static std::unique_ptr<RegexReplacer> make(std::string_view pattern,
+                                               std::string_view replacement, bool caseSensitive);
+    ~RegexReplacer();
+
+    // Every match in `text`, from the start, replaced; `text` itself when nothing
+    // matches. Nothing when the evaluation runs out of time or stack, and for
+    // every name once that has happened kRegexGiveUpAfter times.
+    std::optional<std::string> replaceAll(std::string_view text);
+
+    // Whether it has given up (every later name is left alone).
+    bool gaveUp() const;
+
+private:
+    struct Compiled;
+    explicit RegexReplacer(std::unique_ptr<Compiled> compiled);
+    std::unique_ptr<Compiled> compiled_;
+};
 
 }  // namespace tavix::text

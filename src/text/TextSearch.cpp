@@ -167,40 +167,55 @@ bool isAsciiKey(const std::u16string& key) {
     return std::all_of(key.begin(), key.end(), [](char16_t c) { return c < 0x80; });
 }
 
-std::vector<TextRange> search(std::string_view text, std::string_view needle, bool caseSensitive,
-                              std::size_t limit) {
+std::vector<TextRange> search(std::string_view text, const Needle& needle, std::size_t limit) {
     if (needle.empty() || text.empty()) return {};
-    const std::u16string key = matchKey(needle, caseSensitive);
     if (isAscii(text)) {
         // ASCII keys to ASCII, so only an ASCII key can match ASCII text.
-        if (!isAsciiKey(key)) return {};
-        return forward(AsciiText(text, caseSensitive), key, limit);
+        if (!needle.isAscii()) return {};
+        return forward(AsciiText(text, needle.caseSensitive()), needle.key(), limit);
     }
-    return forward(KeyedText(text, caseSensitive), key, limit);
+    return forward(KeyedText(text, needle.caseSensitive()), needle.key(), limit);
 }
 
 }  // namespace
 
-std::vector<TextRange> findAll(std::string_view text, std::string_view needle, bool caseSensitive) {
-    return search(text, needle, caseSensitive, std::numeric_limits<std::size_t>::max());
+Needle::Needle(std::string_view text, bool caseSensitive)
+    : key_(text.empty() ? std::u16string() : matchKey(text, caseSensitive)),
+      empty_(text.empty()),
+      caseSensitive_(caseSensitive),
+      ascii_(isAsciiKey(key_)) {}
+
+std::vector<TextRange> findAll(std::string_view text, const Needle& needle) {
+    return search(text, needle, std::numeric_limits<std::size_t>::max());
 }
 
-std::optional<TextRange> findFirst(std::string_view text, std::string_view needle,
-                                   bool caseSensitive) {
-    std::vector<TextRange> found = search(text, needle, caseSensitive, 1);
+std::optional<TextRange> findFirst(std::string_view text, const Needle& needle) {
+    std::vector<TextRange> found = search(text, needle, 1);
     if (found.empty()) return std::nullopt;
     return found.front();
 }
 
+std::optional<TextRange> findLast(std::string_view text, const Needle& needle) {
+    if (needle.empty() || text.empty()) return std::nullopt;
+    if (isAscii(text)) {
+        if (!needle.isAscii()) return std::nullopt;
+        return backward(AsciiText(text, needle.caseSensitive()), needle.key());
+    }
+    return backward(KeyedText(text, needle.caseSensitive()), needle.key());
+}
+
+std::vector<TextRange> findAll(std::string_view text, std::string_view needle, bool caseSensitive) {
+    return findAll(text, Needle(needle, caseSensitive));
+}
+
+std::optional<TextRange> findFirst(std::string_view text, std::string_view needle,
+                                   bool caseSensitive) {
+    return findFirst(text, Needle(needle, caseSensitive));
+}
+
 std::optional<TextRange> findLast(std::string_view text, std::string_view needle,
                                   bool caseSensitive) {
-    if (needle.empty() || text.empty()) return std::nullopt;
-    const std::u16string key = matchKey(needle, caseSensitive);
-    if (isAscii(text)) {
-        if (!isAsciiKey(key)) return std::nullopt;
-        return backward(AsciiText(text, caseSensitive), key);
-    }
-    return backward(KeyedText(text, caseSensitive), key);
+    return findLast(text, Needle(needle, caseSensitive));
 }
 
 std::string replaceRanges(std::string_view text, std::span<const TextRange> ranges,

@@ -23,11 +23,33 @@ struct TextRange {
     friend bool operator==(const TextRange&, const TextRange&) = default;
 };
 
+// A search text in its matching form, worked out once for many names.
+class Needle {
+public:
+    Needle(std::string_view text, bool caseSensitive);
+
+    bool empty() const { return empty_; }  // the search text was empty
+    bool caseSensitive() const { return caseSensitive_; }
+    bool isAscii() const { return ascii_; }
+    const std::u16string& key() const { return key_; }
+
+private:
+    std::u16string key_;
+    bool empty_;
+    bool caseSensitive_;
+    bool ascii_;
+};
+
 // Every match from the start, not overlapping. An empty needle matches nothing.
+std::vector<TextRange> findAll(std::string_view text, const Needle& needle);
+std::optional<TextRange> findFirst(std::string_view text, const Needle& needle);
+// The match that starts last, as a backwards search finds it ("aa" in "aaa" is at 1).
+std::optional<TextRange> findLast(std::string_view text, const Needle& needle);
+
+// The same for a needle used once.
 std::vector<TextRange> findAll(std::string_view text, std::string_view needle, bool caseSensitive);
 std::optional<TextRange> findFirst(std::string_view text, std::string_view needle,
                                    bool caseSensitive);
-// The match that starts last, as a backwards search finds it ("aa" in "aaa" is at 1).
 std::optional<TextRange> findLast(std::string_view text, std::string_view needle,
                                   bool caseSensitive);
 

@@ -1,4 +1,9 @@
+#include <filesystem>
+#include <vector>
+
 #include "ApplyCase.hpp"
+#include "engine/RenamePlan.hpp"
+#include "text/RegexReplace.hpp"
 
 namespace tavix {
 namespace {
@@ -120,19 +125,45 @@ INSTANTIATE_TEST_SUITE_P(
         ApplyCase{"quadratic work on a long name still finishes", pattern("a.*z|b", "X"),
                   std::string(250, 'a') + "b", std::string(250, 'a') + "X"}));
 
-// Compiled patterns are reused between calls; a change of any part must show.
-TEST(RegexReuse, EveryChangeOfPatternFlagOrTemplateTakesEffect) {
-    EXPECT_EQ(applied(pattern("a", "x", true), "Aa"), "Ax");
-    EXPECT_EQ(applied(pattern("a", "x", false), "Aa"), "xx");
-    EXPECT_EQ(applied(pattern("a", "y", false), "Aa"), "yy");
-    EXPECT_EQ(applied(pattern("(", "y"), "a("), "a(");
-    EXPECT_EQ(applied(pattern("\\(", "y"), "a("), "ay");
-    EXPECT_EQ(applied(pattern("(a)", "$2"), "a"), "a");
-    EXPECT_EQ(applied(pattern("(a)(b)", "$2"), "ab"), "b");
-    // A pattern that ran out of time works again on the next name.
-    EXPECT_EQ(applied(pattern("(a+)+$", "x"), std::string(50, 'a') + "b"),
-              std::string(50, 'a') + "b");
-    EXPECT_EQ(applied(pattern("(a+)+$", "x"), "baaa"), "bx");
+// The plan prepares every step once: steps of one stack never share or evict
+// each other's compiled pattern or search text, name after name.
+TEST(PreparedSteps, EachStepOfAStackKeepsItsOwnPattern) {
+    const std::vector<RenameRule> stack = {
+        pattern("(\\d{4})(\\d{2})(\\d{2})", "$1-$2-$3"),
+        pattern("[ _]+", "-"),
+        pattern("A", "@", true),
+        plain("e\u0301", "E"),
+        plain("-", "~", last),
+        RenameRule::removeText("\u00e9T", false),
+    };
+    const std::string names[] = {"IMG_20190101_000000", "Scan 2019-01-01 Z\u00fcrich", "Photo \u00e9t\u00e9",
+                                 "Caf\u00e9 Au Lait_v2", "a_b c"};
+    std::vector<std::filesystem::path> files;
+    for (const std::string& name : names) files.push_back("/nowhere/" + name);
+    const RenamePlan plan = RenameEngine::plan(files, stack, false);
+    for (std::size_t i = 0; i < std::size(names); ++i) {
+        std::string expected = names[i];
+        for (const RenameRule& rule : stack) expected = applied(rule, expected);
+        EXPECT_EQ(plan.items[i].newName, expected) << names[i];
+    }
+}
+
+// A pattern that keeps running out of time is given up for the rest of the plan:
+// names after that stay unchanged even where it would match quickly.
+TEST(PreparedSteps, PatternThatKeepsRunningOutOfTimeIsGivenUp) {
+    const RenameRule hostile = pattern("^(a+)+$", "x");
+    for (const int timeouts : {text::kRegexGiveUpAfter - 1, text::kRegexGiveUpAfter}) {
+        std::vector<std::filesystem::path> files = {"/nowhere/aa"};
+        for (int i = 0; i < timeouts; ++i) {
+            files.push_back("/nowhere/" + std::string(40, 'a') + "!" + std::to_string(i));
+        }
+        files.push_back("/nowhere/aaa");
+        const RenamePlan plan = RenameEngine::plan(files, {hostile}, false);
+        EXPECT_EQ(plan.items.front().newName, "x");
+        for (int i = 1; i <= timeouts; ++i) EXPECT_FALSE(plan.items[i].isChanged());
+        const bool givenUp = timeouts == text::kRegexGiveUpAfter;
+        EXPECT_EQ(plan.items.back().newName, givenUp ? "aaa" : "x") << timeouts;
+    }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <cstdint>
 #include <chrono>
 #include <fstream>
 #include <future>
@@ -139,6 +140,27 @@ TEST_F(RejectsWhatIsNoImage, ReadsAnImageCutAfterItsHeader) {
     const std::string png = contentsOf(image("whole.png", {640, 480, 3, sRGB}));
     std::ofstream(temp.path() / "cut.png", std::ios::binary) << png.substr(0, png.size() / 2);
     EXPECT_EQ(quietRead(temp.path() / "cut.png"), (ImageProperties{640, 480, "RGB"}));
+}
+
+// At most the first kReadLimit bytes are read: a JPEG whose frame header lies
+// past them is no image here, though the same header just within them is read
+// after as much metadata.
+TEST_F(RejectsWhatIsNoImage, ReadsNoFurtherThanTheLimit) {
+    const std::string jpeg = contentsOf(image("whole.jpg", {64, 48, 3, sRGB}));
+    const std::string segment = "\xFF\xEF\xFF\xFF" + std::string(65533, '\0');  // APP15
+    const auto withSegments = [&](std::int64_t count) {
+        std::string padded = jpeg.substr(0, 2);
+        for (std::int64_t i = 0; i < count; ++i) padded += segment;
+        return padded + jpeg.substr(2);
+    };
+    const auto segmentSize = static_cast<std::int64_t>(segment.size());
+    const std::int64_t within = (ImageProbe::kReadLimit - static_cast<std::int64_t>(jpeg.size())) /
+                                segmentSize;
+    std::ofstream(temp.path() / "within.jpg", std::ios::binary) << withSegments(within);
+    const std::int64_t beyond = ImageProbe::kReadLimit / segmentSize + 1;  // all header past it
+    std::ofstream(temp.path() / "beyond.jpg", std::ios::binary) << withSegments(beyond);
+    EXPECT_EQ(quietRead(temp.path() / "within.jpg"), (ImageProperties{64, 48, "RGB"}));
+    EXPECT_EQ(quietRead(temp.path() / "beyond.jpg"), std::nullopt);
 }
 
 TEST_F(RejectsWhatIsNoImage, ToleratesStrayBytesInAJpegHeaderQuietly) {
