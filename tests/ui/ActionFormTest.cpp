@@ -154,25 +154,6 @@ private Q_SLOTS:
         QCOMPARE(actions->currentText(), QString::fromUtf8(rawValue(wanted.action())));
     }
 
-    void helpTextsFollowTheKind() {
-        ActionForm form;
-        const auto helps = [&form] {
-            QStringList texts;
-            const auto* grid = form.findChild<QWidget*>(QStringLiteral("parameterGrid"));
-            for (const QLabel* label : grid->findChildren<QLabel*>(QStringLiteral("helpText"))) {
-                texts.append(label->text());
-            }
-            return texts;
-        };
-        form.setRule(tavix::blank(RuleAction::sequence));
-        QCOMPARE(helps(), QStringList{QStringLiteral("Padding is the minimum number of digits. "
-                                                     "Shorter numbers gain leading zeros.")});
-        form.setRule(RenameRule::collapseSpaces());
-        QCOMPARE(shownLabels(form), QStringList());
-        QCOMPARE(helps(), QStringList{QStringLiteral("Turns runs of spaces into a single space "
-                                                     "and trims the ends. No options.")});
-    }
-
     // Choosing the kind already shown is no edit: the step keeps its texts.
     void choosingTheShownKindAgainKeepsTheStep() {
         ActionForm form;
