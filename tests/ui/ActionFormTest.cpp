@@ -7,6 +7,7 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QStyleOptionButton>
 #include <QStyleFactory>
 #include <QTest>
 #include <QToolButton>
@@ -17,6 +18,8 @@
 #include "rules/Catalogue.hpp"
 #include "rules/RenameRule.hpp"
 #include "ui/ActionForm.hpp"
+#include "ui/Appearance.hpp"
+#include "ui/WindowStyle.hpp"
 
 using tavix::CharacterClass;
 using tavix::Position;
@@ -94,6 +97,28 @@ private Q_SLOTS:
         QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
         // A locale with a grouping separator, whatever the machine's is.
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    }
+
+    // On the dark palette an unchecked box stands out from the window: Fusion
+    // alone draws its edge a shade darker than the background.
+    void uncheckedChoicesShowOnADarkPalette() {
+        tavix::ui::WindowStyle style(QStyleFactory::create(QStringLiteral("Fusion")));
+        const QPalette dark = tavix::ui::darkPalette();
+        const QColor window = dark.color(QPalette::Window);
+        QCheckBox box(QStringLiteral("Match case"));
+        box.setStyle(&style);
+        box.setPalette(dark);
+        box.setAutoFillBackground(true);
+        box.resize(box.sizeHint());
+        const QImage image = box.grab().toImage();
+        QStyleOptionButton option;
+        option.initFrom(&box);
+        const QRect indicator = style.subElementRect(QStyle::SE_CheckBoxIndicator, &option, &box);
+        int edge = 0;
+        for (int x = indicator.left(); x <= indicator.right(); ++x) {
+            if (image.pixelColor(x, indicator.top()).lightness() - window.lightness() > 40) ++edge;
+        }
+        QVERIFY(edge >= indicator.width() / 2);
     }
 
     void choosingAKindStartsFromItsBlankRule_data() {
