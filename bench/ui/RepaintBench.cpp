@@ -70,7 +70,8 @@ void RebuildOnly(benchmark::State& state) {
 }
 
 void EditToRepaint(benchmark::State& state) {
-    tavix::ui::ContentView view;
+    tavix::TavixModel model;
+    tavix::ui::ContentView view(model);
     view.resize(1100, 700);
     view.show();
     QCoreApplication::processEvents();
@@ -97,7 +98,8 @@ void EditToRepaint(benchmark::State& state) {
 
 // The window's own drawing, with no edit before it: the cost of the rows on screen.
 void RepaintOnly(benchmark::State& state) {
-    tavix::ui::ContentView view;
+    tavix::TavixModel model;
+    tavix::ui::ContentView view(model);
     view.resize(1100, 700);
     view.show();
     view.model().add(filesOf(static_cast<std::size_t>(state.range(0))).files());

@@ -1,18 +1,23 @@
-// The desktop program: one main window; or, with --screenshot, a picture of that
-// window in a sample state, or with --form-sheet, the step forms side by side,
-// drawn without a display.
+// The desktop program: one main window listing the files named as arguments; or,
+// with --screenshot, a picture of that window in a sample state, or with
+// --form-sheet, the step forms side by side, drawn without a display.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFile>
 #include <QStyle>
 #include <QStyleFactory>
 #include <cstdio>
+#include <filesystem>
 #include <string_view>
+#include <system_error>
 
 #include "update/Version.hpp"
 #include "ui/Appearance.hpp"
+#include "ui/CommandLineFiles.hpp"
 #include "ui/FormSheet.hpp"
 #include "ui/MainWindow.hpp"
 #include "ui/Screenshot.hpp"
+#include "ui/WindowStyle.hpp"
 #include "update/UpdatePrompter.hpp"
 
 namespace {
@@ -35,9 +40,10 @@ int screenshot(const QCommandLineParser& parser, const QCommandLineOption& file,
         return 2;
     }
     // The same style on every machine, so pictures compare across them.
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"));
+    QApplication::setStyle(new tavix::ui::WindowStyle(fusion));
     QApplication::setPalette(parser.isSet(dark) ? tavix::ui::darkPalette()
-                                                : QApplication::style()->standardPalette());
+                                                : fusion->standardPalette());
     QString error;
     if (!tavix::ui::writeScreenshot(parser.value(file), *chosen, {1100, 700}, &error)) {
         std::fprintf(stderr, "tavix: %s\n", qPrintable(error));
@@ -57,7 +63,8 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("tavix"));
     QApplication::setApplicationDisplayName(QStringLiteral("Tavix"));
     QApplication::setApplicationVersion(QString::fromUtf8(tavix::version()));
-    QApplication::setDesktopFileName(QStringLiteral("tavix"));
+    // The application ID: the desktop entry's name, which also names the icon.
+    QApplication::setDesktopFileName(QStringLiteral("io.github.tavix.Tavix"));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Rename batches of files."));
@@ -66,8 +73,9 @@ int main(int argc, char** argv) {
     const QCommandLineOption file(QStringLiteral("screenshot"),
                                   QStringLiteral("Write a picture of the window to <file> (PNG)."),
                                   QStringLiteral("file"));
-    const QCommandLineOption dark(QStringLiteral("dark"),
-                                  QStringLiteral("With --screenshot: use the dark palette."));
+    const QCommandLineOption dark(
+        QStringLiteral("dark"),
+        QStringLiteral("With --screenshot or --form-sheet: use the dark palette."));
     const QCommandLineOption scene(
         QStringLiteral("scene"),
         QStringLiteral("With --screenshot: empty, preview, problems or inspector."),
@@ -77,17 +85,38 @@ int main(int argc, char** argv) {
         QStringLiteral("Write the forms of the fifteen kinds of step to <file> (PNG)."),
         QStringLiteral("file"));
     parser.addOptions({file, dark, scene, sheet});
+    parser.addPositionalArgument(QStringLiteral("files"),
+                                 QStringLiteral("Files to list in the window, in order."),
+                                 QStringLiteral("[file…]"));
     parser.process(app);
 
     if (parser.isSet(file)) return screenshot(parser, file, dark, scene);
     if (parser.isSet(sheet)) {
         QString error;
-        if (tavix::ui::writeFormSheet(parser.value(sheet), &error)) return 0;
+        if (tavix::ui::writeFormSheet(parser.value(sheet), parser.isSet(dark), &error)) return 0;
         std::fprintf(stderr, "tavix: %s\n", qPrintable(error));
         return 1;
     }
 
+    // The platform's style, with check boxes that read on a dark palette.
+    QApplication::setStyle(new tavix::ui::WindowStyle);
     tavix::ui::MainWindow window;
+    // As the desktop's "Open With" hands them over: listed as a drop lists them.
+    // QApplication has taken its own options out of argv by now.
+    std::vector<std::string> given =
+        tavix::ui::operands(argc, argv, {"--screenshot", "--scene", "--form-sheet"});
+    if (given.size() != static_cast<std::size_t>(parser.positionalArguments().size())) {
+        // Spelled in a way the scan doesn't know (-scene x): the parser's reading.
+        given.clear();
+        for (const QString& operand : parser.positionalArguments()) {
+            given.push_back(QFile::encodeName(operand).toStdString());
+        }
+    }
+    if (!given.empty()) {
+        std::error_code error;
+        const std::filesystem::path here = std::filesystem::current_path(error);
+        window.content()->takeFiles(tavix::ui::commandLineFiles(given, here));
+    }
     // Work that waits for launch to finish hangs off this signal; the update
     // notice is the first such.
     QObject::connect(&window, &tavix::ui::MainWindow::launchFinished, &window,

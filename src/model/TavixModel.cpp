@@ -19,10 +19,26 @@ TavixModel::TavixModel(FileChooser chooser) : chooser_(std::move(chooser)) {
     selection_ = first.id;
 }
 
-int TavixModel::observe(Observer observer) {
+TavixModel::Subscription::Subscription(Subscription&& other) noexcept
+    : model_(std::exchange(other.model_, nullptr)), token_(other.token_) {}
+
+TavixModel::Subscription& TavixModel::Subscription::operator=(Subscription&& other) noexcept {
+    if (this != &other) {
+        reset();
+        model_ = std::exchange(other.model_, nullptr);
+        token_ = other.token_;
+    }
+    return *this;
+}
+
+void TavixModel::Subscription::reset() {
+    if (model_ != nullptr) std::exchange(model_, nullptr)->stopObserving(token_);
+}
+
+TavixModel::Subscription TavixModel::observe(Observer observer) {
     const int token = nextToken_++;
     observers_.emplace_back(token, std::move(observer));
-    return token;
+    return Subscription(*this, token);
 }
 
 void TavixModel::stopObserving(int token) {

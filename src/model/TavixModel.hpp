@@ -81,12 +81,31 @@ public:
     TavixModel(const TavixModel&) = delete;
     TavixModel& operator=(const TavixModel&) = delete;
 
-    // Calls `observer` after every assignment, with the field assigned. The token
-    // stops it. An observer may assign fields or stop observing (itself included)
-    // while it is being told; observers added during a notification hear only
-    // later ones.
-    int observe(Observer observer);
-    void stopObserving(int token);
+    // One observation, ended when the handle is destroyed or reset. It can be
+    // moved, not copied; the model must outlive it.
+    class Subscription {
+    public:
+        Subscription() = default;
+        Subscription(Subscription&& other) noexcept;
+        Subscription& operator=(Subscription&& other) noexcept;
+        ~Subscription() { reset(); }
+
+        // Ends the observation now; nothing when it has ended already.
+        void reset();
+
+    private:
+        friend class TavixModel;
+        Subscription(TavixModel& model, int token) : model_(&model), token_(token) {}
+
+        TavixModel* model_ = nullptr;
+        int token_ = 0;
+    };
+
+    // Calls `observer` after every assignment, with the field assigned, for as
+    // long as the returned handle lives. An observer may assign fields or end
+    // observations (its own included) while it is being told; observers added
+    // during a notification hear only later ones.
+    [[nodiscard]] Subscription observe(Observer observer);
 
     // Replaces the open dialog (the window installs the real one).
     void setFileChooser(FileChooser chooser);
@@ -181,6 +200,7 @@ public:
     void undo();
 
 private:
+    void stopObserving(int token);
     void notify(Field field);
     // Stores the plan for the current files, rules and flag, without notifying.
     void replan();

@@ -1,5 +1,7 @@
 #include "ui/Appearance.hpp"
 
+#include <algorithm>
+
 namespace tavix::ui {
 namespace {
 
@@ -52,6 +54,13 @@ QFont title3Font(const QFont& base) {
     QFont font = base;
     font.setPointSizeF(base.pointSizeF() * 1.2);
     return font;
+}
+
+LineBox lineBox(const QFontMetrics& metrics) {
+    // Tight bounds are the drawn pixels; bottom() is the lowest row, baseline 0.
+    const int hanging = metrics.tightBoundingRect(QStringLiteral("_gjpqy")).bottom() + 1;
+    const int rising = -metrics.tightBoundingRect(QStringLiteral("\u00C5\u00C9|")).top();
+    return {std::max(metrics.ascent(), rising), std::max(metrics.descent(), hanging)};
 }
 
 QPalette darkPalette() {

@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QFontMetrics>
 #include <QPalette>
 
 namespace tavix::ui {
@@ -33,6 +34,20 @@ QColor brand(const QPalette& palette);
 // title 3 for the empty state's invitation.
 QFont captionFont(const QFont& base);
 QFont title3Font(const QFont& base);
+
+// The vertical room one line of text needs: the font's ascent above the
+// baseline, and below it whichever reaches lower of the declared descent and
+// the glyphs that hang lowest once drawn. At caption sizes DejaVu Sans draws its
+// underscore one pixel below its rounded descent, so a line exactly
+// `QFontMetrics::height()` tall loses it: ‘IMG_0041’ would read ‘IMG 0041’.
+struct LineBox {
+    int ascent = 0;
+    int below = 0;
+    int height() const { return ascent + below; }
+    // The baseline of a line centred in `room` pixels.
+    int baselineIn(int room) const { return (room - height()) / 2 + ascent; }
+};
+LineBox lineBox(const QFontMetrics& metrics);
 
 // A dark palette for the Fusion style, with the same roles the light one sets.
 QPalette darkPalette();

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QFile>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QMimeData>
@@ -24,6 +23,7 @@
 #include "ui/PlanTableModel.hpp"
 #include "ui/PreviewControls.hpp"
 #include "ui/StatusBar.hpp"
+#include "ui/TabOrder.hpp"
 
 namespace tavix::ui {
 namespace {
@@ -86,26 +86,10 @@ std::vector<TavixModel::Path> localFiles(const QMimeData* data) {
 
 }  // namespace
 
-ContentView::ContentView(QWidget* parent) : QWidget(parent) {
+ContentView::ContentView(TavixModel& model, QWidget* parent) : QWidget(parent), model_(model) {
     setObjectName(QStringLiteral("contentView"));
     setMinimumSize(contentMinimumSize);
     setAcceptDrops(true);
-
-    model_.setFileChooser([this](const TavixModel::FileChooserRequest& request) {
-        QWidget* window = this->window();
-        window->raise();
-        window->activateWindow();
-        QFileDialog dialog(window, QString::fromStdString(request.message));
-        // Either mode lets the user pick files only, never a folder.
-        dialog.setFileMode(request.multiple ? QFileDialog::ExistingFiles
-                                            : QFileDialog::ExistingFile);
-        std::vector<TavixModel::Path> chosen;
-        if (dialog.exec() != QDialog::Accepted) return chosen;
-        for (const QString& name : dialog.selectedFiles()) {
-            chosen.emplace_back(QFile::encodeName(name).toStdString());
-        }
-        return chosen;
-    });
 
     splitter_ = new QSplitter(Qt::Horizontal, this);
     splitter_->setObjectName(QStringLiteral("splitView"));
@@ -124,9 +108,10 @@ ContentView::ContentView(QWidget* parent) : QWidget(parent) {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(splitter_);
 
-    token_ = model_.observe([this](Field field) { changed(field); });
+    subscription_ = model_.observe([this](Field field) { changed(field); });
     showColumns();
     showInspector();
+    showTableFocus();
 
     // Drags are watched before any widget of the content sees them, so a child
     // that takes drops of its own (a text field) can't keep files from the window.
@@ -135,11 +120,10 @@ ContentView::ContentView(QWidget* parent) : QWidget(parent) {
 
 ContentView::~ContentView() {
     qApp->removeEventFilter(this);
-    model_.stopObserving(token_);
-    // The children observe the model, which is a member and so dies before the
-    // base class would delete them: they go first.
-    const QObjectList children = this->children();
-    for (QObject* child : children) delete child;
+}
+
+void ContentView::takeFiles(std::vector<TavixModel::Path> files) {
+    model_.add(std::move(files));
 }
 
 QWidget* ContentView::buildPreviewPane() {
@@ -193,6 +177,8 @@ void ContentView::setUpTable() {
     table_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setCornerButtonEnabled(false);
+    // Tab leaves the table; the arrows move within it.
+    table_->setTabKeyNavigation(false);
 
     // Rows of one fixed height: the view never measures a row, whatever the count.
     QHeaderView* rows = table_->verticalHeader();
@@ -227,6 +213,9 @@ void ContentView::setUpTable() {
 
 void ContentView::changed(Field field) {
     switch (field) {
+        case Field::files:
+            showTableFocus();
+            break;
         case Field::showSizeColumn:
         case Field::showDateColumn:
         case Field::showPathColumn:
@@ -243,10 +232,49 @@ void ContentView::changed(Field field) {
     }
 }
 
+void ContentView::showTableFocus() {
+    // Under the empty state the table is out of sight, and so out of reach.
+    table_->setFocusPolicy(model_.files().empty() ? Qt::NoFocus : Qt::StrongFocus);
+}
+
+bool ContentView::focusNextPrevChild(bool next) {
+    return moveFocus(this, next) || QWidget::focusNextPrevChild(next);
+}
+
 void ContentView::showColumns() {
     table_->setColumnHidden(PlanTableModel::size, !model_.showSizeColumn());
     table_->setColumnHidden(PlanTableModel::dateModified, !model_.showDateColumn());
     table_->setColumnHidden(PlanTableModel::path, !model_.showPathColumn());
+    fitColumns();
+}
+
+void ContentView::fitColumns() {
+    // The optional columns take their ideal widths while the two names keep at
+    // least as much room as they take together; on a narrower table they give
+    // way, each in proportion to its slack, down to their minimums. The names
+    // share the rest.
+    QHeaderView* header = table_->horizontalHeader();
+    std::vector<std::pair<int, PlanTableModel::Width>> shown;
+    int ideal = 0;
+    int slack = 0;
+    for (int column = 0; column < PlanTableModel::columnCount_; ++column) {
+        const auto width = PlanTableModel::width(column);
+        if (!width || header->isSectionHidden(column)) continue;
+        shown.emplace_back(column, *width);
+        ideal += width->ideal;
+        slack += width->ideal - width->minimum;
+    }
+    if (slack == 0) return;
+    const int giving = std::clamp(ideal - table_->viewport()->width() / 2, 0, slack);
+    // Shares rounded so that together they give exactly `giving`.
+    int slackSoFar = 0;
+    int givenSoFar = 0;
+    for (const auto& [column, width] : shown) {
+        slackSoFar += width.ideal - width.minimum;
+        const int given = giving * slackSoFar / slack - givenSoFar;
+        givenSoFar += given;
+        header->resizeSection(column, width.ideal - given);
+    }
 }
 
 void ContentView::showInspector() {
@@ -302,6 +330,7 @@ bool ContentView::eventFilter(QObject* watched, QEvent* event) {
         }
         case QEvent::Resize:
             if (watched == previewPane_) outline_->setGeometry(previewPane_->rect());
+            if (watched == table_->viewport()) fitColumns();
             break;
         default:
             break;
@@ -328,8 +357,8 @@ bool ContentView::handleDrag(QWidget*, QEvent* event) {
     // The drop is answered at once; the files join the list once it has
     // returned, all in one addition so that the plan is built once per drop
     // rather than once per file.
-    QTimer::singleShot(
-        0, this, [this, files = std::move(files)]() mutable { model_.add(std::move(files)); });
+    QTimer::singleShot(0, this,
+                       [this, files = std::move(files)]() mutable { takeFiles(std::move(files)); });
     return true;
 }
 

@@ -15,10 +15,10 @@ class PlanTableModel;
 class PreviewControls;
 class StatusBar;
 
-// The whole content of the main window. Owns the window's model and lays out,
-// side by side in a split view, the steps pane and the preview pane: the file
-// table (covered by the empty state while no file is listed), the file controls,
-// the inspector while it is shown, and the status bar.
+// The whole content of the main window. Lays out, side by side in a split view,
+// the steps pane and the preview pane: the file table (covered by the empty state
+// while no file is listed), the file controls, the inspector while it is shown,
+// and the status bar. The model is the window's; it must outlive the view.
 //
 // File URLs dragged anywhere over the split view are accepted; while one hovers,
 // the preview pane is outlined in the brand colour. A drop adds the dropped
@@ -26,7 +26,7 @@ class StatusBar;
 class ContentView : public QWidget {
     Q_OBJECT
 public:
-    explicit ContentView(QWidget* parent = nullptr);
+    explicit ContentView(TavixModel& model, QWidget* parent = nullptr);
     ~ContentView() override;
 
     TavixModel& model() { return model_; }
@@ -35,8 +35,15 @@ public:
     // True while a drag carrying files hovers over the content.
     bool isDropTargeted() const { return dropTargeted_; }
 
+    // Adds files handed to the window, dropped or named on the command line: in
+    // their order, skipping what the model's `add` skips, as one addition.
+    void takeFiles(std::vector<TavixModel::Path> files);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Tab and Shift+Tab go from control to control in the order the panes show
+    // them; the file table and the steps list are one stop each.
+    bool focusNextPrevChild(bool next) override;
 
 private:
     using Field = TavixModel::Field;
@@ -45,14 +52,16 @@ private:
     void setUpTable();
     void changed(Field field);
     void showColumns();
+    void fitColumns();
+    void showTableFocus();
     void showInspector();
     void showSelection();
     void tableSelectionChanged();
     bool handleDrag(QWidget* target, QEvent* event);
     void setDropTargeted(bool on);
 
-    TavixModel model_;
-    int token_ = 0;
+    TavixModel& model_;
+    TavixModel::Subscription subscription_;
     QSplitter* splitter_ = nullptr;
     QWidget* previewPane_ = nullptr;
     QTableView* table_ = nullptr;

@@ -70,14 +70,10 @@ EditorPane::EditorPane(TavixModel& model, QWidget* parent) : QWidget(parent), mo
     column->addWidget(new Divider(this));
     column->addWidget(keepRow);
 
-    token_ = model_.observe([this](TavixModel::Field field) { changed(field); });
+    subscription_ = model_.observe([this](TavixModel::Field field) { changed(field); });
     keepExtension_->setChecked(model_.keepExtension());
     showForm();
     showSelection();
-}
-
-EditorPane::~EditorPane() {
-    model_.stopObserving(token_);
 }
 
 QWidget* EditorPane::buildStepsSection() {

@@ -23,7 +23,6 @@ class EditorPane : public QWidget {
     Q_OBJECT
 public:
     explicit EditorPane(TavixModel& model, QWidget* parent = nullptr);
-    ~EditorPane() override;
 
     QListView* list() const { return list_; }
     ActionForm* form() const { return form_; }
@@ -38,7 +37,7 @@ private:
     void listSelectionChanged();
 
     TavixModel& model_;
-    int token_ = 0;
+    TavixModel::Subscription subscription_;
     QStackedWidget* formArea_ = nullptr;
     StepsPanePlaceholder* placeholder_ = nullptr;
     ActionForm* form_ = nullptr;

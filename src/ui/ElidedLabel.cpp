@@ -51,12 +51,13 @@ QString ElidedLabel::shownText() const {
 
 QSize ElidedLabel::sizeHint() const {
     const QFontMetrics metrics = fontMetrics();
-    return {iconSpace() + metrics.horizontalAdvance(text_) + 1, metrics.height()};
+    return {iconSpace() + metrics.horizontalAdvance(text_) + 1, lineBox(metrics).height()};
 }
 
 QSize ElidedLabel::minimumSizeHint() const {
     const QFontMetrics metrics = fontMetrics();
-    return {iconSpace() + metrics.horizontalAdvance(QStringLiteral("M\u2026")), metrics.height()};
+    return {iconSpace() + metrics.horizontalAdvance(QStringLiteral("M\u2026")),
+            lineBox(metrics).height()};
 }
 
 void ElidedLabel::paintEvent(QPaintEvent*) {
@@ -70,8 +71,8 @@ void ElidedLabel::paintEvent(QPaintEvent*) {
         x += size + iconGap;
     }
     painter.setPen(ink);
-    painter.drawText(QRect(x, 0, width() - x, height()), Qt::AlignLeft | Qt::AlignVCenter,
-                     shownText());
+    // On an explicit baseline, with room below it for the lowest glyphs.
+    painter.drawText(QPoint(x, lineBox(fontMetrics()).baselineIn(height())), shownText());
 }
 
 }  // namespace tavix::ui

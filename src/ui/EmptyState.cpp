@@ -74,13 +74,9 @@ EmptyState::EmptyState(TavixModel& model, QWidget* parent) : QWidget(parent), mo
     layout->addStretch(1);
 
     setVisible(model_.files().empty());
-    token_ = model_.observe([this](TavixModel::Field field) {
+    subscription_ = model_.observe([this](TavixModel::Field field) {
         if (field == TavixModel::Field::files) setVisible(model_.files().empty());
     });
-}
-
-EmptyState::~EmptyState() {
-    model_.stopObserving(token_);
 }
 
 }  // namespace tavix::ui

@@ -28,11 +28,10 @@ class EmptyState : public QWidget {
     Q_OBJECT
 public:
     EmptyState(TavixModel& model, QWidget* parent = nullptr);
-    ~EmptyState() override;
 
 private:
     TavixModel& model_;
-    int token_ = 0;
+    TavixModel::Subscription subscription_;
     ElidedLabel* hint_ = nullptr;
     QPushButton* addFiles_ = nullptr;
 };

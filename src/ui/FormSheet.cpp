@@ -12,6 +12,8 @@
 
 #include "rules/Catalogue.hpp"
 #include "ui/ActionForm.hpp"
+#include "ui/Appearance.hpp"
+#include "ui/WindowStyle.hpp"
 
 namespace tavix::ui {
 namespace {
@@ -38,20 +40,21 @@ int fullHeight(ActionForm& form) {
 
 }  // namespace
 
-bool writeFormSheet(const QString& file, QString* error) {
-    std::unique_ptr<QStyle> style(QStyleFactory::create(QStringLiteral("Fusion")));
-    if (!style) {
+bool writeFormSheet(const QString& file, bool dark, QString* error) {
+    QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"));
+    if (!fusion) {
         if (error) *error = QStringLiteral("The Fusion style is not available.");
         return false;
     }
-    const QPalette light = style->standardPalette();
+    std::unique_ptr<QStyle> style = std::make_unique<WindowStyle>(fusion);
+    const QPalette palette = dark ? darkPalette() : fusion->standardPalette();
 
     std::vector<std::unique_ptr<ActionForm>> forms;
     for (const RuleAction action : allCases<RuleAction>()) {
         auto form = std::make_unique<ActionForm>();
         form->setRule(blank(action));
         styleAll(form.get(), style.get());
-        form->setPalette(light);
+        form->setPalette(palette);
         form->setAttribute(Qt::WA_DontShowOnScreen);
         form->setFixedWidth(formWidth);
         form->show();
@@ -68,7 +71,7 @@ bool writeFormSheet(const QString& file, QString* error) {
     int total = gap;
     for (const int height : heights) total += height + gap;
     QImage sheet(columns * (formWidth + gap) + gap, total, QImage::Format_ARGB32_Premultiplied);
-    sheet.fill(light.color(QPalette::Mid));
+    sheet.fill(palette.color(QPalette::Mid));
     QPainter painter(&sheet);
     int top = gap;
     for (int row = 0; row < rows; ++row) {

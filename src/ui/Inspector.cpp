@@ -63,12 +63,12 @@ public:
 
     QString shownText() const { return hasFocus() ? text() : elided(); }
 
-    // Exactly one text line tall, so the rows sit as close as labels would.
-    QSize sizeHint() const override {
-        return {QLineEdit::sizeHint().width(), fontMetrics().height()};
-    }
+    // One text line tall, so the rows sit as close as labels would, with room
+    // for underscores and descenders: the line edit centres the font's height,
+    // so whatever hangs below the descent gets the same room above too.
+    QSize sizeHint() const override { return {QLineEdit::sizeHint().width(), lineHeight()}; }
     QSize minimumSizeHint() const override {
-        return {QLineEdit::minimumSizeHint().width(), fontMetrics().height()};
+        return {QLineEdit::minimumSizeHint().width(), lineHeight()};
     }
 
 protected:
@@ -80,9 +80,11 @@ protected:
         }
         QPainter painter(this);
         painter.setPen(palette().color(QPalette::Text));
-        painter.drawText(lineRect(),
-                         static_cast<int>(QStyle::visualAlignment(layoutDirection(), alignment())),
-                         shown);
+        painter.drawText(
+            lineRect(),
+            static_cast<int>(QStyle::visualAlignment(layoutDirection(), alignment())) |
+                Qt::TextDontClip,
+            shown);
     }
 
     void resizeEvent(QResizeEvent* event) override {
@@ -96,6 +98,11 @@ protected:
     }
 
 private:
+    int lineHeight() const {
+        const QFontMetrics metrics = fontMetrics();
+        return metrics.height() + 2 * (lineBox(metrics).below - metrics.descent());
+    }
+
     // Where the line edit lays out its text: its contents less the text
     // margins and the two pixels it keeps on either side.
     QRect lineRect() const {
@@ -239,7 +246,7 @@ Inspector::Inspector(TavixModel& model, QWidget* parent) : QWidget(parent), mode
 
     applyStyles();
 
-    observer_ = model_.observe([this](TavixModel::Field field) {
+    subscription_ = model_.observe([this](TavixModel::Field field) {
         // The selected file is looked up in the plan, so both can change it.
         if (field != TavixModel::Field::previewSelection && field != TavixModel::Field::plan) {
             return;
@@ -247,10 +254,6 @@ Inspector::Inspector(TavixModel& model, QWidget* parent) : QWidget(parent), mode
         if (isVisible()) refresh();
     });
     refresh();
-}
-
-Inspector::~Inspector() {
-    model_.stopObserving(observer_);
 }
 
 void Inspector::setTab(Tab tab) {

@@ -4,14 +4,12 @@
 
 #include <array>
 
+#include "model/TavixModel.hpp"
+
 class QButtonGroup;
 class QLabel;
 class QLineEdit;
 class QScrollArea;
-
-namespace tavix {
-class TavixModel;
-}
 
 namespace tavix::ui {
 
@@ -35,7 +33,6 @@ public:
 
     // The model must outlive the panel.
     explicit Inspector(TavixModel& model, QWidget* parent = nullptr);
-    ~Inspector() override;
 
     Tab tab() const { return tab_; }
     void setTab(Tab tab);
@@ -62,7 +59,7 @@ private:
     void applyStyles();
 
     TavixModel& model_;
-    int observer_ = 0;
+    TavixModel::Subscription subscription_;
     Tab tab_ = Tab::general;
     QWidget* tabBar_ = nullptr;
     QButtonGroup* tabs_ = nullptr;

@@ -1,20 +1,44 @@
 #include "ui/MainWindow.hpp"
 
 #include <QApplication>
+#include <QFile>
+#include <QFileDialog>
 #include <QMenuBar>
+#include <QScreen>
 #include <QTimer>
-
-#include "ui/ContentView.hpp"
 
 namespace tavix::ui {
 
-MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
+QSize openingSize(QSize available, QSize minimum) {
+    return QSize(1100, 700).boundedTo(available).expandedTo(minimum);
+}
+
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), content_(model_) {
     setObjectName(QStringLiteral("mainWindow"));
-    content_ = new ContentView(this);
-    setCentralWidget(content_);
+    model_.setFileChooser(
+        [this](const TavixModel::FileChooserRequest& request) { return chooseFiles(request); });
+    setCentralWidget(&content_);
     buildMenus();
+    if (const QScreen* screen = this->screen()) {
+        resize(openingSize(screen->availableSize(), minimumSizeHint()));
+    }
     // A zero timer fires only once the event loop is running.
     QTimer::singleShot(0, this, [this] { Q_EMIT launchFinished(); });
+}
+
+std::vector<TavixModel::Path> MainWindow::chooseFiles(
+    const TavixModel::FileChooserRequest& request) {
+    raise();
+    activateWindow();
+    QFileDialog dialog(this, QString::fromStdString(request.message));
+    // Either mode lets the user pick files only, never a folder.
+    dialog.setFileMode(request.multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    std::vector<TavixModel::Path> chosen;
+    if (dialog.exec() != QDialog::Accepted) return chosen;
+    for (const QString& name : dialog.selectedFiles()) {
+        chosen.emplace_back(QFile::encodeName(name).toStdString());
+    }
+    return chosen;
 }
 
 void MainWindow::buildMenus() {

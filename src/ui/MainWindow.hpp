@@ -2,19 +2,26 @@
 
 #include <QMainWindow>
 
+#include "model/TavixModel.hpp"
+#include "ui/ContentView.hpp"
+
 namespace tavix::ui {
 
-class ContentView;
+// The size a window opens at: 1100 × 700, within `available` (the screen's
+// area less its panels), and never below `minimum`, which wins on a small screen.
+QSize openingSize(QSize available, QSize minimum);
 
-// The application's one window. Its content is a ContentView, and it can't be
-// made smaller than the content's minimum size. The File menu has no command
-// that opens a second window; closing the window quits the application.
+// The application's one window. It owns the window's model, gives it the open
+// dialog, and shows it through a ContentView. It opens at `openingSize` of its
+// screen and can't be made smaller than the content's minimum size. The File menu has no command that opens a second
+// window; closing the window quits the application.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     explicit MainWindow(QWidget* parent = nullptr);
 
-    ContentView* content() const { return content_; }
+    TavixModel& model() { return model_; }
+    ContentView* content() { return &content_; }
 
 Q_SIGNALS:
     // Emitted once, as soon as the event loop runs after the window was made:
@@ -23,8 +30,11 @@ Q_SIGNALS:
 
 private:
     void buildMenus();
+    std::vector<TavixModel::Path> chooseFiles(const TavixModel::FileChooserRequest& request);
 
-    ContentView* content_ = nullptr;
+    // Declared in this order, the views die before the model they hold.
+    TavixModel model_;
+    ContentView content_;
 };
 
 }  // namespace tavix::ui

@@ -37,11 +37,7 @@ PlanTableModel::PlanTableModel(TavixModel& model, QObject* parent)
     : QAbstractTableModel(parent),
       model_(model),
       rows_(static_cast<int>(model.plan().items.size())) {
-    token_ = model_.observe([this](TavixModel::Field field) { changed(field); });
-}
-
-PlanTableModel::~PlanTableModel() {
-    model_.stopObserving(token_);
+    subscription_ = model_.observe([this](TavixModel::Field field) { changed(field); });
 }
 
 void PlanTableModel::changed(TavixModel::Field field) {

@@ -38,7 +38,6 @@ public:
     static std::optional<Width> width(int column);
 
     explicit PlanTableModel(TavixModel& model, QObject* parent = nullptr);
-    ~PlanTableModel() override;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -57,7 +56,7 @@ private:
     QVariant changeToData(const RenamePlan::Item& item, int role) const;
 
     TavixModel& model_;
-    int token_ = 0;
+    TavixModel::Subscription subscription_;
     // The row count the view was last told of; a plan that is already replaced
     // but not yet announced is never read past it.
     int rows_ = 0;

@@ -92,13 +92,9 @@ PreviewControls::PreviewControls(TavixModel& model, QWidget* parent)
     row->addWidget(count_, 1);
     row->addWidget(sort_);
 
-    token_ = model_.observe([this](Field field) { changed(field); });
+    subscription_ = model_.observe([this](Field field) { changed(field); });
     refreshCounts();
     refreshSelection();
-}
-
-PreviewControls::~PreviewControls() {
-    model_.stopObserving(token_);
 }
 
 QAction* PreviewControls::addToggle(const char* name, const QString& title, Field field, Getter get,

@@ -20,7 +20,6 @@ class PreviewControls : public QWidget {
     Q_OBJECT
 public:
     PreviewControls(TavixModel& model, QWidget* parent = nullptr);
-    ~PreviewControls() override;
 
 private:
     using Field = TavixModel::Field;
@@ -40,7 +39,7 @@ private:
     };
 
     TavixModel& model_;
-    int token_ = 0;
+    TavixModel::Subscription subscription_;
     QToolButton* settings_ = nullptr;
     QToolButton* add_ = nullptr;
     QToolButton* remove_ = nullptr;

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include "ui/ContentView.hpp"
+#include "ui/Inspector.hpp"
 #include "ui/MainWindow.hpp"
 
 namespace tavix::ui {
@@ -64,22 +65,29 @@ void stage(ContentView& content, const QString& folder, Scene scene) {
     model.add(files);
 
     const Uuid step = model.rules().front().id;
+    // The inspector shows the tokens of a camera file: names with underscores.
+    const auto inspect = [&](std::size_t row) {
+        model.setShowInspector(true);
+        model.setPreviewSelection(model.plan().items[row].id);
+        if (auto* inspector = content.findChild<Inspector*>()) {
+            inspector->setTab(Inspector::Tab::tokens);
+        }
+    };
     if (scene == Scene::problems) {
         // Dropping the digits leaves the camera files sharing one name.
         model.setRule(step, RenameRule::findReplace("\\d+", "", true, false, Occurrences::all));
         model.setShowPathColumn(true);
-        model.setShowInspector(false);
+        inspect(0);
         return;
     }
     model.setRule(step, RenameRule::findReplace("IMG_", "Lisbon ", false, false, Occurrences::all));
+    model.setShowSizeColumn(true);
+    model.setShowDateColumn(true);
     if (scene == Scene::preview) {
-        model.setShowSizeColumn(true);
-        model.setShowDateColumn(true);
         model.setShowInspector(false);
         return;
     }
-    model.setShowInspector(true);
-    model.setPreviewSelection(model.plan().items[1].id);
+    inspect(1);
 }
 
 }  // namespace

@@ -10,8 +10,8 @@ namespace tavix::ui {
 enum class Scene {
     empty,      // a fresh window: the drop box
     preview,    // sample files under a find-and-replace step, size and date columns on
-    problems,   // a step that makes names clash, path column on
-    inspector,  // the preview with a row selected and the inspector shown
+    problems,   // a step that makes names clash, path column on, a row's tokens inspected
+    inspector,  // the preview with a row selected and its tokens in the inspector
 };
 
 std::optional<Scene> sceneNamed(const QString& name);

@@ -80,17 +80,13 @@ StatusBar::StatusBar(TavixModel& model, QWidget* parent) : QWidget(parent), mode
     row->addWidget(perform_);
     row->addStretch(1);
 
-    token_ = model_.observe([this](TavixModel::Field field) {
+    subscription_ = model_.observe([this](TavixModel::Field field) {
         using Field = TavixModel::Field;
         if (field == Field::plan || field == Field::message || field == Field::lastMoves) {
             refresh();
         }
     });
     refresh();
-}
-
-StatusBar::~StatusBar() {
-    model_.stopObserving(token_);
 }
 
 void StatusBar::performIfEnabled() {

@@ -21,14 +21,13 @@ class StatusBar : public QWidget {
     Q_OBJECT
 public:
     StatusBar(TavixModel& model, QWidget* parent = nullptr);
-    ~StatusBar() override;
 
 private:
     void refresh();
     void performIfEnabled();
 
     TavixModel& model_;
-    int token_ = 0;
+    TavixModel::Subscription subscription_;
     ElidedLabel* message_ = nullptr;
     QPushButton* undo_ = nullptr;
     QPushButton* perform_ = nullptr;

@@ -22,11 +22,7 @@ std::vector<Uuid> idsOf(const std::vector<TavixModel::IdentifiedRule>& rules) {
 
 StepListModel::StepListModel(TavixModel& model, QObject* parent)
     : QAbstractListModel(parent), model_(model), shown_(idsOf(model.rules())) {
-    token_ = model_.observe([this](TavixModel::Field field) { changed(field); });
-}
-
-StepListModel::~StepListModel() {
-    model_.stopObserving(token_);
+    subscription_ = model_.observe([this](TavixModel::Field field) { changed(field); });
 }
 
 void StepListModel::changed(TavixModel::Field field) {

@@ -20,7 +20,6 @@ public:
     };
 
     explicit StepListModel(TavixModel& model, QObject* parent = nullptr);
-    ~StepListModel() override;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
@@ -46,7 +45,7 @@ private:
     void changed(TavixModel::Field field);
 
     TavixModel& model_;
-    int token_ = 0;
+    TavixModel::Subscription subscription_;
     // The ids the view was last told of, in order: a list with the same ids only
     // changes its rows' texts; any other list resets the rows.
     std::vector<Uuid> shown_;

@@ -39,14 +39,12 @@ using Step = TavixModel::IdentifiedRule;
 class Recorder {
 public:
     explicit Recorder(TavixModel& model)
-        : model_(model), token_(model.observe([this](Field f) { fields.push_back(f); })) {}
-    ~Recorder() { model_.stopObserving(token_); }
+        : subscription_(model.observe([this](Field f) { fields.push_back(f); })) {}
 
     std::vector<Field> fields;
 
 private:
-    TavixModel& model_;
-    int token_;
+    TavixModel::Subscription subscription_;
 };
 
 std::vector<std::string> newNames(const TavixModel& model) {
@@ -300,28 +298,45 @@ INSTANTIATE_TEST_SUITE_P(
                    [](TavixModel& m) { m.sortByName(); },
                    {"new-a.txt", "new-b.txt", "new-c.txt"}}));
 
-TEST(ModelObservers, MayStopThemselvesAndOthersWhileTold) {
+TEST(ModelObservers, MayEndThemselvesAndOthersWhileTold) {
     TavixModel model;
     std::vector<std::string> heard;
-    int second = 0;
-    int first = 0;
+    TavixModel::Subscription first;
+    TavixModel::Subscription second;
     first = model.observe([&](Field) {
         heard.push_back("first");
-        model.stopObserving(first);
-        model.stopObserving(second);
+        first.reset();
+        second.reset();
     });
     second = model.observe([&](Field) { heard.push_back("second"); });
-    model.observe([&](Field) { heard.push_back("third"); });
+    const auto third = model.observe([&](Field) { heard.push_back("third"); });
     model.setShowInspector(false);
     model.setShowInspector(true);
     EXPECT_THAT(heard, ElementsAre("first", "third", "third"));
+}
+
+TEST(ModelObservers, EndWithTheirHandle) {
+    TavixModel model;
+    int first = 0;
+    int second = 0;
+    {
+        auto handle = model.observe([&](Field) { ++first; });
+        TavixModel::Subscription moved = std::move(handle);  // still observing
+        model.setShowInspector(false);
+        // A new observation assigned to the handle ends the one it held.
+        moved = model.observe([&](Field) { ++second; });
+        model.setShowInspector(true);
+    }
+    model.setShowInspector(false);
+    EXPECT_EQ(first, 1);
+    EXPECT_EQ(second, 1);
 }
 
 TEST(ModelObservers, SeeTheNewPlanWhenTheFilesChange) {
     testing::TemporaryFolder folder;
     TavixModel model;
     std::vector<std::size_t> planSizes;
-    model.observe([&](Field field) {
+    const auto subscription = model.observe([&](Field field) {
         if (field == Field::files) planSizes.push_back(model.plan().items.size());
     });
     model.add({folder.write("a.txt"), folder.write("b.txt")});

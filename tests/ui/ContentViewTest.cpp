@@ -74,7 +74,8 @@ private Q_SLOTS:
     }
 
     void init() {
-        view_ = std::make_unique<ContentView>();
+        model_ = std::make_unique<TavixModel>();
+        view_ = std::make_unique<ContentView>(*model_);
         tester_ = std::make_unique<QAbstractItemModelTester>(
             view_->tableModel(), QAbstractItemModelTester::FailureReportingMode::QtTest);
         view_->resize(1100, 700);
@@ -85,6 +86,7 @@ private Q_SLOTS:
     void cleanup() {
         tester_.reset();
         view_.reset();
+        model_.reset();
     }
 
     void emptyListShowsTheDropBox() {
@@ -277,32 +279,41 @@ private Q_SLOTS:
         QVERIFY(!part<QToolButton>(view_.get(), "removeButton")->isEnabled());
     }
 
-    void optionalColumnsFollowTheirToggles() {
+    void optionalColumnsLeaveTheNamesTheirShare() {
         Sandbox box;
         const Path file = box.file("a very long folder name/and another one/file.txt", "12345");
         view_->model().add({file});
         QTableView* table = view_->table();
         QHeaderView* header = table->horizontalHeader();
-        for (int column :
-             {PlanTableModel::size, PlanTableModel::dateModified, PlanTableModel::path}) {
-            QVERIFY(table->isColumnHidden(column));
+        for (const char* toggle : {"showSizeColumn", "showDateColumn", "showPathColumn"}) {
+            part<QAction>(view_.get(), toggle)->trigger();
         }
-
-        part<QAction>(view_.get(), "showSizeColumn")->trigger();
-        QVERIFY(!table->isColumnHidden(PlanTableModel::size));
-        QCOMPARE(header->sectionSize(PlanTableModel::size), 80);
         QCOMPARE(table->model()->index(0, PlanTableModel::size).data().toString(),
                  QStringLiteral("5 bytes"));
-
-        part<QAction>(view_.get(), "showDateColumn")->trigger();
-        QVERIFY(!table->isColumnHidden(PlanTableModel::dateModified));
-        QCOMPARE(header->sectionSize(PlanTableModel::dateModified), 160);
-
-        part<QAction>(view_.get(), "showPathColumn")->trigger();
-        QVERIFY(!table->isColumnHidden(PlanTableModel::path));
-        QCOMPARE(header->sectionSize(PlanTableModel::path), 200);
-        QCOMPARE(table->model()->headerData(PlanTableModel::path, Qt::Horizontal).toString(),
-                 QStringLiteral("Path"));
+        const auto width = [header](int column) { return header->sectionSize(column); };
+        const std::pair<int, PlanTableModel::Width> optional[] = {
+            {PlanTableModel::size, {70, 80, 110}},
+            {PlanTableModel::dateModified, {130, 160, 220}},
+            {PlanTableModel::path, {120, 200, 400}}};
+        // Wide: every column at its ideal width. At the window's minimum: the
+        // optional ones give way, never below their minimums, and the two names
+        // share what they leave.
+        for (const int windowWidth : {1800, 1100, 820}) {
+            view_->resize(windowWidth, 700);
+            QApplication::processEvents();
+            int taken = 0;
+            for (const auto& [column, limits] : optional) {
+                QVERIFY(width(column) >= limits.minimum);
+                QVERIFY(width(column) <= limits.ideal);
+                if (windowWidth == 1800) QCOMPARE(width(column), limits.ideal);
+                taken += width(column);
+            }
+            const int names = width(PlanTableModel::currentName) + width(PlanTableModel::changeTo);
+            QVERIFY(std::abs(width(PlanTableModel::currentName) -
+                             width(PlanTableModel::changeTo)) <= 1);
+            QVERIFY2(names >= std::min(taken, table->viewport()->width() - 320),
+                     qPrintable(QStringLiteral("%1 px for the names at %2").arg(names).arg(windowWidth)));
+        }
 
         // Dragged past its limits, a column stops at them.
         header->resizeSection(PlanTableModel::path, 1000);
@@ -401,7 +412,7 @@ private Q_SLOTS:
         const Path b = box.file("b.txt");
         TavixModel& model = view_->model();
         int rebuilds = 0;
-        const int token = model.observe([&](TavixModel::Field field) {
+        const auto subscription = model.observe([&](TavixModel::Field field) {
             if (field == TavixModel::Field::plan) ++rebuilds;
         });
 
@@ -428,7 +439,6 @@ private Q_SLOTS:
 
         QTRY_COMPARE(model.files(), (std::vector<Path>{c, a, b}));
         QCOMPARE(rebuilds, 1);
-        model.stopObserving(token);
     }
 
     void dragThatLeavesRemovesTheOutline() {
@@ -469,7 +479,52 @@ private Q_SLOTS:
         QVERIFY(!view_->isDropTargeted());
     }
 
+    void tabGoesFromControlToControlInTheOrderShown() {
+        Sandbox box;
+        TavixModel& model = view_->model();
+        model.add({box.file("a.txt"), box.file("b.txt")});
+        model.setPreviewSelection(model.plan().items[0].id);
+        view_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(view_.get()));
+
+        const QStringList steps{"categoryMenu", "actionMenu", "findField", "replaceField",
+                                "occurrencesMenu", "regexCheck", "caseSensitiveCheck",
+                                "addStepButton", "removeStepButton", "stepsList",
+                                "keepExtension"};
+        // The table is one stop: Tab leaves it at once, its selection untouched.
+        const QStringList preview{"fileTable", "settingsButton", "addButton", "removeButton",
+                                  "clearButton", "sortButton", "inspectorGeneral"};
+        QCOMPARE(tabWalk("categoryMenu", Qt::Key_Tab, 18), steps + preview + steps.mid(0, 1));
+        QCOMPARE(model.previewSelection(), std::optional(model.plan().items[0].id));
+        QStringList back = tabWalk("categoryMenu", Qt::Key_Backtab, 18);
+        std::reverse(back.begin(), back.end());
+        QCOMPARE(back, steps + preview + steps.mid(0, 1));
+
+        // A form rebuilt for another kind keeps its place before the steps list.
+        model.setRule(model.rules().front().id,
+                      RenameRule::truncate(10, tavix::Position::suffix));
+        QApplication::processEvents();  // a layout shows the controls added to it
+        const QStringList walked = tabWalk("categoryMenu", Qt::Key_Tab, 6);
+        QCOMPARE(walked.mid(0, 2), (QStringList{"categoryMenu", "actionMenu"}));
+        QVERIFY2(walked.indexOf("addStepButton") > 2, qPrintable(walked.join(u' ')));
+    }
+
 private:
+    // The object names of the widgets that hold the focus, starting on `first`,
+    // then after each of `presses` key presses.
+    QStringList tabWalk(const char* first, Qt::Key key, int presses) {
+        part<QWidget>(view_.get(), first)->setFocus(Qt::OtherFocusReason);
+        QStringList walked;
+        for (int i = 0; i <= presses; ++i) {
+            QWidget* focus = QApplication::focusWidget();
+            if (focus == nullptr) break;
+            walked << focus->objectName();
+            if (i < presses) QTest::keyClick(focus, key);
+        }
+        return walked;
+    }
+
+    std::unique_ptr<TavixModel> model_;
     std::unique_ptr<ContentView> view_;
     std::unique_ptr<QAbstractItemModelTester> tester_;
 };

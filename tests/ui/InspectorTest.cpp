@@ -3,11 +3,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QStandardPaths>
+#include <QStyle>
 #include <QStyleFactory>
 #include <QTest>
 #include <QToolButton>
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <string>
 #include <utility>
@@ -16,6 +18,8 @@
 #include "model/TavixModel.hpp"
 #include "support/TemporaryFolder.hpp"
 #include "support/TestImages.hpp"
+#include "ui/Appearance.hpp"
+#include "ui/ElidedLabel.hpp"
 #include "ui/Inspector.hpp"
 
 namespace fs = std::filesystem;
@@ -53,6 +57,36 @@ QLineEdit* valueOf(const Inspector& inspector, const QString& label) {
 
 QToolButton* tabButton(const Inspector& inspector, const char* title) {
     return inspector.findChild<QToolButton*>(QStringLiteral("inspector") + QLatin1String(title));
+}
+
+// The lowest row of `widget`'s picture that holds ink (a pixel far from the
+// top-left one, the background), and how many ink pixels that row has.
+std::pair<int, int> lowestInk(QWidget& widget) {
+    const QImage image = widget.grab().toImage();
+    const QColor background = image.pixelColor(0, 0);
+    for (int y = image.height() - 1; y >= 0; --y) {
+        int ink = 0;
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            const int distance = std::abs(c.red() - background.red()) +
+                                 std::abs(c.green() - background.green()) +
+                                 std::abs(c.blue() - background.blue());
+            if (distance > 90) ++ink;
+        }
+        if (ink > 0) return {y, ink};
+    }
+    return {-1, 0};
+}
+
+// Whether `show` draws the underscore of ‘IMG_0041’ on `widget`: whole, below
+// the letters and digits, as a run of ink at least half its advance long.
+bool drawsTheUnderscore(QWidget& widget, const std::function<void(const QString&)>& show,
+                        const QFont& font) {
+    show(QStringLiteral("IMG0041"));
+    const auto [lettersBottom, lettersInk] = lowestInk(widget);
+    show(QStringLiteral("IMG_0041"));
+    const auto [bottom, ink] = lowestInk(widget);
+    return bottom > lettersBottom && ink >= QFontMetrics(font).horizontalAdvance(u'_') / 2;
 }
 
 // Selects the table row of the plan's item at `row`, as a click on it does.
@@ -186,6 +220,53 @@ private Q_SLOTS:
 
         QTest::mouseClick(tabButton(inspector, "Image"), Qt::LeftButton);
         QCOMPARE(shownRows(inspector), (Rows{{"Dimensions", "Not an image"}}));
+    }
+
+    void namesAreDrawnWhole_data() {
+        QTest::addColumn<bool>("dark");
+        QTest::addColumn<double>("points");
+        for (const bool dark : {false, true}) {
+            for (const double points : {8.0, 9.0, 10.0, 11.0, 12.0}) {
+                QTest::addRow("%s, %g pt", dark ? "dark" : "light", points) << dark << points;
+            }
+        }
+    }
+
+    // A value and a message label, each as tall as its layout makes it, show
+    // the underscore in ‘IMG_0041’ (it once fell one pixel below the label).
+    void namesAreDrawnWhole() {
+        QFETCH(bool, dark);
+        QFETCH(double, points);
+        const QPalette palette = dark ? tavix::ui::darkPalette()
+                                      : QApplication::style()->standardPalette();
+        QFont font = QApplication::font();
+        font.setPointSizeF(points);
+
+        tavix::testing::TemporaryFolder temp;
+        TavixModel model;
+        model.add({temp.write("IMG_0041.jpg")});
+        select(model, 0);
+        Inspector inspector(model);
+        inspector.setPalette(palette);
+        inspector.setFont(font);
+        inspector.setTab(Inspector::Tab::tokens);
+        inspector.resize(600, inspector.height());
+        inspector.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&inspector));
+        QLineEdit* value = valueOf(inspector, "<FileName>");
+        QCOMPARE(value->text(), QStringLiteral("IMG_0041"));
+        QVERIFY(drawsTheUnderscore(
+            *value, [value](const QString& text) { value->setText(text); }, value->font()));
+
+        // The status bar's message, sized by its own hint.
+        tavix::ui::ElidedLabel message;
+        message.setPalette(palette);
+        message.setFont(tavix::ui::captionFont(font));
+        message.setAutoFillBackground(true);
+        message.setText(QStringLiteral("IMG_0041"));
+        message.resize(message.sizeHint().width() + 40, message.sizeHint().height());
+        QVERIFY(drawsTheUnderscore(
+            message, [&message](const QString& text) { message.setText(text); }, message.font()));
     }
 
     void switchingTabsKeepsTheSelection() {

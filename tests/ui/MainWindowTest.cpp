@@ -1,28 +1,19 @@
-// The application's one window: its menu, its minimum size, its launch signal
-// and quitting when it closes.
+// The application's one window: its menu, its sizes, its launch signal and the
+// files it is handed on the command line.
 #include <QApplication>
 #include <QMenuBar>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
-#include <QTimer>
 
+#include "UiTestFiles.hpp"
+#include "ui/CommandLineFiles.hpp"
 #include "ui/ContentView.hpp"
 #include "ui/MainWindow.hpp"
 
 using tavix::ui::MainWindow;
-
-namespace {
-
-int visibleWindows() {
-    int count = 0;
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (widget->isVisible() && widget->isWindow()) ++count;
-    }
-    return count;
-}
-
-}  // namespace
+using tavix::uitest::Path;
+using tavix::uitest::Sandbox;
 
 class MainWindowTest : public QObject {
     Q_OBJECT
@@ -35,8 +26,6 @@ private Q_SLOTS:
         QSignalSpy launched(&window, &MainWindow::launchFinished);
         QCOMPARE(launched.count(), 0);
         QTRY_COMPARE(launched.count(), 1);
-        QTest::qWait(50);
-        QCOMPARE(launched.count(), 1);
     }
 
     void theFileMenuOffersNoSecondWindow() {
@@ -53,17 +42,6 @@ private Q_SLOTS:
         }
     }
 
-    void ctrlNOpensNothing() {
-        MainWindow window;
-        window.show();
-        window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
-        const int before = visibleWindows();
-        QTest::keyClick(&window, Qt::Key_N, Qt::ControlModifier);
-        QTest::qWait(20);
-        QCOMPARE(visibleWindows(), before);
-    }
-
     void theWindowStopsAtTheContentsMinimumSize() {
         MainWindow window;
         window.show();
@@ -72,18 +50,41 @@ private Q_SLOTS:
         QCOMPARE(window.content()->minimumSize(), QSize(820, 520));
         QVERIFY(window.content()->width() >= 820);
         QVERIFY(window.content()->height() >= 520);
-        QVERIFY(window.minimumSizeHint().width() >= 820);
     }
 
-    void closingTheWindowQuits() {
+    void opensComfortablyWithinTheScreen_data() {
+        QTest::addColumn<QSize>("available");
+        QTest::addColumn<QSize>("opening");
+        const QSize minimum(820, 545);
+        QTest::newRow("large screen") << QSize(2560, 1400) << QSize(1100, 700);
+        QTest::newRow("laptop screen") << QSize(1366, 700) << QSize(1100, 700);
+        QTest::newRow("short screen") << QSize(1280, 620) << QSize(1100, 620);
+        QTest::newRow("below the minimum") << QSize(800, 500) << minimum;
+    }
+
+    void opensComfortablyWithinTheScreen() {
+        QFETCH(QSize, available);
+        QFETCH(QSize, opening);
+        QCOMPARE(tavix::ui::openingSize(available, QSize(820, 545)), opening);
+    }
+
+    void filesOnTheCommandLineAreListedInOrder() {
+        Sandbox box;
+        const Path b = box.file("b_1.jpg");
+        const Path a = box.file("a_2.jpg");
+        box.folder("folder");
+        // As the shell hands them over, after options the window knows.
+        const char* argv[] = {"tavix", "--dark",   "b_1.jpg", "--scene", "empty", "./a_2.jpg",
+                              "folder", "missing", "--",      "--b.jpg", b.c_str()};
+        const std::vector<std::string> given =
+            tavix::ui::operands(static_cast<int>(std::size(argv)), argv, {"--screenshot", "--scene"});
+        QCOMPARE(given, (std::vector<std::string>{"b_1.jpg", "./a_2.jpg", "folder", "missing",
+                                                  "--b.jpg", b.string()}));
+
         MainWindow window;
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        // The loop ends by itself once the window closes; the second timer only
-        // stops a loop that would otherwise run on.
-        QTimer::singleShot(0, &window, [&window] { window.close(); });
-        QTimer::singleShot(5000, qApp, [] { QCoreApplication::exit(1); });
-        QCOMPARE(QApplication::exec(), 0);
+        window.content()->takeFiles(tavix::ui::commandLineFiles(given, box.root()));
+        // The folder, the missing path and the repeated file are skipped, as a drop skips them.
+        QCOMPARE(window.model().files(), (std::vector<Path>{b, a}));
     }
 };
 

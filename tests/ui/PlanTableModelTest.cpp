@@ -53,20 +53,6 @@ private Q_SLOTS:
         }
     }
 
-    void columnWidths() {
-        QVERIFY(!PlanTableModel::width(PlanTableModel::currentName));
-        QVERIFY(!PlanTableModel::width(PlanTableModel::changeTo));
-        const auto size = PlanTableModel::width(PlanTableModel::size);
-        QCOMPARE((std::array{size->minimum, size->ideal, size->maximum}),
-                 (std::array{70, 80, 110}));
-        const auto date = PlanTableModel::width(PlanTableModel::dateModified);
-        QCOMPARE((std::array{date->minimum, date->ideal, date->maximum}),
-                 (std::array{130, 160, 220}));
-        const auto path = PlanTableModel::width(PlanTableModel::path);
-        QCOMPARE((std::array{path->minimum, path->ideal, path->maximum}),
-                 (std::array{120, 200, 400}));
-    }
-
     void oneRowPerItemInPlanOrder() {
         Sandbox box;
         QSignalSpy resets(table_.get(), &QAbstractItemModel::modelReset);
@@ -189,13 +175,12 @@ private Q_SLOTS:
         // old row count, and rows the new plan lacks answer nothing.
         int seenRows = -1;
         QVariant lastRow{QStringLiteral("unset")};
-        const int token = model_->observe([&](TavixModel::Field field) {
+        const auto subscription = model_->observe([&](TavixModel::Field field) {
             if (field != TavixModel::Field::files) return;
             seenRows = table_->rowCount();
             lastRow = table_->index(2, PlanTableModel::currentName).data();
         });
         model_->remove({1, 2});
-        model_->stopObserving(token);
         QCOMPARE(seenRows, 3);
         QVERIFY(!lastRow.isValid());
         QCOMPARE(table_->rowCount(), 1);
