@@ -93,8 +93,9 @@ std::string letterSequence(const LetterSequence& rule, const std::string& name,
 std::string formatDate(const std::string& pattern, FileSystem::Timestamp time) {
     icu::SimpleDateFormat* formatter = formatterFor(pattern);
     if (!formatter) return {};
+    // Rounded toward the past: a time just before 1970 stays in 1969.
     const auto millis =
-        std::chrono::duration_cast<std::chrono::milliseconds>(time.time_since_epoch()).count();
+        std::chrono::floor<std::chrono::milliseconds>(time.time_since_epoch()).count();
     icu::UnicodeString text;
     formatter->format(static_cast<UDate>(millis), text);
     std::string out;
