@@ -41,7 +41,8 @@ bool needsTidying(std::string_view text) {
 
 }  // namespace
 
-std::filesystem::path absolutePath(const std::filesystem::path& workingDirectory, std::string text) {
+std::filesystem::path absolutePath(const std::filesystem::path& workingDirectory,
+                                   std::string text) {
     if (text.empty() || text.front() != '/') {
         std::string joined = workingDirectory.native();
         if (joined.empty() || joined.back() != '/') joined += '/';
@@ -115,7 +116,8 @@ std::vector<std::filesystem::path> readFiles(const Arguments& args, Io& io) {
     }
     std::vector<std::filesystem::path> absolute;
     absolute.reserve(given.size());
-    for (std::string& path : given) absolute.push_back(absolutePath(io.workingDirectory, std::move(path)));
+    for (std::string& path : given)
+        absolute.push_back(absolutePath(io.workingDirectory, std::move(path)));
     given = {};
     auto files =
         FileList::adding({}, std::move(absolute), [&](const auto& path, FileList::SkipReason why) {

@@ -204,7 +204,8 @@ public:
     fs::path path(const Json& value, const std::string& where) const {
         if (value.is_string()) return fs::path(value.get<std::string>());
         if (value.is_object() && value.contains("base64") && value["base64"].is_string()) {
-            if (auto bytes = fromBase64(value["base64"].get<std::string>())) return fs::path(*bytes);
+            if (auto bytes = fromBase64(value["base64"].get<std::string>()))
+                return fs::path(*bytes);
         }
         fail(where + " needs \"from\" and \"to\" paths");
     }
@@ -233,8 +234,8 @@ public:
         const Json device = entry.value("device", Json());
         const Json inode = entry.value("inode", Json());
         if (device.is_number_unsigned() && inode.is_number_unsigned()) {
-            planned.identity = FileSystem::FileId{device.get<std::uint64_t>(),
-                                                  inode.get<std::uint64_t>()};
+            planned.identity =
+                FileSystem::FileId{device.get<std::uint64_t>(), inode.get<std::uint64_t>()};
         } else if (!device.is_null() || !inode.is_null()) {
             fail(where + " has no valid device and inode");
         }
@@ -244,7 +245,8 @@ public:
     Failure failure(const Json& entry) const {
         if (!entry.is_object() || !entry.contains("path")) fail("a failure needs a \"path\"");
         const Json message = entry.value("message", Json(""));
-        return {path(entry["path"], "a failure"), message.is_string() ? message.get<std::string>() : ""};
+        return {path(entry["path"], "a failure"),
+                message.is_string() ? message.get<std::string>() : ""};
     }
 
 private:
@@ -345,7 +347,8 @@ Journal readJournal(std::string_view text, const std::string& name) {
     while (!appended.empty()) {
         const auto newline = appended.find('\n');
         const std::string_view line = appended.substr(0, newline);
-        appended = newline == std::string_view::npos ? std::string_view{} : appended.substr(newline + 1);
+        appended =
+            newline == std::string_view::npos ? std::string_view{} : appended.substr(newline + 1);
         const Json record = Json::parse(line, nullptr, false);
         if (record.is_discarded() || !record.is_object()) continue;
         if (record.contains("from")) {
@@ -366,12 +369,13 @@ std::string undoneText(const Journal& journal) {
                       journal.failures, journal.message);
         return text;
     }
-    text = "{";
-    std::string moves;
-    writeArray(
-        [&](std::string_view piece) { moves.append(piece); }, "moves", journal.moves,
-        [](std::string& out, const Move& move) { appendMove(out, move.from, move.to); });
-    text += moves.substr(1);
+    // The earlier form keeps its own keys, with the state added.
+    text = "{\"moves\":[";
+    for (std::size_t i = 0; i < journal.moves.size(); ++i) {
+        if (i > 0) text += ',';
+        appendMove(text, journal.moves[i].from, journal.moves[i].to);
+    }
+    text += ']';
     writeArray(write, "failures", journal.failures, appendFailure);
     text += ",\"message\":";
     if (journal.message) {
@@ -407,8 +411,8 @@ JournalWriter::JournalWriter(const fs::path& path, const std::vector<PlannedMove
 std::unique_ptr<JournalWriter> JournalWriter::inFolder(const fs::path& folder,
                                                        const std::vector<PlannedMove>& moves) {
     if (const auto error = FileSystem::createFolders(folder)) {
-        throw JournalError("journal folder \u201C" + folder.string() + "\u201D: " + error.message() +
-                           "; nothing was renamed");
+        throw JournalError("journal folder \u201C" + folder.string() +
+                           "\u201D: " + error.message() + "; nothing was renamed");
     }
     const std::string stem = utcNow("%Y%m%dT%H%M%SZ") + "-" + std::to_string(::getpid());
     for (int attempt = 1;; ++attempt) {
@@ -490,8 +494,9 @@ std::vector<HistoryEntry> history(
             secondDash == std::string::npos ? 1 : std::atoi(name.c_str() + secondDash + 1);
         return std::tuple(name.substr(0, firstDash), counter, name);
     };
-    std::sort(entries.begin(), entries.end(),
-              [&](const HistoryEntry& a, const HistoryEntry& b) { return key(a.path) > key(b.path); });
+    std::sort(entries.begin(), entries.end(), [&](const HistoryEntry& a, const HistoryEntry& b) {
+        return key(a.path) > key(b.path);
+    });
     return entries;
 }
 

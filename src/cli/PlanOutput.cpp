@@ -38,7 +38,8 @@ void printPlan(const RenamePlan& plan, std::size_t fileCount, bool highlight, st
             if (name.marked) {
                 const std::string_view t = name.text;
                 out << printable(t.substr(0, name.marked->start)) << boldOnYellow
-                    << printable(t.substr(name.marked->start, name.marked->end - name.marked->start))
+                    << printable(
+                           t.substr(name.marked->start, name.marked->end - name.marked->start))
                     << plain << printable(t.substr(name.marked->end));
             } else {
                 out << printable(name.text);

@@ -146,7 +146,8 @@ int undoJournal(const Arguments& args, Io& io) {
     fs::path location;
     if (args.last) {
         const fs::path folder = journalFolder(stateFolder(io));
-        for (const HistoryEntry& entry : history(folder, [](const fs::path&, const std::string&) {})) {
+        for (const HistoryEntry& entry :
+             history(folder, [](const fs::path&, const std::string&) {})) {
             if (entry.journal.state != JournalState::undone) {
                 location = entry.path;
                 break;
@@ -190,17 +191,16 @@ int undoJournal(const Arguments& args, Io& io) {
         if (outcome.kind == Kind::putBack || outcome.kind == Kind::notMoved) continue;
         // Only a file that was (or may have been) moved is worth a line.
         const std::string_view from = candidates[i].from.native();
-        const bool mayHaveMoved = journal.state == JournalState::pending
-                                      ? !failed.contains(from)
-                                      : moved.contains(from);
+        const bool mayHaveMoved =
+            journal.state == JournalState::pending ? !failed.contains(from) : moved.contains(from);
         if (!mayHaveMoved) continue;
         const std::string reason = reasonText(outcome);
         ++reported;
         if (args.json) {
             notPutBack.push_back({{"path", candidates[i].to.string()}, {"reason", reason}});
         } else {
-            io.err << "tavix-cli: not put back: \u201C" << printable(candidates[i].to) << "\u201D: "
-                   << reason << "\n";
+            io.err << "tavix-cli: not put back: \u201C" << printable(candidates[i].to)
+                   << "\u201D: " << reason << "\n";
         }
     }
     const std::string message = StatusTexts::putBack(putBack);

@@ -86,8 +86,8 @@ private:
             if (!path.empty()) path += '.';
             path += levels_[i].object ? levels_[i].key : std::to_string(levels_[i].index);
         }
-        range_ = (path.empty() ? "" : path + ": ") + token +
-                 " is out of range for a 64-bit integer.";
+        range_ =
+            (path.empty() ? "" : path + ": ") + token + " is out of range for a 64-bit integer.";
         return false;
     }
 

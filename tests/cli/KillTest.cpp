@@ -40,15 +40,16 @@ int runCli(const std::vector<std::string>& args, const fs::path& cwd, std::strin
 // Half the files change letter case only ("a0001.txt" → "A0001.txt", through a
 // temporary name), half get a new name ("b0001.txt" → "Bee-0001.txt").
 std::vector<std::string> renameArguments() {
-    return {"rename",
-            "--journal",
-            "j.json",
-            "--files-from",
-            "list.txt",
-            "--step",
-            R"({"changeCase":{"_0":"UPPERCASE"}})",
-            "--step",
-            R"({"findReplace":{"find":"B","replace":"Bee-","regex":false,"caseSensitive":true,"occurrences":"All occurrences"}})"};
+    return {
+        "rename",
+        "--journal",
+        "j.json",
+        "--files-from",
+        "list.txt",
+        "--step",
+        R"({"changeCase":{"_0":"UPPERCASE"}})",
+        "--step",
+        R"({"findReplace":{"find":"B","replace":"Bee-","regex":false,"caseSensitive":true,"occurrences":"All occurrences"}})"};
 }
 
 // The child renames; it is killed `atMove` moves into the batch, either by
@@ -62,13 +63,14 @@ void killedBatch(const fs::path& cwd, int atMove, bool byParent, int delayMicros
     if (child == 0) {
         ::close(pipeEnds[0]);
         int moves = 0;
-        FileSystem::testing::failMovesTo([&](const fs::path&, const fs::path&) -> std::optional<int> {
-            if (++moves == atMove) {
-                if (!byParent) ::raise(SIGKILL);
-                (void)!::write(pipeEnds[1], "!", 1);
-            }
-            return std::nullopt;
-        });
+        FileSystem::testing::failMovesTo(
+            [&](const fs::path&, const fs::path&) -> std::optional<int> {
+                if (++moves == atMove) {
+                    if (!byParent) ::raise(SIGKILL);
+                    (void)!::write(pipeEnds[1], "!", 1);
+                }
+                return std::nullopt;
+            });
         ::_exit(runCli(renameArguments(), cwd));
     }
     ::close(pipeEnds[1]);
@@ -106,11 +108,13 @@ TEST(KilledBatch, UndoPutsEveryFileBackAfterSigkillAtAnyPoint) {
         const int delay = std::uniform_int_distribution<int>(0, 20000)(random);
         killedBatch(temp.path(), atMove, byParent, delay);
         SCOPED_TRACE("trial " + std::to_string(trial) + ", killed at move " +
-                     std::to_string(atMove) + (byParent ? " + " + std::to_string(delay) + " µs" : ""));
+                     std::to_string(atMove) +
+                     (byParent ? " + " + std::to_string(delay) + " µs" : ""));
 
         // Killed by itself, the child always dies mid-batch.
         if (!byParent) {
-            EXPECT_NE(contents(temp.path() / "j.json").find("\"state\":\"pending\""), std::string::npos);
+            EXPECT_NE(contents(temp.path() / "j.json").find("\"state\":\"pending\""),
+                      std::string::npos);
         }
         std::string err;
         EXPECT_EQ(runCli({"undo", "j.json"}, temp.path(), &err), 0) << err;

@@ -118,8 +118,9 @@ TEST_F(RenameCommands, JournalsOfTheStateFolderAreListedAndUndoneNewestFirst) {
     EXPECT_EQ(newest.err, "tavix-cli: not put back: \u201C" + at("b-1.txt") +
                               "\u201D: it is no longer there\n");
     const Result older = run({"undo", "--last", "--json"});
-    EXPECT_EQ(nlohmann::json::parse(older.out),
-              nlohmann::json::parse(R"({"putBack":1,"notPutBack":[],"message":"Put 1 file back."})"));
+    EXPECT_EQ(
+        nlohmann::json::parse(older.out),
+        nlohmann::json::parse(R"({"putBack":1,"notPutBack":[],"message":"Put 1 file back."})"));
     EXPECT_TRUE(exists("a.txt"));
     EXPECT_EQ(nlohmann::json::parse(run({"history", "--json"}).out)[1]["state"], "undone");
     const Result none = run({"undo", "--last"});
@@ -143,8 +144,8 @@ TEST_F(RenameCommands, AJournalThatCannotBeCreatedStopsBeforeAnyRename) {
         {"full.json", "No space left on device"},
     };
     for (const auto& [journal, reason] : cases) {
-        const Result r = run({"rename", "--step", upper, "--files-from", "list.txt", "--journal",
-                              journal});
+        const Result r =
+            run({"rename", "--step", upper, "--files-from", "list.txt", "--journal", journal});
         EXPECT_EQ(r.status, 2) << journal;
         EXPECT_EQ(r.err, "tavix-cli: journal \u201C" + at(journal) + "\u201D: " + reason +
                              "; nothing was renamed\n");
@@ -182,7 +183,8 @@ TEST_F(RenameCommands, AJournalThatCannotBeCompletedStillPutsEveryFileBack) {
 TEST_F(RenameCommands, PathsThatAreNotUtf8RoundTripByteForByte) {
     const std::string latin1 = "caf\xE9";
     folder.write(latin1 + "/x.txt", "x");
-    const Result renamed = run({"rename", "--step", upper, "--journal", "j.json", latin1 + "/x.txt"});
+    const Result renamed =
+        run({"rename", "--step", upper, "--journal", "j.json", latin1 + "/x.txt"});
     EXPECT_EQ(renamed.status, 0) << renamed.err;
     const auto journal = journalAt(folder.path() / "j.json");
     EXPECT_TRUE(journal["moves"][0]["to"].contains("base64")) << journal.dump();
@@ -258,9 +260,11 @@ TEST_F(RenameCommands, AJournalOfTheEarlierFormIsUndoneUnchecked) {
                                R"(/B.txt"}]})");
     const Result r = run({"undo", "--json", "j.json"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(nlohmann::json::parse(r.out),
-              nlohmann::json::parse(R"({"putBack":1,"notPutBack":[{"path":")" + base +
-                                    R"(/B.txt","reason":"another file has its old name now"}],"message":"Put 1 file back."})"));
+    EXPECT_EQ(
+        nlohmann::json::parse(r.out),
+        nlohmann::json::parse(
+            R"({"putBack":1,"notPutBack":[{"path":")" + base +
+            R"(/B.txt","reason":"another file has its old name now"}],"message":"Put 1 file back."})"));
     EXPECT_TRUE(exists("a.txt") && exists("B.txt"));
     EXPECT_EQ(contents(folder.path() / "b.txt"), "in the way");
     EXPECT_EQ(run({"undo", "j.json"}).status, 2);

@@ -217,7 +217,7 @@ TEST(UndoChecked, PutsBackOnlyTheFilesItRecorded) {
         folder.write(from, from);
         return PlannedMove{at(from), at(to), std::nullopt, FileSystem::identity(at(from))};
     };
-    std::vector<PlannedMove> moves{planned("moved", "moved-1"), planned("never", "never-1"),
+    std::vector<PlannedMove> moves{planned("moved", "moved-1"),       planned("never", "never-1"),
                                    planned("replaced", "replaced-1"), planned("gone", "gone-1"),
                                    planned("photo.jpg", "PHOTO.jpg"), planned("taken", "taken-1")};
     moves[4].temporary = at("TMP-PHOTO.jpg");
@@ -256,10 +256,11 @@ TEST(UndoChecked, ACaseChangeGoesBackThroughItsRecordedTemporaryName) {
     auto recorded = moves;
     recorded[0].identity = FileSystem::identity(folder.path() / "Notes.txt");
     std::vector<fs::path> seen;
-    FileSystem::testing::failMovesTo([&](const fs::path&, const fs::path& to) -> std::optional<int> {
-        seen.push_back(to);
-        return std::nullopt;
-    });
+    FileSystem::testing::failMovesTo(
+        [&](const fs::path&, const fs::path& to) -> std::optional<int> {
+            seen.push_back(to);
+            return std::nullopt;
+        });
     const auto outcomes = RenameEngine::undoChecked(recorded);
     FileSystem::testing::failMovesTo({});
     EXPECT_EQ(outcomes[0].kind, RenameEngine::UndoOutcome::Kind::putBack);

@@ -105,10 +105,9 @@ TEST(RenamePlan, MarksEveryMemberOfAClashIgnoringCaseCompositionAndFolders) {
     const RenamePlan plan = RenameEngine::plan({a, b, c, d, e}, {replace("x", "a")}, true);
     EXPECT_EQ(newNames(plan), (std::vector<std::string>{"a.txt", "A.TXT", "b.txt", "\u00C9t\u00E9",
                                                         "e\u0301te\u0301"}));
-    EXPECT_EQ(problems(plan),
-              (std::vector<std::optional<Problem>>{Problem::duplicate, Problem::duplicate,
-                                                   std::nullopt, Problem::duplicate,
-                                                   Problem::duplicate}));
+    EXPECT_EQ(problems(plan), (std::vector<std::optional<Problem>>{
+                                  Problem::duplicate, Problem::duplicate, std::nullopt,
+                                  Problem::duplicate, Problem::duplicate}));
     EXPECT_EQ(plan.changedCount(), 0u);
     EXPECT_TRUE(plan.hasProblems());
 }

@@ -41,7 +41,8 @@ public:
     // renames it over this file, then syncs the folder. Refuses (EEXIST) when the
     // entry at the path is no longer this file, so nothing else is replaced. On
     // failure this file stays as it was.
-    std::error_code replace(const std::function<void(const std::function<void(std::string_view)>&)>& fill);
+    std::error_code replace(
+        const std::function<void(const std::function<void(std::string_view)>&)>& fill);
 
 private:
     DurableFile(Path path, int fd) : path_(std::move(path)), fd_(fd) {}

@@ -149,8 +149,8 @@ bool existsBeside(const Path& url, std::string_view name) {
         return false;
     }
     const std::string folder = slash == std::string::npos ? std::string(".")
-                               : slash == 0                 ? std::string("/")
-                                                            : text.substr(0, slash);
+                               : slash == 0               ? std::string("/")
+                                                          : text.substr(0, slash);
     return holdsEntry(folder, name);
 }
 

@@ -104,14 +104,15 @@ TEST_F(OnDisk, AnythingAtTheDestinationExistsButTheFileItself) {
         std::string name;
         bool exists;
     } cases[] = {
-        {"a.txt", false},          // its own entry
-        {"free.txt", false},       // nothing there
-        {"b.txt", true},           // another file
-        {"hard-link.txt", true},   // another entry of the same file
-        {"soft-link.txt", true},   // a link to the file itself
-        {"dangling", true},        // a link to nothing still takes the name
+        {"a.txt", false},         // its own entry
+        {"free.txt", false},      // nothing there
+        {"b.txt", true},          // another file
+        {"hard-link.txt", true},  // another entry of the same file
+        {"soft-link.txt", true},  // a link to the file itself
+        {"dangling", true},       // a link to nothing still takes the name
     };
-    for (const auto& c : cases) EXPECT_EQ(FileSystem::existsBeside(self, c.name), c.exists) << c.name;
+    for (const auto& c : cases)
+        EXPECT_EQ(FileSystem::existsBeside(self, c.name), c.exists) << c.name;
     // A source that has vanished can't be what sits at the destination.
     EXPECT_TRUE(FileSystem::existsBeside(temp.path() / "vanished.txt", "b.txt"));
 }
