@@ -283,7 +283,14 @@ Journal readJournal(std::string_view text, const std::string& name) {
             document = Json::parse(text.substr(0, newline), nullptr, false);
             appended = text.substr(newline + 1);
         }
-        if (document.is_discarded()) reader.fail("not valid JSON");
+        if (document.is_discarded()) {
+            // The intent is written whole and synced before the first move: a
+            // journal cut short within its first line stopped before anything moved.
+            if (text.starts_with("{\"tavixJournal\":") && newline == std::string_view::npos) {
+                reader.fail("the batch stopped before its first move; nothing to put back");
+            }
+            reader.fail("not valid JSON");
+        }
     }
     if (!document.is_object()) reader.fail("not a journal (no \"moves\" list)");
 

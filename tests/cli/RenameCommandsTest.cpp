@@ -275,12 +275,16 @@ TEST_F(RenameCommands, UndoRefusesJournalsItCannotTrust) {
     folder.write("bad.json", "[1,2");
     folder.write("list.json", "[]");
     folder.write("relative.json", R"({"moves":[{"from":"a","to":"b"}]})");
+    folder.write("torn.json",
+                 R"({"tavixJournal":2,"created":"2026-12-07T14:03:11Z","state":"pend)");
     folder.write("away.json", R"({"moves":[{"from":")" + base + R"(/a","to":"/etc/a"}]})");
     const std::pair<std::string, std::string> cases[] = {
         {"bad.json", "tavix-cli: bad.json: not valid JSON\n"},
         {"list.json", "tavix-cli: list.json: not a journal (no \"moves\" list)\n"},
         {"relative.json", "tavix-cli: relative.json: move 1 needs absolute paths\n"},
         {"away.json", "tavix-cli: away.json: move 1 leaves its folder\n"},
+        {"torn.json",
+         "tavix-cli: torn.json: the batch stopped before its first move; nothing to put back\n"},
         {"none.json", "tavix-cli: none.json: No such file or directory\n"},
     };
     for (const auto& [journal, message] : cases) {
