@@ -6,8 +6,10 @@ namespace tavix::cli {
 
 const char* const usageText = R"(Usage:
   tavix-cli plan     [STEPS] [FILES] [--no-keep-extension] [--sort name|date] [--json]
-  tavix-cli rename   [STEPS] [FILES] [--no-keep-extension] [--sort name|date] [--json] [--journal FILE]
-  tavix-cli undo     JOURNAL [--json]
+  tavix-cli rename   [STEPS] [FILES] [--no-keep-extension] [--sort name|date] [--json]
+                     [--journal FILE | --no-journal]
+  tavix-cli undo     JOURNAL | --last [--json]
+  tavix-cli history  [--json]
   tavix-cli describe [STEPS] [--json]
   tavix-cli info     FILE [--json]
   tavix-cli --help | --version
@@ -25,7 +27,12 @@ Files:
   --no-keep-extension  let the steps change the extension too
   --sort name|date     sort the list by name or by date modified before planning
   --json               print one JSON document instead of text
-  --journal FILE       (rename) record the moves made, for undo
+  --journal FILE       (rename) keep the journal in FILE instead of the state folder
+  --no-journal         (rename) keep no journal
+  --last               (undo) the newest journal of the state folder not yet undone
+
+Every rename keeps a journal, by default in $XDG_STATE_HOME/tavix/journals/, from
+which undo puts the files back, even after a crash.
 
 plan shows the new names and touches nothing. rename performs them when at least
 one name changes and none has a problem. Exit status: 0 success, 1 problems or
@@ -40,6 +47,7 @@ enum Accepts : unsigned {
     planning = 4,
     journal = 8,
     json = 16,
+    last = 32,
 };
 
 struct CommandInfo {
@@ -51,7 +59,8 @@ struct CommandInfo {
 const std::map<std::string, CommandInfo, std::less<>> commands{
     {"plan", {Command::plan, steps | files | planning | json, -1}},
     {"rename", {Command::rename, steps | files | planning | json | journal, -1}},
-    {"undo", {Command::undo, json, 1}},
+    {"undo", {Command::undo, json | last, -1}},
+    {"history", {Command::history, json, 0}},
     {"describe", {Command::describe, steps | json, 0}},
     {"info", {Command::info, json, 1}},
 };
@@ -141,6 +150,14 @@ Arguments parseArguments(const std::vector<std::string>& args) {
         } else if (arg == "--journal") {
             require(journal, arg);
             parsed.journal = value();
+        } else if (arg == "--no-journal") {
+            require(journal, arg);
+            noValue();
+            parsed.noJournal = true;
+        } else if (arg == "--last") {
+            require(last, arg);
+            noValue();
+            parsed.last = true;
         } else {
             throw UsageError("unknown option " + arg);
         }
@@ -150,6 +167,12 @@ Arguments parseArguments(const std::vector<std::string>& args) {
         if (info.operands == 0) throw UsageError(first + " takes no file operands");
         throw UsageError(first + " takes exactly one " +
                          (info.command == Command::undo ? "JOURNAL" : "FILE"));
+    }
+    if (parsed.journal && parsed.noJournal) {
+        throw UsageError("--journal and --no-journal can't be given together");
+    }
+    if (info.command == Command::undo && parsed.paths.size() != (parsed.last ? 0u : 1u)) {
+        throw UsageError("undo takes exactly one JOURNAL, or --last");
     }
     if (parsed.nulSeparated && !parsed.filesFrom) throw UsageError("-0 needs --files-from");
     if (parsed.rulesFile == "-" && parsed.filesFrom == "-") {

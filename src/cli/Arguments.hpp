@@ -13,7 +13,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-enum class Command { plan, rename, undo, describe, info, help, version };
+enum class Command { plan, rename, undo, history, describe, info, help, version };
 enum class SortOrder { none, name, date };
 
 struct Arguments {
@@ -27,6 +27,8 @@ struct Arguments {
     SortOrder sort = SortOrder::none;
     bool json = false;
     std::optional<std::string> journal;
+    bool noJournal = false;  // rename: keep no journal
+    bool last = false;       // undo: the newest journal not yet undone
 };
 
 // Reads the command and its options; throws UsageError for anything the

@@ -7,6 +7,7 @@
 #include "cli/Journal.hpp"
 #include "cli/PlanOutput.hpp"
 #include "cli/RenameCommands.hpp"
+#include "cli/TerminalText.hpp"
 #include "update/Version.hpp"
 #include "engine/RenamePlan.hpp"
 #include "model/FileInfo.hpp"
@@ -49,15 +50,13 @@ int describe(const Arguments& args, Io& io) {
         return 0;
     }
     for (std::size_t i = 0; i < rules.size(); ++i) {
-        io.out << i + 1 << ". " << rules[i].summary() << "\n";
+        io.out << i + 1 << ". " << printable(rules[i].summary()) << "\n";
     }
     return 0;
 }
 
 int info(const Arguments& args, Io& io) {
-    std::filesystem::path path(args.paths.front());
-    if (path.is_relative()) path = io.workingDirectory / path;
-    path = path.lexically_normal();
+    const std::filesystem::path path = absolutePath(io.workingDirectory, args.paths.front());
     const FileInfo facts = FileInfo::read(path);
     const FileTokens tokens = FileTokens::read(path);
     const std::pair<std::string, std::string> tokenRows[] = {
@@ -80,8 +79,8 @@ int info(const Arguments& args, Io& io) {
         io.out << dumpJson(document) << "\n";
         return 0;
     }
-    io.out << "Path: " << facts.path << "\n"
-           << "Kind: " << facts.kind << "\n"
+    io.out << "Path: " << printable(facts.path) << "\n"
+           << "Kind: " << printable(facts.kind) << "\n"
            << "Size: " << facts.size << "\n"
            << "Created: " << facts.created << "\n"
            << "Modified: " << facts.modified << "\n";
@@ -91,7 +90,9 @@ int info(const Arguments& args, Io& io) {
     } else {
         io.out << "Dimensions: Not an image\n";
     }
-    for (const auto& [label, value] : tokenRows) io.out << label << ": " << value << "\n";
+    for (const auto& [label, value] : tokenRows) {
+        io.out << label << ": " << printable(value) << "\n";
+    }
     return 0;
 }
 
@@ -117,15 +118,12 @@ int run(const std::vector<std::string>& argv, Io& io) {
                 return renameFiles(args, io);
             case Command::undo:
                 return undoJournal(args, io);
+            case Command::history:
+                return showHistory(args, io);
         }
-    } catch (const UsageError& error) {
-        io.err << "tavix-cli: " << error.what() << "\n";
-    } catch (const InputError& error) {
-        io.err << "tavix-cli: " << error.what() << "\n";
-    } catch (const JournalError& error) {
-        io.err << "tavix-cli: " << error.what() << "\n";
     } catch (const std::exception& error) {
-        io.err << "tavix-cli: " << error.what() << "\n";
+        // Usage, input and journal errors alike: one line, whatever names it holds.
+        io.err << "tavix-cli: " << printable(std::string_view(error.what())) << "\n";
     }
     return 2;
 }

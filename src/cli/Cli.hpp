@@ -15,6 +15,8 @@ struct Io {
     bool outIsTerminal = false;
     bool noColor = false;
     std::filesystem::path workingDirectory;
+    // tavix's state folder, where journals are kept; empty: from the environment.
+    std::filesystem::path stateFolder = {};
 };
 
 // Runs one command line (without the program's name) and returns the exit

@@ -7,9 +7,11 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "cli/TerminalText.hpp"
 #include "model/FileList.hpp"
 #include "rules/Catalogue.hpp"
 #include "rules/RuleCoding.hpp"
+#include "rules/StepJson.hpp"
 
 namespace tavix::cli {
 
@@ -28,6 +30,44 @@ std::string readAll(const std::string& path, Io& io) {
     return buffer.str();
 }
 
+namespace {
+
+// Whether `text` holds a "." component, a repeated slash or a trailing slash.
+bool needsTidying(std::string_view text) {
+    if (text.size() > 1 && text.back() == '/') return true;
+    if (text.size() >= 2 && text.substr(text.size() - 2) == "/.") return true;
+    return text.find("//") != std::string_view::npos || text.find("/./") != std::string_view::npos;
+}
+
+}  // namespace
+
+std::filesystem::path absolutePath(const std::filesystem::path& workingDirectory,
+                                   std::string text) {
+    if (text.empty() || text.front() != '/') {
+        std::string joined = workingDirectory.native();
+        if (joined.empty() || joined.back() != '/') joined += '/';
+        joined += text;
+        text = std::move(joined);
+    }
+    if (!needsTidying(text)) return std::filesystem::path(std::move(text));
+    std::string tidy;
+    tidy.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        if (text[i] == '/') {
+            if (tidy.empty() || tidy.back() != '/') tidy += '/';
+            ++i;
+            continue;
+        }
+        std::size_t end = text.find('/', i);
+        if (end == std::string::npos) end = text.size();
+        const std::string_view component(text.data() + i, end - i);
+        if (component != ".") tidy.append(component);
+        i = end;
+    }
+    while (tidy.size() > 1 && tidy.back() == '/') tidy.pop_back();
+    return std::filesystem::path(std::move(tidy));
+}
+
 std::vector<RenameRule> readSteps(const Arguments& args, Io& io) {
     std::vector<RenameRule> rules;
     std::size_t position = 0;
@@ -41,8 +81,15 @@ std::vector<RenameRule> readSteps(const Arguments& args, Io& io) {
     };
     if (args.rulesFile) {
         const std::string text = readAll(*args.rulesFile, io);
-        const auto json = nlohmann::ordered_json::parse(text, nullptr, false);
-        if (json.is_discarded()) throw InputError(*args.rulesFile + ": not valid JSON");
+        nlohmann::ordered_json json;
+        try {
+            json = parseStepJson(text);
+        } catch (const NumberRangeError& error) {
+            if (!error.element) throw InputError(*args.rulesFile + ": " + error.what());
+            throw InputError("step " + std::to_string(*error.element + 1) + ": " + error.what());
+        } catch (const RuleDecodingError&) {
+            throw InputError(*args.rulesFile + ": not valid JSON");
+        }
         if (!json.is_array())
             throw InputError(*args.rulesFile + ": expected a JSON array of steps");
         for (const auto& step : json) decode(step);
@@ -69,15 +116,12 @@ std::vector<std::filesystem::path> readFiles(const Arguments& args, Io& io) {
     }
     std::vector<std::filesystem::path> absolute;
     absolute.reserve(given.size());
-    for (std::string& path : given) {
-        std::filesystem::path p(std::move(path));
-        if (p.is_relative()) p = io.workingDirectory / p;
-        absolute.push_back(p.lexically_normal());
-    }
+    for (std::string& path : given)
+        absolute.push_back(absolutePath(io.workingDirectory, std::move(path)));
     given = {};
     auto files =
         FileList::adding({}, std::move(absolute), [&](const auto& path, FileList::SkipReason why) {
-            io.err << "tavix-cli: skipped " << path.string() << ": " << FileList::describe(why)
+            io.err << "tavix-cli: skipped " << printable(path) << ": " << FileList::describe(why)
                    << "\n";
         });
     switch (args.sort) {

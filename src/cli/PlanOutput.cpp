@@ -1,5 +1,6 @@
 #include "cli/PlanOutput.hpp"
 
+#include "cli/TerminalText.hpp"
 #include "engine/NameDiff.hpp"
 #include "text/Utf.hpp"
 #include "model/StatusTexts.hpp"
@@ -28,7 +29,7 @@ std::string_view problemName(RenamePlan::Problem problem) {
 
 void printPlan(const RenamePlan& plan, std::size_t fileCount, bool highlight, std::ostream& out) {
     for (const auto& item : plan.items) {
-        out << text::validUtf8(item.originalName) << "  \u2192  ";
+        out << printable(item.originalName) << "  \u2192  ";
         if (item.problem) {
             out << rawValue(*item.problem);
         } else {
@@ -36,11 +37,12 @@ void printPlan(const RenamePlan& plan, std::size_t fileCount, bool highlight, st
                 NameDiff::attributed(item.originalName, item.newName, highlight);
             if (name.marked) {
                 const std::string_view t = name.text;
-                out << t.substr(0, name.marked->start) << boldOnYellow
-                    << t.substr(name.marked->start, name.marked->end - name.marked->start) << plain
-                    << t.substr(name.marked->end);
+                out << printable(t.substr(0, name.marked->start)) << boldOnYellow
+                    << printable(
+                           t.substr(name.marked->start, name.marked->end - name.marked->start))
+                    << plain << printable(t.substr(name.marked->end));
             } else {
-                out << name.text;
+                out << printable(name.text);
             }
         }
         out << "\n";

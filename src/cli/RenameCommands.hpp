@@ -10,7 +10,12 @@ namespace tavix::cli {
 // succeeded, 1 for problems, nothing to rename or a failed move.
 int renameFiles(const Arguments& args, Io& io);
 
-// Puts the files of a journal back, last move first.
+// Puts the files of a journal (or with --last, of the newest journal not yet
+// undone) back, last move first, each only if it is still the file recorded;
+// then marks the journal undone. A journal already undone is refused.
 int undoJournal(const Arguments& args, Io& io);
+
+// The journals of the state folder, newest first.
+int showHistory(const Arguments& args, Io& io);
 
 }  // namespace tavix::cli

@@ -77,8 +77,9 @@ DateFormatter::DateFormatter(const std::string& pattern) {
 
 std::string DateFormatter::format(FileSystem::Timestamp time) const {
     if (!formatter_) return {};
+    // Rounded toward the past: a time just before 1970 stays in 1969.
     const auto millis =
-        std::chrono::duration_cast<std::chrono::milliseconds>(time.time_since_epoch()).count();
+        std::chrono::floor<std::chrono::milliseconds>(time.time_since_epoch()).count();
     icu::UnicodeString text;
     formatter_->format(static_cast<UDate>(millis), text);
     std::string out;

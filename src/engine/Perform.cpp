@@ -28,62 +28,81 @@ Path temporaryBeside(const Path& url, const std::string& name) {
     return FileSystem::child(FileSystem::folder(url), temporary);
 }
 
-// The system's reason at the end of a move failure's message.
-std::string reasonOf(const std::string& message) {
-    const auto colon = message.rfind("\u201D: ");
-    return colon == std::string::npos ? message : message.substr(colon + 5);
+std::optional<Path> temporaryFor(const Path& from, const Path& to) {
+    const std::string newName = FileSystem::name(to);
+    if (!differsOnlyInCase(FileSystem::name(from), newName)) return std::nullopt;
+    return temporaryBeside(from, newName);
 }
 
-std::string failureText(const Path& from, const Path& to, const std::string& reason) {
-    return "Couldn't rename \u201C" + FileSystem::name(from) + "\u201D to \u201C" +
-           FileSystem::name(to) + "\u201D: " + reason;
+struct Outcome {
+    std::error_code error;
+    bool leftAtTemporary = false;
+};
+
+// Moves `from` to `to` in two steps through `temporary`. If the second step
+// fails the file goes back to `from`; only if that fails too does it stay under
+// the temporary name.
+Outcome moveThrough(const Path& from, const Path& temporary, const Path& to) {
+    if (const auto error = FileSystem::move(from, temporary)) return {error};
+    const auto error = FileSystem::move(temporary, to);
+    if (!error) return {};
+    return {error, static_cast<bool>(FileSystem::move(temporary, from))};
 }
 
-// Moves `from` to `to`, whose names differ only in letter case, through a
-// temporary name so that file systems that ignore case accept it. If the
-// second step fails the file goes back to `from`; only if that fails too does
-// it stay under the temporary name, which the message then gives.
-std::optional<std::string> moveChangingCase(const Path& from, const Path& to) {
-    const Path temporary = temporaryBeside(from, FileSystem::name(to));
-    if (auto failed = FileSystem::move(from, temporary)) {
-        return failureText(from, to, reasonOf(*failed));
-    }
-    const auto failed = FileSystem::move(temporary, to);
-    if (!failed) return std::nullopt;
-    std::string message = failureText(from, to, reasonOf(*failed));
-    if (FileSystem::move(temporary, from)) {
-        message += "; the file is now named \u201C" + FileSystem::name(temporary) + "\u201D";
-    }
-    return message;
-}
-
-std::optional<std::string> moveFile(const Path& from, const Path& to) {
-    if (differsOnlyInCase(FileSystem::name(from), FileSystem::name(to))) {
-        return moveChangingCase(from, to);
-    }
-    return FileSystem::move(from, to);
+Outcome moveFile(const Path& from, const Path& to, const std::optional<Path>& temporary) {
+    if (temporary) return moveThrough(from, *temporary, to);
+    return {FileSystem::move(from, to)};
 }
 
 }  // namespace
 
-Applied perform(const RenamePlan& plan) {
-    Applied applied;
+std::string moveFailure(const Path& from, const Path& to, const std::error_code& error) {
+    return "Couldn't rename \u201C" + FileSystem::name(from) + "\u201D to \u201C" +
+           FileSystem::name(to) + "\u201D: " + error.message();
+}
+
+std::vector<PlannedMove> plannedMoves(const RenamePlan& plan) {
+    std::vector<PlannedMove> moves;
+    moves.reserve(plan.changedCount());
     for (const auto& item : plan.items) {
         if (item.problem || !item.isChanged()) continue;
-        const Path destination = FileSystem::child(FileSystem::folder(item.url), item.newName);
-        if (auto failed = moveFile(item.url, destination)) {
-            applied.failures.push_back({item.url, std::move(*failed)});
+        Path destination = FileSystem::child(FileSystem::folder(item.url), item.newName);
+        std::optional<Path> temporary = temporaryFor(item.url, destination);
+        moves.push_back({item.url, std::move(destination), std::move(temporary), std::nullopt});
+    }
+    return moves;
+}
+
+Applied perform(const std::vector<PlannedMove>& moves,
+                const std::function<void(std::size_t, const Applied::Failure*)>& done) {
+    Applied applied;
+    for (std::size_t i = 0; i < moves.size(); ++i) {
+        const PlannedMove& move = moves[i];
+        const Outcome outcome = moveFile(move.from, move.to, move.temporary);
+        if (outcome.error) {
+            std::string message = moveFailure(move.from, move.to, outcome.error);
+            if (outcome.leftAtTemporary) {
+                message +=
+                    "; the file is now named \u201C" + FileSystem::name(*move.temporary) + "\u201D";
+            }
+            applied.failures.push_back({move.from, std::move(message)});
         } else {
-            applied.moves.push_back({item.url, destination});
+            applied.moves.push_back({move.from, move.to});
         }
+        if (done) done(i, outcome.error ? &applied.failures.back() : nullptr);
     }
     return applied;
+}
+
+Applied perform(const RenamePlan& plan) {
+    return perform(plannedMoves(plan));
 }
 
 std::vector<bool> undoEach(const std::vector<Move>& moves) {
     std::vector<bool> putBack(moves.size(), false);
     for (std::size_t i = moves.size(); i-- > 0;) {
-        putBack[i] = !moveFile(moves[i].to, moves[i].from).has_value();
+        const Move& move = moves[i];
+        putBack[i] = !moveFile(move.to, move.from, temporaryFor(move.to, move.from)).error;
     }
     return putBack;
 }
@@ -92,6 +111,41 @@ std::int64_t undo(const std::vector<Move>& moves) {
     std::int64_t count = 0;
     for (bool done : undoEach(moves)) count += done ? 1 : 0;
     return count;
+}
+
+namespace {
+
+using Kind = UndoOutcome::Kind;
+
+UndoOutcome moved(const Outcome& outcome) {
+    if (outcome.error) return {Kind::failed, outcome.error};
+    return {Kind::putBack, {}};
+}
+
+UndoOutcome undoOne(const PlannedMove& move) {
+    if (!move.identity) {
+        return moved(moveFile(move.to, move.from, temporaryFor(move.to, move.from)));
+    }
+    const FileSystem::FileId& id = *move.identity;
+    const auto atNewName = FileSystem::identity(move.to);
+    if (atNewName == id) {
+        // A case-only change goes back through its recorded temporary name, so
+        // that an interruption leaves the file where the journal can find it.
+        return moved(moveFile(move.to, move.from, move.temporary));
+    }
+    if (move.temporary && FileSystem::identity(*move.temporary) == id) {
+        return moved({FileSystem::move(*move.temporary, move.from)});
+    }
+    if (FileSystem::identity(move.from) == id) return {Kind::notMoved, {}};
+    return {atNewName ? Kind::anotherFile : Kind::missing, {}};
+}
+
+}  // namespace
+
+std::vector<UndoOutcome> undoChecked(const std::vector<PlannedMove>& moves) {
+    std::vector<UndoOutcome> outcomes(moves.size());
+    for (std::size_t i = moves.size(); i-- > 0;) outcomes[i] = undoOne(moves[i]);
+    return outcomes;
 }
 
 }  // namespace tavix::RenameEngine

@@ -29,12 +29,15 @@ bool isBlankOrEmpty(std::string_view stem) {
     return true;
 }
 
+// "/" and ":" are refused; so is NUL, which no file system can hold: the name
+// would be cut at it.
 bool isIllegal(std::string_view name) {
-    return name.find_first_of("/:") != std::string::npos;
+    return name.find_first_of(std::string_view("/:\0", 3)) != std::string::npos;
 }
 
-// The clash key: the full lowercase mapping, independent of locale. Names that
-// aren't UTF-8 keep their bytes, so two different such names never clash.
+// The clash key: the full lowercase mapping, independent of locale, in NFC, so
+// that names equal under canonical equivalence clash. Names that aren't UTF-8
+// keep their bytes, so two different such names never clash.
 std::string clashKey(const std::string& name, bool valid) {
     if (!valid) return name;
     if (text::isAscii(name)) {
@@ -42,7 +45,7 @@ std::string clashKey(const std::string& name, bool valid) {
         for (char& c : key) c = text::asciiLower(c);
         return key;
     }
-    return text::lowercased(name);
+    return canonicalForm(text::lowercased(name));
 }
 
 }  // namespace

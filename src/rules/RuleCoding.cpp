@@ -8,6 +8,8 @@
 
 #include "rules/RuleKinds.hpp"
 
+#include "rules/StepJson.hpp"
+
 namespace tavix {
 namespace {
 
@@ -202,16 +204,7 @@ RenameRule decodeRule(const Json& json) {
 }
 
 RenameRule decodeRule(std::string_view text) {
-    Json json;
-    try {
-        json = Json::parse(text);
-    } catch (const Json::parse_error& error) {
-        // Drop the library's "[json.exception.parse_error.101] " tag; keep its reason.
-        std::string reason = error.what();
-        if (const auto tag = reason.find("] "); tag != std::string::npos) reason.erase(0, tag + 2);
-        fail("Not valid JSON: " + reason);
-    }
-    return decodeRule(json);
+    return decodeRule(parseStepJson(text));
 }
 
 }  // namespace tavix

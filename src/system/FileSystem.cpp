@@ -1,5 +1,6 @@
 #include "system/FileSystem.hpp"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -25,22 +26,22 @@ std::function<std::optional<int>(const Path&, const Path&)>& injectedMoveFault()
     return fault;
 }
 
-std::string moveFailure(const Path& from, const Path& to, int error) {
-    char buffer[256];
-    // The GNU strerror_r returns its text, in `buffer` or in static storage.
-    const char* reason = strerror_r(error, buffer, sizeof buffer);
-    return "Couldn't rename \u201C" + name(from) + "\u201D to \u201C" + name(to) +
-           "\u201D: " + reason;
+bool& exclusiveRenamesRefused() {
+    static bool refused = false;
+    return refused;
 }
 
 // The errno of a move that can't replace `to`, or 0 on success. Where the file
 // system refuses RENAME_NOREPLACE, a hard link followed by removing the old name
 // gives the same guarantee: link() fails with EEXIST instead of replacing.
 int moveWithoutReplacing(const Path& from, const Path& to) {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
-        return 0;
-    }
-    const int refused = errno;
+    const int refused =
+        exclusiveRenamesRefused()
+            ? EINVAL
+            : (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0
+                   ? 0
+                   : errno);
+    if (refused == 0) return 0;
     if (refused != EINVAL && refused != ENOSYS) return refused;
 
     // A file system without hard links fails here too (EPERM, EOPNOTSUPP); the
@@ -70,19 +71,22 @@ ExistsAndKind existsAndKind(const Path& path) {
 
 namespace {
 
-bool existsOtherThan(const char* destination, const Path& self) {
-    struct stat there;
-    if (::stat(destination, &there) != 0) return false;
-    struct stat own;
-    if (::stat(self.c_str(), &own) != 0) return true;
-    return there.st_dev != own.st_dev || there.st_ino != own.st_ino;
+// Whether the directory `folder` holds an entry spelled exactly `entryName`.
+bool holdsEntry(const std::string& folder, std::string_view entryName) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) return true;  // can't tell: count it as taken
+    bool found = false;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (entryName == entry->d_name) {
+            found = true;
+            break;
+        }
+    }
+    ::closedir(dir);
+    return found;
 }
 
 }  // namespace
-
-bool existsOtherThan(const Path& destination, const Path& self) {
-    return existsOtherThan(destination.c_str(), self);
-}
 
 bool existsBeside(const Path& url, std::string_view name) {
     const std::string& text = url.native();
@@ -91,15 +95,38 @@ bool existsBeside(const Path& url, std::string_view name) {
     destination.reserve(text.size() + name.size());
     if (slash != std::string::npos) destination.append(text, 0, slash + 1);
     destination.append(name);
-    return existsOtherThan(destination.c_str(), url);
+
+    // lstat: a rename meets the entry itself, whatever a link points to.
+    struct stat there;
+    if (::lstat(destination.c_str(), &there) != 0) return false;
+    struct stat own;
+    if (::lstat(url.c_str(), &own) != 0) return true;
+    if (there.st_dev != own.st_dev || there.st_ino != own.st_ino) return true;
+    // The same file: the only entry of it is the file's own, reached under
+    // another spelling; with several hard links, an entry spelled exactly like
+    // the destination is another link.
+    if (own.st_nlink <= 1) return false;
+    if (std::string_view(text).substr(slash == std::string::npos ? 0 : slash + 1) == name) {
+        return false;
+    }
+    const std::string folder = slash == std::string::npos ? std::string(".")
+                               : slash == 0               ? std::string("/")
+                                                          : text.substr(0, slash);
+    return holdsEntry(folder, name);
 }
 
-std::optional<std::string> move(const Path& from, const Path& to) {
+std::optional<FileId> identity(const Path& path) {
+    struct stat status;
+    if (::lstat(path.c_str(), &status) != 0) return std::nullopt;
+    return FileId{static_cast<std::uint64_t>(status.st_dev),
+                  static_cast<std::uint64_t>(status.st_ino)};
+}
+
+std::error_code move(const Path& from, const Path& to) {
     if (const auto& fault = injectedMoveFault()) {
-        if (const auto error = fault(from, to)) return moveFailure(from, to, *error);
+        if (const auto error = fault(from, to)) return {*error, std::system_category()};
     }
-    if (const int error = moveWithoutReplacing(from, to)) return moveFailure(from, to, error);
-    return std::nullopt;
+    return {moveWithoutReplacing(from, to), std::system_category()};
 }
 
 namespace {
@@ -144,6 +171,10 @@ namespace testing {
 
 void failMovesTo(std::function<std::optional<int>(const Path& from, const Path& to)> fault) {
     injectedMoveFault() = std::move(fault);
+}
+
+void refuseExclusiveRenames(bool refuse) {
+    exclusiveRenamesRefused() = refuse;
 }
 
 }  // namespace testing

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 #include "text/PathNames.hpp"
 
@@ -34,22 +35,29 @@ struct ExistsAndKind {
 };
 ExistsAndKind existsAndKind(const Path& path);
 
-// Whether something other than `self` exists at `destination` (links followed):
-// the file itself, reached under another spelling on a file system that ignores
-// letter case, does not count.
-bool existsOtherThan(const Path& destination, const Path& self);
-
-// existsOtherThan for `name` in the folder of `url`, against `url` itself,
-// without building paths: the plan asks this once per changed file.
+// Whether a rename of `url` to `name` in its folder would meet something
+// already there: any directory entry at that name counts (a symbolic link, even
+// a dangling one or one to the file itself, and another hard link of the file),
+// except the file's own entry reached under another spelling of letter case on a
+// file system that ignores case. The plan asks this once per changed file.
 bool existsBeside(const Path& url, std::string_view name);
 
+// What makes a directory entry's file itself: its device and inode.
+struct FileId {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    friend bool operator==(const FileId&, const FileId&) = default;
+};
+// The identity of the entry at `path` itself (a symbolic link is not followed),
+// or nothing when there is none.
+std::optional<FileId> identity(const Path& path);
+
 // Renames `from` to `to` within one folder, never replacing an existing file.
-// Returns nothing on success, else one line naming the file and the system's
-// reason: ‘Couldn't rename “a.txt” to “b.txt”: Permission denied’. Where the file
-// system refuses an exclusive rename, a hard link to the new name followed by
-// removing the old one stands in; where it has no hard links either, the move
-// fails rather than risk replacing a file.
-std::optional<std::string> move(const Path& from, const Path& to);
+// Returns the system's error, empty on success (EEXIST when `to` is taken).
+// Where the file system refuses an exclusive rename, a hard link to the new name
+// followed by removing the old one stands in; where it has no hard links either,
+// the move fails rather than risk replacing a file.
+std::error_code move(const Path& from, const Path& to);
 
 struct ResourceValues {
     std::optional<std::uint64_t> size;
@@ -66,12 +74,15 @@ std::optional<ResourceValues> sizeAndDates(const Path& url);
 // The content modification time alone (one statx), or nothing.
 std::optional<Timestamp> modificationTime(const Path& url);
 
-// Tests only: a fault the machine can't produce on demand (running as root
-// ignores permission bits). While a fault is set, move() asks it first and, when it
-// answers an errno, fails with that error without touching the disk. An empty
-// function clears it. Not thread-safe; set and clear it around the test.
+// Tests only: faults the machine can't produce on demand (running as root
+// ignores permission bits; local file systems all accept RENAME_NOREPLACE).
+// While a fault is set, move() asks it first and, when it answers an errno, fails
+// with that error without touching the disk. An empty function clears it. While
+// exclusive renames are refused, move() behaves as on a file system that rejects
+// RENAME_NOREPLACE. Not thread-safe; set and clear them around the test.
 namespace testing {
 void failMovesTo(std::function<std::optional<int>(const Path& from, const Path& to)> fault);
+void refuseExclusiveRenames(bool refuse);
 }  // namespace testing
 
 }  // namespace tavix::FileSystem

@@ -45,6 +45,11 @@ bool canonicallyEqual(std::string_view a, std::string_view b) {
     return nfc(a) == nfc(b);
 }
 
+std::string canonicalForm(std::string_view text) {
+    if (isNfc(text)) return std::string(text);
+    return nfc(text);
+}
+
 std::size_t canonicalHash(std::string_view text) {
     if (isNfc(text)) return std::hash<std::string_view>{}(text);
     return std::hash<std::string>{}(nfc(text));

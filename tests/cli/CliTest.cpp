@@ -129,10 +129,40 @@ TEST_F(Cli, ReadsNulSeparatedListsFromStandardInput) {
     const Result r = run({"plan", "--files-from", "-", "-0", "--no-keep-extension", "--step",
                           R"({"changeCase":{"_0":"UPPERCASE"}})"},
                          folder.path(), list);
+    // Control characters show escaped, so every file stays on its one line.
     EXPECT_EQ(r.out,
               "plain.txt  \u2192  PLAIN.TXT\n"
-              "with\nnewline.txt  \u2192  WITH\nNEWLINE.TXT\n"
+              "with\\nnewline.txt  \u2192  WITH\\nNEWLINE.TXT\n"
               "2 files \u00B7 2 will change\n");
+}
+
+TEST_F(Cli, TextOutputEscapesControlCharacters) {
+    const std::string evil = "e\x1b[2Jv\til\u009b.txt";
+    folder.write(evil);
+    const Result r =
+        run({"plan", "--step", R"({"changeCase":{"_0":"UPPERCASE"}})", evil, "gone\r\x07.txt"},
+            folder.path(), "", true);
+    EXPECT_EQ(r.out,
+              "e\\x1b[2Jv\\til\\u009b.txt  \u2192  \x1b[1;43mE\\x1b[2JV\\tIL\x1b[0m\\u009b.txt\n"
+              "1 file \u00B7 1 will change\n");
+    EXPECT_EQ(r.err, "tavix-cli: skipped " + folder.path().string() +
+                         "/gone\\r\\x07.txt: does not exist\n");
+    const Result json = run({"plan", "--json", evil}, folder.path());
+    EXPECT_EQ(nlohmann::json::parse(json.out)["items"][0]["originalName"], evil);
+    EXPECT_NE(json.out.find("\\u001b"), std::string::npos);
+}
+
+TEST_F(Cli, PathsKeepTheirDotDotsForTheKernelToResolve) {
+    folder.write("x.txt", "top");
+    folder.write("deep/x.txt", "deep");
+    folder.folder("deep/inner");
+    std::filesystem::create_symlink(folder.path() / "deep/inner", folder.path() / "link");
+    const Result r = run({"rename", "--no-journal", "--step",
+                          R"({"changeCase":{"_0":"UPPERCASE"}})", "link/../x.txt"},
+                         folder.path());
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(std::filesystem::exists(folder.path() / "deep/X.txt"));
+    EXPECT_TRUE(std::filesystem::exists(folder.path() / "x.txt"));
 }
 
 TEST_F(Cli, DescribeNumbersTheSteps) {
@@ -206,6 +236,9 @@ TEST_P(CliErrors, StopWithOneLineAndStatusTwo) {
     TemporaryFolder folder;
     folder.write("bad.json", "{\"sequence\":");
     folder.write("object.json", "{}");
+    folder.write(
+        "low.json",
+        R"([{"collapseSpaces":{}},{"crop":{"mode":"Keep first","count":-9223372036854775809}}])");
     const Result r = run(GetParam().args, folder.path());
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.err, GetParam().err);
@@ -226,6 +259,16 @@ INSTANTIATE_TEST_SUITE_P(
                   "tavix-cli: none.json: No such file or directory\n"},
         ErrorCase{{"plan", "--files-from", "none.txt"},
                   "tavix-cli: none.txt: No such file or directory\n"},
+        ErrorCase{{"plan", "--step", R"({"crop":{"mode":"Keep first","count":1e400}})"},
+                  "tavix-cli: step 1: crop.count: 1e400 is out of range for a 64-bit integer.\n"},
+        ErrorCase{{"describe", "--rules", "low.json"},
+                  "tavix-cli: step 2: crop.count: -9223372036854775809 is out of range for a "
+                  "64-bit integer.\n"},
+        ErrorCase{{"undo"}, "tavix-cli: undo takes exactly one JOURNAL, or --last\n"},
+        ErrorCase{{"undo", "--last", "j.json"},
+                  "tavix-cli: undo takes exactly one JOURNAL, or --last\n"},
+        ErrorCase{{"rename", "--journal", "j.json", "--no-journal"},
+                  "tavix-cli: --journal and --no-journal can't be given together\n"},
         ErrorCase{{"plan", "--sort", "size"}, "tavix-cli: --sort takes name or date, not size\n"},
         ErrorCase{{"plan", "--bogus"}, "tavix-cli: unknown option --bogus\n"},
         ErrorCase{{"plan", "--step"}, "tavix-cli: --step needs a value\n"},

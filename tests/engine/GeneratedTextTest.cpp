@@ -101,6 +101,11 @@ TEST_F(FixedLocaleAndZone, DateStampFormatsTheModificationTime) {
     EXPECT_EQ(stamp("EEEE d MMMM yyyy", Position::suffix, ", "), "scan, Tuesday 14 November 2023");
     EXPECT_EQ(stamp("HH.mm.ss", Position::prefix, "_"), "22.13.20_scan");
     EXPECT_EQ(stamp("''", Position::prefix, "_"), "'_scan");
+    // A tenth of a second before 1970 is still 1969: fractions round toward the past.
+    using namespace std::chrono;
+    std::filesystem::last_write_time(file, file_clock::from_sys(sys_time<milliseconds>(-100ms)));
+    EXPECT_EQ(stamp("yyyy-MM-dd HH.mm.ss", Position::prefix, " "), "1969-12-31 23.59.59 scan");
+    setModified(file, 1'700'000'000);
 
     icu::TimeZone::adoptDefault(icu::TimeZone::createTimeZone("Asia/Tokyo"));
     EXPECT_EQ(stamp("yyyy-MM-dd HH.mm", Position::prefix, " "), "2023-11-15 07.13 scan");

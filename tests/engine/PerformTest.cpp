@@ -204,3 +204,69 @@ TEST(Undo, ChangesLetterCaseBackThroughATemporaryName) {
 
 }  // namespace
 }  // namespace tavix
+
+namespace tavix {
+namespace {
+
+TEST(UndoChecked, PutsBackOnlyTheFilesItRecorded) {
+    TemporaryFolder folder;
+    using Kind = RenameEngine::UndoOutcome::Kind;
+    const auto at = [&](const std::string& name) { return folder.path() / name; };
+    // Each file holds its original name; a planned move records its identity.
+    const auto planned = [&](const std::string& from, const std::string& to) {
+        folder.write(from, from);
+        return PlannedMove{at(from), at(to), std::nullopt, FileSystem::identity(at(from))};
+    };
+    std::vector<PlannedMove> moves{planned("moved", "moved-1"),       planned("never", "never-1"),
+                                   planned("replaced", "replaced-1"), planned("gone", "gone-1"),
+                                   planned("photo.jpg", "PHOTO.jpg"), planned("taken", "taken-1")};
+    moves[4].temporary = at("TMP-PHOTO.jpg");
+    fs::rename(at("moved"), at("moved-1"));
+    fs::rename(at("replaced"), at("replaced-1"));
+    fs::rename(at("replaced-1"), at("elsewhere"));  // kept, so its inode isn't reused
+    folder.write("replaced-1", "foreign");
+    fs::rename(at("gone"), at("gone-1"));
+    fs::remove(at("gone-1"));
+    // Interrupted between the two steps of a change of letter case.
+    fs::rename(at("photo.jpg"), at("TMP-PHOTO.jpg"));
+    fs::rename(at("taken"), at("taken-1"));
+    folder.write("taken", "newcomer");
+
+    const auto outcomes = RenameEngine::undoChecked(moves);
+    std::vector<Kind> kinds;
+    for (const auto& outcome : outcomes) kinds.push_back(outcome.kind);
+    EXPECT_EQ(kinds, (std::vector<Kind>{Kind::putBack, Kind::notMoved, Kind::anotherFile,
+                                        Kind::missing, Kind::putBack, Kind::failed}));
+    EXPECT_EQ(outcomes[5].error, std::errc::file_exists);
+    EXPECT_EQ(namesIn(folder.path()),
+              (std::vector<std::string>{"elsewhere", "moved", "never", "photo.jpg", "replaced-1",
+                                        "taken", "taken-1"}));
+    for (const char* name : {"moved", "never", "photo.jpg"}) EXPECT_EQ(contents(at(name)), name);
+    EXPECT_EQ(contents(at("replaced-1")), "foreign");
+    EXPECT_EQ(contents(at("taken")), "newcomer");
+    EXPECT_EQ(contents(at("taken-1")), "taken");
+}
+
+TEST(UndoChecked, ACaseChangeGoesBackThroughItsRecordedTemporaryName) {
+    TemporaryFolder folder;
+    const auto notes = folder.write("notes.txt", "n");
+    const auto moves = RenameEngine::plannedMoves(RenamePlan{{change(notes, "Notes.txt")}});
+    ASSERT_TRUE(moves[0].temporary);
+    RenameEngine::perform(moves);
+    auto recorded = moves;
+    recorded[0].identity = FileSystem::identity(folder.path() / "Notes.txt");
+    std::vector<fs::path> seen;
+    FileSystem::testing::failMovesTo(
+        [&](const fs::path&, const fs::path& to) -> std::optional<int> {
+            seen.push_back(to);
+            return std::nullopt;
+        });
+    const auto outcomes = RenameEngine::undoChecked(recorded);
+    FileSystem::testing::failMovesTo({});
+    EXPECT_EQ(outcomes[0].kind, RenameEngine::UndoOutcome::Kind::putBack);
+    EXPECT_EQ(seen, (std::vector<fs::path>{*moves[0].temporary, notes}));
+    EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"notes.txt"}));
+}
+
+}  // namespace
+}  // namespace tavix

@@ -78,7 +78,10 @@ INSTANTIATE_TEST_SUITE_P(
         ExtensionCase{"a.txt", true, replace("a", " \t "), " \t .txt", Problem::empty},
         ExtensionCase{"a.txt", true, replace("a", " x "), " x .txt", std::nullopt},
         ExtensionCase{"a.txt", true, replace("a", "b/c"), "b/c.txt", Problem::illegal},
-        ExtensionCase{"a.txt", true, replace("a", "b:c"), "b:c.txt", Problem::illegal}));
+        ExtensionCase{"a.txt", true, replace("a", "b:c"), "b:c.txt", Problem::illegal},
+        // No file system can hold NUL: the name would be cut at it.
+        ExtensionCase{"a.txt", true, replace("a", std::string("b\0c", 3)),
+                      std::string("b\0c.txt", 7), Problem::illegal}));
 
 TEST(RenamePlan, DateStampWithAColonIsIllegalForEveryFile) {
     TemporaryFolder folder;
@@ -90,16 +93,21 @@ TEST(RenamePlan, DateStampWithAColonIsIllegalForEveryFile) {
               (std::vector<std::optional<Problem>>{Problem::illegal, Problem::illegal}));
 }
 
-TEST(RenamePlan, MarksEveryMemberOfAClashIgnoringCaseAndFolders) {
+TEST(RenamePlan, MarksEveryMemberOfAClashIgnoringCaseCompositionAndFolders) {
     TemporaryFolder folder;
     const auto a = folder.write("one/x.txt");
     const auto b = folder.write("two/A.TXT");
     const auto c = folder.write("three/b.txt");
+    // A precomposed capital É and e + U+0301 are the same name once lowercased.
+    const auto d = folder.write("four/\u00C9t\u00E9");
+    const auto e = folder.write("five/e\u0301te\u0301");
     // x.txt becomes a.txt, which clashes with the unchanged A.TXT in another folder.
-    const RenamePlan plan = RenameEngine::plan({a, b, c}, {replace("x", "a")}, true);
-    EXPECT_EQ(newNames(plan), (std::vector<std::string>{"a.txt", "A.TXT", "b.txt"}));
+    const RenamePlan plan = RenameEngine::plan({a, b, c, d, e}, {replace("x", "a")}, true);
+    EXPECT_EQ(newNames(plan), (std::vector<std::string>{"a.txt", "A.TXT", "b.txt", "\u00C9t\u00E9",
+                                                        "e\u0301te\u0301"}));
     EXPECT_EQ(problems(plan), (std::vector<std::optional<Problem>>{
-                                  Problem::duplicate, Problem::duplicate, std::nullopt}));
+                                  Problem::duplicate, Problem::duplicate, std::nullopt,
+                                  Problem::duplicate, Problem::duplicate}));
     EXPECT_EQ(plan.changedCount(), 0u);
     EXPECT_TRUE(plan.hasProblems());
 }
@@ -150,12 +158,20 @@ TEST(RenamePlan, ACaseOnlyChangeIsNotBlockedByTheFileItself) {
     EXPECT_EQ(plan.changedCount(), 1u);
 }
 
-TEST(RenamePlan, AnotherFileDifferingOnlyInCaseStillExists) {
+TEST(RenamePlan, AnotherEntryAtTheDestinationExistsEvenIfItIsTheSameFile) {
     TemporaryFolder folder;
     const auto a = folder.write("photo.jpg");
     folder.write("PHOTO.jpg");
-    const RenamePlan plan = RenameEngine::plan({a}, {upper()}, true);
-    EXPECT_EQ(plan.items[0].problem, Problem::exists);
+    EXPECT_EQ(RenameEngine::plan({a}, {upper()}, true).items[0].problem, Problem::exists);
+    // A hard link of the file, or a symbolic link to it, takes the name all the same.
+    const auto b = folder.write("b.txt");
+    std::filesystem::create_hard_link(b, folder.path() / "hard.txt");
+    std::filesystem::create_symlink(b, folder.path() / "soft.txt");
+    for (const char* name : {"hard", "soft"}) {
+        EXPECT_EQ(RenameEngine::plan({b}, {replace("b", name)}, true).items[0].problem,
+                  Problem::exists)
+            << name;
+    }
 }
 
 TEST(RenamePlan, CountsOnlyChangedItemsWithoutProblems) {

@@ -1,0 +1,77 @@
+#include "cli/TerminalText.hpp"
+
+#include <algorithm>
+
+#include "text/Utf.hpp"
+
+namespace tavix::cli {
+namespace {
+
+constexpr char hexDigits[] = "0123456789abcdef";
+
+bool needsEscaping(std::string_view text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte < 0x20 || byte == 0x7F) return true;
+        // C1 controls are U+0080–U+009F: C2 80 … C2 9F in UTF-8.
+        if (byte == 0xC2 && i + 1 < text.size()) {
+            const auto next = static_cast<unsigned char>(text[i + 1]);
+            if (next >= 0x80 && next <= 0x9F) return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+std::string printable(std::string_view raw) {
+    std::string text = text::validUtf8(raw);
+    if (!needsEscaping(text)) return text;
+    std::string out;
+    out.reserve(text.size() + 8);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        switch (byte) {
+            case '\n':
+                out += "\\n";
+                continue;
+            case '\t':
+                out += "\\t";
+                continue;
+            case '\r':
+                out += "\\r";
+                continue;
+            default:
+                break;
+        }
+        if (byte < 0x20 || byte == 0x7F) {
+            out += "\\x";
+            out += hexDigits[byte >> 4];
+            out += hexDigits[byte & 0xF];
+        } else if (byte == 0xC2 && i + 1 < text.size() &&
+                   static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+                   static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
+            const auto scalar = static_cast<unsigned char>(text[++i]);
+            out += "\\u00";
+            out += hexDigits[scalar >> 4];
+            out += hexDigits[scalar & 0xF];
+        } else {
+            out += static_cast<char>(byte);
+        }
+    }
+    return out;
+}
+
+std::string printable(const std::string& text) {
+    return printable(std::string_view(text));
+}
+
+std::string printable(const char* text) {
+    return printable(std::string_view(text));
+}
+
+std::string printable(const std::filesystem::path& path) {
+    return printable(std::string_view(path.native()));
+}
+
+}  // namespace tavix::cli
