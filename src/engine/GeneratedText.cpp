@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "model/system/ImageProbe.hpp"
+#include "model/system/PhotoDate.hpp"
 #include "rules/Sequences.hpp"
 
 namespace tavix::GeneratedText {
@@ -103,9 +104,10 @@ std::string formatDate(const std::string& pattern, FileSystem::Timestamp time) {
 }
 
 std::string dateStamp(const DateStamp& rule, const std::string& name,
-                      const std::filesystem::path& url) {
+                      const std::filesystem::path& url, bool taken) {
     const std::string& pattern = rule.format.empty() ? std::string("yyyy-MM-dd") : rule.format;
-    const auto time = FileSystem::modificationTime(url).value_or(
+    const auto date = taken ? PhotoDate::takenOrModified(url) : FileSystem::modificationTime(url);
+    const auto time = date.value_or(
         std::chrono::time_point_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now()));
     return join(name, formatDate(pattern, time), rule.position, rule.separator);
 }

@@ -22,6 +22,7 @@ struct Subject {
     const std::string& name;
     std::int64_t index;
     const std::filesystem::path& url;
+    DateSource dates;
 };
 
 // A text parameter as well-formed UTF-8: itself, or a repaired copy kept in `storage`.
@@ -181,7 +182,8 @@ std::string applyStep(const LetterSequence& step, const Subject& subject) {
     return GeneratedText::letterSequence(step, subject.name, subject.index);
 }
 std::string applyStep(const DateStamp& step, const Subject& subject) {
-    return GeneratedText::dateStamp(step, subject.name, subject.url);
+    return GeneratedText::dateStamp(step, subject.name, subject.url,
+                                    subject.dates == DateSource::taken);
 }
 std::string applyStep(const ImageDimensions& step, const Subject& subject) {
     return GeneratedText::imageDimensions(step, subject.name, subject.url);
@@ -193,14 +195,14 @@ std::string applyStep(const ParentFolder& step, const Subject& subject) {
 }  // namespace
 
 std::string apply(const RenameRule& rule, const std::string& name, std::int64_t index,
-                  const std::filesystem::path& url) {
+                  const std::filesystem::path& url, DateSource dates) {
     // A name that isn't well-formed UTF-8 keeps its bytes: no step re-encodes it.
     // ICU measures texts in 32-bit lengths.
     if (name.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()) / 4 ||
         !text::isValidUtf8(name)) {
         return name;
     }
-    const Subject subject{name, index, url};
+    const Subject subject{name, index, url, dates};
     return std::visit([&](const auto& step) { return applyStep(step, subject); }, rule.kind);
 }
 

@@ -86,7 +86,8 @@ namespace {
 
 // Both overloads: `Files` is a const or movable vector of paths.
 template <class Files>
-RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool keepExtension) {
+RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool keepExtension,
+                    RenameEngine::DateSource dates) {
     RenamePlan plan;
     plan.items.reserve(files.size());
     std::vector<std::string> keys(files.size());
@@ -109,7 +110,7 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
         }
         if (valid) {
             for (const RenameRule& rule : rules) {
-                stem = RenameEngine::apply(rule, stem, static_cast<std::int64_t>(i), url);
+                stem = RenameEngine::apply(rule, stem, static_cast<std::int64_t>(i), url, dates);
             }
         }
         std::string newName = extension.empty() ? stem : stem + "." + extension;
@@ -152,13 +153,15 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
 }  // namespace
 
 RenamePlan RenameEngine::plan(const std::vector<std::filesystem::path>& files,
-                              const std::vector<RenameRule>& rules, bool keepExtension) {
-    return makePlan(files, rules, keepExtension);
+                              const std::vector<RenameRule>& rules, bool keepExtension,
+                              DateSource dates) {
+    return makePlan(files, rules, keepExtension, dates);
 }
 
 RenamePlan RenameEngine::plan(std::vector<std::filesystem::path>&& files,
-                              const std::vector<RenameRule>& rules, bool keepExtension) {
-    return makePlan(std::move(files), rules, keepExtension);
+                              const std::vector<RenameRule>& rules, bool keepExtension,
+                              DateSource dates) {
+    return makePlan(std::move(files), rules, keepExtension, dates);
 }
 
 }  // namespace tavix

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/RenameEngine.hpp"
 #include "engine/Uuid.hpp"
 #include "rules/RenameRule.hpp"
 
@@ -51,10 +52,11 @@ namespace RenameEngine {
 // of a clashing group is marked duplicate. Never fails; reads the disk only for
 // existence tests and the generated steps' file facts.
 RenamePlan plan(const std::vector<std::filesystem::path>& files,
-                const std::vector<RenameRule>& rules, bool keepExtension);
+                const std::vector<RenameRule>& rules, bool keepExtension,
+                DateSource dates = DateSource::modified);
 // The same, moving the paths into the items instead of copying them.
 RenamePlan plan(std::vector<std::filesystem::path>&& files, const std::vector<RenameRule>& rules,
-                bool keepExtension);
+                bool keepExtension, DateSource dates = DateSource::modified);
 
 }  // namespace RenameEngine
 }  // namespace tavix
