@@ -7,6 +7,9 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "cli/Orders.hpp"
+#include "cli/Presets.hpp"
+#include "cli/ShortSteps.hpp"
 #include "model/FileList.hpp"
 #include "rules/Catalogue.hpp"
 #include "rules/RuleCoding.hpp"
@@ -31,23 +34,33 @@ std::string readAll(const std::string& path, Io& io) {
 std::vector<RenameRule> readSteps(const Arguments& args, Io& io) {
     std::vector<RenameRule> rules;
     std::size_t position = 0;
-    const auto decode = [&](const auto& json) {
+    const auto decode = [&](const auto& decoder) {
         ++position;
         try {
-            rules.push_back(decodeRule(json));
+            rules.push_back(decoder());
         } catch (const RuleDecodingError& error) {
             throw InputError("step " + std::to_string(position) + ": " + error.what());
         }
     };
+    const auto addPresets = [&](std::size_t from, std::size_t to) {
+        for (std::size_t i = from; i < to; ++i) {
+            for (RenameRule& rule : Presets::load(args.presets[i])) {
+                ++position;
+                rules.push_back(std::move(rule));
+            }
+        }
+    };
+    addPresets(0, args.presetsBeforeRules);
     if (args.rulesFile) {
         const std::string text = readAll(*args.rulesFile, io);
         const auto json = nlohmann::ordered_json::parse(text, nullptr, false);
         if (json.is_discarded()) throw InputError(*args.rulesFile + ": not valid JSON");
         if (!json.is_array())
             throw InputError(*args.rulesFile + ": expected a JSON array of steps");
-        for (const auto& step : json) decode(step);
+        for (const auto& step : json) decode([&] { return decodeRule(step); });
     }
-    for (const std::string& step : args.steps) decode(std::string_view(step));
+    addPresets(args.presetsBeforeRules, args.presets.size());
+    for (const std::string& step : args.steps) decode([&] { return ShortSteps::decode(step); });
     if (position == 0) rules.push_back(blank(RuleAction::findReplace));
     return rules;
 }
@@ -80,15 +93,7 @@ std::vector<std::filesystem::path> readFiles(const Arguments& args, Io& io) {
             io.err << "tavix-cli: skipped " << path.string() << ": " << FileList::describe(why)
                    << "\n";
         });
-    switch (args.sort) {
-        case SortOrder::name:
-            return FileList::sortedByName(std::move(files));
-        case SortOrder::date:
-            return FileList::sortedByDate(std::move(files));
-        case SortOrder::none:
-            break;
-    }
-    return files;
+    return sortedFiles(std::move(files), args.sort, args.reverse);
 }
 
 }  // namespace tavix::cli

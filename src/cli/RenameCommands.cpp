@@ -3,6 +3,7 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 
+#include "cli/Batches.hpp"
 #include "cli/Inputs.hpp"
 #include "cli/Journal.hpp"
 #include "cli/PlanOutput.hpp"
@@ -37,7 +38,7 @@ int renameFiles(const Arguments& args, Io& io) {
     const auto rules = readSteps(args, io);
     auto files = readFiles(args, io);
     const std::size_t fileCount = files.size();
-    const RenamePlan plan = RenameEngine::plan(std::move(files), rules, args.keepExtension);
+    const RenamePlan plan = planBatches(std::move(files), rules, args);
 
     if (plan.hasProblems() || plan.changedCount() == 0) {
         if (args.json) {
