@@ -51,7 +51,8 @@ std::vector<Path> sortedFiles(std::vector<Path> files, SortOrder order, bool rev
             std::reverse(files.begin(), files.end());
             return files;
         case SortOrder::date:
-            return sortedByKey(std::move(files), reverse, FileSystem::modificationTime);
+            return sortedByKey(std::move(files), reverse,
+                               [](const Path& file) { return FileSystem::modificationTime(file); });
         case SortOrder::size:
             return sortedByKey(std::move(files), reverse, [](const Path& file) {
                 const auto facts = FileSystem::sizeAndDates(file);
@@ -63,7 +64,8 @@ std::vector<Path> sortedFiles(std::vector<Path> files, SortOrder order, bool rev
                 return facts ? facts->created : std::nullopt;
             });
         case SortOrder::taken:
-            return sortedByKey(std::move(files), reverse, PhotoDate::takenOrModified);
+            return sortedByKey(std::move(files), reverse,
+                               [](const Path& file) { return PhotoDate::takenOrModified(file); });
     }
     return files;
 }

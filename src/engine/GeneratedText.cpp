@@ -106,7 +106,9 @@ std::string formatDate(const std::string& pattern, FileSystem::Timestamp time) {
 std::string dateStamp(const DateStamp& rule, const std::string& name,
                       const std::filesystem::path& url, bool taken) {
     const std::string& pattern = rule.format.empty() ? std::string("yyyy-MM-dd") : rule.format;
-    const auto date = taken ? PhotoDate::takenOrModified(url) : FileSystem::modificationTime(url);
+    // A photo's date is written as its camera showed it where it was taken.
+    const auto date = taken ? PhotoDate::takenOrModified(url, PhotoDate::Reading::cameraClock)
+                            : FileSystem::modificationTime(url);
     const auto time = date.value_or(
         std::chrono::time_point_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now()));
     return join(name, formatDate(pattern, time), rule.position, rule.separator);

@@ -25,7 +25,8 @@ std::string romanNumeral(const RomanNumeral& rule, const std::string& name, std:
 std::string letterSequence(const LetterSequence& rule, const std::string& name, std::int64_t index);
 // The file's content modification time ("now" when it can't be read), formatted
 // with the TR35 pattern (empty: "yyyy-MM-dd") in the default locale and time zone.
-// With `taken`, the date a photo was taken comes first, where the file has one.
+// With `taken`, the date a photo was taken comes first, where the file has one,
+// as the camera's clock showed it.
 std::string dateStamp(const DateStamp& rule, const std::string& name,
                       const std::filesystem::path& url, bool taken = false);
 // "640x480" from the image header; the name unchanged for a file that isn't one.

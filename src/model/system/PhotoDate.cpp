@@ -84,7 +84,8 @@ int digits(const std::string& text, std::size_t at, std::size_t count) {
 }
 
 // "YYYY:MM:DD HH:MM:SS" and an optional "+HH:MM" offset.
-std::optional<Timestamp> parse(const std::string& date, const std::string& offset) {
+std::optional<Timestamp> parse(const std::string& date, const std::string& offset,
+                               Reading reading) {
     const int year = digits(date, 0, 4), month = digits(date, 5, 2), day = digits(date, 8, 2);
     const int hour = digits(date, 11, 2), minute = digits(date, 14, 2),
               second = digits(date, 17, 2);
@@ -100,12 +101,12 @@ std::optional<Timestamp> parse(const std::string& date, const std::string& offse
                       std::chrono::minutes(minute) + std::chrono::seconds(second);
 
     const int offsetHours = digits(offset, 1, 2), offsetMinutes = digits(offset, 4, 2);
-    if ((offset.starts_with('+') || offset.starts_with('-')) && offsetHours >= 0 &&
-        offsetHours <= 14 && offsetMinutes >= 0 && offsetMinutes <= 59) {
+    if (reading == Reading::moment && (offset.starts_with('+') || offset.starts_with('-')) &&
+        offsetHours >= 0 && offsetHours <= 14 && offsetMinutes >= 0 && offsetMinutes <= 59) {
         auto shift = std::chrono::hours(offsetHours) + std::chrono::minutes(offsetMinutes);
         return Timestamp(offset[0] == '+' ? wall - shift : wall + shift);
     }
-    // No offset: the camera's clock is read as the local time of this machine.
+    // The camera's clock read as the local time of this machine.
     std::tm local{};
     local.tm_year = year - 1900;
     local.tm_mon = month - 1;
@@ -119,11 +120,11 @@ std::optional<Timestamp> parse(const std::string& date, const std::string& offse
     return Timestamp(std::chrono::seconds(time));
 }
 
-std::optional<Timestamp> fromBytes(const Bytes& bytes) {
-    return fromExif(std::span(bytes.data(), bytes.size()));
+std::optional<Timestamp> fromBytes(const Bytes& bytes, Reading reading) {
+    return fromExif(std::span(bytes.data(), bytes.size()), reading);
 }
 
-std::optional<Timestamp> fromJpeg(int fd) {
+std::optional<Timestamp> fromJpeg(int fd, Reading reading) {
     std::unique_ptr<ExifLoader, decltype(&exif_loader_unref)> loader(exif_loader_new(),
                                                                      &exif_loader_unref);
     if (!loader) return std::nullopt;
@@ -140,11 +141,11 @@ std::optional<Timestamp> fromJpeg(int fd) {
     unsigned int size = 0;
     exif_loader_get_buf(loader.get(), &buffer, &size);
     if (!buffer || size == 0) return std::nullopt;
-    return fromExif(std::span(buffer, size));
+    return fromExif(std::span(buffer, size), reading);
 }
 
 // PNG keeps the EXIF block in an eXIf chunk.
-std::optional<Timestamp> fromPng(int fd) {
+std::optional<Timestamp> fromPng(int fd, Reading reading) {
     std::uint64_t offset = 8;
     for (int i = 0; i < chunkCap; ++i) {
         const Bytes header = readAt(fd, offset, 8);
@@ -152,7 +153,7 @@ std::optional<Timestamp> fromPng(int fd) {
         const std::uint32_t length = bigEndian32(header.data());
         if (startsWith(header, "eXIf", 4)) {
             if (length > exifCap) break;
-            return fromBytes(readAt(fd, offset + 8, length));
+            return fromBytes(readAt(fd, offset + 8, length), reading);
         }
         if (startsWith(header, "IEND", 4)) break;
         offset += 12ull + length;
@@ -161,7 +162,7 @@ std::optional<Timestamp> fromPng(int fd) {
 }
 
 // WebP keeps it in an EXIF chunk of its RIFF container, after the image data.
-std::optional<Timestamp> fromWebp(int fd) {
+std::optional<Timestamp> fromWebp(int fd, Reading reading) {
     std::uint64_t offset = 12;
     for (int i = 0; i < chunkCap; ++i) {
         const Bytes header = readAt(fd, offset, 8);
@@ -169,7 +170,7 @@ std::optional<Timestamp> fromWebp(int fd) {
         const std::uint32_t length = littleEndian32(header.data() + 4);
         if (startsWith(header, "EXIF")) {
             if (length > exifCap) break;
-            return fromBytes(readAt(fd, offset + 8, length));
+            return fromBytes(readAt(fd, offset + 8, length), reading);
         }
         offset += 8ull + length + (length & 1u);
     }
@@ -220,7 +221,7 @@ bool isHeifBrand(const unsigned char* p) {
     return false;
 }
 
-std::optional<Timestamp> fromHeif(int fd, std::int64_t size, const Bytes& head) {
+std::optional<Timestamp> fromHeif(int fd, std::int64_t size, const Bytes& head, Reading reading) {
     // The file type box names the brands; other ISO media files (video) are passed over.
     const std::size_t boxSize = std::min<std::size_t>(bigEndian32(head.data()), head.size());
     bool heif = false;
@@ -255,12 +256,12 @@ std::optional<Timestamp> fromHeif(int fd, std::int64_t size, const Bytes& head) 
     // The item starts with the offset of the TIFF header past its own four bytes.
     const std::uint32_t skip = bigEndian32(item.data());
     if (skip > length - 4) return std::nullopt;
-    return fromExif(std::span(item.data() + 4 + skip, length - 4 - skip));
+    return fromExif(std::span(item.data() + 4 + skip, length - 4 - skip), reading);
 }
 
 }  // namespace
 
-std::optional<Timestamp> fromExif(std::span<const unsigned char> exif) {
+std::optional<Timestamp> fromExif(std::span<const unsigned char> exif, Reading reading) {
     static constexpr unsigned char header[] = {'E', 'x', 'i', 'f', 0, 0};
     Bytes block;
     const bool hasHeader = exif.size() >= 6 && std::memcmp(exif.data(), header, 6) == 0;
@@ -275,10 +276,10 @@ std::optional<Timestamp> fromExif(std::span<const unsigned char> exif) {
     exif_data_load_data(data.get(), block.data(), static_cast<unsigned>(block.size()));
     const std::string date = asciiEntry(data.get(), EXIF_TAG_DATE_TIME_ORIGINAL);
     if (date.empty()) return std::nullopt;
-    return parse(date, asciiEntry(data.get(), EXIF_TAG_OFFSET_TIME_ORIGINAL));
+    return parse(date, asciiEntry(data.get(), EXIF_TAG_OFFSET_TIME_ORIGINAL), reading);
 }
 
-std::optional<Timestamp> taken(const std::filesystem::path& url) {
+std::optional<Timestamp> taken(const std::filesystem::path& url, Reading reading) {
     // Not blocking on open keeps a FIFO in the list from hanging the caller.
     const Descriptor file{::open(url.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK)};
     struct stat facts {};
@@ -286,21 +287,21 @@ std::optional<Timestamp> taken(const std::filesystem::path& url) {
         return std::nullopt;
     }
     const Bytes head = readAt(file.fd, 0, 64);
-    if (startsWith(head, "\xFF\xD8\xFF")) return fromJpeg(file.fd);
-    if (startsWith(head, "\x89PNG\r\n\x1A\n")) return fromPng(file.fd);
-    if (startsWith(head, "RIFF") && startsWith(head, "WEBP", 8)) return fromWebp(file.fd);
+    if (startsWith(head, "\xFF\xD8\xFF")) return fromJpeg(file.fd, reading);
+    if (startsWith(head, "\x89PNG\r\n\x1A\n")) return fromPng(file.fd, reading);
+    if (startsWith(head, "RIFF") && startsWith(head, "WEBP", 8)) return fromWebp(file.fd, reading);
     if (startsWith(head, std::string_view("II*\0", 4)) ||
         startsWith(head, std::string_view("MM\0*", 4))) {
         // The EXIF reader looks no further than 64 KiB into the block: camera
         // files keep their first directory and its EXIF part at the start.
-        return fromBytes(readAt(file.fd, 0, 64 * 1024));
+        return fromBytes(readAt(file.fd, 0, 64 * 1024), reading);
     }
-    if (startsWith(head, "ftyp", 4)) return fromHeif(file.fd, facts.st_size, head);
+    if (startsWith(head, "ftyp", 4)) return fromHeif(file.fd, facts.st_size, head, reading);
     return std::nullopt;
 }
 
-std::optional<Timestamp> takenOrModified(const std::filesystem::path& url) {
-    if (auto date = taken(url)) return date;
+std::optional<Timestamp> takenOrModified(const std::filesystem::path& url, Reading reading) {
+    if (auto date = taken(url, reading)) return date;
     return FileSystem::modificationTime(url);
 }
 

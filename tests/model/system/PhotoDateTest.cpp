@@ -53,18 +53,21 @@ INSTANTIATE_TEST_SUITE_P(
              {}},
         Case{"a text file", "h.txt", "2024:05:01 10:00:00", {}}));
 
-TEST(PhotoDate, ReadsADateWithoutOffsetAsLocalTime) {
-    const auto utc = PhotoDate::fromExif(
-        std::span(reinterpret_cast<const unsigned char*>(withOffset.data()), withOffset.size()));
+TEST(PhotoDate, ReadsTheCameraClockAsLocalTime) {
+    // Without an offset the clock is all there is; with one, the clock is still
+    // what the camera showed.
     const std::string local = exifBlock("2024:05:01 10:00:00");
-    const auto taken = PhotoDate::fromExif(
-        std::span(reinterpret_cast<const unsigned char*>(local.data()), local.size()));
-    ASSERT_TRUE(taken && utc);
-    std::time_t t = system_clock::to_time_t(time_point_cast<system_clock::duration>(*taken));
-    std::tm fields{};
-    localtime_r(&t, &fields);
-    EXPECT_EQ(fields.tm_hour, 10);
-    EXPECT_EQ(fields.tm_mday, 1);
+    for (const auto& [block, reading] : {std::pair{local, PhotoDate::Reading::moment},
+                                         std::pair{withOffset, PhotoDate::Reading::cameraClock}}) {
+        const auto taken = PhotoDate::fromExif(
+            std::span(reinterpret_cast<const unsigned char*>(block.data()), block.size()), reading);
+        ASSERT_TRUE(taken);
+        const std::time_t t =
+            system_clock::to_time_t(time_point_cast<system_clock::duration>(*taken));
+        std::tm fields{};
+        localtime_r(&t, &fields);
+        EXPECT_EQ(fields.tm_mday * 100 + fields.tm_hour, 110);
+    }
 }
 
 TEST(PhotoDate, FallsBackToTheModificationTime) {
