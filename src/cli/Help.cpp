@@ -59,6 +59,8 @@ std::string stepsHelp() {
         "Steps in short form: --step 'KIND key=value ...', the keys and their defaults below.\n"
         "Values are quoted as in a shell (\"...\" or '...'); an option is written by its name\n"
         "or its title; flags are true or false; a key left out keeps its default.\n"
+        "Outside quotes a backslash keeps the next character, so quote a regular\n"
+        "expression's backslashes: --step \"findReplace find='\\d+' replace=# regex=true\".\n"
         "An argument that starts with { is the keyed JSON form; describe --json shows it.\n\n";
     // Option sets by the keys that take them, in the order they first appear.
     std::vector<std::pair<const ShortSteps::OptionNames*, std::string>> options;
