@@ -5,27 +5,41 @@
 namespace tavix::cli {
 
 const char* const usageText = R"(Usage:
-  tavix-cli plan     [STEPS] [FILES] [--no-keep-extension] [--sort name|date] [--json]
-  tavix-cli rename   [STEPS] [FILES] [--no-keep-extension] [--sort name|date] [--json]
-                     [--journal FILE | --no-journal]
+  tavix-cli plan     [STEPS] [FILES] [ORDER] [--per-folder] [--date-source modified|taken]
+                     [--no-keep-extension] [--json]
+  tavix-cli rename   (as plan) [--journal FILE | --no-journal]
   tavix-cli undo     JOURNAL | --last [--json]
   tavix-cli history  [--json]
   tavix-cli describe [STEPS] [--json]
   tavix-cli info     FILE [--json]
-  tavix-cli --help | --version
+  tavix-cli presets  [list | show NAME | save NAME STEPS [--force] | delete NAME] [--json]
+  tavix-cli help steps | --help | --version
 
 Steps (run top to bottom):
+  --step STEP        one step, short form (below) or keyed JSON; may be repeated
+  --preset NAME      the steps of a saved preset; may be repeated
   --rules FILE       a JSON array of steps in the keyed form ("-" reads standard input)
-  --step JSON        one step in the keyed form, after those of --rules; may be repeated
-                     With neither, the single blank find-and-replace step.
+                     Presets and --rules come first, in the order given, then each
+                     --step. With none, the single blank find-and-replace step.
 
 Files:
   PATH ...           the files, in order; duplicates, folders and missing paths are skipped
   --files-from FILE  one path per line ("-" reads standard input)
   -0                 paths in --files-from are separated by NUL bytes instead
 
+Order (before planning; stable, files whose key can't be read first):
+  --sort name        as a file browser sorts names
+  --sort date        date modified, oldest first
+  --sort size        smallest first
+  --sort created     creation date, oldest first
+  --sort taken       the date a photo was taken (EXIF), else its date modified
+  --reverse          the other way round
+
+  --per-folder         each folder's files are a batch of their own: numbering starts
+                       again in each folder, and names clash only within a folder
+  --date-source taken  date steps write the date a photo was taken (else the date
+                       modified); the default is modified
   --no-keep-extension  let the steps change the extension too
-  --sort name|date     sort the list by name or by date modified before planning
   --json               print one JSON document instead of text
   --journal FILE       (rename) keep the journal in FILE instead of the state folder
   --no-journal         (rename) keep no journal
@@ -33,6 +47,14 @@ Files:
 
 Every rename keeps a journal, by default in $XDG_STATE_HOME/tavix/journals/, from
 which undo puts the files back, even after a crash.
+
+Presets are kept in $XDG_CONFIG_HOME/tavix/presets (~/.config/tavix/presets);
+save never replaces one unless --force is given.
+
+Examples:
+  tavix-cli presets save holiday --step 'dateStamp separator=_' --step 'sequence padding=3'
+  tavix-cli rename --preset holiday --sort taken --date-source taken *.jpg
+  tavix-cli plan --per-folder --step 'sequence padding=3' */*.jpg
 
 plan shows the new names and touches nothing. rename performs them when at least
 one name changes and none has a problem. Exit status: 0 success, 1 problems or
@@ -48,6 +70,7 @@ enum Accepts : unsigned {
     journal = 8,
     json = 16,
     last = 32,
+    force = 64,
 };
 
 struct CommandInfo {
@@ -63,6 +86,7 @@ const std::map<std::string, CommandInfo, std::less<>> commands{
     {"history", {Command::history, json, 0}},
     {"describe", {Command::describe, steps | json, 0}},
     {"info", {Command::info, json, 1}},
+    {"presets", {Command::presets, steps | json | force, -1}},
 };
 
 }  // namespace
@@ -73,6 +97,12 @@ Arguments parseArguments(const std::vector<std::string>& args) {
     const std::string& first = args.front();
     if (first == "--help" || first == "-h" || first == "help") {
         parsed.command = Command::help;
+        if (first == "help" && args.size() > 1) {
+            if (args.size() > 2 || args[1] != "steps") {
+                throw UsageError("help takes only the topic steps; see tavix-cli --help");
+            }
+            parsed.command = Command::helpSteps;
+        }
         return parsed;
     }
     if (first == "--version") {
@@ -119,6 +149,10 @@ Arguments parseArguments(const std::vector<std::string>& args) {
             require(steps, arg);
             if (parsed.rulesFile) throw UsageError("--rules given twice");
             parsed.rulesFile = value();
+            parsed.presetsBeforeRules = parsed.presets.size();
+        } else if (arg == "--preset") {
+            require(steps, arg);
+            parsed.presets.push_back(value());
         } else if (arg == "--step") {
             require(steps, arg);
             parsed.steps.push_back(value());
@@ -136,13 +170,39 @@ Arguments parseArguments(const std::vector<std::string>& args) {
         } else if (arg == "--sort") {
             require(planning, arg);
             const std::string order = value();
-            if (order == "name") {
-                parsed.sort = SortOrder::name;
-            } else if (order == "date") {
-                parsed.sort = SortOrder::date;
-            } else {
-                throw UsageError("--sort takes name or date, not " + order);
+            static const std::map<std::string, SortOrder, std::less<>> orders{
+                {"name", SortOrder::name},
+                {"date", SortOrder::date},
+                {"size", SortOrder::size},
+                {"created", SortOrder::created},
+                {"taken", SortOrder::taken}};
+            const auto named = orders.find(order);
+            if (named == orders.end()) {
+                throw UsageError("--sort takes name, date, size, created or taken, not " + order);
             }
+            parsed.sort = named->second;
+        } else if (arg == "--reverse") {
+            require(planning, arg);
+            noValue();
+            parsed.reverse = true;
+        } else if (arg == "--per-folder") {
+            require(planning, arg);
+            noValue();
+            parsed.perFolder = true;
+        } else if (arg == "--date-source") {
+            require(planning, arg);
+            const std::string source = value();
+            if (source == "modified") {
+                parsed.dateSource = DateSource::modified;
+            } else if (source == "taken") {
+                parsed.dateSource = DateSource::taken;
+            } else {
+                throw UsageError("--date-source takes modified or taken, not " + source);
+            }
+        } else if (arg == "--force") {
+            require(force, arg);
+            noValue();
+            parsed.force = true;
         } else if (arg == "--json") {
             require(json, arg);
             noValue();
@@ -175,6 +235,8 @@ Arguments parseArguments(const std::vector<std::string>& args) {
         throw UsageError("undo takes exactly one JOURNAL, or --last");
     }
     if (parsed.nulSeparated && !parsed.filesFrom) throw UsageError("-0 needs --files-from");
+    if (parsed.reverse && parsed.sort == SortOrder::none)
+        throw UsageError("--reverse needs --sort");
     if (parsed.rulesFile == "-" && parsed.filesFrom == "-") {
         throw UsageError("--rules and --files-from can't both read standard input");
     }

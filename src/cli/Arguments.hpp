@@ -13,8 +13,9 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-enum class Command { plan, rename, undo, history, describe, info, help, version };
-enum class SortOrder { none, name, date };
+enum class Command { plan, rename, undo, history, describe, info, presets, help, helpSteps, version };
+enum class SortOrder { none, name, date, size, created, taken };
+enum class DateSource { modified, taken };
 
 struct Arguments {
     Command command = Command::help;
@@ -29,6 +30,12 @@ struct Arguments {
     std::optional<std::string> journal;
     bool noJournal = false;  // rename: keep no journal
     bool last = false;       // undo: the newest journal not yet undone
+    std::vector<std::string> presets;    // --preset names, in order
+    std::size_t presetsBeforeRules = 0;  // how many of them came before --rules
+    bool reverse = false;
+    bool perFolder = false;
+    DateSource dateSource = DateSource::modified;
+    bool force = false;
 };
 
 // Reads the command and its options; throws UsageError for anything the

@@ -3,9 +3,13 @@
 #include <iostream>
 
 #include "cli/Arguments.hpp"
+#include "cli/Batches.hpp"
+#include "cli/Describe.hpp"
+#include "cli/Help.hpp"
 #include "cli/Inputs.hpp"
 #include "cli/Journal.hpp"
 #include "cli/PlanOutput.hpp"
+#include "cli/Presets.hpp"
 #include "cli/RenameCommands.hpp"
 #include "cli/TerminalText.hpp"
 #include "update/Version.hpp"
@@ -23,7 +27,7 @@ int plan(const Arguments& args, Io& io) {
     const auto rules = readSteps(args, io);
     auto files = readFiles(args, io);
     const std::size_t fileCount = files.size();
-    const RenamePlan plan = RenameEngine::plan(std::move(files), rules, args.keepExtension);
+    const RenamePlan plan = planBatches(std::move(files), rules, args);
     if (args.json) {
         writePlanJson(plan, io.out);
         io.out << "\n";
@@ -34,24 +38,7 @@ int plan(const Arguments& args, Io& io) {
 }
 
 int describe(const Arguments& args, Io& io) {
-    const auto rules = readSteps(args, io);
-    if (args.json) {
-        Json list = Json::array();
-        for (std::size_t i = 0; i < rules.size(); ++i) {
-            Json entry;
-            entry["number"] = i + 1;
-            entry["summary"] = rules[i].summary();
-            entry["label"] = rules[i].label();
-            entry["action"] = rawValue(rules[i].action());
-            entry["category"] = rawValue(rules[i].category());
-            list.push_back(std::move(entry));
-        }
-        io.out << dumpJson(list) << "\n";
-        return 0;
-    }
-    for (std::size_t i = 0; i < rules.size(); ++i) {
-        io.out << i + 1 << ". " << printable(rules[i].summary()) << "\n";
-    }
+    describeSteps(readSteps(args, io), args.json, io.out);
     return 0;
 }
 
@@ -103,8 +90,13 @@ int run(const std::vector<std::string>& argv, Io& io) {
         const Arguments args = parseArguments(argv);
         switch (args.command) {
             case Command::help:
-                io.out << usageText;
+                io.out << usageText << "\n" << stepsHelp();
                 return 0;
+            case Command::helpSteps:
+                io.out << stepsHelp();
+                return 0;
+            case Command::presets:
+                return Presets::command(args, io);
             case Command::version:
                 io.out << "tavix-cli " << version() << "\n";
                 return 0;

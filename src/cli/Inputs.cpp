@@ -7,6 +7,9 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "cli/Orders.hpp"
+#include "cli/Presets.hpp"
+#include "cli/ShortSteps.hpp"
 #include "cli/TerminalText.hpp"
 #include "model/FileList.hpp"
 #include "rules/Catalogue.hpp"
@@ -71,14 +74,23 @@ std::filesystem::path absolutePath(const std::filesystem::path& workingDirectory
 std::vector<RenameRule> readSteps(const Arguments& args, Io& io) {
     std::vector<RenameRule> rules;
     std::size_t position = 0;
-    const auto decode = [&](const auto& json) {
+    const auto decode = [&](const auto& decoder) {
         ++position;
         try {
-            rules.push_back(decodeRule(json));
+            rules.push_back(decoder());
         } catch (const RuleDecodingError& error) {
             throw InputError("step " + std::to_string(position) + ": " + error.what());
         }
     };
+    const auto addPresets = [&](std::size_t from, std::size_t to) {
+        for (std::size_t i = from; i < to; ++i) {
+            for (RenameRule& rule : Presets::load(args.presets[i])) {
+                ++position;
+                rules.push_back(std::move(rule));
+            }
+        }
+    };
+    addPresets(0, args.presetsBeforeRules);
     if (args.rulesFile) {
         const std::string text = readAll(*args.rulesFile, io);
         nlohmann::ordered_json json;
@@ -92,9 +104,10 @@ std::vector<RenameRule> readSteps(const Arguments& args, Io& io) {
         }
         if (!json.is_array())
             throw InputError(*args.rulesFile + ": expected a JSON array of steps");
-        for (const auto& step : json) decode(step);
+        for (const auto& step : json) decode([&] { return decodeRule(step); });
     }
-    for (const std::string& step : args.steps) decode(std::string_view(step));
+    addPresets(args.presetsBeforeRules, args.presets.size());
+    for (const std::string& step : args.steps) decode([&] { return ShortSteps::decode(step); });
     if (position == 0) rules.push_back(blank(RuleAction::findReplace));
     return rules;
 }
@@ -124,15 +137,7 @@ std::vector<std::filesystem::path> readFiles(const Arguments& args, Io& io) {
             io.err << "tavix-cli: skipped " << printable(path) << ": " << FileList::describe(why)
                    << "\n";
         });
-    switch (args.sort) {
-        case SortOrder::name:
-            return FileList::sortedByName(std::move(files));
-        case SortOrder::date:
-            return FileList::sortedByDate(std::move(files));
-        case SortOrder::none:
-            break;
-    }
-    return files;
+    return sortedFiles(std::move(files), args.sort, args.reverse);
 }
 
 }  // namespace tavix::cli

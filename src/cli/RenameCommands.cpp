@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 #include <unordered_set>
 
+#include "cli/Batches.hpp"
 #include "cli/Inputs.hpp"
 #include "cli/Journal.hpp"
 #include "cli/PlanOutput.hpp"
@@ -67,8 +68,7 @@ int renameFiles(const Arguments& args, Io& io) {
     const auto rules = readSteps(args, io);
     auto files = readFiles(args, io);
     const std::size_t fileCount = files.size();
-    auto plan = std::make_unique<RenamePlan>(
-        RenameEngine::plan(std::move(files), rules, args.keepExtension));
+    auto plan = std::make_unique<RenamePlan>(planBatches(std::move(files), rules, args));
 
     if (plan->hasProblems() || plan->changedCount() == 0) {
         if (args.json) {

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "system/ImageProbe.hpp"
+#include "system/PhotoDate.hpp"
 #include "rules/Sequences.hpp"
 
 namespace tavix::GeneratedText {
@@ -92,8 +93,11 @@ std::string datePattern(const DateStamp& rule) {
 }
 
 std::string dateStamp(const DateStamp& rule, const DateFormatter& dates, const std::string& name,
-                      const std::filesystem::path& url) {
-    const auto time = FileSystem::modificationTime(url).value_or(
+                      const std::filesystem::path& url, bool taken) {
+    // A photo's date is written as its camera showed it where it was taken.
+    const auto date = taken ? PhotoDate::takenOrModified(url, PhotoDate::Reading::cameraClock)
+                            : FileSystem::modificationTime(url);
+    const auto time = date.value_or(
         std::chrono::time_point_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now()));
     return join(name, dates.format(time), rule.position, rule.separator);
 }

@@ -42,9 +42,10 @@ std::string letterSequence(const LetterSequence& rule, const std::string& name, 
 // The pattern of a date step: its format, or "yyyy-MM-dd" when that is empty.
 std::string datePattern(const DateStamp& rule);
 // The file's content modification time ("now" when it can't be read), formatted
-// by `dates`, built from datePattern(rule).
+// by `dates`, built from datePattern(rule). With `taken`, the date a photo was
+// taken comes first, where the file has one, as the camera's clock showed it.
 std::string dateStamp(const DateStamp& rule, const DateFormatter& dates, const std::string& name,
-                      const std::filesystem::path& url);
+                      const std::filesystem::path& url, bool taken = false);
 // "640x480" from the image header; the name unchanged for a file that isn't one.
 std::string imageDimensions(const ImageDimensions& rule, const std::string& name,
                             const std::filesystem::path& url);

@@ -36,6 +36,7 @@ struct Subject {
     const std::string& name;
     std::int64_t index;
     const std::filesystem::path& url;
+    DateSource dates;
 };
 
 // A text parameter as well-formed UTF-8.
@@ -196,7 +197,8 @@ std::string applyStep(const LetterSequence& step, Parts&, const Subject& subject
     return GeneratedText::letterSequence(step, subject.name, subject.index);
 }
 std::string applyStep(const DateStamp& step, Parts& parts, const Subject& subject) {
-    return GeneratedText::dateStamp(step, *parts.dates, subject.name, subject.url);
+    return GeneratedText::dateStamp(step, *parts.dates, subject.name, subject.url,
+                                    subject.dates == DateSource::taken);
 }
 std::string applyStep(const ImageDimensions& step, Parts&, const Subject& subject) {
     return GeneratedText::imageDimensions(step, subject.name, subject.url);
@@ -237,7 +239,8 @@ void prepare(const auto&, Parts&) {}
 
 }  // namespace
 
-PreparedStep::PreparedStep(const RenameRule& rule) : parts_(std::make_unique<Parts>()) {
+PreparedStep::PreparedStep(const RenameRule& rule, DateSource dates)
+    : parts_(std::make_unique<Parts>()), dates_(dates) {
     parts_->rule = rule;
     std::visit([&](const auto& step) { prepare(step, *parts_); }, parts_->rule.kind);
 }
@@ -254,14 +257,14 @@ std::string PreparedStep::apply(const std::string& name, std::int64_t index,
         !text::isValidUtf8(name)) {
         return name;
     }
-    const Subject subject{name, index, url};
+    const Subject subject{name, index, url, dates_};
     return std::visit([&](const auto& step) { return applyStep(step, *parts_, subject); },
                       parts_->rule.kind);
 }
 
 std::string apply(const RenameRule& rule, const std::string& name, std::int64_t index,
-                  const std::filesystem::path& url) {
-    return PreparedStep(rule).apply(name, index, url);
+                  const std::filesystem::path& url, DateSource dates) {
+    return PreparedStep(rule, dates).apply(name, index, url);
 }
 
 }  // namespace tavix::RenameEngine

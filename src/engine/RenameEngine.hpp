@@ -9,13 +9,17 @@
 
 namespace tavix::RenameEngine {
 
+// The date the date steps write: the content modification time (the window's
+// only choice), or the date a photo was taken, falling back to the former.
+enum class DateSource { modified, taken };
+
 // The name after one step. Never fails and never reports: a step that can't be
 // carried out (empty search text, a pattern that doesn't compile or runs out of
 // time, a count of zero) returns the name unchanged. `index` is the file's
 // 0-based position in the planned list and `url` its absolute path; only the
 // generated kinds use them.
 std::string apply(const RenameRule& rule, const std::string& name, std::int64_t index,
-                  const std::filesystem::path& url);
+                  const std::filesystem::path& url, DateSource dates = DateSource::modified);
 
 // One step made ready for many names: its regular expression compiled, its
 // search text keyed and its date formatter built once, not once per name. Gives
@@ -24,7 +28,7 @@ std::string apply(const RenameRule& rule, const std::string& name, std::int64_t 
 // name unchanged. Not thread-safe (the expression keeps one matcher).
 class PreparedStep {
 public:
-    explicit PreparedStep(const RenameRule& rule);
+    explicit PreparedStep(const RenameRule& rule, DateSource dates = DateSource::modified);
     ~PreparedStep();
     PreparedStep(PreparedStep&&) noexcept;
     PreparedStep& operator=(PreparedStep&&) noexcept;
@@ -36,6 +40,7 @@ public:
 
 private:
     std::unique_ptr<Parts> parts_;
+    DateSource dates_;
 };
 
 }  // namespace tavix::RenameEngine

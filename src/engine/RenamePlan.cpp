@@ -89,7 +89,8 @@ namespace {
 
 // Both overloads: `Files` is a const or movable vector of paths.
 template <class Files>
-RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool keepExtension) {
+RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool keepExtension,
+                    RenameEngine::DateSource dates) {
     RenamePlan plan;
     plan.items.reserve(files.size());
     std::vector<std::string> keys(files.size());
@@ -103,7 +104,7 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
     std::vector<RenameEngine::PreparedStep> steps;
     if (!files.empty()) {
         steps.reserve(rules.size());
-        for (const RenameRule& rule : rules) steps.emplace_back(rule);
+        for (const RenameRule& rule : rules) steps.emplace_back(rule, dates);
     }
 
     for (std::size_t i = 0; i < files.size(); ++i) {
@@ -163,13 +164,15 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
 }  // namespace
 
 RenamePlan RenameEngine::plan(const std::vector<std::filesystem::path>& files,
-                              const std::vector<RenameRule>& rules, bool keepExtension) {
-    return makePlan(files, rules, keepExtension);
+                              const std::vector<RenameRule>& rules, bool keepExtension,
+                              DateSource dates) {
+    return makePlan(files, rules, keepExtension, dates);
 }
 
 RenamePlan RenameEngine::plan(std::vector<std::filesystem::path>&& files,
-                              const std::vector<RenameRule>& rules, bool keepExtension) {
-    return makePlan(std::move(files), rules, keepExtension);
+                              const std::vector<RenameRule>& rules, bool keepExtension,
+                              DateSource dates) {
+    return makePlan(std::move(files), rules, keepExtension, dates);
 }
 
 }  // namespace tavix

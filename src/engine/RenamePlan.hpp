@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/RenameEngine.hpp"
 #include "engine/Uuid.hpp"
 #include "rules/RenameRule.hpp"
 
@@ -53,10 +54,11 @@ namespace RenameEngine {
 // for the whole plan (PreparedStep), so a regular expression that keeps running
 // out of time is given up for the rest of the plan and leaves names unchanged.
 RenamePlan plan(const std::vector<std::filesystem::path>& files,
-                const std::vector<RenameRule>& rules, bool keepExtension);
+                const std::vector<RenameRule>& rules, bool keepExtension,
+                DateSource dates = DateSource::modified);
 // The same, moving the paths into the items instead of copying them.
 RenamePlan plan(std::vector<std::filesystem::path>&& files, const std::vector<RenameRule>& rules,
-                bool keepExtension);
+                bool keepExtension, DateSource dates = DateSource::modified);
 
 }  // namespace RenameEngine
 }  // namespace tavix

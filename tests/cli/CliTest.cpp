@@ -178,7 +178,8 @@ TEST_F(Cli, DescribeNumbersTheSteps) {
     EXPECT_EQ(
         nlohmann::json::parse(json.out),
         nlohmann::json::parse(
-            R"([{"number":1,"summary":"Number from 1 with at least 2 digits, after the name.","label":"Numbering","action":"Add sequence number","category":"Sequence Numbers"}])"));
+            R"([{"number":1,"summary":"Number from 1 with at least 2 digits, after the name.","label":"Numbering","action":"Add sequence number","category":"Sequence Numbers","step":)" +
+            sequenceStep + "}]"));
 }
 
 TEST_F(Cli, InfoShowsWhatTheInspectorShows) {
@@ -269,7 +270,13 @@ INSTANTIATE_TEST_SUITE_P(
                   "tavix-cli: undo takes exactly one JOURNAL, or --last\n"},
         ErrorCase{{"rename", "--journal", "j.json", "--no-journal"},
                   "tavix-cli: --journal and --no-journal can't be given together\n"},
-        ErrorCase{{"plan", "--sort", "size"}, "tavix-cli: --sort takes name or date, not size\n"},
+        ErrorCase{{"plan", "--sort", "shoe"},
+                  "tavix-cli: --sort takes name, date, size, created or taken, not shoe\n"},
+        ErrorCase{{"plan", "--reverse"}, "tavix-cli: --reverse needs --sort\n"},
+        ErrorCase{{"plan", "--date-source", "now"},
+                  "tavix-cli: --date-source takes modified or taken, not now\n"},
+        ErrorCase{{"plan", "--step", "changeCase lower", "--step", "sequence padding=x"},
+                  "tavix-cli: step 2: sequence.padding: \"x\" is not a whole number.\n"},
         ErrorCase{{"plan", "--bogus"}, "tavix-cli: unknown option --bogus\n"},
         ErrorCase{{"plan", "--step"}, "tavix-cli: --step needs a value\n"},
         ErrorCase{{"describe", "a.txt"}, "tavix-cli: describe takes no file operands\n"},

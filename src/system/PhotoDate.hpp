@@ -1,0 +1,35 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <span>
+
+#include "system/FileSystem.hpp"
+
+// The date a photo was taken, from its EXIF DateTimeOriginal (with
+// OffsetTimeOriginal where present). Only the header is read, in bounded
+// pieces: a file is never read or mapped whole.
+namespace tavix::PhotoDate {
+
+// How the date is read: as the moment the photo was taken (the offset applied,
+// for putting photos of several cameras in order), or as the camera's clock
+// read in this machine's time zone (for writing the date the camera showed
+// where the photo was taken, whatever the zone here).
+enum class Reading { moment, cameraClock };
+
+// From a block of EXIF data: the TIFF structure, with or without the
+// "Exif\0\0" header in front. Without an offset the date is taken as local
+// time; a date that is blank, zero or out of range gives nothing.
+std::optional<FileSystem::Timestamp> fromExif(std::span<const unsigned char> exif,
+                                              Reading reading = Reading::moment);
+
+// From the EXIF block of a JPEG, TIFF, PNG, WebP, HEIF or AVIF file; nothing
+// for any other file, or one without the date.
+std::optional<FileSystem::Timestamp> taken(const std::filesystem::path& url,
+                                           Reading reading = Reading::moment);
+
+// taken(), else the content modification time, else nothing.
+std::optional<FileSystem::Timestamp> takenOrModified(const std::filesystem::path& url,
+                                                     Reading reading = Reading::moment);
+
+}  // namespace tavix::PhotoDate

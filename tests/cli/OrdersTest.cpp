@@ -1,0 +1,134 @@
+#include "cli/Orders.hpp"
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "cli/Cli.hpp"
+#include "support/ExifBytes.hpp"
+#include "support/TemporaryFolder.hpp"
+
+namespace tavix {
+namespace {
+
+using namespace testing;
+using cli::SortOrder;
+
+struct Result {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+Result run(const std::vector<std::string>& args, const std::filesystem::path& cwd) {
+    std::istringstream in;
+    std::ostringstream out, err;
+    cli::Io io{in, out, err, false, false, cwd};
+    const int status = cli::run(args, io);
+    return {status, out.str(), err.str()};
+}
+
+// Files whose keys disagree: b.jpg is the largest, modified first but taken
+// last; c.jpg and d.txt are as large and as old as each other.
+class Orders : public ::testing::Test {
+protected:
+    Orders() {
+        const auto hourAgo = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+        const auto at = [&](const std::string& name, const std::string& contents, int minute) {
+            const auto file = folder.write(name, contents);
+            std::filesystem::last_write_time(file, hourAgo + std::chrono::minutes(minute));
+            return file;
+        };
+        // Camera A has the zone in its EXIF, camera B's clock is on UTC without one.
+        files = {at("a.jpg", jpegWith(exifBlock("2023:08:01 12:00:00", "+02:00")), 3),
+                 at("b.jpg", jpegWith(exifBlock("2023:08:01 10:30:00", "+00:00")) + "padding", 1),
+                 at("c.jpg", "1234", 2), at("d.txt", "1234", 2)};
+    }
+    TemporaryFolder folder;
+    std::vector<std::filesystem::path> files;
+};
+
+struct Case {
+    SortOrder order;
+    bool reverse;
+    std::vector<std::string> expected;
+};
+
+TEST_F(Orders, AreStableAndReverseOnlyTheKeys) {
+    const Case cases[] = {
+        {SortOrder::size, false, {"c.jpg", "d.txt", "a.jpg", "b.jpg"}},
+        {SortOrder::size, true, {"b.jpg", "a.jpg", "c.jpg", "d.txt"}},
+        {SortOrder::date, false, {"b.jpg", "c.jpg", "d.txt", "a.jpg"}},
+        {SortOrder::date, true, {"a.jpg", "c.jpg", "d.txt", "b.jpg"}},
+        // a.jpg was taken at 10:00 UTC, b.jpg at 10:30; the others have no EXIF and
+        // were modified within the last hour.
+        {SortOrder::taken, false, {"a.jpg", "b.jpg", "c.jpg", "d.txt"}},
+        {SortOrder::taken, true, {"c.jpg", "d.txt", "b.jpg", "a.jpg"}},
+        {SortOrder::name, true, {"d.txt", "c.jpg", "b.jpg", "a.jpg"}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> names;
+        for (const auto& file : cli::sortedFiles(files, c.order, c.reverse)) {
+            names.push_back(file.filename().string());
+        }
+        EXPECT_EQ(names, c.expected) << int(c.order) << " reverse " << c.reverse;
+    }
+}
+
+TEST_F(Orders, PutFilesWhoseKeyCantBeReadFirst) {
+    auto list = files;
+    list.insert(list.begin() + 2, folder.path() / "vanished.jpg");
+    for (SortOrder order : {SortOrder::size, SortOrder::created, SortOrder::taken}) {
+        for (bool reverse : {false, true}) {
+            EXPECT_EQ(cli::sortedFiles(list, order, reverse).front().filename(), "vanished.jpg");
+        }
+    }
+}
+
+TEST_F(Orders, NumberPhotosInTheOrderTakenWithTheDateTaken) {
+    const Result r = run({"plan", "--sort", "taken", "--date-source", "taken", "--step",
+                          "dateStamp format=yyyy-MM-dd separator=_", "--step", "sequence padding=3",
+                          "b.jpg", "a.jpg"},
+                         folder.path());
+    EXPECT_EQ(r.out,
+              "a.jpg  \u2192  2023-08-01_a-001.jpg\n"
+              "b.jpg  \u2192  2023-08-01_b-002.jpg\n"
+              "2 files \u00B7 2 will change\n");
+}
+
+TEST_F(Orders, PerFolderBatchesRestartNumberingAndClashOnlyWithin) {
+    folder.write("one/x.txt");
+    folder.write("two/x.txt");
+    folder.write("one/y.txt");
+    const std::vector<std::string> list = {"one/x.txt", "two/x.txt", "one/y.txt"};
+    auto args = std::vector<std::string>{"plan", "--per-folder"};
+    args.insert(args.end(), list.begin(), list.end());
+    EXPECT_EQ(run(args, folder.path()).status, 0);  // x.txt twice, in two folders
+    args[0] = "rename";
+    args.insert(args.end(), {"--step", "sequence", "--json", "--journal", "j.json"});
+    const Result renamed = run(args, folder.path());
+    ASSERT_EQ(renamed.status, 0) << renamed.out << renamed.err;
+    const auto moves = nlohmann::json::parse(renamed.out)["moves"];
+    std::vector<std::string> to;
+    for (const auto& move : moves) {
+        to.push_back(std::filesystem::path(move["to"].get<std::string>())
+                         .lexically_relative(folder.path())
+                         .string());
+    }
+    EXPECT_EQ(to, (std::vector<std::string>{"one/x-01.txt", "one/y-02.txt", "two/x-01.txt"}));
+    EXPECT_EQ(run({"undo", "j.json"}, folder.path()).status, 0);
+
+    // Within one folder, a clash is still a clash.
+    const Result clash = run({"plan", "--per-folder", "--step", "findReplace find=y replace=x",
+                              "one/x.txt", "one/y.txt", "two/x.txt"},
+                             folder.path());
+    EXPECT_EQ(clash.status, 1);
+    EXPECT_EQ(clash.out,
+              "x.txt  \u2192  Two files would share this name\n"
+              "y.txt  \u2192  Two files would share this name\n"
+              "x.txt  \u2192  x.txt\n3 files \u00B7 0 will change\n");
+}
+
+}  // namespace
+}  // namespace tavix

@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "cli/Cli.hpp"
+#include "support/TemporaryFolder.hpp"
+
+namespace tavix {
+namespace {
+
+using testing::TemporaryFolder;
+
+struct Result {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+// Presets kept in a fresh config folder for each test.
+class Presets : public ::testing::Test {
+protected:
+    Presets() { setenv("XDG_CONFIG_HOME", config.path().c_str(), 1); }
+    ~Presets() override { unsetenv("XDG_CONFIG_HOME"); }
+
+    Result run(const std::vector<std::string>& args) {
+        std::istringstream in;
+        std::ostringstream out, err;
+        cli::Io io{in, out, err, false, false, files.path()};
+        const int status = cli::run(args, io);
+        return {status, out.str(), err.str()};
+    }
+
+    std::string stored(const std::string& name) {
+        std::ifstream in(config.path() / "tavix" / "presets" / (name + ".json"));
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    TemporaryFolder config;
+    TemporaryFolder files;
+};
+
+TEST_F(Presets, RoundTripWithoutWritingJson) {
+    const Result saved = run({"presets", "save", "photos", "--step", "changeCase lower", "--step",
+                              "sequence padding=3"});
+    EXPECT_EQ(saved.status, 0) << saved.err;
+    EXPECT_EQ(saved.out, "Saved preset \u201Cphotos\u201D: 2 steps.\n");
+    EXPECT_EQ(nlohmann::json::parse(stored("photos")),
+              nlohmann::json::parse(R"([{"changeCase":{"_0":"lowercase"}},
+                {"sequence":{"start":1,"step":1,"padding":3,"position":"After name","separator":"-"}}])"));
+
+    EXPECT_EQ(run({"presets", "show", "photos"}).out,
+              "1. Convert the name to lowercase.\n2. Number from 1 with at least 3 digits, after "
+              "the name.\n");
+    EXPECT_EQ(run({"presets"}).out,
+              "photos\n  1. Convert the name to lowercase.\n"
+              "  2. Number from 1 with at least 3 digits, after the name.\n");
+    const auto list = nlohmann::json::parse(run({"presets", "list", "--json"}).out);
+    EXPECT_EQ(list[0]["name"], "photos");
+    EXPECT_EQ(list[0]["steps"], nlohmann::json::parse(stored("photos")));
+
+    // Presets and --rules first, in the order given, then each --step.
+    files.write("IMG_A.JPG");
+    files.write("suffix.json", R"([{"addText":{"text":"_x","position":"After name"}}])");
+    const Result planned = run({"plan", "--step", "addText text=Lisbon_", "--preset", "photos",
+                                "--rules", "suffix.json", "IMG_A.JPG"});
+    EXPECT_EQ(planned.out,
+              "IMG_A.JPG  \u2192  Lisbon_img_a-001_x.JPG\n1 file \u00B7 1 will change\n");
+
+    EXPECT_EQ(run({"presets", "delete", "photos"}).out, "Deleted preset \u201Cphotos\u201D.\n");
+    EXPECT_EQ(run({"presets", "show", "photos"}).err, "tavix-cli: no preset \u201Cphotos\u201D\n");
+}
+
+TEST_F(Presets, NeverReplacedWithoutForce) {
+    ASSERT_EQ(run({"presets", "save", "p", "--step", "changeCase lower"}).status, 0);
+    const std::string first = stored("p");
+    const Result again = run({"presets", "save", "p", "--step", "changeCase upper"});
+    EXPECT_EQ(again.status, 2);
+    EXPECT_EQ(again.err,
+              "tavix-cli: preset \u201Cp\u201D exists already; add --force to replace it\n");
+    EXPECT_EQ(stored("p"), first);
+    EXPECT_EQ(run({"presets", "save", "p", "--force", "--step", "changeCase upper"}).status, 0);
+    EXPECT_NE(stored("p").find("UPPERCASE"), std::string::npos);
+    // No temporary file is left behind either way.
+    EXPECT_EQ(
+        std::distance(std::filesystem::directory_iterator(config.path() / "tavix" / "presets"), {}),
+        1);
+}
+
+TEST_F(Presets, RefuseBadNamesAndNameTheStepThatDoesNotDecode) {
+    const std::string badName =
+        " can't name a preset: use 1 to 100 characters, no \u201C/\u201D, not starting with "
+        "\u201C.\u201D\n";
+    for (const std::string& name :
+         {std::string(), std::string(".hidden"), std::string("a/b"), std::string(101, 'x')}) {
+        const Result r = run({"presets", "save", name, "--step", "collapseSpaces"});
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.err, "tavix-cli: \u201C" + name + "\u201D" + badName);
+    }
+    EXPECT_EQ(run({"presets", "save", std::string(100, 'x'), "--step", "collapseSpaces"}).status,
+              0);
+
+    std::filesystem::create_directories(config.path() / "tavix" / "presets");
+    std::ofstream(config.path() / "tavix" / "presets" / "broken.json")
+        << R"([{"collapseSpaces":{}},{"crop":{"mode":"Keep first"}}])";
+    const std::string why =
+        "preset \u201Cbroken\u201D: step 2: Key \"count\" not found in \"crop\".";
+    const Result plan = run({"plan", "--preset", "broken"});
+    EXPECT_EQ(plan.status, 2);
+    EXPECT_EQ(plan.err, "tavix-cli: " + why + "\n");
+    const Result list = run({"presets", "list"});
+    EXPECT_EQ(list.status, 2);
+    EXPECT_EQ(list.err, "tavix-cli: " + why + "\n");
+    EXPECT_EQ(list.out.substr(0, 3), "xxx");  // the good ones are still listed
+}
+
+}  // namespace
+}  // namespace tavix

@@ -1,0 +1,91 @@
+#include "cli/ShortSteps.hpp"
+
+#include <gtest/gtest.h>
+
+#include "cli/Help.hpp"
+#include "rules/RuleCoding.hpp"
+
+namespace tavix {
+namespace {
+
+using cli::ShortSteps::decode;
+using cli::ShortSteps::keyedForm;
+
+struct Case {
+    std::string shortForm;
+    std::string keyed;  // the keyed form it stands for, or the decoding error
+};
+
+class ShortForm : public ::testing::TestWithParam<Case> {};
+
+TEST_P(ShortForm, StandsForTheKeyedFormOfTheBlankWithTheKeysGiven) {
+    const Case& c = GetParam();
+    std::string got;
+    try {
+        got = encodeRule(decode(c.shortForm)).dump();
+    } catch (const RuleDecodingError& error) {
+        got = error.what();
+    }
+    EXPECT_EQ(got, c.keyed) << c.shortForm;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Grammar, ShortForm,
+    ::testing::Values(
+        Case{
+            "sequence padding=3",
+            R"({"sequence":{"start":1,"step":1,"padding":3,"position":"After name","separator":"-"}})"},
+        Case{
+            R"(findReplace find=IMG_ replace="Lisbon " regex=false occurrences=first)",
+            R"({"findReplace":{"find":"IMG_","replace":"Lisbon ","regex":false,"caseSensitive":false,"occurrences":"First only"}})"},
+        Case{"changeCase upper", R"({"changeCase":{"_0":"UPPERCASE"}})"},
+        Case{R"(changeCase "Title Case")", R"({"changeCase":{"_0":"Title Case"}})"},
+        Case{"changeCase Sentence", R"({"changeCase":{"_0":"Sentence case"}})"},
+        Case{"  addText   position=suffix  text='it''s' ",
+             R"({"addText":{"text":"its","position":"After name"}})"},
+        Case{R"(addText text="say \"hi\" \\ \n" position="Before name")",
+             R"({"addText":{"text":"say \"hi\" \\ \\n","position":"Before name"}})"},
+        Case{R"(addText text=a\ b\'c text2)", R"(addText: "text2" needs a key, as in key=value.)"},
+        Case{"addText text= ", R"({"addText":{"text":"","position":"Before name"}})"},
+        Case{"insertAt text=a=b offset=-2", R"({"insertAt":{"text":"a=b","offset":-2}})"},
+        Case{"truncate limit=+5 from=prefix", R"({"truncate":{"limit":5,"from":"Before name"}})"},
+        Case{"removeCharacters kind=\"These characters\u2026\" custom=#",
+             R"({"removeCharacters":{"kind":"These characters…","custom":"#"}})"},
+        Case{"collapseSpaces", R"({"collapseSpaces":{}})"},
+        Case{R"({"crop":{"mode":"Keep last","count":2}})",
+             R"({"crop":{"mode":"Keep last","count":2}})"},
+        // Errors name the key and what was wrong with it.
+        Case{"", "Empty step; give a kind, as in: sequence padding=3."},
+        Case{"Sequence", R"("Sequence" is not a kind of step; tavix-cli help steps lists them.)"},
+        Case{
+            "sequence paddng=3",
+            R"(sequence: "paddng" is not one of its keys (start, step, padding, position, separator).)"},
+        Case{"collapseSpaces all=true",
+             R"(collapseSpaces: "all" is not one of its keys; it has none.)"},
+        Case{"sequence 3", R"(sequence: "3" needs a key, as in key=value.)"},
+        Case{"sequence padding=3 padding=4", "sequence.padding: given twice."},
+        Case{"changeCase lower upper", "changeCase._0: given twice."},
+        Case{"sequence start=1.5", R"(sequence.start: "1.5" is not a whole number.)"},
+        Case{"sequence start=", R"(sequence.start: "" is not a whole number.)"},
+        Case{"crop count=9223372036854775808",
+             R"(crop.count: "9223372036854775808" is out of range for a 64-bit integer.)"},
+        Case{"findReplace regex=yes", R"(findReplace.regex: "yes" is not true or false.)"},
+        Case{
+            "sequence position=middle",
+            R"(sequence.position: "middle" is not one of prefix ("Before name"), suffix ("After name").)"},
+        Case{R"(addText text="open)", R"(Unfinished " quote.)"},
+        Case{"addText text='open", "Unfinished ' quote."},
+        Case{R"({"crop":{}})", R"(Key "mode" not found in "crop".)"}));
+
+TEST(ShortForm, EveryKindHasAnExampleInTheHelpThatDecodesToIt) {
+    for (const cli::ShortSteps::Kind& kind : cli::ShortSteps::kinds()) {
+        const std::string example(cli::stepExample(kind.name));
+        ASSERT_FALSE(example.empty()) << kind.name;
+        EXPECT_EQ(encodeRule(decode(example)).begin().key(), kind.name) << example;
+        EXPECT_NE(cli::stepsHelp().find("--step '" + example + "'"), std::string::npos);
+    }
+    EXPECT_EQ(cli::ShortSteps::kinds().size(), 15u);
+}
+
+}  // namespace
+}  // namespace tavix
