@@ -3,6 +3,7 @@
 #include <unordered_map>
 
 #include "system/FileSystem.hpp"
+#include "text/PathNames.hpp"
 
 namespace tavix::cli {
 
@@ -17,7 +18,7 @@ RenamePlan planBatches(std::vector<std::filesystem::path> files,
     std::unordered_map<std::string, std::size_t> batchOf;
     for (std::filesystem::path& file : files) {
         const auto [at, added] =
-            batchOf.try_emplace(FileSystem::folder(file).string(), batches.size());
+            batchOf.try_emplace(PathNames::folder(file).string(), batches.size());
         if (added) batches.emplace_back();
         batches[at->second].push_back(std::move(file));
     }

@@ -10,6 +10,7 @@
 #include "system/ImageProbe.hpp"
 #include "system/PhotoDate.hpp"
 #include "rules/Sequences.hpp"
+#include "text/PathNames.hpp"
 
 namespace tavix::GeneratedText {
 namespace {
@@ -113,9 +114,9 @@ std::string imageDimensions(const ImageDimensions& rule, const std::string& name
 
 std::string parentFolder(const ParentFolder& rule, const std::string& name,
                          const std::filesystem::path& url) {
-    const FileSystem::Path folder = FileSystem::folder(url);
+    const FileSystem::Path folder = PathNames::folder(url);
     std::string folderName =
-        folder == folder.root_path() ? folder.string() : FileSystem::name(folder);
+        folder == folder.root_path() ? folder.string() : PathNames::name(folder);
     if (folderName.empty()) return name;
     return join(name, folderName, rule.position, rule.separator);
 }

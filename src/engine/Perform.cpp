@@ -7,6 +7,7 @@
 #include "text/Utf.hpp"
 #include "system/FileSystem.hpp"
 #include "text/CanonicalText.hpp"
+#include "text/PathNames.hpp"
 
 namespace tavix::RenameEngine {
 namespace {
@@ -25,12 +26,12 @@ bool differsOnlyInCase(const std::string& a, const std::string& b) {
 Path temporaryBeside(const Path& url, const std::string& name) {
     std::string temporary = Uuid::random().text();
     if (temporary.size() + 1 + name.size() <= nameMax) temporary += "-" + name;
-    return FileSystem::child(FileSystem::folder(url), temporary);
+    return PathNames::child(PathNames::folder(url), temporary);
 }
 
 std::optional<Path> temporaryFor(const Path& from, const Path& to) {
-    const std::string newName = FileSystem::name(to);
-    if (!differsOnlyInCase(FileSystem::name(from), newName)) return std::nullopt;
+    const std::string newName = PathNames::name(to);
+    if (!differsOnlyInCase(PathNames::name(from), newName)) return std::nullopt;
     return temporaryBeside(from, newName);
 }
 
@@ -57,8 +58,8 @@ Outcome moveFile(const Path& from, const Path& to, const std::optional<Path>& te
 }  // namespace
 
 std::string moveFailure(const Path& from, const Path& to, const std::error_code& error) {
-    return "Couldn't rename \u201C" + FileSystem::name(from) + "\u201D to \u201C" +
-           FileSystem::name(to) + "\u201D: " + error.message();
+    return "Couldn't rename \u201C" + PathNames::name(from) + "\u201D to \u201C" +
+           PathNames::name(to) + "\u201D: " + error.message();
 }
 
 std::vector<PlannedMove> plannedMoves(const RenamePlan& plan) {
@@ -66,7 +67,7 @@ std::vector<PlannedMove> plannedMoves(const RenamePlan& plan) {
     moves.reserve(plan.changedCount());
     for (const auto& item : plan.items) {
         if (item.problem || !item.isChanged()) continue;
-        Path destination = FileSystem::child(FileSystem::folder(item.url), item.newName);
+        Path destination = PathNames::child(PathNames::folder(item.url), item.newName);
         std::optional<Path> temporary = temporaryFor(item.url, destination);
         moves.push_back({item.url, std::move(destination), std::move(temporary), std::nullopt});
     }
@@ -83,7 +84,7 @@ Applied perform(const std::vector<PlannedMove>& moves,
             std::string message = moveFailure(move.from, move.to, outcome.error);
             if (outcome.leftAtTemporary) {
                 message +=
-                    "; the file is now named \u201C" + FileSystem::name(*move.temporary) + "\u201D";
+                    "; the file is now named \u201C" + PathNames::name(*move.temporary) + "\u201D";
             }
             applied.failures.push_back({move.from, std::move(message)});
         } else {

@@ -10,6 +10,7 @@
 #include "text/Utf.hpp"
 #include "system/FileSystem.hpp"
 #include "text/CanonicalText.hpp"
+#include "text/PathNames.hpp"
 
 #include <unicode/uchar.h>
 
@@ -109,14 +110,14 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
 
     for (std::size_t i = 0; i < files.size(); ++i) {
         auto& url = files[i];
-        std::string original = FileSystem::name(url);
+        std::string original = PathNames::name(url);
         const bool valid = text::isValidUtf8(original);
 
         // A name that isn't UTF-8 is planned unchanged, so its bytes survive.
         std::string stem = original;
         std::string extension;
         if (valid && keepExtension) {
-            extension = FileSystem::nameExtension(original);
+            extension = PathNames::nameExtension(original);
             if (!extension.empty()) stem.resize(original.size() - extension.size() - 1);
         }
         if (valid) {

@@ -12,6 +12,7 @@
 #include "text/Utf.hpp"
 #include "system/FileSystem.hpp"
 #include "system/ImageProbe.hpp"
+#include "text/PathNames.hpp"
 
 namespace tavix {
 namespace {
@@ -85,7 +86,7 @@ std::string FileInfo::formatSize(std::uint64_t bytes) {
 
 FileInfo FileInfo::read(const std::filesystem::path& url) {
     FileInfo info;
-    info.path = text::validUtf8(FileSystem::folder(url).native());
+    info.path = text::validUtf8(PathNames::folder(url).native());
 
     const auto values = FileSystem::resourceValues(url);
     info.size = values && values->size ? formatSize(*values->size) : missing;
@@ -94,7 +95,7 @@ FileInfo FileInfo::read(const std::filesystem::path& url) {
     if (values && values->kind) {
         info.kind = text::validUtf8(*values->kind);
     } else {
-        info.kind = text::uppercased(text::validUtf8(FileSystem::extension(url)));
+        info.kind = text::uppercased(text::validUtf8(PathNames::extension(url)));
     }
 
     if (const auto image = ImageProbe::read(url)) {

@@ -9,6 +9,7 @@
 #include <unordered_set>
 
 #include "system/FileSystem.hpp"
+#include "text/PathNames.hpp"
 
 namespace tavix::FileList {
 
@@ -72,7 +73,7 @@ std::vector<Path> sortedByName(std::vector<Path> files) {
     std::vector<std::string> keys;
     keys.reserve(files.size());
     for (const Path& file : files) {
-        const icu::UnicodeString name = icu::UnicodeString::fromUTF8(FileSystem::name(file));
+        const icu::UnicodeString name = icu::UnicodeString::fromUTF8(PathNames::name(file));
         std::string key;
         const int32_t length = collator->getSortKey(name, nullptr, 0);
         key.resize(static_cast<std::size_t>(std::max(length, 0)));

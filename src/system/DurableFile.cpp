@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "system/FileSystem.hpp"
+#include "text/PathNames.hpp"
 
 namespace tavix::FileSystem {
 namespace {
@@ -40,7 +41,7 @@ std::error_code writeAll(int fd, std::string_view bytes) {
 }
 
 std::error_code syncFolderOf(const std::filesystem::path& path) {
-    const Path parent = folder(path);
+    const Path parent = PathNames::folder(path);
     const int fd = ::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return systemError(errno);
     const int result = ::fsync(fd);

@@ -18,13 +18,6 @@ namespace tavix::FileSystem {
 using Path = std::filesystem::path;
 using Timestamp = std::chrono::sys_time<std::chrono::nanoseconds>;
 
-// The path-name helpers, for callers that also reach the disk.
-using PathNames::child;
-using PathNames::extension;
-using PathNames::folder;
-using PathNames::name;
-using PathNames::nameExtension;
-
 // Whether something exists at `path`, following symbolic links.
 bool exists(const Path& path);
 

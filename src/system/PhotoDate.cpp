@@ -1,4 +1,5 @@
 #include "system/PhotoDate.hpp"
+#include "system/SharedLibrary.hpp"
 
 #include <fcntl.h>
 #include <libexif/exif-data.h>
@@ -12,6 +13,7 @@
 #include <cstring>
 #include <ctime>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -221,6 +223,43 @@ bool isHeifBrand(const unsigned char* p) {
     return false;
 }
 
+// libheif (and the codecs it links) is loaded on the first HEIF or AVIF file,
+// so that nothing else pays for loading it. Null when it can't be loaded: such
+// files then have no date taken.
+struct Heif {
+    decltype(&::heif_context_alloc) contextAlloc = nullptr;
+    decltype(&::heif_context_free) contextFree = nullptr;
+    decltype(&::heif_context_read_from_reader) readFromReader = nullptr;
+    decltype(&::heif_context_get_primary_image_handle) primaryImage = nullptr;
+    decltype(&::heif_image_handle_release) releaseImage = nullptr;
+    decltype(&::heif_image_handle_get_list_of_metadata_block_IDs) metadataIds = nullptr;
+    decltype(&::heif_image_handle_get_metadata_size) metadataSize = nullptr;
+    decltype(&::heif_image_handle_get_metadata) metadata = nullptr;
+};
+
+const Heif* heif() {
+    static Heif loaded;
+    static const Heif* shared = nullptr;
+    static std::once_flag once;
+    std::call_once(once, [] {
+        void* library = SharedLibrary::open(TAVIX_HEIF_LIBRARY);
+        if (!library) return;
+        using SharedLibrary::resolve;
+        if (resolve(library, "heif_context_alloc", loaded.contextAlloc) &&
+            resolve(library, "heif_context_free", loaded.contextFree) &&
+            resolve(library, "heif_context_read_from_reader", loaded.readFromReader) &&
+            resolve(library, "heif_context_get_primary_image_handle", loaded.primaryImage) &&
+            resolve(library, "heif_image_handle_release", loaded.releaseImage) &&
+            resolve(library, "heif_image_handle_get_list_of_metadata_block_IDs",
+                    loaded.metadataIds) &&
+            resolve(library, "heif_image_handle_get_metadata_size", loaded.metadataSize) &&
+            resolve(library, "heif_image_handle_get_metadata", loaded.metadata)) {
+            shared = &loaded;
+        }
+    });
+    return shared;
+}
+
 std::optional<Timestamp> fromHeif(int fd, std::int64_t size, const Bytes& head, Reading reading) {
     // The file type box names the brands; other ISO media files (video) are passed over.
     const std::size_t boxSize = std::min<std::size_t>(bigEndian32(head.data()), head.size());
@@ -229,28 +268,26 @@ std::optional<Timestamp> fromHeif(int fd, std::int64_t size, const Bytes& head, 
         if (at != 12) heif = isHeifBrand(head.data() + at);
     }
     if (!heif) return std::nullopt;
-    std::unique_ptr<heif_context, decltype(&heif_context_free)> context(heif_context_alloc(),
-                                                                        &heif_context_free);
+    const Heif* library = ::tavix::PhotoDate::heif();
+    if (!library) return std::nullopt;
+    std::unique_ptr<heif_context, decltype(&::heif_context_free)> context(
+        library->contextAlloc(), library->contextFree);
     HeifSource source{fd, size};
     if (!context ||
-        heif_context_read_from_reader(context.get(), &heifReader, &source, nullptr).code !=
+        library->readFromReader(context.get(), &heifReader, &source, nullptr).code !=
             heif_error_Ok) {
         return std::nullopt;
     }
     heif_image_handle* raw = nullptr;
-    if (heif_context_get_primary_image_handle(context.get(), &raw).code != heif_error_Ok) {
-        return std::nullopt;
-    }
-    std::unique_ptr<heif_image_handle, decltype(&heif_image_handle_release)> handle(
-        raw, &heif_image_handle_release);
+    if (library->primaryImage(context.get(), &raw).code != heif_error_Ok) return std::nullopt;
+    std::unique_ptr<heif_image_handle, decltype(&::heif_image_handle_release)> handle(
+        raw, library->releaseImage);
     heif_item_id id = 0;
-    if (heif_image_handle_get_list_of_metadata_block_IDs(handle.get(), "Exif", &id, 1) < 1) {
-        return std::nullopt;
-    }
-    const std::size_t length = heif_image_handle_get_metadata_size(handle.get(), id);
+    if (library->metadataIds(handle.get(), "Exif", &id, 1) < 1) return std::nullopt;
+    const std::size_t length = library->metadataSize(handle.get(), id);
     if (length < 4 || length > exifCap) return std::nullopt;
     Bytes item(length);
-    if (heif_image_handle_get_metadata(handle.get(), id, item.data()).code != heif_error_Ok) {
+    if (library->metadata(handle.get(), id, item.data()).code != heif_error_Ok) {
         return std::nullopt;
     }
     // The item starts with the offset of the TIFF header past its own four bytes.
