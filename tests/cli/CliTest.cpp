@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "cli/Cli.hpp"
+#include "support/CliRun.hpp"
 #include "support/TemporaryFolder.hpp"
 #include "support/TestImages.hpp"
 
@@ -12,20 +13,11 @@ namespace {
 
 using testing::TemporaryFolder;
 
-struct Result {
-    int status;
-    std::string out;
-    std::string err;
-};
+using Result = testing::CliResult;
 
 Result run(const std::vector<std::string>& args, const std::filesystem::path& cwd,
            const std::string& input = "", bool terminal = false) {
-    std::istringstream in(input);
-    std::ostringstream out;
-    std::ostringstream err;
-    cli::Io io{in, out, err, terminal, false, cwd};
-    const int status = cli::run(args, io);
-    return {status, out.str(), err.str()};
+    return testing::runCli(args, cwd, input, terminal);
 }
 
 const std::string sequenceStep =

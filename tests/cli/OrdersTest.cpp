@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "cli/Cli.hpp"
+#include "support/CliRun.hpp"
 #include "support/ExifBytes.hpp"
 #include "support/TemporaryFolder.hpp"
 
@@ -15,18 +16,10 @@ namespace {
 using namespace testing;
 using cli::SortOrder;
 
-struct Result {
-    int status;
-    std::string out;
-    std::string err;
-};
+using Result = CliResult;
 
 Result run(const std::vector<std::string>& args, const std::filesystem::path& cwd) {
-    std::istringstream in;
-    std::ostringstream out, err;
-    cli::Io io{in, out, err, false, false, cwd};
-    const int status = cli::run(args, io);
-    return {status, out.str(), err.str()};
+    return runCli(args, cwd);
 }
 
 // Files whose keys disagree: b.jpg is the largest, modified first but taken

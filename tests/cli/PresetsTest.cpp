@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "cli/Cli.hpp"
+#include "support/CliRun.hpp"
 #include "support/TemporaryFolder.hpp"
 
 namespace tavix {
@@ -13,11 +14,7 @@ namespace {
 
 using testing::TemporaryFolder;
 
-struct Result {
-    int status;
-    std::string out;
-    std::string err;
-};
+using Result = testing::CliResult;
 
 // Presets kept in a fresh config folder for each test.
 class Presets : public ::testing::Test {
@@ -26,11 +23,7 @@ protected:
     ~Presets() override { unsetenv("XDG_CONFIG_HOME"); }
 
     Result run(const std::vector<std::string>& args) {
-        std::istringstream in;
-        std::ostringstream out, err;
-        cli::Io io{in, out, err, false, false, files.path()};
-        const int status = cli::run(args, io);
-        return {status, out.str(), err.str()};
+        return testing::runCli(args, files.path());
     }
 
     std::string stored(const std::string& name) {

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "cli/Cli.hpp"
+#include "support/CliRun.hpp"
 #include "system/DurableFile.hpp"
 #include "system/FileSystem.hpp"
 #include "support/TemporaryFolder.hpp"
@@ -17,11 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing::TemporaryFolder;
 
-struct Result {
-    int status;
-    std::string out;
-    std::string err;
-};
+using Result = testing::CliResult;
 
 std::string contents(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
@@ -37,11 +34,7 @@ nlohmann::json journalAt(const fs::path& file) {
 class RenameCommands : public ::testing::Test {
 protected:
     Result run(const std::vector<std::string>& args) {
-        std::istringstream in;
-        std::ostringstream out, err;
-        cli::Io io{in, out, err, false, false, folder.path(), state.path()};
-        const int status = cli::run(args, io);
-        return {status, out.str(), err.str()};
+        return testing::runCli(args, folder.path(), "", false, state.path());
     }
     bool exists(const std::string& name) const { return fs::exists(folder.path() / name); }
     std::string at(const std::string& name) const { return (folder.path() / name).string(); }
