@@ -19,9 +19,11 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${PROJECT_HOMEPAGE_URL})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Added to what dpkg-shlibdeps finds: the file kinds come from the shared MIME
-# database; the window needs a Qt platform plugin.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "shared-mime-info")
+# Added to what dpkg-shlibdeps finds: the libraries loaded on first use with
+# dlopen, which it can't see (libvips for image sizes, GIO for file kinds,
+# libheif for the date a HEIF photo was taken); the file kinds come from the
+# shared MIME database; the window needs a Qt platform plugin.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libvips42, libglib2.0-0, libheif1, shared-mime-info")
 if(TAVIX_BUILD_UI)
   string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", qt6-qpa-plugins")
 endif()

@@ -68,7 +68,11 @@ std::string stepsHelp() {
         std::string keys;
         for (const auto& [key, value] : kind.blank.items()) {
             const bool unnamed = key == "_0";
-            keys += " " + (unnamed ? shown(value) : key + "=" + shown(value));
+            // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) on
+            // "literal" + std::string&&.
+            keys += ' ';
+            if (!unnamed) keys.append(key).append("=");
+            keys += shown(value);
             if (!value.is_string()) continue;
             const auto* set = ShortSteps::optionSetOf(value.get<std::string>());
             if (!set) continue;
@@ -92,7 +96,8 @@ std::string stepsHelp() {
         std::size_t width = line.size();
         for (std::size_t i = 0; i < set->names.size(); ++i) {
             const std::string title(set->titles[i]);
-            std::string choice = " " + std::string(set->names[i]) + " (\u201C" + title + "\u201D)";
+            std::string choice(" ");
+            choice.append(set->names[i]).append(" (\u201C").append(title).append("\u201D)");
             if (i + 1 < set->names.size()) choice += ",";
             const std::size_t shownWidth = set->names[i].size() + title.size() + 6;
             if (width + shownWidth > 88) {
