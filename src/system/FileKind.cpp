@@ -7,7 +7,6 @@
 
 #include <array>
 #include <memory>
-#include <mutex>
 
 #include "system/SharedLibrary.hpp"
 
@@ -22,27 +21,20 @@ struct Gio {
     decltype(&::g_content_type_guess) guess = nullptr;
     decltype(&::g_content_type_is_unknown) isUnknown = nullptr;
     decltype(&::g_content_type_get_description) describe = nullptr;
+
+    bool load(void* library) {
+        using SharedLibrary::resolve;
+        return resolve(library, "g_free", free) && resolve(library, "g_strdup", strdup) &&
+               resolve(library, "g_utf8_make_valid", makeValid) &&
+               resolve(library, "g_content_type_guess", guess) &&
+               resolve(library, "g_content_type_is_unknown", isUnknown) &&
+               resolve(library, "g_content_type_get_description", describe);
+    }
 };
 
 // Null when GIO can't be loaded: every kind is then unknown.
 const Gio* gio() {
-    static Gio loaded;
-    static const Gio* shared = nullptr;
-    static std::once_flag once;
-    std::call_once(once, [] {
-        void* library = SharedLibrary::open(TAVIX_GIO_LIBRARY);
-        if (!library) return;
-        using SharedLibrary::resolve;
-        if (resolve(library, "g_free", loaded.free) &&
-            resolve(library, "g_strdup", loaded.strdup) &&
-            resolve(library, "g_utf8_make_valid", loaded.makeValid) &&
-            resolve(library, "g_content_type_guess", loaded.guess) &&
-            resolve(library, "g_content_type_is_unknown", loaded.isUnknown) &&
-            resolve(library, "g_content_type_get_description", loaded.describe)) {
-            shared = &loaded;
-        }
-    });
-    return shared;
+    return SharedLibrary::functions<Gio>(TAVIX_GIO_LIBRARY);
 }
 
 // As much of a file as GIO's own local file information sniffs.

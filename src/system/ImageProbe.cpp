@@ -9,7 +9,6 @@
 #include <array>
 #include <cstring>
 #include <limits>
-#include <mutex>
 #include <span>
 #include <string_view>
 
@@ -70,9 +69,14 @@ constexpr Format formats[] = {
     {isTiff, "tiffload_source"}, {isHeif, "heifload_source"},
 };
 
+// Stands in for GLib's log handler: libvips' messages about damaged files are
+// not for the user.
+void discardMessage(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
+
 // The libvips functions used here, from libvips loaded on first use, and which
 // of the loaders above this build has (the HEIF loader is a module that may be
 // missing).
+
 struct Vips {
     decltype(&::vips_init) init = nullptr;
     decltype(&::vips_error_clear) errorClear = nullptr;
@@ -89,57 +93,51 @@ struct Vips {
     decltype(&::g_log_set_handler) setLogHandler = nullptr;
     std::array<bool, std::size(formats)> loaderExists{};
 
-    bool resolve(void* library) {
+    // Resolves the functions, then starts libvips as every probe needs it.
+    bool load(void* library) {
         using SharedLibrary::resolve;
-        return resolve(library, "vips_init", init) &&
-               resolve(library, "vips_error_clear", errorClear) &&
-               resolve(library, "vips_cache_set_max", cacheSetMax) &&
-               resolve(library, "vips_block_untrusted_set", blockUntrusted) &&
-               resolve(library, "vips_type_find", typeFind) &&
-               resolve(library, "vips_source_custom_new", customSource) &&
-               resolve(library, "vips_call", call) &&
-               resolve(library, "vips_image_get_width", width) &&
-               resolve(library, "vips_image_get_height", height) &&
-               resolve(library, "vips_image_get_interpretation", interpretation) &&
-               resolve(library, "g_object_unref", unref) &&
-               resolve(library, "g_signal_connect_data", connect) &&
-               resolve(library, "g_log_set_handler", setLogHandler);
-    }
-};
-
-void discardMessage(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
-
-// libvips, loaded and started once for the process; null when it can't be.
-const Vips* vips() {
-    static Vips loaded;
-    static const Vips* shared = nullptr;
-    static std::once_flag once;
-    std::call_once(once, [] {
-        void* library = SharedLibrary::open(TAVIX_VIPS_LIBRARY);
-        if (!library || !loaded.resolve(library)) return;
+        if (!(resolve(library, "vips_init", init) &&
+              resolve(library, "vips_error_clear", errorClear) &&
+              resolve(library, "vips_cache_set_max", cacheSetMax) &&
+              resolve(library, "vips_block_untrusted_set", blockUntrusted) &&
+              resolve(library, "vips_type_find", typeFind) &&
+              resolve(library, "vips_source_custom_new", customSource) &&
+              resolve(library, "vips_call", call) &&
+              resolve(library, "vips_image_get_width", width) &&
+              resolve(library, "vips_image_get_height", height) &&
+              resolve(library, "vips_image_get_interpretation", interpretation) &&
+              resolve(library, "g_object_unref", unref) &&
+              resolve(library, "g_signal_connect_data", connect) &&
+              resolve(library, "g_log_set_handler", setLogHandler))) {
+            return false;
+        }
         // libvips and the codecs it wraps report damaged files through GLib logging
         // in the "VIPS" domain, which would print them on stderr. Installed before
         // start-up, which may already report a module that fails to load.
-        loaded.setLogHandler(
+        setLogHandler(
             "VIPS",
             static_cast<GLogLevelFlags>(G_LOG_LEVEL_MASK | G_LOG_FLAG_FATAL | G_LOG_FLAG_RECURSION),
             discardMessage, nullptr);
-        if (loaded.init("tavix") != 0) {
-            loaded.errorClear();
-            return;
+        if (init("tavix") != 0) {
+            errorClear();
+            return false;
         }
         // Every read makes a new source, so no cached operation could be reused;
         // a cache would only keep descriptors open.
-        loaded.cacheSetMax(0);
+        cacheSetMax(0);
         // Loaders that libvips doesn't consider safe for hostile files stay
         // blocked for the whole process.
-        loaded.blockUntrusted(TRUE);
+        blockUntrusted(TRUE);
         for (std::size_t i = 0; i < std::size(formats); ++i) {
-            loaded.loaderExists[i] = loaded.typeFind("VipsOperation", formats[i].loader) != 0;
+            loaderExists[i] = typeFind("VipsOperation", formats[i].loader) != 0;
         }
-        shared = &loaded;
-    });
-    return shared;
+        return true;
+    }
+};
+
+// libvips, loaded and started once for the process; null when it can't be.
+const Vips* vips() {
+    return SharedLibrary::functions<Vips>(TAVIX_VIPS_LIBRARY);
 }
 
 std::optional<std::string> colorModel(VipsInterpretation interpretation) {
@@ -178,9 +176,9 @@ struct PrefixStream {
     static gint64 read(VipsSourceCustom*, void* buffer, gint64 length, PrefixStream* self) {
         const std::int64_t left = self->prefix.end - self->position;
         if (left <= 0 || length <= 0) return 0;
-        const ssize_t count = ::pread(self->prefix.fd, buffer,
-                                      static_cast<std::size_t>(std::min(left, length)),
-                                      static_cast<off_t>(self->position));
+        const ssize_t count =
+            ::pread(self->prefix.fd, buffer, static_cast<std::size_t>(std::min(left, length)),
+                    static_cast<off_t>(self->position));
         if (count < 0) return -1;
         self->position += count;
         return count;

@@ -13,7 +13,6 @@
 #include <cstring>
 #include <ctime>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -235,29 +234,22 @@ struct Heif {
     decltype(&::heif_image_handle_get_list_of_metadata_block_IDs) metadataIds = nullptr;
     decltype(&::heif_image_handle_get_metadata_size) metadataSize = nullptr;
     decltype(&::heif_image_handle_get_metadata) metadata = nullptr;
+
+    bool load(void* library) {
+        using SharedLibrary::resolve;
+        return resolve(library, "heif_context_alloc", contextAlloc) &&
+               resolve(library, "heif_context_free", contextFree) &&
+               resolve(library, "heif_context_read_from_reader", readFromReader) &&
+               resolve(library, "heif_context_get_primary_image_handle", primaryImage) &&
+               resolve(library, "heif_image_handle_release", releaseImage) &&
+               resolve(library, "heif_image_handle_get_list_of_metadata_block_IDs", metadataIds) &&
+               resolve(library, "heif_image_handle_get_metadata_size", metadataSize) &&
+               resolve(library, "heif_image_handle_get_metadata", metadata);
+    }
 };
 
 const Heif* heif() {
-    static Heif loaded;
-    static const Heif* shared = nullptr;
-    static std::once_flag once;
-    std::call_once(once, [] {
-        void* library = SharedLibrary::open(TAVIX_HEIF_LIBRARY);
-        if (!library) return;
-        using SharedLibrary::resolve;
-        if (resolve(library, "heif_context_alloc", loaded.contextAlloc) &&
-            resolve(library, "heif_context_free", loaded.contextFree) &&
-            resolve(library, "heif_context_read_from_reader", loaded.readFromReader) &&
-            resolve(library, "heif_context_get_primary_image_handle", loaded.primaryImage) &&
-            resolve(library, "heif_image_handle_release", loaded.releaseImage) &&
-            resolve(library, "heif_image_handle_get_list_of_metadata_block_IDs",
-                    loaded.metadataIds) &&
-            resolve(library, "heif_image_handle_get_metadata_size", loaded.metadataSize) &&
-            resolve(library, "heif_image_handle_get_metadata", loaded.metadata)) {
-            shared = &loaded;
-        }
-    });
-    return shared;
+    return SharedLibrary::functions<Heif>(TAVIX_HEIF_LIBRARY);
 }
 
 std::optional<Timestamp> fromHeif(int fd, std::int64_t size, const Bytes& head, Reading reading) {
@@ -270,12 +262,11 @@ std::optional<Timestamp> fromHeif(int fd, std::int64_t size, const Bytes& head, 
     if (!heif) return std::nullopt;
     const Heif* library = ::tavix::PhotoDate::heif();
     if (!library) return std::nullopt;
-    std::unique_ptr<heif_context, decltype(&::heif_context_free)> context(
-        library->contextAlloc(), library->contextFree);
+    std::unique_ptr<heif_context, decltype(&::heif_context_free)> context(library->contextAlloc(),
+                                                                          library->contextFree);
     HeifSource source{fd, size};
-    if (!context ||
-        library->readFromReader(context.get(), &heifReader, &source, nullptr).code !=
-            heif_error_Ok) {
+    if (!context || library->readFromReader(context.get(), &heifReader, &source, nullptr).code !=
+                        heif_error_Ok) {
         return std::nullopt;
     }
     heif_image_handle* raw = nullptr;
