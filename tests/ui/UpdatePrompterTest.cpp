@@ -1,5 +1,6 @@
 // The update notice against a real HTTP server on the loopback interface: one
-// alert per version, its texts and buttons, and silence on every failure.
+// alert per version, its texts and buttons, and silence when the fetch fails.
+// What a feed body means is the update checker's, tested with it.
 #include <QApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -12,7 +13,6 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
-#include <map>
 #include <memory>
 
 #include "update/UpdatePrompter.hpp"
@@ -23,30 +23,21 @@ using tavix::UpdatePrompterOptions;
 
 namespace {
 
-// What the server does for one path.
+// How the server answers every request.
 struct Route {
     enum class Kind { reply, silent, endless } kind = Kind::reply;
     QByteArray response;  // for reply: the whole response, headers and body
 };
 
-QByteArray httpResponse(int status, const QByteArray& body,
-                        const QByteArray& type = "application/json") {
-    return "HTTP/1.1 " + QByteArray::number(status) + " X\r\nContent-Type: " + type +
-           "\r\nContent-Length: " + QByteArray::number(body.size()) +
-           "\r\nConnection: close\r\n\r\n" + body;
+Route feed(const QJsonObject& object, int status = 200) {
+    const QByteArray body = QJsonDocument(object).toJson(QJsonDocument::Compact);
+    return {Route::Kind::reply, "HTTP/1.1 " + QByteArray::number(status) +
+                                    " X\r\nContent-Type: application/json\r\nContent-Length: " +
+                                    QByteArray::number(body.size()) +
+                                    "\r\nConnection: close\r\n\r\n" + body};
 }
 
-// A compact JSON object of string values.
-QByteArray json(const QJsonObject& object) {
-    return QJsonDocument(object).toJson(QJsonDocument::Compact);
-}
-
-Route feed(const QByteArray& json, int status = 200) {
-    return {Route::Kind::reply, httpResponse(status, json)};
-}
-
-// A minimal HTTP/1.1 server: reads one request per connection and answers it
-// from the route table.
+// A minimal HTTP/1.1 server: reads one request per connection and answers it.
 class FeedServer : public QObject {
 public:
     FeedServer() {
@@ -56,11 +47,11 @@ public:
         });
     }
 
-    QUrl url(const QString& path) const {
-        return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(server_.serverPort()).arg(path));
+    QUrl url() const {
+        return QUrl(QStringLiteral("http://127.0.0.1:%1/feed.json").arg(server_.serverPort()));
     }
 
-    std::map<QByteArray, Route> routes;
+    Route route;
     int requests = 0;
 
 private:
@@ -71,12 +62,6 @@ private:
             request->append(socket->readAll());
             if (!request->contains("\r\n\r\n")) return;
             ++requests;
-            const QByteArray path = request->split(' ').value(1);
-            const auto found = routes.find(path);
-            const Route route = found != routes.end()
-                                    ? found->second
-                                    : Route{Route::Kind::reply,
-                                            httpResponse(404, "<h1>Not Found</h1>", "text/html")};
             if (route.kind == Route::Kind::reply) {
                 socket->write(route.response);
                 socket->disconnectFromHost();
@@ -84,80 +69,58 @@ private:
                 // A JSON string that never closes, with no length announced.
                 socket->write(
                     "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\n"
-                    "Connection: close\r\n\r\n"
-                    "{\"version\":\"9.0\",\"url\":\"http://x/\",\"pad\":\"");
-                sendMore(socket);
-                connect(socket, &QTcpSocket::bytesWritten, socket, [this, socket] {
-                    if (socket->bytesToWrite() < 65536) sendMore(socket);
+                    "Connection: close\r\n\r\n{\"version\":\"9.0\",\"url\":\"http://x/\",\"pad\":\"");
+                connect(socket, &QTcpSocket::bytesWritten, socket, [socket] {
+                    if (socket->state() == QAbstractSocket::ConnectedState &&
+                        socket->bytesToWrite() < 65536) {
+                        socket->write(QByteArray(64 * 1024, 'a'));
+                    }
                 });
+                socket->write(QByteArray(64 * 1024, 'a'));
             }
             // silent: the connection stays open and nothing is ever sent.
         });
     }
 
-    void sendMore(QTcpSocket* socket) {
-        if (socket->state() != QAbstractSocket::ConnectedState) return;
-        const QByteArray chunk(64 * 1024, 'a');
-        socket->write(chunk);
-    }
-
     QTcpServer server_;
 };
 
-// One alert as the user saw it, and the answer given.
-struct Alert {
-    QString text;
-    QString informativeText;
-    QStringList buttons;
-    QString defaultButton;
-    QString escapeButton;
-};
-
+// Prompters running 1.0 against one server, sharing one settings file; records
+// each alert as the user saw it and answers it with `answer`.
 class Harness {
 public:
-    explicit Harness(FeedServer& server) : server_(server) {}
-
-    // A prompter running 1.0 that shares this harness's settings file, alert log
-    // and opened URLs with every other prompter it made; `adjust` changes the
-    // rest of its options.
-    std::unique_ptr<UpdatePrompter> prompter(
-        const std::function<void(UpdatePrompterOptions&)>& adjust = {}) {
+    std::unique_ptr<UpdatePrompter> prompter(const QUrl& feed,
+                                             std::chrono::milliseconds timeout = 4s) {
         UpdatePrompterOptions options;
-        options.feed = server_.url(QStringLiteral("/feed.json"));
+        options.feed = feed;
         options.currentVersion = QStringLiteral("1.0");
         options.appName = QStringLiteral("Tavix");
-        options.firstCheckDelay = 10ms;
-        options.fetchTimeout = 2s;
-        options.settingsFile = settingsFile();
+        options.fetchTimeout = timeout;
+        options.settingsFile = folder_.filePath(QStringLiteral("settings.ini"));
         options.runAlert = [this](QMessageBox& box) {
-            Alert alert{box.text(), box.informativeText(), {}, {}, {}};
-            for (QAbstractButton* button : box.buttons()) alert.buttons << button->text();
-            if (box.defaultButton() != nullptr) alert.defaultButton = box.defaultButton()->text();
-            if (box.escapeButton() != nullptr) alert.escapeButton = box.escapeButton()->text();
-            alerts.push_back(alert);
+            QStringList shown{box.text(), box.informativeText()};
+            for (QAbstractButton* button : box.buttons()) shown << button->text();
+            shown << box.defaultButton()->text() << box.escapeButton()->text();
+            alerts.push_back(shown);
             for (QAbstractButton* button : box.buttons()) {
                 if (button->text() == answer) button->click();
             }
         };
         options.openURL = [this](const QUrl& url) { opened.push_back(url); };
-        if (adjust) adjust(options);
         return std::make_unique<UpdatePrompter>(std::move(options));
     }
 
-    QString settingsFile() const { return folder_.filePath(QStringLiteral("settings.ini")); }
-
     QString seenVersion() const {
-        return QSettings(settingsFile(), QSettings::IniFormat)
+        return QSettings(folder_.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat)
             .value(QLatin1String(UpdatePrompter::seenKey))
             .toString();
     }
 
     QString answer = QStringLiteral("Later");
-    std::vector<Alert> alerts;
+    std::vector<QStringList> alerts;
     std::vector<QUrl> opened;
 
 private:
-    FeedServer& server_;
     QTemporaryDir folder_;
 };
 
@@ -167,9 +130,6 @@ bool check(UpdatePrompter& prompter) {
     prompter.checkNow();
     return finished.count() > 0 || finished.wait(10000);
 }
-
-const QByteArray feedWithNotes = json(
-    {{"version", "2.0"}, {"notes", "Faster previews."}, {"url", "https://example.org/download"}});
 
 }  // namespace
 
@@ -183,114 +143,84 @@ private Q_SLOTS:
 
     void oneAlertPerVersionAcrossLaunches() {
         FeedServer server;
-        server.routes["/feed.json"] = feed(feedWithNotes);
-        Harness harness(server);
+        // The HTTP status is not looked at: whatever body arrives is decoded.
+        const QJsonObject withNotes{
+            {"version", "2.0"}, {"notes", "Faster previews."}, {"url", "https://example.org/d"}};
+        server.route = feed(withNotes, 500);
+        Harness harness;
 
-        auto first = harness.prompter();
+        auto first = harness.prompter(server.url());
         QVERIFY(check(*first));
-        QCOMPARE(harness.alerts.size(), 1u);
-        const Alert& alert = harness.alerts.front();
-        QCOMPARE(alert.text, QStringLiteral("Tavix 2.0 is available"));
-        QCOMPARE(alert.informativeText, QStringLiteral("Faster previews.\n\nYou’re running 1.0."));
-        QCOMPARE(alert.buttons, (QStringList{QStringLiteral("Download"), QStringLiteral("Later")}));
-        QCOMPARE(alert.defaultButton, QStringLiteral("Download"));
-        QCOMPARE(alert.escapeButton, QStringLiteral("Later"));
+        QCOMPARE(harness.alerts,
+                 (std::vector<QStringList>{{"Tavix 2.0 is available",
+                                            "Faster previews.\n\nYou’re running 1.0.", "Download",
+                                            "Later", "Download", "Later"}}));
         QCOMPARE(harness.seenVersion(), QStringLiteral("2.0"));
         QVERIFY(harness.opened.empty());  // "Later" opens nothing
 
         // The next daily check, and a later launch with the same settings: silent.
         QVERIFY(check(*first));
-        auto second = harness.prompter();
+        auto second = harness.prompter(server.url());
         QVERIFY(check(*second));
         QCOMPARE(harness.alerts.size(), 1u);
         QCOMPARE(server.requests, 3);
 
         // A newer version gets its own alert; "Download" opens its page.
-        server.routes["/feed.json"] =
-            feed(json({{"version", "2.1"}, {"url", "https://example.org/2.1"}}));
+        server.route = feed({{"version", "2.1"}, {"url", "https://example.org/2.1"}});
         harness.answer = QStringLiteral("Download");
         QVERIFY(check(*second));
         QCOMPARE(harness.alerts.size(), 2u);
-        QCOMPARE(harness.alerts.back().text, QStringLiteral("Tavix 2.1 is available"));
-        QCOMPARE(harness.alerts.back().informativeText, QStringLiteral("You’re running 1.0."));
+        QCOMPARE(harness.alerts.back().mid(0, 2),
+                 (QStringList{"Tavix 2.1 is available", "You’re running 1.0."}));
         QCOMPARE(harness.opened,
                  (std::vector<QUrl>{QUrl(QStringLiteral("https://example.org/2.1"))}));
         QCOMPARE(harness.seenVersion(), QStringLiteral("2.1"));
 
         // The stored version is compared for equality only: an older but still
         // newer-than-running version is announced too.
-        server.routes["/feed.json"] = feed(feedWithNotes);
+        server.route = feed(withNotes);
         QVERIFY(check(*first));
         QCOMPARE(harness.alerts.size(), 3u);
     }
 
-    void theFeedIsDecodedWhateverTheStatus() {
-        FeedServer server;
-        server.routes["/feed.json"] = feed(feedWithNotes, 500);
-        Harness harness(server);
-        QVERIFY(check(*harness.prompter()));
-        QCOMPARE(harness.alerts.size(), 1u);
-    }
-
     void failuresPassSilently_data() {
         QTest::addColumn<Route>("route");
-        QTest::newRow("404 page") << Route{Route::Kind::reply,
-                                           httpResponse(404, "<h1>Not Found</h1>", "text/html")};
+        QTest::newRow("a body that is no feed") << feed({{"version", "2.0"}});
         QTest::newRow("no answer within the time-out") << Route{Route::Kind::silent, {}};
-        QTest::newRow("invalid JSON") << feed(QByteArray("{\"version\":\"2.0\",\"url\":"));
-        QTest::newRow("required key missing") << feed(json({{"version", "2.0"}}));
-        QTest::newRow("not newer")
-            << feed(json({{"version", "1.0.0"}, {"url", "https://example.org/"}}));
-        QTest::newRow("malformed URL")
-            << feed(json({{"version", "2.0"}, {"url", "http://[::1/x"}}));
-        QTest::newRow("URL with a space")
-            << feed(json({{"version", "2.0"}, {"url", "https://exa mple.org"}}));
-        QTest::newRow("file URL") << feed(
-            json({{"version", "2.0"}, {"url", "file:///usr/bin/sh"}}));
-        QTest::newRow("script URL")
-            << feed("{\"version\":\"2.0\",\"url\":\"javascript:alert(1)\"}");
-        QTest::newRow("bare path") << feed(json({{"version", "2.0"}, {"url", "/downloads/tavix"}}));
+        QTest::newRow("URL that is no valid URL")
+            << feed({{"version", "2.0"}, {"url", "http://[::1/x"}});
         QTest::newRow("announced length over 1 MiB")
-            << feed(QByteArray("{\"version\":\"2.0\",\"url\":\"https://example.org/\",\"pad\":\"") +
-                    QByteArray(1 << 20, 'a') + "\"}");
+            << feed({{"version", "2.0"}, {"url", "https://x.org/"}, {"pad", QString(1 << 20, 'a')}});
         QTest::newRow("endless body") << Route{Route::Kind::endless, {}};
     }
 
     void failuresPassSilently() {
         QFETCH(Route, route);
         FeedServer server;
-        server.routes["/feed.json"] = route;
-        Harness harness(server);
+        server.route = route;
+        Harness harness;
         // The silent server is given a short time-out, so the check ends soon.
         const auto timeout = route.kind == Route::Kind::silent ? 300ms : 4000ms;
-        QVERIFY(check(*harness.prompter([&](auto& options) { options.fetchTimeout = timeout; })));
-        QCOMPARE(harness.alerts.size(), 0u);
+        QVERIFY(check(*harness.prompter(server.url(), timeout)));
+        QVERIFY(harness.alerts.empty());
         QCOMPARE(harness.seenVersion(), QString());
         QCOMPARE(server.requests, 1);
     }
 
-    void noServerPassesSilently() {
-        FeedServer server;
-        Harness harness(server);
+    void noServerOrNoFeedPassesSilently() {
         QUrl closed;
         {
             FeedServer gone;
-            closed = gone.url(QStringLiteral("/feed.json"));
+            closed = gone.url();
         }
-        QVERIFY(check(*harness.prompter([&](auto& options) { options.feed = closed; })));
-        QCOMPARE(harness.alerts.size(), 0u);
-    }
-
-    void withoutAFeedNothingIsFetched() {
-        UpdatePrompterOptions options;
-        options.feed = QUrl();
-        int alerts = 0;
-        options.runAlert = [&alerts](QMessageBox&) { ++alerts; };
-        UpdatePrompter prompter(options);
-        QSignalSpy finished(&prompter, &UpdatePrompter::checkFinished);
-        prompter.checkNow();
-        QCOMPARE(finished.count(), 1);  // at once, without touching the network
-        QCOMPARE(alerts, 0);
+        Harness harness;
+        QVERIFY(check(*harness.prompter(closed)));
+        // Without a feed the check ends at once, without touching the network.
+        auto none = harness.prompter(QUrl());
+        QSignalSpy finished(none.get(), &UpdatePrompter::checkFinished);
+        none->checkNow();
+        QCOMPARE(finished.count(), 1);
+        QVERIFY(harness.alerts.empty());
     }
 };
 

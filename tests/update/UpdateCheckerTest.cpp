@@ -31,37 +31,25 @@ TEST_P(Versions, CompareByNumericPieces) {
 INSTANTIATE_TEST_SUITE_P(
     UpdateChecker, Versions,
     ::testing::Values(
-        // Pieces compare as numbers, not as text.
+        // Pieces compare as numbers, not as text; missing pieces count as 0.
         VersionCase{"1.2.10", "1.2.9", true}, VersionCase{"1.2.9", "1.2.10", false},
-        VersionCase{"1.10", "1.9", true}, VersionCase{"1.3", "1.2.9", true},
         VersionCase{"2", "1.99.99", true}, VersionCase{"01.02", "1.2", false},
-        // Missing pieces count as 0; equal is not newer.
-        VersionCase{"1.2", "1.2.0", false}, VersionCase{"1.2.0", "1.2", false},
-        VersionCase{"1.2.0.1", "1.2", true}, VersionCase{"1.2", "1.2", false},
+        VersionCase{"1.2", "1.2.0", false}, VersionCase{"1.2.0.1", "1.2", true},
         // Pieces that are not whole numbers count as 0.
-        VersionCase{"2.0-beta", "2.0", false}, VersionCase{"2.0", "2.0-beta", false},
-        VersionCase{"2.1-beta", "2.0", false}, VersionCase{"0-beta", "0", false},
-        VersionCase{"1.2b", "1.1", false}, VersionCase{"1.x", "1.0", false},
-        VersionCase{"1. 2", "1.0", false}, VersionCase{"1.2 ", "1.0", false},
+        VersionCase{"2.1-beta", "2.0", false}, VersionCase{"1.2b", "1.1", false},
+        VersionCase{"1.2 ", "1.0", false},
         // An optional leading sign; a second sign or a lone sign is not a number.
-        VersionCase{"+2", "1", true}, VersionCase{"1.-1", "1", false},
-        VersionCase{"-1", "-2", true}, VersionCase{"+-3", "0", false},
-        VersionCase{"1.+", "1.0", false}, VersionCase{"1.-", "1.0", false},
-        // Empty pieces, between dots or at either end, are dropped.
+        VersionCase{"+2", "1", true}, VersionCase{"-1", "-2", true},
+        VersionCase{"+-3", "0", false}, VersionCase{"1.-", "1.0", false},
+        // Empty pieces are dropped.
         VersionCase{"1..3", "1.2", true}, VersionCase{".1.3.", "1.3", false},
-        VersionCase{"1..3", "1.3", false}, VersionCase{"...", "", false},
-        VersionCase{"", "", false}, VersionCase{"", "0", false}, VersionCase{"1", "", true},
-        VersionCase{"0.0.1", "", true},
+        VersionCase{"", "", false}, VersionCase{"1", "", true},
         // 64-bit pieces; one that overflows counts as 0.
         VersionCase{"9223372036854775807", "9223372036854775806", true},
         VersionCase{"9223372036854775808", "1", false},
-        VersionCase{"1.99999999999999999999", "1.0", false},
         VersionCase{"-9223372036854775808", "-9223372036854775807", false}));
 
-TEST(UpdateChecker, InformationOfTheBuild) {
-    EXPECT_EQ(UpdateChecker::currentVersion(), std::string(tavix::version()));
-    EXPECT_EQ(UpdateChecker::appName(), "Tavix");
-    // An empty build setting means no feed at all, never an empty address.
+TEST(UpdateChecker, AnEmptyBuildSettingMeansNoFeed) {
     EXPECT_NE(UpdateChecker::feedURL(), std::optional<std::string>(""));
 }
 
@@ -90,28 +78,15 @@ INSTANTIATE_TEST_SUITE_P(
                  Feed{"2.0", "Faster.", "https://x.org/d"}},
         FeedCase{"no notes", R"({"version":"2.0","url":"https://x.org/d"})",
                  Feed{"2.0", std::nullopt, "https://x.org/d"}},
-        FeedCase{"null notes", R"({"version":"2.0","notes":null,"url":"u"})",
-                 Feed{"2.0", std::nullopt, "u"}},
-        FeedCase{"empty notes", R"({"version":"2.0","notes":"","url":"u"})", Feed{"2.0", "", "u"}},
-        FeedCase{"other keys ignored",
-                 R"({"url":"u","size":12,"extra":{"a":[1]},"version":"3","sha":null})",
-                 Feed{"3", std::nullopt, "u"}},
-        FeedCase{"unicode and escapes",
-                 "{\"version\":\"2.0\",\"notes\":\"Caf\\u00e9\\nline\",\"url\":\"u\"}",
-                 Feed{"2.0", "Caf\xc3\xa9\nline", "u"}},
-        FeedCase{"surrounding white space", " \n{\"version\":\"1\",\"url\":\"u\"}\n ",
-                 Feed{"1", std::nullopt, "u"}},
+        FeedCase{"other keys ignored, escapes decoded",
+                 "{\"url\":\"u\",\"extra\":{\"a\":[1]},\"version\":\"3\",\"notes\":\"Caf\\u00e9\"}",
+                 Feed{"3", "Caf\xc3\xa9", "u"}},
         FeedCase{"no version", R"({"notes":"n","url":"u"})", std::nullopt},
         FeedCase{"no url", R"({"version":"2.0","notes":"n"})", std::nullopt},
         FeedCase{"numeric version", R"({"version":2.0,"url":"u"})", std::nullopt},
-        FeedCase{"null version", R"({"version":null,"url":"u"})", std::nullopt},
         FeedCase{"null url", R"({"version":"2","url":null})", std::nullopt},
-        FeedCase{"url as object", R"({"version":"2","url":{"href":"u"}})", std::nullopt},
         FeedCase{"notes as number", R"({"version":"2","notes":5,"url":"u"})", std::nullopt},
-        FeedCase{"notes as list", R"({"version":"2","notes":["a"],"url":"u"})", std::nullopt},
         FeedCase{"an array", R"([{"version":"2","url":"u"}])", std::nullopt},
-        FeedCase{"a string", R"("2.0")", std::nullopt}, FeedCase{"null", "null", std::nullopt},
-        FeedCase{"empty body", "", std::nullopt},
         FeedCase{"an HTML page", "<html><body>Not Found</body></html>", std::nullopt},
         FeedCase{"truncated", R"({"version":"2.0","url":"ht)", std::nullopt},
         FeedCase{"trailing garbage", R"({"version":"2","url":"u"} x)", std::nullopt},
@@ -135,15 +110,13 @@ TEST_P(DownloadAddresses, OnlyWebPagesAreOpened) {
 INSTANTIATE_TEST_SUITE_P(
     UpdateChecker, DownloadAddresses,
     ::testing::Values(
-        UrlCase{"https://example.org/download", true}, UrlCase{"http://example.org", true},
-        UrlCase{"HTTPS://Example.org/", true}, UrlCase{"https://127.0.0.1:8080/a?b#c", true},
-        UrlCase{"https://user@example.org/", true}, UrlCase{"file:///usr/bin/tavix", false},
+        UrlCase{"https://example.org/download", true}, UrlCase{"HTTP://Example.org", true},
+        UrlCase{"https://user@127.0.0.1:8080/a?b#c", true}, UrlCase{"file:///usr/bin/tavix", false},
         UrlCase{"javascript:alert(1)", false}, UrlCase{"/downloads/tavix", false},
         UrlCase{"example.org/download", false}, UrlCase{"ftp://example.org/", false},
         UrlCase{"https:example.org", false}, UrlCase{"https:///path", false},
-        UrlCase{"https://", false}, UrlCase{"https://:80/", false},
-        UrlCase{"https://exa mple.org/", false}, UrlCase{"https://example.org/\n", false},
-        UrlCase{"", false}, UrlCase{"httpx://example.org", false}));
+        UrlCase{"https://:80/", false}, UrlCase{"https://exa mple.org/", false},
+        UrlCase{"https://example.org/\n", false}, UrlCase{"", false}));
 
 TEST(UpdateChecker, UpdateFromAFeedBody) {
     const std::string feed = R"({"version":"2.0","notes":"New.","url":"https://x.org/d"})";
@@ -153,10 +126,7 @@ TEST(UpdateChecker, UpdateFromAFeedBody) {
               (AppUpdate{"2.0", "", "https://x.org/d"}));
     // Not newer, not a web address, not decodable: no update.
     EXPECT_EQ(UpdateChecker::updateFrom(feed, "2.0"), std::nullopt);
-    EXPECT_EQ(UpdateChecker::updateFrom(feed, "2.0.1"), std::nullopt);
     EXPECT_EQ(UpdateChecker::updateFrom(R"({"version":"2.0","url":"file:///tmp/x"})", "1"),
-              std::nullopt);
-    EXPECT_EQ(UpdateChecker::updateFrom(R"({"version":"2.0","url":"javascript:x"})", "1"),
               std::nullopt);
     EXPECT_EQ(UpdateChecker::updateFrom("{}", "1"), std::nullopt);
 }
