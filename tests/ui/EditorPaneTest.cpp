@@ -11,11 +11,10 @@
 #include <QToolButton>
 #include <memory>
 
+#include "UiTestFiles.hpp"
 #include "ui/ActionForm.hpp"
 #include "ui/EditorPane.hpp"
-#include "ui/ElidedLabel.hpp"
 #include "ui/StepListModel.hpp"
-#include "ui/UiTestFiles.hpp"
 
 using tavix::Position;
 using tavix::RenameRule;
@@ -23,7 +22,6 @@ using tavix::TavixModel;
 using tavix::ui::EditorPane;
 using tavix::ui::StepListModel;
 using tavix::uitest::part;
-using tavix::uitest::Sandbox;
 
 namespace {
 
@@ -79,35 +77,25 @@ private Q_SLOTS:
         model_.reset();
     }
 
-    void aFreshModelShowsTheFormOfItsOneStep() {
+    // The selected step's form, or the placeholder when no step is selected.
+    void theFormOfTheSelectedStepOrThePlaceholder() {
         QListView* list = pane_->list();
-        QCOMPARE(list->model()->rowCount(), 1);
+        auto* minus = part<QToolButton>(pane_.get(), "removeStepButton");
         QCOMPARE(selectedRow(list), 0);
         QVERIFY(pane_->form()->isVisible());
         QCOMPARE(pane_->form()->rule(), model_->rules().front().rule);
-        QVERIFY(part<QToolButton>(pane_.get(), "removeStepButton")->isEnabled());
-        QCOMPARE(list->height(), 132);
-        QCOMPARE(part<QCheckBox>(pane_.get(), "keepExtension")->text(),
-                 QStringLiteral("Change only the file name, not the extension"));
-    }
 
-    void removingTheLastStepShowsThePlaceholder() {
-        part<QToolButton>(pane_.get(), "removeStepButton")->click();
-        QVERIFY(model_->rules().empty());
-        QCOMPARE(pane_->list()->model()->rowCount(), 0);
-        QVERIFY(!pane_->form()->isVisible());
-        QVERIFY(part<QWidget>(pane_.get(), "stepsPlaceholder")->isVisible());
-        QCOMPARE(part<tavix::ui::ElidedLabel>(pane_.get(), "noStepTitle")->text(),
-                 QStringLiteral("No step selected"));
-        QCOMPARE(part<tavix::ui::ElidedLabel>(pane_.get(), "noStepHint")->text(),
-                 QStringLiteral("Add a step to start renaming."));
-        QVERIFY(!part<QToolButton>(pane_.get(), "removeStepButton")->isEnabled());
-    }
-
-    void aSelectionThatMatchesNoStepShowsThePlaceholder() {
         model_->setSelection(tavix::Uuid::random());
         QVERIFY(part<QWidget>(pane_.get(), "stepsPlaceholder")->isVisible());
-        QCOMPARE(selectedRow(pane_->list()), -1);
+        QCOMPARE(selectedRow(list), -1);
+
+        model_->setSelection(model_->rules().front().id);
+        minus->click();
+        QVERIFY(model_->rules().empty());
+        QCOMPARE(list->model()->rowCount(), 0);
+        QVERIFY(!pane_->form()->isVisible());
+        QVERIFY(part<QWidget>(pane_.get(), "stepsPlaceholder")->isVisible());
+        QVERIFY(!minus->isEnabled());
     }
 
     void plusAppendsAStepAndSelectsIt() {
@@ -130,47 +118,36 @@ private Q_SLOTS:
         QCOMPARE(pane_->form()->rule(), RenameRule::addText("c-", Position::prefix));
     }
 
-    void droppingTheLastStepFirstRenumbersAndKeepsTheSelection() {
-        Sandbox box;
-        model_->add({box.file("x.txt")});
+    void draggingAStepRenumbersAndKeepsTheSelection() {
         threeSteps(*model_);
-        QCOMPARE(model_->plan().items.front().newName, std::string("c-b-a-x.txt"));
         QListView* list = pane_->list();
         const auto selected = model_->selection();
+        const auto summary = [](const char* text) {
+            return QString::fromStdString(RenameRule::addText(text, Position::prefix).summary());
+        };
 
         QAbstractItemModel* rows = list->model();
-        std::unique_ptr<QMimeData> dragged(rows->mimeData({rows->index(2, 0)}));
+        std::unique_ptr<QMimeData> last(rows->mimeData({rows->index(2, 0)}));
         // Dropped above the first row; the view must not delete the dragged row itself.
-        QVERIFY(!rows->dropMimeData(dragged.get(), Qt::MoveAction, 0, 0, {}));
-
-        const QStringList expected{
-            QString::fromStdString("1. " + RenameRule::addText("c-", Position::prefix).summary()),
-            QString::fromStdString("2. " + RenameRule::addText("a-", Position::prefix).summary()),
-            QString::fromStdString("3. " + RenameRule::addText("b-", Position::prefix).summary())};
-        QCOMPARE(rowsOf(list), expected);
+        QVERIFY(!rows->dropMimeData(last.get(), Qt::MoveAction, 0, 0, {}));
+        QCOMPARE(rowsOf(list), (QStringList{"1. " + summary("c-"), "2. " + summary("a-"),
+                                            "3. " + summary("b-")}));
         QCOMPARE(model_->selection(), selected);
         QCOMPARE(selectedRow(list), 2);
-        QCOMPARE(model_->plan().items.front().newName, std::string("b-a-c-x.txt"));
+
+        // Dropped below the rows: to the end.
+        std::unique_ptr<QMimeData> first(rows->mimeData({rows->index(0, 0)}));
+        rows->dropMimeData(first.get(), Qt::MoveAction, -1, -1, {});
+        QCOMPARE(model_->rules().back().rule, RenameRule::addText("c-", Position::prefix));
     }
 
-    void droppingBelowTheRowsMovesToTheEnd() {
-        threeSteps(*model_);
-        QAbstractItemModel* rows = pane_->list()->model();
-        std::unique_ptr<QMimeData> dragged(rows->mimeData({rows->index(0, 0)}));
-        rows->dropMimeData(dragged.get(), Qt::MoveAction, -1, -1, {});
-        QCOMPARE(model_->rules().back().rule, RenameRule::addText("a-", Position::prefix));
-    }
-
-    void anEditUpdatesTheSummaryAndThePreviewAtOnce() {
-        Sandbox box;
-        model_->add({box.file("x.txt")});
+    void anEditUpdatesTheSummaryAndKeepsTheSelection() {
         const auto selected = model_->selection();
         const RenameRule edited = RenameRule::addText("new ", Position::prefix);
         Q_EMIT pane_->form()->ruleEdited(edited);
         QCOMPARE(model_->rules().front().rule, edited);
         QCOMPARE(model_->selection(), selected);
         QCOMPARE(rowsOf(pane_->list()).front(), QString::fromStdString("1. " + edited.summary()));
-        QCOMPARE(model_->plan().items.front().newName, std::string("new x.txt"));
         QCOMPARE(selectedRow(pane_->list()), 0);
     }
 
@@ -181,20 +158,13 @@ private Q_SLOTS:
                         RenameRule::addText(std::string(120, 'w') + " words that go on and on",
                                             Position::prefix));
         QTRY_VERIFY(list->visualRect(list->model()->index(0, 0)).height() > oneLine);
-        QCOMPARE(list->height(), 132);
     }
 
     void theCheckboxFollowsAndSetsKeepExtension() {
-        Sandbox box;
-        model_->add({box.file("x.txt")});
-        model_->setRule(model_->rules().front().id,
-                        RenameRule::changeCase(tavix::CaseStyle::upper));
         auto* keep = part<QCheckBox>(pane_.get(), "keepExtension");
         QVERIFY(keep->isChecked());
-        QCOMPARE(model_->plan().items.front().newName, std::string("X.txt"));
         keep->click();
         QVERIFY(!model_->keepExtension());
-        QCOMPARE(model_->plan().items.front().newName, std::string("X.TXT"));
         model_->setKeepExtension(true);
         QVERIFY(keep->isChecked());
     }

@@ -1,56 +1,24 @@
-// The application's one window: its menu, its sizes, its launch signal and the
-// files it is handed on the command line.
+// The application's one window: the size it opens at and the files it is handed
+// on the command line.
 #include <QApplication>
-#include <QMenuBar>
-#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
 
 #include "UiTestFiles.hpp"
+#include "support/TemporaryFolder.hpp"
 #include "ui/CommandLineFiles.hpp"
 #include "ui/ContentView.hpp"
 #include "ui/MainWindow.hpp"
 
 using tavix::ui::MainWindow;
 using tavix::uitest::Path;
-using tavix::uitest::Sandbox;
+using tavix::testing::TemporaryFolder;
 
 class MainWindowTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
-
-    void launchFinishedComesOnceTheLoopRuns() {
-        MainWindow window;
-        QSignalSpy launched(&window, &MainWindow::launchFinished);
-        QCOMPARE(launched.count(), 0);
-        QTRY_COMPARE(launched.count(), 1);
-    }
-
-    void theFileMenuOffersNoSecondWindow() {
-        MainWindow window;
-        const QList<QAction*> menus = window.menuBar()->actions();
-        QVERIFY(!menus.isEmpty());
-        for (QAction* menu : menus) {
-            QVERIFY(menu->menu() != nullptr);
-            for (QAction* item : menu->menu()->actions()) {
-                QVERIFY2(!item->text().contains(QLatin1String("New"), Qt::CaseInsensitive),
-                         qPrintable(item->text()));
-                QVERIFY(item->shortcut() != QKeySequence(Qt::CTRL | Qt::Key_N));
-            }
-        }
-    }
-
-    void theWindowStopsAtTheContentsMinimumSize() {
-        MainWindow window;
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        window.resize(300, 200);
-        QCOMPARE(window.content()->minimumSize(), QSize(820, 520));
-        QVERIFY(window.content()->width() >= 820);
-        QVERIFY(window.content()->height() >= 520);
-    }
 
     void opensComfortablyWithinTheScreen_data() {
         QTest::addColumn<QSize>("available");
@@ -69,9 +37,9 @@ private Q_SLOTS:
     }
 
     void filesOnTheCommandLineAreListedInOrder() {
-        Sandbox box;
-        const Path b = box.file("b_1.jpg");
-        const Path a = box.file("a_2.jpg");
+        TemporaryFolder box;
+        const Path b = box.write("b_1.jpg");
+        const Path a = box.write("a_2.jpg");
         box.folder("folder");
         // As the shell hands them over, after options the window knows.
         const char* argv[] = {"tavix", "--dark",   "b_1.jpg", "--scene", "empty", "./a_2.jpg",
@@ -82,7 +50,7 @@ private Q_SLOTS:
                                                   "--b.jpg", b.string()}));
 
         MainWindow window;
-        window.content()->takeFiles(tavix::ui::commandLineFiles(given, box.root()));
+        window.content()->takeFiles(tavix::ui::commandLineFiles(given, box.path()));
         // The folder, the missing path and the repeated file are skipped, as a drop skips them.
         QCOMPARE(window.model().files(), (std::vector<Path>{b, a}));
     }

@@ -1,16 +1,11 @@
 #pragma once
 
-#include <QByteArray>
 #include <QColor>
-#include <QFile>
 #include <QImage>
 #include <QObject>
-#include <QTemporaryDir>
 #include <QTest>
 #include <filesystem>
 #include <functional>
-#include <set>
-#include <string>
 
 namespace tavix::uitest {
 
@@ -24,42 +19,6 @@ T* part(QObject* root, const char* name) {
 }
 
 using Path = std::filesystem::path;
-
-// A fresh folder, removed with everything in it at the end of the test.
-class Sandbox {
-public:
-    Sandbox() : root_(QFile::encodeName(dir_.path()).toStdString()) {}
-
-    const Path& root() const { return root_; }
-
-    // Creates a file (and its folders) holding `contents`.
-    Path file(const std::string& relative, const QByteArray& contents = {}) const {
-        const Path path = root_ / relative;
-        std::filesystem::create_directories(path.parent_path());
-        QFile out(QString::fromStdString(path.string()));
-        if (out.open(QIODevice::WriteOnly)) out.write(contents);
-        return path;
-    }
-
-    Path folder(const std::string& relative) const {
-        const Path path = root_ / relative;
-        std::filesystem::create_directories(path);
-        return path;
-    }
-
-    // The names of the entries of a folder under the root.
-    std::set<std::string> names(const std::string& relative = {}) const {
-        std::set<std::string> out;
-        for (const auto& entry : std::filesystem::directory_iterator(root_ / relative)) {
-            out.insert(entry.path().filename().string());
-        }
-        return out;
-    }
-
-private:
-    QTemporaryDir dir_;
-    Path root_;
-};
 
 // How many pixels of `image` inside `area` satisfy `wanted`.
 inline int countPixels(const QImage& image, const QRect& area,
