@@ -43,11 +43,6 @@ class ChangeToDelegateTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void aNameThatFitsIsLeftWhole() {
-        const QList<Run> runs{{"IMG_", false}, {"000", true}, {"1.jpg", false}};
-        QCOMPARE(ChangeToDelegate::fit(runs, font_, 1000), runs);
-    }
-
     void aLongNameLosesItsMiddle() {
         const QString name =
             QStringLiteral("holiday-") + QString(60, 'x') + QStringLiteral("-end.jpg");
@@ -61,6 +56,11 @@ private Q_SLOTS:
         const qsizetype head = shown.indexOf(ellipsis);
         const QString longer = shown.left(head) + name.mid(head, 1) + shown.mid(head);
         QVERIFY(widthOf({{longer, false}}, font_) > 150);
+
+        // A name that fits is left whole; with no room, the ellipsis stands alone.
+        const QList<Run> runs{{"IMG_", false}, {"000", true}, {"1.jpg", false}};
+        QCOMPARE(ChangeToDelegate::fit(runs, font_, 1000), runs);
+        QCOMPARE(joined(ChangeToDelegate::fit({{name, false}}, font_, 1)), QString(ellipsis));
     }
 
     void markedCharactersStayMarkedAroundTheEllipsis() {
@@ -111,12 +111,6 @@ private Q_SLOTS:
             QVERIFY(!head.isEmpty() ? !head.back().isHighSurrogate() : true);
             QVERIFY(head.isEmpty() || head.back() != QLatin1Char('e'));
         }
-    }
-
-    void noRoomLeavesTheEllipsisAlone() {
-        const QList<Run> fitted =
-            ChangeToDelegate::fit({{QStringLiteral("abcdef"), false}}, font_, 1);
-        QCOMPARE(joined(fitted), QString(ellipsis));
     }
 
 private:
