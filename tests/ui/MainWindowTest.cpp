@@ -1,6 +1,7 @@
-// The application's one window: the size it opens at and the files it is handed
-// on the command line.
+// The application's one window: the size it opens at, the files it is handed
+// on the command line, and the signal that starts the work after launch.
 #include <QApplication>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -36,7 +37,7 @@ private Q_SLOTS:
         QCOMPARE(tavix::ui::openingSize(available, QSize(820, 545)), opening);
     }
 
-    void filesOnTheCommandLineAreListedInOrder() {
+    void filesOnTheCommandLineAreListedInOrderAfterLaunch() {
         TemporaryFolder box;
         const Path b = box.write("b_1.jpg");
         const Path a = box.write("a_2.jpg");
@@ -50,6 +51,10 @@ private Q_SLOTS:
                                                   "--b.jpg", b.string()}));
 
         MainWindow window;
+        // The update checks start on this signal: once, after the loop runs.
+        QSignalSpy launched(&window, &MainWindow::launchFinished);
+        QCOMPARE(launched.count(), 0);
+        QTRY_COMPARE(launched.count(), 1);
         window.content()->takeFiles(tavix::ui::commandLineFiles(given, box.path()));
         // The folder, the missing path and the repeated file are skipped, as a drop skips them.
         QCOMPARE(window.model().files(), (std::vector<Path>{b, a}));
