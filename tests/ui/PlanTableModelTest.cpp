@@ -7,7 +7,6 @@
 
 #include "UiTestFiles.hpp"
 #include "support/TemporaryFolder.hpp"
-#include "model/FileInfo.hpp"
 #include "model/TavixModel.hpp"
 #include "ui/Appearance.hpp"
 #include "ui/PlanTableModel.hpp"
@@ -56,18 +55,12 @@ private Q_SLOTS:
                  QStringLiteral("b.txt"));
         QCOMPARE(table_->index(1, PlanTableModel::currentName).data().toString(),
                  QStringLiteral("a.txt"));
-        QCOMPARE(table_->index(1, PlanTableModel::path).data().toString(),
-                 QString::fromStdString((box.path() / "sub").string()));
         QCOMPARE(table_->rowOf(model_->plan().items[1].id), 1);
 
         replace(*model_, "b", "c");
         QCOMPARE(resets.count(), 2);
         QCOMPARE(table_->index(0, PlanTableModel::changeTo).data().toString(),
                  QStringLiteral("c.txt"));
-        QVERIFY(
-            table_->index(0, PlanTableModel::changeTo).data(PlanTableModel::ChangedRole).toBool());
-        QVERIFY(
-            !table_->index(1, PlanTableModel::changeTo).data(PlanTableModel::ChangedRole).toBool());
         // A changed name in the text colour; an unchanged one, and the current
         // names, in the secondary colour.
         const auto colour = [this](int row, int column) {
@@ -78,19 +71,11 @@ private Q_SLOTS:
         QCOMPARE(colour(1, PlanTableModel::changeTo), palette.color(QPalette::PlaceholderText));
         QCOMPARE(colour(0, PlanTableModel::currentName), palette.color(QPalette::PlaceholderText));
 
-        model_->clear();
-        QCOMPARE(table_->rowCount(), 0);
-    }
-
-    void togglesOtherThanHighlightLeaveTheRowsAlone() {
-        TemporaryFolder box;
-        model_->add({box.write("a.txt")});
-        QSignalSpy resets(table_.get(), &QAbstractItemModel::modelReset);
+        // Toggles other than the highlight leave the rows alone.
         QSignalSpy changes(table_.get(), &QAbstractItemModel::dataChanged);
         model_->setShowPathColumn(true);
-        model_->setShowInspector(false);
         model_->setMessage("Renamed 1 file.");
-        QCOMPARE(resets.count(), 0);
+        QCOMPARE(resets.count(), 2);
         QCOMPARE(changes.count(), 0);
     }
 
@@ -100,8 +85,6 @@ private Q_SLOTS:
         model_->add({file});
         const QModelIndex size = table_->index(0, PlanTableModel::size);
         QCOMPARE(size.data().toString(), QStringLiteral("5 bytes"));
-        QCOMPARE(table_->index(0, PlanTableModel::dateModified).data().toString(),
-                 QString::fromStdString(tavix::FileInfo::read(file).modified));
         box.write("a.txt", std::string(2000, 'x'));
         QCOMPARE(size.data().toString(), QStringLiteral("2 kB"));
         std::filesystem::remove(file);
@@ -110,17 +93,13 @@ private Q_SLOTS:
 
     void problemRowsCarryTheMessage() {
         TemporaryFolder box;
-        model_->add({box.write("one/photo.jpg"), box.write("two/photo.jpg"), box.write("other.jpg")});
+        model_->add({box.write("one/photo.jpg"), box.write("two/photo.jpg")});
         const QModelIndex clash = table_->index(1, PlanTableModel::changeTo);
         QVERIFY(clash.data(PlanTableModel::ProblemRole).toBool());
         QCOMPARE(clash.data().toString(), QStringLiteral("Two files would share this name"));
         QCOMPARE(clash.data(Qt::ForegroundRole).value<QColor>(),
                  tavix::ui::color(tavix::ui::Tone::orange, QGuiApplication::palette()));
         QVERIFY(!clash.data(PlanTableModel::MarkedSegmentsRole).isValid());
-        QVERIFY(
-            !table_->index(2, PlanTableModel::changeTo).data(PlanTableModel::ProblemRole).toBool());
-        QCOMPARE(table_->index(2, PlanTableModel::changeTo).data().toString(),
-                 QStringLiteral("other.jpg"));
     }
 
     void markedSegmentsAreInTheViewsUnits() {

@@ -187,8 +187,6 @@ private Q_SLOTS:
         QTest::addColumn<Route>("route");
         QTest::newRow("a body that is no feed") << feed({{"version", "2.0"}});
         QTest::newRow("no answer within the time-out") << Route{Route::Kind::silent, {}};
-        QTest::newRow("URL that is no valid URL")
-            << feed({{"version", "2.0"}, {"url", "http://[::1/x"}});
         QTest::newRow("announced length over 1 MiB")
             << feed({{"version", "2.0"}, {"url", "https://x.org/"}, {"pad", QString(1 << 20, 'a')}});
         QTest::newRow("endless body") << Route{Route::Kind::endless, {}};
@@ -207,19 +205,12 @@ private Q_SLOTS:
         QCOMPARE(server.requests, 1);
     }
 
+    // No server listening, and no feed at all: the check ends without a word.
     void noServerOrNoFeedPassesSilently() {
-        QUrl closed;
-        {
-            FeedServer gone;
-            closed = gone.url();
-        }
+        QUrl closed = FeedServer().url();
         Harness harness;
         QVERIFY(check(*harness.prompter(closed)));
-        // Without a feed the check ends at once, without touching the network.
-        auto none = harness.prompter(QUrl());
-        QSignalSpy finished(none.get(), &UpdatePrompter::checkFinished);
-        none->checkNow();
-        QCOMPARE(finished.count(), 1);
+        QVERIFY(check(*harness.prompter(QUrl())));
         QVERIFY(harness.alerts.empty());
     }
 };
