@@ -1,5 +1,5 @@
-// The steps pane: its form area, the list of steps with plus and minus, drag
-// reordering, and the extension checkbox, driven through its widgets.
+// The steps pane driven through its widgets: the form or the placeholder, the
+// list with plus and minus, drag reordering and the extension checkbox.
 #include <QApplication>
 #include <QCheckBox>
 #include <QListView>
@@ -83,7 +83,6 @@ private Q_SLOTS:
         auto* minus = part<QToolButton>(pane_.get(), "removeStepButton");
         QCOMPARE(selectedRow(list), 0);
         QVERIFY(pane_->form()->isVisible());
-        QCOMPARE(pane_->form()->rule(), model_->rules().front().rule);
 
         model_->setSelection(tavix::Uuid::random());
         QVERIFY(part<QWidget>(pane_.get(), "stepsPlaceholder")->isVisible());
@@ -98,24 +97,32 @@ private Q_SLOTS:
         QVERIFY(!minus->isEnabled());
     }
 
-    void plusAppendsAStepAndSelectsIt() {
-        threeSteps(*model_);
-        QCOMPARE(selectedRow(pane_->list()), 1);
-        part<QToolButton>(pane_.get(), "addStepButton")->click();
-        QCOMPARE(model_->rules().size(), std::size_t{4});
-        QCOMPARE(model_->selection(), std::optional(model_->rules()[3].id));
-        QCOMPARE(selectedRow(pane_->list()), 3);
-        QVERIFY(rowsOf(pane_->list())[3].startsWith(QStringLiteral("4. ")));
-        QCOMPARE(pane_->form()->rule(), model_->rules()[3].rule);
-    }
-
-    void clickingARowSelectsItsStep() {
+    // Plus appends a step and selects it, a click selects a step, an edit in
+    // the form reaches the list, and the checkbox follows the model both ways.
+    void theControlsDriveTheSteps() {
         threeSteps(*model_);
         QListView* list = pane_->list();
+        part<QToolButton>(pane_.get(), "addStepButton")->click();
+        QCOMPARE(model_->rules().size(), std::size_t{4});
+        QCOMPARE(selectedRow(list), 3);
+        QCOMPARE(pane_->form()->rule(), model_->rules()[3].rule);
+
         const QRect third = list->visualRect(list->model()->index(2, 0));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, third.center());
         QCOMPARE(model_->selection(), std::optional(model_->rules()[2].id));
         QCOMPARE(pane_->form()->rule(), RenameRule::addText("c-", Position::prefix));
+
+        const RenameRule edited = RenameRule::addText("new ", Position::prefix);
+        Q_EMIT pane_->form()->ruleEdited(edited);
+        QCOMPARE(model_->rules()[2].rule, edited);
+        QCOMPARE(rowsOf(list)[2], QString::fromStdString("3. " + edited.summary()));
+        QCOMPARE(selectedRow(list), 2);
+
+        auto* keep = part<QCheckBox>(pane_.get(), "keepExtension");
+        keep->click();
+        QVERIFY(!model_->keepExtension());
+        model_->setKeepExtension(true);
+        QVERIFY(keep->isChecked());
     }
 
     void draggingAStepRenumbersAndKeepsTheSelection() {
@@ -139,34 +146,6 @@ private Q_SLOTS:
         std::unique_ptr<QMimeData> first(rows->mimeData({rows->index(0, 0)}));
         rows->dropMimeData(first.get(), Qt::MoveAction, -1, -1, {});
         QCOMPARE(model_->rules().back().rule, RenameRule::addText("c-", Position::prefix));
-    }
-
-    void anEditUpdatesTheSummaryAndKeepsTheSelection() {
-        const auto selected = model_->selection();
-        const RenameRule edited = RenameRule::addText("new ", Position::prefix);
-        Q_EMIT pane_->form()->ruleEdited(edited);
-        QCOMPARE(model_->rules().front().rule, edited);
-        QCOMPARE(model_->selection(), selected);
-        QCOMPARE(rowsOf(pane_->list()).front(), QString::fromStdString("1. " + edited.summary()));
-        QCOMPARE(selectedRow(pane_->list()), 0);
-    }
-
-    void aLongSummaryWrapsIntoATallerRow() {
-        QListView* list = pane_->list();
-        const int oneLine = list->visualRect(list->model()->index(0, 0)).height();
-        model_->setRule(model_->rules().front().id,
-                        RenameRule::addText(std::string(120, 'w') + " words that go on and on",
-                                            Position::prefix));
-        QTRY_VERIFY(list->visualRect(list->model()->index(0, 0)).height() > oneLine);
-    }
-
-    void theCheckboxFollowsAndSetsKeepExtension() {
-        auto* keep = part<QCheckBox>(pane_.get(), "keepExtension");
-        QVERIFY(keep->isChecked());
-        keep->click();
-        QVERIFY(!model_->keepExtension());
-        model_->setKeepExtension(true);
-        QVERIFY(keep->isChecked());
     }
 
 private:
