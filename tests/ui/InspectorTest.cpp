@@ -14,10 +14,10 @@
 #include <string>
 #include <utility>
 
+#include "UiTestFiles.hpp"
 #include "model/FileInfo.hpp"
 #include "model/TavixModel.hpp"
 #include "support/TemporaryFolder.hpp"
-#include "support/TestImages.hpp"
 #include "ui/Appearance.hpp"
 #include "ui/ElidedLabel.hpp"
 #include "ui/Inspector.hpp"
@@ -38,8 +38,7 @@ QString qt(const std::string& text) {
 // The label and value texts the panel shows, top to bottom.
 Rows shownRows(const Inspector& inspector) {
     Rows rows;
-    for (const QLabel* label : inspector.findChildren<QLabel*>(QStringLiteral("inspectorLabel"))) {
-        if (!label->isVisibleTo(&inspector)) continue;
+    for (const QLabel* label : tavix::uitest::shownLabels(inspector, "inspectorLabel")) {
         const auto* value = qobject_cast<const QLineEdit*>(label->buddy());
         rows.append({label->text(), value ? value->text() : QStringLiteral("(no value)")});
     }
@@ -47,12 +46,7 @@ Rows shownRows(const Inspector& inspector) {
 }
 
 QLineEdit* valueOf(const Inspector& inspector, const QString& label) {
-    for (const QLabel* item : inspector.findChildren<QLabel*>(QStringLiteral("inspectorLabel"))) {
-        if (item->isVisibleTo(&inspector) && item->text() == label) {
-            return qobject_cast<QLineEdit*>(item->buddy());
-        }
-    }
-    return nullptr;
+    return tavix::uitest::labelled<QLineEdit>(inspector, "inspectorLabel", label);
 }
 
 QToolButton* tabButton(const Inspector& inspector, const char* title) {
@@ -105,93 +99,12 @@ private Q_SLOTS:
         QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     }
 
-    void generalTabShowsTheFileFacts() {
-        tavix::testing::TemporaryFolder temp;
-        const fs::path file = temp.write("Notes/notes.txt", "milk\neggs\n");
-        TavixModel model;
-        model.add({file});
-        Inspector inspector(model);
-        inspector.show();
-        QVERIFY(tabButton(inspector, "General")->isChecked());
-        QVERIFY(inspector.findChild<QLabel*>(QStringLiteral("inspectorEmpty"))->isVisible());
-        QVERIFY(shownRows(inspector).isEmpty());
-
-        select(model, 0);
-        const FileInfo info = FileInfo::read(file);
-        QCOMPARE(shownRows(inspector), (Rows{{"Path", qt(file.parent_path().native())},
-                                             {"Kind", qt(info.kind)},
-                                             {"Size", "10 bytes"},
-                                             {"Created", qt(info.created)},
-                                             {"Modified", qt(info.modified)}}));
-        QVERIFY(!inspector.findChild<QLabel*>(QStringLiteral("inspectorEmpty"))->isVisible());
-
-        // The file is read again when the tab is shown again, not cached.
-        std::ofstream(file, std::ios::app) << "12";
-        QTest::mouseClick(tabButton(inspector, "Image"), Qt::LeftButton);
-        QTest::mouseClick(tabButton(inspector, "General"), Qt::LeftButton);
-        QCOMPARE(valueOf(inspector, "Size")->text(), QStringLiteral("12 bytes"));
-    }
-
-    void tokensTabShowsTheNamePieces() {
-        tavix::testing::TemporaryFolder temp;
-        TavixModel model;
-        model.add({temp.write("Docs/Report.final.PDF", "%PDF-1.4"),
-                   temp.write("Build/Makefile", "all:\n")});
-        select(model, 0);
-        Inspector inspector(model);
-        inspector.show();
-
-        QTest::mouseClick(tabButton(inspector, "Tokens"), Qt::LeftButton);
-        QVERIFY(tabButton(inspector, "Tokens")->isChecked());
-        QVERIFY(!tabButton(inspector, "General")->isChecked());
-        QCOMPARE(shownRows(inspector), (Rows{{"<FileName>", "Report.final"},
-                                             {"<FILENAME>", "REPORT.FINAL"},
-                                             {"<filename>", "report.final"},
-                                             {"<FileExtension>", "PDF"},
-                                             {"<ParentFolder>", "Docs"}}));
-
-        // A name without extension.
-        select(model, 1);
-        QCOMPARE(valueOf(inspector, "<FileName>")->text(), QStringLiteral("Makefile"));
-        QCOMPARE(valueOf(inspector, "<FileExtension>")->text(), QStringLiteral("\u2014"));
-    }
-
-    // An image, one whose colour model has no name, and a file that is no image.
-    void imageTabShowsPixelSizeAndColourModel() {
-        tavix::testing::TemporaryFolder temp;
-        const fs::path photo = temp.path() / "photo.png";
-        // libvips reads an XYZ TIFF back as XYZ, which names no colour model.
-        const fs::path measured = temp.path() / "measured.tif";
-        std::string why;
-        QVERIFY2(tavix::testing::writeImage(photo, {40, 30, 3, VIPS_INTERPRETATION_sRGB}, why),
-                 why.c_str());
-        QVERIFY2(tavix::testing::writeImage(
-                     measured, {12, 9, 3, VIPS_INTERPRETATION_XYZ, VIPS_FORMAT_FLOAT}, why),
-                 why.c_str());
-        TavixModel model;
-        model.add({photo, measured, temp.write("notes.txt", "hello")});
-        select(model, 0);
-        Inspector inspector(model);
-        inspector.show();
-
-        QTest::mouseClick(tabButton(inspector, "Image"), Qt::LeftButton);
-        QCOMPARE(shownRows(inspector),
-                 (Rows{{"Dimensions", "40 \u00D7 30"}, {"Colour model", "RGB"}}));
-        select(model, 1);
-        QCOMPARE(shownRows(inspector),
-                 (Rows{{"Dimensions", "12 \u00D7 9"}, {"Colour model", "\u2014"}}));
-        select(model, 2);
-        QCOMPARE(shownRows(inspector), (Rows{{"Dimensions", "Not an image"}}));
-    }
-
     void namesAreDrawnWhole_data() {
         QTest::addColumn<bool>("dark");
         QTest::addColumn<double>("points");
-        for (const bool dark : {false, true}) {
-            for (const double points : {8.0, 9.0, 10.0, 11.0, 12.0}) {
-                QTest::addRow("%s, %g pt", dark ? "dark" : "light", points) << dark << points;
-            }
-        }
+        QTest::newRow("light, 8 pt") << false << 8.0;
+        QTest::newRow("light, 11 pt") << false << 11.0;
+        QTest::newRow("dark, 10 pt") << true << 10.0;
     }
 
     // A value and a message label, each as tall as its layout makes it, show
@@ -231,41 +144,46 @@ private Q_SLOTS:
             message, [&message](const QString& text) { message.setText(text); }, message.font()));
     }
 
-    // The tab and the selection are independent: a click on a tab keeps the
-    // row, another row keeps the tab, and a rebuilt plan (new row ids) selects
-    // nothing until a row is selected again.
-    void tabsAndSelectionAreIndependent() {
+    // The General tab shows the selected file's facts, read afresh each time
+    // it is shown. The tab and the selection are independent: a click on a tab
+    // keeps the row, another row keeps the tab, and a rebuilt plan (new row
+    // ids) selects nothing.
+    void theTabsShowTheSelectedFile() {
         tavix::testing::TemporaryFolder temp;
+        const fs::path file = temp.write("One/a.txt", "milk\n");
         TavixModel model;
-        model.add({temp.write("One/a.txt", "a"), temp.write("Two/b.txt", "b")});
-        select(model, 1);
-        const auto selected = model.previewSelection();
+        model.add({file, temp.write("Two/b.txt", "b")});
         Inspector inspector(model);
         inspector.show();
-        for (const char* title : {"Image", "General", "Tokens"}) {
-            QTest::mouseClick(tabButton(inspector, title), Qt::LeftButton);
-            QCOMPARE(model.previewSelection(), selected);
-        }
-        QCOMPARE(valueOf(inspector, "<ParentFolder>")->text(), QStringLiteral("Two"));
-
-        select(model, 0);
-        QCOMPARE(inspector.tab(), Inspector::Tab::tokens);
-        QCOMPARE(valueOf(inspector, "<ParentFolder>")->text(), QStringLiteral("One"));
-
-        model.add({temp.write("Three/c.txt", "c")});
         QVERIFY(inspector.findChild<QLabel*>(QStringLiteral("inspectorEmpty"))->isVisible());
+        select(model, 0);
+        const FileInfo info = FileInfo::read(file);
+        QCOMPARE(shownRows(inspector), (Rows{{"Path", qt(file.parent_path().native())},
+                                             {"Kind", qt(info.kind)},
+                                             {"Size", "5 bytes"},
+                                             {"Created", qt(info.created)},
+                                             {"Modified", qt(info.modified)}}));
+        std::ofstream(file, std::ios::app) << "12";
+        QTest::mouseClick(tabButton(inspector, "Image"), Qt::LeftButton);
+        QTest::mouseClick(tabButton(inspector, "General"), Qt::LeftButton);
+        QCOMPARE(valueOf(inspector, "Size")->text(), QStringLiteral("7 bytes"));
+
+        select(model, 1);
+        const auto selected = model.previewSelection();
+        QTest::mouseClick(tabButton(inspector, "Tokens"), Qt::LeftButton);
+        QCOMPARE(model.previewSelection(), selected);
+        QVERIFY(!tabButton(inspector, "General")->isChecked());
+        QCOMPARE(valueOf(inspector, "<ParentFolder>")->text(), QStringLiteral("Two"));
+        select(model, 0);
+        QCOMPARE(valueOf(inspector, "<ParentFolder>")->text(), QStringLiteral("One"));
+        model.add({temp.write("Three/c.txt", "c")});
         QVERIFY(shownRows(inspector).isEmpty());
-        select(model, 2);
-        QVERIFY(tabButton(inspector, "Tokens")->isChecked());
-        QCOMPARE(valueOf(inspector, "<ParentFolder>")->text(), QStringLiteral("Three"));
 
         // Hidden and shown again, as the window's toggle does: back on General.
         inspector.hide();
         inspector.resetToGeneral();
         inspector.show();
-        QCOMPARE(inspector.tab(), Inspector::Tab::general);
         QVERIFY(tabButton(inspector, "General")->isChecked());
-        QCOMPARE(shownRows(inspector).first().first, QStringLiteral("Path"));
     }
 
     void aLongPathIsElidedInTheMiddleButCopiedWhole() {

@@ -2,12 +2,13 @@
 
 #include <QColor>
 #include <QImage>
+#include <QLabel>
 #include <QObject>
-#include <QTest>
 #include <filesystem>
-#include <functional>
 
 namespace tavix::uitest {
+
+using Path = std::filesystem::path;
 
 // The child of `root` of type T with this object name; stops the test program
 // when there is none, as every later step would fail for the same reason.
@@ -18,28 +19,30 @@ T* part(QObject* root, const char* name) {
     return found;
 }
 
-using Path = std::filesystem::path;
+// The visible labels of `root` with this object name, top to bottom.
+inline QList<QLabel*> shownLabels(const QWidget& root, const char* name) {
+    QList<QLabel*> shown = root.findChildren<QLabel*>(QString::fromLatin1(name));
+    shown.removeIf([&root](const QLabel* label) { return !label->isVisibleTo(&root); });
+    return shown;
+}
 
-// How many pixels of `image` inside `area` satisfy `wanted`.
-inline int countPixels(const QImage& image, const QRect& area,
-                       const std::function<bool(const QColor&)>& wanted) {
+// The control that the shown label with this text stands for.
+template <class T>
+T* labelled(const QWidget& root, const char* name, const QString& text) {
+    for (const QLabel* label : shownLabels(root, name)) {
+        if (label->text() == text) return qobject_cast<T*>(label->buddy());
+    }
+    return nullptr;
+}
+
+// How many pixels of `image` satisfy `wanted`.
+template <class Wanted>
+int countPixels(const QImage& image, Wanted wanted) {
     int count = 0;
-    const QRect inside = area.intersected(image.rect());
-    for (int y = inside.top(); y <= inside.bottom(); ++y) {
-        for (int x = inside.left(); x <= inside.right(); ++x) {
-            if (wanted(image.pixelColor(x, y))) ++count;
-        }
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) count += wanted(image.pixelColor(x, y)) ? 1 : 0;
     }
     return count;
-}
-
-inline bool isOrange(const QColor& c) {
-    return c.red() > 180 && c.green() > 80 && c.green() < 175 && c.blue() < 80;
-}
-
-// The light yellow of the change highlight laid over a light row.
-inline bool isHighlightYellow(const QColor& c) {
-    return c.red() > 230 && c.green() > 215 && c.blue() < 200 && c.red() - c.blue() > 50;
 }
 
 }  // namespace tavix::uitest
