@@ -28,6 +28,7 @@ using tavix::ui::ContentView;
 using tavix::ui::ElidedLabel;
 using tavix::ui::PlanTableModel;
 using tavix::uitest::part;
+using tavix::uitest::countPixels;
 using tavix::uitest::Path;
 using tavix::testing::TemporaryFolder;
 
@@ -47,14 +48,6 @@ std::set<std::string> names(const Path& folder) {
     return out;
 }
 
-QMimeData* filesData(const std::vector<Path>& files) {
-    auto* data = new QMimeData;
-    QList<QUrl> urls;
-    for (const Path& file : files) urls << QUrl::fromLocalFile(QString::fromStdString(file));
-    data->setUrls(urls);
-    return data;
-}
-
 QImage cellImage(QTableView* table, int row, int column) {
     const QImage viewport = table->viewport()->grab().toImage();
     const QRect cell = table->visualRect(table->model()->index(row, column));
@@ -69,10 +62,6 @@ bool isOrange(const QColor& c) {
 // The light yellow of the change highlight laid over a light row.
 bool isYellow(const QColor& c) {
     return c.red() > 230 && c.green() > 215 && c.blue() < 200 && c.red() - c.blue() > 50;
-}
-
-int pixels(const QImage& image, bool (*wanted)(const QColor&)) {
-    return tavix::uitest::countPixels(image, wanted);
 }
 
 }  // namespace
@@ -130,17 +119,17 @@ private Q_SLOTS:
         TemporaryFolder box;
         view_->model().add({box.write("one/photo.jpg"), box.write("two/photo.jpg")});
         QTableView* table = view_->table();
-        QVERIFY(pixels(cellImage(table, 0, PlanTableModel::changeTo), isOrange) > 20);
-        QCOMPARE(pixels(cellImage(table, 0, PlanTableModel::currentName), isOrange), 0);
+        QVERIFY(countPixels(cellImage(table, 0, PlanTableModel::changeTo), isOrange) > 20);
+        QCOMPARE(countPixels(cellImage(table, 0, PlanTableModel::currentName), isOrange), 0);
 
         auto* status = part<ElidedLabel>(view_.get(), "statusMessage");
         QCOMPARE(status->text(), QStringLiteral("Fix the highlighted names first"));
-        QVERIFY(pixels(status->grab().toImage(), isOrange) > 20);
+        QVERIFY(countPixels(status->grab().toImage(), isOrange) > 20);
         QVERIFY(!part<QPushButton>(view_.get(), "performButton")->isEnabled());
         // A message wins over the notice while it is shown.
         view_->model().setMessage("Renamed 3 files.");
         QCOMPARE(status->text(), QStringLiteral("Renamed 3 files."));
-        QCOMPARE(pixels(status->grab().toImage(), isOrange), 0);
+        QCOMPARE(countPixels(status->grab().toImage(), isOrange), 0);
     }
 
     void highlightToggleMarksTheChangedCharacters() {
@@ -149,10 +138,10 @@ private Q_SLOTS:
         model.add({box.write("IMG_1.jpg")});
         prefixEveryName(model);
         QTableView* table = view_->table();
-        QVERIFY(pixels(cellImage(table, 0, PlanTableModel::changeTo), isYellow) > 20);
+        QVERIFY(countPixels(cellImage(table, 0, PlanTableModel::changeTo), isYellow) > 20);
         part<QAction>(view_.get(), "highlightChanges")->trigger();
         QVERIFY(!model.highlightChanges());
-        QCOMPARE(pixels(cellImage(table, 0, PlanTableModel::changeTo), isYellow), 0);
+        QCOMPARE(countPixels(cellImage(table, 0, PlanTableModel::changeTo), isYellow), 0);
         model.setHighlightChanges(true);
         QVERIFY(part<QAction>(view_.get(), "highlightChanges")->isChecked());
     }
@@ -256,14 +245,17 @@ private Q_SLOTS:
 
         // Over the steps pane, not the table: the whole split view takes files.
         QWidget* over = part<QWidget>(view_.get(), "stepsPlaceholder");
-        std::unique_ptr<QMimeData> data(filesData({c, folder, a, b}));
-        QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, data.get(), Qt::LeftButton, {});
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const Path& file : {c, folder, a, b}) urls << QUrl::fromLocalFile(file.c_str());
+        data.setUrls(urls);
+        QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, {});
         QApplication::sendEvent(over, &enter);
         QVERIFY(enter.isAccepted());
         QVERIFY(view_->isDropTargeted());
         QVERIFY(part<QWidget>(view_.get(), "dropOutline")->isVisible());
 
-        QDropEvent drop(QPointF(30, 30), Qt::CopyAction, data.get(), Qt::LeftButton, {});
+        QDropEvent drop(QPointF(30, 30), Qt::CopyAction, &data, Qt::LeftButton, {});
         QApplication::sendEvent(over, &drop);
         QVERIFY(drop.isAccepted());
         QVERIFY(!view_->isDropTargeted());
