@@ -18,6 +18,7 @@
 #include "model/FileInfo.hpp"
 #include "model/TavixModel.hpp"
 #include "support/TemporaryFolder.hpp"
+#include "support/TestImages.hpp"
 #include "ui/Appearance.hpp"
 #include "ui/ElidedLabel.hpp"
 #include "ui/Inspector.hpp"
@@ -97,6 +98,26 @@ private Q_SLOTS:
     void initTestCase() {
         QStandardPaths::setTestModeEnabled(true);
         QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    }
+
+    // The Image tab's texts are the view's own: the size, or what a file that
+    // is no image shows.
+    void imageTabShowsPixelSize() {
+        tavix::testing::TemporaryFolder temp;
+        const fs::path photo = temp.path() / "photo.png";
+        std::string why;
+        QVERIFY2(tavix::testing::writeImage(photo, {40, 30, 3, VIPS_INTERPRETATION_sRGB}, why),
+                 why.c_str());
+        TavixModel model;
+        model.add({photo, temp.write("notes.txt", "hello")});
+        select(model, 0);
+        Inspector inspector(model);
+        inspector.show();
+        inspector.setTab(Inspector::Tab::image);
+        QCOMPARE(shownRows(inspector),
+                 (Rows{{"Dimensions", "40 \u00D7 30"}, {"Colour model", "RGB"}}));
+        select(model, 1);
+        QCOMPARE(shownRows(inspector), (Rows{{"Dimensions", "Not an image"}}));
     }
 
     void namesAreDrawnWhole_data() {
