@@ -96,11 +96,5 @@ TEST(Catalogue, BlankRulesHoldTheDefaults) {
     EXPECT_EQ(blank(RuleAction::parentFolder), RenameRule::parentFolder(Position::prefix, "-"));
 }
 
-TEST(Catalogue, FirstActionOfEachCategoryIsWhatChoosingTheCategoryGives) {
-    const RenameRule chosen = blank(actions(RuleCategory::numbering).front());
-    EXPECT_EQ(chosen, RenameRule::sequence(1, 1, 2, Position::suffix, "-"));
-    EXPECT_EQ(chosen.category(), RuleCategory::numbering);
-}
-
 }  // namespace
 }  // namespace tavix

@@ -87,10 +87,6 @@ INSTANTIATE_TEST_SUITE_P(
     KeyedForm, Undecodable,
     ::testing::Values(
         Failure{"{}", "Invalid number of keys found, expected one."},
-        Failure{R"({"note":{}})", "Invalid number of keys found, expected one."},
-        Failure{
-            R"({"addText":{"text":"a","position":"After name"},"removeText":{"text":"a","caseSensitive":true}})",
-            "Invalid number of keys found, expected one."},
         Failure{"[]", "Expected an object for a rename step, found array."},
         Failure{R"({"collapseSpaces":true})", "collapseSpaces: expected an object, found boolean."},
         Failure{R"({"changeCase":{"_0":"title case"}})",
@@ -106,12 +102,8 @@ INSTANTIATE_TEST_SUITE_P(
                 "crop.count: 1.5 is not a whole number."},
         Failure{R"({"crop":{"mode":"Keep first","count":9223372036854775808}})",
                 "crop.count: 9223372036854775808 is out of range for a 64-bit integer."},
-        Failure{R"({"crop":{"mode":"Keep first","count":-1e300}})",
-                "crop.count: -1e+300 is out of range for a 64-bit integer."},
         Failure{R"({"crop":{"mode":"Keep first","count":"3"}})",
                 "crop.count: expected an integer, found string."},
-        Failure{R"({"crop":{"mode":"Keep first","count":null}})",
-                "crop.count: expected an integer, found null."},
         Failure{R"({"removeCharacters":{"kind":"These characters...","custom":""}})",
                 "removeCharacters.kind: \"These characters...\" is not one of \"Digits (0-9)\", "
                 "\"Punctuation\", \"Spaces\", \"Symbols\", \"These characters\u2026\"."}));
