@@ -5,8 +5,9 @@
 #include <sstream>
 
 #include "engine/Perform.hpp"
-#include "system/FileSystem.hpp"
+#include "support/Files.hpp"
 #include "support/TemporaryFolder.hpp"
+#include "system/FileSystem.hpp"
 
 namespace tavix {
 namespace {
@@ -14,20 +15,8 @@ namespace {
 namespace fs = std::filesystem;
 using testing::TemporaryFolder;
 
-std::string contents(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-std::vector<std::string> namesIn(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
-}
+using testing::contentsOf;
+using testing::namesIn;
 
 RenamePlan::Item change(const fs::path& url, const std::string& newName) {
     return RenamePlan::Item::make(url, url.filename().string(), newName);
@@ -104,8 +93,8 @@ TEST(Perform, NeverReplacesAFileThatAppearedAfterPlanning) {
     EXPECT_EQ(applied.failures[0].url, a);
     EXPECT_EQ(applied.failures[0].message,
               "Couldn't rename \u201Ca.txt\u201D to \u201Cb.txt\u201D: File exists");
-    EXPECT_EQ(contents(folder.path() / "b.txt"), "theirs");
-    EXPECT_EQ(contents(a), "mine");
+    EXPECT_EQ(contentsOf(folder.path() / "b.txt"), "theirs");
+    EXPECT_EQ(contentsOf(a), "mine");
     EXPECT_EQ(applied.moves, (std::vector<Move>{{c, folder.path() / "d.txt"}}));
 }
 
@@ -156,7 +145,9 @@ TEST(Perform, NamesTheTemporaryFileWhenItCannotGoBack) {
                   names[0] + "\u201D");
 }
 
-TEST(Undo, PutsFilesBackLastFirstAndCountsThem) {
+// Undo goes last move first, changes letter case back through a temporary
+// name, and skips a move whose old name is taken again.
+TEST(Undo, PutsFilesBackLastFirstAndSkipsWhatCannotGoBack) {
     TemporaryFolder folder;
     std::vector<Move> moves;
     for (const char* name : {"a", "b", "c"}) {
@@ -165,41 +156,27 @@ TEST(Undo, PutsFilesBackLastFirstAndCountsThem) {
         fs::rename(from, to);
         moves.push_back({from, to});
     }
+    moves.push_back({folder.path() / "notes.txt", folder.write("Notes.txt")});
+    moves.push_back({folder.path() / "d.txt", folder.write("d-1.txt")});
+    folder.write("d.txt", "in the way");
     std::vector<fs::path> order;
     FileSystem::testing::failMovesTo(
         [&](const fs::path& from, const fs::path&) -> std::optional<int> {
             order.push_back(from);
             return std::nullopt;
         });
-    EXPECT_EQ(RenameEngine::undo(moves), 3);
+    const auto putBack = RenameEngine::undoEach(moves);
     FileSystem::testing::failMovesTo({});
-    EXPECT_EQ(order, (std::vector<fs::path>{moves[2].to, moves[1].to, moves[0].to}));
-    EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"a.txt", "b.txt", "c.txt"}));
+    EXPECT_EQ(putBack, (std::vector<bool>{true, true, true, true, false}));
+    ASSERT_EQ(order.size(), 6u);  // the change of case takes two steps
+    EXPECT_EQ(order[0], moves[4].to);
+    EXPECT_EQ(order[1], moves[3].to);
+    EXPECT_EQ(std::vector(order.begin() + 3, order.end()),
+              (std::vector<fs::path>{moves[2].to, moves[1].to, moves[0].to}));
+    EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"a.txt", "b.txt", "c.txt",
+                                                                "d-1.txt", "d.txt", "notes.txt"}));
+    EXPECT_EQ(contentsOf(folder.path() / "d.txt"), "in the way");
     EXPECT_EQ(RenameEngine::undo({}), 0);
-}
-
-TEST(Undo, SkipsWhatCannotBeMovedBack) {
-    TemporaryFolder folder;
-    const auto a = folder.write("a-1.txt");
-    const auto b = folder.write("b-1.txt");
-    folder.write("b.txt", "in the way");
-    const std::vector<Move> moves{{folder.path() / "a.txt", a}, {folder.path() / "b.txt", b}};
-    EXPECT_EQ(RenameEngine::undoEach(moves), (std::vector<bool>{true, false}));
-    EXPECT_EQ(contents(folder.path() / "b.txt"), "in the way");
-}
-
-TEST(Undo, ChangesLetterCaseBackThroughATemporaryName) {
-    TemporaryFolder folder;
-    const auto now = folder.write("Notes.txt");
-    int steps = 0;
-    FileSystem::testing::failMovesTo([&](const fs::path&, const fs::path&) -> std::optional<int> {
-        ++steps;
-        return std::nullopt;
-    });
-    EXPECT_EQ(RenameEngine::undo({{folder.path() / "notes.txt", now}}), 1);
-    FileSystem::testing::failMovesTo({});
-    EXPECT_EQ(steps, 2);
-    EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"notes.txt"}));
 }
 
 }  // namespace
@@ -241,10 +218,10 @@ TEST(UndoChecked, PutsBackOnlyTheFilesItRecorded) {
     EXPECT_EQ(namesIn(folder.path()),
               (std::vector<std::string>{"elsewhere", "moved", "never", "photo.jpg", "replaced-1",
                                         "taken", "taken-1"}));
-    for (const char* name : {"moved", "never", "photo.jpg"}) EXPECT_EQ(contents(at(name)), name);
-    EXPECT_EQ(contents(at("replaced-1")), "foreign");
-    EXPECT_EQ(contents(at("taken")), "newcomer");
-    EXPECT_EQ(contents(at("taken-1")), "taken");
+    for (const char* name : {"moved", "never", "photo.jpg"}) EXPECT_EQ(contentsOf(at(name)), name);
+    EXPECT_EQ(contentsOf(at("replaced-1")), "foreign");
+    EXPECT_EQ(contentsOf(at("taken")), "newcomer");
+    EXPECT_EQ(contentsOf(at("taken-1")), "taken");
 }
 
 TEST(UndoChecked, ACaseChangeGoesBackThroughItsRecordedTemporaryName) {
