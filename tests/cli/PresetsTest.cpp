@@ -22,9 +22,7 @@ protected:
     Presets() { setenv("XDG_CONFIG_HOME", config.path().c_str(), 1); }
     ~Presets() override { unsetenv("XDG_CONFIG_HOME"); }
 
-    Result run(const std::vector<std::string>& args) {
-        return testing::runCli(args, files.path());
-    }
+    Result run(const std::vector<std::string>& args) { return testing::runCli(args, files.path()); }
 
     std::string stored(const std::string& name) {
         std::ifstream in(config.path() / "tavix" / "presets" / (name + ".json"));
