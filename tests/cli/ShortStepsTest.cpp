@@ -31,45 +31,40 @@ TEST_P(ShortForm, StandsForTheKeyedFormOfTheBlankWithTheKeysGiven) {
 
 INSTANTIATE_TEST_SUITE_P(
     Grammar, ShortForm,
-    ::testing::Values(
-        Case{
-            "sequence padding=3",
-            R"({"sequence":{"start":1,"step":1,"padding":3,"position":"After name","separator":"-"}})"},
-        Case{
-            R"(findReplace find=IMG_ replace="Lisbon " regex=false occurrences=first)",
-            R"({"findReplace":{"find":"IMG_","replace":"Lisbon ","regex":false,"caseSensitive":false,"occurrences":"First only"}})"},
-        Case{"changeCase upper", R"({"changeCase":{"_0":"UPPERCASE"}})"},
-        Case{R"(changeCase "Title Case")", R"({"changeCase":{"_0":"Title Case"}})"},
-        Case{"  addText   position=suffix  text='it''s' ",
-             R"({"addText":{"text":"its","position":"After name"}})"},
-        Case{R"(addText text="say \"hi\" \\ \n" position="Before name")",
-             R"({"addText":{"text":"say \"hi\" \\ \\n","position":"Before name"}})"},
-        Case{R"(addText text=a\ b\'c text2)", R"(addText: "text2" needs a key, as in key=value.)"},
-        Case{"insertAt text=a=b offset=-2", R"({"insertAt":{"text":"a=b","offset":-2}})"},
-        Case{"truncate limit=+5 from=prefix", R"({"truncate":{"limit":5,"from":"Before name"}})"},
-        Case{"removeCharacters kind=\"These characters\u2026\" custom=#",
-             R"({"removeCharacters":{"kind":"These characters…","custom":"#"}})"},
-        Case{"collapseSpaces", R"({"collapseSpaces":{}})"},
-        Case{R"({"crop":{"mode":"Keep last","count":2}})",
-             R"({"crop":{"mode":"Keep last","count":2}})"},
+    ::testing::ValuesIn(std::vector<Case>{
+        {"sequence padding=3",
+         R"({"sequence":{"start":1,"step":1,"padding":3,"position":"After name","separator":"-"}})"},
+        {R"(findReplace find=IMG_ replace="Lisbon " regex=false occurrences=first)",
+         R"({"findReplace":{"find":"IMG_","replace":"Lisbon ","regex":false,"caseSensitive":false,"occurrences":"First only"}})"},
+        {"changeCase upper", R"({"changeCase":{"_0":"UPPERCASE"}})"},
+        {"  addText   position=suffix  text='it''s' ",
+         R"({"addText":{"text":"its","position":"After name"}})"},
+        {R"(addText text="say \"hi\" \\ \n" position="Before name")",
+         R"({"addText":{"text":"say \"hi\" \\ \\n","position":"Before name"}})"},
+        {R"(addText text=a\ b\'c text2)", R"(addText: "text2" needs a key, as in key=value.)"},
+        {"insertAt text=a=b offset=-2", R"({"insertAt":{"text":"a=b","offset":-2}})"},
+        {"truncate limit=+5 from=prefix", R"({"truncate":{"limit":5,"from":"Before name"}})"},
+        {"removeCharacters kind=\"These characters\u2026\" custom=#",
+         R"({"removeCharacters":{"kind":"These characters…","custom":"#"}})"},
+        {"collapseSpaces", R"({"collapseSpaces":{}})"},
+        {R"({"crop":{"mode":"Keep last","count":2}})",
+         R"({"crop":{"mode":"Keep last","count":2}})"},
         // Errors name the key and what was wrong with it.
-        Case{"", "Empty step; give a kind, as in: sequence padding=3."},
-        Case{"Sequence", R"("Sequence" is not a kind of step; tavix-cli help steps lists them.)"},
-        Case{
-            "sequence paddng=3",
-            R"(sequence: "paddng" is not one of its keys (start, step, padding, position, separator).)"},
-        Case{"collapseSpaces all=true",
-             R"(collapseSpaces: "all" is not one of its keys; it has none.)"},
-        Case{"sequence padding=3 padding=4", "sequence.padding: given twice."},
-        Case{"changeCase lower upper", "changeCase._0: given twice."},
-        Case{"sequence start=1.5", R"(sequence.start: "1.5" is not a whole number.)"},
-        Case{"crop count=9223372036854775808",
-             R"(crop.count: "9223372036854775808" is out of range for a 64-bit integer.)"},
-        Case{"findReplace regex=yes", R"(findReplace.regex: "yes" is not true or false.)"},
-        Case{
-            "sequence position=middle",
-            R"(sequence.position: "middle" is not one of prefix ("Before name"), suffix ("After name").)"},
-        Case{R"(addText text="open)", R"(Unfinished " quote.)"}));
+        {"", "Empty step; give a kind, as in: sequence padding=3."},
+        {"Sequence", R"("Sequence" is not a kind of step; tavix-cli help steps lists them.)"},
+        {"sequence paddng=3",
+         R"(sequence: "paddng" is not one of its keys (start, step, padding, position, separator).)"},
+        {"collapseSpaces all=true",
+         R"(collapseSpaces: "all" is not one of its keys; it has none.)"},
+        {"sequence padding=3 padding=4", "sequence.padding: given twice."},
+        {"changeCase lower upper", "changeCase._0: given twice."},
+        {"sequence start=1.5", R"(sequence.start: "1.5" is not a whole number.)"},
+        {"crop count=9223372036854775808",
+         R"(crop.count: "9223372036854775808" is out of range for a 64-bit integer.)"},
+        {"findReplace regex=yes", R"(findReplace.regex: "yes" is not true or false.)"},
+        {"sequence position=middle",
+         R"(sequence.position: "middle" is not one of prefix ("Before name"), suffix ("After name").)"},
+        {R"(addText text="open)", R"(Unfinished " quote.)"}}));
 
 TEST(ShortForm, EveryKindHasAnExampleInTheHelpThatDecodesToIt) {
     for (const cli::ShortSteps::Kind& kind : cli::ShortSteps::kinds()) {
