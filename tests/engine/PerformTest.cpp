@@ -6,6 +6,7 @@
 
 #include "engine/Perform.hpp"
 #include "support/Files.hpp"
+#include "support/MoveHook.hpp"
 #include "support/TemporaryFolder.hpp"
 #include "system/FileSystem.hpp"
 
@@ -22,18 +23,13 @@ RenamePlan::Item change(const fs::path& url, const std::string& newName) {
     return RenamePlan::Item::make(url, url.filename().string(), newName);
 }
 
-// Makes moves fail with `error` while the test's fault is installed.
-class InjectedFault {
-public:
-    explicit InjectedFault(std::function<bool(const fs::path&, const fs::path&)> when, int error) {
-        FileSystem::testing::failMovesTo(
-            [when = std::move(when), error](const fs::path& from,
-                                            const fs::path& to) -> std::optional<int> {
-                if (when(from, to)) return error;
-                return std::nullopt;
-            });
-    }
-    ~InjectedFault() { FileSystem::testing::failMovesTo({}); }
+// Records where each move goes while it lives.
+struct MoveRecorder {
+    std::vector<fs::path> to;
+    testing::MoveHook hook{[this](const fs::path&, const fs::path& dest) -> std::optional<int> {
+        to.push_back(dest);
+        return std::nullopt;
+    }};
 };
 
 bool endsWith(const std::string& text, const std::string& end) {
@@ -57,18 +53,12 @@ TEST(Perform, MovesOnlyChangedItemsWithoutProblems) {
 TEST(Perform, ChangesLetterCaseThroughATemporaryName) {
     TemporaryFolder folder;
     const auto notes = folder.write("notes.txt", "n");
-    std::vector<fs::path> seen;
-    FileSystem::testing::failMovesTo(
-        [&](const fs::path&, const fs::path& to) -> std::optional<int> {
-            seen.push_back(to);
-            return std::nullopt;
-        });
+    const MoveRecorder recorder;
     const auto applied = RenameEngine::perform(RenamePlan{{change(notes, "Notes.txt")}});
-    FileSystem::testing::failMovesTo({});
     EXPECT_EQ(applied.moves, (std::vector<Move>{{notes, folder.path() / "Notes.txt"}}));
-    ASSERT_EQ(seen.size(), 2u);
-    EXPECT_EQ(seen[0].filename().string().size(), 46u);
-    EXPECT_TRUE(endsWith(seen[0].filename().string(), "-Notes.txt"));
+    ASSERT_EQ(recorder.to.size(), 2u);
+    EXPECT_EQ(recorder.to[0].filename().string().size(), 46u);
+    EXPECT_TRUE(endsWith(recorder.to[0].filename().string(), "-Notes.txt"));
     EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"Notes.txt"}));
 }
 
@@ -121,7 +111,9 @@ TEST(Perform, PutsACaseChangeBackWhenItsSecondStepFails) {
     TemporaryFolder folder;
     const auto photo = folder.write("photo.jpg", "p");
     const auto dest = folder.path() / "PHOTO.jpg";
-    InjectedFault fault([&](const fs::path&, const fs::path& to) { return to == dest; }, EACCES);
+    const testing::MoveHook fault([&](const fs::path&, const fs::path& to) {
+        return to == dest ? std::optional(EACCES) : std::nullopt;
+    });
     const auto applied = RenameEngine::perform(RenamePlan{{change(photo, "PHOTO.jpg")}});
     ASSERT_EQ(applied.failures.size(), 1u);
     EXPECT_EQ(applied.failures[0].message,
@@ -133,7 +125,9 @@ TEST(Perform, PutsACaseChangeBackWhenItsSecondStepFails) {
 TEST(Perform, NamesTheTemporaryFileWhenItCannotGoBack) {
     TemporaryFolder folder;
     const auto photo = folder.write("photo.jpg", "p");
-    InjectedFault fault([&](const fs::path& from, const fs::path&) { return from != photo; }, EIO);
+    const testing::MoveHook fault([&](const fs::path& from, const fs::path&) {
+        return from != photo ? std::optional(EIO) : std::nullopt;
+    });
     const auto applied = RenameEngine::perform(RenamePlan{{change(photo, "PHOTO.jpg")}});
     ASSERT_EQ(applied.failures.size(), 1u);
     const auto names = namesIn(folder.path());
@@ -160,13 +154,13 @@ TEST(Undo, PutsFilesBackLastFirstAndSkipsWhatCannotGoBack) {
     moves.push_back({folder.path() / "d.txt", folder.write("d-1.txt")});
     folder.write("d.txt", "in the way");
     std::vector<fs::path> order;
-    FileSystem::testing::failMovesTo(
-        [&](const fs::path& from, const fs::path&) -> std::optional<int> {
-            order.push_back(from);
-            return std::nullopt;
-        });
+    std::optional<testing::MoveHook> hook(std::in_place,
+                                          [&](const fs::path& from, const fs::path&) {
+                                              order.push_back(from);
+                                              return std::optional<int>();
+                                          });
     const auto putBack = RenameEngine::undoEach(moves);
-    FileSystem::testing::failMovesTo({});
+    hook.reset();
     EXPECT_EQ(putBack, (std::vector<bool>{true, true, true, true, false}));
     ASSERT_EQ(order.size(), 6u);  // the change of case takes two steps
     EXPECT_EQ(order[0], moves[4].to);
@@ -178,12 +172,6 @@ TEST(Undo, PutsFilesBackLastFirstAndSkipsWhatCannotGoBack) {
     EXPECT_EQ(contentsOf(folder.path() / "d.txt"), "in the way");
     EXPECT_EQ(RenameEngine::undo({}), 0);
 }
-
-}  // namespace
-}  // namespace tavix
-
-namespace tavix {
-namespace {
 
 TEST(UndoChecked, PutsBackOnlyTheFilesItRecorded) {
     TemporaryFolder folder;
@@ -232,16 +220,10 @@ TEST(UndoChecked, ACaseChangeGoesBackThroughItsRecordedTemporaryName) {
     RenameEngine::perform(moves);
     auto recorded = moves;
     recorded[0].identity = FileSystem::identity(folder.path() / "Notes.txt");
-    std::vector<fs::path> seen;
-    FileSystem::testing::failMovesTo(
-        [&](const fs::path&, const fs::path& to) -> std::optional<int> {
-            seen.push_back(to);
-            return std::nullopt;
-        });
+    const MoveRecorder recorder;
     const auto outcomes = RenameEngine::undoChecked(recorded);
-    FileSystem::testing::failMovesTo({});
     EXPECT_EQ(outcomes[0].kind, RenameEngine::UndoOutcome::Kind::putBack);
-    EXPECT_EQ(seen, (std::vector<fs::path>{*moves[0].temporary, notes}));
+    EXPECT_EQ(recorder.to, (std::vector<fs::path>{*moves[0].temporary, notes}));
     EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"notes.txt"}));
 }
 
