@@ -9,6 +9,7 @@
 #include "cli/Cli.hpp"
 #include "support/CliRun.hpp"
 #include "support/Files.hpp"
+#include "support/MoveHook.hpp"
 #include "support/TemporaryFolder.hpp"
 #include "system/DurableFile.hpp"
 #include "system/FileSystem.hpp"
@@ -212,14 +213,11 @@ TEST_F(RenameCommands, ReportsFailuresAndRecordsThemInTheJournal) {
     folder.write("a.txt");
     folder.write("b.txt");
     const auto blocked = folder.path() / "B.txt";
-    FileSystem::testing::failMovesTo(
-        [&](const fs::path&, const fs::path& to) -> std::optional<int> {
-            if (to == blocked) return EACCES;
-            return std::nullopt;
-        });
+    const testing::MoveHook refuse([&](const fs::path&, const fs::path& to) {
+        return to == blocked ? std::optional(EACCES) : std::nullopt;
+    });
     const Result r =
         run({"rename", "--json", "--journal", "j.json", "--step", upper, "a.txt", "b.txt"});
-    FileSystem::testing::failMovesTo({});
     EXPECT_EQ(r.status, 1);
     const std::string failure =
         "Couldn't rename \u201Cb.txt\u201D to \u201CB.txt\u201D: Permission denied";

@@ -10,8 +10,8 @@
 
 #include "model/StatusTexts.hpp"
 #include "model/TavixModel.hpp"
+#include "support/MoveHook.hpp"
 #include "support/TemporaryFolder.hpp"
-#include "system/FileSystem.hpp"
 
 namespace tavix {
 namespace {
@@ -74,13 +74,12 @@ TEST_F(RenameCommands, UnchangedFilesAndFailuresKeepTheirPlaceInTheList) {
 
 TEST_F(RenameCommands, UndoThatCannotMoveAFileBackKeepsItListedWhereItIs) {
     model.rename();
-    FileSystem::testing::failMovesTo(
-        [&](const fs::path&, const fs::path& to) -> std::optional<int> {
-            if (to == original[1]) return EACCES;
-            return std::nullopt;
+    {
+        const testing::MoveHook refuse([&](const fs::path&, const fs::path& to) {
+            return to == original[1] ? std::optional(EACCES) : std::nullopt;
         });
-    model.undo();
-    FileSystem::testing::failMovesTo({});
+        model.undo();
+    }
     EXPECT_EQ(model.message(), "Put 2 files back.");
     EXPECT_EQ(model.files(), (Paths{original[0], renamed[1], original[2]}));
     EXPECT_FALSE(model.canUndo());
