@@ -70,6 +70,8 @@ TEST_F(OnDisk, AnythingAtTheDestinationExistsButTheFileItself) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(FileSystem::existsBeside(self, c.name), c.exists) << c.name;
+    // A file's only entry is its own, whatever spelling reaches it.
+    EXPECT_FALSE(FileSystem::existsBeside(temp.write("single.txt"), "single.txt"));
     // A source that has vanished can't be what sits at the destination.
     EXPECT_TRUE(FileSystem::existsBeside(temp.path() / "vanished.txt", "b.txt"));
 }
