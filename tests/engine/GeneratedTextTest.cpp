@@ -6,6 +6,7 @@
 
 #include "engine/RenameEngine.hpp"
 #include "rules/Catalogue.hpp"
+#include "support/LocaleAndZone.hpp"
 #include "support/TemporaryFolder.hpp"
 #include "support/TestImages.hpp"
 
@@ -46,47 +47,28 @@ TEST(GeneratedSteps, SaturateInsteadOfOverflowing) {
     EXPECT_EQ(RenameEngine::apply(wide, "", 0, "/x/n").size(), 255u);
 }
 
-TEST(GeneratedSteps, RomanNumeralsAndLetters) {
+TEST(GeneratedSteps, RomanNumeralsLettersAndTheParentFolder) {
     EXPECT_EQ(firstThree(RenameRule::romanNumeral(0, Position::suffix, "-")),
               (Names{"n-0", "n-I", "n-II"}));
     EXPECT_EQ(RenameEngine::apply(blank(RuleAction::letterSequence), "n", 26, "/x/n"), "n-aa");
     EXPECT_EQ(RenameEngine::apply(RenameRule::letterSequence(true, Position::prefix, " "), "n", 27,
                                   "/x/n"),
               "AB n");
-}
-
-TEST(GeneratedSteps, ParentFolderName) {
     EXPECT_EQ(RenameEngine::apply(RenameRule::parentFolder(Position::suffix, ""), "n", 0,
                                   "/photos/Trip 2024/n.jpg"),
               "nTrip 2024");
     EXPECT_EQ(RenameEngine::apply(blank(RuleAction::parentFolder), "n", 0, "/n.jpg"), "/-n");
 }
 
-// Fixes the default locale and time zone for one test.
 class FixedLocaleAndZone : public ::testing::Test {
 protected:
-    void SetUp() override {
-        savedLocale_ = icu::Locale::getDefault();
-        savedZone_.reset(icu::TimeZone::createDefault());
-        UErrorCode status = U_ZERO_ERROR;
-        icu::Locale::setDefault(icu::Locale("en_US"), status);
-        icu::TimeZone::adoptDefault(icu::TimeZone::createTimeZone("UTC"));
-    }
-    void TearDown() override {
-        UErrorCode status = U_ZERO_ERROR;
-        icu::Locale::setDefault(savedLocale_, status);
-        icu::TimeZone::adoptDefault(savedZone_.release());
-    }
-
     static void setModified(const std::filesystem::path& file, std::int64_t secondsSinceEpoch) {
         using namespace std::chrono;
         const auto time = file_clock::from_sys(sys_seconds(seconds(secondsSinceEpoch)));
         std::filesystem::last_write_time(file, time);
     }
 
-private:
-    icu::Locale savedLocale_;
-    std::unique_ptr<icu::TimeZone> savedZone_;
+    testing::LocaleAndZone settings{"en_US", "UTC"};
 };
 
 TEST_F(FixedLocaleAndZone, DateStampFormatsTheModificationTime) {
@@ -107,10 +89,9 @@ TEST_F(FixedLocaleAndZone, DateStampFormatsTheModificationTime) {
     EXPECT_EQ(stamp("yyyy-MM-dd HH.mm.ss", Position::prefix, " "), "1969-12-31 23.59.59 scan");
     setModified(file, 1'700'000'000);
 
-    icu::TimeZone::adoptDefault(icu::TimeZone::createTimeZone("Asia/Tokyo"));
+    testing::LocaleAndZone::set("en_US", "Asia/Tokyo");
     EXPECT_EQ(stamp("yyyy-MM-dd HH.mm", Position::prefix, " "), "2023-11-15 07.13 scan");
-    UErrorCode status = U_ZERO_ERROR;
-    icu::Locale::setDefault(icu::Locale("de_DE"), status);
+    testing::LocaleAndZone::set("de_DE", "Asia/Tokyo");
     EXPECT_EQ(stamp("d. MMMM", Position::prefix, " "), "15. November scan");
 }
 
@@ -121,23 +102,17 @@ TEST_F(FixedLocaleAndZone, DateStampOfAVanishedFileUsesTheCurrentTime) {
     EXPECT_GE(std::stoi(stamped.substr(0, 4)), 2025);
 }
 
-TEST(GeneratedSteps, ImageDimensionsAddThePixelSize) {
+TEST(GeneratedSteps, ImageDimensionsAddThePixelSizeOfImagesOnly) {
     TemporaryFolder folder;
     const auto png = folder.path() / "shot.png";
     std::string why;
     ASSERT_TRUE(testing::writeImage(png, {.width = 640, .height = 480}, why)) << why;
-    EXPECT_EQ(
-        RenameEngine::apply(RenameRule::imageDimensions(Position::prefix, " "), "shot", 0, png),
-        "640x480 shot");
+    const auto rule = RenameRule::imageDimensions(Position::prefix, " ");
+    EXPECT_EQ(RenameEngine::apply(rule, "shot", 0, png), "640x480 shot");
     EXPECT_EQ(RenameEngine::apply(blank(RuleAction::imageDimensions), "shot", 0, png),
               "shot-640x480");
-}
-
-TEST(GeneratedSteps, ImageDimensionsLeaveOtherFilesAlone) {
-    TemporaryFolder folder;
-    const auto text = folder.write("notes.txt", "not an image");
-    const auto rule = RenameRule::imageDimensions(Position::prefix, " ");
-    EXPECT_EQ(RenameEngine::apply(rule, "notes", 0, text), "notes");
+    EXPECT_EQ(RenameEngine::apply(rule, "notes", 0, folder.write("notes.txt", "not an image")),
+              "notes");
     EXPECT_EQ(RenameEngine::apply(rule, "gone", 0, folder.path() / "gone.png"), "gone");
 }
 

@@ -5,8 +5,10 @@
 #include <sstream>
 
 #include "engine/Perform.hpp"
-#include "system/FileSystem.hpp"
+#include "support/Files.hpp"
+#include "support/MoveHook.hpp"
 #include "support/TemporaryFolder.hpp"
+#include "system/FileSystem.hpp"
 
 namespace tavix {
 namespace {
@@ -14,37 +16,20 @@ namespace {
 namespace fs = std::filesystem;
 using testing::TemporaryFolder;
 
-std::string contents(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-std::vector<std::string> namesIn(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
-}
+using testing::contentsOf;
+using testing::namesIn;
 
 RenamePlan::Item change(const fs::path& url, const std::string& newName) {
     return RenamePlan::Item::make(url, url.filename().string(), newName);
 }
 
-// Makes moves fail with `error` while the test's fault is installed.
-class InjectedFault {
-public:
-    explicit InjectedFault(std::function<bool(const fs::path&, const fs::path&)> when, int error) {
-        FileSystem::testing::failMovesTo(
-            [when = std::move(when), error](const fs::path& from,
-                                            const fs::path& to) -> std::optional<int> {
-                if (when(from, to)) return error;
-                return std::nullopt;
-            });
-    }
-    ~InjectedFault() { FileSystem::testing::failMovesTo({}); }
+// Records where each move goes while it lives.
+struct MoveRecorder {
+    std::vector<fs::path> to;
+    testing::MoveHook hook{[this](const fs::path&, const fs::path& dest) -> std::optional<int> {
+        to.push_back(dest);
+        return std::nullopt;
+    }};
 };
 
 bool endsWith(const std::string& text, const std::string& end) {
@@ -68,18 +53,12 @@ TEST(Perform, MovesOnlyChangedItemsWithoutProblems) {
 TEST(Perform, ChangesLetterCaseThroughATemporaryName) {
     TemporaryFolder folder;
     const auto notes = folder.write("notes.txt", "n");
-    std::vector<fs::path> seen;
-    FileSystem::testing::failMovesTo(
-        [&](const fs::path&, const fs::path& to) -> std::optional<int> {
-            seen.push_back(to);
-            return std::nullopt;
-        });
+    const MoveRecorder recorder;
     const auto applied = RenameEngine::perform(RenamePlan{{change(notes, "Notes.txt")}});
-    FileSystem::testing::failMovesTo({});
     EXPECT_EQ(applied.moves, (std::vector<Move>{{notes, folder.path() / "Notes.txt"}}));
-    ASSERT_EQ(seen.size(), 2u);
-    EXPECT_EQ(seen[0].filename().string().size(), 46u);
-    EXPECT_TRUE(endsWith(seen[0].filename().string(), "-Notes.txt"));
+    ASSERT_EQ(recorder.to.size(), 2u);
+    EXPECT_EQ(recorder.to[0].filename().string().size(), 46u);
+    EXPECT_TRUE(endsWith(recorder.to[0].filename().string(), "-Notes.txt"));
     EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"Notes.txt"}));
 }
 
@@ -104,8 +83,8 @@ TEST(Perform, NeverReplacesAFileThatAppearedAfterPlanning) {
     EXPECT_EQ(applied.failures[0].url, a);
     EXPECT_EQ(applied.failures[0].message,
               "Couldn't rename \u201Ca.txt\u201D to \u201Cb.txt\u201D: File exists");
-    EXPECT_EQ(contents(folder.path() / "b.txt"), "theirs");
-    EXPECT_EQ(contents(a), "mine");
+    EXPECT_EQ(contentsOf(folder.path() / "b.txt"), "theirs");
+    EXPECT_EQ(contentsOf(a), "mine");
     EXPECT_EQ(applied.moves, (std::vector<Move>{{c, folder.path() / "d.txt"}}));
 }
 
@@ -132,7 +111,9 @@ TEST(Perform, PutsACaseChangeBackWhenItsSecondStepFails) {
     TemporaryFolder folder;
     const auto photo = folder.write("photo.jpg", "p");
     const auto dest = folder.path() / "PHOTO.jpg";
-    InjectedFault fault([&](const fs::path&, const fs::path& to) { return to == dest; }, EACCES);
+    const testing::MoveHook fault([&](const fs::path&, const fs::path& to) {
+        return to == dest ? std::optional(EACCES) : std::nullopt;
+    });
     const auto applied = RenameEngine::perform(RenamePlan{{change(photo, "PHOTO.jpg")}});
     ASSERT_EQ(applied.failures.size(), 1u);
     EXPECT_EQ(applied.failures[0].message,
@@ -144,7 +125,9 @@ TEST(Perform, PutsACaseChangeBackWhenItsSecondStepFails) {
 TEST(Perform, NamesTheTemporaryFileWhenItCannotGoBack) {
     TemporaryFolder folder;
     const auto photo = folder.write("photo.jpg", "p");
-    InjectedFault fault([&](const fs::path& from, const fs::path&) { return from != photo; }, EIO);
+    const testing::MoveHook fault([&](const fs::path& from, const fs::path&) {
+        return from != photo ? std::optional(EIO) : std::nullopt;
+    });
     const auto applied = RenameEngine::perform(RenamePlan{{change(photo, "PHOTO.jpg")}});
     ASSERT_EQ(applied.failures.size(), 1u);
     const auto names = namesIn(folder.path());
@@ -156,7 +139,9 @@ TEST(Perform, NamesTheTemporaryFileWhenItCannotGoBack) {
                   names[0] + "\u201D");
 }
 
-TEST(Undo, PutsFilesBackLastFirstAndCountsThem) {
+// Undo goes last move first, changes letter case back through a temporary
+// name, and skips a move whose old name is taken again.
+TEST(Undo, PutsFilesBackLastFirstAndSkipsWhatCannotGoBack) {
     TemporaryFolder folder;
     std::vector<Move> moves;
     for (const char* name : {"a", "b", "c"}) {
@@ -165,48 +150,28 @@ TEST(Undo, PutsFilesBackLastFirstAndCountsThem) {
         fs::rename(from, to);
         moves.push_back({from, to});
     }
+    moves.push_back({folder.path() / "notes.txt", folder.write("Notes.txt")});
+    moves.push_back({folder.path() / "d.txt", folder.write("d-1.txt")});
+    folder.write("d.txt", "in the way");
     std::vector<fs::path> order;
-    FileSystem::testing::failMovesTo(
-        [&](const fs::path& from, const fs::path&) -> std::optional<int> {
-            order.push_back(from);
-            return std::nullopt;
-        });
-    EXPECT_EQ(RenameEngine::undo(moves), 3);
-    FileSystem::testing::failMovesTo({});
-    EXPECT_EQ(order, (std::vector<fs::path>{moves[2].to, moves[1].to, moves[0].to}));
-    EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"a.txt", "b.txt", "c.txt"}));
+    std::optional<testing::MoveHook> hook(std::in_place,
+                                          [&](const fs::path& from, const fs::path&) {
+                                              order.push_back(from);
+                                              return std::optional<int>();
+                                          });
+    const auto putBack = RenameEngine::undoEach(moves);
+    hook.reset();
+    EXPECT_EQ(putBack, (std::vector<bool>{true, true, true, true, false}));
+    ASSERT_EQ(order.size(), 6u);  // the change of case takes two steps
+    EXPECT_EQ(order[0], moves[4].to);
+    EXPECT_EQ(order[1], moves[3].to);
+    EXPECT_EQ(std::vector(order.begin() + 3, order.end()),
+              (std::vector<fs::path>{moves[2].to, moves[1].to, moves[0].to}));
+    EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"a.txt", "b.txt", "c.txt",
+                                                                "d-1.txt", "d.txt", "notes.txt"}));
+    EXPECT_EQ(contentsOf(folder.path() / "d.txt"), "in the way");
     EXPECT_EQ(RenameEngine::undo({}), 0);
 }
-
-TEST(Undo, SkipsWhatCannotBeMovedBack) {
-    TemporaryFolder folder;
-    const auto a = folder.write("a-1.txt");
-    const auto b = folder.write("b-1.txt");
-    folder.write("b.txt", "in the way");
-    const std::vector<Move> moves{{folder.path() / "a.txt", a}, {folder.path() / "b.txt", b}};
-    EXPECT_EQ(RenameEngine::undoEach(moves), (std::vector<bool>{true, false}));
-    EXPECT_EQ(contents(folder.path() / "b.txt"), "in the way");
-}
-
-TEST(Undo, ChangesLetterCaseBackThroughATemporaryName) {
-    TemporaryFolder folder;
-    const auto now = folder.write("Notes.txt");
-    int steps = 0;
-    FileSystem::testing::failMovesTo([&](const fs::path&, const fs::path&) -> std::optional<int> {
-        ++steps;
-        return std::nullopt;
-    });
-    EXPECT_EQ(RenameEngine::undo({{folder.path() / "notes.txt", now}}), 1);
-    FileSystem::testing::failMovesTo({});
-    EXPECT_EQ(steps, 2);
-    EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"notes.txt"}));
-}
-
-}  // namespace
-}  // namespace tavix
-
-namespace tavix {
-namespace {
 
 TEST(UndoChecked, PutsBackOnlyTheFilesItRecorded) {
     TemporaryFolder folder;
@@ -241,10 +206,10 @@ TEST(UndoChecked, PutsBackOnlyTheFilesItRecorded) {
     EXPECT_EQ(namesIn(folder.path()),
               (std::vector<std::string>{"elsewhere", "moved", "never", "photo.jpg", "replaced-1",
                                         "taken", "taken-1"}));
-    for (const char* name : {"moved", "never", "photo.jpg"}) EXPECT_EQ(contents(at(name)), name);
-    EXPECT_EQ(contents(at("replaced-1")), "foreign");
-    EXPECT_EQ(contents(at("taken")), "newcomer");
-    EXPECT_EQ(contents(at("taken-1")), "taken");
+    for (const char* name : {"moved", "never", "photo.jpg"}) EXPECT_EQ(contentsOf(at(name)), name);
+    EXPECT_EQ(contentsOf(at("replaced-1")), "foreign");
+    EXPECT_EQ(contentsOf(at("taken")), "newcomer");
+    EXPECT_EQ(contentsOf(at("taken-1")), "taken");
 }
 
 TEST(UndoChecked, ACaseChangeGoesBackThroughItsRecordedTemporaryName) {
@@ -255,16 +220,10 @@ TEST(UndoChecked, ACaseChangeGoesBackThroughItsRecordedTemporaryName) {
     RenameEngine::perform(moves);
     auto recorded = moves;
     recorded[0].identity = FileSystem::identity(folder.path() / "Notes.txt");
-    std::vector<fs::path> seen;
-    FileSystem::testing::failMovesTo(
-        [&](const fs::path&, const fs::path& to) -> std::optional<int> {
-            seen.push_back(to);
-            return std::nullopt;
-        });
+    const MoveRecorder recorder;
     const auto outcomes = RenameEngine::undoChecked(recorded);
-    FileSystem::testing::failMovesTo({});
     EXPECT_EQ(outcomes[0].kind, RenameEngine::UndoOutcome::Kind::putBack);
-    EXPECT_EQ(seen, (std::vector<fs::path>{*moves[0].temporary, notes}));
+    EXPECT_EQ(recorder.to, (std::vector<fs::path>{*moves[0].temporary, notes}));
     EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"notes.txt"}));
 }
 

@@ -34,13 +34,6 @@ std::vector<std::string> newNames(const RenamePlan& plan) {
     return out;
 }
 
-TEST(RenamePlan, EmptyListHasNothingToDo) {
-    const RenamePlan plan = RenameEngine::plan({}, {upper()}, true);
-    EXPECT_TRUE(plan.items.empty());
-    EXPECT_FALSE(plan.hasProblems());
-    EXPECT_EQ(plan.changedCount(), 0u);
-}
-
 struct ExtensionCase {
     std::string name;
     bool keepExtension;
@@ -62,36 +55,24 @@ TEST_P(ExtensionSplitting, KeepsTheExtensionOutOfTheSteps) {
     EXPECT_EQ(plan.items[0].problem, c.problem);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    RenamePlan, ExtensionSplitting,
-    ::testing::Values(
-        ExtensionCase{"report.final.pdf", true, upper(), "REPORT.FINAL.pdf", std::nullopt},
-        ExtensionCase{"report.final.pdf", false, upper(), "REPORT.FINAL.PDF", std::nullopt},
-        ExtensionCase{".profile", true, upper(), ".PROFILE", std::nullopt},
-        ExtensionCase{"trailing.", true, upper(), "TRAILING.", std::nullopt},
-        ExtensionCase{"noext", true, upper(), "NOEXT", std::nullopt},
-        // A step that adds a dot does not move the extension.
-        ExtensionCase{"a.txt", true, RenameRule::addText(".tar", Position::suffix), "a.tar.txt",
-                      std::nullopt},
-        ExtensionCase{"a.txt", true, cropAll(), ".txt", Problem::empty},
-        ExtensionCase{"a.txt", false, cropAll(), "", Problem::empty},
-        ExtensionCase{"a.txt", true, replace("a", " \t "), " \t .txt", Problem::empty},
-        ExtensionCase{"a.txt", true, replace("a", " x "), " x .txt", std::nullopt},
-        ExtensionCase{"a.txt", true, replace("a", "b/c"), "b/c.txt", Problem::illegal},
-        ExtensionCase{"a.txt", true, replace("a", "b:c"), "b:c.txt", Problem::illegal},
-        // No file system can hold NUL: the name would be cut at it.
-        ExtensionCase{"a.txt", true, replace("a", std::string("b\0c", 3)),
-                      std::string("b\0c.txt", 7), Problem::illegal}));
-
-TEST(RenamePlan, DateStampWithAColonIsIllegalForEveryFile) {
-    TemporaryFolder folder;
-    const auto a = folder.write("a.txt");
-    const auto b = folder.write("b.txt");
-    const RenamePlan plan =
-        RenameEngine::plan({a, b}, {RenameRule::dateStamp("HH:mm", Position::prefix, "-")}, true);
-    EXPECT_EQ(problems(plan),
-              (std::vector<std::optional<Problem>>{Problem::illegal, Problem::illegal}));
-}
+INSTANTIATE_TEST_SUITE_P(RenamePlan, ExtensionSplitting,
+                         ::testing::ValuesIn(std::vector<ExtensionCase>{
+                             {"report.final.pdf", true, upper(), "REPORT.FINAL.pdf", std::nullopt},
+                             {"report.final.pdf", false, upper(), "REPORT.FINAL.PDF", std::nullopt},
+                             {".profile", true, upper(), ".PROFILE", std::nullopt},
+                             {"trailing.", true, upper(), "TRAILING.", std::nullopt},
+                             {"noext", true, upper(), "NOEXT", std::nullopt},
+                             // A step that adds a dot does not move the extension.
+                             {"a.txt", true, RenameRule::addText(".tar", Position::suffix),
+                              "a.tar.txt", std::nullopt},
+                             {"a.txt", true, cropAll(), ".txt", Problem::empty},
+                             {"a.txt", true, replace("a", " \t "), " \t .txt", Problem::empty},
+                             {"a.txt", true, replace("a", " x "), " x .txt", std::nullopt},
+                             {"a.txt", true, replace("a", "b/c"), "b/c.txt", Problem::illegal},
+                             {"a.txt", true, replace("a", "b:c"), "b:c.txt", Problem::illegal},
+                             // No file system can hold NUL: the name would be cut at it.
+                             {"a.txt", true, replace("a", std::string("b\0c", 3)),
+                              std::string("b\0c.txt", 7), Problem::illegal}}));
 
 TEST(RenamePlan, MarksEveryMemberOfAClashIgnoringCaseCompositionAndFolders) {
     TemporaryFolder folder;
@@ -112,13 +93,16 @@ TEST(RenamePlan, MarksEveryMemberOfAClashIgnoringCaseCompositionAndFolders) {
     EXPECT_TRUE(plan.hasProblems());
 }
 
-TEST(RenamePlan, UnchangedFilesOfTheSameNameClashToo) {
+TEST(RenamePlan, UnchangedFilesOfTheSameNameClashAndDuplicateWinsOverExists) {
     TemporaryFolder folder;
     const auto a = folder.write("one/photo.jpg");
     const auto b = folder.write("two/Photo.JPG");
-    const RenamePlan plan = RenameEngine::plan({a, b}, {}, true);
-    EXPECT_EQ(problems(plan),
+    EXPECT_EQ(problems(RenameEngine::plan({a, b}, {}, true)),
               (std::vector<std::optional<Problem>>{Problem::duplicate, Problem::duplicate}));
+    folder.write("one/c.jpg");
+    EXPECT_EQ(
+        problems(RenameEngine::plan({a, b}, {replace("photo", "c"), replace("Photo", "c")}, true)),
+        (std::vector<std::optional<Problem>>{Problem::duplicate, Problem::duplicate}));
 }
 
 TEST(RenamePlan, ExistsOnlyForChangedItemsWhoseDestinationIsTaken) {
@@ -138,29 +122,14 @@ TEST(RenamePlan, ExistsOnlyForChangedItemsWhoseDestinationIsTaken) {
     EXPECT_FALSE(unchanged.items[0].isChanged());
 }
 
-TEST(RenamePlan, DuplicateWinsOverExists) {
-    TemporaryFolder folder;
-    const auto a = folder.write("one/a.txt");
-    const auto b = folder.write("two/b.txt");
-    folder.write("one/c.txt");
-    const RenamePlan plan =
-        RenameEngine::plan({a, b}, {replace("a", "c"), replace("b", "c")}, true);
-    EXPECT_EQ(problems(plan),
-              (std::vector<std::optional<Problem>>{Problem::duplicate, Problem::duplicate}));
-}
-
-TEST(RenamePlan, ACaseOnlyChangeIsNotBlockedByTheFileItself) {
-    TemporaryFolder folder;
-    const auto a = folder.write("photo.jpg");
-    const RenamePlan plan = RenameEngine::plan({a}, {upper()}, true);
-    EXPECT_EQ(plan.items[0].newName, "PHOTO.jpg");
-    EXPECT_EQ(plan.items[0].problem, std::nullopt);
-    EXPECT_EQ(plan.changedCount(), 1u);
-}
-
+// A case-only change is not blocked by the file itself, but by any other entry.
 TEST(RenamePlan, AnotherEntryAtTheDestinationExistsEvenIfItIsTheSameFile) {
     TemporaryFolder folder;
     const auto a = folder.write("photo.jpg");
+    const RenamePlan caseOnly = RenameEngine::plan({a}, {upper()}, true);
+    EXPECT_EQ(caseOnly.items[0].newName, "PHOTO.jpg");
+    EXPECT_EQ(caseOnly.items[0].problem, std::nullopt);
+    EXPECT_EQ(caseOnly.changedCount(), 1u);
     folder.write("PHOTO.jpg");
     EXPECT_EQ(RenameEngine::plan({a}, {upper()}, true).items[0].problem, Problem::exists);
     // A hard link of the file, or a symbolic link to it, takes the name all the same.
@@ -184,6 +153,9 @@ TEST(RenamePlan, CountsOnlyChangedItemsWithoutProblems) {
     EXPECT_EQ(newNames(plan), (std::vector<std::string>{"x.txt", ".txt", "keep.txt"}));
     EXPECT_EQ(plan.changedCount(), 1u);
     EXPECT_TRUE(plan.hasProblems());
+    const RenamePlan empty = RenameEngine::plan({}, {upper()}, true);
+    EXPECT_FALSE(empty.hasProblems());
+    EXPECT_EQ(empty.changedCount(), 0u);
 }
 
 TEST(RenamePlan, NumbersFilesInListOrderAndGivesFreshIds) {
@@ -201,29 +173,15 @@ TEST(RenamePlan, NumbersFilesInListOrderAndGivesFreshIds) {
     EXPECT_EQ(ids.size(), 4u);
 }
 
-TEST(RenamePlan, PlansAVanishedFileFromItsPath) {
-    TemporaryFolder folder;
-    const auto gone = folder.path() / "gone.txt";
-    const RenamePlan plan = RenameEngine::plan({gone}, {upper()}, true);
-    EXPECT_EQ(plan.items[0].newName, "GONE.txt");
-    EXPECT_EQ(plan.items[0].problem, std::nullopt);
-}
-
-TEST(RenamePlan, LeavesNamesThatAreNotUtf8Unchanged) {
+// A vanished file is planned from its path; a name that isn't UTF-8 stays as it is.
+TEST(RenamePlan, PlansVanishedFilesAndLeavesNamesThatAreNotUtf8Unchanged) {
     TemporaryFolder folder;
     const std::string latin1 = "caf\xE9.txt";
-    const auto file = folder.write(latin1);
-    const RenamePlan plan = RenameEngine::plan({file}, {upper(), cropAll()}, true);
-    EXPECT_EQ(plan.items[0].newName, latin1);
-    EXPECT_FALSE(plan.items[0].isChanged());
-    EXPECT_EQ(plan.items[0].problem, std::nullopt);
-}
-
-TEST(RenamePlan, ProblemMessages) {
-    EXPECT_EQ(rawValue(Problem::duplicate), "Two files would share this name");
-    EXPECT_EQ(rawValue(Problem::exists), "A file with this name already exists");
-    EXPECT_EQ(rawValue(Problem::empty), "Name would be empty");
-    EXPECT_EQ(rawValue(Problem::illegal), "Names can't contain \u201C/\u201D or \u201C:\u201D");
+    const RenamePlan plan = RenameEngine::plan({folder.path() / "gone.txt", folder.write(latin1)},
+                                               {upper(), cropAll()}, true);
+    EXPECT_EQ(newNames(plan), (std::vector<std::string>{".txt", latin1}));
+    EXPECT_EQ(problems(plan), (std::vector<std::optional<Problem>>{Problem::empty, std::nullopt}));
+    EXPECT_FALSE(plan.items[1].isChanged());
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "model/FileInfo.hpp"
+#include "support/LocaleAndZone.hpp"
 #include "support/TemporaryFolder.hpp"
 #include "support/TestImages.hpp"
 
@@ -18,84 +19,40 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Sets ICU's default locale and time zone for one test and puts them back after.
-class LocaleAndZone {
-public:
-    LocaleAndZone(const char* locale, const char* zone)
-        : locale_(icu::Locale::getDefault()), zone_(icu::TimeZone::createDefault()) {
-        UErrorCode status = U_ZERO_ERROR;
-        icu::Locale::setDefault(icu::Locale(locale), status);
-        icu::TimeZone::adoptDefault(icu::TimeZone::createTimeZone(zone));
-    }
-    ~LocaleAndZone() {
-        UErrorCode status = U_ZERO_ERROR;
-        icu::Locale::setDefault(locale_, status);
-        icu::TimeZone::adoptDefault(zone_.release());
-    }
-
-private:
-    icu::Locale locale_;
-    std::unique_ptr<icu::TimeZone> zone_;
-};
+using testing::LocaleAndZone;
 
 void setModificationTime(const fs::path& file, std::int64_t seconds) {
     const struct timespec times[2] = {{seconds, 0}, {seconds, 0}};
     ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
 }
 
-struct SizeCase {
-    std::uint64_t bytes;
-    std::string text;
-};
-
-class FormatsSizes : public ::testing::TestWithParam<SizeCase> {};
-
-TEST_P(FormatsSizes, InDecimalUnits) {
+// Decimal units; rounding up to a thousand of a unit moves to the next unit.
+TEST(FormatsSizes, InDecimalUnitsForTheLocale) {
     const LocaleAndZone english("en_US", "UTC");
-    EXPECT_EQ(FileInfo::formatSize(GetParam().bytes), GetParam().text) << GetParam().bytes;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Counts, FormatsSizes,
-    ::testing::Values(SizeCase{0, "0 bytes"}, SizeCase{1, "1 byte"}, SizeCase{2, "2 bytes"},
-                      SizeCase{999, "999 bytes"}, SizeCase{1000, "1 kB"}, SizeCase{1499, "1 kB"},
-                      SizeCase{1500, "2 kB"}, SizeCase{999'499, "999 kB"},
-                      // Rounding up to a thousand of a unit moves to the next unit.
-                      SizeCase{999'500, "1 MB"}, SizeCase{1'000'000, "1 MB"},
-                      SizeCase{1'049'999, "1 MB"}, SizeCase{1'050'000, "1.1 MB"},
-                      SizeCase{1'500'000, "1.5 MB"}, SizeCase{999'949'999, "999.9 MB"},
-                      SizeCase{999'950'000, "1 GB"}, SizeCase{2'345'678'901, "2.3 GB"},
-                      SizeCase{4'000'000'000'000, "4 TB"},
-                      SizeCase{std::numeric_limits<std::uint64_t>::max(), "18.4 EB"}));
-
-TEST(FormatsSizes, WritesTheNumberForTheLocale) {
-    const LocaleAndZone german("de_DE", "UTC");
+    const std::pair<std::uint64_t, std::string> cases[] = {
+        {1, "1 byte"},         {999, "999 bytes"},
+        {1000, "1 kB"},        {999'499, "999 kB"},
+        {999'500, "1 MB"},     {1'050'000, "1.1 MB"},
+        {999'950'000, "1 GB"}, {std::numeric_limits<std::uint64_t>::max(), "18.4 EB"}};
+    for (const auto& [bytes, text] : cases) EXPECT_EQ(FileInfo::formatSize(bytes), text) << bytes;
+    testing::LocaleAndZone::set("de_DE", "UTC");
     EXPECT_EQ(FileInfo::formatSize(1'500'000), "1,5 MB");
-    EXPECT_EQ(FileInfo::formatSize(999), "999 bytes");
 }
 
-struct DateCase {
-    const char* locale;
-    const char* zone;
-    std::string text;
-};
-
-class FormatsDates : public ::testing::TestWithParam<DateCase> {};
-
-TEST_P(FormatsDates, WithMediumDateAndShortTime) {
-    const auto& c = GetParam();
+TEST(FormatsDates, WithMediumDateAndShortTime) {
     testing::TemporaryFolder temp;
     const fs::path file = temp.write("a.txt", "a");
     setModificationTime(file, 1'709'647'620);  // 2024-03-05 14:07:00 UTC
-    const LocaleAndZone settings(c.locale, c.zone);
-    EXPECT_EQ(FileInfo::read(file).modified, c.text);
+    const struct {
+        const char *locale, *zone, *text;
+    } cases[] = {{"en_US", "UTC", "Mar 5, 2024, 2:07\u202FPM"},
+                 {"en_US", "Europe/Berlin", "Mar 5, 2024, 3:07\u202FPM"},
+                 {"de_DE", "UTC", "05.03.2024, 14:07"}};
+    for (const auto& c : cases) {
+        const LocaleAndZone settings(c.locale, c.zone);
+        EXPECT_EQ(FileInfo::read(file).modified, c.text);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Settings, FormatsDates,
-                         ::testing::Values(DateCase{"en_US", "UTC", "Mar 5, 2024, 2:07\u202FPM"},
-                                           DateCase{"en_US", "Europe/Berlin",
-                                                    "Mar 5, 2024, 3:07\u202FPM"},
-                                           DateCase{"de_DE", "UTC", "05.03.2024, 14:07"}));
 
 class ReadsFileInfo : public ::testing::Test {
 protected:
@@ -112,10 +69,11 @@ TEST_F(ReadsFileInfo, TextFile) {
     EXPECT_NE(info.modified, "\u2014");
     EXPECT_EQ(info.dimensions, std::nullopt);
     EXPECT_EQ(info.colorSpace, std::nullopt);
-}
-
-TEST_F(ReadsFileInfo, ZeroByteFileHasASize) {
     EXPECT_EQ(FileInfo::read(temp.write("empty.dat")).size, "0 bytes");
+    // Unknown content falls back to the extension.
+    const std::string binary("\x01\x02\x00\xFF\xFE", 5);
+    EXPECT_EQ(FileInfo::read(temp.write("data.xyz1", binary)).kind, "XYZ1");
+    EXPECT_EQ(FileInfo::read(temp.write("data", binary)).kind, "");
 }
 
 TEST_F(ReadsFileInfo, CreationDateOnlyWhereTheFileSystemKeepsOne) {
@@ -160,12 +118,6 @@ TEST_F(ReadsFileInfo, ListingShowsTheSameSizeAndDatesAndNothingElse) {
     const FileInfo gone = FileInfo::readListing(file);
     EXPECT_EQ(gone.size, "\u2014");
     EXPECT_EQ(gone.modified, "\u2014");
-}
-
-TEST_F(ReadsFileInfo, UnknownContentFallsBackToTheExtension) {
-    const std::string binary("\x01\x02\x00\xFF\xFE", 5);
-    EXPECT_EQ(FileInfo::read(temp.write("data.xyz1", binary)).kind, "XYZ1");
-    EXPECT_EQ(FileInfo::read(temp.write("data", binary)).kind, "");
 }
 
 TEST_F(ReadsFileInfo, ImageDimensionsAndColourSpace) {

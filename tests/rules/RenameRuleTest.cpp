@@ -66,13 +66,5 @@ TEST(RenameRuleEquality, TellsApartEveryParameterAndKind) {
     EXPECT_EQ(ids.size(), std::size(distinct));
 }
 
-TEST(RenameRule, IdStartsWithTheLabelAndShowsEveryParameter) {
-    const std::string id = RenameRule::sequence(7, 3, 4, Position::prefix, "~").id();
-    EXPECT_EQ(id.rfind("Numbering", 0), 0u);
-    for (const char* piece : {"7", "3", "4", "Before name", "~"}) {
-        EXPECT_NE(id.find(piece), std::string::npos) << piece;
-    }
-}
-
 }  // namespace
 }  // namespace tavix

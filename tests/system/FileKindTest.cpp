@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "system/FileKind.hpp"
 #include "support/TemporaryFolder.hpp"
+#include "system/FileKind.hpp"
 
 namespace tavix {
 namespace {
