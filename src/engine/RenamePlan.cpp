@@ -102,7 +102,8 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
     std::unordered_set<std::string_view> clashing;
     // Changed items without a problem, tested for an entry at their new name
     // once all are known, so that a folder holding many of them is read once.
-    std::vector<std::size_t> toTest;
+    std::vector<std::uint32_t> toTest;
+    toTest.reserve(files.size());
     // Patterns, search texts and date formatters are worked out once for the
     // plan (and not at all for an empty list: compiling a pattern costs more
     // than starting the program).
@@ -149,7 +150,7 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
                 item.problem = RenamePlan::Problem::duplicate;
                 clashing.insert(keys[i]);
             } else if (item.isChanged()) {
-                toTest.push_back(i);
+                toTest.push_back(static_cast<std::uint32_t>(i));
             }
         }
         plan.items.push_back(std::move(item));

@@ -34,11 +34,11 @@ int& folderReadFault() {
 }
 
 // Reading an entry costs about a tenth of an lstat of a missing name, and
-// opening and judging the folder a few lstats (measured on tmpfs and ext4): a
-// folder is read when it has at most this many entries per name asked about,
-// and at least this many names are asked.
-constexpr std::size_t entriesPerName = 6;
+// opening and judging the folder about four lstats (tavix_bench ExistBeside, on
+// tmpfs and ext4): a folder is read when at least this many names are asked
+// about in it and it has at most this many entries per name.
 constexpr std::size_t fewestNames = 8;
+constexpr std::size_t entriesPerName = 8;
 
 // What a volume's folders tell: whether their names are compared byte for byte
 // (given a folder without the case-folding flag, on the volumes that have one),
@@ -73,15 +73,16 @@ bool isEntryName(std::string_view name) {
 // The names asked about, in an open-addressing table of their indices.
 class NameTable {
 public:
-    explicit NameTable(std::span<const std::string_view> names) : names_(names) {
+    NameTable(std::size_t count, const FolderEntries::Names& names) : names_(names) {
         std::size_t capacity = 16;
-        while (capacity < 2 * names.size()) capacity *= 2;
+        while (capacity < 2 * count) capacity *= 2;
         slots_.resize(capacity);
         mask_ = capacity - 1;
-        for (std::size_t i = 0; i < names.size(); ++i) {
-            if (!isEntryName(names[i])) continue;
-            const std::size_t hash = hashOf(names[i]);
-            Slot& slot = slots_[probe(names[i], hash)];
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::string_view name = names(i);
+            if (!isEntryName(name)) continue;
+            const std::size_t hash = hashOf(name);
+            Slot& slot = slots_[probe(name, hash)];
             if (slot.index == 0) {
                 slot = {.tag = tagOf(hash), .index = static_cast<std::uint32_t>(i + 1)};
             } else {
@@ -118,11 +119,11 @@ private:
         const std::uint32_t tag = tagOf(hash);
         for (std::size_t at = hash & mask_;; at = (at + 1) & mask_) {
             const Slot& slot = slots_[at];
-            if (slot.index == 0 || (slot.tag == tag && names_[slot.index - 1] == name)) return at;
+            if (slot.index == 0 || (slot.tag == tag && names_(slot.index - 1) == name)) return at;
         }
     }
 
-    std::span<const std::string_view> names_;
+    const FolderEntries::Names& names_;
     std::vector<Slot> slots_;
     std::size_t mask_ = 0;
     std::vector<std::pair<std::size_t, std::size_t>> sameAs_;
@@ -170,8 +171,8 @@ bool forEachEntry(int fd, Visit&& visit) {
 
 }  // namespace
 
-FolderEntries::FolderEntries(const std::string& folder, std::span<const std::string_view> names)
-    : found_(names.size()) {
+FolderEntries::FolderEntries(const std::string& folder, std::size_t count, const Names& names)
+    : found_(count) {
     const Descriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.get() < 0) return;
 
@@ -195,16 +196,16 @@ FolderEntries::FolderEntries(const std::string& folder, std::span<const std::str
     struct stat status;
     if (::fstat(dir.get(), &status) != 0) return;
     const auto entries = static_cast<std::size_t>(status.st_size) / known->bytesPerEntry;
-    const bool worthIt = names.size() >= fewestNames && names.size() * entriesPerName >= entries;
+    const bool worthIt = count >= fewestNames && count * entriesPerName >= entries;
     if (folderReads() == testing::FolderReads::never ||
         (folderReads() == testing::FolderReads::judged && !worthIt)) {
         outcome_ = Outcome::notWorthIt;
         return;
     }
 
-    const NameTable table(names);
+    const NameTable table(count, names);
     if (!forEachEntry(dir.get(), [&](std::string_view entry) { table.mark(entry, found_); })) {
-        found_.assign(names.size(), false);
+        found_.assign(count, false);
         return;
     }
     table.copyToRepeats(found_);
@@ -274,69 +275,65 @@ std::vector<bool> existBeside(std::size_t count,
     std::vector<bool> answers(count);
 
     // Gather the questions by folder. Lists mostly come folder by folder, so
-    // the previous question's folder is tried before the map.
+    // the previous question's folder is tried before the map, and when every
+    // folder's questions are consecutive they need no list of their own.
     struct Group {
         std::string_view folder;
         std::size_t size = 0;
-        std::size_t start = 0;  // in `members`
+        std::size_t first = 0;  // its first question, or its first place in `members`
     };
     std::vector<Group> groups;
-    std::vector<std::uint32_t> groupOf(count);
-    std::unordered_map<std::string_view, std::uint32_t> byFolder;
-    for (std::size_t i = 0; i < count; ++i) {
+    std::unordered_map<std::string_view, std::size_t> byFolder;
+    bool consecutive = true;
+    const auto groupOf = [&](std::size_t i, std::size_t previous) {
         const std::string_view folder = folderPart(question(i).url);
-        std::uint32_t group = 0;
-        if (i > 0 && groups[groupOf[i - 1]].folder == folder) {
-            group = groupOf[i - 1];
+        if (i > 0 && groups[previous].folder == folder) return previous;
+        const auto [at, added] = byFolder.try_emplace(folder, groups.size());
+        if (added) {
+            groups.push_back({.folder = folder, .size = 0, .first = i});
         } else {
-            const auto [at, added] =
-                byFolder.try_emplace(folder, static_cast<std::uint32_t>(groups.size()));
-            if (added) groups.push_back({.folder = folder});
-            group = at->second;
+            consecutive = false;
         }
-        groupOf[i] = group;
+        return at->second;
+    };
+    for (std::size_t i = 0, group = 0; i < count; ++i) {
+        group = groupOf(i, group);
         ++groups[group].size;
     }
-
-    // The members of each folder asked about often enough to be worth reading,
-    // one folder after the other; every other question is asked of lstat now.
-    std::size_t grouped = 0;
-    for (Group& group : groups) {
-        group.start = grouped;
-        if (group.size >= fewestNames) grouped += group.size;
-    }
-    std::vector<std::uint32_t> members(grouped);
-    std::vector<std::size_t> filled(groups.size());
-    for (std::size_t i = 0; i < count; ++i) {
-        const Group& group = groups[groupOf[i]];
-        if (group.size >= fewestNames) {
-            members[group.start + filled[groupOf[i]]++] = static_cast<std::uint32_t>(i);
-        } else {
-            const BesideQuestion asked = question(i);
-            answers[i] = existsBesideKnowing(asked.url, asked.name, std::nullopt);
+    std::vector<std::uint32_t> members;
+    if (!consecutive) {
+        std::size_t next = 0;
+        for (Group& group : groups) {
+            group.first = next;
+            next += group.size;
+        }
+        members.resize(count);
+        std::vector<std::size_t> placed(groups.size());
+        for (std::size_t i = 0, group = 0; i < count; ++i) {
+            group = groupOf(i, group);
+            members[groups[group].first + placed[group]++] = static_cast<std::uint32_t>(i);
         }
     }
-    groupOf = {};
 
-    std::vector<std::string_view> names;
     for (const Group& group : groups) {
-        if (group.size < fewestNames) continue;
-        const std::span<const std::uint32_t> asked(members.data() + group.start, group.size);
-        names.clear();
-        for (const std::uint32_t i : asked) names.push_back(question(i).name);
-        const FolderEntries entries(group.folder.empty() ? std::string(".")
-                                                         : std::string(group.folder),
-                                    names);
-        const bool read = entries.outcome() == FolderEntries::Outcome::read;
-        for (std::size_t k = 0; k < asked.size(); ++k) {
-            const BesideQuestion q = question(asked[k]);
+        const auto index = [&](std::size_t k) {
+            return consecutive ? group.first + k : std::size_t{members[group.first + k]};
+        };
+        std::optional<FolderEntries> entries;
+        if (group.size >= fewestNames) {
+            entries.emplace(group.folder.empty() ? std::string(".") : std::string(group.folder),
+                            group.size, [&](std::size_t k) { return question(index(k)).name; });
+        }
+        const bool read = entries && entries->outcome() == FolderEntries::Outcome::read;
+        for (std::size_t k = 0; k < group.size; ++k) {
+            const BesideQuestion asked = question(index(k));
             // A name lstat wouldn't look up as one entry, or a path it would
             // refuse as too long, keeps lstat's own answer.
-            const bool asTheFolderSays = read && isEntryName(q.name) &&
-                                         group.folder.size() + q.name.size() < PATH_MAX;
-            if (asTheFolderSays && !entries.found(k)) continue;
-            answers[asked[k]] =
-                existsBesideKnowing(q.url, q.name,
+            const bool asTheFolderSays = read && isEntryName(asked.name) &&
+                                         group.folder.size() + asked.name.size() < PATH_MAX;
+            if (asTheFolderSays && !entries->found(k)) continue;
+            answers[index(k)] =
+                existsBesideKnowing(asked.url, asked.name,
                                     asTheFolderSays ? std::optional(true) : std::nullopt);
         }
     }

@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <functional>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,14 +26,16 @@ public:
         unreadable,  // it can't be opened or read (missing, not a folder, no permission)
     };
 
-    // Looks for `names` among the entries of `folder` (a path the kernel takes;
-    // "." for the current folder). The names must outlive this object. A name
-    // that can't be a single entry's (empty, ".", "..", holding "/" or NUL) is
-    // never found.
-    FolderEntries(const std::string& folder, std::span<const std::string_view> names);
+    // The names asked about, by index.
+    using Names = std::function<std::string_view(std::size_t)>;
+
+    // Looks for names(0) to names(count-1) among the entries of `folder` (a path
+    // the kernel takes; "." for the current folder). A name that can't be a
+    // single entry's (empty, ".", "..", holding "/" or NUL) is never found.
+    FolderEntries(const std::string& folder, std::size_t count, const Names& names);
 
     Outcome outcome() const { return outcome_; }
-    // Whether names[i] is an entry of the folder; false unless outcome() is read.
+    // Whether names(i) is an entry of the folder; false unless outcome() is read.
     bool found(std::size_t i) const { return found_[i]; }
 
 private:
@@ -53,7 +54,8 @@ struct BesideQuestion {
 // answers. The questions are gathered by folder; a folder asked about often
 // enough for its size is read once (FolderEntries) and only names found in it
 // are looked at further; every other question is answered by existsBeside.
-// `question` may be called several times for each index.
+// `question` may be called several times for each index; the text it points to
+// must stay put until the call returns.
 std::vector<bool> existBeside(std::size_t count,
                               const std::function<BesideQuestion(std::size_t)>& question);
 
