@@ -9,6 +9,7 @@
 #include "text/CaseMapping.hpp"
 #include "text/Utf.hpp"
 #include "system/FileSystem.hpp"
+#include "system/FolderEntries.hpp"
 #include "text/CanonicalText.hpp"
 #include "text/PathNames.hpp"
 
@@ -99,6 +100,10 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
     std::unordered_map<std::string_view, std::size_t> seen;
     seen.reserve(files.size());
     std::unordered_set<std::string_view> clashing;
+    // Changed items without a problem, tested for an entry at their new name
+    // once all are known, so that a folder holding many of them is read once.
+    std::vector<std::uint32_t> toTest;
+    toTest.reserve(files.size());
     // Patterns, search texts and date formatters are worked out once for the
     // plan (and not at all for an empty list: compiling a pattern costs more
     // than starting the program).
@@ -144,11 +149,19 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
             if (++seen[keys[i]] > 1) {
                 item.problem = RenamePlan::Problem::duplicate;
                 clashing.insert(keys[i]);
-            } else if (item.isChanged() && FileSystem::existsBeside(item.url, item.newName)) {
-                item.problem = RenamePlan::Problem::exists;
+            } else if (item.isChanged()) {
+                toTest.push_back(static_cast<std::uint32_t>(i));
             }
         }
         plan.items.push_back(std::move(item));
+    }
+
+    const std::vector<bool> taken = FileSystem::existBeside(toTest.size(), [&](std::size_t k) {
+        const RenamePlan::Item& item = plan.items[toTest[k]];
+        return FileSystem::BesideQuestion{item.url.native(), item.newName};
+    });
+    for (std::size_t k = 0; k < toTest.size(); ++k) {
+        if (taken[k]) plan.items[toTest[k]].problem = RenamePlan::Problem::exists;
     }
 
     // Every member of a clashing group is marked, the first one included.

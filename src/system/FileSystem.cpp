@@ -69,52 +69,6 @@ ExistsAndKind existsAndKind(const Path& path) {
     return {.exists = true, .isFolder = S_ISDIR(status.st_mode)};
 }
 
-namespace {
-
-// Whether the directory `folder` holds an entry spelled exactly `entryName`.
-bool holdsEntry(const std::string& folder, std::string_view entryName) {
-    DIR* dir = ::opendir(folder.c_str());
-    if (dir == nullptr) return true;  // can't tell: count it as taken
-    bool found = false;
-    while (const dirent* entry = ::readdir(dir)) {
-        if (entryName == entry->d_name) {
-            found = true;
-            break;
-        }
-    }
-    ::closedir(dir);
-    return found;
-}
-
-}  // namespace
-
-bool existsBeside(const Path& url, std::string_view name) {
-    const std::string& text = url.native();
-    const auto slash = text.rfind('/');
-    std::string destination;
-    destination.reserve(text.size() + name.size());
-    if (slash != std::string::npos) destination.append(text, 0, slash + 1);
-    destination.append(name);
-
-    // lstat: a rename meets the entry itself, whatever a link points to.
-    struct stat there;
-    if (::lstat(destination.c_str(), &there) != 0) return false;
-    struct stat own;
-    if (::lstat(url.c_str(), &own) != 0) return true;
-    if (there.st_dev != own.st_dev || there.st_ino != own.st_ino) return true;
-    // The same file: the only entry of it is the file's own, reached under
-    // another spelling; with several hard links, an entry spelled exactly like
-    // the destination is another link.
-    if (own.st_nlink <= 1) return false;
-    if (std::string_view(text).substr(slash == std::string::npos ? 0 : slash + 1) == name) {
-        return false;
-    }
-    const std::string folder = slash == std::string::npos ? std::string(".")
-                               : slash == 0               ? std::string("/")
-                                                          : text.substr(0, slash);
-    return holdsEntry(folder, name);
-}
-
 std::optional<FileId> identity(const Path& path) {
     struct stat status;
     if (::lstat(path.c_str(), &status) != 0) return std::nullopt;

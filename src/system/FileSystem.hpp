@@ -32,7 +32,8 @@ ExistsAndKind existsAndKind(const Path& path);
 // already there: any directory entry at that name counts (a symbolic link, even
 // a dangling one or one to the file itself, and another hard link of the file),
 // except the file's own entry reached under another spelling of letter case on a
-// file system that ignores case. The plan asks this once per changed file.
+// file system that ignores case. The plan asks existBeside (FolderEntries.hpp),
+// which gives these answers for all its changed files at once.
 bool existsBeside(const Path& url, std::string_view name);
 
 // What makes a directory entry's file itself: its device and inode.

@@ -1,0 +1,355 @@
+#include "system/FolderEntries.hpp"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <linux/magic.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/vfs.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <unordered_map>
+
+#include "system/FileSystem.hpp"
+
+namespace tavix::FileSystem {
+namespace {
+
+testing::FolderReads& folderReads() {
+    static testing::FolderReads reads = testing::FolderReads::judged;
+    return reads;
+}
+
+int& folderReadFault() {
+    static int error = 0;
+    return error;
+}
+
+// Reading an entry costs about a tenth of an lstat of a missing name, and
+// opening and judging the folder about four lstats (tavix_bench ExistBeside, on
+// tmpfs and ext4): a folder is read when at least this many names are asked
+// about in it and it has at most this many entries per name.
+constexpr std::size_t fewestNames = 8;
+constexpr std::size_t entriesPerName = 8;
+
+// What a volume's folders tell: whether their names are compared byte for byte
+// (given a folder without the case-folding flag, on the volumes that have one),
+// and about how many bytes of a folder's size (st_size) one entry takes, to
+// judge its length before reading it.
+struct Volume {
+    bool mayFoldCase;
+    std::size_t bytesPerEntry;
+};
+
+std::optional<Volume> byteExactVolume(std::uint32_t type) {
+    switch (type) {
+        case TMPFS_MAGIC:  // every entry adds exactly 20 bytes
+            return Volume{.mayFoldCase = true, .bytesPerEntry = 20};
+        case EXT4_SUPER_MAGIC:  // ext2 and ext3 too: whole blocks of 8 bytes + the name
+            return Volume{.mayFoldCase = true, .bytesPerEntry = 32};
+        case F2FS_SUPER_MAGIC:  // whole blocks of 8-byte slots + 11 bytes each
+            return Volume{.mayFoldCase = true, .bytesPerEntry = 32};
+        case BTRFS_SUPER_MAGIC:  // twice the names' lengths; no case folding
+            return Volume{.mayFoldCase = false, .bytesPerEntry = 24};
+        default:
+            return std::nullopt;
+    }
+}
+
+// A name lstat looks up as one entry of the folder, spelled as given.
+bool isEntryName(std::string_view name) {
+    return !name.empty() && name != "." && name != ".." &&
+           name.find_first_of(std::string_view("/\0", 2)) == std::string_view::npos;
+}
+
+// The names asked about, in an open-addressing table of their indices.
+class NameTable {
+public:
+    NameTable(std::size_t count, const FolderEntries::Names& names) : names_(names) {
+        std::size_t capacity = 16;
+        while (capacity < 2 * count) capacity *= 2;
+        slots_.resize(capacity);
+        mask_ = capacity - 1;
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::string_view name = names(i);
+            if (!isEntryName(name)) continue;
+            const std::size_t hash = hashOf(name);
+            Slot& slot = slots_[probe(name, hash)];
+            if (slot.index == 0) {
+                slot = {.tag = tagOf(hash), .index = static_cast<std::uint32_t>(i + 1)};
+            } else {
+                sameAs_.emplace_back(i, slot.index - 1);
+            }
+        }
+    }
+
+    // Marks the name spelled `entry`, if it's asked about.
+    void mark(std::string_view entry, std::vector<bool>& found) const {
+        const Slot& slot = slots_[probe(entry, hashOf(entry))];
+        if (slot.index != 0) found[slot.index - 1] = true;
+    }
+
+    // Gives every repeated name the answer of its first occurrence.
+    void copyToRepeats(std::vector<bool>& found) const {
+        for (const auto& [repeat, first] : sameAs_) found[repeat] = found[first];
+    }
+
+private:
+    struct Slot {
+        std::uint32_t tag = 0;    // the hash's high half, to skip most comparisons
+        std::uint32_t index = 0;  // 1 + the name's index; 0 for a free slot
+    };
+
+    static std::size_t hashOf(std::string_view name) { return std::hash<std::string_view>{}(name); }
+    static std::uint32_t tagOf(std::size_t hash) {
+        return static_cast<std::uint32_t>(static_cast<std::uint64_t>(hash) >> 32);
+    }
+
+    // The slot holding `name`, or the free slot where it would go: at most half
+    // the slots are taken, so there is always one.
+    std::size_t probe(std::string_view name, std::size_t hash) const {
+        const std::uint32_t tag = tagOf(hash);
+        for (std::size_t at = hash & mask_;; at = (at + 1) & mask_) {
+            const Slot& slot = slots_[at];
+            if (slot.index == 0 || (slot.tag == tag && names_(slot.index - 1) == name)) return at;
+        }
+    }
+
+    const FolderEntries::Names& names_;
+    std::vector<Slot> slots_;
+    std::size_t mask_ = 0;
+    std::vector<std::pair<std::size_t, std::size_t>> sameAs_;
+};
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+// Calls `visit` with the name of every entry of the open folder `fd`; false if
+// reading fails part way.
+template <class Visit>
+bool forEachEntry(int fd, Visit&& visit) {
+    constexpr std::size_t bufferSize = 64 * 1024;
+    // getdents64 lays its records out 8-byte aligned.
+    const auto storage = std::make_unique_for_overwrite<std::uint64_t[]>(bufferSize / 8);
+    char* const buffer = reinterpret_cast<char*>(storage.get());
+    constexpr std::size_t lengthAt = offsetof(struct dirent64, d_reclen);
+    constexpr std::size_t nameAt = offsetof(struct dirent64, d_name);
+    for (;;) {
+        const ssize_t got = folderReadFault() != 0 ? (errno = folderReadFault(), -1)
+                                                   : ::getdents64(fd, buffer, bufferSize);
+        if (got < 0) return false;
+        if (got == 0) return true;
+        for (std::size_t at = 0; at < static_cast<std::size_t>(got);) {
+            unsigned short length = 0;
+            std::memcpy(&length, buffer + at + lengthAt, sizeof length);
+            if (length <= nameAt || at + length > static_cast<std::size_t>(got)) return false;
+            const char* name = buffer + at + nameAt;
+            visit(std::string_view(name, ::strnlen(name, length - nameAt)));
+            at += length;
+        }
+    }
+}
+
+}  // namespace
+
+FolderEntries::FolderEntries(const std::string& folder, std::size_t count, const Names& names)
+    : found_(count) {
+    const Descriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.get() < 0) return;
+
+    struct statfs volume;
+    if (::fstatfs(dir.get(), &volume) != 0) return;
+    const auto known = byteExactVolume(static_cast<std::uint32_t>(volume.f_type));
+    if (!known) {
+        outcome_ = Outcome::foldsNames;
+        return;
+    }
+    if (known->mayFoldCase) {
+        // The case-folding flag belongs to each folder; a volume that can't
+        // report it can't be trusted not to have it.
+        int flags = 0;
+        if (::ioctl(dir.get(), FS_IOC_GETFLAGS, &flags) != 0 || (flags & FS_CASEFOLD_FL) != 0) {
+            outcome_ = Outcome::foldsNames;
+            return;
+        }
+    }
+
+    struct stat status;
+    if (::fstat(dir.get(), &status) != 0) return;
+    const auto entries = static_cast<std::size_t>(status.st_size) / known->bytesPerEntry;
+    const bool worthIt = count >= fewestNames && count * entriesPerName >= entries;
+    if (folderReads() == testing::FolderReads::never ||
+        (folderReads() == testing::FolderReads::judged && !worthIt)) {
+        outcome_ = Outcome::notWorthIt;
+        return;
+    }
+
+    const NameTable table(count, names);
+    if (!forEachEntry(dir.get(), [&](std::string_view entry) { table.mark(entry, found_); })) {
+        found_.assign(count, false);
+        return;
+    }
+    table.copyToRepeats(found_);
+    outcome_ = Outcome::read;
+}
+
+namespace {
+
+// Whether the directory `folder` holds an entry spelled exactly `entryName`.
+bool holdsEntry(const std::string& folder, std::string_view entryName) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) return true;  // can't tell: count it as taken
+    bool found = false;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (entryName == entry->d_name) {
+            found = true;
+            break;
+        }
+    }
+    ::closedir(dir);
+    return found;
+}
+
+// existsBeside, told whether the folder holds an entry spelled exactly `name`
+// when that is already known.
+bool existsBesideKnowing(std::string_view url, std::string_view name,
+                         std::optional<bool> spelledThere) {
+    const auto slash = url.rfind('/');
+    std::string destination;
+    destination.reserve(url.size() + name.size());
+    if (slash != std::string_view::npos) destination.append(url.substr(0, slash + 1));
+    destination.append(name);
+
+    // lstat: a rename meets the entry itself, whatever a link points to.
+    struct stat there;
+    if (::lstat(destination.c_str(), &there) != 0) return false;
+    const std::string source(url);
+    struct stat own;
+    if (::lstat(source.c_str(), &own) != 0) return true;
+    if (there.st_dev != own.st_dev || there.st_ino != own.st_ino) return true;
+    // The same file: the only entry of it is the file's own, reached under
+    // another spelling; with several hard links, an entry spelled exactly like
+    // the destination is another link.
+    if (own.st_nlink <= 1) return false;
+    if (url.substr(slash == std::string_view::npos ? 0 : slash + 1) == name) return false;
+    if (spelledThere) return *spelledThere;
+    const std::string folder = slash == std::string_view::npos ? std::string(".")
+                               : slash == 0                    ? std::string("/")
+                                                               : source.substr(0, slash);
+    return holdsEntry(folder, name);
+}
+
+// The folder part of `url`, its last slash included; empty when it has none.
+std::string_view folderPart(std::string_view url) {
+    const auto slash = url.rfind('/');
+    return slash == std::string_view::npos ? std::string_view() : url.substr(0, slash + 1);
+}
+
+}  // namespace
+
+bool existsBeside(const Path& url, std::string_view name) {
+    return existsBesideKnowing(url.native(), name, std::nullopt);
+}
+
+std::vector<bool> existBeside(std::size_t count,
+                              const std::function<BesideQuestion(std::size_t)>& question) {
+    std::vector<bool> answers(count);
+
+    // Gather the questions by folder. Lists mostly come folder by folder, so
+    // the previous question's folder is tried before the map, and when every
+    // folder's questions are consecutive they need no list of their own.
+    struct Group {
+        std::string_view folder;
+        std::size_t size = 0;
+        std::size_t first = 0;  // its first question, or its first place in `members`
+    };
+    std::vector<Group> groups;
+    std::unordered_map<std::string_view, std::size_t> byFolder;
+    bool consecutive = true;
+    const auto groupOf = [&](std::size_t i, std::size_t previous) {
+        const std::string_view folder = folderPart(question(i).url);
+        if (i > 0 && groups[previous].folder == folder) return previous;
+        const auto [at, added] = byFolder.try_emplace(folder, groups.size());
+        if (added) {
+            groups.push_back({.folder = folder, .size = 0, .first = i});
+        } else {
+            consecutive = false;
+        }
+        return at->second;
+    };
+    for (std::size_t i = 0, group = 0; i < count; ++i) {
+        group = groupOf(i, group);
+        ++groups[group].size;
+    }
+    std::vector<std::uint32_t> members;
+    if (!consecutive) {
+        std::size_t next = 0;
+        for (Group& group : groups) {
+            group.first = next;
+            next += group.size;
+        }
+        members.resize(count);
+        std::vector<std::size_t> placed(groups.size());
+        for (std::size_t i = 0, group = 0; i < count; ++i) {
+            group = groupOf(i, group);
+            members[groups[group].first + placed[group]++] = static_cast<std::uint32_t>(i);
+        }
+    }
+
+    for (const Group& group : groups) {
+        const auto index = [&](std::size_t k) {
+            return consecutive ? group.first + k : std::size_t{members[group.first + k]};
+        };
+        std::optional<FolderEntries> entries;
+        if (group.size >= fewestNames) {
+            entries.emplace(group.folder.empty() ? std::string(".") : std::string(group.folder),
+                            group.size, [&](std::size_t k) { return question(index(k)).name; });
+        }
+        const bool read = entries && entries->outcome() == FolderEntries::Outcome::read;
+        for (std::size_t k = 0; k < group.size; ++k) {
+            const BesideQuestion asked = question(index(k));
+            // A name lstat wouldn't look up as one entry, or a path it would
+            // refuse as too long, keeps lstat's own answer.
+            const bool asTheFolderSays = read && isEntryName(asked.name) &&
+                                         group.folder.size() + asked.name.size() < PATH_MAX;
+            if (asTheFolderSays && !entries->found(k)) continue;
+            answers[index(k)] =
+                existsBesideKnowing(asked.url, asked.name,
+                                    asTheFolderSays ? std::optional(true) : std::nullopt);
+        }
+    }
+    return answers;
+}
+
+namespace testing {
+
+void setFolderReads(FolderReads reads) {
+    folderReads() = reads;
+}
+
+void failFolderReads(int error) {
+    folderReadFault() = error;
+}
+
+}  // namespace testing
+
+}  // namespace tavix::FileSystem

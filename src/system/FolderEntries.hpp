@@ -1,0 +1,73 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Existence tests for many names at once: one read of a folder's entries
+// answers every name asked about in it, where that gives exactly the answer of
+// one lstat per name and costs less.
+namespace tavix::FileSystem {
+
+// Which of some names are entries of one folder, spelled byte for byte, from
+// one pass over its entries (getdents64). Only on a volume known to compare
+// names byte for byte (tmpfs, ext2/3/4, btrfs, f2fs), in a folder that doesn't
+// fold letter case: there, an entry spelled exactly like a name is what lstat
+// of that name finds. Every other volume may ignore case or normalise names, so
+// its folders are left to lstat.
+class FolderEntries {
+public:
+    enum class Outcome {
+        read,        // the folder was read: found() answers every name
+        foldsNames,  // its volume may compare names otherwise, or can't be told
+        notWorthIt,  // the folder is too large for so few names: an lstat each costs less
+        unreadable,  // it can't be opened or read (missing, not a folder, no permission)
+    };
+
+    // The names asked about, by index.
+    using Names = std::function<std::string_view(std::size_t)>;
+
+    // Looks for names(0) to names(count-1) among the entries of `folder` (a path
+    // the kernel takes; "." for the current folder). A name that can't be a
+    // single entry's (empty, ".", "..", holding "/" or NUL) is never found.
+    FolderEntries(const std::string& folder, std::size_t count, const Names& names);
+
+    Outcome outcome() const { return outcome_; }
+    // Whether names(i) is an entry of the folder; false unless outcome() is read.
+    bool found(std::size_t i) const { return found_[i]; }
+
+private:
+    Outcome outcome_ = Outcome::unreadable;
+    std::vector<bool> found_;
+};
+
+// One question of existsBeside: would renaming `url` to `name` in its folder
+// meet an entry already there?
+struct BesideQuestion {
+    std::string_view url;
+    std::string_view name;
+};
+
+// existsBeside(url, name) for questions 0 to count-1, in order, with exactly its
+// answers. The questions are gathered by folder; a folder asked about often
+// enough for its size is read once (FolderEntries) and only names found in it
+// are looked at further; every other question is answered by existsBeside.
+// `question` may be called several times for each index; the text it points to
+// must stay put until the call returns.
+std::vector<bool> existBeside(std::size_t count,
+                              const std::function<BesideQuestion(std::size_t)>& question);
+
+// Tests only. How existBeside answers a folder: as it judges best (the default),
+// by reading every folder it can whatever its size, or never reading one. And a
+// fault the machine can't produce on demand (running as root reads any folder):
+// while set, reading a folder's entries fails with that errno (0 clears it).
+// Not thread-safe; set and clear them around the test.
+namespace testing {
+enum class FolderReads { judged, always, never };
+void setFolderReads(FolderReads reads);
+void failFolderReads(int error);
+}  // namespace testing
+
+}  // namespace tavix::FileSystem
