@@ -69,8 +69,8 @@ protected:
     }
 
     testing::TemporaryFolder folder;
-    std::vector<fs::path> original;
-    std::vector<fs::path> renamed;
+    std::vector<Location> original;
+    std::vector<Location> renamed;
     TavixModel model;
 };
 
@@ -216,7 +216,7 @@ TEST_F(RenameCommands, AChangeOfLetterCaseOnlyIsRenamedAndUndone) {
 
 struct RecordCase {
     std::string name;
-    std::function<void(TavixModel&, const std::vector<fs::path>& files)> act;
+    std::function<void(TavixModel&, const std::vector<Location>& files)> act;
     std::size_t recorded;
 };
 
@@ -234,7 +234,7 @@ TEST_P(RenameUndoRecord, FollowsTheCommands) {
     EXPECT_EQ(model.canUndo(), c.recorded > 0) << c.name;
 }
 
-void renameAll(TavixModel& m, const std::vector<fs::path>&) {
+void renameAll(TavixModel& m, const std::vector<Location>&) {
     m.rename();
 }
 

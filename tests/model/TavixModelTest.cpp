@@ -364,7 +364,7 @@ TEST_P(ModelAdds, OnlyNewExistingFiles) {
     TavixModel model;
     model.setMessage("Renamed 3 files.");
     for (const auto& call : c.calls) {
-        std::vector<fs::path> given;
+        std::vector<Location> given;
         for (const auto& relative : call) given.push_back(folder.path() / relative);
         model.add(given);
     }
@@ -389,7 +389,7 @@ TEST(ModelAddFiles, AsksForSeveralFilesAndAddsThem) {
     std::vector<TavixModel::FileChooserRequest> asked;
     TavixModel model([&](const TavixModel::FileChooserRequest& request) {
         asked.push_back(request);
-        return std::vector<fs::path>{b, a};
+        return std::vector<Location>{b, a};
     });
     model.setMessage("Put 2 files back.");
     model.addFiles();
@@ -402,7 +402,7 @@ TEST(ModelAddFiles, AsksForSeveralFilesAndAddsThem) {
 }
 
 TEST(ModelAddFiles, CancelChangesNothing) {
-    TavixModel model([](const TavixModel::FileChooserRequest&) { return std::vector<fs::path>{}; });
+    TavixModel model([](const TavixModel::FileChooserRequest&) { return std::vector<Location>{}; });
     model.setMessage("Renamed 1 file.");
     const Recorder recorder(model);
     model.addFiles();

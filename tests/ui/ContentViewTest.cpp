@@ -145,7 +145,7 @@ private Q_SLOTS:
         std::vector<TavixModel::FileChooserRequest> asked;
         view_->model().setFileChooser([&](const TavixModel::FileChooserRequest& request) {
             asked.push_back(request);
-            return std::vector<Path>{asked.size() == 1 ? a : b};
+            return std::vector<tavix::Location>{asked.size() == 1 ? a : b};
         });
 
         part<QPushButton>(view_.get(), "addFilesButton")->click();

@@ -188,7 +188,7 @@ private Q_SLOTS:
 
     void aHundredThousandRows() {
         // Paths that don't exist: planning never touches the disk for unchanged names.
-        std::vector<Path> files;
+        std::vector<tavix::Location> files;
         files.reserve(100000);
         for (int i = 0; i < 100000; ++i) files.emplace_back("/nonexistent/f" + std::to_string(i));
         tester_.reset();
