@@ -42,11 +42,11 @@ public:
         std::error_code ignored;
         fs::remove_all(folder_, ignored);
     }
-    const std::vector<fs::path>& files() const { return files_; }
+    const std::vector<tavix::Location>& files() const { return files_; }
 
 private:
     fs::path folder_;
-    std::vector<fs::path> files_;
+    std::vector<tavix::Location> files_;
 };
 
 const FileSet& filesAt(const char* where, std::size_t count) {

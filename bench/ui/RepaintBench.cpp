@@ -41,11 +41,11 @@ public:
         std::error_code ignored;
         fs::remove_all(folder_, ignored);
     }
-    const std::vector<fs::path>& files() const { return files_; }
+    const std::vector<tavix::Location>& files() const { return files_; }
 
 private:
     fs::path folder_;
-    std::vector<fs::path> files_;
+    std::vector<tavix::Location> files_;
 };
 
 const FileSet& filesOf(std::size_t count) {

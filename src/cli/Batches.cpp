@@ -7,16 +7,16 @@
 
 namespace tavix::cli {
 
-RenamePlan planBatches(std::vector<std::filesystem::path> files,
-                       const std::vector<RenameRule>& rules, const Arguments& args) {
+RenamePlan planBatches(std::vector<Location> files, const std::vector<RenameRule>& rules,
+                       const Arguments& args) {
     const auto dates = args.dateSource == DateSource::taken ? RenameEngine::DateSource::taken
                                                             : RenameEngine::DateSource::modified;
     if (!args.perFolder)
         return RenameEngine::plan(std::move(files), rules, args.keepExtension, dates);
 
-    std::vector<std::vector<std::filesystem::path>> batches;
+    std::vector<std::vector<Location>> batches;
     std::unordered_map<std::string, std::size_t> batchOf;
-    for (std::filesystem::path& file : files) {
+    for (Location& file : files) {
         const auto [at, added] =
             batchOf.try_emplace(PathNames::folder(file).string(), batches.size());
         if (added) batches.emplace_back();

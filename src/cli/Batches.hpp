@@ -13,7 +13,7 @@ namespace tavix::cli {
 // as their own batch, folders in the order they first appear: numbering starts
 // again in each, and names clash only within a folder. The items of the batches
 // follow one another in one plan, which is performed like any other.
-RenamePlan planBatches(std::vector<std::filesystem::path> files,
-                       const std::vector<RenameRule>& rules, const Arguments& args);
+RenamePlan planBatches(std::vector<Location> files, const std::vector<RenameRule>& rules,
+                       const Arguments& args);
 
 }  // namespace tavix::cli

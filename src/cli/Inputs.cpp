@@ -1,5 +1,6 @@
 #include "cli/Inputs.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -44,15 +45,14 @@ bool needsTidying(std::string_view text) {
 
 }  // namespace
 
-std::filesystem::path absolutePath(const std::filesystem::path& workingDirectory,
-                                   std::string text) {
+Location absolutePath(const std::filesystem::path& workingDirectory, std::string text) {
     if (text.empty() || text.front() != '/') {
         std::string joined = workingDirectory.native();
         if (joined.empty() || joined.back() != '/') joined += '/';
         joined += text;
         text = std::move(joined);
     }
-    if (!needsTidying(text)) return std::filesystem::path(std::move(text));
+    if (!needsTidying(text)) return Location(std::move(text));
     std::string tidy;
     tidy.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
@@ -68,7 +68,7 @@ std::filesystem::path absolutePath(const std::filesystem::path& workingDirectory
         i = end;
     }
     while (tidy.size() > 1 && tidy.back() == '/') tidy.pop_back();
-    return std::filesystem::path(std::move(tidy));
+    return Location(std::move(tidy));
 }
 
 std::vector<RenameRule> readSteps(const Arguments& args, Io& io) {
@@ -112,26 +112,30 @@ std::vector<RenameRule> readSteps(const Arguments& args, Io& io) {
     return rules;
 }
 
-std::vector<std::filesystem::path> readFiles(const Arguments& args, Io& io) {
-    std::vector<std::string> given = args.paths;
+std::vector<Location> readFiles(const Arguments& args, Io& io) {
+    // Each path is made absolute as it is read: the list's text and one string
+    // per path, nothing more, is all the memory a long list takes.
+    std::vector<Location> absolute;
+    absolute.reserve(args.paths.size());
+    for (const std::string& path : args.paths)
+        absolute.push_back(absolutePath(io.workingDirectory, path));
     if (args.filesFrom) {
         const std::string text = readAll(*args.filesFrom, io);
         const char separator = args.nulSeparated ? '\0' : '\n';
+        absolute.reserve(absolute.size() +
+                         static_cast<std::size_t>(std::count(text.begin(), text.end(), separator)) +
+                         1);
         std::size_t start = 0;
         while (start < text.size()) {
             std::size_t end = text.find(separator, start);
             if (end == std::string::npos) end = text.size();
-            std::string line = text.substr(start, end - start);
-            if (!args.nulSeparated && !line.empty() && line.back() == '\r') line.pop_back();
-            if (!line.empty()) given.push_back(std::move(line));
+            std::string_view line(text.data() + start, end - start);
+            if (!args.nulSeparated && !line.empty() && line.back() == '\r') line.remove_suffix(1);
+            if (!line.empty())
+                absolute.push_back(absolutePath(io.workingDirectory, std::string(line)));
             start = end + 1;
         }
     }
-    std::vector<std::filesystem::path> absolute;
-    absolute.reserve(given.size());
-    for (std::string& path : given)
-        absolute.push_back(absolutePath(io.workingDirectory, std::move(path)));
-    given = {};
     auto files =
         FileList::adding({}, std::move(absolute), [&](const auto& path, FileList::SkipReason why) {
             io.err << "tavix-cli: skipped " << printable(path) << ": " << FileList::describe(why)

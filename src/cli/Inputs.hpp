@@ -7,6 +7,7 @@
 #include "cli/Arguments.hpp"
 #include "cli/Cli.hpp"
 #include "rules/RenameRule.hpp"
+#include "text/Location.hpp"
 
 namespace tavix::cli {
 
@@ -22,13 +23,13 @@ std::vector<RenameRule> readSteps(const Arguments& args, Io& io);
 
 // The operands and --files-from paths, made absolute, added as the window adds
 // files (each skip reported on standard error), then sorted if asked.
-std::vector<std::filesystem::path> readFiles(const Arguments& args, Io& io);
+std::vector<Location> readFiles(const Arguments& args, Io& io);
 
 // `text` made absolute against `workingDirectory` as text: "." components and
 // repeated or trailing slashes go, since they never change what the kernel finds;
 // ".." stays, since after a symbolic link it leads where the kernel says. An
 // absolute path that needs no tidying is taken as it is.
-std::filesystem::path absolutePath(const std::filesystem::path& workingDirectory, std::string text);
+Location absolutePath(const std::filesystem::path& workingDirectory, std::string text);
 
 // A whole file, or standard input for "-".
 std::string readAll(const std::string& path, Io& io);

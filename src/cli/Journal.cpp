@@ -96,7 +96,7 @@ void appendString(std::string& out, std::string_view text) {
 }
 
 // A path round-trips byte for byte: UTF-8 as a string, anything else as base64.
-void appendPath(std::string& out, const fs::path& path) {
+void appendPath(std::string& out, const Location& path) {
     const std::string& bytes = path.native();
     if (text::isValidUtf8(bytes)) {
         appendString(out, bytes);
@@ -107,7 +107,7 @@ void appendPath(std::string& out, const fs::path& path) {
     }
 }
 
-void appendMove(std::string& out, const fs::path& from, const fs::path& to) {
+void appendMove(std::string& out, const Location& from, const Location& to) {
     out += "{\"from\":";
     appendPath(out, from);
     out += ",\"to\":";

@@ -11,7 +11,7 @@
 namespace tavix::cli {
 namespace {
 
-using Path = std::filesystem::path;
+using Path = Location;
 
 // Keys are read before sorting: a comparison that re-read the disk could
 // change its answer mid-sort.

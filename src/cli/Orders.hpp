@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli/Arguments.hpp"
+#include "text/Location.hpp"
 
 namespace tavix::cli {
 
@@ -12,7 +13,6 @@ namespace tavix::cli {
 // (files without one by their modification date), oldest first. Every sort is
 // stable and reads each key once; files whose key can't be read come first,
 // also when `reverse` turns the order of the others round.
-std::vector<std::filesystem::path> sortedFiles(std::vector<std::filesystem::path> files,
-                                               SortOrder order, bool reverse);
+std::vector<Location> sortedFiles(std::vector<Location> files, SortOrder order, bool reverse);
 
 }  // namespace tavix::cli

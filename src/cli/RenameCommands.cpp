@@ -230,7 +230,8 @@ int showHistory(const Arguments& args, Io& io) {
     Json list = Json::array();
     for (const HistoryEntry& entry : entries) {
         const Journal& journal = entry.journal;
-        const fs::path first = journal.planned.empty() ? fs::path() : journal.planned.front().from;
+        const fs::path first =
+            journal.planned.empty() ? fs::path() : journal.planned.front().from.path();
         const std::string firstFolder = first.empty() ? "" : first.parent_path().string();
         if (args.json) {
             Json item;

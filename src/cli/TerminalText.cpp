@@ -74,4 +74,8 @@ std::string printable(const std::filesystem::path& path) {
     return printable(std::string_view(path.native()));
 }
 
+std::string printable(const Location& location) {
+    return printable(std::string_view(location.native()));
+}
+
 }  // namespace tavix::cli

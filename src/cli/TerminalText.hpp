@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/Location.hpp"
+
 namespace tavix::cli {
 
 // `text` as it may reach a terminal: ill-formed UTF-8 shows as U+FFFD, and
@@ -13,5 +15,6 @@ std::string printable(std::string_view text);
 std::string printable(const std::string& text);
 std::string printable(const char* text);
 std::string printable(const std::filesystem::path& path);
+std::string printable(const Location& location);
 
 }  // namespace tavix::cli

@@ -94,7 +94,7 @@ std::string datePattern(const DateStamp& rule) {
 }
 
 std::string dateStamp(const DateStamp& rule, const DateFormatter& dates, const std::string& name,
-                      const std::filesystem::path& url, bool taken) {
+                      const Location& url, bool taken) {
     // A photo's date is written as its camera showed it where it was taken.
     const auto date = taken ? PhotoDate::takenOrModified(url, PhotoDate::Reading::cameraClock)
                             : FileSystem::modificationTime(url);
@@ -104,7 +104,7 @@ std::string dateStamp(const DateStamp& rule, const DateFormatter& dates, const s
 }
 
 std::string imageDimensions(const ImageDimensions& rule, const std::string& name,
-                            const std::filesystem::path& url) {
+                            const Location& url) {
     const auto image = ImageProbe::read(url);
     if (!image || !image->pixelWidth || !image->pixelHeight) return name;
     const std::string size =
@@ -112,11 +112,9 @@ std::string imageDimensions(const ImageDimensions& rule, const std::string& name
     return join(name, size, rule.position, rule.separator);
 }
 
-std::string parentFolder(const ParentFolder& rule, const std::string& name,
-                         const std::filesystem::path& url) {
-    const FileSystem::Path folder = PathNames::folder(url);
-    std::string folderName =
-        folder == folder.root_path() ? folder.string() : PathNames::name(folder);
+std::string parentFolder(const ParentFolder& rule, const std::string& name, const Location& url) {
+    // The root's name is "/".
+    std::string folderName = PathNames::name(PathNames::folder(url));
     if (folderName.empty()) return name;
     return join(name, folderName, rule.position, rule.separator);
 }

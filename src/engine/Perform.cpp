@@ -12,7 +12,7 @@
 namespace tavix::RenameEngine {
 namespace {
 
-using Path = std::filesystem::path;
+using Path = Location;
 
 // The longest name most Linux file systems accept, in bytes.
 constexpr std::size_t nameMax = 255;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -15,8 +14,8 @@ namespace tavix {
 
 // One file's move: where it was and where it is now.
 struct Move {
-    std::filesystem::path from;
-    std::filesystem::path to;
+    Location from;
+    Location to;
     friend bool operator==(const Move&, const Move&) = default;
 };
 
@@ -26,9 +25,9 @@ struct Move {
 // as a journal records it before the batch, for undo to recognise the file;
 // perform doesn't use it.
 struct PlannedMove {
-    std::filesystem::path from;
-    std::filesystem::path to;
-    std::optional<std::filesystem::path> temporary;
+    Location from;
+    Location to;
+    std::optional<Location> temporary;
     std::optional<FileSystem::FileId> identity;
     friend bool operator==(const PlannedMove&, const PlannedMove&) = default;
 };
@@ -38,7 +37,7 @@ namespace RenameEngine {
 // What a batch did: the moves made and the failures met, both in plan order.
 struct Applied {
     struct Failure {
-        std::filesystem::path url;  // the file as planned
+        Location url;               // the file as planned
         std::string message;        // one line naming the file and the reason
         friend bool operator==(const Failure&, const Failure&) = default;
     };
@@ -63,8 +62,7 @@ Applied perform(const RenamePlan& plan);
 
 // The one line a failed move reads as: ‘Couldn't rename “a.txt” to “b.txt”:
 // Permission denied’.
-std::string moveFailure(const std::filesystem::path& from, const std::filesystem::path& to,
-                        const std::error_code& error);
+std::string moveFailure(const Location& from, const Location& to, const std::error_code& error);
 
 // Moves a batch back, last move first; returns how many files were put back.
 // Failures are dropped. A case-only move goes back through a temporary name.

@@ -35,7 +35,7 @@ using Parts = PreparedStep::Parts;
 struct Subject {
     const std::string& name;
     std::int64_t index;
-    const std::filesystem::path& url;
+    const Location& url;
     DateSource dates;
 };
 
@@ -249,8 +249,7 @@ PreparedStep::~PreparedStep() = default;
 PreparedStep::PreparedStep(PreparedStep&&) noexcept = default;
 PreparedStep& PreparedStep::operator=(PreparedStep&&) noexcept = default;
 
-std::string PreparedStep::apply(const std::string& name, std::int64_t index,
-                                const std::filesystem::path& url) {
+std::string PreparedStep::apply(const std::string& name, std::int64_t index, const Location& url) {
     // A name that isn't well-formed UTF-8 keeps its bytes: no step re-encodes it.
     // ICU measures texts in 32-bit lengths.
     if (name.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()) / 4 ||
@@ -263,7 +262,7 @@ std::string PreparedStep::apply(const std::string& name, std::int64_t index,
 }
 
 std::string apply(const RenameRule& rule, const std::string& name, std::int64_t index,
-                  const std::filesystem::path& url, DateSource dates) {
+                  const Location& url, DateSource dates) {
     return PreparedStep(rule, dates).apply(name, index, url);
 }
 

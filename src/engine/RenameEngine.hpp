@@ -1,11 +1,11 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <memory>
 #include <string>
 
 #include "rules/RenameRule.hpp"
+#include "text/Location.hpp"
 
 namespace tavix::RenameEngine {
 
@@ -19,7 +19,7 @@ enum class DateSource { modified, taken };
 // 0-based position in the planned list and `url` its absolute path; only the
 // generated kinds use them.
 std::string apply(const RenameRule& rule, const std::string& name, std::int64_t index,
-                  const std::filesystem::path& url, DateSource dates = DateSource::modified);
+                  const Location& url, DateSource dates = DateSource::modified);
 
 // One step made ready for many names: its regular expression compiled, its
 // search text keyed and its date formatter built once, not once per name. Gives
@@ -33,8 +33,7 @@ public:
     PreparedStep(PreparedStep&&) noexcept;
     PreparedStep& operator=(PreparedStep&&) noexcept;
 
-    std::string apply(const std::string& name, std::int64_t index,
-                      const std::filesystem::path& url);
+    std::string apply(const std::string& name, std::int64_t index, const Location& url);
 
     struct Parts;
 

@@ -1,8 +1,10 @@
 #include "engine/RenamePlan.hpp"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <deque>
 #include <type_traits>
-#include <unordered_map>
 #include <unordered_set>
 
 #include "engine/RenameEngine.hpp"
@@ -39,21 +41,57 @@ bool isIllegal(std::string_view name) {
 
 // The clash key: the full lowercase mapping, independent of locale, in NFC, so
 // that names equal under canonical equivalence clash. Names that aren't UTF-8
-// keep their bytes, so two different such names never clash.
-std::string clashKey(const std::string& name, bool valid) {
-    if (!valid) return name;
+// keep their bytes, so two different such names never clash. Nothing when the
+// name is its own key (no capitals, already in NFC: every name after a
+// lowercase step), so that most plans keep no second copy of their names.
+std::optional<std::string> clashKey(const std::string& name, bool valid) {
+    if (!valid) return std::nullopt;
     if (text::isAscii(name)) {
+        if (std::none_of(name.begin(), name.end(), [](char c) { return c >= 'A' && c <= 'Z'; }))
+            return std::nullopt;
         std::string key = name;
         for (char& c : key) c = text::asciiLower(c);
         return key;
     }
-    return canonicalForm(text::lowercased(name));
+    std::string key = canonicalForm(text::lowercased(name));
+    if (key == name) return std::nullopt;
+    return key;
 }
+
+// The items' clash keys seen so far, each with the first item that had it: an
+// open-addressing table of item offsets over the plan's own key views, a few
+// bytes per file where a node-based map takes a heap block for each.
+class KeysSeen {
+public:
+    // `keys` holds the key of every item; it must outlive the table.
+    explicit KeysSeen(const std::vector<std::string_view>& keys)
+        : keys_(keys), slots_(std::bit_ceil(std::max<std::size_t>(2 * keys.size(), 8))) {}
+
+    // Records item `i`'s key; false when an earlier item recorded the same key.
+    bool insertFirst(std::size_t i) {
+        const std::string_view key = keys_[i];
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t slot = std::hash<std::string_view>{}(key)&mask;;
+             slot = (slot + 1) & mask) {
+            if (slots_[slot] == 0) {
+                slots_[slot] = static_cast<std::uint32_t>(i + 1);
+                return true;
+            }
+            if (keys_[slots_[slot] - 1] == key) return false;
+        }
+    }
+
+private:
+    const std::vector<std::string_view>& keys_;
+    // 1 + an item's offset, 0 for an empty slot. 32 bits are plenty: a plan of
+    // four billion items would not fit in memory.
+    std::vector<std::uint32_t> slots_;
+};
 
 }  // namespace
 
-RenamePlan::Item RenamePlan::Item::make(std::filesystem::path url, std::string originalName,
-                                        std::string newName, std::optional<Problem> problem) {
+RenamePlan::Item RenamePlan::Item::make(Location url, std::string originalName, std::string newName,
+                                        std::optional<Problem> problem) {
     return Item{Uuid::random(), std::move(url), std::move(originalName), std::move(newName),
                 problem};
 }
@@ -95,10 +133,11 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
                     RenameEngine::DateSource dates) {
     RenamePlan plan;
     plan.items.reserve(files.size());
-    std::vector<std::string> keys(files.size());
-    // Views into `keys`, which never reallocates.
-    std::unordered_map<std::string_view, std::size_t> seen;
-    seen.reserve(files.size());
+    // Each item's clash key: a view into its new name when that is its own key,
+    // else into `ownKeys`. Neither moves: `plan.items` never reallocates.
+    std::vector<std::string_view> keys(files.size());
+    std::deque<std::string> ownKeys;
+    KeysSeen seen(keys);
     std::unordered_set<std::string_view> clashing;
     // Changed items without a problem, tested for an entry at their new name
     // once all are known, so that a folder holding many of them is read once.
@@ -130,30 +169,36 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
                 stem = step.apply(stem, static_cast<std::int64_t>(i), url);
             }
         }
-        std::string newName = extension.empty() ? stem : stem + "." + extension;
+        std::string newName;
+        newName.reserve(stem.size() + (extension.empty() ? 0 : 1 + extension.size()));
+        newName.append(stem);
+        if (!extension.empty()) newName.append(".").append(extension);
 
-        std::filesystem::path location;
+        Location location;
         if constexpr (std::is_lvalue_reference_v<Files>) {
             location = url;
         } else {
             location = std::move(url);
         }
-        RenamePlan::Item item =
-            RenamePlan::Item::make(std::move(location), std::move(original), std::move(newName));
-        keys[i] = clashKey(item.newName, valid);
+        RenamePlan::Item& item = plan.items.emplace_back(
+            RenamePlan::Item::make(std::move(location), std::move(original), std::move(newName)));
+        if (auto key = clashKey(item.newName, valid)) {
+            keys[i] = ownKeys.emplace_back(std::move(*key));
+        } else {
+            keys[i] = item.newName;
+        }
         if (isBlankOrEmpty(stem)) {
             item.problem = RenamePlan::Problem::empty;
         } else if (isIllegal(item.newName)) {
             item.problem = RenamePlan::Problem::illegal;
         } else {
-            if (++seen[keys[i]] > 1) {
+            if (!seen.insertFirst(i)) {
                 item.problem = RenamePlan::Problem::duplicate;
                 clashing.insert(keys[i]);
             } else if (item.isChanged()) {
                 toTest.push_back(static_cast<std::uint32_t>(i));
             }
         }
-        plan.items.push_back(std::move(item));
     }
 
     const std::vector<bool> taken = FileSystem::existBeside(toTest.size(), [&](std::size_t k) {
@@ -177,15 +222,14 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
 
 }  // namespace
 
-RenamePlan RenameEngine::plan(const std::vector<std::filesystem::path>& files,
+RenamePlan RenameEngine::plan(const std::vector<Location>& files,
                               const std::vector<RenameRule>& rules, bool keepExtension,
                               DateSource dates) {
     return makePlan(files, rules, keepExtension, dates);
 }
 
-RenamePlan RenameEngine::plan(std::vector<std::filesystem::path>&& files,
-                              const std::vector<RenameRule>& rules, bool keepExtension,
-                              DateSource dates) {
+RenamePlan RenameEngine::plan(std::vector<Location>&& files, const std::vector<RenameRule>& rules,
+                              bool keepExtension, DateSource dates) {
     return makePlan(std::move(files), rules, keepExtension, dates);
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -10,6 +9,7 @@
 #include "engine/RenameEngine.hpp"
 #include "engine/Uuid.hpp"
 #include "rules/RenameRule.hpp"
+#include "text/Location.hpp"
 
 namespace tavix {
 
@@ -20,13 +20,13 @@ struct RenamePlan {
 
     struct Item {
         Uuid id;  // fresh for every item of every plan
-        std::filesystem::path url;
+        Location url;
         std::string originalName;  // extension included
         std::string newName;       // extension included
         std::optional<Problem> problem;
 
         // An item with a fresh id.
-        static Item make(std::filesystem::path url, std::string originalName, std::string newName,
+        static Item make(Location url, std::string originalName, std::string newName,
                          std::optional<Problem> problem = std::nullopt);
 
         // The new name differs from the original (canonical equivalence; case counts).
@@ -53,11 +53,10 @@ namespace RenameEngine {
 // existence tests and the generated steps' file facts. Each step is prepared once
 // for the whole plan (PreparedStep), so a regular expression that keeps running
 // out of time is given up for the rest of the plan and leaves names unchanged.
-RenamePlan plan(const std::vector<std::filesystem::path>& files,
-                const std::vector<RenameRule>& rules, bool keepExtension,
-                DateSource dates = DateSource::modified);
+RenamePlan plan(const std::vector<Location>& files, const std::vector<RenameRule>& rules,
+                bool keepExtension, DateSource dates = DateSource::modified);
 // The same, moving the paths into the items instead of copying them.
-RenamePlan plan(std::vector<std::filesystem::path>&& files, const std::vector<RenameRule>& rules,
+RenamePlan plan(std::vector<Location>&& files, const std::vector<RenameRule>& rules,
                 bool keepExtension, DateSource dates = DateSource::modified);
 
 }  // namespace RenameEngine

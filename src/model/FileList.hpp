@@ -1,15 +1,15 @@
 #pragma once
 
-#include <filesystem>
 #include <functional>
 #include <string_view>
 #include <vector>
+#include "text/Location.hpp"
 
 // The rules by which files join the list and are sorted, shared by the window's
 // model and the terminal program.
 namespace tavix::FileList {
 
-using Path = std::filesystem::path;
+using Path = Location;
 
 enum class SkipReason { alreadyListed, isFolder, doesNotExist };
 

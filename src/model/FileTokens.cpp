@@ -15,9 +15,8 @@ FileTokens FileTokens::read(const std::filesystem::path& url) {
     tokens.upperFileName = text::uppercased(tokens.fileName);
     tokens.lowerFileName = text::lowercased(tokens.fileName);
     tokens.fileExtension = extension.empty() ? "\u2014" : extension;
-    const auto folder = PathNames::folder(url);
-    tokens.parentFolder =
-        text::validUtf8(folder == folder.root_path() ? folder.string() : PathNames::name(folder));
+    // The root's name is "/".
+    tokens.parentFolder = text::validUtf8(PathNames::name(PathNames::folder(url)));
     return tokens;
 }
 

@@ -30,7 +30,7 @@ namespace tavix {
 // `message`.
 class TavixModel {
 public:
-    using Path = std::filesystem::path;
+    using Path = Location;
 
     // One step of the stack: a rule with an identity made when the step is
     // created; the step form edits `rule` in place, `id` never changes.

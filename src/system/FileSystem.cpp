@@ -34,7 +34,7 @@ bool& exclusiveRenamesRefused() {
 // The errno of a move that can't replace `to`, or 0 on success. Where the file
 // system refuses RENAME_NOREPLACE, a hard link followed by removing the old name
 // gives the same guarantee: link() fails with EEXIST instead of replacing.
-int moveWithoutReplacing(const Path& from, const Path& to) {
+int moveWithoutReplacing(const Location& from, const Location& to) {
     const int refused =
         exclusiveRenamesRefused()
             ? EINVAL
@@ -58,25 +58,25 @@ int moveWithoutReplacing(const Path& from, const Path& to) {
 
 }  // namespace
 
-bool exists(const Path& path) {
+bool exists(const Location& path) {
     struct stat status;
     return ::stat(path.c_str(), &status) == 0;
 }
 
-ExistsAndKind existsAndKind(const Path& path) {
+ExistsAndKind existsAndKind(const Location& path) {
     struct stat status;
     if (::stat(path.c_str(), &status) != 0) return {};
     return {.exists = true, .isFolder = S_ISDIR(status.st_mode)};
 }
 
-std::optional<FileId> identity(const Path& path) {
+std::optional<FileId> identity(const Location& path) {
     struct stat status;
     if (::lstat(path.c_str(), &status) != 0) return std::nullopt;
     return FileId{static_cast<std::uint64_t>(status.st_dev),
                   static_cast<std::uint64_t>(status.st_ino)};
 }
 
-std::error_code move(const Path& from, const Path& to) {
+std::error_code move(const Location& from, const Location& to) {
     if (const auto& fault = injectedMoveFault()) {
         if (const auto error = fault(from, to)) return {*error, std::system_category()};
     }
@@ -85,7 +85,7 @@ std::error_code move(const Path& from, const Path& to) {
 
 namespace {
 
-std::optional<ResourceValues> readValues(const Path& url, bool withKind) {
+std::optional<ResourceValues> readValues(const Location& url, bool withKind) {
     struct statx status;
     if (::statx(AT_FDCWD, url.c_str(), AT_STATX_SYNC_AS_STAT,
                 STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_BTIME | STATX_MTIME, &status) != 0) {
@@ -104,15 +104,15 @@ std::optional<ResourceValues> readValues(const Path& url, bool withKind) {
 
 }  // namespace
 
-std::optional<ResourceValues> resourceValues(const Path& url) {
+std::optional<ResourceValues> resourceValues(const Location& url) {
     return readValues(url, true);
 }
 
-std::optional<ResourceValues> sizeAndDates(const Path& url) {
+std::optional<ResourceValues> sizeAndDates(const Location& url) {
     return readValues(url, false);
 }
 
-std::optional<Timestamp> modificationTime(const Path& url) {
+std::optional<Timestamp> modificationTime(const Location& url) {
     struct statx status;
     if (::statx(AT_FDCWD, url.c_str(), AT_STATX_SYNC_AS_STAT, STATX_MTIME, &status) != 0 ||
         !(status.stx_mask & STATX_MTIME)) {

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "text/Location.hpp"
 #include "text/PathNames.hpp"
 
 // The operations Tavix asks of the file system, gathered in one place. Every
@@ -19,14 +20,14 @@ using Path = std::filesystem::path;
 using Timestamp = std::chrono::sys_time<std::chrono::nanoseconds>;
 
 // Whether something exists at `path`, following symbolic links.
-bool exists(const Path& path);
+bool exists(const Location& path);
 
 struct ExistsAndKind {
     bool exists = false;
     bool isFolder = false;
     friend bool operator==(const ExistsAndKind&, const ExistsAndKind&) = default;
 };
-ExistsAndKind existsAndKind(const Path& path);
+ExistsAndKind existsAndKind(const Location& path);
 
 // Whether a rename of `url` to `name` in its folder would meet something
 // already there: any directory entry at that name counts (a symbolic link, even
@@ -34,7 +35,7 @@ ExistsAndKind existsAndKind(const Path& path);
 // except the file's own entry reached under another spelling of letter case on a
 // file system that ignores case. The plan asks existBeside (FolderEntries.hpp),
 // which gives these answers for all its changed files at once.
-bool existsBeside(const Path& url, std::string_view name);
+bool existsBeside(const Location& url, std::string_view name);
 
 // What makes a directory entry's file itself: its device and inode.
 struct FileId {
@@ -44,14 +45,14 @@ struct FileId {
 };
 // The identity of the entry at `path` itself (a symbolic link is not followed),
 // or nothing when there is none.
-std::optional<FileId> identity(const Path& path);
+std::optional<FileId> identity(const Location& path);
 
 // Renames `from` to `to` within one folder, never replacing an existing file.
 // Returns the system's error, empty on success (EEXIST when `to` is taken).
 // Where the file system refuses an exclusive rename, a hard link to the new name
 // followed by removing the old one stands in; where it has no hard links either,
 // the move fails rather than risk replacing a file.
-std::error_code move(const Path& from, const Path& to);
+std::error_code move(const Location& from, const Location& to);
 
 struct ResourceValues {
     std::optional<std::uint64_t> size;
@@ -61,12 +62,12 @@ struct ResourceValues {
 };
 // Size, dates and kind in one request (one statx, links followed); nothing when
 // the file can't be reached. The kind may read the file's first bytes.
-std::optional<ResourceValues> resourceValues(const Path& url);
+std::optional<ResourceValues> resourceValues(const Location& url);
 // The same without the kind: one statx and nothing else, for listings.
-std::optional<ResourceValues> sizeAndDates(const Path& url);
+std::optional<ResourceValues> sizeAndDates(const Location& url);
 
 // The content modification time alone (one statx), or nothing.
-std::optional<Timestamp> modificationTime(const Path& url);
+std::optional<Timestamp> modificationTime(const Location& url);
 
 // Tests only: faults the machine can't produce on demand (running as root
 // ignores permission bits; local file systems all accept RENAME_NOREPLACE).

@@ -266,7 +266,7 @@ std::string_view folderPart(std::string_view url) {
 
 }  // namespace
 
-bool existsBeside(const Path& url, std::string_view name) {
+bool existsBeside(const Location& url, std::string_view name) {
     return existsBesideKnowing(url.native(), name, std::nullopt);
 }
 

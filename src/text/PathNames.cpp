@@ -13,11 +13,15 @@ std::string_view trimmedOfTrailingSlashes(std::string_view text) {
 
 }  // namespace
 
-std::string name(const Path& url) {
+std::string_view nameView(const Path& url) {
     const std::string_view text = trimmedOfTrailingSlashes(url.native());
-    if (text == "/") return std::string(text);
+    if (text == "/") return text;
     const auto slash = text.rfind('/');
-    return std::string(slash == std::string_view::npos ? text : text.substr(slash + 1));
+    return slash == std::string_view::npos ? text : text.substr(slash + 1);
+}
+
+std::string name(const Path& url) {
+    return std::string(nameView(url));
 }
 
 Path folder(const Path& url) {
@@ -25,7 +29,7 @@ Path folder(const Path& url) {
     const auto slash = text.rfind('/');
     if (slash == std::string_view::npos) return ".";
     // Drop the whole run of slashes before the last component ("/a//b" -> "/a").
-    return Path(trimmedOfTrailingSlashes(text.substr(0, slash + 1)));
+    return Path(std::string(trimmedOfTrailingSlashes(text.substr(0, slash + 1))));
 }
 
 Path child(const Path& folder, const std::string& name) {
@@ -37,7 +41,7 @@ Path child(const Path& folder, const std::string& name) {
 }
 
 std::string extension(const Path& url) {
-    return nameExtension(name(url));
+    return nameExtension(nameView(url));
 }
 
 std::string nameExtension(std::string_view fileName) {

@@ -1,14 +1,15 @@
 #pragma once
 
-#include <filesystem>
 #include <string>
 #include <string_view>
+
+#include "text/Location.hpp"
 
 // The parts of a path, taken from its text alone: no disk access, bytes kept as
 // stored (a name that is not valid UTF-8 survives untouched).
 namespace tavix::PathNames {
 
-using Path = std::filesystem::path;
+using Path = Location;
 
 // The last path component, extension included. Trailing slashes are ignored;
 // the root's name is "/".
@@ -24,5 +25,8 @@ Path child(const Path& folder, const std::string& name);
 std::string extension(const Path& url);
 // extension() of a bare file name.
 std::string nameExtension(std::string_view fileName);
+// name() as a view into `url`'s text, without a copy; `url` must outlive it.
+std::string_view nameView(const Path& url);
+std::string_view nameView(Path&&) = delete;
 
 }  // namespace tavix::PathNames

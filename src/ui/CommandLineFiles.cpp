@@ -21,9 +21,9 @@ std::vector<std::string> operands(int argc, const char* const* argv,
     return found;
 }
 
-std::vector<std::filesystem::path> commandLineFiles(const std::vector<std::string>& operands,
-                                                    const std::filesystem::path& workingDirectory) {
-    std::vector<std::filesystem::path> files;
+std::vector<Location> commandLineFiles(const std::vector<std::string>& operands,
+                                       const std::filesystem::path& workingDirectory) {
+    std::vector<Location> files;
     files.reserve(operands.size());
     for (const std::string& operand : operands) {
         if (operand.empty()) continue;

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "text/Location.hpp"
+
 namespace tavix::ui {
 
 // The operands of a command line (argv[1…]) as the bytes given, so a file name
@@ -18,7 +20,7 @@ std::vector<std::string> operands(int argc, const char* const* argv,
 // The files named by `operands`, in order: relative ones made absolute against
 // `workingDirectory`. "." components are dropped; ".." stays, since after a
 // symbolic link it leads where the kernel says, not where the text suggests.
-std::vector<std::filesystem::path> commandLineFiles(const std::vector<std::string>& operands,
-                                                    const std::filesystem::path& workingDirectory);
+std::vector<Location> commandLineFiles(const std::vector<std::string>& operands,
+                                       const std::filesystem::path& workingDirectory);
 
 }  // namespace tavix::ui

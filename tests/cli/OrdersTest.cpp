@@ -35,7 +35,7 @@ protected:
                  at("c.jpg", "1234", 2), at("d.txt", "1234", 2)};
     }
     TemporaryFolder folder;
-    std::vector<std::filesystem::path> files;
+    std::vector<Location> files;
 };
 
 TEST_F(Orders, AreStableAndReverseOnlyTheKeys) {
