@@ -288,9 +288,8 @@ public:
         if (!entry.is_object() || !entry.contains("path")) fail("a failure needs a \"path\"");
         const auto message = entry.find("message");
         return {path(entry["path"], {"a failure", Where::whole}),
-                message != entry.end() && message->is_string()
-                    ? message->get<std::string>()
-                    : std::string()};
+                message != entry.end() && message->is_string() ? message->get<std::string>()
+                                                               : std::string()};
     }
 
 private:
@@ -450,8 +449,7 @@ using List = JournalReader::List;
 // its lists, which are checked one by one as they are read and then dropped.
 class DocumentScanner : public Events<DocumentScanner> {
 public:
-    DocumentScanner(const FileBuffer& buffer, const Reader& reader,
-                    std::array<List*, 3> lists)
+    DocumentScanner(const FileBuffer& buffer, const Reader& reader, std::array<List*, 3> lists)
         : buffer_(buffer), reader_(reader), lists_(lists) {}
 
     ValueBuilder skeleton;
@@ -797,11 +795,12 @@ std::vector<PlannedMove> JournalReader::planned(std::size_t first, std::size_t c
     std::vector<PlannedMove> moves;
     moves.reserve(count);
     if (earlierForm_) {
-        readRecords(file_, documentEnd_, *moves_, first, count, reader,
-                    [&](const Json& record, std::size_t index) {
-                        auto [from, to] = reader.move(record, {movePrefix, index});
-                        moves.push_back({std::move(from), std::move(to), std::nullopt, std::nullopt});
-                    });
+        readRecords(
+            file_, documentEnd_, *moves_, first, count, reader,
+            [&](const Json& record, std::size_t index) {
+                auto [from, to] = reader.move(record, {movePrefix, index});
+                moves.push_back({std::move(from), std::move(to), std::nullopt, std::nullopt});
+            });
     } else {
         readRecords(file_, documentEnd_, *planned_, first, count, reader,
                     [&](const Json& record, std::size_t index) {
@@ -855,7 +854,8 @@ void JournalReader::writeUndone(const Sink& write) const {
     std::string& out = pieces.text();
     const auto moves = [&](const auto& item) {
         forEachMove([&](const Move& move) {
-            item([&](std::string& text) { appendMove(text, move.from.native(), move.to.native()); });
+            item(
+                [&](std::string& text) { appendMove(text, move.from.native(), move.to.native()); });
         });
     };
     const auto failures = [&](const auto& item) {

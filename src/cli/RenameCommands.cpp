@@ -304,10 +304,10 @@ int undoJournal(const Arguments& args, Io& io) {
             if (!worthALine(what) || inList[i] == pending) return;
             std::error_code error;
             if (what == Found::failed) {
-                error = std::lower_bound(errors.begin(), errors.end(), i,
-                                         [](const auto& entry, std::size_t at) {
-                                             return entry.first < at;
-                                         })->second;
+                error = std::lower_bound(
+                            errors.begin(), errors.end(), i,
+                            [](const auto& entry, std::size_t at) { return entry.first < at; })
+                            ->second;
             }
             const std::string reason = reasonText(what, error);
             if (args.json) {

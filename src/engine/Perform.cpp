@@ -4,11 +4,11 @@
 #include <optional>
 
 #include "engine/Uuid.hpp"
-#include "text/CaseMapping.hpp"
-#include "text/Utf.hpp"
 #include "system/FileSystem.hpp"
 #include "text/CanonicalText.hpp"
+#include "text/CaseMapping.hpp"
 #include "text/PathNames.hpp"
+#include "text/Utf.hpp"
 
 namespace tavix::RenameEngine {
 namespace {
@@ -144,11 +144,9 @@ std::string_view Batch::fromName(std::size_t move) const {
 }
 
 std::string_view Batch::temporaryName(std::size_t move) const {
-    const auto found = std::lower_bound(
-        temporaries_.begin(), temporaries_.end(), move,
-        [](const std::pair<std::uint32_t, std::string>& entry, std::size_t index) {
-            return entry.first < index;
-        });
+    const auto found = std::lower_bound(temporaries_.begin(), temporaries_.end(), move,
+                                        [](const std::pair<std::uint32_t, std::string>& entry,
+                                           std::size_t index) { return entry.first < index; });
     if (found == temporaries_.end() || found->first != move) return {};
     return found->second;
 }
@@ -207,14 +205,12 @@ std::vector<std::optional<FileSystem::FileId>> Batch::identities() const {
     found.reserve(size());
     std::string scratch;
     inFolders([&](std::size_t move, const FileSystem::Folder& folder) {
-        found.push_back(
-            folder.identity(terminated(fromName(move), pathText(item(move)), scratch)));
+        found.push_back(folder.identity(terminated(fromName(move), pathText(item(move)), scratch)));
     });
     return found;
 }
 
-void Batch::perform(
-    const std::function<void(std::size_t, const Applied::Failure*)>& done) const {
+void Batch::perform(const std::function<void(std::size_t, const Applied::Failure*)>& done) const {
     std::string scratch;
     auto temporary = temporaries_.begin();
     inFolders([&](std::size_t move, const FileSystem::Folder& folder) {
@@ -235,9 +231,9 @@ void Batch::perform(
             return;
         }
         const Applied::Failure failure{
-            moved.url, failureMessage(fromText, moved.newName,
-                                      through ? std::string_view(*through) : std::string_view{},
-                                      outcome)};
+            moved.url,
+            failureMessage(fromText, moved.newName,
+                           through ? std::string_view(*through) : std::string_view{}, outcome)};
         if (done) done(move, &failure);
     });
 }
@@ -286,9 +282,9 @@ Applied perform(const RenamePlan& plan) {
         if (failure) {
             applied.failures.push_back(*failure);
         } else {
-            applied.moves.push_back({batch.item(move).url,
-                                     PathNames::child(PathNames::folder(batch.item(move).url),
-                                                      batch.toName(move))});
+            applied.moves.push_back(
+                {batch.item(move).url,
+                 PathNames::child(PathNames::folder(batch.item(move).url), batch.toName(move))});
         }
     });
     return applied;
