@@ -76,8 +76,14 @@ std::optional<std::string> fromBase64(std::string_view text) {
 void appendString(std::string& out, std::string_view text) {
     static constexpr char hex[] = "0123456789abcdef";
     out += '"';
-    for (const char c : text) {
+    // Runs that need no escape, nearly every name whole, are copied at once.
+    std::size_t plain = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
         const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && c != '"' && c != '\\') continue;
+        out.append(text, plain, i - plain);
+        plain = i + 1;
         if (c == '"' || c == '\\') {
             out += '\\';
             out += c;
@@ -87,14 +93,13 @@ void appendString(std::string& out, std::string_view text) {
             out += "\\t";
         } else if (c == '\r') {
             out += "\\r";
-        } else if (byte < 0x20) {
+        } else {
             out += "\\u00";
             out += hex[byte >> 4];
             out += hex[byte & 0xF];
-        } else {
-            out += c;
         }
     }
+    out.append(text, plain);
     out += '"';
 }
 
