@@ -938,7 +938,7 @@ void JournalWriter::appendPlannedMove(std::string& out, std::size_t move) {
     appendPath(out, to_);
     appendIdentity(out, identities_[move]);
     out += ",\"temporary\":";
-    if (batch_.temporaryName(move).empty()) {
+    if (!batch_.hasTemporary(move)) {
         out += "null";
     } else {
         batch_.temporaryPath(move, to_);

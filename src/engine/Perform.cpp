@@ -43,9 +43,17 @@ bool differsOnlyInCase(std::string_view a, std::string_view b) {
 }
 
 // "<UUID>-<name>", or the UUID alone where that would be too long a name.
+void temporaryName(const Uuid& id, std::string_view name, std::string& out) {
+    out = id.text();
+    if (out.size() + 1 + name.size() <= nameMax) {
+        out += '-';
+        out += name;
+    }
+}
+
 std::string temporaryName(const std::string& name) {
-    std::string temporary = Uuid::random().text();
-    if (temporary.size() + 1 + name.size() <= nameMax) temporary += "-" + name;
+    std::string temporary;
+    temporaryName(Uuid::random(), name, temporary);
     return temporary;
 }
 
@@ -123,7 +131,7 @@ Batch::Batch(const RenamePlan& plan) : plan_(&plan) {
         const auto move = static_cast<std::uint32_t>(items_.size());
         items_.push_back(static_cast<std::uint32_t>(i));
         if (differsOnlyInCase(fromName(move), item.newName)) {
-            temporaries_.emplace_back(move, RenameEngine::temporaryName(item.newName));
+            temporaries_.emplace_back(move, Uuid::random());
         }
     }
 }
@@ -143,12 +151,16 @@ std::string_view Batch::fromName(std::size_t move) const {
     return slash == std::string_view::npos ? text : text.substr(slash + 1);
 }
 
-std::string_view Batch::temporaryName(std::size_t move) const {
+const Uuid* Batch::temporaryOf(std::size_t move) const {
     const auto found = std::lower_bound(temporaries_.begin(), temporaries_.end(), move,
-                                        [](const std::pair<std::uint32_t, std::string>& entry,
+                                        [](const std::pair<std::uint32_t, Uuid>& entry,
                                            std::size_t index) { return entry.first < index; });
-    if (found == temporaries_.end() || found->first != move) return {};
-    return found->second;
+    if (found == temporaries_.end() || found->first != move) return nullptr;
+    return &found->second;
+}
+
+bool Batch::hasTemporary(std::size_t move) const {
+    return temporaryOf(move) != nullptr;
 }
 
 std::string_view Batch::fromPath(std::size_t move) const {
@@ -171,7 +183,9 @@ void Batch::destinationPath(std::size_t move, std::string& out) const {
 }
 
 void Batch::temporaryPath(std::size_t move, std::string& out) const {
-    childPath(folder(move), temporaryName(move), out);
+    std::string name;
+    if (const Uuid* id = temporaryOf(move)) temporaryName(*id, toName(move), name);
+    childPath(folder(move), name, out);
 }
 
 template <class Visit>
@@ -212,6 +226,7 @@ std::vector<std::optional<FileSystem::FileId>> Batch::identities() const {
 
 void Batch::perform(const std::function<void(std::size_t, const Applied::Failure*)>& done) const {
     std::string scratch;
+    std::string temporaryText;
     auto temporary = temporaries_.begin();
     inFolders([&](std::size_t move, const FileSystem::Folder& folder) {
         const RenamePlan::Item& moved = item(move);
@@ -220,7 +235,8 @@ void Batch::perform(const std::function<void(std::size_t, const Applied::Failure
         const char* to = moved.newName.c_str();
         const std::string* through = nullptr;
         if (temporary != temporaries_.end() && temporary->first == move) {
-            through = &temporary->second;
+            temporaryName(temporary->second, moved.newName, temporaryText);
+            through = &temporaryText;
             ++temporary;
         }
         const auto makeMove = [&](const char* a, const char* b) { return folder.move(a, b); };
@@ -240,9 +256,12 @@ void Batch::perform(const std::function<void(std::size_t, const Applied::Failure
 
 PlannedMove Batch::planned(std::size_t move) const {
     const Path folderPath = PathNames::folder(item(move).url);
-    const std::string_view temporary = temporaryName(move);
     std::optional<Path> temporaryPath;
-    if (!temporary.empty()) temporaryPath = PathNames::child(folderPath, std::string(temporary));
+    if (const Uuid* id = temporaryOf(move)) {
+        std::string name;
+        temporaryName(*id, item(move).newName, name);
+        temporaryPath = PathNames::child(folderPath, name);
+    }
     return {item(move).url, PathNames::child(folderPath, item(move).newName),
             std::move(temporaryPath), std::nullopt};
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/RenamePlan.hpp"
+#include "engine/Uuid.hpp"
 #include "system/FileSystem.hpp"
 
 namespace tavix {
@@ -62,8 +63,9 @@ public:
     std::string_view folder(std::size_t move) const;
     std::string_view fromName(std::size_t move) const;
     const std::string& toName(std::size_t move) const { return item(move).newName; }
-    // "<UUID>-<new name>" for a change of letter case, else empty.
-    std::string_view temporaryName(std::size_t move) const;
+    // Whether the move changes letter case only, and so passes through a
+    // temporary name ("<UUID>-<new name>") beside the file.
+    bool hasTemporary(std::size_t move) const;
 
     // The move's whole paths as text: its file's, and its destination's and its
     // temporary name's (written into `out`, whose room is reused).
@@ -89,8 +91,11 @@ private:
 
     const RenamePlan* plan_;
     std::vector<std::uint32_t> items_;  // the plan's items that move
-    // The temporary names of changes of letter case, by move, in move order.
-    std::vector<std::pair<std::uint32_t, std::string>> temporaries_;
+    const Uuid* temporaryOf(std::size_t move) const;
+
+    // The temporary names of changes of letter case, by move, in move order:
+    // only their UUIDs are kept, the names are made when they are needed.
+    std::vector<std::pair<std::uint32_t, Uuid>> temporaries_;
 };
 
 // The moves that perform() makes for `plan`: every changed item without a
