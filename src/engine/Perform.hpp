@@ -88,10 +88,10 @@ private:
     // Calls `visit(move, folder)` for every move in order, with its folder open.
     template <class Visit>
     void inFolders(Visit&& visit) const;
+    const Uuid* temporaryOf(std::size_t move) const;
 
     const RenamePlan* plan_;
     std::vector<std::uint32_t> items_;  // the plan's items that move
-    const Uuid* temporaryOf(std::size_t move) const;
 
     // The temporary names of changes of letter case, by move, in move order:
     // only their UUIDs are kept, the names are made when they are needed.
