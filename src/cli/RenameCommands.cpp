@@ -1,5 +1,11 @@
 #include "cli/RenameCommands.hpp"
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <memory>
 #include <nlohmann/json.hpp>
@@ -19,22 +25,6 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 namespace fs = std::filesystem;
-
-Json appliedJson(const RenameEngine::Applied& applied, const std::string& message) {
-    Json moves = Json::array();
-    for (const Move& move : applied.moves) {
-        moves.push_back({{"from", move.from.string()}, {"to", move.to.string()}});
-    }
-    Json failures = Json::array();
-    for (const auto& failure : applied.failures) {
-        failures.push_back({{"path", failure.url.string()}, {"message", failure.message}});
-    }
-    Json document;
-    document["moves"] = std::move(moves);
-    document["failures"] = std::move(failures);
-    document["message"] = message;
-    return document;
-}
 
 fs::path stateFolder(const Io& io) {
     const fs::path folder = io.stateFolder.empty() ? defaultStateFolder() : io.stateFolder;
@@ -68,49 +58,68 @@ int renameFiles(const Arguments& args, Io& io) {
     const auto rules = readSteps(args, io);
     auto files = readFiles(args, io);
     const std::size_t fileCount = files.size();
-    auto plan = std::make_unique<RenamePlan>(planBatches(std::move(files), rules, args));
+    const RenamePlan plan = planBatches(std::move(files), rules, args);
+    // The moves are read from the plan's items in place: nothing is copied.
+    const RenameEngine::Batch batch(plan);
 
-    if (plan->hasProblems() || plan->changedCount() == 0) {
+    if (plan.hasProblems() || batch.size() == 0) {
         if (args.json) {
-            writePlanJson(*plan, io.out);
+            writePlanJson(plan, io.out);
             io.out << "\n";
         } else {
-            printPlan(*plan, fileCount, io.outIsTerminal && !io.noColor, io.out);
+            printPlan(plan, fileCount, io.outIsTerminal && !io.noColor, io.out);
         }
         return 1;
     }
-
-    std::vector<PlannedMove> moves = RenameEngine::plannedMoves(*plan);
-    plan.reset();
 
     // The intent is durable before the first move, so that undo works after a
     // crash at any instant; a journal that can't be made stops everything here.
     std::unique_ptr<JournalWriter> journal;
     if (!args.noJournal) {
-        for (PlannedMove& move : moves) move.identity = FileSystem::identity(move.from);
         if (args.journal) {
             fs::path location(*args.journal);
             if (location.is_relative()) location = io.workingDirectory / location;
-            journal = std::make_unique<JournalWriter>(location, moves);
+            journal = std::make_unique<JournalWriter>(location, batch, batch.identities());
         } else {
-            journal = JournalWriter::inFolder(journalFolder(stateFolder(io)), moves);
+            journal =
+                JournalWriter::inFolder(journalFolder(stateFolder(io)), batch, batch.identities());
         }
     }
 
-    const RenameEngine::Applied applied = RenameEngine::perform(
-        moves, [&](std::size_t index, const RenameEngine::Applied::Failure* failure) {
-            if (journal) journal->record(index, failure);
-        });
-    const std::string message =
-        StatusTexts::renamed(applied.moves.size(), applied.failures.size(),
-                             applied.failures.empty() ? "" : applied.failures.front().message);
+    // The JSON document is written move by move as the moves are made; the
+    // failures, few as a rule, are kept for its end and for the message.
+    if (args.json) io.out << "{\"moves\":[";
+    Json entry = {{"from", ""}, {"to", ""}};
+    std::size_t moved = 0;
+    std::vector<RenameEngine::Applied::Failure> failures;
+    batch.perform([&](std::size_t move, const RenameEngine::Applied::Failure* failure) {
+        if (journal) journal->record(move, failure);
+        if (failure) {
+            failures.push_back(*failure);
+            return;
+        }
+        if (args.json) {
+            entry["from"].get_ref<std::string&>().assign(batch.fromPath(move));
+            batch.destinationPath(move, entry["to"].get_ref<std::string&>());
+            io.out << (moved > 0 ? "," : "") << dumpJson(entry);
+        }
+        ++moved;
+    });
+    const std::string message = StatusTexts::renamed(
+        moved, failures.size(), failures.empty() ? "" : failures.front().message);
     if (args.json) {
-        io.out << dumpJson(appliedJson(applied, message)) << "\n";
+        io.out << "],\"failures\":[";
+        for (std::size_t i = 0; i < failures.size(); ++i) {
+            const Json failure = {{"path", failures[i].url.string()},
+                                  {"message", failures[i].message}};
+            io.out << (i > 0 ? "," : "") << dumpJson(failure);
+        }
+        io.out << "],\"message\":" << dumpJson(Json(message)) << "}\n";
     } else {
         io.out << printable(message) << "\n";
     }
     if (journal) {
-        if (const auto error = journal->complete(applied, message)) {
+        if (const auto error = journal->complete(failures, message)) {
             // The renames are made and the pending journal still lists them all.
             io.err << "tavix-cli: journal \u201C" << printable(journal->path())
                    << "\u201D could not be completed: " << error.message()
@@ -118,26 +127,115 @@ int renameFiles(const Arguments& args, Io& io) {
             return 1;
         }
     }
-    return applied.failures.empty() ? 0 : 1;
+    return failures.empty() ? 0 : 1;
 }
 
 namespace {
 
-std::string reasonText(const RenameEngine::UndoOutcome& outcome) {
-    using Kind = RenameEngine::UndoOutcome::Kind;
-    switch (outcome.kind) {
-        case Kind::anotherFile:
-            return "another file is there now";
-        case Kind::missing:
-            return "it is no longer there";
-        case Kind::failed:
-            if (outcome.error == std::errc::file_exists) return "another file has its old name now";
-            return outcome.error.message();
+// The journal to undo, read from its file or, for "-", from standard input
+// (kept in an unnamed temporary file while it is read).
+std::unique_ptr<JournalReader> openJournal(const std::string& name, const fs::path& location,
+                                           Io& io) {
+    if (name != "-") return JournalReader::open(location, name);
+    std::FILE* spool = std::tmpfile();
+    if (spool == nullptr) throw InputError(name + ": " + std::strerror(errno));
+    char buffer[1 << 14];
+    while (io.in.read(buffer, sizeof buffer) || io.in.gcount() > 0) {
+        std::fwrite(buffer, 1, static_cast<std::size_t>(io.in.gcount()), spool);
+    }
+    const bool written = std::fflush(spool) == 0 && !std::ferror(spool);
+    const int file = ::dup(::fileno(spool));
+    std::fclose(spool);
+    if (!written || file < 0) {
+        if (file >= 0) ::close(file);
+        throw InputError(name + ": could not be read");
+    }
+    return std::make_unique<JournalReader>(file, name);
+}
+
+using Kind = RenameEngine::UndoOutcome::Kind;
+
+// What undo found for a planned move, in a byte; `skipped` for one it didn't try.
+enum class Found : std::uint8_t { skipped, putBack, notMoved, anotherFile, missing, failed };
+
+Found found(Kind kind) {
+    switch (kind) {
         case Kind::putBack:
+            return Found::putBack;
         case Kind::notMoved:
+            return Found::notMoved;
+        case Kind::anotherFile:
+            return Found::anotherFile;
+        case Kind::missing:
+            return Found::missing;
+        case Kind::failed:
             break;
     }
-    return {};
+    return Found::failed;
+}
+
+bool worthALine(Found what) {
+    return what == Found::anotherFile || what == Found::missing || what == Found::failed;
+}
+
+// Which planned moves the journal lists among its moves made (or, with
+// `failures`, among its failures). Both lists follow the plan's order, so one
+// walk along the two answers; a journal whose lists don't is answered by names.
+std::vector<bool> listed(const JournalReader& journal, bool failures) {
+    const std::size_t count = journal.plannedCount();
+    std::vector<bool> found(count, false);
+    std::vector<PlannedMove> window;
+    std::size_t windowFirst = 0;
+    std::size_t next = 0;
+    bool inOrder = true;
+    const auto visit = [&](const fs::path& from) {
+        if (!inOrder) return;
+        for (;; ++next) {
+            if (next == count) {
+                inOrder = false;
+                return;
+            }
+            if (next >= windowFirst + window.size()) {
+                windowFirst = next / JournalReader::chunk * JournalReader::chunk;
+                window = journal.planned(windowFirst,
+                                         std::min(JournalReader::chunk, count - windowFirst));
+            }
+            if (window[next - windowFirst].from == from) break;
+        }
+        found[next++] = true;
+    };
+    if (failures) {
+        journal.forEachFailure([&](const RenameEngine::Applied::Failure& f) { visit(f.url); });
+    } else {
+        journal.forEachMove([&](const Move& move) { visit(move.from); });
+    }
+    if (inOrder) return found;
+
+    std::unordered_set<std::string> names;
+    if (failures) {
+        journal.forEachFailure(
+            [&](const RenameEngine::Applied::Failure& f) { names.insert(f.url.native()); });
+    } else {
+        journal.forEachMove([&](const Move& move) { names.insert(move.from.native()); });
+    }
+    std::size_t index = 0;
+    journal.forEachPlanned(
+        [&](const PlannedMove& move) { found[index++] = names.contains(move.from.native()); });
+    return found;
+}
+
+std::string reasonText(Found what, const std::error_code& error) {
+    switch (what) {
+        case Found::anotherFile:
+            return "another file is there now";
+        case Found::missing:
+            return "it is no longer there";
+        case Found::failed:
+            if (error == std::errc::file_exists) return "another file has its old name now";
+            return error.message();
+        default:
+            return {};
+    }
 }
 
 }  // namespace
@@ -148,7 +246,7 @@ int undoJournal(const Arguments& args, Io& io) {
         const fs::path folder = journalFolder(stateFolder(io));
         for (const HistoryEntry& entry :
              history(folder, [](const fs::path&, const std::string&) {})) {
-            if (entry.journal.state != JournalState::undone) {
+            if (entry.state != JournalState::undone) {
                 location = entry.path;
                 break;
             }
@@ -161,60 +259,75 @@ int undoJournal(const Arguments& args, Io& io) {
         if (location.is_relative()) location = io.workingDirectory / location;
     }
     const std::string name = args.last ? location.string() : args.paths.front();
-    const Journal journal = readJournal(readAll(name, io), name);
-    if (journal.state == JournalState::undone) {
+    const auto journal = openJournal(name, location, io);
+    if (journal->state() == JournalState::undone) {
         throw JournalError(name + ": already undone; nothing was moved");
     }
 
-    // The files the journal says were moved, and those whose move failed.
-    std::unordered_set<std::string_view> moved;
-    std::unordered_set<std::string_view> failed;
-    for (const Move& move : journal.moves) moved.insert(move.from.native());
-    for (const auto& failure : journal.failures) failed.insert(failure.url.native());
-
-    // A journal of this version is trusted only through identities: a planned
-    // move whose file couldn't be identified never moved anything of ours.
-    std::vector<PlannedMove> candidates;
-    candidates.reserve(journal.planned.size());
-    for (const PlannedMove& move : journal.planned) {
-        if (journal.earlierForm || move.identity) candidates.push_back(move);
-    }
-    const auto outcomes = RenameEngine::undoChecked(candidates);
-
-    using Kind = RenameEngine::UndoOutcome::Kind;
+    // Last move first, a chunk of planned moves at a time: memory holds one
+    // chunk, a byte per move for what became of it, and the errors of the few
+    // that failed.
+    const std::size_t count = journal->plannedCount();
+    std::vector<Found> outcomes(count, Found::skipped);
+    std::vector<std::pair<std::size_t, std::error_code>> errors;
     std::size_t putBack = 0;
-    std::size_t reported = 0;
-    Json notPutBack = Json::array();
-    for (std::size_t i = 0; i < candidates.size(); ++i) {
-        const auto& outcome = outcomes[i];
-        if (outcome.kind == Kind::putBack) ++putBack;
-        if (outcome.kind == Kind::putBack || outcome.kind == Kind::notMoved) continue;
-        // Only a file that was (or may have been) moved is worth a line.
-        const std::string_view from = candidates[i].from.native();
-        const bool mayHaveMoved =
-            journal.state == JournalState::pending ? !failed.contains(from) : moved.contains(from);
-        if (!mayHaveMoved) continue;
-        const std::string reason = reasonText(outcome);
-        ++reported;
-        if (args.json) {
-            notPutBack.push_back({{"path", candidates[i].to.string()}, {"reason", reason}});
-        } else {
-            io.err << "tavix-cli: not put back: \u201C" << printable(candidates[i].to)
-                   << "\u201D: " << reason << "\n";
+    bool anyWorthALine = false;
+    for (std::size_t end = count; end > 0;) {
+        const std::size_t first = (end - 1) / JournalReader::chunk * JournalReader::chunk;
+        const std::vector<PlannedMove> moves = journal->planned(first, end - first);
+        for (std::size_t i = moves.size(); i-- > 0;) {
+            // A journal of this version is trusted only through identities: a planned
+            // move whose file couldn't be identified never moved anything of ours.
+            if (!journal->earlierForm() && !moves[i].identity) continue;
+            const auto outcome = RenameEngine::undoChecked(moves[i]);
+            const Found what = found(outcome.kind);
+            outcomes[first + i] = what;
+            if (what == Found::putBack) ++putBack;
+            if (what == Found::failed) errors.emplace_back(first + i, outcome.error);
+            anyWorthALine = anyWorthALine || worthALine(what);
         }
+        end = first;
+    }
+
+    if (args.json) io.out << "{\"putBack\":" << putBack << ",\"notPutBack\":[";
+    std::size_t reported = 0;
+    if (anyWorthALine) {
+        // Only a file that was (or may have been) moved is worth a line.
+        const bool pending = journal->state() == JournalState::pending;
+        const std::vector<bool> inList = listed(*journal, pending);
+        std::sort(errors.begin(), errors.end(),
+                  [](const auto& a, const auto& b) { return a.first < b.first; });
+        std::size_t index = 0;
+        journal->forEachPlanned([&](const PlannedMove& move) {
+            const std::size_t i = index++;
+            const Found what = outcomes[i];
+            if (!worthALine(what) || inList[i] == pending) return;
+            std::error_code error;
+            if (what == Found::failed) {
+                error = std::lower_bound(
+                            errors.begin(), errors.end(), i,
+                            [](const auto& entry, std::size_t at) { return entry.first < at; })
+                            ->second;
+            }
+            const std::string reason = reasonText(what, error);
+            if (args.json) {
+                const Json entry = {{"path", move.to.string()}, {"reason", reason}};
+                io.out << (reported > 0 ? "," : "") << dumpJson(entry);
+            } else {
+                io.err << "tavix-cli: not put back: \u201C" << printable(move.to)
+                       << "\u201D: " << reason << "\n";
+            }
+            ++reported;
+        });
     }
     const std::string message = StatusTexts::putBack(putBack);
     if (args.json) {
-        Json document;
-        document["putBack"] = putBack;
-        document["notPutBack"] = std::move(notPutBack);
-        document["message"] = message;
-        io.out << dumpJson(document) << "\n";
+        io.out << "],\"message\":" << dumpJson(Json(message)) << "}\n";
     } else {
         io.out << message << "\n";
     }
     int status = reported > 0 ? 1 : 0;
-    if (const auto error = markUndone(location, journal)) {
+    if (const auto error = markUndone(location, *journal)) {
         io.err << "tavix-cli: journal \u201C" << printable(location)
                << "\u201D could not be marked undone: " << error.message() << "\n";
         status = 1;
@@ -229,27 +342,24 @@ int showHistory(const Arguments& args, Io& io) {
     });
     Json list = Json::array();
     for (const HistoryEntry& entry : entries) {
-        const Journal& journal = entry.journal;
-        const fs::path first =
-            journal.planned.empty() ? fs::path() : journal.planned.front().from.path();
-        const std::string firstFolder = first.empty() ? "" : first.parent_path().string();
+        const std::string firstFolder = entry.folder.string();
         if (args.json) {
             Json item;
             item["journal"] = entry.path.string();
-            item["created"] = journal.created;
-            item["state"] = rawValue(journal.state);
-            item["planned"] = journal.planned.size();
-            item["moved"] = journal.moves.size();
-            item["failed"] = journal.failures.size();
-            item["message"] = journal.message ? Json(*journal.message) : Json(nullptr);
+            item["created"] = entry.created;
+            item["state"] = rawValue(entry.state);
+            item["planned"] = entry.planned;
+            item["moved"] = entry.moved;
+            item["failed"] = entry.failed;
+            item["message"] = entry.message ? Json(*entry.message) : Json(nullptr);
             item["folder"] = firstFolder;
             list.push_back(std::move(item));
             continue;
         }
-        io.out << localTime(journal.created) << "  " << rawValue(journal.state) << "  "
-               << printable(journal.state == JournalState::pending || !journal.message
-                                ? plural(journal.planned.size(), "move") + " planned"
-                                : *journal.message)
+        io.out << localTime(entry.created) << "  " << rawValue(entry.state) << "  "
+               << printable(entry.state == JournalState::pending || !entry.message
+                                ? plural(entry.planned, "move") + " planned"
+                                : *entry.message)
                << "  " << printable(firstFolder) << "\n";
     }
     if (args.json) io.out << dumpJson(list) << "\n";

@@ -1,13 +1,14 @@
 #include "engine/Perform.hpp"
 
+#include <algorithm>
 #include <optional>
 
 #include "engine/Uuid.hpp"
-#include "text/CaseMapping.hpp"
-#include "text/Utf.hpp"
 #include "system/FileSystem.hpp"
 #include "text/CanonicalText.hpp"
+#include "text/CaseMapping.hpp"
 #include "text/PathNames.hpp"
+#include "text/Utf.hpp"
 
 namespace tavix::RenameEngine {
 namespace {
@@ -17,22 +18,49 @@ using Path = Location;
 // The longest name most Linux file systems accept, in bytes.
 constexpr std::size_t nameMax = 255;
 
-bool differsOnlyInCase(const std::string& a, const std::string& b) {
+bool isAscii(std::string_view text) {
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    }
+    return true;
+}
+
+char asciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool differsOnlyInCase(std::string_view a, std::string_view b) {
+    // Names in ASCII, most of them, are compared without building lowercase copies.
+    if (isAscii(a) && isAscii(b)) {
+        if (a.size() != b.size()) return false;
+        for (std::size_t i = 0; i < a.size(); ++i) {
+            if (asciiLower(a[i]) != asciiLower(b[i])) return false;
+        }
+        return true;
+    }
     if (!text::isValidUtf8(a) || !text::isValidUtf8(b)) return false;
     return canonicallyEqual(text::lowercased(a), text::lowercased(b));
 }
 
 // "<UUID>-<name>", or the UUID alone where that would be too long a name.
-Path temporaryBeside(const Path& url, const std::string& name) {
-    std::string temporary = Uuid::random().text();
-    if (temporary.size() + 1 + name.size() <= nameMax) temporary += "-" + name;
-    return PathNames::child(PathNames::folder(url), temporary);
+void temporaryName(const Uuid& id, std::string_view name, std::string& out) {
+    out = id.text();
+    if (out.size() + 1 + name.size() <= nameMax) {
+        out += '-';
+        out += name;
+    }
+}
+
+std::string temporaryName(const std::string& name) {
+    std::string temporary;
+    temporaryName(Uuid::random(), name, temporary);
+    return temporary;
 }
 
 std::optional<Path> temporaryFor(const Path& from, const Path& to) {
     const std::string newName = PathNames::name(to);
     if (!differsOnlyInCase(PathNames::name(from), newName)) return std::nullopt;
-    return temporaryBeside(from, newName);
+    return PathNames::child(PathNames::folder(from), temporaryName(newName));
 }
 
 struct Outcome {
@@ -43,34 +71,206 @@ struct Outcome {
 // Moves `from` to `to` in two steps through `temporary`. If the second step
 // fails the file goes back to `from`; only if that fails too does it stay under
 // the temporary name.
-Outcome moveThrough(const Path& from, const Path& temporary, const Path& to) {
-    if (const auto error = FileSystem::move(from, temporary)) return {error};
-    const auto error = FileSystem::move(temporary, to);
+template <class MoveFunction, class Name>
+Outcome moveThrough(const MoveFunction& move, const Name& from, const Name& temporary,
+                    const Name& to) {
+    if (const auto error = move(from, temporary)) return {error};
+    const auto error = move(temporary, to);
     if (!error) return {};
-    return {error, static_cast<bool>(FileSystem::move(temporary, from))};
+    return {error, static_cast<bool>(move(temporary, from))};
 }
 
 Outcome moveFile(const Path& from, const Path& to, const std::optional<Path>& temporary) {
-    if (temporary) return moveThrough(from, *temporary, to);
+    if (temporary) return moveThrough(FileSystem::move, from, *temporary, to);
     return {FileSystem::move(from, to)};
+}
+
+std::string failureText(std::string_view fromName, std::string_view toName,
+                        const std::error_code& error) {
+    std::string text = "Couldn't rename \u201C";
+    text += fromName;
+    text += "\u201D to \u201C";
+    text += toName;
+    text += "\u201D: ";
+    text += error.message();
+    return text;
+}
+
+std::string failureMessage(std::string_view fromName, std::string_view toName,
+                           std::string_view temporaryName, const Outcome& outcome) {
+    std::string message = failureText(fromName, toName, outcome.error);
+    if (outcome.leftAtTemporary) {
+        message += "; the file is now named \u201C";
+        message += temporaryName;
+        message += "\u201D";
+    }
+    return message;
+}
+
+// The path of an item's file as text.
+const std::string& pathText(const RenamePlan::Item& item) {
+    return item.url.native();
+}
+
+// A path's text without trailing slashes; a path of slashes alone stays "/".
+std::string_view trimmed(std::string_view text) {
+    while (text.size() > 1 && text.back() == '/') text.remove_suffix(1);
+    return text;
 }
 
 }  // namespace
 
 std::string moveFailure(const Path& from, const Path& to, const std::error_code& error) {
-    return "Couldn't rename \u201C" + PathNames::name(from) + "\u201D to \u201C" +
-           PathNames::name(to) + "\u201D: " + error.message();
+    return failureText(PathNames::name(from), PathNames::name(to), error);
+}
+
+Batch::Batch(const RenamePlan& plan) : plan_(&plan) {
+    for (std::size_t i = 0; i < plan.items.size(); ++i) {
+        const RenamePlan::Item& item = plan.items[i];
+        if (item.problem || !item.isChanged()) continue;
+        const auto move = static_cast<std::uint32_t>(items_.size());
+        items_.push_back(static_cast<std::uint32_t>(i));
+        if (differsOnlyInCase(fromName(move), item.newName)) {
+            temporaries_.emplace_back(move, Uuid::random());
+        }
+    }
+}
+
+// As PathNames::folder and PathNames::name give them, without copies.
+std::string_view Batch::folder(std::size_t move) const {
+    const std::string_view text = trimmed(pathText(item(move)));
+    const auto slash = text.rfind('/');
+    if (slash == std::string_view::npos) return ".";
+    return trimmed(text.substr(0, slash + 1));
+}
+
+std::string_view Batch::fromName(std::size_t move) const {
+    const std::string_view text = trimmed(pathText(item(move)));
+    if (text == "/") return text;
+    const auto slash = text.rfind('/');
+    return slash == std::string_view::npos ? text : text.substr(slash + 1);
+}
+
+const Uuid* Batch::temporaryOf(std::size_t move) const {
+    const auto found = std::lower_bound(temporaries_.begin(), temporaries_.end(), move,
+                                        [](const std::pair<std::uint32_t, Uuid>& entry,
+                                           std::size_t index) { return entry.first < index; });
+    if (found == temporaries_.end() || found->first != move) return nullptr;
+    return &found->second;
+}
+
+bool Batch::hasTemporary(std::size_t move) const {
+    return temporaryOf(move) != nullptr;
+}
+
+std::string_view Batch::fromPath(std::size_t move) const {
+    return pathText(item(move));
+}
+
+namespace {
+
+// PathNames::child as text.
+void childPath(std::string_view folder, std::string_view name, std::string& out) {
+    out.assign(folder);
+    if (out.empty() || out.back() != '/') out += '/';
+    out += name;
+}
+
+}  // namespace
+
+void Batch::destinationPath(std::size_t move, std::string& out) const {
+    childPath(folder(move), toName(move), out);
+}
+
+void Batch::temporaryPath(std::size_t move, std::string& out) const {
+    std::string name;
+    if (const Uuid* id = temporaryOf(move)) temporaryName(*id, toName(move), name);
+    childPath(folder(move), name, out);
+}
+
+template <class Visit>
+void Batch::inFolders(Visit&& visit) const {
+    std::optional<FileSystem::Folder> open;
+    std::string_view openText;
+    for (std::size_t move = 0; move < size(); ++move) {
+        const std::string_view text = folder(move);
+        if (!open || text != openText) {
+            open.emplace(std::string(text));
+            openText = text;
+        }
+        visit(move, *open);
+    }
+}
+
+namespace {
+
+// A name of the plan as the system takes it: NUL-terminated where it ends its
+// path already (every plain file name), else copied into `scratch`.
+const char* terminated(std::string_view name, const std::string& whole, std::string& scratch) {
+    if (name.data() + name.size() == whole.data() + whole.size()) return name.data();
+    scratch.assign(name);
+    return scratch.c_str();
+}
+
+}  // namespace
+
+std::vector<std::optional<FileSystem::FileId>> Batch::identities() const {
+    std::vector<std::optional<FileSystem::FileId>> found;
+    found.reserve(size());
+    std::string scratch;
+    inFolders([&](std::size_t move, const FileSystem::Folder& folder) {
+        found.push_back(folder.identity(terminated(fromName(move), pathText(item(move)), scratch)));
+    });
+    return found;
+}
+
+void Batch::perform(const std::function<void(std::size_t, const Applied::Failure*)>& done) const {
+    std::string scratch;
+    std::string temporaryText;
+    auto temporary = temporaries_.begin();
+    inFolders([&](std::size_t move, const FileSystem::Folder& folder) {
+        const RenamePlan::Item& moved = item(move);
+        const std::string_view fromText = fromName(move);
+        const char* from = terminated(fromText, pathText(moved), scratch);
+        const char* to = moved.newName.c_str();
+        const std::string* through = nullptr;
+        if (temporary != temporaries_.end() && temporary->first == move) {
+            temporaryName(temporary->second, moved.newName, temporaryText);
+            through = &temporaryText;
+            ++temporary;
+        }
+        const auto makeMove = [&](const char* a, const char* b) { return folder.move(a, b); };
+        const Outcome outcome = through ? moveThrough(makeMove, from, through->c_str(), to)
+                                        : Outcome{folder.move(from, to)};
+        if (!outcome.error) {
+            if (done) done(move, nullptr);
+            return;
+        }
+        const Applied::Failure failure{
+            moved.url,
+            failureMessage(fromText, moved.newName,
+                           through ? std::string_view(*through) : std::string_view{}, outcome)};
+        if (done) done(move, &failure);
+    });
+}
+
+PlannedMove Batch::planned(std::size_t move) const {
+    const Path folderPath = PathNames::folder(item(move).url);
+    std::optional<Path> temporaryPath;
+    if (const Uuid* id = temporaryOf(move)) {
+        std::string name;
+        temporaryName(*id, item(move).newName, name);
+        temporaryPath = PathNames::child(folderPath, name);
+    }
+    return {item(move).url, PathNames::child(folderPath, item(move).newName),
+            std::move(temporaryPath), std::nullopt};
 }
 
 std::vector<PlannedMove> plannedMoves(const RenamePlan& plan) {
+    const Batch batch(plan);
     std::vector<PlannedMove> moves;
-    moves.reserve(plan.changedCount());
-    for (const auto& item : plan.items) {
-        if (item.problem || !item.isChanged()) continue;
-        Path destination = PathNames::child(PathNames::folder(item.url), item.newName);
-        std::optional<Path> temporary = temporaryFor(item.url, destination);
-        moves.push_back({item.url, std::move(destination), std::move(temporary), std::nullopt});
-    }
+    moves.reserve(batch.size());
+    for (std::size_t move = 0; move < batch.size(); ++move) moves.push_back(batch.planned(move));
     return moves;
 }
 
@@ -81,12 +281,11 @@ Applied perform(const std::vector<PlannedMove>& moves,
         const PlannedMove& move = moves[i];
         const Outcome outcome = moveFile(move.from, move.to, move.temporary);
         if (outcome.error) {
-            std::string message = moveFailure(move.from, move.to, outcome.error);
-            if (outcome.leftAtTemporary) {
-                message +=
-                    "; the file is now named \u201C" + PathNames::name(*move.temporary) + "\u201D";
-            }
-            applied.failures.push_back({move.from, std::move(message)});
+            applied.failures.push_back(
+                {move.from,
+                 failureMessage(PathNames::name(move.from), PathNames::name(move.to),
+                                move.temporary ? PathNames::name(*move.temporary) : std::string(),
+                                outcome)});
         } else {
             applied.moves.push_back({move.from, move.to});
         }
@@ -96,7 +295,18 @@ Applied perform(const std::vector<PlannedMove>& moves,
 }
 
 Applied perform(const RenamePlan& plan) {
-    return perform(plannedMoves(plan));
+    const Batch batch(plan);
+    Applied applied;
+    batch.perform([&](std::size_t move, const Applied::Failure* failure) {
+        if (failure) {
+            applied.failures.push_back(*failure);
+        } else {
+            applied.moves.push_back(
+                {batch.item(move).url,
+                 PathNames::child(PathNames::folder(batch.item(move).url), batch.toName(move))});
+        }
+    });
+    return applied;
 }
 
 std::vector<bool> undoEach(const std::vector<Move>& moves) {
@@ -147,6 +357,10 @@ std::vector<UndoOutcome> undoChecked(const std::vector<PlannedMove>& moves) {
     std::vector<UndoOutcome> outcomes(moves.size());
     for (std::size_t i = moves.size(); i-- > 0;) outcomes[i] = undoOne(moves[i]);
     return outcomes;
+}
+
+UndoOutcome undoChecked(const PlannedMove& move) {
+    return undoOne(move);
 }
 
 }  // namespace tavix::RenameEngine

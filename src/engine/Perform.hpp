@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/RenamePlan.hpp"
+#include "engine/Uuid.hpp"
 #include "system/FileSystem.hpp"
 
 namespace tavix {
@@ -45,6 +46,57 @@ struct Applied {
     std::vector<Failure> failures;
 };
 
+// The moves of a plan, read in place from its items: every changed item
+// without a problem, in plan order. Nothing of an item is copied; only a change
+// of letter case gets a name of its own here, its fresh temporary name. The plan
+// must outlive the batch.
+class Batch {
+public:
+    explicit Batch(const RenamePlan& plan);
+
+    std::size_t size() const { return items_.size(); }
+    const RenamePlan::Item& item(std::size_t move) const { return plan_->items[items_[move]]; }
+
+    // The file's folder as its path gives it ("/" for the root), and the move's
+    // names in it.
+    std::string_view folder(std::size_t move) const;
+    std::string_view fromName(std::size_t move) const;
+    const std::string& toName(std::size_t move) const { return item(move).newName; }
+    // Whether the move changes letter case only, and so passes through a
+    // temporary name ("<UUID>-<new name>") beside the file.
+    bool hasTemporary(std::size_t move) const;
+
+    // The move's whole paths as text: its file's, and its destination's and its
+    // temporary name's (written into `out`, whose room is reused).
+    std::string_view fromPath(std::size_t move) const;
+    void destinationPath(std::size_t move, std::string& out) const;
+    void temporaryPath(std::size_t move, std::string& out) const;
+
+    // The identity of each move's file as it is now (the entry itself), in order.
+    std::vector<std::optional<FileSystem::FileId>> identities() const;
+
+    // Makes the moves one by one in order, as perform() below does, each
+    // relative to its folder, which is opened once for a run of moves in it.
+    // `done` is told after each move: its index and its failure, null on success.
+    void perform(const std::function<void(std::size_t, const Applied::Failure*)>& done) const;
+
+    // Move `move` as whole paths.
+    PlannedMove planned(std::size_t move) const;
+
+private:
+    // Calls `visit(move, folder)` for every move in order, with its folder open.
+    template <class Visit>
+    void inFolders(Visit&& visit) const;
+    const Uuid* temporaryOf(std::size_t move) const;
+
+    const RenamePlan* plan_;
+    std::vector<std::uint32_t> items_;  // the plan's items that move
+
+    // The temporary names of changes of letter case, by move, in move order:
+    // only their UUIDs are kept, the names are made when they are needed.
+    std::vector<std::pair<std::uint32_t, Uuid>> temporaries_;
+};
+
 // The moves that perform() makes for `plan`: every changed item without a
 // problem, in plan order, each case-only change with a fresh temporary name.
 std::vector<PlannedMove> plannedMoves(const RenamePlan& plan);
@@ -57,7 +109,7 @@ std::vector<PlannedMove> plannedMoves(const RenamePlan& plan);
 // whether it was made: the move's index and its failure, null on success.
 Applied perform(const std::vector<PlannedMove>& moves,
                 const std::function<void(std::size_t, const Applied::Failure*)>& done = {});
-// perform(plannedMoves(plan)).
+// The moves of Batch(plan), made as above.
 Applied perform(const RenamePlan& plan);
 
 // The one line a failed move reads as: ‘Couldn't rename “a.txt” to “b.txt”:
@@ -90,6 +142,8 @@ struct UndoOutcome {
 // is. A move without an identity is moved back unchecked. One outcome per move,
 // in the order given.
 std::vector<UndoOutcome> undoChecked(const std::vector<PlannedMove>& moves);
+// The same for one move.
+UndoOutcome undoChecked(const PlannedMove& move);
 
 }  // namespace RenameEngine
 }  // namespace tavix

@@ -108,18 +108,24 @@ std::error_code DurableFile::replace(
     std::string buffer;
     buffer.reserve(1 << 16);
     std::error_code failed;
-    fill([&](std::string_view piece) {
-        if (failed) return;
-        if (buffer.size() + piece.size() > buffer.capacity()) {
-            failed = writeAll(fd, buffer);
-            buffer.clear();
-            if (piece.size() > buffer.capacity()) {
-                if (!failed) failed = writeAll(fd, piece);
-                return;
+    // A fill that throws leaves nothing behind: the temporary goes, this file stays.
+    try {
+        fill([&](std::string_view piece) {
+            if (failed) return;
+            if (buffer.size() + piece.size() > buffer.capacity()) {
+                failed = writeAll(fd, buffer);
+                buffer.clear();
+                if (piece.size() > buffer.capacity()) {
+                    if (!failed) failed = writeAll(fd, piece);
+                    return;
+                }
             }
-        }
-        buffer.append(piece);
-    });
+            buffer.append(piece);
+        });
+    } catch (...) {
+        abandon({});
+        throw;
+    }
     if (!failed) failed = writeAll(fd, buffer);
     if (failed) return abandon(failed);
     if (::fsync(fd) != 0) return abandon(systemError(errno));

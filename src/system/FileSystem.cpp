@@ -31,29 +31,35 @@ bool& exclusiveRenamesRefused() {
     return refused;
 }
 
-// The errno of a move that can't replace `to`, or 0 on success. Where the file
-// system refuses RENAME_NOREPLACE, a hard link followed by removing the old name
-// gives the same guarantee: link() fails with EEXIST instead of replacing.
-int moveWithoutReplacing(const Location& from, const Location& to) {
+// The errno of a move that can't replace `to`, or 0 on success; both names are
+// resolved against `folder` (AT_FDCWD for whole paths). Where the file system
+// refuses RENAME_NOREPLACE, a hard link followed by removing the old name gives
+// the same guarantee: link() fails with EEXIST instead of replacing.
+int moveWithoutReplacing(int folder, const char* from, const char* to) {
     const int refused =
         exclusiveRenamesRefused()
             ? EINVAL
-            : (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0
-                   ? 0
-                   : errno);
+            : (::renameat2(folder, from, folder, to, RENAME_NOREPLACE) == 0 ? 0 : errno);
     if (refused == 0) return 0;
     if (refused != EINVAL && refused != ENOSYS) return refused;
 
     // A file system without hard links fails here too (EPERM, EOPNOTSUPP); the
     // move then fails rather than risk a rename that could replace a file.
-    if (::link(from.c_str(), to.c_str()) != 0) return errno;
-    if (::unlink(from.c_str()) != 0) {
+    if (::linkat(folder, from, folder, to, 0) != 0) return errno;
+    if (::unlinkat(folder, from, 0) != 0) {
         const int error = errno;
         // Leave the file under its old name only, as it was before the call.
-        ::unlink(to.c_str());
+        ::unlinkat(folder, to, 0);
         return error;
     }
     return 0;
+}
+
+std::optional<FileId> identityAt(int folder, const char* name) {
+    struct stat status;
+    if (::fstatat(folder, name, &status, AT_SYMLINK_NOFOLLOW) != 0) return std::nullopt;
+    return FileId{static_cast<std::uint64_t>(status.st_dev),
+                  static_cast<std::uint64_t>(status.st_ino)};
 }
 
 }  // namespace
@@ -70,17 +76,52 @@ ExistsAndKind existsAndKind(const Location& path) {
 }
 
 std::optional<FileId> identity(const Location& path) {
-    struct stat status;
-    if (::lstat(path.c_str(), &status) != 0) return std::nullopt;
-    return FileId{static_cast<std::uint64_t>(status.st_dev),
-                  static_cast<std::uint64_t>(status.st_ino)};
+    return identityAt(AT_FDCWD, path.c_str());
 }
 
 std::error_code move(const Location& from, const Location& to) {
     if (const auto& fault = injectedMoveFault()) {
         if (const auto error = fault(from, to)) return {*error, std::system_category()};
     }
-    return {moveWithoutReplacing(from, to), std::system_category()};
+    return {moveWithoutReplacing(AT_FDCWD, from.c_str(), to.c_str()), std::system_category()};
+}
+
+Folder::Folder(std::string path) : path_(std::move(path)) {
+    fd_ = ::open(path_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (fd_ < 0) error_ = errno;
+}
+
+Folder::~Folder() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+Folder::Folder(Folder&& other) noexcept
+    : path_(std::move(other.path_)), fd_(std::exchange(other.fd_, -1)), error_(other.error_) {}
+
+Folder& Folder::operator=(Folder&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0) ::close(fd_);
+        path_ = std::move(other.path_);
+        fd_ = std::exchange(other.fd_, -1);
+        error_ = other.error_;
+    }
+    return *this;
+}
+
+std::error_code Folder::move(const char* from, const char* to) const {
+    if (const auto& fault = injectedMoveFault()) {
+        // Tests see whole paths, as with move().
+        if (const auto error = fault(PathNames::child(path_, from), PathNames::child(path_, to))) {
+            return {*error, std::system_category()};
+        }
+    }
+    if (fd_ < 0) return {error_, std::system_category()};
+    return {moveWithoutReplacing(fd_, from, to), std::system_category()};
+}
+
+std::optional<FileId> Folder::identity(const char* name) const {
+    if (fd_ < 0) return std::nullopt;
+    return identityAt(fd_, name);
 }
 
 namespace {

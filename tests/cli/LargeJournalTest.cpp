@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "support/CliRun.hpp"
+#include "support/TemporaryFolder.hpp"
+
+namespace tavix {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string contents(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+// A batch that moves between two folders at every file and spans several of the
+// chunks undo reads a journal in: the moves keep the plan's order and each
+// file's identity, and undo of the journal (saved again with indentation, as
+// another tool may) puts back every file that is still its own, naming the others
+// in plan order.
+TEST(LargeJournal, ManyMovesAcrossFoldersAreUndoneWhateverTheLayout) {
+    testing::TemporaryFolder folder;
+    testing::TemporaryFolder state;
+    constexpr int count = 1100;  // more than one chunk
+    const auto name = [](int i) {
+        return std::string(i % 2 ? "a/" : "b/") + "f" + std::to_string(i) + ".txt";
+    };
+    const auto renamed = [](int i) {
+        return std::string(i % 2 ? "a/" : "b/") + "f" + std::to_string(i) + "-1.txt";
+    };
+    std::string list;
+    for (int i = 0; i < count; ++i) {
+        folder.write(name(i), name(i));
+        list += name(i) + "\n";
+    }
+    folder.write("list.txt", list);
+    const auto run = [&](const std::vector<std::string>& args) {
+        return testing::runCli(args, folder.path(), "", false, state.path());
+    };
+    const auto at = [&](const std::string& relative) { return (folder.path() / relative).string(); };
+
+    const auto done = run({"rename", "--journal", "j.json", "--files-from", "list.txt", "--step",
+                           R"({"addText":{"text":"-1","position":"After name"}})"});
+    ASSERT_EQ(done.status, 0) << done.err;
+    auto journal = nlohmann::json::parse(contents(folder.path() / "j.json"));
+    ASSERT_EQ(journal["moves"].size(), static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        struct stat now;
+        ASSERT_EQ(::lstat(at(renamed(i)).c_str(), &now), 0) << renamed(i);
+        const auto& planned = journal["planned"][static_cast<std::size_t>(i)];
+        ASSERT_EQ(planned["from"], at(name(i)));
+        ASSERT_EQ(planned["inode"], now.st_ino) << name(i);
+        ASSERT_EQ(journal["moves"][static_cast<std::size_t>(i)]["to"], at(renamed(i)));
+    }
+
+    // The first file moved has been replaced since, the last one removed.
+    fs::rename(at(renamed(0)), at("b/kept.txt"));
+    folder.write(renamed(0), "foreign");
+    fs::remove(at(renamed(count - 1)));
+    folder.write("j.json", journal.dump(1));
+
+    const auto undone = run({"undo", "j.json"});
+    EXPECT_EQ(undone.status, 1);
+    EXPECT_EQ(undone.out, "Put " + std::to_string(count - 2) + " files back.\n");
+    EXPECT_EQ(undone.err, "tavix-cli: not put back: \u201C" + at(renamed(0)) +
+                              "\u201D: another file is there now\n"
+                              "tavix-cli: not put back: \u201C" +
+                              at(renamed(count - 1)) + "\u201D: it is no longer there\n");
+    for (int i = 1; i < count - 1; ++i) ASSERT_EQ(contents(at(name(i))), name(i));
+    EXPECT_EQ(nlohmann::json::parse(contents(folder.path() / "j.json"))["state"], "undone");
+}
+
+}  // namespace
+}  // namespace tavix
