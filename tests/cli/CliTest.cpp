@@ -64,40 +64,24 @@ TEST_F(Cli, PlanJsonHasEveryField) {
                                           R"(/IMG_1.jpg","originalName":"IMG_1.jpg",
         "newName":"IMG_1-01.jpg","changed":true,"problem":null,"problemMessage":null,
         "changedRange":[5,8]}],"changedCount":1,"hasProblems":false})"));
-    const Result clash = run({"plan", "--json", "one/a.txt", "two/a.txt"}, folder.path());
-    EXPECT_EQ(clash.status, 1);
-    const auto item = nlohmann::json::parse(clash.out)["items"][1];
-    EXPECT_EQ(item["problemMessage"], "Two files would share this name");
-    EXPECT_EQ(item["changedRange"], nullptr);
+    const auto clash = run({"plan", "--json", "one/a.txt", "two/a.txt"}, folder.path()).out;
+    EXPECT_EQ(nlohmann::json::parse(clash)["items"][1]["problemMessage"],
+              "Two files would share this name");
 }
 
-TEST_F(Cli, ReadsStepsFromAFileThenTheStepOptions) {
-    folder.write(
-        "steps.json",
-        R"([{"changeCase":{"_0":"UPPERCASE"}},{"addText":{"text":"x_","position":"Before name"}}])");
-    folder.write("list.txt", "b.txt\na.txt\n");
-    folder.write("a.txt");
-    folder.write("b.txt");
-    const Result r = run({"plan", "--rules", "steps.json", "--step", sequenceStep, "--files-from",
-                          "list.txt", "--sort", "name"},
-                         folder.path());
-    EXPECT_EQ(r.out,
-              "a.txt  \u2192  x_A-01.txt\n"
-              "b.txt  \u2192  x_B-02.txt\n"
-              "2 files \u00B7 2 will change\n");
-}
-
-TEST_F(Cli, ReadsNulSeparatedListsFromStandardInput) {
+// Steps from a file come before the step options; control characters show
+// escaped, so every file stays on its one line.
+TEST_F(Cli, ReadsStepsFromAFileAndNulSeparatedListsFromStandardInput) {
+    folder.write("steps.json", R"([{"changeCase":{"_0":"UPPERCASE"}}])");
     folder.write("with\nnewline.txt");
     folder.write("plain.txt");
-    const std::string list = "plain.txt" + std::string(1, '\0') + "with\nnewline.txt";
-    const Result r = run({"plan", "--files-from", "-", "-0", "--no-keep-extension", "--step",
-                          R"({"changeCase":{"_0":"UPPERCASE"}})"},
+    const std::string list = "with\nnewline.txt" + std::string(1, '\0') + "plain.txt";
+    const Result r = run({"plan", "--files-from", "-", "-0", "--no-keep-extension", "--rules",
+                          "steps.json", "--step", sequenceStep, "--sort", "name"},
                          folder.path(), list);
-    // Control characters show escaped, so every file stays on its one line.
     EXPECT_EQ(r.out,
-              "plain.txt  \u2192  PLAIN.TXT\n"
-              "with\\nnewline.txt  \u2192  WITH\\nNEWLINE.TXT\n"
+              "plain.txt  \u2192  PLAIN.TXT-01\n"
+              "with\\nnewline.txt  \u2192  WITH\\nNEWLINE.TXT-02\n"
               "2 files \u00B7 2 will change\n");
 }
 
@@ -137,14 +121,8 @@ TEST_F(Cli, DescribeNumbersTheSteps) {
     EXPECT_EQ(text.out,
               "1. Number from 1 with at least 2 digits, after the name.\n"
               "2. Collapse runs of spaces into one and trim the ends.\n");
-    const Result fresh = run({"describe"}, folder.path());
-    EXPECT_EQ(fresh.out, "1. Find & replace \u2014 nothing to find yet.\n");
-    const Result json = run({"describe", "--json", "--step", sequenceStep}, folder.path());
-    EXPECT_EQ(
-        nlohmann::json::parse(json.out),
-        nlohmann::json::parse(
-            R"([{"number":1,"summary":"Number from 1 with at least 2 digits, after the name.","label":"Numbering","action":"Add sequence number","category":"Sequence Numbers","step":)" +
-            sequenceStep + "}]"));
+    EXPECT_EQ(run({"describe"}, folder.path()).out,
+              "1. Find & replace \u2014 nothing to find yet.\n");
 }
 
 TEST_F(Cli, InfoShowsWhatTheInspectorShows) {
@@ -157,37 +135,23 @@ TEST_F(Cli, InfoShowsWhatTheInspectorShows) {
     EXPECT_NE(text.out.find("\nDimensions: Not an image\n<FileName>: Report.final\n"),
               std::string::npos);
     EXPECT_TRUE(text.out.ends_with("\n<ParentFolder>: Docs\n")) << text.out;
-
-    const auto json =
-        nlohmann::json::parse(run({"info", "--json", "Docs/Report.final.txt"}, folder.path()).out);
-    EXPECT_EQ(json["size"], "5 bytes");
-    EXPECT_EQ(json["dimensions"], nullptr);
-    EXPECT_EQ(json["tokens"]["<FileExtension>"], "txt");
+    const auto json = run({"info", "--json", "Docs/Report.final.txt"}, folder.path()).out;
+    EXPECT_EQ(nlohmann::json::parse(json)["tokens"]["<FileExtension>"], "txt");
 }
 
 TEST_F(Cli, ErrorsStopWithOneLineAndStatusTwo) {
     folder.write("bad.json", "{\"sequence\":");
-    folder.write("object.json", "{}");
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"plan", "--step", R"({"collapseSpaces":{}})", "--step", R"({"crop":{}})"},
          "tavix-cli: step 2: Key \"mode\" not found in \"crop\".\n"},
         {{"describe", "--rules", "bad.json"}, "tavix-cli: bad.json: not valid JSON\n"},
-        {{"describe", "--rules", "object.json"},
-         "tavix-cli: object.json: expected a JSON array of steps\n"},
-        {{"plan", "--files-from", "none.txt"}, "tavix-cli: none.txt: No such file or directory\n"},
         {{"undo"}, "tavix-cli: undo takes exactly one JOURNAL, or --last\n"},
         {{"rename", "--journal", "j.json", "--no-journal"},
          "tavix-cli: --journal and --no-journal can't be given together\n"},
         {{"plan", "--sort", "shoe"},
          "tavix-cli: --sort takes name, date, size, created or taken, not shoe\n"},
         {{"plan", "--reverse"}, "tavix-cli: --reverse needs --sort\n"},
-        {{"plan", "--date-source", "now"},
-         "tavix-cli: --date-source takes modified or taken, not now\n"},
-        {{"plan", "--bogus"}, "tavix-cli: unknown option --bogus\n"},
         {{"plan", "--step"}, "tavix-cli: --step needs a value\n"},
-        {{"describe", "a.txt"}, "tavix-cli: describe takes no file operands\n"},
-        {{"info"}, "tavix-cli: info takes exactly one FILE\n"},
-        {{"describe", "--sort", "name"}, "tavix-cli: describe does not take --sort\n"},
         {{"frobnicate"}, "tavix-cli: unknown command frobnicate; see tavix-cli --help\n"},
         {{}, "tavix-cli: no command given; see tavix-cli --help\n"}};
     for (const auto& [args, err] : cases) {

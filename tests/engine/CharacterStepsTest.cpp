@@ -14,12 +14,10 @@ INSTANTIATE_TEST_SUITE_P(
         {"digits", removing(CharacterClass::digits), "IMG_0042", "IMG_"},
         {"Arabic-Indic digits", removing(CharacterClass::digits),
          "\u0635\u0648\u0631\u0629\u0661\u0662\u0663", "\u0635\u0648\u0631\u0629"},
-        {"fullwidth digits", removing(CharacterClass::digits), "a\uff11\uff12", "a"},
         {"digits, not other numbers", removing(CharacterClass::digits), "\u00bd\u2162x",
          "\u00bd\u2162x"},
         {"punctuation", removing(CharacterClass::punctuation), "a-b_c(d)!\u00ab\u2014e\u00bb",
          "abcde"},
-        {"punctuation, not symbols", removing(CharacterClass::punctuation), "a+b$", "a+b$"},
         {"whitespace", removing(CharacterClass::whitespace), "a b\tc\u00a0d\u3000e\u2028f\ng",
          "abcde\u2028f\ng"},
         {"symbols", removing(CharacterClass::symbols), "a+b=c$\u20ac\u00a9^\U0001F600d", "abcd"},
@@ -34,7 +32,6 @@ INSTANTIATE_TEST_SUITE_P(
          "Caf\u0301"},
         {"custom, astral scalars", removing(CharacterClass::custom, "\U0001F3FD"),
          "\U0001F44D\U0001F3FD", "\U0001F44D"},
-        {"custom, empty", removing(CharacterClass::custom, ""), "a1 b", "a1 b"},
         {"custom ignored for other classes", removing(CharacterClass::digits, "a"), "a1", "a"}}));
 
 INSTANTIATE_TEST_SUITE_P(
@@ -43,7 +40,6 @@ INSTANTIATE_TEST_SUITE_P(
         {"runs and ends", collapse, "  a   b  ", "a b"},
         {"tabs stay", collapse, "a\t\tb", "a\t\tb"},
         {"spaces around a tab", collapse, "a  \t  b", "a \t b"},
-        {"single spaces stay", collapse, "a b c", "a b c"},
         {"no-break spaces stay inside", collapse, "a\u00a0\u00a0b", "a\u00a0\u00a0b"},
         {"ends trimmed of Zs and tabs", collapse, "\t\u00a0\u2003a b \u3000\t", "a b"},
         {"line separator is not trimmed", collapse, "a \u2028", "a \u2028"},

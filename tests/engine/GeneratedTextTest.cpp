@@ -6,6 +6,7 @@
 
 #include "engine/RenameEngine.hpp"
 #include "rules/Catalogue.hpp"
+#include "support/Files.hpp"
 #include "support/LocaleAndZone.hpp"
 #include "support/TemporaryFolder.hpp"
 #include "support/TestImages.hpp"
@@ -15,66 +16,54 @@ namespace {
 
 using testing::TemporaryFolder;
 
-std::vector<std::string> firstThree(const RenameRule& rule, const std::string& name = "n") {
-    std::vector<std::string> out;
-    for (std::int64_t i = 0; i < 3; ++i) out.push_back(RenameEngine::apply(rule, name, i, "/x/n"));
-    return out;
-}
-
-using Names = std::vector<std::string>;
-
-TEST(GeneratedSteps, NumberFilesInListOrder) {
-    EXPECT_EQ(firstThree(RenameRule::sequence(1, 1, 3, Position::prefix, "")),
-              (Names{"001n", "002n", "003n"}));
-    EXPECT_EQ(firstThree(RenameRule::sequence(0, 0, 0, Position::prefix, "")),
-              (Names{"0n", "1n", "2n"}));
-    EXPECT_EQ(firstThree(RenameRule::sequence(9, 5, 2, Position::suffix, "_")),
-              (Names{"n_09", "n_14", "n_19"}));
-    EXPECT_EQ(firstThree(RenameRule::sequence(-5, 1, 3, Position::suffix, "")),
-              (Names{"n-05", "n-04", "n-03"}));
-    EXPECT_EQ(firstThree(RenameRule::sequence(1, -4, 1, Position::suffix, "")),
-              (Names{"n1", "n2", "n3"}));
-}
-
-TEST(GeneratedSteps, SaturateInsteadOfOverflowing) {
-    const auto big = RenameRule::sequence(INT64_MAX - 1, INT64_MAX, 1, Position::suffix, "");
-    EXPECT_EQ(firstThree(big),
-              (Names{"n9223372036854775806", "n9223372036854775807", "n9223372036854775807"}));
-    const auto low = RenameRule::romanNumeral(INT64_MAX, Position::suffix, "");
-    EXPECT_EQ(RenameEngine::apply(low, "n", 5, "/x/n"), "n9223372036854775807");
+// The names a step gives "n" at three indexes in a row from `from`, joined by "|".
+TEST(GeneratedSteps, NumberLetterAndNameFilesInListOrder) {
+    using R = RenameRule;
+    constexpr auto pre = Position::prefix;
+    constexpr auto suf = Position::suffix;
+    constexpr std::int64_t max = INT64_MAX;
+    const struct {
+        RenameRule rule;
+        std::int64_t from;
+        std::string names;
+    } rows[] = {
+        {R::sequence(1, 1, 3, pre, ""), 0, "001n|002n|003n"},
+        {R::sequence(0, 0, 0, pre, ""), 0, "0n|1n|2n"},
+        {R::sequence(9, 5, 2, suf, "_"), 0, "n_09|n_14|n_19"},
+        {R::sequence(-5, 1, 3, suf, ""), 0, "n-05|n-04|n-03"},
+        {R::sequence(1, -4, 1, suf, ""), 0, "n1|n2|n3"},
+        // Saturate instead of overflowing.
+        {R::sequence(max - 1, max, 1, suf, ""), 0,
+         "n" + std::to_string(max - 1) + "|n" + std::to_string(max) + "|n" + std::to_string(max)},
+        {R::romanNumeral(max, suf, ""), 4,
+         "n" + std::to_string(max) + "|n" + std::to_string(max) + "|n" + std::to_string(max)},
+        {R::romanNumeral(0, suf, "-"), 0, "n-0|n-I|n-II"},
+        {blank(RuleAction::letterSequence), 25, "n-z|n-aa|n-ab"},
+        {R::letterSequence(true, pre, " "), 27, "AB n|AC n|AD n"},
+    };
+    for (const auto& row : rows) {
+        std::string names;
+        for (std::int64_t i = row.from; i < row.from + 3; ++i) {
+            names += (names.empty() ? "" : "|") + RenameEngine::apply(row.rule, "n", i, "/x/n");
+        }
+        EXPECT_EQ(names, row.names);
+    }
     // A huge padding is capped, not allocated.
-    const auto wide = RenameRule::sequence(1, 1, INT64_MAX, Position::suffix, "");
-    EXPECT_EQ(RenameEngine::apply(wide, "", 0, "/x/n").size(), 255u);
-}
-
-TEST(GeneratedSteps, RomanNumeralsLettersAndTheParentFolder) {
-    EXPECT_EQ(firstThree(RenameRule::romanNumeral(0, Position::suffix, "-")),
-              (Names{"n-0", "n-I", "n-II"}));
-    EXPECT_EQ(RenameEngine::apply(blank(RuleAction::letterSequence), "n", 26, "/x/n"), "n-aa");
-    EXPECT_EQ(RenameEngine::apply(RenameRule::letterSequence(true, Position::prefix, " "), "n", 27,
-                                  "/x/n"),
-              "AB n");
-    EXPECT_EQ(RenameEngine::apply(RenameRule::parentFolder(Position::suffix, ""), "n", 0,
-                                  "/photos/Trip 2024/n.jpg"),
+    EXPECT_EQ(RenameEngine::apply(R::sequence(1, 1, max, suf, ""), "", 0, "/x/n").size(), 255u);
+    EXPECT_EQ(RenameEngine::apply(R::parentFolder(suf, ""), "n", 0, "/photos/Trip 2024/n.jpg"),
               "nTrip 2024");
     EXPECT_EQ(RenameEngine::apply(blank(RuleAction::parentFolder), "n", 0, "/n.jpg"), "/-n");
 }
 
 class FixedLocaleAndZone : public ::testing::Test {
 protected:
-    static void setModified(const std::filesystem::path& file, std::int64_t secondsSinceEpoch) {
-        using namespace std::chrono;
-        const auto time = file_clock::from_sys(sys_seconds(seconds(secondsSinceEpoch)));
-        std::filesystem::last_write_time(file, time);
-    }
-
     testing::LocaleAndZone settings{"en_US", "UTC"};
 };
 
 TEST_F(FixedLocaleAndZone, DateStampFormatsTheModificationTime) {
     TemporaryFolder folder;
     const auto file = folder.write("scan.pdf");
-    setModified(file, 1'700'000'000);  // 2023-11-14 22:13:20 UTC
+    testing::setModified(file, 1'700'000'000);  // 2023-11-14 22:13:20 UTC
     const auto stamp = [&](const std::string& pattern, Position where, const std::string& sep) {
         return RenameEngine::apply(RenameRule::dateStamp(pattern, where, sep), "scan", 0, file);
     };
@@ -84,10 +73,9 @@ TEST_F(FixedLocaleAndZone, DateStampFormatsTheModificationTime) {
     EXPECT_EQ(stamp("HH.mm.ss", Position::prefix, "_"), "22.13.20_scan");
     EXPECT_EQ(stamp("''", Position::prefix, "_"), "'_scan");
     // A tenth of a second before 1970 is still 1969: fractions round toward the past.
-    using namespace std::chrono;
-    std::filesystem::last_write_time(file, file_clock::from_sys(sys_time<milliseconds>(-100ms)));
+    testing::setModified(file, 0, -100'000'000);
     EXPECT_EQ(stamp("yyyy-MM-dd HH.mm.ss", Position::prefix, " "), "1969-12-31 23.59.59 scan");
-    setModified(file, 1'700'000'000);
+    testing::setModified(file, 1'700'000'000);
 
     testing::LocaleAndZone::set("en_US", "Asia/Tokyo");
     EXPECT_EQ(stamp("yyyy-MM-dd HH.mm", Position::prefix, " "), "2023-11-15 07.13 scan");

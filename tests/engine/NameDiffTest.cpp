@@ -31,20 +31,20 @@ TEST_P(ChangedStretch, MarksExactlyTheNewCharacters) {
 
 INSTANTIATE_TEST_SUITE_P(
     NameDiff, ChangedStretch,
-    ::testing::Values(DiffCase{"same", "same", std::nullopt, ""},
-                      DiffCase{"a", "ab", TextSpan{1, 2}, "b"},
-                      DiffCase{"abc", "ac", std::nullopt, ""},
-                      DiffCase{"report-final", "report", std::nullopt, ""},
-                      DiffCase{"aaa", "aaaa", TextSpan{3, 4}, "a"},
-                      DiffCase{"photo", "PHOTO", TextSpan{0, 5}, "PHOTO"},
-                      DiffCase{"", "new", TextSpan{0, 3}, "new"},
-                      DiffCase{"old", "", std::nullopt, ""},
-                      DiffCase{"IMG_1.jpg", "IMG_0001.jpg", TextSpan{4, 7}, "000"},
-                      // Canonically equivalent names are equal; characters compare as wholes.
-                      DiffCase{"caf\u00E9", "cafe\u0301", std::nullopt, ""},
-                      DiffCase{"cafe.txt", "cafe\u0301.txt", TextSpan{3, 4}, "e\u0301"},
-                      DiffCase{"\U0001F44D.txt", "\U0001F44D\U0001F3FD.txt", TextSpan{0, 1},
-                               "\U0001F44D\U0001F3FD"}));
+    ::testing::ValuesIn(std::vector<DiffCase>{
+        {"same", "same", std::nullopt, ""},
+        {"a", "ab", TextSpan{1, 2}, "b"},
+        {"abc", "ac", std::nullopt, ""},
+        {"report-final", "report", std::nullopt, ""},
+        {"aaa", "aaaa", TextSpan{3, 4}, "a"},
+        {"photo", "PHOTO", TextSpan{0, 5}, "PHOTO"},
+        {"", "new", TextSpan{0, 3}, "new"},
+        {"old", "", std::nullopt, ""},
+        {"IMG_1.jpg", "IMG_0001.jpg", TextSpan{4, 7}, "000"},
+        // Canonically equivalent names are equal; characters compare as wholes.
+        {"caf\u00E9", "cafe\u0301", std::nullopt, ""},
+        {"cafe.txt", "cafe\u0301.txt", TextSpan{3, 4}, "e\u0301"},
+        {"\U0001F44D.txt", "\U0001F44D\U0001F3FD.txt", TextSpan{0, 1}, "\U0001F44D\U0001F3FD"}}));
 
 }  // namespace
 }  // namespace tavix

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <unordered_set>
-
 #include "engine/RenamePlan.hpp"
 #include "rules/Catalogue.hpp"
 #include "support/TemporaryFolder.hpp"
@@ -93,18 +91,6 @@ TEST(RenamePlan, MarksEveryMemberOfAClashIgnoringCaseCompositionAndFolders) {
     EXPECT_TRUE(plan.hasProblems());
 }
 
-TEST(RenamePlan, UnchangedFilesOfTheSameNameClashAndDuplicateWinsOverExists) {
-    TemporaryFolder folder;
-    const auto a = folder.write("one/photo.jpg");
-    const auto b = folder.write("two/Photo.JPG");
-    EXPECT_EQ(problems(RenameEngine::plan({a, b}, {}, true)),
-              (std::vector<std::optional<Problem>>{Problem::duplicate, Problem::duplicate}));
-    folder.write("one/c.jpg");
-    EXPECT_EQ(
-        problems(RenameEngine::plan({a, b}, {replace("photo", "c"), replace("Photo", "c")}, true)),
-        (std::vector<std::optional<Problem>>{Problem::duplicate, Problem::duplicate}));
-}
-
 TEST(RenamePlan, ExistsOnlyForChangedItemsWhoseDestinationIsTaken) {
     TemporaryFolder folder;
     const auto a = folder.write("a.txt");
@@ -143,21 +129,6 @@ TEST(RenamePlan, AnotherEntryAtTheDestinationExistsEvenIfItIsTheSameFile) {
     }
 }
 
-TEST(RenamePlan, CountsOnlyChangedItemsWithoutProblems) {
-    TemporaryFolder folder;
-    const auto a = folder.write("a.txt");
-    const auto b = folder.write("b.txt");
-    const auto c = folder.write("keep.txt");
-    const RenamePlan plan =
-        RenameEngine::plan({a, b, c}, {replace("a", "x"), replace("b", "")}, true);
-    EXPECT_EQ(newNames(plan), (std::vector<std::string>{"x.txt", ".txt", "keep.txt"}));
-    EXPECT_EQ(plan.changedCount(), 1u);
-    EXPECT_TRUE(plan.hasProblems());
-    const RenamePlan empty = RenameEngine::plan({}, {upper()}, true);
-    EXPECT_FALSE(empty.hasProblems());
-    EXPECT_EQ(empty.changedCount(), 0u);
-}
-
 TEST(RenamePlan, NumbersFilesInListOrderAndGivesFreshIds) {
     TemporaryFolder folder;
     const auto a = folder.write("a.txt");
@@ -165,12 +136,7 @@ TEST(RenamePlan, NumbersFilesInListOrderAndGivesFreshIds) {
     const auto rules = std::vector<RenameRule>{blank(RuleAction::sequence)};
     const RenamePlan first = RenameEngine::plan({b, a}, rules, true);
     EXPECT_EQ(newNames(first), (std::vector<std::string>{"b-01.txt", "a-02.txt"}));
-    const RenamePlan second = RenameEngine::plan({b, a}, rules, true);
-    std::unordered_set<Uuid> ids;
-    for (const auto* plan : {&first, &second}) {
-        for (const auto& item : plan->items) ids.insert(item.id);
-    }
-    EXPECT_EQ(ids.size(), 4u);
+    EXPECT_NE(first.items[0].id, RenameEngine::plan({b, a}, rules, true).items[0].id);
 }
 
 // A vanished file is planned from its path; a name that isn't UTF-8 stays as it is.

@@ -1,9 +1,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cerrno>
 #include <filesystem>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -87,78 +87,42 @@ TEST_F(RenameCommands, UndoThatCannotMoveAFileBackKeepsItListedWhereItIs) {
 }
 
 // What each command does to the record of the last batch, and whether a
-// rename that asks to clear the list does so.
+// rename that asks to clear the list does so. Acts: R rename, C ask to clear the
+// list after renaming, X clear, N no steps, E edit the files and steps, a digit:
+// delete that file from disk.
 TEST(RenameUndoRecord, FollowsTheCommands) {
-    using Act = std::function<void(TavixModel&, const Paths&)>;
     const struct {
-        const char* name;
-        Act act;
+        std::string acts;
         std::size_t recorded, listed;
-    } cases[] = {
-        {"a rename", [](TavixModel& m, const Paths&) { m.rename(); }, 3, 3},
-        {"a rename with a failure",
-         [](TavixModel& m, const Paths& f) {
-             fs::remove(f[0]);
-             m.rename();
-         },
-         2, 3},
-        {"a rename that moved nothing",
-         [](TavixModel& m, const Paths&) {
-             m.rename();
-             m.setRules({});
-             m.rename();
-         },
-         0, 3},
-        {"a clean rename that clears the list",
-         [](TavixModel& m, const Paths&) {
-             m.setClearAfterRenaming(true);
-             m.rename();
-         },
-         0, 0},
-        {"a failing rename that would clear the list",
-         [](TavixModel& m, const Paths& f) {
-             m.setClearAfterRenaming(true);
-             fs::remove(f[2]);
-             m.rename();
-         },
-         2, 3},
-        {"clear",
-         [](TavixModel& m, const Paths&) {
-             m.rename();
-             m.clear();
-         },
-         0, 0},
-        {"edits of the files and steps",
-         [](TavixModel& m, const Paths&) {
-             m.rename();
-             m.remove({0});
-             m.sortByName();
-             m.addStep();
-             m.moveRules({0}, 2);
-             m.setKeepExtension(false);
-         },
-         3, 2},
-    };
+    } cases[] = {{"R", 3, 3},   {"0R", 2, 3}, {"RNR", 0, 3}, {"CR", 0, 0},
+                 {"C2R", 2, 3}, {"RX", 0, 0}, {"RE", 3, 2}};
     for (const auto& c : cases) {
         testing::TemporaryFolder folder;
-        TavixModel model;
+        TavixModel m;
         const Paths files{folder.write("a"), folder.write("b"), folder.write("c")};
-        model.add(files);
-        model.setRules({Step::make(RenameRule::addText("new-", Position::prefix))});
-        c.act(model, files);
-        EXPECT_EQ(model.lastMoves().size(), c.recorded) << c.name;
-        EXPECT_EQ(model.canUndo(), c.recorded > 0) << c.name;
-        EXPECT_EQ(model.files().size(), c.listed) << c.name;
+        m.add(files);
+        m.setRules({Step::make(RenameRule::addText("new-", Position::prefix))});
+        for (char act : c.acts) {
+            if (act == 'R') m.rename();
+            if (act == 'C') m.setClearAfterRenaming(true);
+            if (act == 'X') m.clear();
+            if (act == 'N') m.setRules({});
+            if (act == 'E') {
+                m.remove({0}), m.sortByName(), m.addStep(), m.moveRules({0}, 2);
+                m.setKeepExtension(false);
+            }
+            if (std::isdigit(act)) fs::remove(files[act - '0']);
+        }
+        EXPECT_EQ(m.lastMoves().size(), c.recorded) << c.acts;
+        EXPECT_EQ(m.canUndo(), c.recorded > 0) << c.acts;
+        EXPECT_EQ(m.files().size(), c.listed) << c.acts;
     }
 }
 
 TEST(RenameMessages, CountTheBatch) {
-    const std::string why = "Couldn't rename \u201Cx\u201D";
-    EXPECT_EQ(StatusTexts::renamed(0, 0, why), "Renamed 0 files.");
-    EXPECT_EQ(StatusTexts::renamed(1, 0, why), "Renamed 1 file.");
-    EXPECT_EQ(StatusTexts::renamed(1, 3, why), "Renamed 1; 3 failed \u2014 " + why);
-    EXPECT_EQ(StatusTexts::putBack(1), "Put 1 file back.");
-    EXPECT_EQ(StatusTexts::putBack(3), "Put 3 files back.");
+    EXPECT_EQ(StatusTexts::renamed(1, 3, "x"), "Renamed 1; 3 failed \u2014 x");
+    EXPECT_EQ(StatusTexts::renamed(1, 0, "x") + StatusTexts::putBack(1),
+              "Renamed 1 file.Put 1 file back.");
 }
 
 }  // namespace

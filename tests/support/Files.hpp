@@ -1,6 +1,11 @@
 #pragma once
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -22,6 +27,15 @@ inline std::vector<std::string> namesIn(const std::filesystem::path& folder) {
     }
     std::ranges::sort(names);
     return names;
+}
+
+// Sets a file's access and modification time; nanoseconds may be negative.
+inline void setModified(const std::filesystem::path& file, std::int64_t seconds,
+                        std::int64_t nanoseconds = 0) {
+    const auto [s, ns] = std::lldiv(seconds * 1'000'000'000 + nanoseconds, 1'000'000'000);
+    const struct timespec at = {s - (ns < 0), ns < 0 ? ns + 1'000'000'000 : ns};
+    const struct timespec t[2] = {at, at};
+    if (::utimensat(AT_FDCWD, file.c_str(), t, 0) != 0) std::abort();
 }
 
 }  // namespace tavix::testing

@@ -74,16 +74,11 @@ TEST_F(OnDisk, AnythingAtTheDestinationExistsButTheFileItself) {
     EXPECT_FALSE(FileSystem::existsBeside(temp.write("single.txt"), "single.txt"));
     // A source that has vanished can't be what sits at the destination.
     EXPECT_TRUE(FileSystem::existsBeside(temp.path() / "vanished.txt", "b.txt"));
-}
-
-TEST_F(OnDisk, IdentityIsTheEntryItself) {
-    const Path file = temp.write("a.txt", "a");
-    fs::create_hard_link(file, temp.path() / "hard.txt");
-    fs::create_symlink(file, temp.path() / "soft.txt");
-    const auto id = FileSystem::identity(file);
+    // Identity is the entry itself: a hard link shares it, a symbolic link doesn't.
+    const auto id = FileSystem::identity(self);
     ASSERT_TRUE(id);
-    EXPECT_EQ(FileSystem::identity(temp.path() / "hard.txt"), id);
-    EXPECT_NE(FileSystem::identity(temp.path() / "soft.txt"), id);
+    EXPECT_EQ(FileSystem::identity(temp.path() / "hard-link.txt"), id);
+    EXPECT_NE(FileSystem::identity(temp.path() / "soft-link.txt"), id);
     EXPECT_EQ(FileSystem::identity(temp.path() / "missing"), std::nullopt);
 }
 
@@ -118,11 +113,6 @@ FileSystem::Timestamp at(std::int64_t seconds, std::int64_t nanoseconds) {
                                  std::chrono::nanoseconds{nanoseconds}};
 }
 
-void setModificationTime(const Path& file, std::int64_t seconds, long nanoseconds) {
-    const struct timespec times[2] = {{seconds, nanoseconds}, {seconds, nanoseconds}};
-    ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
-}
-
 TEST_F(OnDisk, ResourceValuesFollowLinksAndFailForMissingFiles) {
     const auto before = std::chrono::system_clock::now() - std::chrono::seconds{2};
     const Path file = temp.write("notes.txt", "twelve bytes");
@@ -143,11 +133,11 @@ TEST_F(OnDisk, ResourceValuesFollowLinksAndFailForMissingFiles) {
 
 TEST_F(OnDisk, ModificationTimeKeepsNanoseconds) {
     const Path file = temp.write("a.txt", "a");
-    setModificationTime(file, 1'709'647'620, 123'456'789);
+    testing::setModified(file, 1'709'647'620, 123'456'789);
     EXPECT_EQ(FileSystem::modificationTime(file), at(1'709'647'620, 123'456'789));
     EXPECT_EQ(FileSystem::resourceValues(file)->modified, at(1'709'647'620, 123'456'789));
     // Before 1970 the seconds are negative and the nanoseconds still count forward.
-    setModificationTime(file, -86'400, 500);
+    testing::setModified(file, -86'400, 500);
     EXPECT_EQ(FileSystem::modificationTime(file), at(-86'400, 500));
     EXPECT_EQ(FileSystem::modificationTime(temp.path() / "missing"), std::nullopt);
 }

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <fstream>
+#include <iostream>
 #include <iterator>
 #include <string>
 
@@ -28,45 +29,35 @@ std::optional<ImageProperties> quietRead(const fs::path& file) {
     return properties;
 }
 
-struct ImageCase {
-    std::string file;
-    ImageShape shape;
-    std::optional<std::string> colorModel;
-};
-
-class ReadsImageHeaders : public ::testing::TestWithParam<ImageCase> {
-protected:
-    testing::TemporaryFolder temp;
-};
-
-TEST_P(ReadsImageHeaders, SizeAndColourModel) {
-    const auto& c = GetParam();
-    const fs::path file = temp.path() / c.file;
-    std::string why;
-    if (!testing::writeImage(file, c.shape, why))
-        GTEST_SKIP() << "can't write " << c.file << ": " << why;
-
-    const auto properties = quietRead(file);
-    ASSERT_TRUE(properties) << c.file;
-    EXPECT_EQ(*properties, (ImageProperties{c.shape.width, c.shape.height, c.colorModel}))
-        << c.file;
-}
-
 constexpr auto sRGB = VIPS_INTERPRETATION_sRGB;
-constexpr auto grey = VIPS_INTERPRETATION_B_W;
 
-INSTANTIATE_TEST_SUITE_P(
-    Formats, ReadsImageHeaders,
-    ::testing::ValuesIn(std::vector<ImageCase>{
+TEST(ReadsImageHeaders, SizeAndColourModel) {
+    testing::TemporaryFolder temp;
+    const struct {
+        std::string file;
+        ImageShape shape;
+        std::optional<std::string> colorModel;
+    } cases[] = {
         {"rgb.png", {640, 480, 3, sRGB}, "RGB"},
-        {"gray.png", {33, 17, 1, grey}, "Gray"},
+        {"gray.png", {33, 17, 1, VIPS_INTERPRETATION_B_W}, "Gray"},
         {"gray16.png", {20, 10, 1, VIPS_INTERPRETATION_GREY16, VIPS_FORMAT_USHORT}, "Gray"},
         {"full-hd.jpg", {1920, 1080, 3, sRGB}, "RGB"},
         {"cmyk.jpg", {40, 30, 4, VIPS_INTERPRETATION_CMYK}, "CMYK"},
         {"anim.gif", {100, 50, 3, sRGB}, "RGB"},
         {"photo.webp", {120, 80, 3, sRGB}, "RGB"},
         {"lab.tif", {50, 70, 3, VIPS_INTERPRETATION_LAB, VIPS_FORMAT_FLOAT}, "Lab"},
-        {"phone.heic", {64, 48, 3, sRGB}, "RGB"}}));
+        {"phone.heic", {64, 48, 3, sRGB}, "RGB"}};
+    for (const auto& c : cases) {
+        std::string why;
+        if (!testing::writeImage(temp.path() / c.file, c.shape, why)) {
+            std::cerr << "skipped " << c.file << ": " << why << "\n";  // no writer here
+            continue;
+        }
+        EXPECT_EQ(quietRead(temp.path() / c.file),
+                  (ImageProperties{c.shape.width, c.shape.height, c.colorModel}))
+            << c.file;
+    }
+}
 
 class RejectsWhatIsNoImage : public ::testing::Test {
 protected:
@@ -94,10 +85,7 @@ TEST_F(RejectsWhatIsNoImage, QuietlyReturnsNothing) {
         {"cut-inside-header.jpg", jpeg.substr(0, 100)},
         // libpng warns about a damaged critical chunk before it gives up.
         {"bad-header-checksum.png", png.substr(0, 29) + std::string(4, '\0') + png.substr(33)},
-        {"bad-ftyp.heic", std::string("\0\0\0\x18"
-                                      "ftypheic",
-                                      12) +
-                              std::string(100, '\0')},
+        {"bad-ftyp.heic", std::string(3, '\0') + "\x18" + "ftypheic" + std::string(100, '\0')},
         {"drawing.svg", "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"10\" height=\"20\"/>"},
         {"pixels.ppm", "P6\n2 2\n255\n" + std::string(12, '\0')},
     };
@@ -111,12 +99,15 @@ TEST_F(RejectsWhatIsNoImage, QuietlyReturnsNothing) {
     EXPECT_EQ(quietRead(temp.path()), std::nullopt);
 }
 
-// Only the header is read: a file cut after its header still reports its size,
-// while one cut inside the header is no image at all (above).
-TEST_F(RejectsWhatIsNoImage, ReadsAnImageCutAfterItsHeader) {
+// Only the header is read, by content, not name: a file cut after its header
+// still reports its size, while one cut inside the header is no image at all
+// (above). A pipe is never opened: that would wait for a writer for ever.
+TEST_F(RejectsWhatIsNoImage, ReadsOnlyTheHeaderOfWhatItCanOpen) {
     const std::string png = contentsOf(image("whole.png", {640, 480, 3, sRGB}));
-    std::ofstream(temp.path() / "cut.png", std::ios::binary) << png.substr(0, png.size() / 2);
-    EXPECT_EQ(quietRead(temp.path() / "cut.png"), (ImageProperties{640, 480, "RGB"}));
+    temp.write("cut.txt", png.substr(0, png.size() / 2));
+    EXPECT_EQ(quietRead(temp.path() / "cut.txt"), (ImageProperties{640, 480, "RGB"}));
+    ASSERT_EQ(::mkfifo((temp.path() / "pipe.png").c_str(), 0600), 0);
+    EXPECT_EQ(ImageProbe::read(temp.path() / "pipe.png"), std::nullopt);
 }
 
 // At most the first kReadLimit bytes are read: a JPEG whose frame header lies
@@ -148,19 +139,6 @@ TEST_F(RejectsWhatIsNoImage, ToleratesStrayBytesInAJpegHeaderQuietly) {
     jpeg.insert(afterApp0, "\x12\x34\x56");
     std::ofstream(temp.path() / "stray.jpg", std::ios::binary) << jpeg;
     EXPECT_EQ(quietRead(temp.path() / "stray.jpg"), (ImageProperties{64, 48, "RGB"}));
-}
-
-TEST_F(RejectsWhatIsNoImage, RecognisesAnImageByContentNotName) {
-    const fs::path png = image("photo.png", {12, 34, 3, sRGB});
-    fs::rename(png, temp.path() / "photo.txt");
-    EXPECT_EQ(quietRead(temp.path() / "photo.txt"), (ImageProperties{12, 34, "RGB"}));
-}
-
-// A pipe is never opened for reading: that would wait for a writer for ever.
-TEST_F(RejectsWhatIsNoImage, DoesNotWaitOnAPipe) {
-    const fs::path fifo = temp.path() / "pipe.png";
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_EQ(ImageProbe::read(fifo), std::nullopt);
 }
 
 }  // namespace
