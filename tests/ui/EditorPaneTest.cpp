@@ -4,7 +4,6 @@
 #include <QCheckBox>
 #include <QListView>
 #include <QMimeData>
-#include <QStackedWidget>
 #include <QStandardPaths>
 #include <QStyleFactory>
 #include <QTest>
@@ -42,17 +41,6 @@ int selectedRow(QListView* list) {
     return rows.size() == 1 ? rows.first().row() : -1;
 }
 
-// Three steps whose order shows in the new names.
-void threeSteps(TavixModel& model) {
-    std::vector<TavixModel::IdentifiedRule> rules;
-    for (const char* text : {"a-", "b-", "c-"}) {
-        rules.push_back(
-            TavixModel::IdentifiedRule::make(RenameRule::addText(text, Position::prefix)));
-    }
-    model.setRules(std::move(rules));
-    model.setSelection(model.rules()[1].id);
-}
-
 }  // namespace
 
 class EditorPaneTest : public QObject {
@@ -64,93 +52,67 @@ private Q_SLOTS:
         QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     }
 
-    void init() {
-        model_ = std::make_unique<TavixModel>();
-        pane_ = std::make_unique<EditorPane>(*model_);
-        pane_->resize(380, 520);
-        pane_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(pane_.get()));
-    }
-
-    void cleanup() {
-        pane_.reset();
-        model_.reset();
-    }
-
-    // The selected step's form, or the placeholder when no step is selected.
-    void theFormOfTheSelectedStepOrThePlaceholder() {
-        QListView* list = pane_->list();
-        auto* minus = part<QToolButton>(pane_.get(), "removeStepButton");
-        QCOMPARE(selectedRow(list), 0);
-        QVERIFY(pane_->form()->isVisible());
-
-        model_->setSelection(tavix::Uuid::random());
-        QVERIFY(part<QWidget>(pane_.get(), "stepsPlaceholder")->isVisible());
-        QCOMPARE(selectedRow(list), -1);
-
-        model_->setSelection(model_->rules().front().id);
-        minus->click();
-        QVERIFY(model_->rules().empty());
-        QCOMPARE(list->model()->rowCount(), 0);
-        QVERIFY(!pane_->form()->isVisible());
-        QVERIFY(part<QWidget>(pane_.get(), "stepsPlaceholder")->isVisible());
-        QVERIFY(!minus->isEnabled());
-    }
-
-    // Plus appends a step and selects it, a click selects a step, an edit in
-    // the form reaches the list, and the checkbox follows the model both ways.
+    // Dragging a step renumbers the list and keeps the selection; plus appends
+    // a step and selects it, a click selects a step, an edit in the form
+    // reaches the list, the checkbox follows the model both ways, and with no
+    // step selected the placeholder stands in for the form.
     void theControlsDriveTheSteps() {
-        threeSteps(*model_);
-        QListView* list = pane_->list();
-        part<QToolButton>(pane_.get(), "addStepButton")->click();
-        QCOMPARE(model_->rules().size(), std::size_t{4});
-        QCOMPARE(selectedRow(list), 3);
-        QCOMPARE(pane_->form()->rule(), model_->rules()[3].rule);
-
-        const QRect third = list->visualRect(list->model()->index(2, 0));
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, third.center());
-        QCOMPARE(model_->selection(), std::optional(model_->rules()[2].id));
-        QCOMPARE(pane_->form()->rule(), RenameRule::addText("c-", Position::prefix));
-
-        const RenameRule edited = RenameRule::addText("new ", Position::prefix);
-        Q_EMIT pane_->form()->ruleEdited(edited);
-        QCOMPARE(model_->rules()[2].rule, edited);
-        QCOMPARE(rowsOf(list)[2], QString::fromStdString("3. " + edited.summary()));
-        QCOMPARE(selectedRow(list), 2);
-
-        auto* keep = part<QCheckBox>(pane_.get(), "keepExtension");
-        keep->click();
-        QVERIFY(!model_->keepExtension());
-        model_->setKeepExtension(true);
-        QVERIFY(keep->isChecked());
-    }
-
-    void draggingAStepRenumbersAndKeepsTheSelection() {
-        threeSteps(*model_);
-        QListView* list = pane_->list();
-        const auto selected = model_->selection();
+        TavixModel model;
+        EditorPane pane(model);
+        pane.resize(380, 520);
+        pane.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&pane));
+        std::vector<TavixModel::IdentifiedRule> rules;  // three steps whose order shows
+        for (const char* text : {"a-", "b-", "c-"}) {
+            rules.push_back(
+                TavixModel::IdentifiedRule::make(RenameRule::addText(text, Position::prefix)));
+        }
+        model.setRules(std::move(rules));
+        model.setSelection(model.rules()[1].id);
+        QListView* list = pane.list();
         const auto summary = [](const char* text) {
             return QString::fromStdString(RenameRule::addText(text, Position::prefix).summary());
         };
-
         QAbstractItemModel* rows = list->model();
         std::unique_ptr<QMimeData> last(rows->mimeData({rows->index(2, 0)}));
         // Dropped above the first row; the view must not delete the dragged row itself.
         QVERIFY(!rows->dropMimeData(last.get(), Qt::MoveAction, 0, 0, {}));
         QCOMPARE(rowsOf(list), (QStringList{"1. " + summary("c-"), "2. " + summary("a-"),
                                             "3. " + summary("b-")}));
-        QCOMPARE(model_->selection(), selected);
         QCOMPARE(selectedRow(list), 2);
-
         // Dropped below the rows: to the end.
         std::unique_ptr<QMimeData> first(rows->mimeData({rows->index(0, 0)}));
         rows->dropMimeData(first.get(), Qt::MoveAction, -1, -1, {});
-        QCOMPARE(model_->rules().back().rule, RenameRule::addText("c-", Position::prefix));
-    }
+        QCOMPARE(model.rules().back().rule, RenameRule::addText("c-", Position::prefix));
 
-private:
-    std::unique_ptr<TavixModel> model_;
-    std::unique_ptr<EditorPane> pane_;
+        part<QToolButton>(&pane, "addStepButton")->click();
+        QCOMPARE(model.rules().size(), std::size_t{4});
+        QCOMPARE(selectedRow(list), 3);
+        QCOMPARE(pane.form()->rule(), model.rules()[3].rule);
+
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualRect(rows->index(2, 0)).center());
+        QCOMPARE(model.selection(), std::optional(model.rules()[2].id));
+        QCOMPARE(pane.form()->rule(), RenameRule::addText("c-", Position::prefix));
+        const RenameRule edited = RenameRule::addText("new ", Position::prefix);
+        Q_EMIT pane.form()->ruleEdited(edited);
+        QCOMPARE(model.rules()[2].rule, edited);
+        QCOMPARE(rowsOf(list)[2], QString::fromStdString("3. " + edited.summary()));
+        QCOMPARE(selectedRow(list), 2);
+
+        auto* keep = part<QCheckBox>(&pane, "keepExtension");
+        keep->click();
+        QVERIFY(!model.keepExtension());
+        model.setKeepExtension(true);
+        QVERIFY(keep->isChecked());
+
+        part<QToolButton>(&pane, "removeStepButton")->click();
+        QCOMPARE(model.rules().size(), std::size_t{3});
+        model.setSelection(tavix::Uuid::random());
+        QCOMPARE(selectedRow(list), -1);
+        QVERIFY(!pane.form()->isVisible());
+        QVERIFY(part<QWidget>(&pane, "stepsPlaceholder")->isVisible());
+    }
 };
 
 QTEST_MAIN(EditorPaneTest)

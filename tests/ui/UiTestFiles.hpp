@@ -19,18 +19,13 @@ T* part(QObject* root, const char* name) {
     return found;
 }
 
-// The visible labels of `root` with this object name, top to bottom.
-inline QList<QLabel*> shownLabels(const QWidget& root, const char* name) {
-    QList<QLabel*> shown = root.findChildren<QLabel*>(QString::fromLatin1(name));
-    shown.removeIf([&root](const QLabel* label) { return !label->isVisibleTo(&root); });
-    return shown;
-}
-
-// The control that the shown label with this text stands for.
+// The control that the shown label with this object name and text stands for.
 template <class T>
 T* labelled(const QWidget& root, const char* name, const QString& text) {
-    for (const QLabel* label : shownLabels(root, name)) {
-        if (label->text() == text) return qobject_cast<T*>(label->buddy());
+    for (const QLabel* label : root.findChildren<QLabel*>(QString::fromLatin1(name))) {
+        if (label->isVisibleTo(&root) && label->text() == text) {
+            return qobject_cast<T*>(label->buddy());
+        }
     }
     return nullptr;
 }
