@@ -85,7 +85,7 @@ TEST(PreparedSteps, EachStepOfAStackKeepsItsOwnPattern) {
         RenameRule::removeText("\u00e9T", false),
     };
     const std::string names[] = {"IMG_20190101_000000", "Photo \u00e9t\u00e9", "a_b c"};
-    std::vector<std::filesystem::path> files;
+    std::vector<Location> files;
     for (const std::string& name : names) files.push_back("/nowhere/" + name);
     const RenamePlan plan = RenameEngine::plan(files, stack, false);
     for (std::size_t i = 0; i < std::size(names); ++i) {
@@ -100,7 +100,7 @@ TEST(PreparedSteps, EachStepOfAStackKeepsItsOwnPattern) {
 TEST(PreparedSteps, PatternThatKeepsRunningOutOfTimeIsGivenUp) {
     const RenameRule hostile = pattern("^(a+)+$", "x");
     for (const int timeouts : {text::kRegexGiveUpAfter - 1, text::kRegexGiveUpAfter}) {
-        std::vector<std::filesystem::path> files = {"/nowhere/aa"};
+        std::vector<Location> files = {"/nowhere/aa"};
         for (int i = 0; i < timeouts; ++i) {
             files.push_back("/nowhere/" + std::string(40, 'a') + "!" + std::to_string(i));
         }

@@ -20,7 +20,7 @@ namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 using Step = TavixModel::IdentifiedRule;
-using Paths = std::vector<fs::path>;
+using Paths = std::vector<Location>;
 
 // The model's own part of renaming: the list follows the moves, the undo record
 // and the message; what happens to the files themselves is the engine's.

@@ -182,7 +182,7 @@ TEST(ModelAdds, OnlyNewExistingFilesInTheOrderGiven) {
         TavixModel model;
         model.setMessage("Renamed 3 files.");
         for (const auto& call : c.calls) {
-            std::vector<fs::path> given;
+            std::vector<Location> given;
             for (const auto& relative : call) given.push_back(folder.path() / relative);
             model.add(given);
         }
@@ -194,7 +194,7 @@ TEST(ModelAdds, OnlyNewExistingFilesInTheOrderGiven) {
 
 TEST(ModelAddFiles, AsksForSeveralFilesAndAddsThemUnlessCancelled) {
     testing::TemporaryFolder folder;
-    std::vector<fs::path> chosen{folder.write("b.txt"), folder.write("a.txt")};
+    std::vector<Location> chosen{folder.write("b.txt"), folder.write("a.txt")};
     std::vector<TavixModel::FileChooserRequest> asked;
     TavixModel model([&](const auto& request) { return asked.push_back(request), chosen; });
     model.addFiles();

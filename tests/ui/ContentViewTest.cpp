@@ -91,12 +91,12 @@ private Q_SLOTS:
         auto* minus = part<QToolButton>(view_.get(), "removeButton");
         QVERIFY(!clear->isEnabled());
         model.setFileChooser([&](const TavixModel::FileChooserRequest& request) {
-            return request.filesOnly && request.multiple ? std::vector<Path>{b, a}
-                                                         : std::vector<Path>{};
+            return request.filesOnly && request.multiple ? std::vector<tavix::Location>{b, a}
+                                                         : std::vector<tavix::Location>{};
         });
         part<QPushButton>(view_.get(), "addFilesButton")->click();
         part<QAction>(view_.get(), "sortByName")->trigger();
-        QCOMPARE(model.files(), (std::vector<Path>{a, b}));
+        QCOMPARE(model.files(), (std::vector<tavix::Location>{a, b}));
 
         QTableView* table = view_->table();
         QVERIFY(!minus->isEnabled());
@@ -113,7 +113,7 @@ private Q_SLOTS:
                           table->visualRect(table->model()->index(1, 0)).center());
         QCOMPARE(model.selectedFile(), std::optional(b));
         minus->click();
-        QCOMPARE(model.files(), (std::vector<Path>{a}));
+        QCOMPARE(model.files(), (std::vector<tavix::Location>{a}));
         QVERIFY(!minus->isEnabled());
 
         // The inspector shows while its toggle is on, back on General each time.
@@ -185,7 +185,7 @@ private Q_SLOTS:
         // Answered before any file joins the list.
         QVERIFY(model.files().empty());
 
-        QTRY_COMPARE(model.files(), (std::vector<Path>{c, a, b}));
+        QTRY_COMPARE(model.files(), (std::vector<tavix::Location>{c, a, b}));
     }
 
     void tabGoesFromControlToControlInTheOrderShown() {

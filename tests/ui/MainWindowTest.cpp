@@ -50,7 +50,7 @@ private Q_SLOTS:
         QTRY_COMPARE(launched.count(), 1);
         window.content()->takeFiles(tavix::ui::commandLineFiles(given, box.path()));
         // The folder, the missing path and the repeated file are skipped, as a drop skips them.
-        QCOMPARE(window.model().files(), (std::vector<Path>{b, a}));
+        QCOMPARE(window.model().files(), (std::vector<tavix::Location>{b, a}));
     }
 };
 
