@@ -1,6 +1,5 @@
 #include "system/FileSystem.hpp"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>

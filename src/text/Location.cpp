@@ -1,6 +1,5 @@
 #include "text/Location.hpp"
 
-#include <algorithm>
 #include <iomanip>
 #include <ostream>
 
@@ -8,11 +7,6 @@ namespace tavix {
 
 std::ostream& operator<<(std::ostream& out, const Location& location) {
     return out << std::quoted(location.native());
-}
-
-bool operator==(const std::vector<Location>& a, const std::vector<std::filesystem::path>& b) {
-    return std::ranges::equal(
-        a, b, [](const Location& x, const std::filesystem::path& y) { return x == y; });
 }
 
 }  // namespace tavix

@@ -57,10 +57,6 @@ private:
 // Written as std::filesystem::path writes itself: quoted, with escapes.
 std::ostream& operator<<(std::ostream& out, const Location& location);
 
-// A list of locations against a list of paths: the same length and each equal
-// as above, so code that still holds paths can compare with a list directly.
-bool operator==(const std::vector<Location>& a, const std::vector<std::filesystem::path>& b);
-
 }  // namespace tavix
 
 template <>
