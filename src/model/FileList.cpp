@@ -9,6 +9,7 @@
 #include <unordered_set>
 
 #include "system/FileSystem.hpp"
+#include "system/FolderEntries.hpp"
 #include "text/PathNames.hpp"
 
 namespace tavix::FileList {
@@ -34,7 +35,10 @@ std::vector<Path> adding(const std::vector<Path>& current, std::vector<Path> giv
     std::unordered_set<std::string_view> listed;
     listed.reserve(files.capacity());
     for (const Path& path : files) listed.insert(path.native());
-    for (Path& path : given) {
+    // Asked for all at once: a folder that holds many of them is read once.
+    const std::vector<FileSystem::ExistsAndKind> found = FileSystem::existAndKinds(given);
+    for (std::size_t i = 0; i < given.size(); ++i) {
+        Path& path = given[i];
         const auto report = [&](SkipReason reason) {
             if (onSkip) onSkip(path, reason);
         };
@@ -42,12 +46,11 @@ std::vector<Path> adding(const std::vector<Path>& current, std::vector<Path> giv
             report(SkipReason::alreadyListed);
             continue;
         }
-        const auto found = FileSystem::existsAndKind(path);
-        if (!found.exists) {
+        if (!found[i].exists) {
             report(SkipReason::doesNotExist);
             continue;
         }
-        if (found.isFolder) {
+        if (found[i].isFolder) {
             report(SkipReason::isFolder);
             continue;
         }

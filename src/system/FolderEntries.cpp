@@ -91,14 +91,15 @@ public:
         }
     }
 
-    // Marks the name spelled `entry`, if it's asked about.
-    void mark(std::string_view entry, std::vector<bool>& found) const {
+    // Marks the name spelled `entry`, if it's asked about, with 1 + its type.
+    void mark(std::string_view entry, unsigned char type,
+              std::vector<unsigned char>& found) const {
         const Slot& slot = slots_[probe(entry, hashOf(entry))];
-        if (slot.index != 0) found[slot.index - 1] = true;
+        if (slot.index != 0) found[slot.index - 1] = static_cast<unsigned char>(1 + type);
     }
 
     // Gives every repeated name the answer of its first occurrence.
-    void copyToRepeats(std::vector<bool>& found) const {
+    void copyToRepeats(std::vector<unsigned char>& found) const {
         for (const auto& [repeat, first] : sameAs_) found[repeat] = found[first];
     }
 
@@ -143,8 +144,8 @@ private:
     int fd_;
 };
 
-// Calls `visit` with the name of every entry of the open folder `fd`; false if
-// reading fails part way.
+// Calls `visit` with the name and type (d_type) of every entry of the open
+// folder `fd`; false if reading fails part way.
 template <class Visit>
 bool forEachEntry(int fd, Visit&& visit) {
     constexpr std::size_t bufferSize = 64 * 1024;
@@ -152,6 +153,7 @@ bool forEachEntry(int fd, Visit&& visit) {
     const auto storage = std::make_unique_for_overwrite<std::uint64_t[]>(bufferSize / 8);
     char* const buffer = reinterpret_cast<char*>(storage.get());
     constexpr std::size_t lengthAt = offsetof(struct dirent64, d_reclen);
+    constexpr std::size_t typeAt = offsetof(struct dirent64, d_type);
     constexpr std::size_t nameAt = offsetof(struct dirent64, d_name);
     for (;;) {
         const ssize_t got = folderReadFault() != 0 ? (errno = folderReadFault(), -1)
@@ -163,7 +165,8 @@ bool forEachEntry(int fd, Visit&& visit) {
             std::memcpy(&length, buffer + at + lengthAt, sizeof length);
             if (length <= nameAt || at + length > static_cast<std::size_t>(got)) return false;
             const char* name = buffer + at + nameAt;
-            visit(std::string_view(name, ::strnlen(name, length - nameAt)));
+            visit(std::string_view(name, ::strnlen(name, length - nameAt)),
+                  static_cast<unsigned char>(buffer[at + typeAt]));
             at += length;
         }
     }
@@ -204,8 +207,10 @@ FolderEntries::FolderEntries(const std::string& folder, std::size_t count, const
     }
 
     const NameTable table(count, names);
-    if (!forEachEntry(dir.get(), [&](std::string_view entry) { table.mark(entry, found_); })) {
-        found_.assign(count, false);
+    if (!forEachEntry(dir.get(), [&](std::string_view entry, unsigned char type) {
+            table.mark(entry, type, found_);
+        })) {
+        found_.assign(count, 0);
         return;
     }
     table.copyToRepeats(found_);
@@ -270,59 +275,81 @@ bool existsBeside(const Location& url, std::string_view name) {
     return existsBesideKnowing(url.native(), name, std::nullopt);
 }
 
-std::vector<bool> existBeside(std::size_t count,
-                              const std::function<BesideQuestion(std::size_t)>& question) {
-    std::vector<bool> answers(count);
+namespace {
 
-    // Gather the questions by folder. Lists mostly come folder by folder, so
-    // the previous question's folder is tried before the map, and when every
-    // folder's questions are consecutive they need no list of their own.
+// The indices 0 to count-1 gathered by the folder part of the path each names.
+// Lists mostly come folder by folder, so the previous index's folder is tried
+// before the map, and when every folder's indices are consecutive they need no
+// list of their own.
+class FolderGroups {
+public:
     struct Group {
-        std::string_view folder;
+        std::string_view folder;  // its last slash included; empty for none
         std::size_t size = 0;
-        std::size_t first = 0;  // its first question, or its first place in `members`
+        std::size_t first = 0;  // its first index, or its first place in `members_`
     };
-    std::vector<Group> groups;
-    std::unordered_map<std::string_view, std::size_t> byFolder;
-    bool consecutive = true;
-    const auto groupOf = [&](std::size_t i, std::size_t previous) {
-        const std::string_view folder = folderPart(question(i).url);
-        if (i > 0 && groups[previous].folder == folder) return previous;
-        const auto [at, added] = byFolder.try_emplace(folder, groups.size());
-        if (added) {
-            groups.push_back({.folder = folder, .size = 0, .first = i});
-        } else {
-            consecutive = false;
+
+    FolderGroups(std::size_t count, const std::function<std::string_view(std::size_t)>& pathOf) {
+        const auto groupOf = [&](std::size_t i, std::size_t previous) {
+            const std::string_view folder = folderPart(pathOf(i));
+            if (i > 0 && groups_[previous].folder == folder) return previous;
+            const auto [at, added] = byFolder_.try_emplace(folder, groups_.size());
+            if (added) {
+                groups_.push_back({.folder = folder, .size = 0, .first = i});
+            } else {
+                consecutive_ = false;
+            }
+            return at->second;
+        };
+        for (std::size_t i = 0, group = 0; i < count; ++i) {
+            group = groupOf(i, group);
+            ++groups_[group].size;
         }
-        return at->second;
-    };
-    for (std::size_t i = 0, group = 0; i < count; ++i) {
-        group = groupOf(i, group);
-        ++groups[group].size;
-    }
-    std::vector<std::uint32_t> members;
-    if (!consecutive) {
+        if (consecutive_) return;
         std::size_t next = 0;
-        for (Group& group : groups) {
+        for (Group& group : groups_) {
             group.first = next;
             next += group.size;
         }
-        members.resize(count);
-        std::vector<std::size_t> placed(groups.size());
+        members_.resize(count);
+        std::vector<std::size_t> placed(groups_.size());
         for (std::size_t i = 0, group = 0; i < count; ++i) {
             group = groupOf(i, group);
-            members[groups[group].first + placed[group]++] = static_cast<std::uint32_t>(i);
+            members_[groups_[group].first + placed[group]++] = static_cast<std::uint32_t>(i);
         }
     }
 
-    for (const Group& group : groups) {
-        const auto index = [&](std::size_t k) {
-            return consecutive ? group.first + k : std::size_t{members[group.first + k]};
-        };
+    const std::vector<Group>& groups() const { return groups_; }
+
+    // The index of the k-th member of `group`.
+    std::size_t index(const Group& group, std::size_t k) const {
+        return consecutive_ ? group.first + k : std::size_t{members_[group.first + k]};
+    }
+
+    // The folder as the kernel takes it.
+    static std::string opened(const Group& group) {
+        return group.folder.empty() ? std::string(".") : std::string(group.folder);
+    }
+
+private:
+    std::vector<Group> groups_;
+    std::unordered_map<std::string_view, std::size_t> byFolder_;
+    bool consecutive_ = true;
+    std::vector<std::uint32_t> members_;
+};
+
+}  // namespace
+
+std::vector<bool> existBeside(std::size_t count,
+                              const std::function<BesideQuestion(std::size_t)>& question) {
+    std::vector<bool> answers(count);
+    const FolderGroups folders(count, [&](std::size_t i) { return question(i).url; });
+    for (const FolderGroups::Group& group : folders.groups()) {
+        const auto index = [&](std::size_t k) { return folders.index(group, k); };
         std::optional<FolderEntries> entries;
         if (group.size >= fewestNames) {
-            entries.emplace(group.folder.empty() ? std::string(".") : std::string(group.folder),
-                            group.size, [&](std::size_t k) { return question(index(k)).name; });
+            entries.emplace(FolderGroups::opened(group), group.size,
+                            [&](std::size_t k) { return question(index(k)).name; });
         }
         const bool read = entries && entries->outcome() == FolderEntries::Outcome::read;
         for (std::size_t k = 0; k < group.size; ++k) {
@@ -335,6 +362,48 @@ std::vector<bool> existBeside(std::size_t count,
             answers[index(k)] =
                 existsBesideKnowing(asked.url, asked.name,
                                     asTheFolderSays ? std::optional(true) : std::nullopt);
+        }
+    }
+    return answers;
+}
+
+std::vector<ExistsAndKind> existAndKinds(const std::vector<Location>& paths) {
+    std::vector<ExistsAndKind> answers(paths.size());
+    const auto nameOf = [&](std::size_t i) {
+        const std::string_view path = paths[i].native();
+        return path.substr(path.rfind('/') + 1);
+    };
+    const FolderGroups folders(paths.size(),
+                               [&](std::size_t i) -> std::string_view { return paths[i].native(); });
+    for (const FolderGroups::Group& group : folders.groups()) {
+        const auto index = [&](std::size_t k) { return folders.index(group, k); };
+        std::optional<FolderEntries> entries;
+        if (group.size >= fewestNames) {
+            entries.emplace(FolderGroups::opened(group), group.size,
+                            [&](std::size_t k) { return nameOf(index(k)); });
+        }
+        // stat looks a name up only in a folder it may search, which reading
+        // the folder doesn't need.
+        const bool read = entries && entries->outcome() == FolderEntries::Outcome::read &&
+                          ::faccessat(AT_FDCWD, FolderGroups::opened(group).c_str(), X_OK,
+                                      AT_EACCESS) == 0;
+        for (std::size_t k = 0; k < group.size; ++k) {
+            const std::size_t i = index(k);
+            if (read && isEntryName(nameOf(i)) && paths[i].native().size() < PATH_MAX) {
+                if (!entries->found(k)) continue;
+                // A link is followed, and a volume that doesn't give types is
+                // asked; every other entry is what it says it is.
+                const unsigned char type = entries->type(k);
+                if (type == DT_DIR) {
+                    answers[i] = {.exists = true, .isFolder = true};
+                    continue;
+                }
+                if (type != DT_LNK && type != DT_UNKNOWN) {
+                    answers[i] = {.exists = true, .isFolder = false};
+                    continue;
+                }
+            }
+            answers[i] = existsAndKind(paths[i]);
         }
     }
     return answers;

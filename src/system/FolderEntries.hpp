@@ -6,6 +6,9 @@
 #include <string_view>
 #include <vector>
 
+#include "system/FileSystem.hpp"
+#include "text/Location.hpp"
+
 // Existence tests for many names at once: one read of a folder's entries
 // answers every name asked about in it, where that gives exactly the answer of
 // one lstat per name and costs less.
@@ -36,11 +39,14 @@ public:
 
     Outcome outcome() const { return outcome_; }
     // Whether names(i) is an entry of the folder; false unless outcome() is read.
-    bool found(std::size_t i) const { return found_[i]; }
+    bool found(std::size_t i) const { return found_[i] != 0; }
+    // The type the folder gives a found entry (DT_REG, DT_DIR, DT_LNK, …;
+    // DT_UNKNOWN where the volume doesn't say).
+    unsigned char type(std::size_t i) const { return static_cast<unsigned char>(found_[i] - 1); }
 
 private:
     Outcome outcome_ = Outcome::unreadable;
-    std::vector<bool> found_;
+    std::vector<unsigned char> found_;  // 0, or 1 + the entry's type
 };
 
 // One question of existsBeside: would renaming `url` to `name` in its folder
@@ -59,8 +65,14 @@ struct BesideQuestion {
 std::vector<bool> existBeside(std::size_t count,
                               const std::function<BesideQuestion(std::size_t)>& question);
 
-// Tests only. How existBeside answers a folder: as it judges best (the default),
-// by reading every folder it can whatever its size, or never reading one. And a
+// existsAndKind(path) for every one of `paths`, with exactly its answers: a
+// folder holding enough of them for its size is read once, and only links
+// among its entries (and entries of no given type) are looked at further.
+std::vector<ExistsAndKind> existAndKinds(const std::vector<Location>& paths);
+
+// Tests only. How existBeside and existAndKinds answer a folder: as they judge
+// best (the default), by reading every folder they can whatever its size, or
+// never reading one. And a
 // fault the machine can't produce on demand (running as root reads any folder):
 // while set, reading a folder's entries fails with that errno (0 clears it).
 // Not thread-safe; set and clear them around the test.

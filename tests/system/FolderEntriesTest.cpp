@@ -154,6 +154,18 @@ TEST_F(FolderEntriesTest, AnswerAsOneLstatPerNameDoes) {
         EXPECT_EQ(batch(), expected);
         reads::failFolderReads(0);
 
+        // Whole paths, as a list gives them: entries of every kind, other
+        // spellings, and names no entry has.
+        std::vector<Location> paths;
+        for (std::size_t i = 0; i < names.size(); ++i)
+            paths.emplace_back(fs::path(urls[i]).parent_path() / names[i]);
+        std::vector<FileSystem::ExistsAndKind> kinds;
+        for (const Location& path : paths) kinds.push_back(FileSystem::existsAndKind(path));
+        EXPECT_EQ(FileSystem::existAndKinds(paths), kinds);
+        reads::setFolderReads(reads::FolderReads::judged);
+        EXPECT_EQ(FileSystem::existAndKinds(paths), kinds);
+        reads::setFolderReads(reads::FolderReads::always);
+
         // The read itself, name by name, where the volume compares bytes.
         for (const Folder& folder : folders) {
             std::vector<std::string> asked;
