@@ -25,6 +25,9 @@ bool needsEscaping(std::string_view text) {
 }  // namespace
 
 std::string printable(std::string_view raw) {
+    // Printable ASCII, most names, is already as it should be shown.
+    if (std::all_of(raw.begin(), raw.end(), [](char c) { return c >= 0x20 && c < 0x7F; }))
+        return std::string(raw);
     std::string text = text::validUtf8(raw);
     if (!needsEscaping(text)) return text;
     std::string out;
