@@ -965,20 +965,32 @@ std::unique_ptr<JournalWriter> JournalWriter::inFolder(
 }
 
 void JournalWriter::record(std::size_t move, const Failure* failure) {
-    line_.clear();
     if (failure) {
-        appendFailure(line_, *failure);
+        appendFailure(records_, *failure);
     } else {
         made_[move] = true;
         batch_.destinationPath(move, to_);
-        appendMove(line_, batch_.fromPath(move), to_);
+        appendMove(records_, batch_.fromPath(move), to_);
     }
-    line_ += '\n';
-    (void)file_->append(line_);
+    records_ += '\n';
+    if (records_.size() >= recordsHeld) writeRecords();
+}
+
+void JournalWriter::writeRecords() {
+    // Whole lines only, so a crash mid-journal keeps whole records.
+    (void)file_->append(records_);
+    records_.clear();
+}
+
+JournalWriter::~JournalWriter() {
+    if (!records_.empty()) writeRecords();
 }
 
 std::error_code JournalWriter::complete(const std::vector<Failure>& failures,
                                         const std::string& message) {
+    // The pending journal lists what was done so far, should the finished one
+    // fail to take its place.
+    writeRecords();
     return file_->replace([&](const Sink& write) {
         Pieces pieces(write);
         std::string& out = pieces.text();

@@ -117,9 +117,14 @@ public:
 
     const std::filesystem::path& path() const { return file_->path(); }
 
-    // Records what became of move `move` as soon as it is known, as one line
-    // appended to the journal. Not synced: undo recognises moved files by
-    // identity, so a record lost in a crash loses nothing. A record that can't
+    // Writes the records not written yet.
+    ~JournalWriter();
+    JournalWriter(const JournalWriter&) = delete;
+    JournalWriter& operator=(const JournalWriter&) = delete;
+
+    // Records what became of move `move`, as one line appended to the journal,
+    // in writes of a few hundred lines. Not synced: undo recognises moved files
+    // by identity, so records lost in a crash lose nothing. A record that can't
     // be written is given up silently; the finished journal is written whole at
     // the end.
     void record(std::size_t move, const RenameEngine::Applied::Failure* failure);
@@ -134,13 +139,18 @@ public:
 private:
     // Move `move` as the intent lists it.
     void appendPlannedMove(std::string& out, std::size_t move);
+    // Appends the records held to the journal.
+    void writeRecords();
+
+    // Bytes of records held before they are written.
+    static constexpr std::size_t recordsHeld = 64 * 1024;
 
     std::unique_ptr<FileSystem::DurableFile> file_;
     const RenameEngine::Batch& batch_;
     std::vector<std::optional<FileSystem::FileId>> identities_;
     std::vector<bool> made_;
     std::string created_;
-    std::string line_;  // room reused for every record
+    std::string records_;  // lines not written yet
     std::string to_;
 };
 

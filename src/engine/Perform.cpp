@@ -5,6 +5,7 @@
 
 #include "engine/Uuid.hpp"
 #include "system/FileSystem.hpp"
+#include "system/FolderEntries.hpp"
 #include "text/CanonicalText.hpp"
 #include "text/CaseMapping.hpp"
 #include "text/PathNames.hpp"
@@ -215,13 +216,9 @@ const char* terminated(std::string_view name, const std::string& whole, std::str
 }  // namespace
 
 std::vector<std::optional<FileSystem::FileId>> Batch::identities() const {
-    std::vector<std::optional<FileSystem::FileId>> found;
-    found.reserve(size());
-    std::string scratch;
-    inFolders([&](std::size_t move, const FileSystem::Folder& folder) {
-        found.push_back(folder.identity(terminated(fromName(move), pathText(item(move)), scratch)));
-    });
-    return found;
+    // A folder with many moves is read once rather than asked about each file.
+    return FileSystem::identities(
+        size(), [&](std::size_t move) { return trimmed(pathText(item(move))); });
 }
 
 void Batch::perform(const std::function<void(std::size_t, const Applied::Failure*)>& done) const {

@@ -54,13 +54,6 @@ int moveWithoutReplacing(int folder, const char* from, const char* to) {
     return 0;
 }
 
-std::optional<FileId> identityAt(int folder, const char* name) {
-    struct stat status;
-    if (::fstatat(folder, name, &status, AT_SYMLINK_NOFOLLOW) != 0) return std::nullopt;
-    return FileId{static_cast<std::uint64_t>(status.st_dev),
-                  static_cast<std::uint64_t>(status.st_ino)};
-}
-
 }  // namespace
 
 bool exists(const Location& path) {
@@ -75,7 +68,10 @@ ExistsAndKind existsAndKind(const Location& path) {
 }
 
 std::optional<FileId> identity(const Location& path) {
-    return identityAt(AT_FDCWD, path.c_str());
+    struct stat status;
+    if (::lstat(path.c_str(), &status) != 0) return std::nullopt;
+    return FileId{static_cast<std::uint64_t>(status.st_dev),
+                  static_cast<std::uint64_t>(status.st_ino)};
 }
 
 std::error_code move(const Location& from, const Location& to) {
@@ -116,11 +112,6 @@ std::error_code Folder::move(const char* from, const char* to) const {
     }
     if (fd_ < 0) return {error_, std::system_category()};
     return {moveWithoutReplacing(fd_, from, to), std::system_category()};
-}
-
-std::optional<FileId> Folder::identity(const char* name) const {
-    if (fd_ < 0) return std::nullopt;
-    return identityAt(fd_, name);
 }
 
 namespace {

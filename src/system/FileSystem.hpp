@@ -73,8 +73,6 @@ public:
 
     // Renames the entry `from` to `to`, both names in this folder.
     std::error_code move(const char* from, const char* to) const;
-    // The identity of the entry `name` itself, as identity() gives it.
-    std::optional<FileId> identity(const char* name) const;
 
 private:
     std::string path_;

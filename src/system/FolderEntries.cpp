@@ -92,16 +92,23 @@ public:
         }
     }
 
-    // Marks the name spelled `entry`, if it's asked about, with 1 + its type.
-    void mark(std::string_view entry, unsigned char type,
-              std::vector<unsigned char>& found) const {
+    // Marks the name spelled `entry`, if it's asked about, with 1 + its type,
+    // and notes its inode.
+    void mark(std::string_view entry, unsigned char type, std::uint64_t inode,
+              std::vector<unsigned char>& found, std::vector<std::uint64_t>& inodes) const {
         const Slot& slot = slots_[probe(entry, hashOf(entry))];
-        if (slot.index != 0) found[slot.index - 1] = static_cast<unsigned char>(1 + type);
+        if (slot.index == 0) return;
+        found[slot.index - 1] = static_cast<unsigned char>(1 + type);
+        inodes[slot.index - 1] = inode;
     }
 
     // Gives every repeated name the answer of its first occurrence.
-    void copyToRepeats(std::vector<unsigned char>& found) const {
-        for (const auto& [repeat, first] : sameAs_) found[repeat] = found[first];
+    void copyToRepeats(std::vector<unsigned char>& found,
+                       std::vector<std::uint64_t>& inodes) const {
+        for (const auto& [repeat, first] : sameAs_) {
+            found[repeat] = found[first];
+            inodes[repeat] = inodes[first];
+        }
     }
 
 private:
@@ -145,8 +152,8 @@ private:
     int fd_;
 };
 
-// Calls `visit` with the name and type (d_type) of every entry of the open
-// folder `fd`; false if reading fails part way.
+// Calls `visit` with the name, type (d_type) and inode of every entry of the
+// open folder `fd`; false if reading fails part way.
 template <class Visit>
 bool forEachEntry(int fd, Visit&& visit) {
     constexpr std::size_t bufferSize = 64 * 1024;
@@ -154,6 +161,7 @@ bool forEachEntry(int fd, Visit&& visit) {
     const auto storage = std::make_unique_for_overwrite<std::uint64_t[]>(bufferSize / 8);
     char* const buffer = reinterpret_cast<char*>(storage.get());
     constexpr std::size_t lengthAt = offsetof(struct dirent64, d_reclen);
+    constexpr std::size_t inodeAt = offsetof(struct dirent64, d_ino);
     constexpr std::size_t typeAt = offsetof(struct dirent64, d_type);
     constexpr std::size_t nameAt = offsetof(struct dirent64, d_name);
     for (;;) {
@@ -166,8 +174,10 @@ bool forEachEntry(int fd, Visit&& visit) {
             std::memcpy(&length, buffer + at + lengthAt, sizeof length);
             if (length <= nameAt || at + length > static_cast<std::size_t>(got)) return false;
             const char* name = buffer + at + nameAt;
+            std::uint64_t inode = 0;
+            std::memcpy(&inode, buffer + at + inodeAt, sizeof inode);
             visit(std::string_view(name, ::strnlen(name, length - nameAt)),
-                  static_cast<unsigned char>(buffer[at + typeAt]));
+                  static_cast<unsigned char>(buffer[at + typeAt]), inode);
             at += length;
         }
     }
@@ -176,7 +186,7 @@ bool forEachEntry(int fd, Visit&& visit) {
 }  // namespace
 
 FolderEntries::FolderEntries(const std::string& folder, std::size_t count, const Names& names)
-    : found_(count) {
+    : found_(count), inodes_(count) {
     const Descriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.get() < 0) return;
 
@@ -208,13 +218,15 @@ FolderEntries::FolderEntries(const std::string& folder, std::size_t count, const
     }
 
     const NameTable table(count, names);
-    if (!forEachEntry(dir.get(), [&](std::string_view entry, unsigned char type) {
-            table.mark(entry, type, found_);
-        })) {
+    if (!forEachEntry(dir.get(),
+                      [&](std::string_view entry, unsigned char type, std::uint64_t inode) {
+                          table.mark(entry, type, inode, found_, inodes_);
+                      })) {
         found_.assign(count, 0);
         return;
     }
-    table.copyToRepeats(found_);
+    table.copyToRepeats(found_, inodes_);
+    device_ = static_cast<std::uint64_t>(status.st_dev);
     outcome_ = Outcome::read;
 }
 
@@ -405,6 +417,41 @@ std::vector<ExistsAndKind> existAndKinds(const std::vector<Location>& paths) {
                 }
             }
             answers[i] = existsAndKind(paths[i]);
+        }
+    }
+    return answers;
+}
+
+std::vector<std::optional<FileId>> identities(
+    std::size_t count, const std::function<std::string_view(std::size_t)>& path) {
+    std::vector<std::optional<FileId>> answers(count);
+    const auto nameOf = [&](std::size_t i) {
+        const std::string_view whole = path(i);
+        return whole.substr(whole.rfind('/') + 1);
+    };
+    const FolderGroups folders(count, path);
+    std::string scratch;
+    for (const FolderGroups::Group& group : folders.groups()) {
+        const auto index = [&](std::size_t k) { return folders.index(group, k); };
+        std::optional<FolderEntries> entries;
+        if (group.size >= fewestNames) {
+            entries.emplace(FolderGroups::opened(group), group.size,
+                            [&](std::size_t k) { return nameOf(index(k)); });
+        }
+        // lstat looks a name up only in a folder it may search.
+        const bool read = entries && entries->outcome() == FolderEntries::Outcome::read &&
+                          ::faccessat(AT_FDCWD, FolderGroups::opened(group).c_str(), X_OK,
+                                      AT_EACCESS) == 0;
+        for (std::size_t k = 0; k < group.size; ++k) {
+            const std::size_t i = index(k);
+            if (read && isEntryName(nameOf(i)) && path(i).size() < PATH_MAX) {
+                // An entry's inode is its file's; the folder's device is its
+                // entries' (an entry that is a mount point can't be renamed).
+                if (entries->found(k)) answers[i] = entries->identity(k);
+                continue;
+            }
+            scratch.assign(path(i));
+            answers[i] = identity(Location(scratch));
         }
     }
     return answers;

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,10 +45,15 @@ public:
     // The type the folder gives a found entry (DT_REG, DT_DIR, DT_LNK, …;
     // DT_UNKNOWN where the volume doesn't say).
     unsigned char type(std::size_t i) const { return static_cast<unsigned char>(found_[i] - 1); }
+    // A found entry's identity as lstat gives it: the folder's device and the
+    // entry's inode.
+    FileId identity(std::size_t i) const { return {.device = device_, .inode = inodes_[i]}; }
 
 private:
     Outcome outcome_ = Outcome::unreadable;
     std::vector<unsigned char> found_;  // 0, or 1 + the entry's type
+    std::vector<std::uint64_t> inodes_;
+    std::uint64_t device_ = 0;
 };
 
 // One question of existsBeside: would renaming `url` to `name` in its folder
@@ -70,11 +77,16 @@ std::vector<bool> existBeside(std::size_t count,
 // among its entries (and entries of no given type) are looked at further.
 std::vector<ExistsAndKind> existAndKinds(const std::vector<Location>& paths);
 
-// Tests only. How existBeside and existAndKinds answer a folder: as they judge
-// best (the default), by reading every folder they can whatever its size, or
-// never reading one. And a
-// fault the machine can't produce on demand (running as root reads any folder):
-// while set, reading a folder's entries fails with that errno (0 clears it).
+// identity(path(i)) for i from 0 to count-1, with the same answers: a folder
+// holding enough of the paths for its size is read once instead.
+std::vector<std::optional<FileId>> identities(
+    std::size_t count, const std::function<std::string_view(std::size_t)>& path);
+
+// Tests only. How existBeside, existAndKinds and identities answer a folder: as
+// they judge best (the default), by reading every folder they can whatever its
+// size, or never reading one. And a fault the machine can't produce on demand
+// (running as root reads any folder): while set, reading a folder's entries
+// fails with that errno (0 clears it).
 // Not thread-safe; set and clear them around the test.
 namespace testing {
 enum class FolderReads { judged, always, never };

@@ -160,10 +160,20 @@ TEST_F(FolderEntriesTest, AnswerAsOneLstatPerNameDoes) {
         for (std::size_t i = 0; i < names.size(); ++i)
             paths.emplace_back(fs::path(urls[i]).parent_path() / names[i]);
         std::vector<FileSystem::ExistsAndKind> kinds;
-        for (const Location& path : paths) kinds.push_back(FileSystem::existsAndKind(path));
-        EXPECT_EQ(FileSystem::existAndKinds(paths), kinds);
-        reads::setFolderReads(reads::FolderReads::judged);
-        EXPECT_EQ(FileSystem::existAndKinds(paths), kinds);
+        std::vector<std::optional<FileSystem::FileId>> ids;
+        for (const Location& path : paths) {
+            kinds.push_back(FileSystem::existsAndKind(path));
+            ids.push_back(FileSystem::identity(path));
+        }
+        for (const auto mode : {reads::FolderReads::always, reads::FolderReads::judged}) {
+            reads::setFolderReads(mode);
+            EXPECT_EQ(FileSystem::existAndKinds(paths), kinds);
+            EXPECT_EQ(FileSystem::identities(paths.size(),
+                                             [&](std::size_t i) -> std::string_view {
+                                                 return paths[i].native();
+                                             }),
+                      ids);
+        }
         reads::setFolderReads(reads::FolderReads::always);
 
         // The read itself, name by name, where the volume compares bytes.
