@@ -2,6 +2,7 @@
 
 #include <unicode/utf8.h>
 
+#include <algorithm>
 #include <cstdint>
 
 namespace tavix::text {
@@ -79,12 +80,30 @@ UChar32 previousScalar(std::string_view text, std::size_t& i) {
 }
 
 icu::UnicodeString toUtf16(std::string_view text) {
-    return icu::UnicodeString::fromUTF8(
-        icu::StringPiece(text.data(), static_cast<std::int32_t>(text.size())));
+    // ASCII, most names, widens byte by byte; ICU's converter checks each one.
+    const auto length = static_cast<std::int32_t>(text.size());
+    if (isAscii(text)) {
+        icu::UnicodeString out;
+        char16_t* units = out.getBuffer(length);
+        if (units != nullptr) {
+            for (std::int32_t i = 0; i < length; ++i) units[i] = static_cast<char16_t>(text[i]);
+            out.releaseBuffer(length);
+            return out;
+        }
+    }
+    return icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), length));
 }
 
 std::string toUtf8(const icu::UnicodeString& text) {
+    const char16_t* units = text.getBuffer();
+    const std::int32_t length = text.length();
     std::string out;
+    if (units != nullptr &&
+        std::all_of(units, units + length, [](char16_t unit) { return unit < 0x80; })) {
+        out.resize(static_cast<std::size_t>(length));
+        for (std::int32_t i = 0; i < length; ++i) out[i] = static_cast<char>(units[i]);
+        return out;
+    }
     text.toUTF8String(out);
     return out;
 }
