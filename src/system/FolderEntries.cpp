@@ -93,13 +93,13 @@ public:
     }
 
     // Marks the name spelled `entry`, if it's asked about, with 1 + its type,
-    // and notes its inode.
+    // and notes its inode where `inodes` has room for it.
     void mark(std::string_view entry, unsigned char type, std::uint64_t inode,
               std::vector<unsigned char>& found, std::vector<std::uint64_t>& inodes) const {
         const Slot& slot = slots_[probe(entry, hashOf(entry))];
         if (slot.index == 0) return;
         found[slot.index - 1] = static_cast<unsigned char>(1 + type);
-        inodes[slot.index - 1] = inode;
+        if (!inodes.empty()) inodes[slot.index - 1] = inode;
     }
 
     // Gives every repeated name the answer of its first occurrence.
@@ -107,7 +107,7 @@ public:
                        std::vector<std::uint64_t>& inodes) const {
         for (const auto& [repeat, first] : sameAs_) {
             found[repeat] = found[first];
-            inodes[repeat] = inodes[first];
+            if (!inodes.empty()) inodes[repeat] = inodes[first];
         }
     }
 
@@ -185,8 +185,9 @@ bool forEachEntry(int fd, Visit&& visit) {
 
 }  // namespace
 
-FolderEntries::FolderEntries(const std::string& folder, std::size_t count, const Names& names)
-    : found_(count), inodes_(count) {
+FolderEntries::FolderEntries(const std::string& folder, std::size_t count, const Names& names,
+                             bool withIdentities)
+    : found_(count), inodes_(withIdentities ? count : 0) {
     const Descriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.get() < 0) return;
 
@@ -436,7 +437,7 @@ std::vector<std::optional<FileId>> identities(
         std::optional<FolderEntries> entries;
         if (group.size >= fewestNames) {
             entries.emplace(FolderGroups::opened(group), group.size,
-                            [&](std::size_t k) { return nameOf(index(k)); });
+                            [&](std::size_t k) { return nameOf(index(k)); }, true);
         }
         // lstat looks a name up only in a folder it may search.
         const bool read = entries && entries->outcome() == FolderEntries::Outcome::read &&

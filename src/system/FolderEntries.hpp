@@ -37,7 +37,9 @@ public:
     // Looks for names(0) to names(count-1) among the entries of `folder` (a path
     // the kernel takes; "." for the current folder). A name that can't be a
     // single entry's (empty, ".", "..", holding "/" or NUL) is never found.
-    FolderEntries(const std::string& folder, std::size_t count, const Names& names);
+    // `withIdentities` also keeps each found entry's identity.
+    FolderEntries(const std::string& folder, std::size_t count, const Names& names,
+                  bool withIdentities = false);
 
     Outcome outcome() const { return outcome_; }
     // Whether names(i) is an entry of the folder; false unless outcome() is read.
@@ -45,8 +47,8 @@ public:
     // The type the folder gives a found entry (DT_REG, DT_DIR, DT_LNK, …;
     // DT_UNKNOWN where the volume doesn't say).
     unsigned char type(std::size_t i) const { return static_cast<unsigned char>(found_[i] - 1); }
-    // A found entry's identity as lstat gives it: the folder's device and the
-    // entry's inode.
+    // A found entry's identity as lstat gives it (the folder's device and the
+    // entry's inode), when asked for `withIdentities`.
     FileId identity(std::size_t i) const { return {.device = device_, .inode = inodes_[i]}; }
 
 private:
