@@ -131,14 +131,28 @@ TEST_F(RejectsWhatIsNoImage, ReadsNoFurtherThanTheLimit) {
     EXPECT_EQ(quietRead(temp.path() / "beyond.jpg"), std::nullopt);
 }
 
-TEST_F(RejectsWhatIsNoImage, ToleratesStrayBytesInAJpegHeaderQuietly) {
-    std::string jpeg = contentsOf(image("whole.jpg", {64, 48, 3, sRGB}));
-    // Bytes between two markers make libjpeg warn; the header is still whole.
+TEST_F(RejectsWhatIsNoImage, ReadsTheFrameBehindWhatItSkipsQuietly) {
+    const std::string jpeg = contentsOf(image("whole.jpg", {64, 48, 3, sRGB}));
     const std::size_t afterApp0 =
         4 + (static_cast<unsigned char>(jpeg[4]) << 8 | static_cast<unsigned char>(jpeg[5]));
-    jpeg.insert(afterApp0, "\x12\x34\x56");
-    std::ofstream(temp.path() / "stray.jpg", std::ios::binary) << jpeg;
-    EXPECT_EQ(quietRead(temp.path() / "stray.jpg"), (ImageProperties{64, 48, "RGB"}));
+    const struct {
+        std::string what, inserted;
+    } cases[] = {
+        // Bytes between two markers make libjpeg warn; the header is still whole.
+        {"stray bytes", "\x12\x34\x56"},
+        // A segment skipped unread, within the first bytes read, that holds what
+        // looks like a 9x7 frame header.
+        {"a small APP1 segment",
+         std::string("\xFF\xE1\x00\x15\xFF\xC0\x00\x11\x08\x00\x07\x00\x09\x03"
+                     "\x01\x22\x00\x02\x11\x01\x03\x11\x01",
+                     23)}};
+    for (const auto& c : cases) {
+        std::string changed = jpeg;
+        changed.insert(afterApp0, c.inserted);
+        std::ofstream(temp.path() / "changed.jpg", std::ios::binary | std::ios::trunc) << changed;
+        EXPECT_EQ(quietRead(temp.path() / "changed.jpg"), (ImageProperties{64, 48, "RGB"}))
+            << c.what;
+    }
 }
 
 }  // namespace

@@ -27,6 +27,8 @@ TEST(PhotoDate, ReadsTheDateTakenFromTheHeader) {
         {"a TIFF's own directory", "a.tif", withOffset + std::string(100, '\0'), eightUtc},
         {"a negative offset", "b.jpg", jpegWith(exifBlock("2024:05:01 06:30:00", "-01:30")),
          eightUtc},
+        {"the first day of the year", "i.jpg", jpegWith(exifBlock("2024:01:01 00:00:00", "+00:00")),
+         sys_days(2024y / January / 1)},
         {"a blank date", "c.jpg", jpegWith(exifBlock("    :  :     :  :  ", "+02:00")), {}},
         {"a date out of range", "d.jpg", jpegWith(exifBlock("2024:02:30 10:00:00")), {}},
         {"a JPEG without EXIF", "e.jpg", std::string("\xFF\xD8\xFF\xDB\x00\x04\x00\x00", 8), {}},
