@@ -66,6 +66,10 @@ void TavixModel::replan() {
     std::vector<RenameRule> steps;
     steps.reserve(rules_.size());
     for (const IdentifiedRule& step : rules_) steps.push_back(step.rule);
+    // The old plan goes first, so that the new one is built in the memory it
+    // leaves rather than beside it: at 100,000 files that halves the peak and
+    // the pages the system has to provide.
+    plan_ = RenamePlan();
     plan_ = RenameEngine::plan(files_, steps, keepExtension_);
 }
 
