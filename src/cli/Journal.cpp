@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -72,10 +73,40 @@ std::optional<std::string> fromBase64(std::string_view text) {
     return out;
 }
 
+// Whether `text` holds a byte JSON escapes (a control, '"' or '\\'), tested
+// eight bytes at a time: journals write every path several times.
+bool needsEscape(std::string_view text) {
+    constexpr std::uint64_t ones = 0x0101010101010101ull;
+    constexpr std::uint64_t highs = 0x8080808080808080ull;
+    // Whether a byte of `word` is below `n` (n <= 128); exact for the word as a whole.
+    const auto hasLess = [](std::uint64_t word, std::uint64_t n) {
+        return ((word - ones * n) & ~word & highs) != 0;
+    };
+    const auto hasByte = [&](std::uint64_t word, std::uint64_t byte) {
+        return hasLess(word ^ (ones * byte), 1);
+    };
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + i, sizeof word);
+        if (hasLess(word, 0x20) || hasByte(word, '"') || hasByte(word, '\\')) return true;
+    }
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (static_cast<unsigned char>(c) < 0x20 || c == '"' || c == '\\') return true;
+    }
+    return false;
+}
+
 // A JSON string of well-formed UTF-8, escaped as JSON requires.
 void appendString(std::string& out, std::string_view text) {
     static constexpr char hex[] = "0123456789abcdef";
     out += '"';
+    if (!needsEscape(text)) {
+        out += text;
+        out += '"';
+        return;
+    }
     // Runs that need no escape, nearly every name whole, are copied at once.
     std::size_t plain = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {

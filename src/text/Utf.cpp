@@ -15,7 +15,13 @@ Utf8Shape shape(std::string_view text) {
     std::int32_t i = 0;
     while (i < length) {
         if (bytes[i] < 0x80) {
-            ++i;
+            // Runs of ASCII, most of any path, eight bytes at a time.
+            std::uint64_t word;
+            while (i + 8 <= length &&
+                   (std::memcpy(&word, bytes + i, sizeof word), (word & 0x8080808080808080ull) == 0)) {
+                i += 8;
+            }
+            if (i < length && bytes[i] < 0x80) ++i;
             continue;
         }
         result.ascii = false;

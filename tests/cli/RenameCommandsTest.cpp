@@ -150,6 +150,26 @@ TEST_F(RenameCommands, PathsThatAreNotUtf8RoundTripByteForByte) {
     EXPECT_EQ(in(latin1 + "/x.txt"), "x");
 }
 
+TEST_F(RenameCommands, EscapedBytesRoundTripWhereverTheyFall) {
+    // Each escaped byte at another place of an eight-byte word of the path.
+    std::vector<std::string> names;
+    for (const char* escaped : {"\"", "\\", "\n", "\t", "\x01", "\x1f"}) {
+        for (std::size_t before = 0; before < 9; before += 3)
+            names.push_back(std::string(before, 'x') + escaped + "z" + std::to_string(names.size()));
+    }
+    std::vector<std::string> args = {"rename", "--step", upper, "--journal", "j.json"};
+    for (const std::string& name : names) {
+        folder.write(name, name);
+        args.push_back(name);
+    }
+    ASSERT_EQ(run(args).status, 0);
+    const auto moves = journal()["moves"];
+    ASSERT_EQ(moves.size(), names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) EXPECT_EQ(moves[i]["from"], at(names[i]));
+    EXPECT_EQ(run({"undo", "j.json"}).status, 0);
+    for (const std::string& name : names) EXPECT_EQ(in(name), name);
+}
+
 TEST_F(RenameCommands, UndoLeavesWhatIsNotOursAlone) {
     writeAB();
     ASSERT_EQ(run({"rename", "--step", suffix, "--journal", "j.json", "a.txt", "b.txt"}).status, 0);
