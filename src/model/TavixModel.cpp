@@ -71,6 +71,8 @@ void TavixModel::replan() {
     // the pages the system has to provide.
     plan_ = RenamePlan();
     plan_ = RenameEngine::plan(files_, steps, keepExtension_);
+    changedCount_ = plan_.changedCount();
+    planHasProblems_ = plan_.hasProblems();
 }
 
 void TavixModel::rebuild() {
@@ -147,10 +149,6 @@ void TavixModel::setShowInspector(bool on) {
 }
 void TavixModel::setPreviewSelection(std::optional<Uuid> item) {
     assign(previewSelection_, item, Field::previewSelection);
-}
-
-bool TavixModel::canRename() const {
-    return plan_.changedCount() >= 1 && !plan_.hasProblems();
 }
 
 std::optional<TavixModel::Path> TavixModel::selectedFile() const {

@@ -144,9 +144,13 @@ public:
     void setShowInspector(bool on);
     void setPreviewSelection(std::optional<Uuid> item);
 
-    // Derived, computed on every call.
+    // Derived from the plan, counted once per rebuild: views ask on every change.
+    std::size_t changedCount() const { return changedCount_; }
+    bool planHasProblems() const { return planHasProblems_; }
     // At least one name changes and no item has a problem.
-    bool canRename() const;
+    bool canRename() const { return changedCount_ >= 1 && !planHasProblems_; }
+
+    // Derived, computed on every call.
     bool canUndo() const { return !lastMoves_.empty(); }
     // The url of the plan item whose id is previewSelection. Every rebuild makes
     // new ids, so this is absent after any change of files or steps until a row is
@@ -218,6 +222,8 @@ private:
     std::vector<IdentifiedRule> rules_;
     bool keepExtension_ = true;
     RenamePlan plan_;
+    std::size_t changedCount_ = 0;
+    bool planHasProblems_ = false;
     std::vector<Move> lastMoves_;
     std::optional<std::string> message_;
     std::optional<Uuid> selection_;

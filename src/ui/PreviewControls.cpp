@@ -123,7 +123,7 @@ void PreviewControls::refreshCounts() {
     const std::size_t files = model_.files().size();
     clear_->setEnabled(files > 0);
     count_->setText(
-        QString::fromStdString(StatusTexts::count(files, model_.plan().changedCount())));
+        QString::fromStdString(StatusTexts::count(files, model_.changedCount())));
     sort_->setVisible(files >= 2);
 }
 

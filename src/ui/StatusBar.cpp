@@ -99,7 +99,7 @@ void StatusBar::refresh() {
         message_->setSymbol(std::nullopt);
         message_->setTone(Tone::secondary);
         message_->setVisible(true);
-    } else if (model_.plan().hasProblems()) {
+    } else if (model_.planHasProblems()) {
         message_->setText(QStringLiteral("Fix the highlighted names first"));
         message_->setSymbol(Symbol::warning);
         message_->setTone(Tone::orange);
