@@ -381,80 +381,73 @@ std::vector<bool> existBeside(std::size_t count,
     return answers;
 }
 
-std::vector<ExistsAndKind> existAndKinds(const std::vector<Location>& paths) {
-    std::vector<ExistsAndKind> answers(paths.size());
+namespace {
+
+// Calls answer(i, entries, k) for each path i from 0 to count-1, the k-th of
+// its folder. `entries` is that folder's read when the folder holds enough of
+// the paths for its size, could be read and may be searched (a lookup by path
+// needs that, reading doesn't), and path i names one of its entries as a lookup
+// would; else it is null and the path is left to a lookup of its own.
+template <class Answer>
+void byFolder(std::size_t count, const std::function<std::string_view(std::size_t)>& path,
+              bool withIdentities, Answer&& answer) {
     const auto nameOf = [&](std::size_t i) {
-        const std::string_view path = paths[i].native();
-        return path.substr(path.rfind('/') + 1);
+        const std::string_view whole = path(i);
+        return whole.substr(whole.rfind('/') + 1);
     };
-    const FolderGroups folders(paths.size(),
-                               [&](std::size_t i) -> std::string_view { return paths[i].native(); });
+    const FolderGroups folders(count, path);
     for (const FolderGroups::Group& group : folders.groups()) {
         const auto index = [&](std::size_t k) { return folders.index(group, k); };
         std::optional<FolderEntries> entries;
         if (group.size >= fewestNames) {
             entries.emplace(FolderGroups::opened(group), group.size,
-                            [&](std::size_t k) { return nameOf(index(k)); });
+                            [&](std::size_t k) { return nameOf(index(k)); }, withIdentities);
         }
-        // stat looks a name up only in a folder it may search, which reading
-        // the folder doesn't need.
         const bool read = entries && entries->outcome() == FolderEntries::Outcome::read &&
                           ::faccessat(AT_FDCWD, FolderGroups::opened(group).c_str(), X_OK,
                                       AT_EACCESS) == 0;
         for (std::size_t k = 0; k < group.size; ++k) {
             const std::size_t i = index(k);
-            if (read && isEntryName(nameOf(i)) && paths[i].native().size() < PATH_MAX) {
-                if (!entries->found(k)) continue;
-                // A link is followed, and a volume that doesn't give types is
-                // asked; every other entry is what it says it is.
-                const unsigned char type = entries->type(k);
-                if (type == DT_DIR) {
-                    answers[i] = {.exists = true, .isFolder = true};
-                    continue;
-                }
-                if (type != DT_LNK && type != DT_UNKNOWN) {
-                    answers[i] = {.exists = true, .isFolder = false};
-                    continue;
-                }
-            }
-            answers[i] = existsAndKind(paths[i]);
+            const bool asEntry = read && isEntryName(nameOf(i)) && path(i).size() < PATH_MAX;
+            answer(i, asEntry ? &*entries : nullptr, k);
         }
     }
+}
+
+}  // namespace
+
+std::vector<ExistsAndKind> existAndKinds(const std::vector<Location>& paths) {
+    std::vector<ExistsAndKind> answers(paths.size());
+    const auto pathOf = [&](std::size_t i) -> std::string_view { return paths[i].native(); };
+    byFolder(paths.size(), pathOf, false,
+             [&](std::size_t i, const FolderEntries* entries, std::size_t k) {
+                 if (entries) {
+                     if (!entries->found(k)) return;
+                     // A link is followed, and a volume that doesn't give types
+                     // is asked; every other entry is what it says it is.
+                     const unsigned char type = entries->type(k);
+                     if (type != DT_LNK && type != DT_UNKNOWN) {
+                         answers[i] = {.exists = true, .isFolder = type == DT_DIR};
+                         return;
+                     }
+                 }
+                 answers[i] = existsAndKind(paths[i]);
+             });
     return answers;
 }
 
 std::vector<std::optional<FileId>> identities(
     std::size_t count, const std::function<std::string_view(std::size_t)>& path) {
     std::vector<std::optional<FileId>> answers(count);
-    const auto nameOf = [&](std::size_t i) {
-        const std::string_view whole = path(i);
-        return whole.substr(whole.rfind('/') + 1);
-    };
-    const FolderGroups folders(count, path);
-    std::string scratch;
-    for (const FolderGroups::Group& group : folders.groups()) {
-        const auto index = [&](std::size_t k) { return folders.index(group, k); };
-        std::optional<FolderEntries> entries;
-        if (group.size >= fewestNames) {
-            entries.emplace(FolderGroups::opened(group), group.size,
-                            [&](std::size_t k) { return nameOf(index(k)); }, true);
+    byFolder(count, path, true, [&](std::size_t i, const FolderEntries* entries, std::size_t k) {
+        if (!entries) {
+            answers[i] = identity(Location(path(i)));
+        } else if (entries->found(k)) {
+            // An entry's inode is its file's; the folder's device is its
+            // entries' (an entry that is a mount point can't be renamed).
+            answers[i] = entries->identity(k);
         }
-        // lstat looks a name up only in a folder it may search.
-        const bool read = entries && entries->outcome() == FolderEntries::Outcome::read &&
-                          ::faccessat(AT_FDCWD, FolderGroups::opened(group).c_str(), X_OK,
-                                      AT_EACCESS) == 0;
-        for (std::size_t k = 0; k < group.size; ++k) {
-            const std::size_t i = index(k);
-            if (read && isEntryName(nameOf(i)) && path(i).size() < PATH_MAX) {
-                // An entry's inode is its file's; the folder's device is its
-                // entries' (an entry that is a mount point can't be renamed).
-                if (entries->found(k)) answers[i] = entries->identity(k);
-                continue;
-            }
-            scratch.assign(path(i));
-            answers[i] = identity(Location(scratch));
-        }
-    }
+    });
     return answers;
 }
 
