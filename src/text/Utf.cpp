@@ -8,6 +8,23 @@
 
 namespace tavix::text {
 
+namespace {
+
+// Where the run of ASCII that starts at `from` ends: eight bytes at a time, as
+// every name of a plan, and every path of a journal, is asked several times.
+std::size_t asciiRunEnd(std::string_view text, std::size_t from) {
+    std::size_t i = from;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + i, sizeof word);
+        if ((word & 0x8080808080808080ull) != 0) break;
+    }
+    while (i < text.size() && static_cast<unsigned char>(text[i]) < 0x80) ++i;
+    return i;
+}
+
+}  // namespace
+
 Utf8Shape shape(std::string_view text) {
     Utf8Shape result;
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
@@ -15,13 +32,7 @@ Utf8Shape shape(std::string_view text) {
     std::int32_t i = 0;
     while (i < length) {
         if (bytes[i] < 0x80) {
-            // Runs of ASCII, most of any path, eight bytes at a time.
-            std::uint64_t word;
-            while (i + 8 <= length &&
-                   (std::memcpy(&word, bytes + i, sizeof word), (word & 0x8080808080808080ull) == 0)) {
-                i += 8;
-            }
-            if (i < length && bytes[i] < 0x80) ++i;
+            i = static_cast<std::int32_t>(asciiRunEnd(text, static_cast<std::size_t>(i)));
             continue;
         }
         result.ascii = false;
@@ -38,17 +49,7 @@ Utf8Shape shape(std::string_view text) {
 }
 
 bool isAscii(std::string_view text) {
-    // Eight bytes at a time: every name of a plan is asked several times.
-    std::size_t i = 0;
-    for (; i + 8 <= text.size(); i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, text.data() + i, sizeof word);
-        if ((word & 0x8080808080808080ull) != 0) return false;
-    }
-    for (; i < text.size(); ++i) {
-        if (static_cast<unsigned char>(text[i]) >= 0x80) return false;
-    }
-    return true;
+    return asciiRunEnd(text, 0) == text.size();
 }
 
 bool isValidUtf8(std::string_view text) {
