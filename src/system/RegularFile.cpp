@@ -1,0 +1,88 @@
+#include "system/RegularFile.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace tavix::FileSystem {
+namespace {
+
+class FileErrorCategory : public std::error_category {
+public:
+    const char* name() const noexcept override { return "tavix.file"; }
+    std::string message(int value) const override {
+        switch (static_cast<FileError>(value)) {
+            case FileError::notRegular:
+                return "not a regular file";
+            case FileError::tooLarge:
+                return "file too large";
+        }
+        return "unknown error";
+    }
+};
+
+Descriptor openChecked(const std::filesystem::path& path, int flags, std::error_code& error) {
+    // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer.
+    Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | flags));
+    if (!file) {
+        error = {errno, std::system_category()};
+        return {};
+    }
+    struct stat status;
+    if (::fstat(file.get(), &status) != 0) {
+        error = {errno, std::system_category()};
+        return {};
+    }
+    if (!S_ISREG(status.st_mode)) {
+        error = FileError::notRegular;
+        return {};
+    }
+    // Reads of a regular file never block anyway; clear the flag for plain reads.
+    ::fcntl(file.get(), F_SETFL, ::fcntl(file.get(), F_GETFL) & ~O_NONBLOCK);
+    error.clear();
+    return file;
+}
+
+}  // namespace
+
+const std::error_category& fileErrorCategory() {
+    static const FileErrorCategory category;
+    return category;
+}
+
+std::error_code make_error_code(FileError error) {
+    return {static_cast<int>(error), fileErrorCategory()};
+}
+
+Descriptor openRegular(const std::filesystem::path& path, std::error_code& error) {
+    return openChecked(path, 0, error);
+}
+
+Descriptor openRegularNoFollow(const std::filesystem::path& path, std::error_code& error) {
+    return openChecked(path, O_NOFOLLOW, error);
+}
+
+std::error_code readAll(const Descriptor& file, std::size_t limit, std::string& out) {
+    out.clear();
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(file.get(), buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return {errno, std::system_category()};
+        if (n == 0) return {};
+        if (static_cast<std::size_t>(n) > limit - out.size()) return FileError::tooLarge;
+        out.append(buffer, static_cast<std::size_t>(n));
+    }
+}
+
+std::error_code readRegularFile(const std::filesystem::path& path, std::size_t limit,
+                                std::string& out) {
+    std::error_code error;
+    const Descriptor file = openRegular(path, error);
+    if (error) return error;
+    return readAll(file, limit, out);
+}
+
+}  // namespace tavix::FileSystem

@@ -1,0 +1,61 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <string>
+
+#include "support/TemporaryFolder.hpp"
+#include "system/RegularFile.hpp"
+
+namespace tavix {
+namespace {
+
+namespace fs = std::filesystem;
+using FileSystem::FileError;
+
+// What reading a path handed to us gives: its bytes, or why not. Anything that
+// isn't a regular file is refused at once, never read and never waited on.
+TEST(RegularFile, ReadsOnlyRegularFilesAndWithinTheirLimit) {
+    testing::TemporaryFolder temp;
+    const fs::path file = temp.write("notes.json", "[1,2,3]");
+    const fs::path fifo = temp.path() / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const fs::path toFile = temp.path() / "link";
+    fs::create_symlink(file, toFile);
+    const fs::path toZero = temp.path() / "zero";
+    fs::create_symlink("/dev/zero", toZero);
+
+    struct Case {
+        fs::path path;
+        std::size_t limit;
+        std::error_code error;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {file, 100, {}, "[1,2,3]"},
+        {file, 7, {}, "[1,2,3]"},
+        {file, 6, FileError::tooLarge, ""},
+        {toFile, 100, {}, "[1,2,3]"},
+        {fifo, 100, FileError::notRegular, ""},
+        {toZero, 100, FileError::notRegular, ""},
+        {temp.path(), 100, FileError::notRegular, ""},
+        {temp.path() / "missing", 100, std::make_error_code(std::errc::no_such_file_or_directory),
+         ""},
+    };
+    for (const Case& c : cases) {
+        std::string bytes;
+        const std::error_code error = FileSystem::readRegularFile(c.path, c.limit, bytes);
+        EXPECT_EQ(error, c.error) << c.path << ": " << error.message();
+        if (!c.error) {
+            EXPECT_EQ(bytes, c.bytes) << c.path;
+        }
+    }
+
+    std::error_code error;
+    EXPECT_FALSE(FileSystem::openRegularNoFollow(toFile, error));
+    EXPECT_EQ(error, std::make_error_code(std::errc::too_many_symbolic_link_levels));
+    EXPECT_TRUE(FileSystem::openRegularNoFollow(file, error));
+}
+
+}  // namespace
+}  // namespace tavix
