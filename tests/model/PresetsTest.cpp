@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "model/TavixModel.hpp"
 #include "support/Files.hpp"
 #include "support/TemporaryFolder.hpp"
 
@@ -163,6 +164,32 @@ TEST_F(PresetStore, SaveFailsWholeAndLeavesNothingBehind) {
     ASSERT_TRUE(error);
     EXPECT_EQ(error->kind, Kind::unwritable);
     EXPECT_EQ(testing::contentsOf(config.path() / "tavix" / "presets"), "not a folder");
+}
+
+// The window's side of the store: the whole stack, saved and loaded as one.
+TEST_F(PresetStore, ModelLoadsAPresetAsOneAssignmentToTheStack) {
+    TavixModel window;
+    window.setRule(window.rules()[0].id, lower[0]);
+    window.addStep();
+    ASSERT_EQ(window.savePreset("two", false), std::nullopt);
+    EXPECT_EQ(window.savePreset("two", false), (Presets::Error{Kind::exists, {}}));
+    EXPECT_EQ(window.presetNames(), std::vector<std::string>{"two"});
+
+    TavixModel other;
+    std::vector<TavixModel::Field> told;
+    const auto watching = other.observe([&](TavixModel::Field f) { told.push_back(f); });
+    const auto before = other.rules();
+    EXPECT_EQ(other.loadPreset("none")->kind, Kind::missing);
+    EXPECT_EQ(other.rules(), before);
+    EXPECT_TRUE(told.empty());
+
+    ASSERT_EQ(other.loadPreset("two"), std::nullopt);
+    using F = TavixModel::Field;
+    EXPECT_EQ(told, (std::vector<F>{F::rules, F::plan, F::selection}));
+    ASSERT_EQ(other.rules().size(), 2u);
+    EXPECT_EQ(other.rules()[0].rule, lower[0]);
+    EXPECT_NE(other.rules()[0].id, window.rules()[0].id);  // new steps, new ids
+    EXPECT_EQ(other.selection(), other.rules()[0].id);
 }
 
 }  // namespace
