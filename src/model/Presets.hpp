@@ -17,12 +17,11 @@ namespace tavix::Presets {
 
 struct Error {
     enum class Kind {
-        badName,     // not 1 to 100 characters, or holds "/" or a control character, or starts with
-                     // "."
-        noHome,      // neither XDG_CONFIG_HOME nor HOME gives a folder
-        missing,     // no preset of that name
-        exists,      // saving without replacing, and the name is taken
-        unreadable,  // the file can't be read (not a regular file, too large, the system's error)
+        badName,           // no preset can have it (isValidName; looser for reading)
+        noHome,            // neither XDG_CONFIG_HOME nor HOME gives a folder
+        missing,           // no preset of that name
+        exists,            // saving without replacing, and the name is taken
+        unreadable,        // not a regular file, too large, or the system's error
         undecodable,       // not a JSON array of steps that decode
         unwritable,        // the file can't be written or removed
         folderUnreadable,  // the folder can't be listed
