@@ -77,13 +77,9 @@ TEST_F(Presets, RefuseBadNamesAndNameTheStepThatDoesNotDecode) {
     const std::string badName =
         " can't name a preset: use 1 to 100 characters, no \u201C/\u201D or control characters, "
         "not starting with \u201C.\u201D\n";
+    // Which names are refused is the store's test; here, how the refusal reads.
     const std::pair<std::string, std::string> names[] = {
-        {"", ""},
-        {".hidden", ".hidden"},
-        {"a/b", "a/b"},
-        {std::string(101, 'x'), std::string(101, 'x')},
-        {"two\nlines", "two\\nlines"},
-        {"red\x1b[31m", "red\\x1b[31m"}};
+        {"a/b", "a/b"}, {"two\nlines", "two\\nlines"}, {"red\x1b[31m", "red\\x1b[31m"}};
     for (const auto& [name, shown] : names) {
         const Result r = run({"presets", "save", name, "--step", "collapseSpaces"});
         EXPECT_EQ(r.status, 2);
