@@ -17,8 +17,8 @@ using Timestamp = FileSystem::Timestamp;
 // JPEG segment can't be longer.
 constexpr std::size_t window = 0xfffe;
 
-// Tags whose value libexif takes for an offset; one past the end ends the
-// directory it is in, unless that is IFD0.
+// Tags whose value libexif takes for an offset; one past the end of the block
+// ends the directory it is in.
 bool isPointer(ExifShort tag) {
     switch (tag) {
         case EXIF_TAG_EXIF_IFD_POINTER:
@@ -49,14 +49,19 @@ public:
         if (exif_get_short(tiff_ + 2, order_) != 0x002a) return std::nullopt;
         const ExifLong ifd0 = exif_get_long(tiff_ + 4, order_);
         if (ifd0 > size_ - 2) return std::nullopt;
-        // IFD0: the first pointer to the EXIF directory that lies within the block.
+        // IFD0, up to the pointer to the EXIF directory.
         const auto [first, count] = entries(ifd0);
         for (std::size_t i = 0; i < count; ++i) {
             const std::size_t entry = first + 12 * i;
             if (!at(entry, 12)) return std::nullopt;
-            if (exif_get_short(tiff_ + entry, order_) != EXIF_TAG_EXIF_IFD_POINTER) continue;
-            const ExifLong exif = exif_get_long(tiff_ + entry + 8, order_);
-            if (exif < size_) return exifDirectory(exif);
+            const ExifShort tag = exif_get_short(tiff_ + entry, order_);
+            if (!isPointer(tag)) continue;
+            const ExifLong target = exif_get_long(tiff_ + entry + 8, order_);
+            if (target >= size_) break;
+            if (tag != EXIF_TAG_EXIF_IFD_POINTER) continue;
+            // libexif reads a later pointer when the directory gave no entry.
+            auto found = exifDirectory(target);
+            if (!found || loadedAny_) return found;
         }
         return needsMore ? std::nullopt : std::optional<Tags>(Tags{});
     }
@@ -91,7 +96,7 @@ private:
             }
             const bool isDate = tag == EXIF_TAG_DATE_TIME_ORIGINAL && !dateSeen;
             const bool isOffset = tag == EXIF_TAG_OFFSET_TIME_ORIGINAL && !offsetSeen;
-            if (!isDate && !isOffset) continue;
+            if (!isDate && !isOffset && loadedAny_) continue;
             // An entry libexif would drop leaves the tag free for a later one.
             const auto format = static_cast<ExifFormat>(exif_get_short(tiff_ + entry + 2, order_));
             const ExifLong components = exif_get_long(tiff_ + entry + 4, order_);
@@ -101,6 +106,8 @@ private:
             const std::size_t data =
                 length > 4 ? exif_get_long(tiff_ + entry + 8, order_) : entry + 8;
             if (data >= size_ || length > size_ - data) continue;
+            loadedAny_ = true;
+            if (!isDate && !isOffset) continue;
             std::string_view text;
             if (format == EXIF_FORMAT_ASCII) {
                 if (!at(data, length)) return std::nullopt;
@@ -118,6 +125,7 @@ private:
     std::size_t size_;
     std::size_t available_;
     ExifByteOrder order_ = EXIF_BYTE_ORDER_MOTOROLA;
+    bool loadedAny_ = false;  // whether the EXIF directory gave libexif an entry
 };
 
 // Reads `count` digits at `at`, or -1.
