@@ -152,7 +152,7 @@ std::optional<Tags> tags(std::span<const unsigned char> block, std::size_t whole
     return found;
 }
 
-Dates parse(std::string_view date, std::string_view offset) {
+Dates parse(std::string_view date, std::string_view offset, Wanted wanted) {
     const int year = digits(date, 0, 4), month = digits(date, 5, 2), day = digits(date, 8, 2);
     const int hour = digits(date, 11, 2), minute = digits(date, 14, 2),
               second = digits(date, 17, 2);
@@ -166,6 +166,15 @@ Dates parse(std::string_view date, std::string_view offset) {
     if (month < 1 || day < 1 || !ymd.ok()) return {};
 
     Dates dates;
+    const int offsetHours = digits(offset, 1, 2), offsetMinutes = digits(offset, 4, 2);
+    if ((offset.starts_with('+') || offset.starts_with('-')) && offsetHours >= 0 &&
+        offsetHours <= 14 && offsetMinutes >= 0 && offsetMinutes <= 59) {
+        const auto wall = std::chrono::sys_days(ymd) + std::chrono::hours(hour) +
+                          std::chrono::minutes(minute) + std::chrono::seconds(second);
+        const auto shift = std::chrono::hours(offsetHours) + std::chrono::minutes(offsetMinutes);
+        dates.moment = Timestamp(offset[0] == '+' ? wall - shift : wall + shift);
+        if (wanted == Wanted::moment) return dates;
+    }
     // The camera's clock read as the local time of this machine.
     std::tm local{};
     local.tm_year = year - 1900;
@@ -176,27 +185,18 @@ Dates parse(std::string_view date, std::string_view offset) {
     local.tm_sec = second;
     local.tm_isdst = -1;
     const std::time_t time = std::mktime(&local);
-    if (time != static_cast<std::time_t>(-1))
+    if (time != static_cast<std::time_t>(-1)) {
         dates.cameraClock = Timestamp(std::chrono::seconds(time));
-
-    const int offsetHours = digits(offset, 1, 2), offsetMinutes = digits(offset, 4, 2);
-    if ((offset.starts_with('+') || offset.starts_with('-')) && offsetHours >= 0 &&
-        offsetHours <= 14 && offsetMinutes >= 0 && offsetMinutes <= 59) {
-        const auto wall = std::chrono::sys_days(ymd) + std::chrono::hours(hour) +
-                          std::chrono::minutes(minute) + std::chrono::seconds(second);
-        const auto shift = std::chrono::hours(offsetHours) + std::chrono::minutes(offsetMinutes);
-        dates.moment = Timestamp(offset[0] == '+' ? wall - shift : wall + shift);
-    } else {
-        dates.moment = dates.cameraClock;
     }
+    if (!dates.moment) dates.moment = dates.cameraClock;
     return dates;
 }
 
-Dates dates(std::span<const unsigned char> block) {
+Dates dates(std::span<const unsigned char> block, Wanted wanted) {
     bool needsMore = false;
     const auto found = tags(block, block.size(), needsMore);
     if (!found || found->date.empty()) return {};
-    return parse(found->date, found->offset);
+    return parse(found->date, found->offset, wanted);
 }
 
 }  // namespace tavix::ExifDate

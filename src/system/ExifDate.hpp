@@ -36,11 +36,16 @@ struct Tags {
 // when the answer lies past the bytes at hand.
 std::optional<Tags> tags(std::span<const unsigned char> block, std::size_t whole, bool& needsMore);
 
+// Which dates a caller wants: reading the camera's clock as local time costs as
+// much as the rest, and the moment needs it only when there is no offset.
+enum class Wanted { both, moment };
+
 // The dates of "YYYY:MM:DD HH:MM:SS" and an optional "+HH:MM" offset; nothing
-// for a blank, zero or out-of-range date.
-Dates parse(std::string_view date, std::string_view offset);
+// for a blank, zero or out-of-range date. With Wanted::moment, the camera's
+// clock may be left out.
+Dates parse(std::string_view date, std::string_view offset, Wanted wanted = Wanted::both);
 
 // tags() and parse() of a whole block.
-Dates dates(std::span<const unsigned char> block);
+Dates dates(std::span<const unsigned char> block, Wanted wanted = Wanted::both);
 
 }  // namespace tavix::ExifDate

@@ -22,6 +22,7 @@ namespace {
 
 using Timestamp = FileSystem::Timestamp;
 using Span = std::span<const unsigned char>;
+using ExifDate::Wanted;
 
 // The EXIF reader looks no further than 64 KiB into a block, "Exif\0\0"
 // included, so no more is ever read. The other caps keep a damaged or hostile
@@ -64,24 +65,24 @@ bool startsWith(Span bytes, std::string_view prefix, std::size_t at = 0) {
 // The dates of the EXIF block of `whole` bytes at `offset`, of which the
 // first `inHand.size()` are already read. The rest is read only when the two
 // tags lie past them.
-Dates blockAt(int fd, std::uint64_t offset, std::size_t whole, Span inHand) {
+Dates blockAt(int fd, std::uint64_t offset, std::size_t whole, Span inHand, Wanted wanted) {
     whole = std::min(whole, exifWindow);
     if (!inHand.empty()) {
         bool needsMore = false;
         const auto tags =
             ExifDate::tags(inHand.first(std::min(inHand.size(), whole)), whole, needsMore);
         if (!needsMore) {
-            return tags && !tags->date.empty() ? ExifDate::parse(tags->date, tags->offset)
+            return tags && !tags->date.empty() ? ExifDate::parse(tags->date, tags->offset, wanted)
                                                : Dates{};
         }
     }
     const auto block = std::make_unique_for_overwrite<unsigned char[]>(whole);
-    return ExifDate::dates(Span(block.get(), readAt(fd, offset, block.get(), whole)));
+    return ExifDate::dates(Span(block.get(), readAt(fd, offset, block.get(), whole)), wanted);
 }
 
 // The EXIF block of a JPEG is the first APP1 segment that starts "Exif\0\0";
 // segments are walked by their lengths up to the first scan.
-Dates fromJpeg(int fd, Span first) {
+Dates fromJpeg(int fd, Span first, Wanted wanted) {
     std::uint64_t at = 2;
     for (int segment = 0; segment < chunkCap && at < jpegScanCap; ++segment) {
         std::array<unsigned char, 10> marker;
@@ -106,7 +107,7 @@ Dates fromJpeg(int fd, Span first) {
             const std::uint64_t start = at + 4;
             const Span inHand =
                 start < first.size() ? first.subspan(static_cast<std::size_t>(start)) : Span{};
-            return blockAt(fd, start, length - 2, inHand);
+            return blockAt(fd, start, length - 2, inHand, wanted);
         }
         at += 2 + length;
     }
@@ -114,7 +115,7 @@ Dates fromJpeg(int fd, Span first) {
 }
 
 // PNG keeps the EXIF block in an eXIf chunk.
-Dates fromPng(int fd) {
+Dates fromPng(int fd, Wanted wanted) {
     std::uint64_t offset = 8;
     for (int i = 0; i < chunkCap; ++i) {
         std::array<unsigned char, 8> header;
@@ -122,7 +123,7 @@ Dates fromPng(int fd) {
         const std::uint32_t length = bigEndian32(header.data());
         if (startsWith(header, "eXIf", 4)) {
             if (length > exifCap) break;
-            return blockAt(fd, offset + 8, length, {});
+            return blockAt(fd, offset + 8, length, {}, wanted);
         }
         if (startsWith(header, "IEND", 4)) break;
         offset += 12ull + length;
@@ -131,7 +132,7 @@ Dates fromPng(int fd) {
 }
 
 // WebP keeps it in an EXIF chunk of its RIFF container, after the image data.
-Dates fromWebp(int fd) {
+Dates fromWebp(int fd, Wanted wanted) {
     std::uint64_t offset = 12;
     for (int i = 0; i < chunkCap; ++i) {
         std::array<unsigned char, 8> header;
@@ -139,7 +140,7 @@ Dates fromWebp(int fd) {
         const std::uint32_t length = littleEndian32(header.data() + 4);
         if (startsWith(header, "EXIF")) {
             if (length > exifCap) break;
-            return blockAt(fd, offset + 8, length, {});
+            return blockAt(fd, offset + 8, length, {}, wanted);
         }
         offset += 8ull + length + (length & 1u);
     }
@@ -226,7 +227,7 @@ const Heif* heif() {
     return SharedLibrary::functions<Heif>(TAVIX_HEIF_LIBRARY);
 }
 
-Dates fromHeif(int fd, std::int64_t size) {
+Dates fromHeif(int fd, std::int64_t size, Wanted wanted) {
     // A file beyond the layout bounds never reaches libheif.
     auto parsed = HeifFile::parsedBoxes(fd, size);
     if (!parsed) return {};
@@ -252,7 +253,29 @@ Dates fromHeif(int fd, std::int64_t size) {
     // The item starts with the offset of the TIFF header past its own four bytes.
     const std::uint32_t skip = bigEndian32(item.data());
     if (skip > length - 4) return {};
-    return ExifDate::dates(Span(item).subspan(4 + skip));
+    return ExifDate::dates(Span(item).subspan(4 + skip), wanted);
+}
+
+Dates readDates(const std::filesystem::path& url, Wanted wanted) {
+    // Not blocking on open keeps a FIFO in the list from hanging the caller.
+    const FileSystem::Descriptor file(
+        ::open(url.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    struct stat facts {};
+    if (!file || ::fstat(file.get(), &facts) != 0 || !S_ISREG(facts.st_mode)) return {};
+    FirstBytes bytes;
+    const Span first(bytes.data(), readAt(file.get(), 0, bytes.data(), bytes.size()));
+    if (startsWith(first, "\xFF\xD8\xFF")) return fromJpeg(file.get(), first, wanted);
+    if (startsWith(first, "\x89PNG\r\n\x1A\n")) return fromPng(file.get(), wanted);
+    if (startsWith(first, "RIFF") && startsWith(first, "WEBP", 8)) {
+        return fromWebp(file.get(), wanted);
+    }
+    if (startsWith(first, std::string_view("II*\0", 4)) ||
+        startsWith(first, std::string_view("MM\0*", 4))) {
+        // Camera files keep their first directory and its EXIF part at the start.
+        return blockAt(file.get(), 0, static_cast<std::size_t>(facts.st_size), first, wanted);
+    }
+    if (HeifFile::hasHeifBrand(first)) return fromHeif(file.get(), facts.st_size, wanted);
+    return {};
 }
 
 }  // namespace
@@ -263,28 +286,12 @@ std::optional<Timestamp> fromExif(std::span<const unsigned char> exif, Reading r
 }
 
 Dates read(const std::filesystem::path& url) {
-    // Not blocking on open keeps a FIFO in the list from hanging the caller.
-    const FileSystem::Descriptor file(
-        ::open(url.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-    struct stat facts {};
-    if (!file || ::fstat(file.get(), &facts) != 0 || !S_ISREG(facts.st_mode)) return {};
-    FirstBytes bytes;
-    const Span first(bytes.data(), readAt(file.get(), 0, bytes.data(), bytes.size()));
-    if (startsWith(first, "\xFF\xD8\xFF")) return fromJpeg(file.get(), first);
-    if (startsWith(first, "\x89PNG\r\n\x1A\n")) return fromPng(file.get());
-    if (startsWith(first, "RIFF") && startsWith(first, "WEBP", 8)) return fromWebp(file.get());
-    if (startsWith(first, std::string_view("II*\0", 4)) ||
-        startsWith(first, std::string_view("MM\0*", 4))) {
-        // Camera files keep their first directory and its EXIF part at the start.
-        return blockAt(file.get(), 0, static_cast<std::size_t>(facts.st_size), first);
-    }
-    if (HeifFile::hasHeifBrand(first)) return fromHeif(file.get(), facts.st_size);
-    return {};
+    return readDates(url, Wanted::both);
 }
 
 std::optional<Timestamp> taken(const std::filesystem::path& url, Reading reading) {
-    const Dates dates = read(url);
-    return reading == Reading::moment ? dates.moment : dates.cameraClock;
+    if (reading == Reading::moment) return readDates(url, Wanted::moment).moment;
+    return readDates(url, Wanted::both).cameraClock;
 }
 
 std::optional<Timestamp> takenOrModified(const std::filesystem::path& url, Reading reading) {

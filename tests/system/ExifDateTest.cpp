@@ -203,12 +203,16 @@ TEST(ExifDate, ParsesTheDateAndItsOffset) {
         const auto dates = ExifDate::parse(c.date, c.offset);
         EXPECT_EQ(dates.moment, c.moment) << c.date << " " << c.offset;
         EXPECT_EQ(dates.cameraClock.has_value(), c.moment.has_value()) << c.date;
+        EXPECT_EQ(ExifDate::parse(c.date, c.offset, ExifDate::Wanted::moment).moment, c.moment);
     }
     // An offset out of range or malformed leaves the camera's clock as the moment.
     for (const string bad : {"+15:00", "+02:60", "02:00", "+2:00", ""}) {
         const auto dates = ExifDate::parse("2024:05:01 10:00:00", bad);
         ASSERT_TRUE(dates.cameraClock) << bad;
         EXPECT_EQ(dates.moment, dates.cameraClock) << bad;
+        EXPECT_EQ(ExifDate::parse("2024:05:01 10:00:00", bad, ExifDate::Wanted::moment).moment,
+                  dates.cameraClock)
+            << bad;
     }
 }
 
