@@ -15,14 +15,15 @@
 // the file before libheif sees it.
 namespace tavix::HeifFile {
 
-// Whether the file's first bytes, a file type box, name a HEIF or AVIF
-// still-image brand, as major brand or among the compatible ones (within
-// `head`). Other ISO media files, video above all, are not images here.
+// Whether the file's first bytes, a file type box, name a HEIF or AVIF brand
+// (an image or an image sequence, which holds an image too), as major brand or
+// among the compatible ones within `head`. Other ISO media files, video above
+// all, are not images here.
 bool hasHeifBrand(std::span<const unsigned char> head);
 
-// The bounds. Real photos stay far below them: a phone's HEIC has 3 to 6
-// top-level boxes and a meta box of a few KiB with some hundred boxes, even
-// when the image is a grid of tiles with a gain map beside it.
+// The bounds. Photos stay far below them: a camera's or phone's HEIC has a
+// handful of top-level boxes and a meta box of a few KiB with some hundred
+// boxes, even when the image is a grid of tiles with a gain map beside it.
 inline constexpr int kTopLevelBoxes = 64;                // ftyp, meta, mdat, free, uuid …
 inline constexpr int kBoxes = 4096;                      // every box libheif would parse
 inline constexpr std::uint32_t kEntries = 4096;          // per item location or property table
