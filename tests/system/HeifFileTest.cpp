@@ -66,6 +66,13 @@ string metaWith(const string& children) {
     return box("meta", string(4, '\0') + children);
 }
 
+// Meta boxes, each the only child of the one around it, `depth` below the first.
+string nested(int depth) {
+    string inner = metaWith("");
+    for (int i = 0; i < depth; ++i) inner = metaWith(inner);
+    return inner;
+}
+
 TEST(HeifFile, RefusesLayoutsBeyondTheBounds) {
     const string heic = fixture("dated.heic");
     ASSERT_EQ(heic.substr(4, 8), "ftypheic");
@@ -108,6 +115,13 @@ TEST(HeifFile, RefusesLayoutsBeyondTheBounds) {
         {"as many item locations as allowed", ftyp + metaWith(iloc(1, HeifFile::kEntries)), 2},
         {"one item location more", ftyp + metaWith(iloc(1, HeifFile::kEntries + 1)), -1},
         {"one item location more, version 2", ftyp + metaWith(iloc(2, HeifFile::kEntries + 1)), -1},
+        {"a data reference and an entity group",
+         ftyp + metaWith(box("dinf", box("dref", bytes({0, 0, 0, 0, 0, 0, 0, 1}) +
+                                                     box("url ", bytes({0, 0, 0, 1})))) +
+                         box("grpl", box("altr", string(12, '\0')))),
+         2},
+        {"boxes nested as deep as allowed", ftyp + nested(8), 2},
+        {"one level deeper", ftyp + nested(9), -1},
         {"a meta box larger than libheif should parse",
          ftyp + metaWith(box("free", string(HeifFile::kParsedBytes, '\0'))), -1},
         {"a meta box running past the end", ftyp + metaWith("").substr(0, 10), -1},

@@ -48,6 +48,8 @@ TEST(PhotoDate, ReadsTheDateTakenFromTheHeader) {
          jpegAfter(segment('\xE1', "http://ns.adobe.com/xap/1.0/") + segment('\xFE', "hi"),
                    withOffset),
          eightUtc},
+        {"a JPEG with a fill byte before its EXIF block", "y.jpg", jpegAfter("\xFF", withOffset),
+         eightUtc},
         {"a JPEG whose image data comes first",
          "s.jpg",
          jpegAfter(segment('\xDA', "scan"), withOffset),
