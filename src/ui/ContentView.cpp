@@ -97,7 +97,8 @@ ContentView::ContentView(TavixModel& model, QWidget* parent) : QWidget(parent), 
 
     auto* stepsSlot = new PaneSlot(splitter_);
     stepsSlot->setObjectName(QStringLiteral("stepsPane"));
-    stepsSlot->layout()->addWidget(new EditorPane(model_, stepsSlot));
+    editorPane_ = new EditorPane(model_, stepsSlot);
+    stepsSlot->layout()->addWidget(editorPane_);
     splitter_->addWidget(stepsSlot);
     splitter_->addWidget(buildPreviewPane());
     splitter_->setStretchFactor(0, 0);
@@ -120,6 +121,14 @@ ContentView::ContentView(TavixModel& model, QWidget* parent) : QWidget(parent), 
 
 ContentView::~ContentView() {
     qApp->removeEventFilter(this);
+}
+
+void ContentView::focusTable() {
+    if (model_.files().empty()) {
+        emptyState_->findChild<QWidget*>(QStringLiteral("addFilesButton"))->setFocus();
+        return;
+    }
+    table_->setFocus(Qt::OtherFocusReason);
 }
 
 void ContentView::takeFiles(std::vector<TavixModel::Path> files) {
@@ -147,6 +156,7 @@ QWidget* ContentView::buildPreviewPane() {
     inspectorDivider_ = new Divider(previewPane_);
     inspector_ = new Inspector(model_, previewPane_);
     statusBar_ = new StatusBar(model_, previewPane_);
+    connect(statusBar_, &StatusBar::commandDone, this, &ContentView::focusTable);
 
     auto* column = new QVBoxLayout(previewPane_);
     column->setContentsMargins(0, 0, 0, 0);

@@ -9,6 +9,7 @@ class QTableView;
 
 namespace tavix::ui {
 
+class EditorPane;
 class EmptyState;
 class Inspector;
 class PlanTableModel;
@@ -39,6 +40,12 @@ public:
     // their order, skipping what the model's `add` skips, as one addition.
     void takeFiles(std::vector<TavixModel::Path> files);
 
+    // Gives the focus to the file table, or to "Add Files…" while the list is
+    // empty: where it goes after a command whose control went away.
+    void focusTable();
+    // The steps pane: its list, and the form of the selected step.
+    EditorPane* editorPane() const { return editorPane_; }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Tab and Shift+Tab go from control to control in the order the panes show
@@ -63,6 +70,7 @@ private:
     TavixModel& model_;
     TavixModel::Subscription subscription_;
     QSplitter* splitter_ = nullptr;
+    EditorPane* editorPane_ = nullptr;
     QWidget* previewPane_ = nullptr;
     QTableView* table_ = nullptr;
     PlanTableModel* tableModel_ = nullptr;

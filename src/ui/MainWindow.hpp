@@ -7,14 +7,17 @@
 
 namespace tavix::ui {
 
+class WindowMenus;
+
 // The size a window opens at: 1100 × 700, within `available` (the screen's
 // area less its panels), and never below `minimum`, which wins on a small screen.
 QSize openingSize(QSize available, QSize minimum);
 
 // The application's one window. It owns the window's model, gives it the open
 // dialog, and shows it through a ContentView. It opens at `openingSize` of its
-// screen and can't be made smaller than the content's minimum size. The File menu has no command that opens a second
-// window; closing the window quits the application.
+// screen and can't be made smaller than the content's minimum size. Its menus
+// are WindowMenus; none opens a second window. Closing the window quits the
+// application.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -22,6 +25,7 @@ public:
 
     TavixModel& model() { return model_; }
     ContentView* content() { return &content_; }
+    WindowMenus* menus() const { return menus_; }
 
 Q_SIGNALS:
     // Emitted once, as soon as the event loop runs after the window was made:
@@ -29,12 +33,12 @@ Q_SIGNALS:
     void launchFinished();
 
 private:
-    void buildMenus();
     std::vector<TavixModel::Path> chooseFiles(const TavixModel::FileChooserRequest& request);
 
     // Declared in this order, the views die before the model they hold.
     TavixModel model_;
     ContentView content_;
+    WindowMenus* menus_ = nullptr;
 };
 
 }  // namespace tavix::ui
