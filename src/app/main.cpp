@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFile>
+#include <QIcon>
 #include <QStyle>
 #include <QStyleFactory>
 #include <cstdio>
@@ -65,6 +66,12 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(QString::fromUtf8(tavix::version()));
     // The application ID: the desktop entry's name, which also names the icon.
     QApplication::setDesktopFileName(QStringLiteral("io.github.tavix.Tavix"));
+    // The installed theme's icon when there is one, else the copy built in.
+    QIcon builtIn;
+    for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
+        builtIn.addFile(QStringLiteral(":/window-icons/%1.png").arg(size), QSize(size, size));
+    }
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("io.github.tavix.Tavix"), builtIn));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Rename batches of files."));
