@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QList>
+#include <QUrl>
 #include <QWidget>
+#include <functional>
 
 #include "model/TavixModel.hpp"
 
@@ -43,6 +46,9 @@ public:
     // Gives the focus to the file table, or to "Add Files…" while the list is
     // empty: where it goes after a command whose control went away.
     void focusTable();
+    // Replaces what "Show in File Manager" calls (the desktop's file manager).
+    void setFileShower(std::function<void(const QList<QUrl>&)> show) { showFiles_ = std::move(show); }
+
     // The steps pane: its list, and the form of the selected step.
     EditorPane* editorPane() const { return editorPane_; }
 
@@ -64,6 +70,8 @@ private:
     void showInspector();
     void showSelection();
     void tableSelectionChanged();
+    // The table's context menu for the row at `at`: "Show in File Manager".
+    void showRowMenu(const QPoint& at);
     bool handleDrag(QWidget* target, QEvent* event);
     void setDropTargeted(bool on);
 
@@ -85,6 +93,7 @@ private:
     // Set while the table's selection is being made to match the model, so the
     // table's own signal isn't taken for the user's choice.
     bool syncingSelection_ = false;
+    std::function<void(const QList<QUrl>&)> showFiles_;
 };
 
 }  // namespace tavix::ui
