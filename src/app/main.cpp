@@ -36,7 +36,8 @@ int screenshot(const QCommandLineParser& parser, const QCommandLineOption& file,
                const QCommandLineOption& dark, const QCommandLineOption& scene) {
     const auto chosen = tavix::ui::sceneNamed(parser.value(scene));
     if (!chosen) {
-        std::fprintf(stderr, "tavix: unknown scene %s (empty, preview, problems, inspector)\n",
+        std::fprintf(stderr,
+                     "tavix: unknown scene %s (empty, preview, problems, inspector, menus)\n",
                      qPrintable(parser.value(scene)));
         return 2;
     }
@@ -85,7 +86,7 @@ int main(int argc, char** argv) {
         QStringLiteral("With --screenshot or --form-sheet: use the dark palette."));
     const QCommandLineOption scene(
         QStringLiteral("scene"),
-        QStringLiteral("With --screenshot: empty, preview, problems or inspector."),
+        QStringLiteral("With --screenshot: empty, preview, problems, inspector or menus."),
         QStringLiteral("name"), QStringLiteral("preview"));
     const QCommandLineOption sheet(
         QStringLiteral("form-sheet"),
