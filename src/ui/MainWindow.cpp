@@ -19,13 +19,15 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), content_(model_) 
     model_.setFileChooser(
         [this](const TavixModel::FileChooserRequest& request) { return chooseFiles(request); });
     setCentralWidget(&content_);
-    menus_ = new WindowMenus(*this, model_, content_);
+    menus_ = std::make_unique<WindowMenus>(*this, model_, content_);
     if (const QScreen* screen = this->screen()) {
         resize(openingSize(screen->availableSize(), minimumSizeHint()));
     }
     // A zero timer fires only once the event loop is running.
     QTimer::singleShot(0, this, [this] { Q_EMIT launchFinished(); });
 }
+
+MainWindow::~MainWindow() = default;
 
 std::vector<TavixModel::Path> MainWindow::chooseFiles(
     const TavixModel::FileChooserRequest& request) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <memory>
 
 #include "model/TavixModel.hpp"
 #include "ui/ContentView.hpp"
@@ -22,10 +23,11 @@ class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     TavixModel& model() { return model_; }
     ContentView* content() { return &content_; }
-    WindowMenus* menus() const { return menus_; }
+    WindowMenus* menus() const { return menus_.get(); }
 
 Q_SIGNALS:
     // Emitted once, as soon as the event loop runs after the window was made:
@@ -38,7 +40,8 @@ private:
     // Declared in this order, the views die before the model they hold.
     TavixModel model_;
     ContentView content_;
-    WindowMenus* menus_ = nullptr;
+    // Goes first: it observes the model and reaches into the content.
+    std::unique_ptr<WindowMenus> menus_;
 };
 
 }  // namespace tavix::ui

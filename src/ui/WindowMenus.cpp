@@ -34,7 +34,7 @@ bool hasFocus(const QAbstractItemView* view) {
 }  // namespace
 
 WindowMenus::WindowMenus(QMainWindow& window, TavixModel& model, ContentView& content)
-    : QObject(&window), window_(window), model_(model), content_(content) {
+    : window_(window), model_(model), content_(content) {
     setObjectName(QStringLiteral("windowMenus"));
     buildFile();
     buildEdit();

@@ -25,6 +25,8 @@ class ContentView;
 // After each command the focus goes where the work continues: the file table
 // after files were added or renames undone, the steps list after a step moved.
 // Each menu and its sections carry object names, so more items can join them.
+// The menus belong to the window; this object, which fills and updates them,
+// must go before the model and the content it was given.
 class WindowMenus : public QObject {
     Q_OBJECT
 public:

@@ -65,15 +65,6 @@ private Q_SLOTS:
 
     void cleanup() { window_.reset(); }
 
-    void press(QKeyCombination key) {
-        QTest::keyClick(window_->windowHandle(), key.key(), key.keyboardModifiers());
-    }
-
-    TavixModel& model() { return window_->model(); }
-    QTableView* table() { return window_->content()->table(); }
-    QListView* steps() { return part<QListView>(window_.get(), "stepsList"); }
-    QAction* item(const char* name) { return part<QAction>(window_.get(), name); }
-
     void ctrlOAddsFilesAndTheTableTakesTheFocus() {
         TemporaryFolder box;
         const auto file = box.write("a.txt");
@@ -204,6 +195,15 @@ private Q_SLOTS:
     }
 
 private:
+    void press(QKeyCombination key) {
+        QTest::keyClick(window_->windowHandle(), key.key(), key.keyboardModifiers());
+    }
+
+    TavixModel& model() { return window_->model(); }
+    QTableView* table() { return window_->content()->table(); }
+    QListView* steps() { return part<QListView>(window_.get(), "stepsList"); }
+    QAction* item(const char* name) { return part<QAction>(window_.get(), name); }
+
     std::unique_ptr<MainWindow> window_;
 };
 
