@@ -116,8 +116,8 @@ TEST(PreparedSteps, NamesAPatternCouldNotFinishAreTooSlow) {
         const bool givenUp = timeouts == text::kRegexGiveUpAfter;
         const RenamePlan::Item& after = plan.items.back();
         EXPECT_EQ(after.newName, givenUp ? "c!2" : "cZ2") << timeouts;
-        EXPECT_EQ(after.problem, givenUp ? std::optional(RenamePlan::Problem::tooSlow)
-                                         : std::nullopt)
+        EXPECT_EQ(after.problem,
+                  givenUp ? std::optional(RenamePlan::Problem::tooSlow) : std::nullopt)
             << timeouts;
         EXPECT_TRUE(plan.hasProblems());
         EXPECT_EQ(plan.changedCount(), givenUp ? 1u : 2u);
