@@ -1,28 +1,14 @@
 #include "engine/Chains.hpp"
 
 #include <limits>
-#include <unordered_map>
 
+#include "engine/NameTable.hpp"
 #include "text/PathNames.hpp"
 
 namespace tavix::RenameEngine {
 namespace {
 
 constexpr std::uint32_t none = std::numeric_limits<std::uint32_t>::max();
-
-struct PathKey {
-    std::string_view folder;  // up to and with the last slash
-    std::string_view name;
-    friend bool operator==(const PathKey&, const PathKey&) = default;
-};
-
-struct PathKeyHash {
-    std::size_t operator()(const PathKey& key) const noexcept {
-        const std::size_t folder = std::hash<std::string_view>{}(key.folder);
-        const std::size_t name = std::hash<std::string_view>{}(key.name);
-        return folder ^ (name + 0x9e3779b97f4a7c15ULL + (folder << 6) + (folder >> 2));
-    }
-};
 
 std::string_view folderOf(const RenamePlan::Item& item) {
     const std::string_view path = item.url.native();
@@ -41,16 +27,15 @@ void freeChains(RenamePlan& plan) {
     }
     if (waiting.empty()) return;
 
-    std::unordered_map<PathKey, std::uint32_t, PathKeyHash> items;
-    items.reserve(plan.items.size());
-    for (std::uint32_t i = 0; i < count; ++i) {
-        items.try_emplace({folderOf(plan.items[i]), PathNames::nameView(plan.items[i].url)}, i);
-    }
+    NameTable items(plan.items.size(), [&](std::uint32_t i) {
+        return FolderName{folderOf(plan.items[i]), PathNames::nameView(plan.items[i].url)};
+    });
+    for (std::uint32_t i = 0; i < count; ++i) items.insert(i);
     // For each item waiting, the item whose file holds its destination.
     std::vector<std::uint32_t> holder(plan.items.size(), none);
     for (const std::uint32_t i : waiting) {
-        const auto found = items.find({folderOf(plan.items[i]), plan.items[i].newName});
-        if (found != items.end() && found->second != i) holder[i] = found->second;
+        const std::uint32_t found = items.find({folderOf(plan.items[i]), plan.items[i].newName});
+        if (found != items.none && found != i) holder[i] = found;
     }
 
     // An item is freed when its holder moves. Follow each run of holders to an

@@ -1,10 +1,10 @@
 #include "engine/MoveOrder.hpp"
 
+#include <algorithm>
 #include <limits>
 #include <random>
-#include <unordered_map>
-#include <unordered_set>
 
+#include "engine/NameTable.hpp"
 #include "text/CanonicalText.hpp"
 #include "text/CaseMapping.hpp"
 #include "text/PathNames.hpp"
@@ -16,21 +16,6 @@ namespace {
 constexpr std::uint32_t none = std::numeric_limits<std::uint32_t>::max();
 constexpr std::string_view temporaryPrefix = ".tavix-";
 constexpr std::size_t temporaryLetters = 12;
-
-// A name in a folder, as the key of a batch's names.
-struct Entry {
-    std::string_view folder;
-    std::string_view name;
-    friend bool operator==(const Entry&, const Entry&) = default;
-};
-
-struct EntryHash {
-    std::size_t operator()(const Entry& entry) const noexcept {
-        const std::size_t folder = std::hash<std::string_view>{}(entry.folder);
-        const std::size_t name = std::hash<std::string_view>{}(entry.name);
-        return folder ^ (name + 0x9e3779b97f4a7c15ULL + (folder << 6) + (folder >> 2));
-    }
-};
 
 // ".tavix-" and 12 lower-case letters: 26^12 (about 2^56) names, all from one
 // draw of 64 bits.
@@ -76,16 +61,17 @@ MoveOrder orderMoves(const std::vector<MoveRequest>& moves, const RandomBits& ra
     // The move whose file holds each move's destination, and the reverse: the
     // move that takes each move's name. Destinations are distinct, so each name
     // is wanted by one move at most: the moves form chains and cycles.
-    std::unordered_map<Entry, std::uint32_t, EntryHash> sources;
-    sources.reserve(moves.size());
-    for (std::uint32_t i = 0; i < count; ++i) sources.try_emplace({moves[i].folder, moves[i].from}, i);
+    NameTable sources(moves.size(), [&](std::uint32_t i) {
+        return FolderName{moves[i].folder, moves[i].from};
+    });
+    for (std::uint32_t i = 0; i < count; ++i) sources.insert(i);
     std::vector<std::uint32_t> taker(moves.size(), none);
     std::vector<std::uint32_t> holder(moves.size(), none);
     for (std::uint32_t i = 0; i < count; ++i) {
-        const auto found = sources.find({moves[i].folder, moves[i].to});
-        if (found == sources.end() || found->second == i || taker[found->second] != none) continue;
-        holder[i] = found->second;
-        taker[found->second] = i;
+        const std::uint32_t found = sources.find({moves[i].folder, moves[i].to});
+        if (found == none || found == i || taker[found] != none) continue;
+        holder[i] = found;
+        taker[found] = i;
     }
 
     std::vector<bool> placed(moves.size(), false);
@@ -130,17 +116,32 @@ MoveOrder orderMoves(const std::vector<MoveRequest>& moves, const RandomBits& ra
 
     // Temporary names for the moves that pass through one, each distinct from
     // every name of the batch and from each other.
-    std::unordered_set<Entry, EntryHash> used;
-    for (const MoveRequest& move : moves) {
-        if (move.to.starts_with(temporaryPrefix)) used.insert({move.folder, move.to});
+    // Entries 0 … count-1 are the moves' destinations, count + k the k-th
+    // temporary name made.
+    std::vector<std::uint32_t> made;
+    const auto usedName = [&](std::uint32_t i) {
+        if (i < count) return FolderName{moves[i].folder, moves[i].to};
+        const std::uint32_t move = made[i - count];
+        return FolderName{moves[move].folder, order.temporaries[move]};
+    };
+    const std::size_t temporaryCount = std::count_if(
+        order.steps.begin(), order.steps.end(),
+        [](const MoveOrder::Step& step) { return step.leg == MoveOrder::Leg::toTemporary; });
+    if (temporaryCount == 0) return order;
+    NameTable used(moves.size() + temporaryCount, usedName);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        if (moves[i].to.starts_with(temporaryPrefix)) used.insert(i);
     }
+    made.reserve(temporaryCount);
     for (const MoveOrder::Step& step : order.steps) {
         if (step.leg != MoveOrder::Leg::toTemporary) continue;
         const MoveRequest& move = moves[step.move];
         std::string& name = order.temporaries[step.move];
+        made.push_back(step.move);
+        const auto number = static_cast<std::uint32_t>(count + made.size() - 1);
         do {
             name = temporaryName(random());
-        } while (sources.contains({move.folder, name}) || !used.insert({move.folder, name}).second);
+        } while (sources.find({move.folder, name}) != none || !used.insert(number));
     }
     return order;
 }
