@@ -118,7 +118,8 @@ int editFiles(Arguments args, Io& io) {
     const RenamePlan plan = planBatches(std::move(files), {}, args);
     std::optional<RenameEngine::ChainPlaces> chains;
     if (args.chains) chains = chainPlaces(plan);
-    printPlan(plan, fileCount, io.outIsTerminal && !io.noColor, io.out, chains ? &*chains : nullptr);
+    printPlan(plan, fileCount, io.outIsTerminal && !io.noColor, io.out,
+              chains ? &*chains : nullptr);
     if (plan.hasProblems()) {
         scratch.keep(io);
         return 1;

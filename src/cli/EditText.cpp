@@ -77,7 +77,8 @@ std::string unescapeName(std::string_view text) {
             out += text[i];
             continue;
         }
-        if (i + 1 == text.size()) throw EditTextError("a backslash ends the name; write \\\\ for one");
+        if (i + 1 == text.size())
+            throw EditTextError("a backslash ends the name; write \\\\ for one");
         const char kind = text[++i];
         switch (kind) {
             case '\\':
@@ -150,7 +151,8 @@ std::vector<std::optional<std::string>> readEditText(std::string_view text, std:
         if (tab == std::string_view::npos) fail("no tab between the number and the name");
         const std::string_view digits = line.substr(0, tab);
         std::size_t file = 0;
-        const auto [rest, parsed] = std::from_chars(digits.data(), digits.data() + digits.size(), file);
+        const auto [rest, parsed] =
+            std::from_chars(digits.data(), digits.data() + digits.size(), file);
         if (digits.empty() || parsed != std::errc() || rest != digits.data() + digits.size() ||
             file == 0 || file > count) {
             fail("\u201C" + escapeName(digits) + "\u201D is not the number of a file");

@@ -164,7 +164,8 @@ std::vector<MoveRequest> moveRequests(const RenamePlan& plan) {
         // The folder's text up to and with its last slash: every item's folder is
         // written the same way, so its destination is found among the sources.
         const std::string_view folder = path.substr(0, name.data() - path.data());
-        moves.push_back({folder, name, item.newName, differsOnlyInCase(item.originalName, item.newName)});
+        moves.push_back(
+            {folder, name, item.newName, differsOnlyInCase(item.originalName, item.newName)});
     }
     return moves;
 }

@@ -47,8 +47,8 @@ int runEditor(const std::string& command, const std::filesystem::path& file,
     const std::string script = command + " \"$1\"";
     const char* const argv[] = {"sh", "-c", script.c_str(), "sh", file.c_str(), nullptr};
     pid_t child = 0;
-    const int started = ::posix_spawn(&child, "/bin/sh", nullptr, nullptr,
-                                      const_cast<char* const*>(argv), environ);
+    const int started =
+        ::posix_spawn(&child, "/bin/sh", nullptr, nullptr, const_cast<char* const*>(argv), environ);
     if (started != 0) {
         error.assign(started, std::generic_category());
         return -1;

@@ -37,16 +37,17 @@ protected:
     std::map<std::string, std::string> contents() const {
         std::map<std::string, std::string> all;
         for (const auto& name : namesIn(folder.path())) {
-            if (!fs::is_directory(folder.path() / name)) all[name] = contentsOf(folder.path() / name);
+            if (!fs::is_directory(folder.path() / name))
+                all[name] = contentsOf(folder.path() / name);
         }
         return all;
     }
     // The editor: a shell script that copies what it was given to "seen" beside
     // the script, then runs `body` with the file as $1.
     void editor(const std::string& body) {
-        const fs::path script = tools.write("editor.sh", "#!/bin/sh\ncp \"$1\" \"" +
-                                                              (tools.path() / "seen").string() +
-                                                              "\"\n" + body + "\n");
+        const fs::path script =
+            tools.write("editor.sh", "#!/bin/sh\ncp \"$1\" \"" + (tools.path() / "seen").string() +
+                                         "\"\n" + body + "\n");
         fs::permissions(script, fs::perms::owner_all);
         ::setenv("VISUAL", script.c_str(), 1);
     }
@@ -77,8 +78,9 @@ TEST_F(ChainsAndEdit, PlanWithChainsOrdersASwapAndMarksIt) {
 
     const auto text = run({"plan", "--chains", "--map", "-"}, map);
     EXPECT_EQ(text.status, 0) << text.err;
-    EXPECT_EQ(text.out, "a  \u2192  b  (swap)\nb  \u2192  a  (swap)\nc  \u2192  d\n"
-                        "3 files \u00B7 3 will change\n");
+    EXPECT_EQ(text.out,
+              "a  \u2192  b  (swap)\nb  \u2192  a  (swap)\nc  \u2192  d\n"
+              "3 files \u00B7 3 will change\n");
 
     const auto document = json::parse(run({"plan", "--chains", "--json", "--map", "-"}, map).out);
     const auto& items = document["items"];
@@ -88,7 +90,8 @@ TEST_F(ChainsAndEdit, PlanWithChainsOrdersASwapAndMarksIt) {
     EXPECT_EQ(items[0]["viaTemporary"], false);
     EXPECT_EQ(items[1]["viaTemporary"], true);
     EXPECT_FALSE(document["hasProblems"]);
-    EXPECT_FALSE(json::parse(run({"plan", "--json", "--map", "-"}, map).out)["items"][0].contains("order"));
+    EXPECT_FALSE(
+        json::parse(run({"plan", "--json", "--map", "-"}, map).out)["items"][0].contains("order"));
 }
 
 TEST_F(ChainsAndEdit, PlanWithChainsKeepsNamesHeldOutsideTheBatch) {
@@ -98,7 +101,8 @@ TEST_F(ChainsAndEdit, PlanWithChainsKeepsNamesHeldOutsideTheBatch) {
     EXPECT_EQ(result.out,
               "f1  \u2192  A file with this name already exists\n"
               "f2  \u2192  A file with this name already exists\n2 files \u00B7 0 will change\n");
-    const auto order = json::parse(run({"plan", "--chains", "--json", "--map", "-"}, "f1\tf2\n").out);
+    const auto order =
+        json::parse(run({"plan", "--chains", "--json", "--map", "-"}, "f1\tf2\n").out);
     EXPECT_EQ(order["items"][0]["order"], nullptr);
 }
 
@@ -118,14 +122,15 @@ TEST_F(ChainsAndEdit, RenameWithChainsRefusesAnOrderItCantJournalYet) {
 TEST_F(ChainsAndEdit, MapRenamesEachPathToTheNameBesideIt) {
     write({"a.txt", "b.txt", "c.txt"});
     const auto result = run({"rename", "--no-journal", "-0", "--map", "-"},
-                            std::string("a.txt\0x\ty.txt\0", 14) + (folder.path() / "b.txt").string() +
-                                std::string("\0B.TXT\0", 7));
+                            std::string("a.txt\0x\ty.txt\0", 14) +
+                                (folder.path() / "b.txt").string() + std::string("\0B.TXT\0", 7));
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(namesIn(folder.path()), (Names{"B.TXT", "c.txt", "x\ty.txt"}));
 
     const auto slash = run({"plan", "--map", "-"}, "c.txt\td/e\nc.txt\tf\n");
-    EXPECT_EQ(slash.out, "c.txt  \u2192  Names can't contain \u201C/\u201D or \u201C:\u201D\n"
-                         "1 file \u00B7 0 will change\n");
+    EXPECT_EQ(slash.out,
+              "c.txt  \u2192  Names can't contain \u201C/\u201D or \u201C:\u201D\n"
+              "1 file \u00B7 0 will change\n");
     EXPECT_NE(slash.err.find("skipped"), std::string::npos);
 }
 
@@ -149,18 +154,23 @@ TEST_F(ChainsAndEdit, EditRenamesWhatWasChangedAndLeavesDeletedLinesAlone) {
     folder.write("sub/c.txt", "c");
     write({"a.txt", "b.txt", "tab\there.txt"});
     // Reordered lines, one deleted, one renamed to a name with a tab and a newline.
-    editor("printf '3\\tone\\\\ttwo\\\\nthree.txt\\n2\\tB.txt\\n# a comment\\n\\n4\\tc.txt\\n' > \"$1\"");
-    const auto result = run({"edit", "--yes", "--no-journal", "a.txt", "b.txt", "tab\there.txt",
-                             "sub/c.txt"});
+    editor(
+        "printf '3\\tone\\\\ttwo\\\\nthree.txt\\n2\\tB.txt\\n# a comment\\n\\n4\\tc.txt\\n' > "
+        "\"$1\"");
+    const auto result =
+        run({"edit", "--yes", "--no-journal", "a.txt", "b.txt", "tab\there.txt", "sub/c.txt"});
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(seen(), "# " + folder.path().string() + "\n1\ta.txt\n2\tb.txt\n3\ttab\\there.txt\n\n# " +
+    EXPECT_EQ(seen(), "# " + folder.path().string() +
+                          "\n1\ta.txt\n2\tb.txt\n3\ttab\\there.txt\n\n# " +
                           (folder.path() / "sub").string() + "\n4\tc.txt\n");
-    EXPECT_EQ(result.out, "a.txt  \u2192  a.txt\nb.txt  \u2192  B.txt\n"
-                          "tab\\there.txt  \u2192  one\\ttwo\\nthree.txt\nc.txt  \u2192  c.txt\n"
-                          "4 files \u00B7 2 will change\nRenamed 2 files.\n");
-    EXPECT_EQ(contents(), (std::map<std::string, std::string>{{"B.txt", "b.txt"},
-                                                              {"a.txt", "a.txt"},
-                                                              {"one\ttwo\nthree.txt", "tab\there.txt"}}));
+    EXPECT_EQ(result.out,
+              "a.txt  \u2192  a.txt\nb.txt  \u2192  B.txt\n"
+              "tab\\there.txt  \u2192  one\\ttwo\\nthree.txt\nc.txt  \u2192  c.txt\n"
+              "4 files \u00B7 2 will change\nRenamed 2 files.\n");
+    EXPECT_EQ(
+        contents(),
+        (std::map<std::string, std::string>{
+            {"B.txt", "b.txt"}, {"a.txt", "a.txt"}, {"one\ttwo\nthree.txt", "tab\there.txt"}}));
 }
 
 TEST_F(ChainsAndEdit, EditKeepsTextItCantReadAndRenamesNothing) {

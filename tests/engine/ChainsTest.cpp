@@ -48,7 +48,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Case{"ASwap", {}, {{"a", "b"}, {"b", "a"}}, {free, free}},
         Case{"AThreeCycle", {}, {{"a", "b"}, {"b", "c"}, {"c", "a"}}, {free, free, free}},
-        Case{"AShiftIntoAFreeName", {}, {{"f1", "f2"}, {"f2", "f3"}, {"f3", "f4"}}, {free, free, free}},
+        Case{"AShiftIntoAFreeName",
+             {},
+             {{"f1", "f2"}, {"f2", "f3"}, {"f3", "f4"}},
+             {free, free, free}},
         Case{"AShiftIntoAFileOutsideTheBatch",
              {"f3"},
              {{"f1", "f2"}, {"f2", "f3"}},
@@ -57,7 +60,10 @@ INSTANTIATE_TEST_SUITE_P(
              {},
              {{"a", "b"}, {"b", "c"}, {"c", "x/y"}},
              {exists, exists, Problem::illegal}},
-        Case{"AClashInsideTheBatch", {}, {{"a", "c"}, {"b", "c"}, {"c", "d"}}, {duplicate, duplicate, free}},
+        Case{"AClashInsideTheBatch",
+             {},
+             {{"a", "c"}, {"b", "c"}, {"c", "d"}},
+             {duplicate, duplicate, free}},
         // "B" is another file than the batch's "b": "a" stays, and so "b" can't
         // have its name.
         Case{"AFileThatStaysHoldsItsName", {"B"}, {{"a", "B"}, {"b", "a"}}, {exists, exists}}),

@@ -21,7 +21,8 @@ struct Named {
     bool caseOnly = false;
 };
 
-std::vector<MoveRequest> requests(const std::vector<Named>& moves, std::string_view folder = "/d/") {
+std::vector<MoveRequest> requests(const std::vector<Named>& moves,
+                                  std::string_view folder = "/d/") {
     std::vector<MoveRequest> out;
     for (const Named& move : moves) out.push_back({folder, move.from, move.to, move.caseOnly});
     return out;
@@ -80,57 +81,57 @@ TEST_P(Orders, LeaveEachNameBeforeItIsTaken) {
     EXPECT_EQ(order.inCycle, c.inCycle);
     EXPECT_EQ(order.needsOrder, c.needsOrder);
     for (std::size_t i = 0; i < c.moves.size(); ++i) {
-        const bool passes = std::ranges::any_of(
-            order.steps, [&](const auto& step) { return step.move == i && step.leg != Leg::whole; });
+        const bool passes = std::ranges::any_of(order.steps, [&](const auto& step) {
+            return step.move == i && step.leg != Leg::whole;
+        });
         EXPECT_EQ(!order.temporaries[i].empty(), passes) << "move " << i;
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     MoveOrder, Orders,
-    ::testing::Values(
-        Case{"IndependentMovesKeepTheirOrder",
-             {{"a", "x"}, {"b", "y"}},
-             {0, 1},
-             {{0}, {1}},
-             {false, false},
-             false},
-        Case{"AChainInListOrderStaysAsItIs",
-             {{"b", "c"}, {"a", "b"}},
-             {0, 1},
-             {{0}, {1}},
-             {false, false},
-             false},
-        Case{"AShiftMovesTheLastFileFirst",
-             {{"f1", "f2"}, {"f2", "f3"}, {"f3", "f4"}},
-             {2, 1, 0},
-             {{2}, {1}, {0}},
-             {false, false, false},
-             true},
-        Case{"ASwapPutsTheSecondFileAside",
-             {{"a", "b"}, {"b", "a"}},
-             {0, 1},
-             {{1, Leg::toTemporary}, {0}, {1, Leg::fromTemporary}},
-             {true, true},
-             true},
-        Case{"AThreeCycleGoesRoundFromTheFirstFile",
-             {{"a", "b"}, {"b", "c"}, {"c", "a"}},
-             {0, 2, 1},
-             {{1, Leg::toTemporary}, {0}, {2}, {1, Leg::fromTemporary}},
-             {true, true, true},
-             true},
-        Case{"ACaseChangeKeepsBothLegsTogether",
-             {{"x", "y"}, {"Photo", "photo", true}},
-             {0, 1},
-             {{0}, {1, Leg::toTemporary}, {1, Leg::fromTemporary}},
-             {false, false},
-             false},
-        Case{"ACaseChangeWaitsForTheFileHoldingItsNewName",
-             {{"Photo", "photo", true}, {"photo", "old"}},
-             {1, 0},
-             {{1}, {0, Leg::toTemporary}, {0, Leg::fromTemporary}},
-             {false, false},
-             true}),
+    ::testing::Values(Case{"IndependentMovesKeepTheirOrder",
+                           {{"a", "x"}, {"b", "y"}},
+                           {0, 1},
+                           {{0}, {1}},
+                           {false, false},
+                           false},
+                      Case{"AChainInListOrderStaysAsItIs",
+                           {{"b", "c"}, {"a", "b"}},
+                           {0, 1},
+                           {{0}, {1}},
+                           {false, false},
+                           false},
+                      Case{"AShiftMovesTheLastFileFirst",
+                           {{"f1", "f2"}, {"f2", "f3"}, {"f3", "f4"}},
+                           {2, 1, 0},
+                           {{2}, {1}, {0}},
+                           {false, false, false},
+                           true},
+                      Case{"ASwapPutsTheSecondFileAside",
+                           {{"a", "b"}, {"b", "a"}},
+                           {0, 1},
+                           {{1, Leg::toTemporary}, {0}, {1, Leg::fromTemporary}},
+                           {true, true},
+                           true},
+                      Case{"AThreeCycleGoesRoundFromTheFirstFile",
+                           {{"a", "b"}, {"b", "c"}, {"c", "a"}},
+                           {0, 2, 1},
+                           {{1, Leg::toTemporary}, {0}, {2}, {1, Leg::fromTemporary}},
+                           {true, true, true},
+                           true},
+                      Case{"ACaseChangeKeepsBothLegsTogether",
+                           {{"x", "y"}, {"Photo", "photo", true}},
+                           {0, 1},
+                           {{0}, {1, Leg::toTemporary}, {1, Leg::fromTemporary}},
+                           {false, false},
+                           false},
+                      Case{"ACaseChangeWaitsForTheFileHoldingItsNewName",
+                           {{"Photo", "photo", true}, {"photo", "old"}},
+                           {1, 0},
+                           {{1}, {0, Leg::toTemporary}, {0, Leg::fromTemporary}},
+                           {false, false},
+                           true}),
     [](const auto& info) { return info.param.name; });
 
 TEST(MoveOrder, TemporaryNamesAreFreshInTheBatch) {
@@ -164,7 +165,9 @@ struct Batch {
 
 Batch randomBatch(std::mt19937_64& random) {
     Batch batch;
-    const auto below = [&](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random); };
+    const auto below = [&](std::size_t n) {
+        return std::uniform_int_distribution<std::size_t>(0, n - 1)(random);
+    };
     std::set<std::string> taken;
     std::size_t fresh = 0;
     const auto newName = [&](const std::string& stem) {
@@ -242,7 +245,8 @@ TEST(MoveOrder, RandomBatchesLandEveryFileOnAFreeName) {
     for (int round = 0; round < 3000; ++round) {
         const Batch batch = randomBatch(random);
         SCOPED_TRACE("round " + std::to_string(round));
-        const MoveOrder order = RenameEngine::orderMoves(requests(batch.moves), [&] { return random(); });
+        const MoveOrder order =
+            RenameEngine::orderMoves(requests(batch.moves), [&] { return random(); });
 
         std::map<std::string, std::string> expected = listing(batch.files);
         for (const Named& move : batch.moves) expected.erase(move.from);
@@ -255,10 +259,10 @@ TEST(MoveOrder, RandomBatchesLandEveryFileOnAFreeName) {
         std::iota(all.begin(), all.end(), 0u);
         ASSERT_EQ(finished, all);
         for (const std::string& name : order.temporaries) {
-            ASSERT_TRUE(name.empty() || (name.size() == 19 && name.starts_with(".tavix-") &&
-                                         std::ranges::all_of(name.substr(7), [](char c) {
-                                             return c >= 'a' && c <= 'z';
-                                         })))
+            ASSERT_TRUE(
+                name.empty() ||
+                (name.size() == 19 && name.starts_with(".tavix-") &&
+                 std::ranges::all_of(name.substr(7), [](char c) { return c >= 'a' && c <= 'z'; })))
                 << name;
         }
     }
