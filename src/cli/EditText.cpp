@@ -34,8 +34,15 @@ std::string escapeName(std::string_view name) {
         if (byte >= 0x80) {
             // A whole UTF-8 sequence stays as it is; a stray byte is escaped.
             std::size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
-            if (length > 1 && i + length <= name.size() &&
-                text::isValidUtf8(name.substr(i, length))) {
+            // C1 controls (U+0080–U+009F, C2 80 … C2 9F) are escaped byte by byte.
+            const auto next = i + 1 < name.size() ? static_cast<unsigned char>(name[i + 1]) : 0;
+            const bool control = byte == 0xC2 && next >= 0x80 && next <= 0x9F;
+            if (control) {
+                escapeByte(byte, out);
+                escapeByte(next, out);
+                i += 2;
+            } else if (length > 1 && i + length <= name.size() &&
+                       text::isValidUtf8(name.substr(i, length))) {
                 out.append(name.substr(i, length));
                 i += length;
             } else {

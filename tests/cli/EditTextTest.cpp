@@ -15,6 +15,7 @@ TEST(EditText, EscapesWhatWouldBreakALineAndReadsItBackByteForByte) {
         {"caf\xC3\xA9", "caf\xC3\xA9"},
         {"bad\xFFutf", "bad\\xffutf"},
         {"cr\r", "cr\\r"},
+        {"next\xC2\x85line", "next\\xc2\\x85line"},
     };
     for (const auto& [name, escaped] : rows) {
         EXPECT_EQ(escapeName(name), escaped);
