@@ -63,14 +63,14 @@ Examples:
   tavix-cli presets save holiday --step 'dateStamp separator=_' --step 'sequence padding=3'
   tavix-cli rename --preset holiday --sort taken --date-source taken *.jpg
   tavix-cli plan --per-folder --step 'sequence padding=3' */*.jpg
-  tavix-cli plan --chains --step 'findReplace find=a replace=b' a.txt b.txt
+  tavix-cli plan --chains --map swap.tsv     (swap.tsv: "a.jpg<TAB>b.jpg", "b.jpg<TAB>a.jpg")
   tavix-cli edit --chains *.jpg
 
 plan shows the new names and touches nothing. rename performs them when at least
 one name changes and none has a problem. edit opens the names in $VISUAL or $EDITOR,
 one NUMBER<TAB>NAME a line (\n, \t and \\ escaped); a deleted line leaves its file
-alone; the result is planned and, once confirmed, renamed as rename does. Exit status: 0 success, 1 problems or
-failed moves, 2 usage or input errors.
+alone; the result is planned and, once confirmed, renamed as rename does.
+Exit status: 0 success, 1 problems or failed moves, 2 usage or input errors.
 )";
 
 namespace {
