@@ -132,9 +132,12 @@ std::string_view rawValue(RenamePlan::Problem problem) {
 namespace {
 
 // Both overloads: `Files` is a const or movable vector of paths.
+// `names`, when given, holds each file's new name whole: no step is run and no
+// extension is kept apart.
 template <class Files>
 RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool keepExtension,
-                    RenameEngine::DateSource dates) {
+                    RenameEngine::DateSource dates,
+                    const std::vector<std::string>* names = nullptr) {
     RenamePlan plan;
     plan.items.reserve(files.size());
     // Each item's clash key: a view into its new name when that is its own key,
@@ -159,19 +162,21 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
     for (std::size_t i = 0; i < files.size(); ++i) {
         auto& url = files[i];
         std::string original = PathNames::name(url);
-        const bool valid = text::isValidUtf8(original);
+        bool valid = text::isValidUtf8(original);
 
         // A name that isn't UTF-8 is planned unchanged, so its bytes survive.
-        std::string stem = original;
+        std::string stem = names ? (*names)[i] : original;
         std::string extension;
-        if (valid && keepExtension) {
+        if (names) {
+            valid = text::isValidUtf8(stem);
+        } else if (valid && keepExtension) {
             extension = PathNames::nameExtension(original);
             if (!extension.empty()) stem.resize(original.size() - extension.size() - 1);
         }
         // A step that couldn't finish leaves the new name unknown: the later
         // steps don't run, and the item keeps its name.
         bool finished = true;
-        if (valid) {
+        if (valid && !names) {
             for (RenameEngine::PreparedStep& step : steps) {
                 std::optional<std::string> next =
                     step.tryApply(stem, static_cast<std::int64_t>(i), url);
@@ -251,6 +256,11 @@ RenamePlan RenameEngine::plan(const std::vector<Location>& files,
 RenamePlan RenameEngine::plan(std::vector<Location>&& files, const std::vector<RenameRule>& rules,
                               bool keepExtension, DateSource dates) {
     return makePlan(std::move(files), rules, keepExtension, dates);
+}
+
+RenamePlan RenameEngine::planNames(std::vector<Location>&& files,
+                                   const std::vector<std::string>& newNames) {
+    return makePlan(std::move(files), {}, false, DateSource::modified, &newNames);
 }
 
 }  // namespace tavix

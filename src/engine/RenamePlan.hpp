@@ -65,5 +65,10 @@ RenamePlan plan(const std::vector<Location>& files, const std::vector<RenameRule
 RenamePlan plan(std::vector<Location>&& files, const std::vector<RenameRule>& rules,
                 bool keepExtension, DateSource dates = DateSource::modified);
 
+// The plan of files whose new names are given, one per file in the same order
+// (from a list or an editor): no step is run and the names are taken whole, then
+// tested for problems as above.
+RenamePlan planNames(std::vector<Location>&& files, const std::vector<std::string>& newNames);
+
 }  // namespace RenameEngine
 }  // namespace tavix
