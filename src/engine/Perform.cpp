@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "engine/Uuid.hpp"
+#include "system/FileStatus.hpp"
 #include "system/FileSystem.hpp"
 #include "system/FolderEntries.hpp"
 #include "text/CanonicalText.hpp"
@@ -260,7 +261,7 @@ PlannedMove Batch::planned(std::size_t move) const {
         temporaryPath = PathNames::child(folderPath, name);
     }
     return {item(move).url, PathNames::child(folderPath, item(move).newName),
-            std::move(temporaryPath), std::nullopt};
+            std::move(temporaryPath), std::nullopt, std::nullopt};
 }
 
 std::vector<PlannedMove> plannedMoves(const RenamePlan& plan) {
@@ -334,17 +335,22 @@ UndoOutcome undoOne(const PlannedMove& move) {
     if (!move.identity) {
         return moved(moveFile(move.to, move.from, temporaryFor(move.to, move.from)));
     }
-    const FileSystem::FileId& id = *move.identity;
-    const auto atNewName = FileSystem::identity(move.to);
-    if (atNewName == id) {
+    // The file is ours when its device and inode are those recorded and, when a
+    // birth time was recorded, so is its birth: an inode number reused by a new
+    // file since is told apart by it.
+    const auto ours = [&](const std::optional<FileSystem::Stamp>& found) {
+        return found && found->id == *move.identity && (!move.birth || found->birth == move.birth);
+    };
+    const auto atNewName = FileSystem::stamp(move.to);
+    if (ours(atNewName)) {
         // A case-only change goes back through its recorded temporary name, so
         // that an interruption leaves the file where the journal can find it.
         return moved(moveFile(move.to, move.from, move.temporary));
     }
-    if (move.temporary && FileSystem::identity(*move.temporary) == id) {
+    if (move.temporary && ours(FileSystem::stamp(*move.temporary))) {
         return moved({FileSystem::move(*move.temporary, move.from)});
     }
-    if (FileSystem::identity(move.from) == id) return {Kind::notMoved, {}};
+    if (ours(FileSystem::stamp(move.from))) return {Kind::notMoved, {}};
     return {atNewName ? Kind::anotherFile : Kind::missing, {}};
 }
 
