@@ -8,8 +8,8 @@ const char* const usageText = R"(Usage:
   tavix-cli plan     [STEPS] [FILES] [ORDER] [--per-folder] [--date-source modified|taken]
                      [--no-keep-extension] [--json]
   tavix-cli rename   (as plan) [--journal FILE | --no-journal]
-  tavix-cli undo     JOURNAL | --last [--json]
-  tavix-cli history  [--json]
+  tavix-cli undo     JOURNAL | - | --last [--json]
+  tavix-cli history  [--json] | history prune [--keep N]
   tavix-cli describe [STEPS] [--json]
   tavix-cli info     FILE [--json]
   tavix-cli presets  [list | show NAME | save NAME STEPS [--force] | delete NAME] [--json]
@@ -43,7 +43,8 @@ Order (before planning; stable, files whose key can't be read first):
   --json               print one JSON document instead of text
   --journal FILE       (rename) keep the journal in FILE instead of the state folder
   --no-journal         (rename) keep no journal
-  --last               (undo) the newest journal of the state folder not yet undone
+  --last               (undo) the newest journal of the state folder
+  --keep N             (history prune) keep the newest N journals (default 100)
 
 Every rename keeps a journal, by default in $XDG_STATE_HOME/tavix/journals/, from
 which undo puts the files back, even after a crash.
@@ -71,6 +72,7 @@ enum Accepts : unsigned {
     json = 16,
     last = 32,
     force = 64,
+    keep = 128,
 };
 
 struct CommandInfo {
@@ -83,7 +85,7 @@ const std::map<std::string, CommandInfo, std::less<>> commands{
     {"plan", {Command::plan, steps | files | planning | json, -1}},
     {"rename", {Command::rename, steps | files | planning | json | journal, -1}},
     {"undo", {Command::undo, json | last, -1}},
-    {"history", {Command::history, json, 0}},
+    {"history", {Command::history, json | keep, -1}},
     {"describe", {Command::describe, steps | json, 0}},
     {"info", {Command::info, json, 1}},
     {"presets", {Command::presets, steps | json | force, -1}},
@@ -214,6 +216,14 @@ Arguments parseArguments(const std::vector<std::string>& args) {
             require(journal, arg);
             noValue();
             parsed.noJournal = true;
+        } else if (arg == "--keep") {
+            require(keep, arg);
+            const std::string count = value();
+            if (count.empty() || count.size() > 9 ||
+                count.find_first_not_of("0123456789") != std::string::npos) {
+                throw UsageError("--keep takes a number of journals, not " + count);
+            }
+            parsed.keep = static_cast<std::size_t>(std::stoul(count));
         } else if (arg == "--last") {
             require(last, arg);
             noValue();
@@ -233,6 +243,15 @@ Arguments parseArguments(const std::vector<std::string>& args) {
     }
     if (info.command == Command::undo && parsed.paths.size() != (parsed.last ? 0u : 1u)) {
         throw UsageError("undo takes exactly one JOURNAL, or --last");
+    }
+    if (info.command == Command::history) {
+        parsed.prune = parsed.paths.size() == 1 && parsed.paths.front() == "prune";
+        if (!parsed.paths.empty() && !parsed.prune) {
+            throw UsageError("history takes no operands but prune");
+        }
+        if (parsed.prune && parsed.json) throw UsageError("history prune does not take --json");
+        if (parsed.keep && !parsed.prune) throw UsageError("--keep needs history prune");
+        parsed.paths.clear();
     }
     if (parsed.nulSeparated && !parsed.filesFrom) throw UsageError("-0 needs --files-from");
     if (parsed.reverse && parsed.sort == SortOrder::none)

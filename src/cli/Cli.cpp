@@ -7,7 +7,6 @@
 #include "cli/Describe.hpp"
 #include "cli/Help.hpp"
 #include "cli/Inputs.hpp"
-#include "cli/Journal.hpp"
 #include "cli/PlanOutput.hpp"
 #include "cli/Presets.hpp"
 #include "cli/RenameCommands.hpp"
