@@ -145,7 +145,12 @@ UndoResult undoJournal(std::istream& in, const std::string& name) {
 UndoResult undoNewest(const fs::path& folder, std::vector<Skipped>& skipped) {
     const auto files = journalFiles(folder, skipped);
     if (files.empty()) throw JournalError("no journal to undo in \u201C" + folder.string() + "\u201D");
-    return undoFile(files.front(), files.front().string(), true);
+    const std::string name = files.front().string();
+    // An undone journal is known by its last line: it is refused without reading the rest.
+    if (historyEntry(files.front()).state == JournalState::undone) {
+        throw JournalError(name + ": already undone; nothing was moved");
+    }
+    return undoFile(files.front(), name, true);
 }
 
 }  // namespace tavix::journal
