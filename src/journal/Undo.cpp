@@ -1,5 +1,6 @@
 #include "journal/Undo.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <istream>
 
@@ -72,9 +73,11 @@ UndoResult undoContents(const JournalContents& c, const std::string& name, bool 
         if (fate == Fate::failed) continue;
         reversed.push_back({move.to, reasonText(outcome)});
     }
-    if (!c.intentComplete && !anyFound) {
-        // The intent is durable before the first move: without it whole, and
-        // with no file of the batch found moved, nothing was renamed.
+    const bool anyRecorded = std::find(c.fates.begin(), c.fates.end(), Fate::moved) != c.fates.end();
+    if (!anyFound && (!c.intentComplete || (c.state == JournalState::pending && !anyRecorded))) {
+        // The intent is durable before the first move: without it whole, or
+        // with no move recorded after it, and with no file of the batch found
+        // moved, nothing was renamed.
         throw JournalError(name + ": the batch stopped before its first move; nothing to put back");
     }
     if (!c.intentComplete && c.version == 3) result.damage.push_back("the list of planned moves is cut short");

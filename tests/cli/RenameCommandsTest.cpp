@@ -296,6 +296,8 @@ TEST_F(RenameCommands, UndoRefusesJournalsItCannotReadOrTrustBeforeMovingAnythin
         {R"({"tavixJournal":3,"created":"2026-12-09T14:03:11Z","by":"t","planned":1})"
          "\n{\"from\":\"/x",
          "the batch stopped before its first move; nothing to put back"},
+        // Killed after its intent, before its first move.
+        {planned(base + "/a", base + "/b"), "the batch stopped before its first move; nothing to put back"},
     };
     for (const auto& [text, message] : cases) {
         folder.write("j.jsonl", text);
