@@ -216,6 +216,25 @@ JournalContents readEarlierForm(const ReadBytes& read, std::string start, const 
     // Not strict: a pending journal of version 2 has lines appended after its
     // document, which undo doesn't need (it goes by identity).
     const bool parsed = Json::sax_parse(in, &events, nlohmann::json::input_format_t::json, false);
+    // Lines after the document: those a pending batch appended, and the state
+    // lines an undo appends (a journal is never rewritten).
+    std::optional<std::string> laterState;
+    if (parsed) {
+        const ReadBytes rest = [&](char* bytes, std::size_t size, std::size_t& got) {
+            in.read(bytes, static_cast<std::streamsize>(size));
+            got = static_cast<std::size_t>(in.gcount());
+            return std::error_code();
+        };
+        in.clear();
+        LineReader lines(rest);
+        LineReader::Line line;
+        RecordEvents record;
+        while (lines.next(line)) {
+            if (!line.tooLong && parseRecord(line.text, record)) {
+                if (auto state = record.record.text("state")) laterState = std::move(state);
+            }
+        }
+    }
     if (buffer.error) throw JournalError(name + ": " + buffer.error.message());
     if (!fault.empty()) throw JournalError(name + ": " + fault);
 
@@ -238,7 +257,8 @@ JournalContents readEarlierForm(const ReadBytes& read, std::string start, const 
     }
     c.created = events.header.text("created").value_or("");
     c.message = events.header.text("message");
-    const auto state = events.header.text("state").value_or(c.version == 1 ? "complete" : "");
+    const auto state =
+        laterState ? *laterState : events.header.text("state").value_or(c.version == 1 ? "complete" : "");
     c.state = state == "undone"     ? JournalState::undone
               : state == "complete" ? JournalState::complete
                                     : JournalState::pending;

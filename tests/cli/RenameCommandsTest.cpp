@@ -270,6 +270,8 @@ TEST_F(RenameCommands, AJournalOfTheEarlierFormIsUndoneUncheckedOnlyWhenNamed) {
             R"(/B.txt","reason":"another file has its old name now"}],"message":"Put 1 file back."})"));
     EXPECT_TRUE(exists("a.txt") && exists("B.txt"));
     EXPECT_EQ(in("b.txt"), "in the way");
+    // Marked undone by a line appended after its document.
+    EXPECT_EQ(run({"undo", "j.json"}).err, "tavix-cli: j.json: already undone; nothing was moved\n");
 }
 
 TEST_F(RenameCommands, UndoRefusesJournalsItCannotReadOrTrustBeforeMovingAnything) {
