@@ -28,5 +28,9 @@ if(TAVIX_BUILD_UI)
   string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", qt6-qpa-plugins")
 endif()
 
+# The completion for tavix-cli is loaded by bash-completion, which a desktop
+# install doesn't always have.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "bash-completion")
+
 # Only what `cmake --install` puts in place; the tests and benchmarks aren't installed.
 include(CPack)

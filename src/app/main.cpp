@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFile>
+#include <QIcon>
 #include <QStyle>
 #include <QStyleFactory>
 #include <cstdio>
@@ -35,7 +36,8 @@ int screenshot(const QCommandLineParser& parser, const QCommandLineOption& file,
                const QCommandLineOption& dark, const QCommandLineOption& scene) {
     const auto chosen = tavix::ui::sceneNamed(parser.value(scene));
     if (!chosen) {
-        std::fprintf(stderr, "tavix: unknown scene %s (empty, preview, problems, inspector)\n",
+        std::fprintf(stderr,
+                     "tavix: unknown scene %s (empty, preview, problems, inspector, menus)\n",
                      qPrintable(parser.value(scene)));
         return 2;
     }
@@ -65,6 +67,12 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(QString::fromUtf8(tavix::version()));
     // The application ID: the desktop entry's name, which also names the icon.
     QApplication::setDesktopFileName(QStringLiteral("io.github.tavix.Tavix"));
+    // The installed theme's icon when there is one, else the copy built in.
+    QIcon builtIn;
+    for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
+        builtIn.addFile(QStringLiteral(":/window-icons/%1.png").arg(size), QSize(size, size));
+    }
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("io.github.tavix.Tavix"), builtIn));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Rename batches of files."));
@@ -78,7 +86,7 @@ int main(int argc, char** argv) {
         QStringLiteral("With --screenshot or --form-sheet: use the dark palette."));
     const QCommandLineOption scene(
         QStringLiteral("scene"),
-        QStringLiteral("With --screenshot: empty, preview, problems or inspector."),
+        QStringLiteral("With --screenshot: empty, preview, problems, inspector or menus."),
         QStringLiteral("name"), QStringLiteral("preview"));
     const QCommandLineOption sheet(
         QStringLiteral("form-sheet"),

@@ -172,6 +172,7 @@ Arguments parseArguments(const std::vector<std::string>& args) {
         } else if (arg == "--sort") {
             require(planning, arg);
             const std::string order = value();
+            using FileList::SortOrder;
             static const std::map<std::string, SortOrder, std::less<>> orders{
                 {"name", SortOrder::name},
                 {"date", SortOrder::date},
@@ -195,9 +196,9 @@ Arguments parseArguments(const std::vector<std::string>& args) {
             require(planning, arg);
             const std::string source = value();
             if (source == "modified") {
-                parsed.dateSource = DateSource::modified;
+                parsed.dateSource = RenameEngine::DateSource::modified;
             } else if (source == "taken") {
-                parsed.dateSource = DateSource::taken;
+                parsed.dateSource = RenameEngine::DateSource::taken;
             } else {
                 throw UsageError("--date-source takes modified or taken, not " + source);
             }
@@ -254,8 +255,7 @@ Arguments parseArguments(const std::vector<std::string>& args) {
         parsed.paths.clear();
     }
     if (parsed.nulSeparated && !parsed.filesFrom) throw UsageError("-0 needs --files-from");
-    if (parsed.reverse && parsed.sort == SortOrder::none)
-        throw UsageError("--reverse needs --sort");
+    if (parsed.reverse && !parsed.sort) throw UsageError("--reverse needs --sort");
     if (parsed.rulesFile == "-" && parsed.filesFrom == "-") {
         throw UsageError("--rules and --files-from can't both read standard input");
     }

@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "engine/RenameEngine.hpp"
+#include "model/FileOrder.hpp"
+
 namespace tavix::cli {
 
 // A command line that can't be used; the text is the one-line reason.
@@ -13,9 +16,18 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-enum class Command { plan, rename, undo, history, describe, info, presets, help, helpSteps, version };
-enum class SortOrder { none, name, date, size, created, taken };
-enum class DateSource { modified, taken };
+enum class Command {
+    plan,
+    rename,
+    undo,
+    history,
+    describe,
+    info,
+    presets,
+    help,
+    helpSteps,
+    version
+};
 
 struct Arguments {
     Command command = Command::help;
@@ -25,18 +37,18 @@ struct Arguments {
     std::optional<std::string> filesFrom;  // "-" is standard input
     bool nulSeparated = false;
     bool keepExtension = true;
-    SortOrder sort = SortOrder::none;
+    std::optional<FileList::SortOrder> sort;  // none: the list's own order
     bool json = false;
     std::optional<std::string> journal;
-    bool noJournal = false;  // rename: keep no journal
-    bool last = false;       // undo: the newest journal of the state folder
-    bool prune = false;      // history prune
-    std::optional<std::size_t> keep;  // history prune --keep
+    bool noJournal = false;              // rename: keep no journal
+    bool last = false;                   // undo: the newest journal of the state folder
+    bool prune = false;                  // history prune
+    std::optional<std::size_t> keep;     // history prune --keep
     std::vector<std::string> presets;    // --preset names, in order
     std::size_t presetsBeforeRules = 0;  // how many of them came before --rules
     bool reverse = false;
     bool perFolder = false;
-    DateSource dateSource = DateSource::modified;
+    RenameEngine::DateSource dateSource = RenameEngine::DateSource::modified;
     bool force = false;
 };
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <filesystem>
 #include <vector>
 
 #include "cli/Arguments.hpp"
@@ -8,11 +7,8 @@
 
 namespace tavix::cli {
 
-// The plan of the files with the steps, keeping or not the extension and with
-// the date source asked for. With `perFolder`, each folder's files are planned
-// as their own batch, folders in the order they first appear: numbering starts
-// again in each, and names clash only within a folder. The items of the batches
-// follow one another in one plan, which is performed like any other.
+// The plan of the files with the steps, as the options ask: keeping or not the
+// extension, one batch per folder or one in all, and the date source.
 RenamePlan planBatches(std::vector<Location> files, const std::vector<RenameRule>& rules,
                        const Arguments& args);
 

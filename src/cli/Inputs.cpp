@@ -8,11 +8,11 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "cli/Orders.hpp"
 #include "cli/Presets.hpp"
 #include "cli/ShortSteps.hpp"
 #include "cli/TerminalText.hpp"
 #include "model/FileList.hpp"
+#include "model/FileOrder.hpp"
 #include "rules/Catalogue.hpp"
 #include "rules/RuleCoding.hpp"
 #include "rules/StepJson.hpp"
@@ -141,7 +141,8 @@ std::vector<Location> readFiles(const Arguments& args, Io& io) {
             io.err << "tavix-cli: skipped " << printable(path) << ": " << FileList::describe(why)
                    << "\n";
         });
-    return sortedFiles(std::move(files), args.sort, args.reverse);
+    if (!args.sort) return files;
+    return FileList::sorted(std::move(files), *args.sort, args.reverse);
 }
 
 }  // namespace tavix::cli

@@ -23,6 +23,8 @@ std::string_view problemName(RenamePlan::Problem problem) {
             return "empty";
         case RenamePlan::Problem::illegal:
             return "illegal";
+        case RenamePlan::Problem::tooSlow:
+            return "tooSlow";
     }
     return {};
 }

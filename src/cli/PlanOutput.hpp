@@ -17,7 +17,7 @@ void printPlan(const RenamePlan& plan, std::size_t fileCount, bool highlight, st
 // Written item by item, so a large plan never exists twice in memory.
 void writePlanJson(const RenamePlan& plan, std::ostream& out);
 
-// "duplicate", "exists", "empty", "illegal".
+// "duplicate", "exists", "empty", "illegal", "tooSlow".
 std::string_view problemName(RenamePlan::Problem problem);
 
 // JSON text; invalid UTF-8 in names shows as replacement characters.

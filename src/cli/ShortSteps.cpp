@@ -87,7 +87,12 @@ Json typed(const std::string& path, const Json& blankValue, const std::string& t
         std::int64_t number = 0;
         const char* first = text.data();
         const char* last = text.data() + text.size();
-        if (first != last && *first == '+') ++first;
+        // One sign at most: "+5" is 5, "+-5" is no number at all.
+        if (first != last && *first == '+') {
+            ++first;
+            if (first != last && *first == '-')
+                fail(path + ": " + inQuotes(text) + " is not a whole number.");
+        }
         const auto [end, error] = std::from_chars(first, last, number);
         if (error == std::errc::result_out_of_range) {
             fail(path + ": " + inQuotes(text) + " is out of range for a 64-bit integer.");
@@ -143,14 +148,23 @@ std::span<const Kind> kinds() {
     return all;
 }
 
-std::vector<std::string> words(std::string_view text) {
-    std::vector<std::string> out;
+namespace {
+
+// The words of a short step, and whether a backslash ended the text with
+// nothing left to escape.
+struct Split {
+    std::vector<std::string> words;
+    bool danglingEscape = false;
+};
+
+Split split(std::string_view text) {
+    Split out;
     std::string word;
     bool inWord = false;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (c == ' ' || c == '\t' || c == '\n') {
-            if (inWord) out.push_back(std::move(word));
+            if (inWord) out.words.push_back(std::move(word));
             word.clear();
             inWord = false;
             continue;
@@ -172,17 +186,30 @@ std::vector<std::string> words(std::string_view text) {
                 word += text[i];
             }
         } else if (c == '\\') {
-            if (i + 1 < text.size()) word += text[++i];
+            if (i + 1 < text.size()) {
+                word += text[++i];
+            } else {
+                out.danglingEscape = true;
+            }
         } else {
             word += c;
         }
     }
-    if (inWord) out.push_back(std::move(word));
+    if (inWord) out.words.push_back(std::move(word));
     return out;
 }
 
+}  // namespace
+
+std::vector<std::string> words(std::string_view text) {
+    Split split = ShortSteps::split(text);
+    if (split.danglingEscape) fail("A lone backslash ends the text; write \\\\ for a backslash.");
+    return std::move(split.words);
+}
+
 Json keyedForm(std::string_view text) {
-    const std::vector<std::string> given = words(text);
+    const Split split = ShortSteps::split(text);
+    const std::vector<std::string>& given = split.words;
     if (given.empty()) fail("Empty step; give a kind, as in: sequence padding=3.");
     const Kind* kind = nullptr;
     for (const Kind& candidate : kinds()) {
@@ -190,6 +217,15 @@ Json keyedForm(std::string_view text) {
     }
     if (!kind) {
         fail(inQuotes(given.front()) + " is not a kind of step; tavix-cli help steps lists them.");
+    }
+    if (split.danglingEscape) {
+        // Dropping it would save a value other than the one typed.
+        const std::string& last = given.back();
+        const auto eq = last.find('=');
+        const std::string where = given.size() == 1 || eq == std::string::npos
+                                      ? kind->name
+                                      : kind->name + "." + last.substr(0, eq);
+        fail(where + ": a lone backslash ends the value; write \\\\ for a backslash.");
     }
     Json parameters = kind->blank;
     std::vector<std::string> seen;

@@ -34,11 +34,12 @@ std::span<const Kind> kinds();
 // Splits `text` into words as a POSIX shell would: spaces separate words,
 // '…' keeps everything, "…" keeps everything but \" \\ \$ \`, and a backslash
 // outside quotes keeps the next character. Throws RuleDecodingError for an
-// unfinished quote.
+// unfinished quote or a backslash with nothing after it.
 std::vector<std::string> words(std::string_view text);
 
 // The keyed JSON form of a short step. Throws RuleDecodingError naming the key
-// for an unknown kind or key, a repeated key, or a value that doesn't parse.
+// for an unknown kind or key, a repeated key, or a value that doesn't parse
+// (a second sign, a backslash that ends the text).
 nlohmann::ordered_json keyedForm(std::string_view text);
 
 // A --step argument: the keyed JSON form when it starts with "{", else the

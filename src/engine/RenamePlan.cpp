@@ -123,6 +123,8 @@ std::string_view rawValue(RenamePlan::Problem problem) {
             return "Name would be empty";
         case RenamePlan::Problem::illegal:
             return "Names can't contain \u201C/\u201D or \u201C:\u201D";
+        case RenamePlan::Problem::tooSlow:
+            return "The pattern takes too long on this name";
     }
     return {};
 }
@@ -166,15 +168,28 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
             extension = PathNames::nameExtension(original);
             if (!extension.empty()) stem.resize(original.size() - extension.size() - 1);
         }
+        // A step that couldn't finish leaves the new name unknown: the later
+        // steps don't run, and the item keeps its name.
+        bool finished = true;
         if (valid) {
             for (RenameEngine::PreparedStep& step : steps) {
-                stem = step.apply(stem, static_cast<std::int64_t>(i), url);
+                std::optional<std::string> next =
+                    step.tryApply(stem, static_cast<std::int64_t>(i), url);
+                if (!next) {
+                    finished = false;
+                    break;
+                }
+                stem = std::move(*next);
             }
         }
         std::string newName;
-        newName.reserve(stem.size() + (extension.empty() ? 0 : 1 + extension.size()));
-        newName.append(stem);
-        if (!extension.empty()) newName.append(".").append(extension);
+        if (finished) {
+            newName.reserve(stem.size() + (extension.empty() ? 0 : 1 + extension.size()));
+            newName.append(stem);
+            if (!extension.empty()) newName.append(".").append(extension);
+        } else {
+            newName = original;
+        }
 
         Location location;
         if constexpr (std::is_lvalue_reference_v<Files>) {
@@ -189,7 +204,9 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
         } else {
             keys[i] = item.newName;
         }
-        if (isBlankOrEmpty(stem)) {
+        if (!finished) {
+            item.problem = RenamePlan::Problem::tooSlow;
+        } else if (isBlankOrEmpty(stem)) {
             item.problem = RenamePlan::Problem::empty;
         } else if (isIllegal(item.newName)) {
             item.problem = RenamePlan::Problem::illegal;
@@ -214,7 +231,8 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
     // Every member of a clashing group is marked, the first one included.
     if (!clashing.empty()) {
         for (std::size_t i = 0; i < plan.items.size(); ++i) {
-            if (clashing.contains(keys[i])) {
+            if (plan.items[i].problem != RenamePlan::Problem::tooSlow &&
+                clashing.contains(keys[i])) {
                 plan.items[i].problem = RenamePlan::Problem::duplicate;
             }
         }

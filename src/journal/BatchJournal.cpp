@@ -5,6 +5,7 @@
 #include "journal/Encoding.hpp"
 #include "journal/StateFolder.hpp"
 #include "system/FileStatus.hpp"
+#include "system/FileStore.hpp"
 #include "system/FolderFiles.hpp"
 #include "text/PathNames.hpp"
 #include "text/Utf.hpp"

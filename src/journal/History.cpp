@@ -9,6 +9,7 @@
 #include "journal/StateFolder.hpp"
 #include "system/ChunkReads.hpp"
 #include "system/FileStatus.hpp"
+#include "system/FileStore.hpp"
 #include "system/FolderFiles.hpp"
 #include "system/RegularFile.hpp"
 #include "text/PathNames.hpp"

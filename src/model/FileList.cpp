@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <memory>
 #include <numeric>
-#include <optional>
 #include <unordered_set>
 
 #include "system/FileSystem.hpp"
@@ -87,22 +86,6 @@ std::vector<Path> sortedByName(std::vector<Path> files) {
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(),
                      [&](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
-    std::vector<Path> sorted;
-    sorted.reserve(files.size());
-    for (std::size_t i : order) sorted.push_back(std::move(files[i]));
-    return sorted;
-}
-
-std::vector<Path> sortedByDate(std::vector<Path> files) {
-    // Read every date before sorting: a comparison that re-read the disk could
-    // change its answer mid-sort. Unreadable dates sort before every real one.
-    std::vector<std::optional<FileSystem::Timestamp>> dates;
-    dates.reserve(files.size());
-    for (const Path& file : files) dates.push_back(FileSystem::modificationTime(file));
-    std::vector<std::size_t> order(files.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(),
-                     [&](std::size_t a, std::size_t b) { return dates[a] < dates[b]; });
     std::vector<Path> sorted;
     sorted.reserve(files.size());
     for (std::size_t i : order) sorted.push_back(std::move(files[i]));

@@ -3,6 +3,7 @@
 #include <functional>
 #include <string_view>
 #include <vector>
+
 #include "text/Location.hpp"
 
 // The rules by which files join the list and are sorted, shared by the window's
@@ -25,8 +26,6 @@ std::vector<Path> adding(const std::vector<Path>& current, std::vector<Path> giv
 // locale's collation, letter case ignored, runs of digits by numeric value.
 std::vector<Path> sortedByName(std::vector<Path> files);
 
-// A stable sort by content modification time, oldest first; files whose time
-// can't be read come first. Each time is read once, before sorting.
-std::vector<Path> sortedByDate(std::vector<Path> files);
+// Other orders, by date included: FileOrder.hpp.
 
 }  // namespace tavix::FileList

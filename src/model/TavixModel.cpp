@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "model/Batches.hpp"
 #include "model/FileList.hpp"
 #include "rules/Catalogue.hpp"
 
@@ -70,7 +71,11 @@ void TavixModel::replan() {
     // leaves rather than beside it: at 100,000 files that halves the peak and
     // the pages the system has to provide.
     plan_ = RenamePlan();
-    plan_ = RenameEngine::plan(files_, steps, keepExtension_);
+    plan_ = Batches::plan(files_, steps,
+                          {.keepExtension = keepExtension_,
+                           .perFolder = perFolder_,
+                           .dates = dateSource_,
+                           .inListOrder = true});
     changedCount_ = plan_.changedCount();
     planHasProblems_ = plan_.hasProblems();
 }
@@ -110,6 +115,20 @@ void TavixModel::setKeepExtension(bool keep) {
     keepExtension_ = keep;
     replan();
     notify(Field::keepExtension);
+    notify(Field::plan);
+}
+
+void TavixModel::setPerFolder(bool on) {
+    perFolder_ = on;
+    replan();
+    notify(Field::perFolder);
+    notify(Field::plan);
+}
+
+void TavixModel::setDateSource(RenameEngine::DateSource source) {
+    dateSource_ = source;
+    replan();
+    notify(Field::dateSource);
     notify(Field::plan);
 }
 
@@ -187,11 +206,15 @@ void TavixModel::clear() {
 }
 
 void TavixModel::sortByName() {
-    assignFiles(FileList::sortedByName(files_));
+    sort(FileList::SortOrder::name);
 }
 
 void TavixModel::sortByDate() {
-    assignFiles(FileList::sortedByDate(files_));
+    sort(FileList::SortOrder::date);
+}
+
+void TavixModel::sort(FileList::SortOrder order, bool reverse) {
+    assignFiles(FileList::sorted(files_, order, reverse));
 }
 
 void TavixModel::removeSelectedFile() {
@@ -250,6 +273,30 @@ void TavixModel::moveRules(const std::set<std::size_t>& from, std::size_t to) {
     rest.insert(rest.begin() + static_cast<std::ptrdiff_t>(insertAt),
                 std::make_move_iterator(moved.begin()), std::make_move_iterator(moved.end()));
     assignRules(std::move(rest));
+}
+
+std::optional<Presets::Error> TavixModel::loadPreset(std::string_view name) {
+    std::vector<RenameRule> loaded;
+    if (auto error = Presets::load(name, loaded)) return error;
+    std::vector<IdentifiedRule> steps;
+    steps.reserve(loaded.size());
+    for (RenameRule& rule : loaded) steps.push_back(IdentifiedRule::make(std::move(rule)));
+    assignRules(std::move(steps));
+    setSelection(rules_.empty() ? std::nullopt : std::optional<Uuid>(rules_.front().id));
+    return std::nullopt;
+}
+
+std::optional<Presets::Error> TavixModel::savePreset(std::string_view name, bool replace) const {
+    std::vector<RenameRule> steps;
+    steps.reserve(rules_.size());
+    for (const IdentifiedRule& step : rules_) steps.push_back(step.rule);
+    return Presets::save(name, steps, replace);
+}
+
+std::vector<std::string> TavixModel::presetNames() const {
+    std::vector<std::string> names;
+    if (Presets::list(names)) names.clear();
+    return names;
 }
 
 }  // namespace tavix

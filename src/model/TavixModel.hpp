@@ -6,12 +6,16 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "engine/Perform.hpp"
+#include "engine/RenameEngine.hpp"
 #include "engine/RenamePlan.hpp"
 #include "engine/Uuid.hpp"
+#include "model/FileOrder.hpp"
+#include "model/Presets.hpp"
 #include "rules/RenameRule.hpp"
 
 namespace tavix {
@@ -20,8 +24,9 @@ namespace tavix {
 // undo record, the status message, the two selections and the view toggles.
 //
 // Every assignment notifies the observers with the field that changed. An
-// assignment to files, rules (any edit of the stack, one step's rule included)
-// or keepExtension stores the value and rebuilds the plan exactly once, so the
+// assignment to files, rules (any edit of the stack, one step's rule included),
+// keepExtension, perFolder or dateSource stores the value and rebuilds the plan
+// exactly once, so the
 // plan always matches them. Observers are told after the model is consistent
 // again: a change of files notifies `files` and then `plan`, with the new plan
 // already in place. Every other assignment only stores and notifies.
@@ -59,6 +64,8 @@ public:
         clearAfterRenaming,
         showInspector,
         previewSelection,
+        perFolder,
+        dateSource,
     };
 
     using Observer = std::function<void(Field)>;
@@ -125,11 +132,18 @@ public:
     bool clearAfterRenaming() const { return clearAfterRenaming_; }
     bool showInspector() const { return showInspector_; }
     const std::optional<Uuid>& previewSelection() const { return previewSelection_; }
+    // Each folder's files numbered and checked for clashes on their own; off (one
+    // batch for the whole list) in a new window.
+    bool perFolder() const { return perFolder_; }
+    // What date steps write: modification dates in a new window.
+    RenameEngine::DateSource dateSource() const { return dateSource_; }
 
-    // These three rebuild the plan.
+    // These five rebuild the plan.
     void setFiles(std::vector<Path> files);
     void setRules(std::vector<IdentifiedRule> rules);
     void setKeepExtension(bool keep);
+    void setPerFolder(bool on);
+    void setDateSource(RenameEngine::DateSource source);
     // The step form's edit: replaces the rule of the first step with that id, as
     // one assignment to rules. Returns false, changing nothing, when no step has it.
     bool setRule(const Uuid& step, RenameRule rule);
@@ -157,7 +171,8 @@ public:
     // selected again.
     std::optional<Path> selectedFile() const;
 
-    // Recomputes the plan from files, the steps' rules in order and keepExtension.
+    // Recomputes the plan from files, the steps' rules in order, keepExtension,
+    // perFolder and dateSource.
     void rebuild();
 
     // Asks the chooser for files and adds them; a cancel (or no chooser) does nothing.
@@ -177,6 +192,10 @@ public:
     // Oldest modification time first, unreadable times before all others; each
     // time is read once. Stable.
     void sortByDate();
+    // Sorts the files in one of the orders of FileOrder.hpp (size, date created,
+    // date taken, …), or the other way round with `reverse`: one assignment to
+    // files. Stable; files whose key can't be read come first either way.
+    void sort(FileList::SortOrder order, bool reverse = false);
     // Removes every listing of selectedFile and clears previewSelection; nothing
     // when no file is selected.
     void removeSelectedFile();
@@ -193,6 +212,16 @@ public:
     // means the end. The selection keeps its id.
     void moveRules(const std::set<std::size_t>& from, std::size_t to);
 
+    // Replaces the stack with the steps of the preset `name`, each a new step, as
+    // one assignment to rules, and selects the first. On failure nothing changes
+    // and the error says why.
+    std::optional<Presets::Error> loadPreset(std::string_view name);
+    // Saves the stack's rules as the preset `name`; an existing preset of that
+    // name is replaced only when `replace` is set (else Error::Kind::exists).
+    std::optional<Presets::Error> savePreset(std::string_view name, bool replace) const;
+    // The names of the saved presets in byte order; none when they can't be listed.
+    std::vector<std::string> presetNames() const;
+
     // Performs the plan, keeps its moves as the undo record, points the list at
     // the moved files' new locations and reports "Renamed 3 files." or "Renamed
     // 2; 1 failed — <reason>". With clearAfterRenaming on, a batch without
@@ -206,7 +235,8 @@ public:
 private:
     void stopObserving(int token);
     void notify(Field field);
-    // Stores the plan for the current files, rules and flag, without notifying.
+    // Stores the plan for the current files, rules and planning settings, without
+    // notifying.
     void replan();
     void assignFiles(std::vector<Path> files);
     void assignRules(std::vector<IdentifiedRule> rules);
@@ -234,6 +264,8 @@ private:
     bool clearAfterRenaming_ = false;
     bool showInspector_ = true;
     std::optional<Uuid> previewSelection_;
+    bool perFolder_ = false;
+    RenameEngine::DateSource dateSource_ = RenameEngine::DateSource::modified;
 
     FileChooser chooser_;
     std::vector<std::pair<int, Observer>> observers_;

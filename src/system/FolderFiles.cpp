@@ -36,9 +36,4 @@ std::optional<std::string> resolvedFolder(const std::string& folder) {
     return std::string(resolved.get());
 }
 
-std::error_code removeFile(const std::filesystem::path& path) {
-    if (::unlink(path.c_str()) != 0) return {errno, std::system_category()};
-    return {};
-}
-
 }  // namespace tavix::FileSystem

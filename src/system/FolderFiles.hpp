@@ -6,8 +6,9 @@
 #include <system_error>
 #include <vector>
 
-// The names in one folder, and removing a file from it: what keeping a folder
-// of journals asks beyond reading and writing them.
+// The names in one folder and the system's reading of a folder's path: what
+// keeping a folder of journals asks beyond reading and writing them (files are
+// removed with removeFile, FileStore.hpp).
 namespace tavix::FileSystem {
 
 // The names of the entries of `folder` ("." and ".." left out), in no order.
@@ -15,7 +16,5 @@ std::vector<std::string> namesIn(const std::filesystem::path& folder, std::error
 // The path of the folder `folder` with its links, "." and ".." resolved by the
 // system; nothing when it can't be reached.
 std::optional<std::string> resolvedFolder(const std::string& folder);
-// Removes the file (never a folder) at `path`.
-std::error_code removeFile(const std::filesystem::path& path);
 
 }  // namespace tavix::FileSystem

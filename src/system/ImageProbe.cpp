@@ -12,6 +12,7 @@
 #include <span>
 #include <string_view>
 
+#include "system/HeifFile.hpp"
 #include "system/JpegHeader.hpp"
 #include "system/SharedLibrary.hpp"
 
@@ -44,16 +45,6 @@ bool isTiff(Head head) {
            startsWith(head, "II+\0"sv) || startsWith(head, "MM\0+"sv);    // BigTIFF
 }
 
-// An ISO media file whose major brand is one of the still-image brands of
-// HEIF and AVIF (the same brands libvips' own sniffer accepts).
-bool isHeif(Head head) {
-    if (!startsWith(head, "ftyp", 4)) return false;
-    static constexpr std::string_view brands[] = {"heic", "heix", "hevc", "hevx", "heim",
-                                                  "heis", "mif1", "msf1", "avif"};
-    return std::any_of(std::begin(brands), std::end(brands),
-                       [&](std::string_view brand) { return startsWith(head, brand, 8); });
-}
-
 // Formats are recognised from their first bytes and read by their own loader, so
 // libvips never sniffs a file against every loader it has (several times slower,
 // and it would reach loaders that parse far more than a header). Only these
@@ -65,8 +56,11 @@ struct Format {
     const char* loader;  // the libvips operation that reads from a source
 };
 constexpr Format formats[] = {
-    {isPng, "pngload_source"},   {isGif, "gifload_source"},   {isWebp, "webpload_source"},
-    {isTiff, "tiffload_source"}, {isHeif, "heifload_source"},
+    {isPng, "pngload_source"},
+    {isGif, "gifload_source"},
+    {isWebp, "webpload_source"},
+    {isTiff, "tiffload_source"},
+    {HeifFile::hasHeifBrand, "heifload_source"},
 };
 
 // Stands in for GLib's log handler: libvips' messages about damaged files are
@@ -256,7 +250,14 @@ std::optional<ImageProperties> read(const std::filesystem::path& url) {
 
     if (isJpeg(magic)) return readJpegHeader(prefix, head);
     for (std::size_t i = 0; i < std::size(formats); ++i) {
-        if (formats[i].matches(magic)) return readVips(prefix, i);
+        if (!formats[i].matches(magic)) continue;
+        // libheif parses every box it finds: a layout beyond the bounds is no
+        // image here, and never reaches it.
+        if (formats[i].matches == HeifFile::hasHeifBrand &&
+            !HeifFile::parsedBoxes(file.fd, prefix.end)) {
+            return std::nullopt;
+        }
+        return readVips(prefix, i);
     }
     return std::nullopt;
 }

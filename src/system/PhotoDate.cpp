@@ -1,55 +1,52 @@
 #include "system/PhotoDate.hpp"
-#include "system/SharedLibrary.hpp"
 
 #include <fcntl.h>
-#include <libexif/exif-data.h>
-#include <libexif/exif-loader.h>
 #include <libheif/heif.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
-#include <ctime>
 #include <memory>
-#include <string>
+#include <string_view>
 #include <vector>
+
+#include "system/Descriptor.hpp"
+#include "system/HeifFile.hpp"
+#include "system/SharedLibrary.hpp"
 
 namespace tavix::PhotoDate {
 namespace {
 
 using Timestamp = FileSystem::Timestamp;
-using Bytes = std::vector<unsigned char>;
+using Span = std::span<const unsigned char>;
+using ExifDate::Wanted;
 
-// An EXIF block is at most 64 KiB in a JPEG, and the EXIF reader looks no
-// further than that in any block; the rest of these caps keep a damaged or
-// hostile file from costing more than a few small reads.
+// The EXIF reader looks no further than 64 KiB into a block, "Exif\0\0"
+// included, so no more is ever read. The other caps keep a damaged or hostile
+// file from costing more than a few small reads.
+constexpr std::size_t exifWindow = 0xfffe;
 constexpr std::size_t exifCap = 256 * 1024;
-constexpr std::size_t jpegScanCap = 1024 * 1024;
+constexpr std::uint64_t jpegScanCap = 1024 * 1024;
 constexpr std::size_t heifReadCap = 4 * 1024 * 1024;
 constexpr int chunkCap = 4096;
 
-struct Descriptor {
-    int fd = -1;
-    ~Descriptor() {
-        if (fd >= 0) ::close(fd);
-    }
-};
+// The first bytes of a file: its format, and in a JPEG usually the whole EXIF
+// block. Left unfilled: only the bytes read are looked at.
+using FirstBytes = std::array<unsigned char, 4096>;
 
-// Reads up to `size` bytes at `offset`; fewer at the end of the file.
-Bytes readAt(int fd, std::uint64_t offset, std::size_t size) {
-    Bytes bytes(size);
+// Reads up to `size` bytes at `offset` into `data`; fewer at the end of the file.
+std::size_t readAt(int fd, std::uint64_t offset, unsigned char* data, std::size_t size) {
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t n =
-            ::pread(fd, bytes.data() + done, size - done, static_cast<off_t>(offset + done));
+        const ssize_t n = ::pread(fd, data + done, size - done, static_cast<off_t>(offset + done));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) break;
         done += static_cast<std::size_t>(n);
     }
-    bytes.resize(done);
-    return bytes;
+    return done;
 }
 
 std::uint32_t bigEndian32(const unsigned char* p) {
@@ -60,145 +57,132 @@ std::uint32_t littleEndian32(const unsigned char* p) {
     return std::uint32_t(p[3]) << 24 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[1]) << 8 | p[0];
 }
 
-bool startsWith(const Bytes& bytes, std::string_view prefix, std::size_t at = 0) {
+bool startsWith(Span bytes, std::string_view prefix, std::size_t at = 0) {
     return bytes.size() >= at + prefix.size() &&
            std::memcmp(bytes.data() + at, prefix.data(), prefix.size()) == 0;
 }
 
-// The ASCII value of an entry of the EXIF IFD, up to its first NUL.
-std::string asciiEntry(ExifData* data, ExifTag tag) {
-    ExifEntry* entry = exif_content_get_entry(data->ifd[EXIF_IFD_EXIF], tag);
-    if (!entry || !entry->data || entry->format != EXIF_FORMAT_ASCII) return {};
-    const auto* text = reinterpret_cast<const char*>(entry->data);
-    return std::string(text, ::strnlen(text, entry->size));
-}
-
-// Reads `count` digits at `at`, or -1.
-int digits(const std::string& text, std::size_t at, std::size_t count) {
-    if (text.size() < at + count) return -1;
-    int value = 0;
-    for (std::size_t i = at; i < at + count; ++i) {
-        if (text[i] < '0' || text[i] > '9') return -1;
-        value = value * 10 + (text[i] - '0');
-    }
-    return value;
-}
-
-// "YYYY:MM:DD HH:MM:SS" and an optional "+HH:MM" offset.
-std::optional<Timestamp> parse(const std::string& date, const std::string& offset,
-                               Reading reading) {
-    const int year = digits(date, 0, 4), month = digits(date, 5, 2), day = digits(date, 8, 2);
-    const int hour = digits(date, 11, 2), minute = digits(date, 14, 2),
-              second = digits(date, 17, 2);
-    if (year < 1 || hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 ||
-        second > 60) {
-        return std::nullopt;
-    }
-    const std::chrono::year_month_day ymd{std::chrono::year(year),
-                                          std::chrono::month(static_cast<unsigned>(month)),
-                                          std::chrono::day(static_cast<unsigned>(day))};
-    if (month < 1 || day < 1 || !ymd.ok()) return std::nullopt;
-    const auto wall = std::chrono::sys_days(ymd) + std::chrono::hours(hour) +
-                      std::chrono::minutes(minute) + std::chrono::seconds(second);
-
-    const int offsetHours = digits(offset, 1, 2), offsetMinutes = digits(offset, 4, 2);
-    if (reading == Reading::moment && (offset.starts_with('+') || offset.starts_with('-')) &&
-        offsetHours >= 0 && offsetHours <= 14 && offsetMinutes >= 0 && offsetMinutes <= 59) {
-        auto shift = std::chrono::hours(offsetHours) + std::chrono::minutes(offsetMinutes);
-        return Timestamp(offset[0] == '+' ? wall - shift : wall + shift);
-    }
-    // The camera's clock read as the local time of this machine.
-    std::tm local{};
-    local.tm_year = year - 1900;
-    local.tm_mon = month - 1;
-    local.tm_mday = day;
-    local.tm_hour = hour;
-    local.tm_min = minute;
-    local.tm_sec = second;
-    local.tm_isdst = -1;
-    const std::time_t time = std::mktime(&local);
-    if (time == static_cast<std::time_t>(-1)) return std::nullopt;
-    return Timestamp(std::chrono::seconds(time));
-}
-
-std::optional<Timestamp> fromBytes(const Bytes& bytes, Reading reading) {
-    return fromExif(std::span(bytes.data(), bytes.size()), reading);
-}
-
-std::optional<Timestamp> fromJpeg(int fd, Reading reading) {
-    std::unique_ptr<ExifLoader, decltype(&exif_loader_unref)> loader(exif_loader_new(),
-                                                                     &exif_loader_unref);
-    if (!loader) return std::nullopt;
-    // The loader walks the segments before the image data and stops at the EXIF block.
-    for (std::size_t offset = 0; offset < jpegScanCap;) {
-        Bytes chunk = readAt(fd, offset, 16 * 1024);
-        if (chunk.empty()) break;
-        offset += chunk.size();
-        if (!exif_loader_write(loader.get(), chunk.data(), static_cast<unsigned>(chunk.size()))) {
-            break;
+// The dates of the EXIF block of `whole` bytes at `offset`, of which the
+// first `inHand.size()` are already read. The rest is read only when the two
+// tags lie past them.
+Dates blockAt(int fd, std::uint64_t offset, std::size_t whole, Span inHand, Wanted wanted) {
+    whole = std::min(whole, exifWindow);
+    if (!inHand.empty()) {
+        bool needsMore = false;
+        const auto tags =
+            ExifDate::tags(inHand.first(std::min(inHand.size(), whole)), whole, needsMore);
+        if (!needsMore) {
+            return tags && !tags->date.empty() ? ExifDate::parse(tags->date, tags->offset, wanted)
+                                               : Dates{};
         }
     }
-    const unsigned char* buffer = nullptr;
-    unsigned int size = 0;
-    exif_loader_get_buf(loader.get(), &buffer, &size);
-    if (!buffer || size == 0) return std::nullopt;
-    return fromExif(std::span(buffer, size), reading);
+    const auto block = std::make_unique_for_overwrite<unsigned char[]>(whole);
+    return ExifDate::dates(Span(block.get(), readAt(fd, offset, block.get(), whole)), wanted);
+}
+
+// The EXIF block of a JPEG is the first APP1 segment that starts "Exif\0\0";
+// segments are walked by their lengths up to the first scan.
+Dates fromJpeg(int fd, Span first, Wanted wanted) {
+    std::uint64_t at = 2;
+    for (int segment = 0; segment < chunkCap && at < jpegScanCap; ++segment) {
+        std::array<unsigned char, 10> marker;
+        const Span p = at + marker.size() <= first.size()
+                           ? first.subspan(static_cast<std::size_t>(at), marker.size())
+                           : Span(marker.data(), readAt(fd, at, marker.data(), marker.size()));
+        if (p.size() < 2 || p[0] != 0xFF) return {};
+        const unsigned char type = p[1];
+        if (type == 0xFF) {  // fill byte
+            at += 1;
+            continue;
+        }
+        if (type == 0xD8 || type == 0x01 || (type >= 0xD0 && type <= 0xD7)) {  // no length
+            at += 2;
+            continue;
+        }
+        if (type == 0xDA || type == 0xD9 || p.size() < 4) return {};  // scan or end: no EXIF
+        const std::size_t length = std::size_t{p[2]} << 8 | p[3];
+        if (length < 2) return {};
+        if (type == 0xE1 && length >= 8 && p.size() >= 10 &&
+            std::memcmp(p.data() + 4, "Exif\0\0", 6) == 0) {
+            const std::uint64_t start = at + 4;
+            const Span inHand =
+                start < first.size() ? first.subspan(static_cast<std::size_t>(start)) : Span{};
+            return blockAt(fd, start, length - 2, inHand, wanted);
+        }
+        at += 2 + length;
+    }
+    return {};
 }
 
 // PNG keeps the EXIF block in an eXIf chunk.
-std::optional<Timestamp> fromPng(int fd, Reading reading) {
+Dates fromPng(int fd, Wanted wanted) {
     std::uint64_t offset = 8;
     for (int i = 0; i < chunkCap; ++i) {
-        const Bytes header = readAt(fd, offset, 8);
-        if (header.size() < 8) break;
+        std::array<unsigned char, 8> header;
+        if (readAt(fd, offset, header.data(), header.size()) < header.size()) break;
         const std::uint32_t length = bigEndian32(header.data());
         if (startsWith(header, "eXIf", 4)) {
             if (length > exifCap) break;
-            return fromBytes(readAt(fd, offset + 8, length), reading);
+            return blockAt(fd, offset + 8, length, {}, wanted);
         }
         if (startsWith(header, "IEND", 4)) break;
         offset += 12ull + length;
     }
-    return std::nullopt;
+    return {};
 }
 
 // WebP keeps it in an EXIF chunk of its RIFF container, after the image data.
-std::optional<Timestamp> fromWebp(int fd, Reading reading) {
+Dates fromWebp(int fd, Wanted wanted) {
     std::uint64_t offset = 12;
     for (int i = 0; i < chunkCap; ++i) {
-        const Bytes header = readAt(fd, offset, 8);
-        if (header.size() < 8) break;
+        std::array<unsigned char, 8> header;
+        if (readAt(fd, offset, header.data(), header.size()) < header.size()) break;
         const std::uint32_t length = littleEndian32(header.data() + 4);
         if (startsWith(header, "EXIF")) {
             if (length > exifCap) break;
-            return fromBytes(readAt(fd, offset + 8, length), reading);
+            return blockAt(fd, offset + 8, length, {}, wanted);
         }
         offset += 8ull + length + (length & 1u);
     }
-    return std::nullopt;
+    return {};
 }
 
-// HEIF and AVIF go through libheif, reading through a budget so that a damaged
-// file can't make it read more than the header's share.
+// HEIF and AVIF go through libheif. The boxes it parses were read whole by the
+// layout check and are served from memory; anything else (the EXIF item in
+// the media data) is read through a budget, so that a damaged file can't make
+// it read more than the header's share.
 struct HeifSource {
     int fd;
     std::int64_t size;
+    std::vector<HeifFile::ParsedBox> parsed;
     std::int64_t position = 0;
     std::size_t budget = heifReadCap;
+
+    bool read(void* data, std::size_t length) {
+        for (const auto& box : parsed) {
+            const auto begin = static_cast<std::int64_t>(position - box.offset);
+            if (begin >= 0 && static_cast<std::size_t>(begin) + length <= box.bytes.size()) {
+                std::memcpy(data, box.bytes.data() + begin, length);
+                position += static_cast<std::int64_t>(length);
+                return true;
+            }
+        }
+        if (length > budget) return false;
+        budget -= length;
+        if (readAt(fd, static_cast<std::uint64_t>(position), static_cast<unsigned char*>(data),
+                   length) != length) {
+            return false;
+        }
+        position += static_cast<std::int64_t>(length);
+        return true;
+    }
 };
 
 const heif_reader heifReader{
     1,
     [](void* source) -> std::int64_t { return static_cast<HeifSource*>(source)->position; },
     [](void* data, std::size_t size, void* source) -> int {
-        auto* s = static_cast<HeifSource*>(source);
-        if (size > s->budget) return -1;
-        s->budget -= size;
-        const Bytes bytes = readAt(s->fd, static_cast<std::uint64_t>(s->position), size);
-        if (bytes.size() != size) return -1;
-        std::memcpy(data, bytes.data(), size);
-        s->position += static_cast<std::int64_t>(size);
-        return 0;
+        return static_cast<HeifSource*>(source)->read(data, size) ? 0 : -1;
     },
     [](std::int64_t position, void* source) -> int {
         auto* s = static_cast<HeifSource*>(source);
@@ -212,15 +196,6 @@ const heif_reader heifReader{
                    : heif_reader_grow_status_size_reached;
     },
 };
-
-bool isHeifBrand(const unsigned char* p) {
-    static constexpr std::array<std::string_view, 10> brands{
-        "heic", "heix", "hevc", "hevx", "heim", "heis", "mif1", "msf1", "avif", "avis"};
-    for (std::string_view brand : brands) {
-        if (std::memcmp(p, brand.data(), 4) == 0) return true;
-    }
-    return false;
-}
 
 // libheif (and the codecs it links) is loaded on the first HEIF or AVIF file,
 // so that nothing else pays for loading it. Null when it can't be loaded: such
@@ -252,80 +227,71 @@ const Heif* heif() {
     return SharedLibrary::functions<Heif>(TAVIX_HEIF_LIBRARY);
 }
 
-std::optional<Timestamp> fromHeif(int fd, std::int64_t size, const Bytes& head, Reading reading) {
-    // The file type box names the brands; other ISO media files (video) are passed over.
-    const std::size_t boxSize = std::min<std::size_t>(bigEndian32(head.data()), head.size());
-    bool heif = false;
-    for (std::size_t at = 8; at + 4 <= boxSize && !heif; at += 4) {
-        if (at != 12) heif = isHeifBrand(head.data() + at);
-    }
-    if (!heif) return std::nullopt;
+Dates fromHeif(int fd, std::int64_t size, Wanted wanted) {
+    // A file beyond the layout bounds never reaches libheif.
+    auto parsed = HeifFile::parsedBoxes(fd, size);
+    if (!parsed) return {};
     const Heif* library = ::tavix::PhotoDate::heif();
-    if (!library) return std::nullopt;
+    if (!library) return {};
     std::unique_ptr<heif_context, decltype(&::heif_context_free)> context(library->contextAlloc(),
                                                                           library->contextFree);
-    HeifSource source{fd, size};
+    HeifSource source{fd, size, std::move(*parsed)};
     if (!context || library->readFromReader(context.get(), &heifReader, &source, nullptr).code !=
                         heif_error_Ok) {
-        return std::nullopt;
+        return {};
     }
     heif_image_handle* raw = nullptr;
-    if (library->primaryImage(context.get(), &raw).code != heif_error_Ok) return std::nullopt;
+    if (library->primaryImage(context.get(), &raw).code != heif_error_Ok) return {};
     std::unique_ptr<heif_image_handle, decltype(&::heif_image_handle_release)> handle(
         raw, library->releaseImage);
     heif_item_id id = 0;
-    if (library->metadataIds(handle.get(), "Exif", &id, 1) < 1) return std::nullopt;
+    if (library->metadataIds(handle.get(), "Exif", &id, 1) < 1) return {};
     const std::size_t length = library->metadataSize(handle.get(), id);
-    if (length < 4 || length > exifCap) return std::nullopt;
-    Bytes item(length);
-    if (library->metadata(handle.get(), id, item.data()).code != heif_error_Ok) {
-        return std::nullopt;
-    }
+    if (length < 4 || length > exifCap) return {};
+    std::vector<unsigned char> item(length);
+    if (library->metadata(handle.get(), id, item.data()).code != heif_error_Ok) return {};
     // The item starts with the offset of the TIFF header past its own four bytes.
     const std::uint32_t skip = bigEndian32(item.data());
-    if (skip > length - 4) return std::nullopt;
-    return fromExif(std::span(item.data() + 4 + skip, length - 4 - skip), reading);
+    if (skip > length - 4) return {};
+    return ExifDate::dates(Span(item).subspan(4 + skip), wanted);
+}
+
+Dates readDates(const std::filesystem::path& url, Wanted wanted) {
+    // Not blocking on open keeps a FIFO in the list from hanging the caller.
+    const FileSystem::Descriptor file(
+        ::open(url.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    struct stat facts {};
+    if (!file || ::fstat(file.get(), &facts) != 0 || !S_ISREG(facts.st_mode)) return {};
+    FirstBytes bytes;
+    const Span first(bytes.data(), readAt(file.get(), 0, bytes.data(), bytes.size()));
+    if (startsWith(first, "\xFF\xD8\xFF")) return fromJpeg(file.get(), first, wanted);
+    if (startsWith(first, "\x89PNG\r\n\x1A\n")) return fromPng(file.get(), wanted);
+    if (startsWith(first, "RIFF") && startsWith(first, "WEBP", 8)) {
+        return fromWebp(file.get(), wanted);
+    }
+    if (startsWith(first, std::string_view("II*\0", 4)) ||
+        startsWith(first, std::string_view("MM\0*", 4))) {
+        // Camera files keep their first directory and its EXIF part at the start.
+        return blockAt(file.get(), 0, static_cast<std::size_t>(facts.st_size), first, wanted);
+    }
+    if (HeifFile::hasHeifBrand(first)) return fromHeif(file.get(), facts.st_size, wanted);
+    return {};
 }
 
 }  // namespace
 
 std::optional<Timestamp> fromExif(std::span<const unsigned char> exif, Reading reading) {
-    static constexpr unsigned char header[] = {'E', 'x', 'i', 'f', 0, 0};
-    Bytes block;
-    const bool hasHeader = exif.size() >= 6 && std::memcmp(exif.data(), header, 6) == 0;
-    if (!hasHeader) block.assign(header, header + 6);
-    block.insert(block.end(), exif.begin(), exif.begin() + std::min(exif.size(), exifCap));
+    const Dates dates = ExifDate::dates(exif);
+    return reading == Reading::moment ? dates.moment : dates.cameraClock;
+}
 
-    std::unique_ptr<ExifData, decltype(&exif_data_unref)> data(exif_data_new(), &exif_data_unref);
-    if (!data) return std::nullopt;
-    // Read the block as it is: no entries added or dropped to suit the standard.
-    exif_data_unset_option(data.get(), EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
-    exif_data_unset_option(data.get(), EXIF_DATA_OPTION_IGNORE_UNKNOWN_TAGS);
-    exif_data_load_data(data.get(), block.data(), static_cast<unsigned>(block.size()));
-    const std::string date = asciiEntry(data.get(), EXIF_TAG_DATE_TIME_ORIGINAL);
-    if (date.empty()) return std::nullopt;
-    return parse(date, asciiEntry(data.get(), EXIF_TAG_OFFSET_TIME_ORIGINAL), reading);
+Dates read(const std::filesystem::path& url) {
+    return readDates(url, Wanted::both);
 }
 
 std::optional<Timestamp> taken(const std::filesystem::path& url, Reading reading) {
-    // Not blocking on open keeps a FIFO in the list from hanging the caller.
-    const Descriptor file{::open(url.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK)};
-    struct stat facts {};
-    if (file.fd < 0 || ::fstat(file.fd, &facts) != 0 || !S_ISREG(facts.st_mode)) {
-        return std::nullopt;
-    }
-    const Bytes head = readAt(file.fd, 0, 64);
-    if (startsWith(head, "\xFF\xD8\xFF")) return fromJpeg(file.fd, reading);
-    if (startsWith(head, "\x89PNG\r\n\x1A\n")) return fromPng(file.fd, reading);
-    if (startsWith(head, "RIFF") && startsWith(head, "WEBP", 8)) return fromWebp(file.fd, reading);
-    if (startsWith(head, std::string_view("II*\0", 4)) ||
-        startsWith(head, std::string_view("MM\0*", 4))) {
-        // The EXIF reader looks no further than 64 KiB into the block: camera
-        // files keep their first directory and its EXIF part at the start.
-        return fromBytes(readAt(file.fd, 0, 64 * 1024), reading);
-    }
-    if (startsWith(head, "ftyp", 4)) return fromHeif(file.fd, facts.st_size, head, reading);
-    return std::nullopt;
+    if (reading == Reading::moment) return readDates(url, Wanted::moment).moment;
+    return readDates(url, Wanted::both).cameraClock;
 }
 
 std::optional<Timestamp> takenOrModified(const std::filesystem::path& url, Reading reading) {

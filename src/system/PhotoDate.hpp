@@ -4,6 +4,7 @@
 #include <optional>
 #include <span>
 
+#include "system/ExifDate.hpp"
 #include "system/FileSystem.hpp"
 
 // The date a photo was taken, from its EXIF DateTimeOriginal (with
@@ -23,8 +24,14 @@ enum class Reading { moment, cameraClock };
 std::optional<FileSystem::Timestamp> fromExif(std::span<const unsigned char> exif,
                                               Reading reading = Reading::moment);
 
-// From the EXIF block of a JPEG, TIFF, PNG, WebP, HEIF or AVIF file; nothing
-// for any other file, or one without the date.
+using Dates = ExifDate::Dates;
+
+// Both readings of the date, from one read of the EXIF block of a JPEG, TIFF,
+// PNG, WebP, HEIF or AVIF file: a caller that needs both reads the file once.
+// Neither for any other file, or one without the date.
+Dates read(const std::filesystem::path& url);
+
+// One reading of read().
 std::optional<FileSystem::Timestamp> taken(const std::filesystem::path& url,
                                            Reading reading = Reading::moment);
 

@@ -19,7 +19,6 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
-#include <optional>
 #include <string>
 #include <utility>
 #include <variant>
@@ -284,40 +283,35 @@ private:
         return box;
     }
 
-    // A number field in `into`, then, given `stepperFloor`, a stepper that never
-    // steps below it. Both write through `binding`, whose setter clamps.
+    // A number field in `into` and, when `withStepper`, a stepper after it. Both
+    // write through `binding`, whose setter clamps; the field's Up and Down keys
+    // step like the stepper's arrows. A step never goes below `floor`.
     IntegerField* numberInto(QHBoxLayout* into, const char* name, Binding<std::int64_t> binding,
-                             int width, std::optional<std::int64_t> stepperFloor) {
+                             int width, std::int64_t floor, bool withStepper) {
         auto* field = new IntegerField(holder_);
         field->setObjectName(QString::fromLatin1(name) + QStringLiteral("Field"));
         field->setFixedWidth(width);
         field->setAlignment(Qt::AlignRight);
         QObject::connect(field, &IntegerField::committed, holder_,
-                         [field, binding](std::int64_t typed) {
-                             binding.set(typed);
-                             // The clamp may have stored another number, or none
-                             // if the stored one was the same: show what is stored.
-                             field->setValue(binding.get(), true);
-                         });
+                         [set = binding.set](std::int64_t typed) { set(typed); });
+        const auto step = [binding, floor](int delta) {
+            const std::int64_t value = binding.get();
+            const std::int64_t next = steppedBy(value, delta);
+            // From a value already below the floor, down stays put rather than
+            // being lifted by the clamp. At the largest number up stays put too.
+            if (next == value || (delta < 0 && next < floor)) return;
+            binding.set(next);
+        };
+        QObject::connect(field, &IntegerField::stepped, holder_, step);
         into->addWidget(field);
         Stepper* stepper = nullptr;
-        if (stepperFloor) {
+        if (withStepper) {
             stepper = new Stepper(holder_);
             stepper->setObjectName(QString::fromLatin1(name) + QStringLiteral("Stepper"));
-            QObject::connect(stepper, &Stepper::stepped, holder_,
-                             [binding, floor = *stepperFloor](int delta) {
-                                 const std::int64_t value = binding.get();
-                                 const std::int64_t next = steppedBy(value, delta);
-                                 // A step never goes below the floor; from a value
-                                 // already below it, down stays put rather than
-                                 // being lifted by the clamp. At the largest number
-                                 // up stays put too.
-                                 if (next == value || (delta < 0 && next < floor)) return;
-                                 binding.set(next);
-                             });
+            QObject::connect(stepper, &Stepper::stepped, holder_, step);
             into->addWidget(stepper);
         }
-        refreshWith([field, stepper, floor = stepperFloor.value_or(noFloor), get = binding.get] {
+        refreshWith([field, stepper, floor, get = binding.get] {
             field->setValue(get());
             if (stepper) stepper->setDownEnabled(get() > floor);
         });
@@ -325,10 +319,11 @@ private:
     }
 
     QHBoxLayout* number(const QString& title, const char* name, Binding<std::int64_t> binding,
-                        std::optional<std::int64_t> stepperFloor) {
+                        std::int64_t floor, bool withStepper = true) {
         auto* line = new QHBoxLayout;
         line->setSpacing(4);
-        IntegerField* field = numberInto(line, name, std::move(binding), numberWidth, stepperFloor);
+        IntegerField* field =
+            numberInto(line, name, std::move(binding), numberWidth, floor, withStepper);
         label(title, field);
         layout_->addLayout(line, row_, 1);
         ++row_;
@@ -470,7 +465,7 @@ private:
             number(QStringLiteral("Start with:"), "start", bind(&Sequence::start), noFloor);
         inlineText(start, QStringLiteral("Step value:"), calloutFont(holder_->font()),
                    Tone::primary);
-        numberInto(start, "step", bindClamped(&Sequence::step, 1), 46, std::nullopt);
+        numberInto(start, "step", bindClamped(&Sequence::step, 1), 46, 1, false);
         start->addStretch(1);
         QHBoxLayout* padding =
             number(QStringLiteral("Padding:"), "padding", bindClamped(&Sequence::padding, 1), 1);
@@ -485,7 +480,7 @@ private:
 
     void rows(const RomanNumeral&) {
         Binding<std::int64_t> start = bindClamped(&RomanNumeral::start, 1);
-        QHBoxLayout* line = number(QStringLiteral("Start with:"), "start", start, std::nullopt);
+        QHBoxLayout* line = number(QStringLiteral("Start with:"), "start", start, 1, false);
         QFont font = calloutFont(holder_->font());
         font.setWeight(QFont::Medium);
         QLabel* numeral = inlineText(line, {}, font, Tone::secondary);

@@ -1,9 +1,13 @@
 #include "ui/ChangeToDelegate.hpp"
 
 #include <QApplication>
+#include <QAbstractItemView>
 #include <QFontMetricsF>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QPainter>
 #include <QTextBoundaryFinder>
+#include <algorithm>
 #include <vector>
 
 #include "engine/NameDiff.hpp"
@@ -85,19 +89,53 @@ QList<ChangeToDelegate::Run> ChangeToDelegate::fit(const QList<Run>& runs, const
     if (bounds.back() != flat.text.size()) bounds.push_back(flat.text.size());
     const std::size_t characters = bounds.size() - 1;
 
-    // `keep` characters around the ellipsis, one more at the head when odd.
-    const auto shortened = [&](std::size_t keep) {
-        const qsizetype headEnd = bounds[(keep + 1) / 2];
-        const qsizetype tailStart = bounds[characters - keep / 2];
+    // The marked characters [markFrom, markTo), empty when none is marked.
+    std::size_t markFrom = characters;
+    std::size_t markTo = characters;
+    for (std::size_t c = 0; c < characters; ++c) {
+        if (!flat.marked[static_cast<std::size_t>(bounds[c])]) continue;
+        if (markFrom == characters) markFrom = c;
+        markTo = c + 1;
+    }
+    const std::size_t markLength = markTo - markFrom;
+
+    // Appends the characters [from, to) keeping `keep` of them: all, or the
+    // first and last around an ellipsis, one more at the head when odd.
+    const auto cut = [&](QList<Run>& out, std::size_t from, std::size_t to, std::size_t keep) {
+        if (keep >= to - from) {
+            flat.slice(out, bounds[from], bounds[to]);
+            return;
+        }
+        const qsizetype headEnd = bounds[from + (keep + 1) / 2];
+        const qsizetype tailStart = bounds[to - keep / 2];
         // Marked when every character it hides is marked.
         bool markedGap = headEnd < tailStart;
         for (qsizetype i = headEnd; markedGap && i < tailStart; ++i) {
             markedGap = flat.marked[static_cast<std::size_t>(i)];
         }
-        QList<Run> out;
-        flat.slice(out, 0, headEnd);
+        flat.slice(out, bounds[from], headEnd);
         append(out, ellipsis, markedGap);
-        flat.slice(out, tailStart, flat.text.size());
+        flat.slice(out, tailStart, bounds[to]);
+    };
+
+    // `keep` characters in all. When they can hold the whole marked change, it
+    // stays whole and the rest is shared between the text before and after it,
+    // each losing its middle: the change is what the cell is there to show.
+    const auto shortened = [&](std::size_t keep) {
+        QList<Run> out;
+        if (markLength == 0 || markLength == characters || keep <= markLength) {
+            cut(out, 0, characters, keep);
+            return out;
+        }
+        const std::size_t rest = keep - markLength;
+        const std::size_t before = markFrom;
+        const std::size_t after = characters - markTo;
+        std::size_t keepAfter = std::min(after, rest / 2);
+        const std::size_t keepBefore = std::min(before, rest - keepAfter);
+        keepAfter = std::min(after, rest - keepBefore);
+        cut(out, 0, markFrom, keepBefore);
+        flat.slice(out, bounds[markFrom], bounds[markTo]);
+        cut(out, markTo, characters, keepAfter);
         return out;
     };
 
@@ -128,6 +166,39 @@ QList<ChangeToDelegate::Run> ChangeToDelegate::runs(const QModelIndex& index) {
         }
     }
     return {Run{index.data(Qt::DisplayRole).toString(), false}};
+}
+
+QString ChangeToDelegate::toolTip(const QList<Run>& runs, const QPalette& palette) {
+    // The tooltip's own background is often yellowish: the mark is opaque and
+    // underlined so it still stands out there.
+    const QString yellow = changeHighlight(palette, 1.0).name();
+    QString html = QStringLiteral("<p style='white-space:pre'>");
+    for (const Run& run : runs) {
+        const QString text = run.text.toHtmlEscaped();
+        if (run.marked) {
+            html += QStringLiteral("<b><u><span style='background-color:%1; color:#000000'>%2"
+                                   "</span></u></b>")
+                        .arg(yellow, text);
+        } else {
+            html += text;
+        }
+    }
+    return html + QStringLiteral("</p>");
+}
+
+bool ChangeToDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view,
+                                 const QStyleOptionViewItem& option, const QModelIndex& index) {
+    if (event == nullptr || view == nullptr || event->type() != QEvent::ToolTip) {
+        return QStyledItemDelegate::helpEvent(event, view, option, index);
+    }
+    const QList<Run> text = runs(index);
+    if (text.isEmpty() || (text.size() == 1 && text.front().text.isEmpty())) {
+        QToolTip::hideText();
+        return true;
+    }
+    QToolTip::showText(event->globalPos(), toolTip(text, view->palette()), view->viewport(),
+                       view->visualRect(index));
+    return true;
 }
 
 QPixmap ChangeToDelegate::warningSymbol(const QColor& color, int size, qreal ratio) const {

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QGridLayout>
 #include <QHeaderView>
+#include <QMenu>
 #include <QMimeData>
 #include <QPainter>
 #include <QSplitter>
@@ -18,6 +19,7 @@
 #include "ui/Divider.hpp"
 #include "ui/EditorPane.hpp"
 #include "ui/EmptyState.hpp"
+#include "ui/FileManager.hpp"
 #include "ui/Inspector.hpp"
 #include "ui/PathDelegate.hpp"
 #include "ui/PlanTableModel.hpp"
@@ -86,7 +88,8 @@ std::vector<TavixModel::Path> localFiles(const QMimeData* data) {
 
 }  // namespace
 
-ContentView::ContentView(TavixModel& model, QWidget* parent) : QWidget(parent), model_(model) {
+ContentView::ContentView(TavixModel& model, QWidget* parent)
+    : QWidget(parent), model_(model), showFiles_(&showInFileManager) {
     setObjectName(QStringLiteral("contentView"));
     setMinimumSize(contentMinimumSize);
     setAcceptDrops(true);
@@ -97,7 +100,8 @@ ContentView::ContentView(TavixModel& model, QWidget* parent) : QWidget(parent), 
 
     auto* stepsSlot = new PaneSlot(splitter_);
     stepsSlot->setObjectName(QStringLiteral("stepsPane"));
-    stepsSlot->layout()->addWidget(new EditorPane(model_, stepsSlot));
+    editorPane_ = new EditorPane(model_, stepsSlot);
+    stepsSlot->layout()->addWidget(editorPane_);
     splitter_->addWidget(stepsSlot);
     splitter_->addWidget(buildPreviewPane());
     splitter_->setStretchFactor(0, 0);
@@ -120,6 +124,14 @@ ContentView::ContentView(TavixModel& model, QWidget* parent) : QWidget(parent), 
 
 ContentView::~ContentView() {
     qApp->removeEventFilter(this);
+}
+
+void ContentView::focusTable() {
+    if (model_.files().empty()) {
+        emptyState_->findChild<QWidget*>(QStringLiteral("addFilesButton"))->setFocus();
+        return;
+    }
+    table_->setFocus(Qt::OtherFocusReason);
 }
 
 void ContentView::takeFiles(std::vector<TavixModel::Path> files) {
@@ -147,6 +159,7 @@ QWidget* ContentView::buildPreviewPane() {
     inspectorDivider_ = new Divider(previewPane_);
     inspector_ = new Inspector(model_, previewPane_);
     statusBar_ = new StatusBar(model_, previewPane_);
+    connect(statusBar_, &StatusBar::commandDone, this, &ContentView::focusTable);
 
     auto* column = new QVBoxLayout(previewPane_);
     column->setContentsMargins(0, 0, 0, 0);
@@ -209,6 +222,25 @@ void ContentView::setUpTable() {
 
     connect(table_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &ContentView::tableSelectionChanged);
+
+    table_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(table_, &QWidget::customContextMenuRequested, this, &ContentView::showRowMenu);
+}
+
+void ContentView::showRowMenu(const QPoint& at) {
+    const QModelIndex index = table_->indexAt(at);
+    const RenamePlan::Item* item = index.isValid() ? tableModel_->item(index.row()) : nullptr;
+    if (item == nullptr) return;
+    // The row under the pointer becomes the selected one, as in a file manager.
+    table_->selectRow(index.row());
+    const QUrl file = QUrl::fromLocalFile(QFile::decodeName(item->url.string().c_str()));
+    auto* menu = new QMenu(table_);
+    menu->setObjectName(QStringLiteral("rowMenu"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    QAction* show = menu->addAction(QStringLiteral("Show in File Manager"), this,
+                                    [this, file] { showFiles_({file}); });
+    show->setObjectName(QStringLiteral("showInFileManager"));
+    menu->popup(table_->viewport()->mapToGlobal(at));
 }
 
 void ContentView::changed(Field field) {

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QList>
+#include <QUrl>
 #include <QWidget>
+#include <functional>
 
 #include "model/TavixModel.hpp"
 
@@ -9,6 +12,7 @@ class QTableView;
 
 namespace tavix::ui {
 
+class EditorPane;
 class EmptyState;
 class Inspector;
 class PlanTableModel;
@@ -39,6 +43,15 @@ public:
     // their order, skipping what the model's `add` skips, as one addition.
     void takeFiles(std::vector<TavixModel::Path> files);
 
+    // Gives the focus to the file table, or to "Add Files…" while the list is
+    // empty: where it goes after a command whose control went away.
+    void focusTable();
+    // Replaces what "Show in File Manager" calls (the desktop's file manager).
+    void setFileShower(std::function<void(const QList<QUrl>&)> show) { showFiles_ = std::move(show); }
+
+    // The steps pane: its list, and the form of the selected step.
+    EditorPane* editorPane() const { return editorPane_; }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Tab and Shift+Tab go from control to control in the order the panes show
@@ -57,12 +70,15 @@ private:
     void showInspector();
     void showSelection();
     void tableSelectionChanged();
+    // The table's context menu for the row at `at`: "Show in File Manager".
+    void showRowMenu(const QPoint& at);
     bool handleDrag(QWidget* target, QEvent* event);
     void setDropTargeted(bool on);
 
     TavixModel& model_;
     TavixModel::Subscription subscription_;
     QSplitter* splitter_ = nullptr;
+    EditorPane* editorPane_ = nullptr;
     QWidget* previewPane_ = nullptr;
     QTableView* table_ = nullptr;
     PlanTableModel* tableModel_ = nullptr;
@@ -77,6 +93,7 @@ private:
     // Set while the table's selection is being made to match the model, so the
     // table's own signal isn't taken for the user's choice.
     bool syncingSelection_ = false;
+    std::function<void(const QList<QUrl>&)> showFiles_;
 };
 
 }  // namespace tavix::ui

@@ -3,9 +3,10 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
-#include <QMenuBar>
 #include <QScreen>
 #include <QTimer>
+
+#include "ui/WindowMenus.hpp"
 
 namespace tavix::ui {
 
@@ -18,13 +19,15 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), content_(model_) 
     model_.setFileChooser(
         [this](const TavixModel::FileChooserRequest& request) { return chooseFiles(request); });
     setCentralWidget(&content_);
-    buildMenus();
+    menus_ = std::make_unique<WindowMenus>(*this, model_, content_);
     if (const QScreen* screen = this->screen()) {
         resize(openingSize(screen->availableSize(), minimumSizeHint()));
     }
     // A zero timer fires only once the event loop is running.
     QTimer::singleShot(0, this, [this] { Q_EMIT launchFinished(); });
 }
+
+MainWindow::~MainWindow() = default;
 
 std::vector<TavixModel::Path> MainWindow::chooseFiles(
     const TavixModel::FileChooserRequest& request) {
@@ -34,26 +37,15 @@ std::vector<TavixModel::Path> MainWindow::chooseFiles(
     // Either mode lets the user pick files only, never a folder.
     dialog.setFileMode(request.multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
     std::vector<TavixModel::Path> chosen;
-    if (dialog.exec() != QDialog::Accepted) return chosen;
+    const int answer = dialog.exec();
+    // Once the files have joined the list, the table takes the focus rather than
+    // whichever control opened the dialog.
+    QTimer::singleShot(0, &content_, [this] { content_.focusTable(); });
+    if (answer != QDialog::Accepted) return chosen;
     for (const QString& name : dialog.selectedFiles()) {
         chosen.emplace_back(QFile::encodeName(name).toStdString());
     }
     return chosen;
-}
-
-void MainWindow::buildMenus() {
-    // The standard menu, less any way to open a second window: no New Window and
-    // nothing bound to Ctrl+N.
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    file->setObjectName(QStringLiteral("fileMenu"));
-    QAction* close = file->addAction(QStringLiteral("&Close Window"), this, &QWidget::close);
-    close->setObjectName(QStringLiteral("closeWindow"));
-    close->setShortcut(QKeySequence::Close);
-    file->addSeparator();
-    QAction* quit = file->addAction(QStringLiteral("&Quit"), qApp, &QApplication::closeAllWindows);
-    quit->setObjectName(QStringLiteral("quit"));
-    quit->setShortcut(QKeySequence::Quit);
-    quit->setMenuRole(QAction::QuitRole);
 }
 
 }  // namespace tavix::ui

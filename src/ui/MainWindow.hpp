@@ -1,11 +1,14 @@
 #pragma once
 
 #include <QMainWindow>
+#include <memory>
 
 #include "model/TavixModel.hpp"
 #include "ui/ContentView.hpp"
 
 namespace tavix::ui {
+
+class WindowMenus;
 
 // The size a window opens at: 1100 × 700, within `available` (the screen's
 // area less its panels), and never below `minimum`, which wins on a small screen.
@@ -13,15 +16,18 @@ QSize openingSize(QSize available, QSize minimum);
 
 // The application's one window. It owns the window's model, gives it the open
 // dialog, and shows it through a ContentView. It opens at `openingSize` of its
-// screen and can't be made smaller than the content's minimum size. The File menu has no command that opens a second
-// window; closing the window quits the application.
+// screen and can't be made smaller than the content's minimum size. Its menus
+// are WindowMenus; none opens a second window. Closing the window quits the
+// application.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     TavixModel& model() { return model_; }
     ContentView* content() { return &content_; }
+    WindowMenus* menus() const { return menus_.get(); }
 
 Q_SIGNALS:
     // Emitted once, as soon as the event loop runs after the window was made:
@@ -29,12 +35,13 @@ Q_SIGNALS:
     void launchFinished();
 
 private:
-    void buildMenus();
     std::vector<TavixModel::Path> chooseFiles(const TavixModel::FileChooserRequest& request);
 
     // Declared in this order, the views die before the model they hold.
     TavixModel model_;
     ContentView content_;
+    // Goes first: it observes the model and reaches into the content.
+    std::unique_ptr<WindowMenus> menus_;
 };
 
 }  // namespace tavix::ui

@@ -5,12 +5,16 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPainter>
 #include <QTemporaryDir>
 
 #include "ui/ContentView.hpp"
 #include "ui/Inspector.hpp"
 #include "ui/MainWindow.hpp"
+#include "ui/WindowMenus.hpp"
 
 namespace tavix::ui {
 namespace {
@@ -83,11 +87,29 @@ void stage(ContentView& content, const QString& folder, Scene scene) {
     model.setRule(step, RenameRule::findReplace("IMG_", "Lisbon ", false, false, Occurrences::all));
     model.setShowSizeColumn(true);
     model.setShowDateColumn(true);
-    if (scene == Scene::preview) {
+    if (scene == Scene::preview || scene == Scene::menus) {
         model.setShowInspector(false);
         return;
     }
     inspect(1);
+}
+
+// Opens the Edit menu over the window, as with the Find field's text selected,
+// and draws it into `image`: a menu is a window of its own, outside the grab.
+void drawOpenMenu(MainWindow& window, QImage& image) {
+    if (auto* find = window.findChild<QLineEdit*>(QStringLiteral("findField"))) {
+        find->setFocus();
+        find->selectAll();
+    }
+    QMenu* menu = window.menus()->editMenu();
+    window.menus()->refresh();
+    const QRect title = window.menuBar()->actionGeometry(menu->menuAction());
+    menu->popup(window.menuBar()->mapToGlobal(title.bottomLeft()));
+    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+    const QImage drawn = menu->grab().toImage();
+    QPainter painter(&image);
+    painter.drawImage(window.mapFromGlobal(menu->pos()), drawn);
+    menu->close();
 }
 
 }  // namespace
@@ -97,6 +119,7 @@ std::optional<Scene> sceneNamed(const QString& name) {
     if (name == QLatin1String("preview")) return Scene::preview;
     if (name == QLatin1String("problems")) return Scene::problems;
     if (name == QLatin1String("inspector")) return Scene::inspector;
+    if (name == QLatin1String("menus")) return Scene::menus;
     return std::nullopt;
 }
 
@@ -116,7 +139,8 @@ bool writeScreenshot(const QString& file, Scene scene, QSize size, QString* erro
     stage(*window.content(), folder, scene);
     // Lets the layouts settle and the table fetch its rows before the grab.
     for (int i = 0; i < 5; ++i) QApplication::processEvents();
-    const QImage image = window.grab().toImage();
+    QImage image = window.grab().toImage();
+    if (scene == Scene::menus) drawOpenMenu(window, image);
     if (!image.save(file, "PNG")) {
         if (error) *error = QStringLiteral("can't write ") + file;
         return false;

@@ -12,6 +12,7 @@ enum class Scene {
     preview,    // sample files under a find-and-replace step, size and date columns on
     problems,   // a step that makes names clash, path column on, a row's tokens inspected
     inspector,  // the preview with a row selected and its tokens in the inspector
+    menus,      // the preview with the Edit menu open over it
 };
 
 std::optional<Scene> sceneNamed(const QString& name);

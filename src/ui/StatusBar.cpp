@@ -1,5 +1,6 @@
 #include "ui/StatusBar.hpp"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QShortcut>
@@ -48,7 +49,11 @@ StatusBar::StatusBar(TavixModel& model, QWidget* parent) : QWidget(parent), mode
     undo_ = new QPushButton(QStringLiteral("Undo"), this);
     undo_->setObjectName(QStringLiteral("undoButton"));
     undo_->setAutoDefault(false);
-    connect(undo_, &QPushButton::clicked, this, [this] { model_.undo(); });
+    connect(undo_, &QPushButton::clicked, this, [this] {
+        const bool focused = holdsFocus();
+        model_.undo();
+        if (focused) Q_EMIT commandDone();
+    });
 
     perform_ = new ProminentButton(QStringLiteral("Perform Renames"), this);
     perform_->setObjectName(QStringLiteral("performButton"));
@@ -57,7 +62,10 @@ StatusBar::StatusBar(TavixModel& model, QWidget* parent) : QWidget(parent), mode
     connect(perform_, &QPushButton::clicked, this, [this] {
         // A click can only come while enabled, but a queued one may land after
         // the plan changed; the model's rule decides.
-        if (model_.canRename()) model_.rename();
+        if (!model_.canRename()) return;
+        const bool focused = holdsFocus();
+        model_.rename();
+        if (focused) Q_EMIT commandDone();
     });
 
     // Two shortcuts, as the main Return and the keypad's Enter are different keys.
@@ -87,6 +95,11 @@ StatusBar::StatusBar(TavixModel& model, QWidget* parent) : QWidget(parent), mode
         }
     });
     refresh();
+}
+
+bool StatusBar::holdsFocus() const {
+    const QWidget* focus = QApplication::focusWidget();
+    return focus == nullptr || isAncestorOf(focus);
 }
 
 void StatusBar::performIfEnabled() {

@@ -22,9 +22,17 @@ class StatusBar : public QWidget {
 public:
     StatusBar(TavixModel& model, QWidget* parent = nullptr);
 
+Q_SIGNALS:
+    // After "Undo" or "Perform Renames" has run from a button that held the
+    // focus (or with the focus nowhere): the button may have gone or been
+    // switched off, so the owner gives the focus a place. A field typed in
+    // before Ctrl+Return keeps its focus and hears nothing.
+    void commandDone();
+
 private:
     void refresh();
     void performIfEnabled();
+    bool holdsFocus() const;
 
     TavixModel& model_;
     TavixModel::Subscription subscription_;

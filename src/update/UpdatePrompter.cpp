@@ -46,7 +46,9 @@ void UpdatePrompter::start() {
 }
 
 void UpdatePrompter::checkNow() {
-    if (options_.feed.isEmpty() || !options_.feed.isValid()) {
+    // While an alert waits for its answer, a check (the daily timer's) would
+    // only stack a second alert on it; the next one comes a day later.
+    if (alertOpen_ || options_.feed.isEmpty() || !options_.feed.isValid()) {
         Q_EMIT checkFinished();
         return;
     }
@@ -72,7 +74,7 @@ void UpdatePrompter::prompt(const AppUpdate& update) {
         settings->sync();
     }
 
-    const QString running = QStringLiteral("You’re running %1.").arg(options_.currentVersion);
+    const QString running = QStringLiteral("You're running %1.").arg(options_.currentVersion);
     const QString notes = QString::fromStdString(update.notes);
     QMessageBox box;
     box.setIcon(QMessageBox::Information);
@@ -86,6 +88,7 @@ void UpdatePrompter::prompt(const AppUpdate& update) {
     box.setEscapeButton(later);
 
     QPointer<UpdatePrompter> self(this);
+    alertOpen_ = true;
     if (options_.runAlert) {
         options_.runAlert(box);
     } else {
@@ -94,7 +97,9 @@ void UpdatePrompter::prompt(const AppUpdate& update) {
         box.activateWindow();
         box.exec();
     }
-    if (!self || box.clickedButton() != download) return;
+    if (!self) return;
+    alertOpen_ = false;
+    if (box.clickedButton() != download) return;
     const QUrl url = downloadURL(update);
     if (!url.isValid()) return;
     if (options_.openURL) {

@@ -52,7 +52,8 @@ public:
     // Schedules the first check after firstCheckDelay and a check every
     // checkInterval after that. Called once, when launch has finished.
     void start();
-    // Runs one check now and alerts if the update is due.
+    // Runs one check now and alerts if the update is due; does nothing (but
+    // report the end) while an alert is open.
     void checkNow();
 
 Q_SIGNALS:
@@ -65,6 +66,7 @@ private:
     UpdatePrompterOptions options_;
     QNetworkAccessManager* network_ = nullptr;
     QTimer* timer_ = nullptr;
+    bool alertOpen_ = false;
 };
 
 }  // namespace tavix

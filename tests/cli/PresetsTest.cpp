@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -74,13 +75,15 @@ TEST_F(Presets, NeverReplacedWithoutForce) {
 
 TEST_F(Presets, RefuseBadNamesAndNameTheStepThatDoesNotDecode) {
     const std::string badName =
-        " can't name a preset: use 1 to 100 characters, no \u201C/\u201D, not starting with "
-        "\u201C.\u201D\n";
-    for (const std::string& name :
-         {std::string(), std::string(".hidden"), std::string("a/b"), std::string(101, 'x')}) {
+        " can't name a preset: use 1 to 100 characters, no \u201C/\u201D or control characters, "
+        "not starting with \u201C.\u201D\n";
+    // Which names are refused is the store's test; here, how the refusal reads.
+    const std::pair<std::string, std::string> names[] = {
+        {"a/b", "a/b"}, {"two\nlines", "two\\nlines"}, {"red\x1b[31m", "red\\x1b[31m"}};
+    for (const auto& [name, shown] : names) {
         const Result r = run({"presets", "save", name, "--step", "collapseSpaces"});
         EXPECT_EQ(r.status, 2);
-        EXPECT_EQ(r.err, "tavix-cli: \u201C" + name + "\u201D" + badName);
+        EXPECT_EQ(r.err, "tavix-cli: \u201C" + shown + "\u201D" + badName);
     }
     EXPECT_EQ(run({"presets", "save", std::string(100, 'x'), "--step", "collapseSpaces"}).status,
               0);
@@ -95,6 +98,39 @@ TEST_F(Presets, RefuseBadNamesAndNameTheStepThatDoesNotDecode) {
     EXPECT_EQ(list.status, 2);
     EXPECT_EQ(list.err, "tavix-cli: " + why + "\n");
     EXPECT_EQ(list.out.substr(0, 3), "xxx");  // the good ones are still listed
+}
+
+// Nothing a preset's name or steps hold reaches the terminal raw: a preset made
+// by hand with an escape sequence in its name, and a step adding a line break.
+TEST_F(Presets, ShowNamesAndStepsEscaped) {
+    const std::string name = "red\x1b[31m";
+    std::filesystem::create_directories(config.path() / "tavix" / "presets");
+    std::ofstream(config.path() / "tavix" / "presets" / (name + ".json"))
+        << R"([{"addText":{"text":"\n","position":"After name"}}])";
+    EXPECT_EQ(run({"presets", "list"}).out,
+              "red\\x1b[31m\n  1. Add \u201C\\n\u201D after the name.\n");
+    EXPECT_EQ(run({"presets", "show", name}).out, "1. Add \u201C\\n\u201D after the name.\n");
+    EXPECT_EQ(run({"presets", "delete", name}).out, "Deleted preset \u201Cred\\x1b[31m\u201D.\n");
+}
+
+// One name in NFC and NFD is one preset, saved under its NFC spelling.
+TEST_F(Presets, TwoSpellingsOfANameAreOnePreset) {
+    ASSERT_EQ(run({"presets", "save", "Cafe\u0301", "--step", "changeCase lower"}).out,
+              "Saved preset \u201CCaf\u00E9\u201D: 1 step.\n");
+    EXPECT_EQ(
+        run({"presets", "save", "Caf\u00E9", "--step", "changeCase upper"}).err,
+        "tavix-cli: preset \u201CCaf\u00E9\u201D exists already; add --force to replace it\n");
+    EXPECT_EQ(run({"presets", "list"}).out, "Caf\u00E9\n  1. Convert the name to lowercase.\n");
+}
+
+// A FIFO would block the reader forever; it is refused at once instead.
+TEST_F(Presets, RefuseAFifoWithoutReadingIt) {
+    std::filesystem::create_directories(config.path() / "tavix" / "presets");
+    ASSERT_EQ(::mkfifo((config.path() / "tavix" / "presets" / "fifo.json").c_str(), 0600), 0);
+    const Result shown = run({"presets", "show", "fifo"});
+    EXPECT_EQ(shown.status, 2);
+    EXPECT_EQ(shown.err, "tavix-cli: preset \u201Cfifo\u201D: not a regular file\n");
+    EXPECT_EQ(run({"presets", "list"}).status, 0);  // and passed over by the list
 }
 
 }  // namespace

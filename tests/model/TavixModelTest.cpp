@@ -14,6 +14,7 @@
 
 #include "model/TavixModel.hpp"
 #include "rules/Catalogue.hpp"
+#include "support/ExifBytes.hpp"
 #include "support/Files.hpp"
 #include "support/LocaleAndZone.hpp"
 #include "support/TemporaryFolder.hpp"
@@ -107,6 +108,11 @@ TEST_F(ModelWithFiles, CommandsTellWhatChangedAndRebuildOnce) {
     EXPECT_THAT(told([&] { EXPECT_FALSE(model.setRule(Uuid::random(), {})); }), ElementsAre());
     EXPECT_THAT(told([&] { model.setKeepExtension(false); }),
                 ElementsAre(F::keepExtension, F::plan));
+    EXPECT_THAT(told([&] { model.setPerFolder(true); }), ElementsAre(F::perFolder, F::plan));
+    EXPECT_THAT(told([&] { model.setDateSource(RenameEngine::DateSource::taken); }),
+                ElementsAre(F::dateSource, F::plan));
+    EXPECT_THAT(told([&] { model.sort(FileList::SortOrder::size, true); }),
+                ElementsAre(F::files, F::plan));
     EXPECT_THAT(told([&] { model.add({}); }), ElementsAre(F::files, F::plan, F::message));
     EXPECT_THAT(told([&] { model.addStep(); }), ElementsAre(F::rules, F::plan, F::selection));
     EXPECT_THAT(told([&] { model.removeSelected(); }),
@@ -214,6 +220,31 @@ TEST_F(ModelWithFiles, SelectedFileFollowsTheSelectedItemUntilThePlanIsRebuilt) 
     model.addStep();
     EXPECT_FALSE(model.selectedFile());
     EXPECT_TRUE(model.previewSelection());
+}
+
+// Numbering restarts in each folder and clashes are looked for within one only
+// when asked; date steps write the date a photo was taken when asked.
+TEST(ModelPlanning, PerFolderBatchesAndDateSourceRebuildThePlan) {
+    const testing::LocaleAndZone zone("en_US", "UTC");
+    testing::TemporaryFolder folder;
+    TavixModel model;
+    model.add({folder.write("one/x.jpg",
+                            testing::jpegWith(testing::exifBlock("2023:08:01 12:00:00", ""))),
+               folder.write("two/x.jpg"), folder.write("one/y.jpg")});
+    testing::setModified(folder.path() / "one" / "x.jpg", 1'800'000'000);
+    model.setRules({Step::make(RenameRule::sequence(1, 1, 1, Position::suffix, "-"))});
+    EXPECT_THAT(newNames(model), ElementsAre("x-1.jpg", "x-2.jpg", "y-3.jpg"));
+    EXPECT_FALSE(model.perFolder());
+    model.setPerFolder(true);
+    // The rows stay in the list's order.
+    EXPECT_THAT(newNames(model), ElementsAre("x-1.jpg", "x-1.jpg", "y-2.jpg"));
+    EXPECT_FALSE(model.planHasProblems());  // x-1.jpg twice, in two folders
+
+    model.setRules({Step::make(RenameRule::dateStamp("yyyy", Position::prefix, "_"))});
+    EXPECT_EQ(model.dateSource(), RenameEngine::DateSource::modified);
+    EXPECT_EQ(model.plan().items[0].newName, "2027_x.jpg");
+    model.setDateSource(RenameEngine::DateSource::taken);
+    EXPECT_EQ(model.plan().items[0].newName, "2023_x.jpg");
 }
 
 TEST(ModelSort, ByNameAsAFileBrowserDoes) {

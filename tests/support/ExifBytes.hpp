@@ -6,13 +6,15 @@
 namespace tavix::testing {
 
 // A little-endian EXIF block (the TIFF structure) whose EXIF directory holds
-// DateTimeOriginal and, when given, OffsetTimeOriginal.
-inline std::string exifBlock(const std::string& date, const std::string& offset = "") {
+// DateTimeOriginal and, when given, OffsetTimeOriginal, their text `gap`
+// bytes after the directory.
+inline std::string exifBlock(const std::string& date, const std::string& offset = "",
+                             std::uint32_t gap = 0) {
     std::string out;
     const auto u16 = [&](unsigned v) { out += char(v & 0xFF), out += char(v >> 8 & 0xFF); };
     const auto u32 = [&](std::uint32_t v) { u16(v & 0xFFFF), u16(v >> 16); };
     const unsigned entries = offset.empty() ? 1 : 2;
-    const std::uint32_t exifIfd = 26, data = exifIfd + 2 + 12 * entries + 4;
+    const std::uint32_t exifIfd = 26, data = exifIfd + 2 + 12 * entries + 4 + gap;
     out += "II";
     u16(42), u32(8);
     u16(1), u16(0x8769), u16(4), u32(1), u32(exifIfd), u32(0);  // IFD0: the EXIF pointer
@@ -20,6 +22,7 @@ inline std::string exifBlock(const std::string& date, const std::string& offset 
     u16(0x9003), u16(2), u32(20), u32(data);
     if (!offset.empty()) u16(0x9011), u16(2), u32(7), u32(data + 20);
     u32(0);
+    out += std::string(gap, '\0');
     out += date.substr(0, 19) + std::string(20 - std::min<std::size_t>(date.size(), 19), '\0');
     if (!offset.empty())
         out += offset.substr(0, 6) + std::string(7 - offset.substr(0, 6).size(), '\0');

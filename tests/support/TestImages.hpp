@@ -3,7 +3,11 @@
 #include <vips/vips.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
+
+#include "support/ExifBytes.hpp"
 
 namespace tavix::testing {
 
@@ -39,6 +43,27 @@ inline bool writeImage(const std::filesystem::path& file, const ImageShape& shap
         if (image) g_object_unref(image);
     }
     return written;
+}
+
+// A file of tests/fixtures, whole. dated.heic and dated.avif are a grey 64 × 48
+// image written by libheif's own HEVC and AV1 encoders with the EXIF block of
+// exifBlock("2024:05:01 10:00:00", "+02:00"); fixtures/make-heif-fixtures.cpp
+// makes them.
+inline std::string fixture(const std::string& name) {
+    std::ifstream in(std::filesystem::path(TAVIX_TEST_FIXTURES) / name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// An ISO media box of `type` around `payload`.
+inline std::string box(const std::string& type, const std::string& payload) {
+    return bigEndian32(static_cast<std::uint32_t>(8 + payload.size())) + type + payload;
+}
+
+// `count` empty padding boxes.
+inline std::string freeBoxes(std::size_t count) {
+    std::string boxes;
+    for (std::size_t i = 0; i < count; ++i) boxes += box("free", "");
+    return boxes;
 }
 
 }  // namespace tavix::testing

@@ -59,6 +59,17 @@ TEST(ReadsImageHeaders, SizeAndColourModel) {
     }
 }
 
+// As libheif writes them; a HEIC padded with more top-level boxes than libheif
+// is given is no image here.
+TEST(ReadsImageHeaders, HeifAndAvif) {
+    testing::TemporaryFolder temp;
+    const std::string heic = testing::fixture("dated.heic");
+    EXPECT_EQ(quietRead(temp.write("dated.heic", heic)), (ImageProperties{64, 48, "RGB"}));
+    EXPECT_EQ(quietRead(temp.write("dated.avif", testing::fixture("dated.avif"))),
+              (ImageProperties{64, 48, "RGB"}));
+    EXPECT_EQ(quietRead(temp.write("padded.heic", heic + testing::freeBoxes(1000))), std::nullopt);
+}
+
 class RejectsWhatIsNoImage : public ::testing::Test {
 protected:
     testing::TemporaryFolder temp;

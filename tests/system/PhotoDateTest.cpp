@@ -4,6 +4,7 @@
 
 #include "support/ExifBytes.hpp"
 #include "support/TemporaryFolder.hpp"
+#include "support/TestImages.hpp"
 
 namespace tavix {
 namespace {
@@ -16,12 +17,43 @@ const FileSystem::Timestamp eightUtc{sys_days(2024y / May / 1) + 8h};
 
 const std::string withOffset = exifBlock("2024:05:01 10:00:00", "+02:00");
 
+// A JPEG segment of `marker` around `body`.
+std::string segment(char marker, const std::string& body) {
+    const std::size_t length = body.size() + 2;
+    return std::string("\xFF", 1) + marker + char(length >> 8) + char(length & 0xFF) + body;
+}
+
+// The JPEG of jpegWith() with `segments` between its start and the EXIF block.
+std::string jpegAfter(const std::string& segments, const std::string& exif) {
+    return "\xFF\xD8" + segments + jpegWith(exif).substr(2);
+}
+
 TEST(PhotoDate, ReadsTheDateTakenFromTheHeader) {
     const struct {
         std::string what, file, contents;
         std::optional<FileSystem::Timestamp> expected;
     } cases[] = {
         {"a JPEG's APP1 block", "a.jpg", jpegWith(withOffset), eightUtc},
+        {"a HEIC's EXIF item", "a.heic", fixture("dated.heic"), eightUtc},
+        {"an AVIF's EXIF item", "a.avif", fixture("dated.avif"), eightUtc},
+        {"a HEIC with more top-level boxes than libheif is given",
+         "p.heic",
+         fixture("dated.heic") + freeBoxes(1000),
+         {}},
+        {"a JPEG whose date lies past its first 4 KiB", "l.jpg",
+         jpegWith(exifBlock("2024:05:01 10:00:00", "+02:00", 5000)), eightUtc},
+        {"a JPEG whose EXIF block starts past its first 4 KiB", "m.jpg",
+         jpegAfter(segment('\xE2', std::string(6000, 'i')), withOffset), eightUtc},
+        {"a JPEG with XMP and a comment before its EXIF block", "x.jpg",
+         jpegAfter(segment('\xE1', "http://ns.adobe.com/xap/1.0/") + segment('\xFE', "hi"),
+                   withOffset),
+         eightUtc},
+        {"a JPEG with a fill byte before its EXIF block", "y.jpg", jpegAfter("\xFF", withOffset),
+         eightUtc},
+        {"a JPEG whose image data comes first",
+         "s.jpg",
+         jpegAfter(segment('\xDA', "scan"), withOffset),
+         {}},
         {"a PNG's eXIf chunk, after the image data", "a.png", pngWith(withOffset), eightUtc},
         {"a WebP's EXIF chunk", "a.webp", webpWith(withOffset), eightUtc},
         {"a TIFF's own directory", "a.tif", withOffset + std::string(100, '\0'), eightUtc},
@@ -46,21 +78,27 @@ TEST(PhotoDate, ReadsTheDateTakenFromTheHeader) {
     }
 }
 
+// Without an offset the clock is all there is; with one, the clock is still
+// what the camera showed, read from the same file as the moment.
 TEST(PhotoDate, ReadsTheCameraClockAsLocalTime) {
-    // Without an offset the clock is all there is; with one, the clock is still
-    // what the camera showed.
-    const std::string local = exifBlock("2024:05:01 10:00:00");
-    for (const auto& [block, reading] : {std::pair{local, PhotoDate::Reading::moment},
-                                         std::pair{withOffset, PhotoDate::Reading::cameraClock}}) {
-        const auto taken = PhotoDate::fromExif(
-            std::span(reinterpret_cast<const unsigned char*>(block.data()), block.size()), reading);
-        ASSERT_TRUE(taken);
+    const auto dayAndHour = [](std::optional<FileSystem::Timestamp> taken) {
+        if (!taken) return -1;
         const std::time_t t =
             system_clock::to_time_t(time_point_cast<system_clock::duration>(*taken));
         std::tm fields{};
         localtime_r(&t, &fields);
-        EXPECT_EQ(fields.tm_mday * 100 + fields.tm_hour, 110);
-    }
+        return fields.tm_mday * 100 + fields.tm_hour;
+    };
+    const std::string local = exifBlock("2024:05:01 10:00:00");
+    EXPECT_EQ(dayAndHour(PhotoDate::fromExif(
+                  std::span(reinterpret_cast<const unsigned char*>(local.data()), local.size()))),
+              110);
+    TemporaryFolder folder;
+    const auto dates = PhotoDate::read(folder.write("a.jpg", jpegWith(withOffset)));
+    EXPECT_EQ(dates.moment, eightUtc);
+    EXPECT_EQ(dayAndHour(dates.cameraClock), 110);
+    EXPECT_EQ(PhotoDate::taken(folder.path() / "a.jpg", PhotoDate::Reading::cameraClock),
+              dates.cameraClock);
 }
 
 TEST(PhotoDate, FallsBackToTheModificationTime) {

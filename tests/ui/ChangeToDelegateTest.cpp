@@ -54,6 +54,34 @@ private Q_SLOTS:
         }
     }
 
+    // A change in the middle of a long name stays whole; the text on each side
+    // loses its own middle. One too long to keep is cut like any text.
+    void theChangeIsNeverCutAwayWhenItFits() {
+        const QList<Run> runs{{QStringLiteral("holiday-") + QString(40, 'a'), false},
+                              {QStringLiteral("CHANGE"), true},
+                              {QString(40, 'b') + QStringLiteral("-end.jpg"), false}};
+        for (int width : {120, 200, 300}) {
+            const QList<Run> shown = ChangeToDelegate::fit(runs, font_, width);
+            const QString text = joined(shown);
+            QVERIFY(shown.contains(Run{QStringLiteral("CHANGE"), true}));
+            QVERIFY2(text.startsWith(u'h') && text.endsWith(u'g'), qPrintable(text));
+            QCOMPARE(text.count(ellipsis), 2);
+            QVERIFY(QFontMetricsF(font_).horizontalAdvance(text) <= width);
+        }
+        const QList<Run> huge{{QStringLiteral("a-"), false}, {QString(200, 'X'), true}};
+        const QString cut = joined(ChangeToDelegate::fit(huge, font_, 100));
+        QVERIFY2(cut.startsWith(QStringLiteral("a-X")) && cut.count(ellipsis) == 1, qPrintable(cut));
+    }
+
+    // The tooltip holds the whole name, its change marked, its text escaped.
+    void theTooltipShowsTheWholeNameAndItsChange() {
+        const QString tip = ChangeToDelegate::toolTip(
+            {{QStringLiteral("a<b>&"), false}, {QStringLiteral("-01"), true}, {".jpg", false}},
+            QApplication::palette());
+        QVERIFY2(tip.contains(QStringLiteral("a&lt;b&gt;&amp;<b><u><span")), qPrintable(tip));
+        QVERIFY2(tip.contains(QStringLiteral(">-01</span></u></b>.jpg")), qPrintable(tip));
+    }
+
 private:
     QFont font_ = QApplication::font();
 };

@@ -10,6 +10,8 @@
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
+#include <QToolTip>
+#include <QHelpEvent>
 #include <QUrl>
 
 #include "UiTestFiles.hpp"
@@ -133,6 +135,26 @@ private Q_SLOTS:
         model.setMessage("Renamed 3 files.");
         QCOMPARE(part<ElidedLabel>(view_.get(), "statusMessage")->text(),
                  QStringLiteral("Renamed 3 files."));
+    }
+
+    // Hovering over a shortened new name shows it whole, its change marked.
+    void aShortenedNameShowsWholeInItsTooltip() {
+        TemporaryFolder box;
+        TavixModel& model = view_->model();
+        const std::string side(90, 'a');
+        model.add({box.write(side + "MID" + side + ".txt")});
+        model.setRule(model.rules().front().id,
+                      RenameRule::findReplace("MID", "NEW", false, true, {}));
+        QTableView* table = view_->table();
+        const QRect cell = table->visualRect(table->model()->index(0, PlanTableModel::changeTo));
+        QHelpEvent hover(QEvent::ToolTip, cell.center(), table->viewport()->mapToGlobal(cell.center()));
+        QApplication::sendEvent(table->viewport(), &hover);
+        QTRY_VERIFY(QToolTip::isVisible());
+        const QString tip = QToolTip::text();
+        QVERIFY2(tip.contains(QString::fromStdString(side) + QStringLiteral("<b><u>")), qPrintable(tip));
+        QVERIFY2(tip.contains(QStringLiteral(">NEW</span></u></b>") + QString::fromStdString(side)),
+                 qPrintable(tip));
+        QToolTip::hideText();
     }
 
     // Keys go in through the window, the way the platform delivers them.

@@ -12,6 +12,7 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 #include <memory>
 #include <tuple>
 
@@ -79,6 +80,8 @@ struct Harness {
     QString answer = QStringLiteral("Later");
     std::vector<QStringList> alerts;
     std::vector<QUrl> opened;
+    // Runs while an alert is open, as a timer firing then would.
+    std::function<void()> whileOpen;
 
     std::unique_ptr<UpdatePrompter> prompter(const QUrl& feed,
                                              std::chrono::milliseconds timeout = 4s) {
@@ -92,6 +95,7 @@ struct Harness {
             QStringList shown{box.text(), box.informativeText()};
             for (QAbstractButton* button : box.buttons()) shown << button->text();
             alerts.push_back(shown << box.defaultButton()->text() << box.escapeButton()->text());
+            if (whileOpen) whileOpen();
             for (QAbstractButton* button : box.buttons()) {
                 if (button->text() == answer) button->click();
             }
@@ -128,7 +132,7 @@ private Q_SLOTS:
         QVERIFY(check(*first));
         QCOMPARE(harness.alerts,
                  (std::vector<QStringList>{{"Tavix 2.0 is available",
-                                            "Faster previews.\n\nYou’re running 1.0.", "Download",
+                                            "Faster previews.\n\nYou're running 1.0.", "Download",
                                             "Later", "Download", "Later"}}));
         QVERIFY(harness.opened.empty());  // "Later" opens nothing
 
@@ -152,6 +156,17 @@ private Q_SLOTS:
         server.response = feed(withNotes);
         QVERIFY(check(*first));
         QCOMPARE(harness.alerts.size(), 3u);
+
+        // A check while the alert is open doesn't even fetch.
+        server.response = feed({{"version", "3.0"}, {"url", "https://example.org/3.0"}});
+        const int requests = server.requests;
+        harness.whileOpen = [&] {
+            server.response = feed({{"version", "3.1"}, {"url", "https://example.org/3.1"}});
+            QVERIFY(check(*first));
+        };
+        QVERIFY(check(*first));
+        QCOMPARE(harness.alerts.size(), 4u);
+        QCOMPARE(server.requests, requests + 1);
     }
 
     // A server that never answers (given a short time-out, so the check ends

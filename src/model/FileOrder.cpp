@@ -1,4 +1,4 @@
-#include "cli/Orders.hpp"
+#include "model/FileOrder.hpp"
 
 #include <algorithm>
 #include <numeric>
@@ -8,19 +8,17 @@
 #include "system/FileSystem.hpp"
 #include "system/PhotoDate.hpp"
 
-namespace tavix::cli {
+namespace tavix::FileList {
 namespace {
-
-using Path = Location;
 
 // Keys are read before sorting: a comparison that re-read the disk could
 // change its answer mid-sort.
 template <class Key>
-std::vector<Path> sortedByKey(std::vector<Path> files, bool reverse, Key&& key) {
+std::vector<Location> sortedByKey(std::vector<Location> files, bool reverse, Key&& key) {
     using Value = decltype(key(files.front()));
     std::vector<Value> keys;
     keys.reserve(files.size());
-    for (const Path& file : files) keys.push_back(key(file));
+    for (const Location& file : files) keys.push_back(key(file));
     std::vector<std::size_t> order(files.size());
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
@@ -29,7 +27,7 @@ std::vector<Path> sortedByKey(std::vector<Path> files, bool reverse, Key&& key) 
         if (!x || !y) return !x && y;  // unreadable first, whatever the direction
         return reverse ? *y < *x : *x < *y;
     });
-    std::vector<Path> sorted;
+    std::vector<Location> sorted;
     sorted.reserve(files.size());
     for (std::size_t i : order) sorted.push_back(std::move(files[i]));
     return sorted;
@@ -37,37 +35,37 @@ std::vector<Path> sortedByKey(std::vector<Path> files, bool reverse, Key&& key) 
 
 }  // namespace
 
-std::vector<Path> sortedFiles(std::vector<Path> files, SortOrder order, bool reverse) {
+std::vector<Location> sorted(std::vector<Location> files, SortOrder order, bool reverse) {
     if (files.empty()) return files;
     switch (order) {
-        case SortOrder::none:
-            return files;
         case SortOrder::name:
-            if (!reverse) return FileList::sortedByName(std::move(files));
+            if (!reverse) return sortedByName(std::move(files));
             // Reversed in, sorted stably, reversed out: names descending, and
             // names that compare equal still in list order.
             std::reverse(files.begin(), files.end());
-            files = FileList::sortedByName(std::move(files));
+            files = sortedByName(std::move(files));
             std::reverse(files.begin(), files.end());
             return files;
         case SortOrder::date:
-            return sortedByKey(std::move(files), reverse,
-                               [](const Path& file) { return FileSystem::modificationTime(file); });
+            return sortedByKey(std::move(files), reverse, [](const Location& file) {
+                return FileSystem::modificationTime(file);
+            });
         case SortOrder::size:
-            return sortedByKey(std::move(files), reverse, [](const Path& file) {
+            return sortedByKey(std::move(files), reverse, [](const Location& file) {
                 const auto facts = FileSystem::sizeAndDates(file);
                 return facts ? facts->size : std::nullopt;
             });
         case SortOrder::created:
-            return sortedByKey(std::move(files), reverse, [](const Path& file) {
+            return sortedByKey(std::move(files), reverse, [](const Location& file) {
                 const auto facts = FileSystem::sizeAndDates(file);
                 return facts ? facts->created : std::nullopt;
             });
         case SortOrder::taken:
-            return sortedByKey(std::move(files), reverse,
-                               [](const Path& file) { return PhotoDate::takenOrModified(file); });
+            return sortedByKey(std::move(files), reverse, [](const Location& file) {
+                return PhotoDate::takenOrModified(file);
+            });
     }
     return files;
 }
 
-}  // namespace tavix::cli
+}  // namespace tavix::FileList

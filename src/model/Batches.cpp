@@ -1,0 +1,73 @@
+#include "model/Batches.hpp"
+
+#include <iterator>
+#include <string>
+#include <unordered_map>
+
+#include "text/PathNames.hpp"
+
+namespace tavix::Batches {
+namespace {
+
+// One plan per folder's files, joined in the order the folders first appear.
+// With `movePaths`, the paths are moved out of `files` rather than copied.
+template <bool movePaths, class Files>
+RenamePlan planEachFolder(Files& files, const std::vector<RenameRule>& rules,
+                          const Planning& planning) {
+    std::vector<std::vector<Location>> batches;
+    std::unordered_map<std::string, std::size_t> batchOf;
+    std::vector<std::size_t> batchOfFile;
+    batchOfFile.reserve(files.size());
+    for (auto& file : files) {
+        const auto [at, added] =
+            batchOf.try_emplace(PathNames::folder(file).string(), batches.size());
+        if (added) batches.emplace_back();
+        batchOfFile.push_back(at->second);
+        if constexpr (movePaths) {
+            batches[at->second].push_back(std::move(file));
+        } else {
+            batches[at->second].push_back(file);
+        }
+    }
+    std::vector<RenamePlan> parts;
+    parts.reserve(batches.size());
+    for (auto& batch : batches) {
+        parts.push_back(
+            RenameEngine::plan(std::move(batch), rules, planning.keepExtension, planning.dates));
+    }
+    RenamePlan plan;
+    plan.items.reserve(batchOfFile.size());
+    if (planning.inListOrder) {
+        // Each batch keeps its files in list order, so the next item of a file's
+        // batch is that file's.
+        std::vector<std::size_t> next(parts.size(), 0);
+        for (std::size_t batch : batchOfFile) {
+            plan.items.push_back(std::move(parts[batch].items[next[batch]++]));
+        }
+        return plan;
+    }
+    for (RenamePlan& part : parts) {
+        std::move(part.items.begin(), part.items.end(), std::back_inserter(plan.items));
+    }
+    return plan;
+}
+
+}  // namespace
+
+RenamePlan plan(const std::vector<Location>& files, const std::vector<RenameRule>& rules,
+                const Planning& planning) {
+    if (!planning.perFolder) {
+        return RenameEngine::plan(files, rules, planning.keepExtension, planning.dates);
+    }
+    return planEachFolder<false>(files, rules, planning);
+}
+
+RenamePlan plan(std::vector<Location>&& files, const std::vector<RenameRule>& rules,
+                const Planning& planning) {
+    if (!planning.perFolder) {
+        return RenameEngine::plan(std::move(files), rules, planning.keepExtension, planning.dates);
+    }
+    return planEachFolder<true>(files, rules, planning);
+}
+
+}  // namespace tavix::Batches

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <vector>
+
+#include "engine/RenameEngine.hpp"
+#include "engine/RenamePlan.hpp"
+#include "rules/RenameRule.hpp"
+#include "text/Location.hpp"
+
+namespace tavix::Batches {
+
+// How a list is planned beside its steps.
+struct Planning {
+    bool keepExtension = true;
+    // Each folder's files form their own batch, folders in the order they first
+    // appear: numbering starts again in each, and names clash only within a
+    // folder. Off, the whole list is one batch.
+    bool perFolder = false;
+    RenameEngine::DateSource dates = RenameEngine::DateSource::modified;
+    // With perFolder: the items in the list's order (the window, whose rows are
+    // the list), rather than batch after batch (the terminal's listing).
+    bool inListOrder = false;
+};
+
+// The plan of `files` with `rules`, performed like any other.
+RenamePlan plan(const std::vector<Location>& files, const std::vector<RenameRule>& rules,
+                const Planning& planning);
+// The same, moving the paths into the items instead of copying them.
+RenamePlan plan(std::vector<Location>&& files, const std::vector<RenameRule>& rules,
+                const Planning& planning);
+
+}  // namespace tavix::Batches

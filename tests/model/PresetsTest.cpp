@@ -1,0 +1,196 @@
+#include "model/Presets.hpp"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "model/TavixModel.hpp"
+#include "support/Files.hpp"
+#include "support/TemporaryFolder.hpp"
+
+namespace tavix {
+namespace Presets {
+void PrintTo(const Error& error, std::ostream* out) {
+    *out << "kind " << static_cast<int>(error.kind) << " \"" << error.detail << '"';
+}
+}  // namespace Presets
+
+namespace {
+
+namespace fs = std::filesystem;
+using Kind = Presets::Error::Kind;
+
+// "Café" precomposed (NFC) and with a combining accent (NFD).
+const std::string composed = "Caf\u00E9";
+const std::string decomposed = "Cafe\u0301";
+
+// Presets kept in a fresh config folder for each test.
+class PresetStore : public ::testing::Test {
+protected:
+    PresetStore() { setenv("XDG_CONFIG_HOME", config.path().c_str(), 1); }
+    ~PresetStore() override { unsetenv("XDG_CONFIG_HOME"); }
+
+    fs::path folder() const { return config.path() / "tavix" / "presets"; }
+    std::vector<std::string> names() const {
+        std::vector<std::string> found;
+        EXPECT_EQ(Presets::list(found), std::nullopt);
+        return found;
+    }
+    std::optional<Kind> loadKind(const std::string& name) const {
+        std::vector<RenameRule> rules;
+        const auto error = Presets::load(name, rules);
+        return error ? std::optional(error->kind) : std::nullopt;
+    }
+
+    testing::TemporaryFolder config;
+    const std::vector<RenameRule> lower{RenameRule::changeCase(CaseStyle::lower)};
+    const std::vector<RenameRule> upper{RenameRule::changeCase(CaseStyle::upper)};
+};
+
+TEST(PresetNames, AreShortPrintableTextThatIsNoPath) {
+    const struct {
+        std::string name;
+        bool valid;
+    } cases[] = {
+        {"photos 2024", true},
+        {std::string(100, 'x'), true},
+        {std::string(101, 'x'), false},
+        // Characters as people count them: 100 accented letters of two code points each.
+        {[] {
+             std::string text;
+             for (int i = 0; i < 100; ++i) text += decomposed.substr(3);
+             return text;
+         }(),
+         true},
+        {"", false},
+        {".hidden", false},
+        {"a/b", false},
+        {"two\nlines", false},
+        {"tab\there", false},
+        {"red\x1b[31m", false},
+        {"del\x7f", false},
+        {"next\u0085line", false},       // C1
+        {"\u00A0no-break space", true},  // just past C1
+        {"bad\xff", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Presets::isValidName(c.name), c.valid) << c.name;
+}
+
+TEST_F(PresetStore, KeepsOnePresetPerCanonicalName) {
+    ASSERT_EQ(Presets::save(decomposed, lower, false), std::nullopt);
+    EXPECT_TRUE(fs::exists(folder() / (composed + ".json")));
+    EXPECT_EQ(names(), std::vector<std::string>{composed});
+    std::vector<RenameRule> loaded;
+    for (const std::string& spelling : {composed, decomposed}) {
+        EXPECT_EQ(Presets::load(spelling, loaded), std::nullopt) << spelling;
+        EXPECT_EQ(loaded, lower);
+    }
+    EXPECT_EQ(Presets::save(composed, upper, false), (Presets::Error{Kind::exists, {}}));
+    EXPECT_EQ(Presets::save(composed, upper, true), std::nullopt);
+    EXPECT_EQ(Presets::load(decomposed, loaded), std::nullopt);
+    EXPECT_EQ(loaded, upper);
+    EXPECT_EQ(Presets::remove(decomposed), std::nullopt);
+    EXPECT_EQ(names(), std::vector<std::string>{});
+    EXPECT_EQ(Presets::remove(decomposed), (Presets::Error{Kind::missing, {}}));
+    // Nothing but the presets themselves was ever left in the folder.
+    EXPECT_TRUE(fs::is_empty(folder()));
+}
+
+TEST_F(PresetStore, FindsAPresetSavedUnderAnotherSpellingBefore) {
+    config.write("tavix/presets/" + decomposed + ".json", R"([{"changeCase":{"_0":"lowercase"}}])");
+    // Listed under the spelling it has, it is found under that spelling.
+    EXPECT_EQ(names(), std::vector<std::string>{decomposed});
+    std::vector<RenameRule> loaded;
+    EXPECT_EQ(Presets::load(decomposed, loaded), std::nullopt);
+    EXPECT_EQ(loaded, lower);
+    EXPECT_EQ(Presets::remove(decomposed), std::nullopt);
+    EXPECT_TRUE(fs::is_empty(folder()));
+}
+
+// A FIFO would block a reader and /dev/zero would feed it without end: anything
+// but a regular file is refused at once and left out of the list.
+TEST_F(PresetStore, RefusesWhatIsNotARegularFile) {
+    ASSERT_EQ(Presets::save("kept", lower, false), std::nullopt);
+    ASSERT_EQ(::mkfifo((folder() / "fifo.json").c_str(), 0600), 0);
+    fs::create_symlink("/dev/zero", folder() / "zero.json");
+    fs::create_symlink(folder() / "kept.json", folder() / "link.json");
+    fs::create_directory(folder() / "folder.json");
+    config.write("tavix/presets/.hidden.json", "[]");
+    config.write("tavix/presets/notes.txt", "[]");
+    EXPECT_EQ(names(), (std::vector<std::string>{"kept", "link"}));
+    std::vector<RenameRule> rules;
+    for (const std::string name : {"fifo", "zero", "folder"}) {
+        EXPECT_EQ(Presets::load(name, rules),
+                  (Presets::Error{Kind::unreadable, "not a regular file"}))
+            << name;
+    }
+    EXPECT_EQ(loadKind("link"), std::nullopt);
+    EXPECT_EQ(loadKind("missing"), Kind::missing);
+    EXPECT_EQ(loadKind("a/b"), Kind::badName);
+    EXPECT_EQ(loadKind("made\nby hand"), Kind::missing);  // readable, were it there
+    // Saving over any of them without replacing is refused, and leaves it be.
+    EXPECT_EQ(Presets::save("fifo", lower, false), (Presets::Error{Kind::exists, {}}));
+    EXPECT_TRUE(fs::is_fifo(folder() / "fifo.json"));
+}
+
+TEST_F(PresetStore, NamesTheStepThatDoesNotDecode) {
+    const struct {
+        std::string text;
+        std::string detail;
+    } cases[] = {
+        {"[", "not valid JSON"},
+        {R"({"changeCase":{}})", "expected a JSON array of steps"},
+        {R"([{"collapseSpaces":{}},{"crop":{"mode":"Keep first"}}])",
+         R"(step 2: Key "count" not found in "crop".)"},
+    };
+    for (const auto& c : cases) {
+        config.write("tavix/presets/p.json", c.text);
+        std::vector<RenameRule> rules;
+        const auto error = Presets::load("p", rules);
+        ASSERT_TRUE(error) << c.text;
+        EXPECT_EQ(error->kind, Kind::undecodable);
+        EXPECT_EQ(Presets::message(*error, "p"), "preset \u201Cp\u201D: " + c.detail);
+    }
+}
+
+TEST_F(PresetStore, SaveFailsWholeAndLeavesNothingBehind) {
+    // The presets folder can't be made: a file stands where it would go.
+    config.write("tavix/presets", "not a folder");
+    const auto error = Presets::save("p", lower, false);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->kind, Kind::unwritable);
+    EXPECT_EQ(testing::contentsOf(config.path() / "tavix" / "presets"), "not a folder");
+}
+
+// The window's side of the store: the whole stack, saved and loaded as one.
+TEST_F(PresetStore, ModelLoadsAPresetAsOneAssignmentToTheStack) {
+    TavixModel window;
+    window.setRule(window.rules()[0].id, lower[0]);
+    window.addStep();
+    ASSERT_EQ(window.savePreset("two", false), std::nullopt);
+    EXPECT_EQ(window.savePreset("two", false), (Presets::Error{Kind::exists, {}}));
+    EXPECT_EQ(window.presetNames(), std::vector<std::string>{"two"});
+
+    TavixModel other;
+    std::vector<TavixModel::Field> told;
+    const auto watching = other.observe([&](TavixModel::Field f) { told.push_back(f); });
+    const auto before = other.rules();
+    EXPECT_EQ(other.loadPreset("none")->kind, Kind::missing);
+    EXPECT_EQ(other.rules(), before);
+    EXPECT_TRUE(told.empty());
+
+    ASSERT_EQ(other.loadPreset("two"), std::nullopt);
+    using F = TavixModel::Field;
+    EXPECT_EQ(told, (std::vector<F>{F::rules, F::plan, F::selection}));
+    ASSERT_EQ(other.rules().size(), 2u);
+    EXPECT_EQ(other.rules()[0].rule, lower[0]);
+    EXPECT_NE(other.rules()[0].id, window.rules()[0].id);  // new steps, new ids
+    EXPECT_EQ(other.selection(), other.rules()[0].id);
+}
+
+}  // namespace
+}  // namespace tavix

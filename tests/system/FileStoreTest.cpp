@@ -1,0 +1,69 @@
+#include "system/FileStore.hpp"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+
+#include "support/Files.hpp"
+#include "support/TemporaryFolder.hpp"
+
+namespace tavix {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Saving never replaces what it wasn't asked to, and leaves only the file.
+TEST(FileStore, SavesWholeAndReplacesOnlyWhenAsked) {
+    testing::TemporaryFolder temp;
+    const fs::path file = temp.path() / "new" / "deeper" / "p.json";
+    EXPECT_FALSE(FileSystem::saveWhole(file, "one", false));
+    EXPECT_EQ(testing::contentsOf(file), "one");
+    EXPECT_EQ(FileSystem::saveWhole(file, "two", false), std::errc::file_exists);
+    EXPECT_EQ(testing::contentsOf(file), "one");
+    EXPECT_FALSE(FileSystem::saveWhole(file, "two", true));
+    EXPECT_EQ(testing::contentsOf(file), "two");
+
+    // A link at the name is an entry like any other: kept without `replace`, and
+    // replaced itself (not what it points to) with it.
+    const fs::path target = temp.write("target", "kept");
+    const fs::path link = temp.path() / "new" / "deeper" / "link.json";
+    fs::create_symlink(target, link);
+    EXPECT_EQ(FileSystem::saveWhole(link, "x", false), std::errc::file_exists);
+    EXPECT_FALSE(FileSystem::saveWhole(link, "x", true));
+    EXPECT_FALSE(fs::is_symlink(link));
+    EXPECT_EQ(testing::contentsOf(target), "kept");
+
+    std::error_code error;
+    auto names = FileSystem::regularFileNames(file.parent_path(), error);
+    std::sort(names.begin(), names.end());
+    EXPECT_FALSE(error);
+    EXPECT_EQ(names, (std::vector<std::string>{"link.json", "p.json"}));  // no temporary left
+}
+
+TEST(FileStore, ListsRegularFilesOnlyAndRemovesEntries) {
+    testing::TemporaryFolder temp;
+    temp.write("a");
+    temp.folder("sub");
+    ASSERT_EQ(::mkfifo((temp.path() / "fifo").c_str(), 0600), 0);
+    fs::create_symlink(temp.path() / "a", temp.path() / "to-a");
+    fs::create_symlink("/dev/null", temp.path() / "to-null");
+    fs::create_symlink(temp.path() / "gone", temp.path() / "dangling");
+    std::error_code error;
+    auto names = FileSystem::regularFileNames(temp.path(), error);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"a", "to-a"}));
+    FileSystem::regularFileNames(temp.path() / "missing", error);
+    EXPECT_EQ(error, std::errc::no_such_file_or_directory);
+
+    EXPECT_FALSE(FileSystem::removeFile(temp.path() / "to-a"));
+    EXPECT_TRUE(fs::exists(temp.path() / "a"));
+    EXPECT_EQ(FileSystem::removeFile(temp.path() / "to-a"), std::errc::no_such_file_or_directory);
+    EXPECT_TRUE(FileSystem::removeFile(temp.path() / "sub"));
+    EXPECT_TRUE(fs::is_directory(temp.path() / "sub"));
+}
+
+}  // namespace
+}  // namespace tavix

@@ -1,0 +1,124 @@
+// The step form's number fields driven by the keyboard in a whole window: what
+// is typed counts at once, whatever command comes next.
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QStandardPaths>
+#include <QStyleFactory>
+#include <QTest>
+
+#include "UiTestFiles.hpp"
+#include "support/TemporaryFolder.hpp"
+#include "ui/MainWindow.hpp"
+#include "ui/Stepper.hpp"
+
+using tavix::CropMode;
+using tavix::Position;
+using tavix::RenameRule;
+using tavix::ui::MainWindow;
+using tavix::testing::TemporaryFolder;
+
+namespace {
+
+QStringList names(const std::filesystem::path& folder) {
+    return QDir(QString::fromStdString(folder.string()))
+        .entryList(QDir::NoDotAndDotDot | QDir::Files, QDir::Name);
+}
+
+// The number field a label names, or the one with this object name.
+QLineEdit* field(const QWidget& root, const QString& label) {
+    if (auto* named = root.findChild<QLineEdit*>(label)) return named;
+    return tavix::uitest::labelled<QLineEdit>(root, "formLabel", label);
+}
+
+}  // namespace
+
+class TypingTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);
+        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    }
+
+    // Typed over, never committed with Return: Ctrl+Return renames with what
+    // the field shows. A text that isn't a number yet keeps the last one.
+    void ctrlReturnRenamesWithWhatIsTyped_data() {
+        QTest::addColumn<RenameRule>("rule");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QStringList>("renamed");
+        const RenameRule sequence = RenameRule::sequence(1, 1, 2, Position::suffix, "-");
+        QTest::newRow("start with") << sequence << "Start with:" << "50"
+                                    << QStringList{"IMG_0041-50.jpg", "IMG_0042-51.jpg"};
+        QTest::newRow("a lone minus keeps the start")
+            << sequence << "Start with:" << "-" << QStringList{"IMG_0041-01.jpg", "IMG_0042-02.jpg"};
+        QTest::newRow("step value") << sequence << "stepField" << "5"
+                                    << QStringList{"IMG_0041-01.jpg", "IMG_0042-06.jpg"};
+        QTest::newRow("padding") << sequence << "Padding:" << "3"
+                                 << QStringList{"IMG_0041-001.jpg", "IMG_0042-002.jpg"};
+        QTest::newRow("characters") << RenameRule::crop(CropMode::removeFirst, 1) << "Characters:"
+                                    << "4" << QStringList{"0041.jpg", "0042.jpg"};
+        QTest::newRow("at position") << RenameRule::insertAt("x", 0) << "At position:" << "3"
+                                     << QStringList{"IMGx_0041.jpg", "IMGx_0042.jpg"};
+        QTest::newRow("maximum") << RenameRule::truncate(20, Position::prefix) << "Maximum:" << "2"
+                                 << QStringList{"41.jpg", "42.jpg"};
+        QTest::newRow("roman start")
+            << RenameRule::romanNumeral(1, Position::suffix, "-") << "Start with:" << "14"
+            << QStringList{"IMG_0041-XIV.jpg", "IMG_0042-XV.jpg"};
+    }
+
+    void ctrlReturnRenamesWithWhatIsTyped() {
+        QFETCH(RenameRule, rule);
+        QFETCH(QString, field);
+        QFETCH(QString, typed);
+        QFETCH(QStringList, renamed);
+        TemporaryFolder box;
+        MainWindow window;
+        window.model().add({box.write("IMG_0041.jpg"), box.write("IMG_0042.jpg")});
+        window.model().setRule(window.model().rules().front().id, rule);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+
+        QLineEdit* edit = ::field(window, field);
+        QVERIFY(edit != nullptr);
+        edit->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(edit, typed);
+        QTest::keyClick(window.windowHandle(), Qt::Key_Return, Qt::ControlModifier);
+        QCOMPARE(names(box.path()), renamed);
+        QCOMPARE(edit->text(), typed);
+    }
+
+    // Up and Down step a field; Tab goes on to its stepper, whose keys step too;
+    // neither goes below the floor.
+    void arrowKeysStepTheFieldAndItsStepper() {
+        MainWindow window;
+        window.model().setRule(window.model().rules().front().id,
+                               RenameRule::sequence(1, 1, 2, Position::suffix, "-"));
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        const auto padding = [&] {
+            return std::get<tavix::Sequence>(window.model().rules().front().rule.kind).padding;
+        };
+        QLineEdit* edit = field(window, QStringLiteral("Padding:"));
+        edit->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(edit, Qt::Key_Up);
+        QTest::keyClick(edit, Qt::Key_Up);
+        QCOMPARE(padding(), 4);
+        QCOMPARE(edit->text(), QStringLiteral("4"));
+        QTest::keyClick(window.windowHandle(), Qt::Key_Tab);
+        auto* stepper = tavix::uitest::part<tavix::ui::Stepper>(&window, "paddingStepper");
+        QVERIFY(stepper->hasFocus());
+        for (int i = 0; i < 5; ++i) QTest::keyClick(stepper, Qt::Key_Down);
+        QCOMPARE(padding(), 1);
+        QCOMPARE(edit->text(), QStringLiteral("1"));
+    }
+};
+
+QTEST_MAIN(TypingTest)
+#include "TypingTest.moc"

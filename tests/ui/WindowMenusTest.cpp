@@ -1,0 +1,211 @@
+// The window's menus and their keys, driven as a user does: keys pressed in the
+// window, items chosen from the menus, and where the focus goes afterwards.
+#include <QAction>
+#include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QStyleFactory>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+
+#include <algorithm>
+#include <functional>
+
+#include "UiTestFiles.hpp"
+#include "support/TemporaryFolder.hpp"
+#include "ui/MainWindow.hpp"
+#include "update/Version.hpp"
+
+using tavix::Position;
+using tavix::RenameRule;
+using tavix::TavixModel;
+using tavix::ui::MainWindow;
+using tavix::uitest::part;
+using tavix::testing::TemporaryFolder;
+
+namespace {
+
+// Runs `answer` on the modal dialog of type T as soon as it shows.
+template <class T>
+void whenShown(std::function<void(T*)> answer) {
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, answer] {
+        if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            answer(dialog);
+        }
+    });
+    timer->start(20);
+}
+
+}  // namespace
+
+class WindowMenusTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);
+        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    }
+
+    void init() {
+        window_ = std::make_unique<MainWindow>();
+        window_->show();
+        window_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    }
+
+    void cleanup() { window_.reset(); }
+
+    void ctrlOAddsFilesAndTheTableTakesTheFocus() {
+        TemporaryFolder box;
+        const auto file = box.write("a.txt");
+        whenShown<QFileDialog>([&](QFileDialog* dialog) {
+            dialog->selectFile(QString::fromStdString(file.string()));
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        press(Qt::CTRL | Qt::Key_O);
+        QCOMPARE(model().files(), std::vector<tavix::Location>{file});
+        // The window's focus: the dialog may leave no window active offscreen.
+        QTRY_COMPARE(window_->focusWidget(), table());
+        // No command opens a second window.
+        press(Qt::CTRL | Qt::Key_N);
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        QCOMPARE(std::count_if(windows.begin(), windows.end(),
+                               [](QWidget* w) { return qobject_cast<MainWindow*>(w) != nullptr; }),
+                 1);
+    }
+
+    // Delete acts on what holds the focus: a character in a field, the selected
+    // file in the table, the selected step in the list.
+    void deleteRemovesWhatTheFocusHolds() {
+        TemporaryFolder box;
+        model().add({box.write("a.txt"), box.write("b.txt")});
+        model().addStep();
+        const auto kept = model().rules().front().id;
+
+        auto* find = part<QLineEdit>(window_.get(), "findField");
+        find->setFocus();
+        QTest::keyClicks(find, QStringLiteral("xy"));
+        QTest::keyClick(find, Qt::Key_Home);
+        press(Qt::Key_Delete);
+        QCOMPARE(find->text(), QStringLiteral("y"));
+        QCOMPARE(model().rules().size(), 2u);
+
+        table()->setFocus();
+        table()->selectRow(1);
+        press(Qt::Key_Delete);
+        QCOMPARE(model().files(), std::vector<tavix::Location>{box.path() / "a.txt"});
+        QVERIFY(table()->hasFocus());
+
+        steps()->setFocus();
+        press(Qt::Key_Delete);
+        QCOMPARE(model().rules().size(), 1u);
+        QCOMPARE(model().rules().front().id, kept);
+        QVERIFY(steps()->hasFocus());
+    }
+
+    void altArrowsMoveTheSelectedStep() {
+        model().setRules({TavixModel::IdentifiedRule::make(RenameRule::collapseSpaces()),
+                          TavixModel::IdentifiedRule::make(RenameRule::changeCase({}))});
+        const auto first = model().rules()[0].id;
+        model().setSelection(first);
+        QVERIFY(!item("moveStepUp")->isEnabled());
+        press(Qt::ALT | Qt::Key_Down);
+        QCOMPARE(model().rules()[1].id, first);
+        QVERIFY(steps()->hasFocus());
+        QVERIFY(!item("moveStepDown")->isEnabled());
+        press(Qt::ALT | Qt::Key_Up);
+        QCOMPARE(model().rules()[0].id, first);
+        press(Qt::CTRL | Qt::SHIFT | Qt::Key_A);
+        QCOMPARE(model().rules().size(), 3u);
+        QCOMPARE(model().selection(), model().rules().back().id);
+    }
+
+    // Undo Renames is there exactly while the status bar offers "Undo", puts the
+    // batch back and leaves the focus in the table.
+    void undoRenamesFollowsTheStatusBar() {
+        TemporaryFolder box;
+        model().add({box.write("a.txt")});
+        model().setRule(model().rules().front().id,
+                        RenameRule::addText("new-", Position::prefix));
+        auto* button = part<QPushButton>(window_.get(), "undoButton");
+        QVERIFY(!item("undoRenames")->isEnabled());
+        press(Qt::CTRL | Qt::Key_Return);
+        QVERIFY(button->isVisible());
+        QVERIFY(item("undoRenames")->isEnabled());
+        part<QLineEdit>(window_.get(), "textField")->setFocus();
+        item("undoRenames")->trigger();
+        QVERIFY(std::filesystem::exists(box.path() / "a.txt"));
+        QVERIFY(!button->isVisible());
+        QVERIFY(!item("undoRenames")->isEnabled());
+        QVERIFY(table()->hasFocus());
+
+        // The status bar's button goes away when clicked; the focus goes to the table.
+        press(Qt::CTRL | Qt::Key_Return);
+        QTest::mouseClick(button, Qt::LeftButton);
+        QVERIFY(std::filesystem::exists(box.path() / "a.txt"));
+        QVERIFY(table()->hasFocus());
+    }
+
+    // Chosen from the menu, the edit items work on the field that has the focus,
+    // and what they change reaches the step.
+    void editItemsActOnTheFocusedField() {
+        model().setRule(model().rules().front().id,
+                        RenameRule::findReplace("old", "", false, false, {}));
+        auto* find = part<QLineEdit>(window_.get(), "findField");
+        auto* replace = part<QLineEdit>(window_.get(), "replaceField");
+        find->setFocus();
+        find->deselect();
+        QVERIFY(!item("copy")->isEnabled());
+        item("selectAll")->trigger();
+        QVERIFY(item("copy")->isEnabled());
+        item("copy")->trigger();
+        replace->setFocus();
+        item("paste")->trigger();
+        item("paste")->trigger();
+        QCOMPARE(std::get<tavix::FindReplace>(model().rules().front().rule.kind).replace,
+                 "oldold");
+        item("undo")->trigger();
+        QCOMPARE(replace->text(), QStringLiteral("old"));
+        QCOMPARE(std::get<tavix::FindReplace>(model().rules().front().rule.kind).replace, "old");
+        find->setFocus();
+        item("selectAll")->trigger();
+        item("cut")->trigger();
+        QCOMPARE(std::get<tavix::FindReplace>(model().rules().front().rule.kind).find, "");
+    }
+
+    void aboutNamesTheVersionAndTheLicence() {
+        QString shown;
+        whenShown<QMessageBox>([&](QMessageBox* box) {
+            shown = box->text() + box->informativeText();
+            box->accept();
+        });
+        item("about")->trigger();
+        QVERIFY(shown.contains(QString::fromUtf8(tavix::version())));
+        QVERIFY(shown.contains(QStringLiteral("MIT License")));
+    }
+
+private:
+    void press(QKeyCombination key) {
+        QTest::keyClick(window_->windowHandle(), key.key(), key.keyboardModifiers());
+    }
+
+    TavixModel& model() { return window_->model(); }
+    QTableView* table() { return window_->content()->table(); }
+    QListView* steps() { return part<QListView>(window_.get(), "stepsList"); }
+    QAction* item(const char* name) { return part<QAction>(window_.get(), name); }
+
+    std::unique_ptr<MainWindow> window_;
+};
+
+QTEST_MAIN(WindowMenusTest)
+#include "WindowMenusTest.moc"
