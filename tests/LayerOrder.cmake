@@ -3,16 +3,17 @@
 #
 # Layers bottom first; a layer may include its own headers and those of any
 # layer below it. cli and ui stand side by side and never include each other.
-set(layers text rules system engine model update cli ui app)
+set(layers text rules system engine journal model update cli ui app)
 set(rank_text 0)
 set(rank_rules 1)
 set(rank_system 2)
 set(rank_engine 3)
-set(rank_model 4)
-set(rank_update 5)
-set(rank_cli 6)
-set(rank_ui 6)
-set(rank_app 7)
+set(rank_journal 4)
+set(rank_model 5)
+set(rank_update 6)
+set(rank_cli 7)
+set(rank_ui 7)
+set(rank_app 8)
 
 set(faults "")
 foreach(layer IN LISTS layers)

@@ -52,7 +52,7 @@ _tavix_cli() {
         rename) options="$step_options $file_options --map --chains --json --journal --no-journal" ;;
         edit) options="$file_options --chains --yes --journal --no-journal" ;;
         undo) options="--last --json" ;;
-        history) options="--json" ;;
+        history) options="prune --json --keep" ;;
         describe) options="$step_options --json" ;;
         info) options="--json" ;;
         presets)

@@ -10,8 +10,8 @@ const char* const usageText = R"(Usage:
   tavix-cli plan     --map FILE [-0] [--chains] [--json]
   tavix-cli rename   (as plan) [--journal FILE | --no-journal]
   tavix-cli edit     [FILES] [ORDER] [--chains] [--yes] [--journal FILE | --no-journal]
-  tavix-cli undo     JOURNAL | --last [--json]
-  tavix-cli history  [--json]
+  tavix-cli undo     JOURNAL | - | --last [--json]
+  tavix-cli history  [--json] | history prune [--keep N]
   tavix-cli describe [STEPS] [--json]
   tavix-cli info     FILE [--json]
   tavix-cli presets  [list | show NAME | save NAME STEPS [--force] | delete NAME] [--json]
@@ -51,7 +51,8 @@ Order (before planning; stable, files whose key can't be read first):
   --json               print one JSON document instead of text
   --journal FILE       (rename) keep the journal in FILE instead of the state folder
   --no-journal         (rename) keep no journal
-  --last               (undo) the newest journal of the state folder not yet undone
+  --last               (undo) the newest journal of the state folder
+  --keep N             (history prune) keep the newest N journals (default 100)
 
 Every rename keeps a journal, by default in $XDG_STATE_HOME/tavix/journals/, from
 which undo puts the files back, even after a crash.
@@ -86,6 +87,7 @@ enum Accepts : unsigned {
     chains = 128,
     mapped = 256,
     confirm = 512,
+    keep = 1024,
 };
 
 struct CommandInfo {
@@ -99,7 +101,7 @@ const std::map<std::string, CommandInfo, std::less<>> commands{
     {"rename", {Command::rename, steps | files | planning | json | journal | chains | mapped, -1}},
     {"edit", {Command::edit, files | planning | journal | chains | confirm, -1}},
     {"undo", {Command::undo, json | last, -1}},
-    {"history", {Command::history, json, 0}},
+    {"history", {Command::history, json | keep, -1}},
     {"describe", {Command::describe, steps | json, 0}},
     {"info", {Command::info, json, 1}},
     {"presets", {Command::presets, steps | json | force, -1}},
@@ -243,6 +245,14 @@ Arguments parseArguments(const std::vector<std::string>& args) {
             require(confirm, arg);
             noValue();
             parsed.yes = true;
+        } else if (arg == "--keep") {
+            require(keep, arg);
+            const std::string count = value();
+            if (count.empty() || count.size() > 9 ||
+                count.find_first_not_of("0123456789") != std::string::npos) {
+                throw UsageError("--keep takes a number of journals, not " + count);
+            }
+            parsed.keep = static_cast<std::size_t>(std::stoul(count));
         } else if (arg == "--last") {
             require(last, arg);
             noValue();
@@ -262,6 +272,15 @@ Arguments parseArguments(const std::vector<std::string>& args) {
     }
     if (info.command == Command::undo && parsed.paths.size() != (parsed.last ? 0u : 1u)) {
         throw UsageError("undo takes exactly one JOURNAL, or --last");
+    }
+    if (info.command == Command::history) {
+        parsed.prune = parsed.paths.size() == 1 && parsed.paths.front() == "prune";
+        if (!parsed.paths.empty() && !parsed.prune) {
+            throw UsageError("history takes no operands but prune");
+        }
+        if (parsed.prune && parsed.json) throw UsageError("history prune does not take --json");
+        if (parsed.keep && !parsed.prune) throw UsageError("--keep needs history prune");
+        parsed.paths.clear();
     }
     if (parsed.map && (parsed.rulesFile || !parsed.steps.empty() || !parsed.presets.empty() ||
                        !parsed.paths.empty() || parsed.filesFrom)) {

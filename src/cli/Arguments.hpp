@@ -44,7 +44,9 @@ struct Arguments {
     bool json = false;
     std::optional<std::string> journal;
     bool noJournal = false;              // rename: keep no journal
-    bool last = false;                   // undo: the newest journal not yet undone
+    bool last = false;                   // undo: the newest journal of the state folder
+    bool prune = false;                  // history prune
+    std::optional<std::size_t> keep;     // history prune --keep
     std::vector<std::string> presets;    // --preset names, in order
     std::size_t presetsBeforeRules = 0;  // how many of them came before --rules
     bool reverse = false;

@@ -9,7 +9,6 @@
 #include "cli/Edit.hpp"
 #include "cli/Help.hpp"
 #include "cli/Inputs.hpp"
-#include "cli/Journal.hpp"
 #include "cli/Map.hpp"
 #include "cli/PlanOutput.hpp"
 #include "cli/Presets.hpp"

@@ -1,24 +1,21 @@
 #include "cli/RenameCommands.hpp"
 
-#include <unistd.h>
-
-#include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <ctime>
 #include <memory>
 #include <nlohmann/json.hpp>
-#include <unordered_set>
 
 #include "cli/Batches.hpp"
 #include "cli/Inputs.hpp"
-#include "cli/Journal.hpp"
 #include "cli/PlanOutput.hpp"
 #include "cli/TerminalText.hpp"
 #include "engine/Perform.hpp"
 #include "engine/RenamePlan.hpp"
+#include "journal/BatchJournal.hpp"
+#include "journal/History.hpp"
+#include "journal/StateFolder.hpp"
+#include "journal/Undo.hpp"
 #include "model/StatusTexts.hpp"
+#include "update/Version.hpp"
 
 namespace tavix::cli {
 namespace {
@@ -26,12 +23,22 @@ namespace {
 using Json = nlohmann::ordered_json;
 namespace fs = std::filesystem;
 
-fs::path stateFolder(const Io& io) {
-    const fs::path folder = io.stateFolder.empty() ? defaultStateFolder() : io.stateFolder;
+using journal::JournalError;
+using journal::JournalState;
+
+// The folder of the state folder's journals.
+fs::path journals(const Io& io) {
+    const fs::path folder = io.stateFolder.empty() ? journal::defaultStateFolder() : io.stateFolder;
     if (folder.empty()) {
         throw JournalError("no state folder for journals: set XDG_STATE_HOME or HOME");
     }
-    return folder;
+    return journal::journalFolder(folder);
+}
+
+void printSkipped(const std::vector<journal::Skipped>& skipped, Io& io) {
+    for (const auto& [path, reason] : skipped) {
+        io.err << "tavix-cli: skipped " << printable(path) << ": " << printable(reason) << "\n";
+    }
 }
 
 // "2026-12-07T14:03:11Z" as local time, "2026-12-07 15:03:11"; as given if it
@@ -74,15 +81,17 @@ int renameFiles(const Arguments& args, Io& io) {
 
     // The intent is durable before the first move, so that undo works after a
     // crash at any instant; a journal that can't be made stops everything here.
-    std::unique_ptr<JournalWriter> journal;
+    std::unique_ptr<journal::BatchJournal> journal;
+    fs::path folder;
     if (!args.noJournal) {
+        const std::string by = "tavix-cli " + std::string(version());
         if (args.journal) {
             fs::path location(*args.journal);
             if (location.is_relative()) location = io.workingDirectory / location;
-            journal = std::make_unique<JournalWriter>(location, batch, batch.identities());
+            journal = journal::BatchJournal::begin(location, batch, by);
         } else {
-            journal =
-                JournalWriter::inFolder(journalFolder(stateFolder(io)), batch, batch.identities());
+            folder = journals(io);
+            journal = journal::BatchJournal::beginInFolder(folder, batch, by);
         }
     }
 
@@ -90,7 +99,7 @@ int renameFiles(const Arguments& args, Io& io) {
     // failures, few as a rule, are kept for its end and for the message.
     if (args.json) io.out << "{\"moves\":[";
     Json entry = {{"from", ""}, {"to", ""}};
-    std::size_t moved = 0;
+    std::vector<std::uint32_t> made;  // named should the journal be lost
     std::vector<RenameEngine::Applied::Failure> failures;
     batch.perform([&](std::size_t move, const RenameEngine::Applied::Failure* failure) {
         if (journal) journal->record(move, failure);
@@ -101,12 +110,12 @@ int renameFiles(const Arguments& args, Io& io) {
         if (args.json) {
             entry["from"].get_ref<std::string&>().assign(batch.fromPath(move));
             batch.destinationPath(move, entry["to"].get_ref<std::string&>());
-            io.out << (moved > 0 ? "," : "") << dumpJson(entry);
+            io.out << (made.empty() ? "" : ",") << dumpJson(entry);
         }
-        ++moved;
+        made.push_back(static_cast<std::uint32_t>(move));
     });
     const std::string message = StatusTexts::renamed(
-        moved, failures.size(), failures.empty() ? "" : failures.front().message);
+        made.size(), failures.size(), failures.empty() ? "" : failures.front().message);
     if (args.json) {
         io.out << "],\"failures\":[";
         for (std::size_t i = 0; i < failures.size(); ++i) {
@@ -118,249 +127,134 @@ int renameFiles(const Arguments& args, Io& io) {
     } else {
         io.out << printable(message) << "\n";
     }
-    if (journal) {
-        if (const auto error = journal->complete(failures, message)) {
-            // The renames are made and the pending journal still lists them all.
-            io.err << "tavix-cli: journal \u201C" << printable(journal->path())
-                   << "\u201D could not be completed: " << error.message()
-                   << "; it is left pending and undo still puts every file back\n";
-            return 1;
+    int status = failures.empty() ? 0 : 1;
+    if (!journal) return status;
+    const auto finished = journal->finish(message, made.size(), failures.size());
+    if (finished.replaced) {
+        // Undo can't find this batch any more: say so, and name what moved.
+        io.err << "tavix-cli: journal \u201C" << printable(journal->path())
+               << "\u201D was replaced or removed while the batch ran: this batch has no journal "
+                  "left; the "
+               << made.size() << " moves made were:\n";
+        std::string to;
+        for (const std::uint32_t move : made) {
+            batch.destinationPath(move, to);
+            io.err << "tavix-cli: moved \u201C" << printable(batch.fromPath(move))
+                   << "\u201D to \u201C" << printable(to) << "\u201D\n";
+        }
+        return 1;
+    }
+    if (finished.error) {
+        // The renames are made and the pending journal still lists them all.
+        io.err << "tavix-cli: journal \u201C" << printable(journal->path())
+               << "\u201D could not be completed: " << finished.error.message()
+               << "; it is left pending and undo still puts every file back\n";
+        status = 1;
+    }
+    if (!folder.empty()) {
+        // Old finished journals go; what can't be looked at is left alone quietly.
+        std::vector<journal::Skipped> ignored;
+        try {
+            journal::prune(folder, journal::keptJournals, journal::keptAge, ignored);
+        } catch (const JournalError&) {
         }
     }
-    return failures.empty() ? 0 : 1;
+    return status;
 }
-
-namespace {
-
-// The journal to undo, read from its file or, for "-", from standard input
-// (kept in an unnamed temporary file while it is read).
-std::unique_ptr<JournalReader> openJournal(const std::string& name, const fs::path& location,
-                                           Io& io) {
-    if (name != "-") return JournalReader::open(location, name);
-    std::FILE* spool = std::tmpfile();
-    if (spool == nullptr) throw InputError(name + ": " + std::strerror(errno));
-    char buffer[1 << 14];
-    while (io.in.read(buffer, sizeof buffer) || io.in.gcount() > 0) {
-        std::fwrite(buffer, 1, static_cast<std::size_t>(io.in.gcount()), spool);
-    }
-    const bool written = std::fflush(spool) == 0 && !std::ferror(spool);
-    const int file = ::dup(::fileno(spool));
-    std::fclose(spool);
-    if (!written || file < 0) {
-        if (file >= 0) ::close(file);
-        throw InputError(name + ": could not be read");
-    }
-    return std::make_unique<JournalReader>(file, name);
-}
-
-using Kind = RenameEngine::UndoOutcome::Kind;
-
-// What undo found for a planned move, in a byte; `skipped` for one it didn't try.
-enum class Found : std::uint8_t { skipped, putBack, notMoved, anotherFile, missing, failed };
-
-Found found(Kind kind) {
-    switch (kind) {
-        case Kind::putBack:
-            return Found::putBack;
-        case Kind::notMoved:
-            return Found::notMoved;
-        case Kind::anotherFile:
-            return Found::anotherFile;
-        case Kind::missing:
-            return Found::missing;
-        case Kind::failed:
-            break;
-    }
-    return Found::failed;
-}
-
-bool worthALine(Found what) {
-    return what == Found::anotherFile || what == Found::missing || what == Found::failed;
-}
-
-// Which planned moves the journal lists among its moves made (or, with
-// `failures`, among its failures). Both lists follow the plan's order, so one
-// walk along the two answers; a journal whose lists don't is answered by names.
-std::vector<bool> listed(const JournalReader& journal, bool failures) {
-    const std::size_t count = journal.plannedCount();
-    std::vector<bool> found(count, false);
-    std::vector<PlannedMove> window;
-    std::size_t windowFirst = 0;
-    std::size_t next = 0;
-    bool inOrder = true;
-    const auto visit = [&](const fs::path& from) {
-        if (!inOrder) return;
-        for (;; ++next) {
-            if (next == count) {
-                inOrder = false;
-                return;
-            }
-            if (next >= windowFirst + window.size()) {
-                windowFirst = next / JournalReader::chunk * JournalReader::chunk;
-                window = journal.planned(windowFirst,
-                                         std::min(JournalReader::chunk, count - windowFirst));
-            }
-            if (window[next - windowFirst].from == from) break;
-        }
-        found[next++] = true;
-    };
-    if (failures) {
-        journal.forEachFailure([&](const RenameEngine::Applied::Failure& f) { visit(f.url); });
-    } else {
-        journal.forEachMove([&](const Move& move) { visit(move.from); });
-    }
-    if (inOrder) return found;
-
-    std::unordered_set<std::string> names;
-    if (failures) {
-        journal.forEachFailure(
-            [&](const RenameEngine::Applied::Failure& f) { names.insert(f.url.native()); });
-    } else {
-        journal.forEachMove([&](const Move& move) { names.insert(move.from.native()); });
-    }
-    std::size_t index = 0;
-    journal.forEachPlanned(
-        [&](const PlannedMove& move) { found[index++] = names.contains(move.from.native()); });
-    return found;
-}
-
-std::string reasonText(Found what, const std::error_code& error) {
-    switch (what) {
-        case Found::anotherFile:
-            return "another file is there now";
-        case Found::missing:
-            return "it is no longer there";
-        case Found::failed:
-            if (error == std::errc::file_exists) return "another file has its old name now";
-            return error.message();
-        default:
-            return {};
-    }
-}
-
-}  // namespace
 
 int undoJournal(const Arguments& args, Io& io) {
-    fs::path location;
+    journal::UndoResult result;
+    std::string name;
     if (args.last) {
-        const fs::path folder = journalFolder(stateFolder(io));
-        for (const HistoryEntry& entry :
-             history(folder, [](const fs::path&, const std::string&) {})) {
-            if (entry.state != JournalState::undone) {
-                location = entry.path;
-                break;
-            }
+        std::vector<journal::Skipped> skipped;
+        try {
+            result = journal::undoNewest(journals(io), skipped);
+        } catch (const JournalError&) {
+            printSkipped(skipped, io);
+            throw;
         }
-        if (location.empty()) {
-            throw JournalError("no journal to undo in \u201C" + folder.string() + "\u201D");
-        }
+        printSkipped(skipped, io);
+    } else if (args.paths.front() == "-") {
+        result = journal::undoJournal(io.in, "-");
     } else {
-        location = args.paths.front();
+        fs::path location = args.paths.front();
         if (location.is_relative()) location = io.workingDirectory / location;
-    }
-    const std::string name = args.last ? location.string() : args.paths.front();
-    const auto journal = openJournal(name, location, io);
-    if (journal->state() == JournalState::undone) {
-        throw JournalError(name + ": already undone; nothing was moved");
+        result = journal::undoJournal(location, args.paths.front());
+        name = location.string();
     }
 
-    // Last move first, a chunk of planned moves at a time: memory holds one
-    // chunk, a byte per move for what became of it, and the errors of the few
-    // that failed.
-    const std::size_t count = journal->plannedCount();
-    std::vector<Found> outcomes(count, Found::skipped);
-    std::vector<std::pair<std::size_t, std::error_code>> errors;
-    std::size_t putBack = 0;
-    bool anyWorthALine = false;
-    for (std::size_t end = count; end > 0;) {
-        const std::size_t first = (end - 1) / JournalReader::chunk * JournalReader::chunk;
-        const std::vector<PlannedMove> moves = journal->planned(first, end - first);
-        for (std::size_t i = moves.size(); i-- > 0;) {
-            // A journal of this version is trusted only through identities: a planned
-            // move whose file couldn't be identified never moved anything of ours.
-            if (!journal->earlierForm() && !moves[i].identity) continue;
-            const auto outcome = RenameEngine::undoChecked(moves[i]);
-            const Found what = found(outcome.kind);
-            outcomes[first + i] = what;
-            if (what == Found::putBack) ++putBack;
-            if (what == Found::failed) errors.emplace_back(first + i, outcome.error);
-            anyWorthALine = anyWorthALine || worthALine(what);
+    int status = 0;
+    for (const std::string& damage : result.damage) {
+        io.err << "tavix-cli: damaged journal: " << printable(damage)
+               << "; its file, if any, was not put back\n";
+        status = 2;
+    }
+    if (args.json) io.out << "{\"putBack\":" << result.putBack << ",\"notPutBack\":[";
+    for (std::size_t i = 0; i < result.notPutBack.size(); ++i) {
+        const auto& [path, reason] = result.notPutBack[i];
+        if (args.json) {
+            const Json item = {{"path", path.string()}, {"reason", reason}};
+            io.out << (i > 0 ? "," : "") << dumpJson(item);
+        } else {
+            io.err << "tavix-cli: not put back: \u201C" << printable(path) << "\u201D: " << reason
+                   << "\n";
         }
-        end = first;
+        if (status == 0) status = 1;
     }
-
-    if (args.json) io.out << "{\"putBack\":" << putBack << ",\"notPutBack\":[";
-    std::size_t reported = 0;
-    if (anyWorthALine) {
-        // Only a file that was (or may have been) moved is worth a line.
-        const bool pending = journal->state() == JournalState::pending;
-        const std::vector<bool> inList = listed(*journal, pending);
-        std::sort(errors.begin(), errors.end(),
-                  [](const auto& a, const auto& b) { return a.first < b.first; });
-        std::size_t index = 0;
-        journal->forEachPlanned([&](const PlannedMove& move) {
-            const std::size_t i = index++;
-            const Found what = outcomes[i];
-            if (!worthALine(what) || inList[i] == pending) return;
-            std::error_code error;
-            if (what == Found::failed) {
-                error = std::lower_bound(
-                            errors.begin(), errors.end(), i,
-                            [](const auto& entry, std::size_t at) { return entry.first < at; })
-                            ->second;
-            }
-            const std::string reason = reasonText(what, error);
-            if (args.json) {
-                const Json entry = {{"path", move.to.string()}, {"reason", reason}};
-                io.out << (reported > 0 ? "," : "") << dumpJson(entry);
-            } else {
-                io.err << "tavix-cli: not put back: \u201C" << printable(move.to)
-                       << "\u201D: " << reason << "\n";
-            }
-            ++reported;
-        });
-    }
-    const std::string message = StatusTexts::putBack(putBack);
+    const std::string message = StatusTexts::putBack(result.putBack);
     if (args.json) {
         io.out << "],\"message\":" << dumpJson(Json(message)) << "}\n";
     } else {
         io.out << message << "\n";
     }
-    int status = reported > 0 ? 1 : 0;
-    if (const auto error = markUndone(location, *journal)) {
-        io.err << "tavix-cli: journal \u201C" << printable(location)
-               << "\u201D could not be marked undone: " << error.message() << "\n";
-        status = 1;
+    if (result.notMarked) {
+        if (name.empty() && !args.last) {
+            io.err << "tavix-cli: " << *result.notMarked << "\n";
+        } else {
+            io.err << "tavix-cli: the journal could not be marked undone: "
+                   << printable(*result.notMarked) << "\n";
+            if (status == 0) status = 1;
+        }
     }
     return status;
 }
 
 int showHistory(const Arguments& args, Io& io) {
-    const fs::path folder = journalFolder(stateFolder(io));
-    const auto entries = history(folder, [&](const fs::path& path, const std::string& why) {
-        io.err << "tavix-cli: skipped " << printable(path) << ": " << printable(why) << "\n";
-    });
+    const fs::path folder = journals(io);
+    std::vector<journal::Skipped> skipped;
+    if (args.prune) {
+        const std::size_t removed = journal::prune(
+            folder, args.keep.value_or(journal::keptJournals), std::nullopt, skipped);
+        printSkipped(skipped, io);
+        io.out << "Removed " << plural(removed, "journal") << ".\n";
+        return 0;
+    }
+    const auto entries = journal::history(folder, skipped);
+    printSkipped(skipped, io);
+    const auto orNull = [](const std::optional<std::size_t>& count) {
+        return count ? Json(*count) : Json(nullptr);
+    };
     Json list = Json::array();
-    for (const HistoryEntry& entry : entries) {
-        const std::string firstFolder = entry.folder.string();
+    for (const journal::HistoryEntry& entry : entries) {
         if (args.json) {
             Json item;
-            item["journal"] = entry.path.string();
+            item["journal"] = entry.journal.string();
             item["created"] = entry.created;
-            item["state"] = rawValue(entry.state);
-            item["planned"] = entry.planned;
-            item["moved"] = entry.moved;
-            item["failed"] = entry.failed;
+            item["by"] = entry.by.empty() ? Json(nullptr) : Json(entry.by);
+            item["state"] = journal::rawValue(entry.state);
+            item["planned"] = orNull(entry.planned);
+            item["moved"] = orNull(entry.moved);
+            item["failed"] = orNull(entry.failed);
             item["message"] = entry.message ? Json(*entry.message) : Json(nullptr);
-            item["folder"] = firstFolder;
+            item["folder"] = entry.folder;
             list.push_back(std::move(item));
             continue;
         }
-        io.out << localTime(entry.created) << "  " << rawValue(entry.state) << "  "
+        io.out << localTime(entry.created) << "  " << journal::rawValue(entry.state) << "  "
                << printable(entry.state == JournalState::pending || !entry.message
-                                ? plural(entry.planned, "move") + " planned"
+                                ? plural(entry.planned.value_or(0), "move") + " planned"
                                 : *entry.message)
-               << "  " << printable(firstFolder) << "\n";
+               << "  " << printable(entry.folder) << "\n";
     }
     if (args.json) io.out << dumpJson(list) << "\n";
     return 0;

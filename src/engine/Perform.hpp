@@ -23,13 +23,14 @@ struct Move {
 // A move a batch is about to make. A change of letter case only passes through
 // `temporary` ("<UUID>-<new name>" beside the file), so that it also works where
 // the file system ignores case; other moves have none. `identity` is the file's
-// as a journal records it before the batch, for undo to recognise the file;
-// perform doesn't use it.
+// as a journal records it before the batch, for undo to recognise the file,
+// with its birth time where the file system records one; perform uses neither.
 struct PlannedMove {
     Location from;
     Location to;
     std::optional<Location> temporary;
     std::optional<FileSystem::FileId> identity;
+    std::optional<FileSystem::Timestamp> birth;
     friend bool operator==(const PlannedMove&, const PlannedMove&) = default;
 };
 
@@ -138,12 +139,16 @@ struct UndoOutcome {
 
 // Moves back, last first, only files that are the ones recorded: the entry at
 // `to` (or, after an interruption between the two steps of a case-only change,
-// at `temporary`) must have the recorded identity. Anything else is left where it
+// at `temporary`) must have the recorded identity (and birth time, when one is
+// recorded). Anything else is left where it
 // is. A move without an identity is moved back unchecked. One outcome per move,
 // in the order given.
 std::vector<UndoOutcome> undoChecked(const std::vector<PlannedMove>& moves);
 // The same for one move.
 UndoOutcome undoChecked(const PlannedMove& move);
+// The same with the move's folder held open: each step names its entries
+// relative to it, so a batch's folder is walked once rather than at every step.
+UndoOutcome undoChecked(const PlannedMove& move, const FileSystem::Folder& folder);
 
 }  // namespace RenameEngine
 }  // namespace tavix

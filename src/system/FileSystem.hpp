@@ -70,6 +70,9 @@ public:
     Folder& operator=(const Folder&) = delete;
 
     const std::string& path() const { return path_; }
+    // The open folder (O_PATH), for asking about its entries; -1 when it
+    // couldn't be opened.
+    int descriptor() const { return fd_; }
 
     // Renames the entry `from` to `to`, both names in this folder.
     std::error_code move(const char* from, const char* to) const;

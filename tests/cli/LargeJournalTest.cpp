@@ -20,11 +20,10 @@ std::string contents(const fs::path& file) {
     return out.str();
 }
 
-// A batch that moves between two folders at every file and spans several of the
-// chunks undo reads a journal in: the moves keep the plan's order and each
-// file's identity, and undo of the journal (saved again with indentation, as
-// another tool may) puts back every file that is still its own, naming the others
-// in plan order.
+// A batch that alternates between two folders at every file and spans several
+// of the pieces a journal is written in: the planned moves keep the plan's
+// order and each file's identity, and undo puts back every file that is still
+// its own, naming the others in plan order.
 TEST(LargeJournal, ManyMovesAcrossFoldersAreUndoneWhateverTheLayout) {
     testing::TemporaryFolder folder;
     testing::TemporaryFolder state;
@@ -44,29 +43,35 @@ TEST(LargeJournal, ManyMovesAcrossFoldersAreUndoneWhateverTheLayout) {
     const auto run = [&](const std::vector<std::string>& args) {
         return testing::runCli(args, folder.path(), "", false, state.path());
     };
-    const auto at = [&](const std::string& relative) { return (folder.path() / relative).string(); };
+    const auto at = [&](const std::string& relative) {
+        return (folder.path() / relative).string();
+    };
 
-    const auto done = run({"rename", "--journal", "j.json", "--files-from", "list.txt", "--step",
+    const auto done = run({"rename", "--journal", "j.jsonl", "--files-from", "list.txt", "--step",
                            R"({"addText":{"text":"-1","position":"After name"}})"});
     ASSERT_EQ(done.status, 0) << done.err;
-    auto journal = nlohmann::json::parse(contents(folder.path() / "j.json"));
-    ASSERT_EQ(journal["moves"].size(), static_cast<std::size_t>(count));
+    std::vector<nlohmann::json> journal;
+    std::istringstream lines(contents(folder.path() / "j.jsonl"));
+    for (std::string line; std::getline(lines, line);)
+        journal.push_back(nlohmann::json::parse(line));
+    // The header, the planned moves, the intent, a line per move, the state.
+    ASSERT_EQ(journal.size(), static_cast<std::size_t>(2 * count + 3));
     for (int i = 0; i < count; ++i) {
         struct stat now;
         ASSERT_EQ(::lstat(at(renamed(i)).c_str(), &now), 0) << renamed(i);
-        const auto& planned = journal["planned"][static_cast<std::size_t>(i)];
+        const auto& planned = journal[static_cast<std::size_t>(i) + 1];
         ASSERT_EQ(planned["from"], at(name(i)));
+        ASSERT_EQ(planned["to"], at(renamed(i)));
         ASSERT_EQ(planned["inode"], now.st_ino) << name(i);
-        ASSERT_EQ(journal["moves"][static_cast<std::size_t>(i)]["to"], at(renamed(i)));
+        ASSERT_EQ(journal[static_cast<std::size_t>(count + i) + 2]["moved"], i + 1);
     }
 
     // The first file moved has been replaced since, the last one removed.
     fs::rename(at(renamed(0)), at("b/kept.txt"));
     folder.write(renamed(0), "foreign");
     fs::remove(at(renamed(count - 1)));
-    folder.write("j.json", journal.dump(1));
 
-    const auto undone = run({"undo", "j.json"});
+    const auto undone = run({"undo", "j.jsonl"});
     EXPECT_EQ(undone.status, 1);
     EXPECT_EQ(undone.out, "Put " + std::to_string(count - 2) + " files back.\n");
     EXPECT_EQ(undone.err, "tavix-cli: not put back: \u201C" + at(renamed(0)) +
@@ -74,7 +79,7 @@ TEST(LargeJournal, ManyMovesAcrossFoldersAreUndoneWhateverTheLayout) {
                               "tavix-cli: not put back: \u201C" +
                               at(renamed(count - 1)) + "\u201D: it is no longer there\n");
     for (int i = 1; i < count - 1; ++i) ASSERT_EQ(contents(at(name(i))), name(i));
-    EXPECT_EQ(nlohmann::json::parse(contents(folder.path() / "j.json"))["state"], "undone");
+    EXPECT_NE(contents(folder.path() / "j.jsonl").find("{\"state\":\"undone\""), std::string::npos);
 }
 
 }  // namespace

@@ -138,7 +138,7 @@ TEST(UndoChecked, PutsBackOnlyTheFilesItRecorded) {
     // Each file holds its original name; a planned move records its identity.
     const auto planned = [&](const std::string& from, const std::string& to) {
         folder.write(from, from);
-        return PlannedMove{at(from), at(to), std::nullopt, FileSystem::identity(at(from))};
+        return PlannedMove{at(from), at(to), std::nullopt, FileSystem::identity(at(from)), std::nullopt};
     };
     std::vector<PlannedMove> moves{planned("moved", "moved-1"),       planned("never", "never-1"),
                                    planned("replaced", "replaced-1"), planned("gone", "gone-1"),

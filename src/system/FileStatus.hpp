@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "system/Descriptor.hpp"
+#include "system/FileSystem.hpp"
+
+// Who owns a file, who may write it, and what makes it itself: its device,
+// inode and, where the file system records one, its birth time. Journals use
+// these to trust a file and to recognise the files of a batch.
+namespace tavix::FileSystem {
+
+struct Status {
+    FileId id;
+    std::uint32_t owner = 0;
+    std::uint32_t mode = 0;  // permission bits and file type, as st_mode
+    bool regular = false;
+    bool folder = false;
+    friend bool operator==(const Status&, const Status&) = default;
+};
+// The status of the file `file` is open on, or of the entry at `path` itself (a
+// symbolic link is not followed); nothing when there is none.
+std::optional<Status> status(const Descriptor& file);
+std::optional<Status> status(const std::filesystem::path& path);
+
+// The user this process runs as.
+std::uint32_t currentUser();
+// Whether group members or others (or, with `groupToo` false, others only) may
+// write a file of this mode.
+bool writableByOthers(std::uint32_t mode, bool groupToo);
+
+// A file's identity with its birth time, as a journal records it.
+struct Stamp {
+    FileId id;
+    std::optional<Timestamp> birth;  // absent where the file system records none
+    friend bool operator==(const Stamp&, const Stamp&) = default;
+};
+// The stamp of the entry at `path` itself (one statx, no link followed).
+std::optional<Stamp> stamp(const Location& path);
+// The same for the entry `name` of a folder held open.
+std::optional<Stamp> stamp(const Folder& folder, const char* name);
+
+// Birth times of `count` files, by index (path(i) gives the i-th path), for
+// files that `identities` found: a folder whose file system records no birth
+// time is asked once, its files not at all.
+std::vector<std::optional<Timestamp>> birthTimes(
+    std::size_t count, const std::function<std::string_view(std::size_t)>& path,
+    const std::vector<std::optional<FileId>>& identities);
+
+}  // namespace tavix::FileSystem

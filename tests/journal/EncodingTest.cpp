@@ -1,0 +1,77 @@
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "journal/Encoding.hpp"
+#include "journal/Record.hpp"
+
+namespace tavix::journal {
+namespace {
+
+using nlohmann::json;
+
+// The hand-written string writer against the library's parser: every byte
+// value below 0x80 and every escape, at every place of an eight-byte word.
+TEST(Encoding, EveryByteAndEscapeRoundTripsThroughTheLibrary) {
+    for (int byte = 1; byte < 0x80; ++byte) {
+        for (std::size_t before = 0; before < 9; ++before) {
+            const std::string text =
+                std::string(before, 'x') + static_cast<char>(byte) + "z\u00e9\U0001F600";
+            std::string out;
+            appendString(out, text);
+            ASSERT_EQ(json::parse(out).get<std::string>(), text) << byte << " " << out;
+        }
+    }
+    std::string nul;
+    appendString(nul, std::string("a\0b", 3));
+    EXPECT_EQ(json::parse(nul).get<std::string>(), std::string("a\0b", 3));
+}
+
+// Any bytes of a path, UTF-8 or not, come back byte for byte through the
+// record reader.
+TEST(Encoding, PathsOfEveryByteValueComeBackFromARecord) {
+    std::string all;
+    for (int byte = 1; byte < 256; ++byte) all += static_cast<char>(byte);
+    for (const std::string& path : {std::string("/d/caf\xC3\xA9"), std::string("/d/caf\xE9"), all,
+                                    std::string("/d/\"\\\n")}) {
+        std::string line = "{\"from\":";
+        appendPath(line, path);
+        line += '}';
+        RecordEvents events;
+        ASSERT_TRUE(parseRecord(line, events)) << events.error;
+        EXPECT_EQ(events.record.path("from"), path);
+    }
+}
+
+TEST(Encoding, BirthTimesRoundTripToTheNanosecond) {
+    const FileSystem::Timestamp time(std::chrono::seconds(1'765'000'000) +
+                                     std::chrono::nanoseconds(7));
+    EXPECT_EQ(timeText(time), "2025-12-06T05:46:40.000000007Z");
+    EXPECT_EQ(parseTime(timeText(time)), time);
+    for (const char* bad : {"2025-12-06T05:46:40Z", "2025-12-06T05:46:40.00000000xZ", "",
+                            "2025-12-06 05:46:40.000000007Z"}) {
+        EXPECT_FALSE(parseTime(bad)) << bad;
+    }
+}
+
+TEST(Encoding, RecordsTakeFlatObjectsOnly) {
+    struct Case {
+        std::string line;
+        bool read;
+    };
+    const Case cases[] = {
+        {R"({"moved":3})", true},
+        {R"({"from":{"base64":"L2E="},"device":null})", true},
+        {R"({"from":{"base64":"L2E"}})", false},  // not padded base64
+        {R"({"from":{"other":"x"}})", false},     // a nested object that isn't a path
+        {R"({"from":["/a"]})", false},            // a list
+        {R"({"moved":3} {"moved":4})", false},    // two values on one line
+        {R"(3)", false},
+        {R"({"moved":3)", false},  // cut short
+    };
+    RecordEvents events;
+    for (const auto& [line, read] : cases) EXPECT_EQ(parseRecord(line, events), read) << line;
+}
+
+}  // namespace
+}  // namespace tavix::journal

@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "journal/JournalContents.hpp"
+
+namespace tavix::journal {
+namespace {
+
+using Fate = JournalContents::Fate;
+
+JournalContents read(const std::string& text) {
+    std::size_t at = 0;
+    const ReadBytes source = [&](char* buffer, std::size_t size, std::size_t& got) {
+        got = std::min(size, text.size() - at);
+        std::memcpy(buffer, text.data() + at, got);
+        at += got;
+        return std::error_code();
+    };
+    return readJournal(source, "j");
+}
+
+const std::string header =
+    R"({"tavixJournal":3,"created":"2026-12-09T14:03:11Z","by":"t","planned":2})";
+std::string move(const std::string& from, const std::string& to) {
+    return R"({"from":")" + from + R"(","to":")" + to +
+           R"(","device":1,"inode":2,"birth":null,"temporary":null})";
+}
+const std::string moves = move("/d/a", "/d/b") + "\n" + move("/d/c", "/d/e") + "\n";
+
+TEST(JournalContents, ALineCutShortAtTheEndIsIgnoredDamageElsewhereIsNamed) {
+    const auto whole =
+        read(header + "\n" + moves + "{\"intent\":\"complete\"}\n{\"moved\":2}\n{\"sta");
+    EXPECT_TRUE(whole.damage.empty());
+    EXPECT_TRUE(whole.intentComplete);
+    EXPECT_EQ(whole.fates, (std::vector{Fate::unknown, Fate::moved}));
+    EXPECT_EQ(whole.state, JournalState::pending);
+
+    // A damaged planned move keeps its place, so the moves after it keep their numbers.
+    const auto damaged =
+        read(header + "\n{\"from\":\"/d/a\",\"to\n" + move("/d/c", "/d/e") +
+             "\n{\"intent\":\"complete\"}\n{\"moved\":2}\nxx\n" +
+             R"({"state":"complete","message":"Renamed 1 file.","moved":1,"failed":0})" + "\n");
+    ASSERT_EQ(damaged.damage.size(), 2u);
+    EXPECT_EQ(damaged.damage[0].rfind("line 2: not valid JSON", 0), 0u) << damaged.damage[0];
+    EXPECT_EQ(damaged.damage[1].rfind("line 6: ", 0), 0u) << damaged.damage[1];
+    EXPECT_EQ(damaged.fates, (std::vector{Fate::unreadable, Fate::moved}));
+    EXPECT_EQ(damaged.planned[1].from, Location("/d/c"));
+    EXPECT_EQ(damaged.state, JournalState::complete);
+    EXPECT_EQ(damaged.message, "Renamed 1 file.");
+}
+
+TEST(JournalContents, PathsThatCouldLeadAnywhereRefuseTheWholeJournal) {
+    const std::pair<std::string, std::string> cases[] = {
+        {move("/d/x/../../etc/a", "/d/x/../../etc/b"),
+         "j: line 2: a path with \".\" or \"..\" in it"},
+        {move("/d/./a", "/d/./b"), "j: line 2: a path with \".\" or \"..\" in it"},
+        {move("d/a", "d/b"), "j: line 2: a path that isn't absolute"},
+        {move("/d/a", "/e/a"), "j: line 2: a move that leaves its folder"},
+        {move("/d/a", "/d/"), "j: line 2: a path that names no file"},
+    };
+    for (const auto& [line, error] : cases) {
+        try {
+            read(header + "\n" + line + "\n");
+            ADD_FAILURE() << line;
+        } catch (const JournalError& failure) {
+            EXPECT_EQ(failure.what(), error);
+        }
+    }
+    EXPECT_THROW(read("{\"tavixJournal\":3,\"planned\":1\n" + moves), JournalError);
+    EXPECT_THROW(read("{\"tavixJournal\":4}\n"), JournalError);
+}
+
+TEST(JournalContents, TheEarlierFormsAreReadARecordAtATime) {
+    const auto second = read(
+        R"({"tavixJournal":2,"created":"c","state":"complete","planned":[)" + move("/d/a", "/d/b") +
+        "," + move("/d/c", "/d/e") +
+        R"(],"moves":[{"from":"/d/c","to":"/d/e"}],"failures":[{"path":"/d/a","message":"m"}],"message":"M"})");
+    EXPECT_EQ(second.version, 2);
+    EXPECT_EQ(second.fates, (std::vector{Fate::failed, Fate::moved}));
+    EXPECT_EQ(second.planned[0].identity, (FileSystem::FileId{1, 2}));
+    EXPECT_EQ(second.message, "M");
+
+    const auto first = read(R"(  {"moves":[{"from":"/d/a","to":"/d/b"}]})");
+    EXPECT_EQ(first.version, 1);
+    EXPECT_FALSE(first.planned[0].identity);
+
+    // Cut in half: the moves read so far, and the damage.
+    const auto cut = read(R"({"tavixJournal":2,"state":"complete","planned":[)" +
+                          move("/d/a", "/d/b") + ",{\"from\":");
+    EXPECT_EQ(cut.planned.size(), 1u);
+    EXPECT_FALSE(cut.intentComplete);
+    EXPECT_EQ(cut.damage.size(), 1u);
+}
+
+// 200 MB of whitespace, before a document or as one line of a journal of
+// lines, is read in bounded memory.
+TEST(JournalContents, HugeJournalsAreReadInBoundedMemory) {
+    const std::pair<std::string, std::string> cases[] = {{"", "{\"moves\":[]}"},
+                                                         {header + "\n", "\n"}};
+    for (const auto& [before, after] : cases) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            const std::string text = before;
+            std::size_t at = 0;
+            std::size_t blanks = 200u << 20;
+            const ReadBytes source = [&](char* buffer, std::size_t size, std::size_t& got) {
+                if (at < text.size()) {
+                    got = std::min(size, text.size() - at);
+                    std::memcpy(buffer, text.data() + at, got);
+                    at += got;
+                } else if (blanks > 0) {
+                    got = std::min(size, blanks);
+                    std::memset(buffer, ' ', got);
+                    blanks -= got;
+                } else {
+                    got = std::min(size, after.size() - (at - text.size()));
+                    std::memcpy(buffer, after.data() + (at - text.size()), got);
+                    at += got;
+                }
+                return std::error_code();
+            };
+            try {
+                (void)readJournal(source, "j");
+            } catch (const JournalError&) {
+            }
+            struct rusage usage;
+            ::getrusage(RUSAGE_SELF, &usage);
+            ::_exit(usage.ru_maxrss < 64 * 1024 ? 0 : 1);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << before;
+    }
+}
+
+}  // namespace
+}  // namespace tavix::journal
