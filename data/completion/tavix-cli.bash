@@ -51,7 +51,7 @@ _tavix_cli() {
         plan) options="$step_options $file_options --json" ;;
         rename) options="$step_options $file_options --json --journal --no-journal" ;;
         undo) options="--last --json" ;;
-        history) options="--json" ;;
+        history) options="prune --json --keep" ;;
         describe) options="$step_options --json" ;;
         info) options="--json" ;;
         presets)

@@ -239,7 +239,7 @@ int showHistory(const Arguments& args, Io& io) {
             Json item;
             item["journal"] = entry.journal.string();
             item["created"] = entry.created;
-            item["by"] = entry.by;
+            item["by"] = entry.by.empty() ? Json(nullptr) : Json(entry.by);
             item["state"] = journal::rawValue(entry.state);
             item["planned"] = orNull(entry.planned);
             item["moved"] = orNull(entry.moved);

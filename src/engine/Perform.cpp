@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <type_traits>
 
 #include "engine/Uuid.hpp"
 #include "system/FileStatus.hpp"
@@ -331,9 +332,29 @@ UndoOutcome moved(const Outcome& outcome) {
     return {Kind::putBack, {}};
 }
 
-UndoOutcome undoOne(const PlannedMove& move) {
+// Undo of one move, asking and moving through `at` (an entry's identity) and
+// `move` (a rename of one entry to another), given the move's three names.
+template <class Name, class Stamp, class MoveFunction>
+UndoOutcome undoThrough(const PlannedMove& move, const Name& from, const Name& to,
+                        const std::optional<Name>& temporary, const Stamp& at,
+                        const MoveFunction& rename) {
+    const auto once = [&](const Name& a, const Name& b) -> UndoOutcome {
+        const std::error_code error = rename(a, b);
+        if (error) return {Kind::failed, error};
+        return {Kind::putBack, {}};
+    };
+    const auto through = [&](const Name& a, const Name& via, const Name& b) -> UndoOutcome {
+        return moved(moveThrough(rename, a, via, b));
+    };
     if (!move.identity) {
-        return moved(moveFile(move.to, move.from, temporaryFor(move.to, move.from)));
+        if (const auto via = temporaryFor(move.to, move.from)) {
+            if constexpr (std::is_same_v<Name, Path>) {
+                return through(to, *via, from);
+            } else {
+                return through(to, PathNames::name(*via), from);
+            }
+        }
+        return once(to, from);
     }
     // The file is ours when its device and inode are those recorded and, when a
     // birth time was recorded, so is its birth: an inode number reused by a new
@@ -341,17 +362,22 @@ UndoOutcome undoOne(const PlannedMove& move) {
     const auto ours = [&](const std::optional<FileSystem::Stamp>& found) {
         return found && found->id == *move.identity && (!move.birth || found->birth == move.birth);
     };
-    const auto atNewName = FileSystem::stamp(move.to);
+    const auto atNewName = at(to);
     if (ours(atNewName)) {
         // A case-only change goes back through its recorded temporary name, so
         // that an interruption leaves the file where the journal can find it.
-        return moved(moveFile(move.to, move.from, move.temporary));
+        return temporary ? through(to, *temporary, from) : once(to, from);
     }
-    if (move.temporary && ours(FileSystem::stamp(*move.temporary))) {
-        return moved({FileSystem::move(*move.temporary, move.from)});
-    }
-    if (ours(FileSystem::stamp(move.from))) return {Kind::notMoved, {}};
+    if (temporary && ours(at(*temporary))) return once(*temporary, from);
+    if (ours(at(from))) return {Kind::notMoved, {}};
     return {atNewName ? Kind::anotherFile : Kind::missing, {}};
+}
+
+UndoOutcome undoOne(const PlannedMove& move) {
+    return undoThrough<Path>(
+        move, move.from, move.to, move.temporary,
+        [](const Path& path) { return FileSystem::stamp(path); },
+        [](const Path& a, const Path& b) { return FileSystem::move(a, b); });
 }
 
 }  // namespace
@@ -364,6 +390,15 @@ std::vector<UndoOutcome> undoChecked(const std::vector<PlannedMove>& moves) {
 
 UndoOutcome undoChecked(const PlannedMove& move) {
     return undoOne(move);
+}
+
+UndoOutcome undoChecked(const PlannedMove& move, const FileSystem::Folder& folder) {
+    std::optional<std::string> temporary;
+    if (move.temporary) temporary = PathNames::name(*move.temporary);
+    return undoThrough<std::string>(
+        move, PathNames::name(move.from), PathNames::name(move.to), temporary,
+        [&](const std::string& name) { return FileSystem::stamp(folder, name.c_str()); },
+        [&](const std::string& a, const std::string& b) { return folder.move(a.c_str(), b.c_str()); });
 }
 
 }  // namespace tavix::RenameEngine

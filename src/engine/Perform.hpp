@@ -146,6 +146,9 @@ struct UndoOutcome {
 std::vector<UndoOutcome> undoChecked(const std::vector<PlannedMove>& moves);
 // The same for one move.
 UndoOutcome undoChecked(const PlannedMove& move);
+// The same with the move's folder held open: each step names its entries
+// relative to it, so a batch's folder is walked once rather than at every step.
+UndoOutcome undoChecked(const PlannedMove& move, const FileSystem::Folder& folder);
 
 }  // namespace RenameEngine
 }  // namespace tavix

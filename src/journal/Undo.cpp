@@ -9,6 +9,7 @@
 #include "journal/StateFolder.hpp"
 #include "system/AppendOnlyFile.hpp"
 #include "system/ChunkReads.hpp"
+#include "system/FileSystem.hpp"
 #include "system/RegularFile.hpp"
 
 namespace tavix::journal {
@@ -45,6 +46,8 @@ UndoResult undoContents(const JournalContents& c, const std::string& name, bool 
     result.damage = c.damage;
     std::vector<NotPutBack> reversed;
     bool anyFound = false;  // a file of the batch found where only the batch puts it
+    // Runs of moves in one folder share it, held open.
+    std::optional<FileSystem::Folder> folder;
     for (std::size_t i = c.planned.size(); i-- > 0;) {
         const PlannedMove& move = c.planned[i];
         const Fate fate = c.fates[i];
@@ -52,7 +55,12 @@ UndoResult undoContents(const JournalContents& c, const std::string& name, bool 
         // Later forms are trusted only through identities: a planned move whose
         // file couldn't be identified never moved anything of ours.
         if (c.version != 1 && !move.identity) continue;
-        const auto outcome = RenameEngine::undoChecked(move);
+        // Every path is absolute here (checked as the journal was read).
+        const std::string_view fromText = move.from.native();
+        const std::size_t slash = fromText.rfind('/');
+        const std::string_view folderText = fromText.substr(0, slash == 0 ? 1 : slash);
+        if (!folder || folder->path() != folderText) folder.emplace(std::string(folderText));
+        const auto outcome = RenameEngine::undoChecked(move, *folder);
         if (outcome.kind == Kind::putBack) {
             ++result.putBack;
             anyFound = true;
@@ -137,7 +145,12 @@ UndoResult undoJournal(std::istream& in, const std::string& name) {
 UndoResult undoNewest(const fs::path& folder, std::vector<Skipped>& skipped) {
     const auto files = journalFiles(folder, skipped);
     if (files.empty()) throw JournalError("no journal to undo in \u201C" + folder.string() + "\u201D");
-    return undoFile(files.front(), files.front().string(), true);
+    const std::string name = files.front().string();
+    // An undone journal is known by its last line: it is refused without reading the rest.
+    if (historyEntry(files.front()).state == JournalState::undone) {
+        throw JournalError(name + ": already undone; nothing was moved");
+    }
+    return undoFile(files.front(), name, true);
 }
 
 }  // namespace tavix::journal

@@ -7,7 +7,6 @@
 
 #include <string>
 
-#include "text/PathNames.hpp"
 
 namespace tavix::FileSystem {
 namespace {
@@ -67,20 +66,23 @@ std::vector<std::optional<Timestamp>> birthTimes(
     std::size_t count, const std::function<std::string_view(std::size_t)>& path,
     const std::vector<std::optional<FileId>>& identities) {
     std::vector<std::optional<Timestamp>> births(count);
-    std::string folder;
+    std::optional<Folder> folder;
     bool folderRecords = false;
     for (std::size_t i = 0; i < count; ++i) {
         if (i >= identities.size() || !identities[i]) continue;
-        const std::string file(path(i));
-        const auto here = PathNames::folder(file);
-        if (i == 0 || here.native() != folder) {
-            folder = here.native();
-            const auto asked = stampAt(AT_FDCWD, folder.c_str());
+        const std::string_view file = path(i);
+        const auto slash = file.rfind('/');
+        if (slash == std::string_view::npos) continue;
+        const std::string_view folderText = file.substr(0, slash == 0 ? 1 : slash);
+        if (!folder || folder->path() != folderText) {
+            folder.emplace(std::string(folderText));
+            const auto asked = stampAt(AT_FDCWD, folder->path().c_str());
             folderRecords = asked && asked->birth;
         }
         if (!folderRecords) continue;
         // Only the file's own identity counts: it may have been replaced since.
-        const auto found = stampAt(AT_FDCWD, file.c_str());
+        const std::string name(file.substr(slash + 1));
+        const auto found = stamp(*folder, name.c_str());
         if (found && found->id == *identities[i]) births[i] = found->birth;
     }
     return births;
