@@ -113,13 +113,12 @@ std::vector<Move> journalMoves(const fs::path& journal) {
 
 }  // namespace
 
-fs::path TavixModel::defaultJournalFolder() {
-    const fs::path state = journal::defaultStateFolder();
-    return state.empty() ? fs::path() : journal::journalFolder(state);
+fs::path TavixModel::journalFolder() const {
+    return stateFolder_.empty() ? fs::path() : journal::journalFolder(stateFolder_);
 }
 
-void TavixModel::setJournalFolder(fs::path folder) {
-    journalFolder_ = std::move(folder);
+void TavixModel::setStateFolder(fs::path folder) {
+    stateFolder_ = std::move(folder);
 }
 
 void TavixModel::rename() {
@@ -128,10 +127,11 @@ void TavixModel::rename() {
     // undone after a crash at any point, from here or from the terminal. A
     // journal that can't be made doesn't stop the batch: undo then works from
     // this window's memory alone, and the message says so.
+    const fs::path folder = journalFolder();
     std::unique_ptr<journal::BatchJournal> journal;
-    if (batch.size() > 0 && !journalFolder_.empty()) {
+    if (batch.size() > 0 && !folder.empty()) {
         try {
-            journal = journal::BatchJournal::beginInFolder(journalFolder_, batch, author());
+            journal = journal::BatchJournal::beginInFolder(folder, batch, author());
         } catch (const journal::JournalError&) {
         }
     }
@@ -157,7 +157,7 @@ void TavixModel::rename() {
         journal.reset();
         std::vector<journal::Skipped> ignored;
         try {
-            journal::prune(journalFolder_, journal::keptJournals, journal::keptAge, ignored);
+            journal::prune(folder, journal::keptJournals, journal::keptAge, ignored);
         } catch (const journal::JournalError&) {
         }
     }
@@ -241,12 +241,13 @@ TavixModel::Undone TavixModel::undoJournal(const fs::path& journal,
 
 TavixModel::History TavixModel::history() const {
     History found;
-    if (journalFolder_.empty()) {
+    const fs::path folder = journalFolder();
+    if (folder.empty()) {
         found.error = "No state folder for journals: set XDG_STATE_HOME or HOME.";
         return found;
     }
     try {
-        found.batches = journal::history(journalFolder_, found.skipped);
+        found.batches = journal::history(folder, found.skipped);
     } catch (const journal::JournalError& error) {
         found.error = error.what();
     }

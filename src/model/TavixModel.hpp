@@ -13,6 +13,7 @@
 #include "engine/RenamePlan.hpp"
 #include "engine/Uuid.hpp"
 #include "journal/History.hpp"
+#include "journal/StateFolder.hpp"
 #include "journal/Undo.hpp"
 #include "rules/RenameRule.hpp"
 
@@ -196,7 +197,7 @@ public:
     // means the end. The selection keeps its id.
     void moveRules(const std::set<std::size_t>& from, std::size_t to);
 
-    // Performs the plan under a journal in journalFolder (below), keeps
+    // Performs the plan under a journal in stateFolder (below), keeps
     // its moves as the undo record, points the list at the moved files' new
     // locations and reports "Renamed 3 files." or "Renamed 2; 1 failed —
     // <reason>". When no journal can be kept the batch goes ahead all the same,
@@ -211,12 +212,12 @@ public:
     // and reports "Put 3 files back.".
     void undo();
 
-    // Where the window's batches are journaled: by default the journal folder of
-    // the state folder tavix-cli uses, so that the terminal can undo them and the
+    // The state folder whose journal folder holds the window's batches: by
+    // default the one tavix-cli uses, so that the terminal can undo them and the
     // history lists the terminal's batches too. Empty: no journal, every batch
     // is then undone from memory only.
-    const std::filesystem::path& journalFolder() const { return journalFolder_; }
-    void setJournalFolder(std::filesystem::path folder);
+    const std::filesystem::path& stateFolder() const { return stateFolder_; }
+    void setStateFolder(std::filesystem::path folder);
     // The files the last undo left where they were, each with its reason;
     // emptied by the next rename and by clear.
     const std::vector<journal::NotPutBack>& notPutBack() const { return notPutBack_; }
@@ -254,7 +255,8 @@ private:
     // Undoes `journal`, whose moves the listed files may have made: those that
     // aren't named as left where they are count as put back.
     static Undone undoJournal(const std::filesystem::path& journal, const std::vector<Move>& moves);
-    static std::filesystem::path defaultJournalFolder();
+    // The state folder's journal folder; empty when there is no state folder.
+    std::filesystem::path journalFolder() const;
 
     template <typename T>
     void assign(T& field, T value, Field name) {
@@ -284,7 +286,7 @@ private:
     // by these moves with the identities of their files.
     std::filesystem::path lastJournal_;
     std::vector<PlannedMove> unjournaled_;
-    std::filesystem::path journalFolder_ = defaultJournalFolder();
+    std::filesystem::path stateFolder_ = journal::defaultStateFolder();
 
     FileChooser chooser_;
     std::vector<std::pair<int, Observer>> observers_;

@@ -36,13 +36,13 @@ protected:
             original.push_back(folder.write(std::string("files/") + name, name));
             renamed.push_back(folder.path() / "files" / (std::string("new-") + name));
         }
-        model.setJournalFolder(journals);
+        model.setStateFolder(state);
         model.add(original);
         model.setRules({Step::make(RenameRule::addText("new-", Position::prefix))});
     }
 
     testing::TemporaryFolder folder;
-    fs::path journals = folder.path() / "state/journals";
+    fs::path state = folder.path() / "state";
     Paths original;
     Paths renamed;
     TavixModel model;
@@ -89,7 +89,7 @@ TEST_F(RenameCommands, UndoLeavesWhatIsNoLongerOursWhereItIs) {
     for (const auto& c : cases) {
         testing::TemporaryFolder box;
         TavixModel m;
-        m.setJournalFolder(c.journaled ? box.path() / "journals" : fs::path());
+        m.setStateFolder(c.journaled ? box.path() / "state" : fs::path());
         const Paths files{box.write("a", "a"), box.write("b", "b"), box.write("c", "c")};
         const Paths moved{box.path() / "new-a", box.path() / "new-b", box.path() / "new-c"};
         m.add(files);
@@ -120,7 +120,7 @@ TEST_F(RenameCommands, UndoLeavesWhatIsNoLongerOursWhereItIs) {
 }
 
 TEST_F(RenameCommands, RenamesWithoutAJournalWhenNoneCanBeMade) {
-    model.setJournalFolder(folder.write("not-a-folder") / "journals");
+    model.setStateFolder(folder.write("not-a-folder") / "state");
     model.rename();
     EXPECT_EQ(model.message(), "Renamed 3 files. No journal was kept.");
     EXPECT_EQ(model.files(), renamed);
@@ -170,7 +170,7 @@ TEST_F(RenameCommands, UndoesAnEarlierBatchFromTheHistory) {
     EXPECT_EQ(model.files(), (Paths{d, original[0], original[2]}));
 
     // A folder others may write is not read.
-    fs::permissions(journals, fs::perms::others_write, fs::perm_options::add);
+    fs::permissions(journal::journalFolder(state), fs::perms::others_write, fs::perm_options::add);
     history = model.history();
     EXPECT_TRUE(history.batches.empty());
     EXPECT_THAT(history.error.value_or(""), HasSubstr("writable by others"));
@@ -189,7 +189,7 @@ TEST(RenameUndoRecord, FollowsTheCommands) {
     for (const auto& c : cases) {
         testing::TemporaryFolder folder;
         TavixModel m;
-        m.setJournalFolder(folder.path() / "journals");
+        m.setStateFolder(folder.path() / "state");
         const Paths files{folder.write("a"), folder.write("b"), folder.write("c")};
         m.add(files);
         m.setRules({Step::make(RenameRule::addText("new-", Position::prefix))});

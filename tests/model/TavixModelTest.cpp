@@ -83,7 +83,7 @@ TEST(ModelInitialState, HasOneSelectedBlankStepAndNothingElse) {
 class ModelWithFiles : public ::testing::Test {
 protected:
     ModelWithFiles() {
-        model.setJournalFolder(folder.path() / "journals");
+        model.setStateFolder(folder.path() / "state");
         model.add(
             {folder.write("b.txt", "b"), folder.write("a.txt", "a"), folder.write("c.txt", "c")});
         auto steps = model.rules();

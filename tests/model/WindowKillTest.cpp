@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "journal/StateFolder.hpp"
 #include "journal/Undo.hpp"
 #include "model/TavixModel.hpp"
 #include "support/Files.hpp"
@@ -27,12 +28,12 @@ using Step = TavixModel::IdentifiedRule;
 // `atMove` of the batch (also between the two steps of a change of letter case).
 // Half the files change case only ("a0001.txt" → "A0001.txt", through a
 // temporary name), half get a new name ("b0001.txt" → "Bee-0001.txt").
-void killedRename(const std::vector<Location>& files, const fs::path& journals, int atMove) {
+void killedRename(const std::vector<Location>& files, const fs::path& state, int atMove) {
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
         TavixModel model;
-        model.setJournalFolder(journals);
+        model.setStateFolder(state);
         model.add(files);
         model.setRules({Step::make(RenameRule::changeCase(CaseStyle::upper)),
                         Step::make(RenameRule::findReplace("B", "Bee-", false, true,
@@ -65,14 +66,14 @@ TEST(KilledWindowRename, UndoPutsEveryFileBack) {
             names.insert(name);
             files.push_back(temp.write(std::string("files/") + name, name));
         }
-        const fs::path journals = temp.path() / "state/journals";
+        const fs::path state = temp.path() / "state";
         // Every file makes one move; a change of case makes two.
         const int atMove = std::uniform_int_distribution<int>(1, fileCount * 3 / 2)(random);
         SCOPED_TRACE("trial " + std::to_string(trial) + ", move " + std::to_string(atMove));
-        killedRename(files, journals, atMove);
+        killedRename(files, state, atMove);
 
         TavixModel model;
-        model.setJournalFolder(journals);
+        model.setStateFolder(state);
         const auto history = model.history();
         ASSERT_EQ(history.batches.size(), 1u);
         EXPECT_EQ(history.batches[0].state, journal::JournalState::pending);
@@ -81,7 +82,7 @@ TEST(KilledWindowRename, UndoPutsEveryFileBack) {
             EXPECT_TRUE(model.notPutBack().empty());
         } else {
             std::vector<journal::Skipped> skipped;
-            const auto undone = journal::undoNewest(journals, skipped);
+            const auto undone = journal::undoNewest(journal::journalFolder(state), skipped);
             EXPECT_TRUE(undone.notPutBack.empty() && undone.damage.empty() && skipped.empty());
         }
         std::set<std::string> found;
