@@ -139,8 +139,8 @@ int renameFiles(const Arguments& args, Io& io) {
         std::string to;
         for (const std::uint32_t move : made) {
             batch.destinationPath(move, to);
-            io.err << "tavix-cli: moved \u201C" << printable(batch.fromPath(move)) << "\u201D to \u201C"
-                   << printable(to) << "\u201D\n";
+            io.err << "tavix-cli: moved \u201C" << printable(batch.fromPath(move))
+                   << "\u201D to \u201C" << printable(to) << "\u201D\n";
         }
         return 1;
     }
@@ -185,7 +185,8 @@ int undoJournal(const Arguments& args, Io& io) {
 
     int status = 0;
     for (const std::string& damage : result.damage) {
-        io.err << "tavix-cli: damaged journal: " << printable(damage) << "; its file, if any, was not put back\n";
+        io.err << "tavix-cli: damaged journal: " << printable(damage)
+               << "; its file, if any, was not put back\n";
         status = 2;
     }
     if (args.json) io.out << "{\"putBack\":" << result.putBack << ",\"notPutBack\":[";
@@ -222,8 +223,8 @@ int showHistory(const Arguments& args, Io& io) {
     const fs::path folder = journals(io);
     std::vector<journal::Skipped> skipped;
     if (args.prune) {
-        const std::size_t removed =
-            journal::prune(folder, args.keep.value_or(journal::keptJournals), std::nullopt, skipped);
+        const std::size_t removed = journal::prune(
+            folder, args.keep.value_or(journal::keptJournals), std::nullopt, skipped);
         printSkipped(skipped, io);
         io.out << "Removed " << plural(removed, "journal") << ".\n";
         return 0;

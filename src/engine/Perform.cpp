@@ -398,7 +398,9 @@ UndoOutcome undoChecked(const PlannedMove& move, const FileSystem::Folder& folde
     return undoThrough<std::string>(
         move, PathNames::name(move.from), PathNames::name(move.to), temporary,
         [&](const std::string& name) { return FileSystem::stamp(folder, name.c_str()); },
-        [&](const std::string& a, const std::string& b) { return folder.move(a.c_str(), b.c_str()); });
+        [&](const std::string& a, const std::string& b) {
+            return folder.move(a.c_str(), b.c_str());
+        });
 }
 
 }  // namespace tavix::RenameEngine

@@ -26,9 +26,9 @@ namespace tavix::journal {
 class BatchJournal {
 public:
     // Creates `file` exclusively and makes the intent durable. `by` names the
-    // program ("tavix-cli 0.2.0"). Throws JournalError, naming the file and
-    // ending "nothing was renamed", when the journal can't be made or `file` is
-    // one of the batch's new names; a journal half written is removed.
+    // program ("tavix-cli 0.2.0"). `batch` must outlive the journal. Throws JournalError, naming
+    // the file and ending "nothing was renamed", when the journal can't be made or `file` is one of
+    // the batch's new names; a journal half written is removed.
     static std::unique_ptr<BatchJournal> begin(const std::filesystem::path& file,
                                                const RenameEngine::Batch& batch,
                                                const std::string& by);

@@ -23,7 +23,8 @@ using Fate = JournalContents::Fate;
 // it skips until the next token, so 200 MB of blanks would otherwise be held.
 class SourceBuffer : public std::streambuf {
 public:
-    SourceBuffer(const ReadBytes& read, std::string start) : read_(read), buffer_(std::move(start)) {
+    SourceBuffer(const ReadBytes& read, std::string start)
+        : read_(read), buffer_(std::move(start)) {
         squeeze(buffer_.size());
     }
     std::error_code error;
@@ -142,7 +143,8 @@ public:
     }
     bool start_array(std::size_t) override {
         if (depth_ == 0) return stop("not a journal (no \"moves\" list)");
-        if (depth_ != 1 || inList_ || itemDepth_ > 0) return stop("a list nested where none belongs");
+        if (depth_ != 1 || inList_ || itemDepth_ > 0)
+            return stop("a list nested where none belongs");
         inList_ = true;
         return true;
     }
@@ -152,7 +154,8 @@ public:
     }
     bool parse_error(std::size_t, const std::string&, const Json::exception& failure) override {
         std::string text = failure.what();
-        if (const auto start = text.find("] "); start != std::string::npos) text.erase(0, start + 2);
+        if (const auto start = text.find("] "); start != std::string::npos)
+            text.erase(0, start + 2);
         return stop("not valid JSON (" + text + ")");
     }
 
@@ -177,7 +180,7 @@ JournalContents readEarlierForm(const ReadBytes& read, std::string start, const 
     JournalContents c;
     std::unordered_map<std::string, std::size_t> byFrom;  // planned move by its source
     std::vector<std::pair<std::string, Fate>> outcomes;   // moves made, failures
-    std::vector<PlannedMove> earliest;                     // "moves" as a plan of its own
+    std::vector<PlannedMove> earliest;                    // "moves" as a plan of its own
     std::string fault;
     DocumentEvents events;
     events.onItem = [&](const std::string& list, const Record& item) {
@@ -216,6 +219,25 @@ JournalContents readEarlierForm(const ReadBytes& read, std::string start, const 
     // Not strict: a pending journal of version 2 has lines appended after its
     // document, which undo doesn't need (it goes by identity).
     const bool parsed = Json::sax_parse(in, &events, nlohmann::json::input_format_t::json, false);
+    // Lines after the document: those a pending batch appended, and the state
+    // lines an undo appends (a journal is never rewritten).
+    std::optional<std::string> laterState;
+    if (parsed) {
+        const ReadBytes rest = [&](char* bytes, std::size_t size, std::size_t& got) {
+            in.read(bytes, static_cast<std::streamsize>(size));
+            got = static_cast<std::size_t>(in.gcount());
+            return std::error_code();
+        };
+        in.clear();
+        LineReader lines(rest);
+        LineReader::Line line;
+        RecordEvents record;
+        while (lines.next(line)) {
+            if (!line.tooLong && parseRecord(line.text, record)) {
+                if (auto state = record.record.text("state")) laterState = std::move(state);
+            }
+        }
+    }
     if (buffer.error) throw JournalError(name + ": " + buffer.error.message());
     if (!fault.empty()) throw JournalError(name + ": " + fault);
 
@@ -224,7 +246,8 @@ JournalContents readEarlierForm(const ReadBytes& read, std::string start, const 
     if (!parsed && c.planned.empty() && earliest.empty()) {
         throw JournalError(name + ": " + (events.error.empty() ? "not a journal" : events.error));
     }
-    if (parsed && version && *version != 2) throw JournalError(name + ": a journal of an unknown version");
+    if (parsed && version && *version != 2)
+        throw JournalError(name + ": a journal of an unknown version");
     if (parsed && !version && earliest.empty() && !events.header.has("moves")) {
         // Without a version, the earliest form is known by its list of moves.
         throw JournalError(name + ": not a journal (no \"moves\" list)");
@@ -233,12 +256,15 @@ JournalContents readEarlierForm(const ReadBytes& read, std::string start, const 
     c.fates.assign(c.planned.size(), c.version == 1 ? Fate::moved : Fate::unknown);
     if (c.version == 2) {
         for (const auto& [from, fate] : outcomes) {
-            if (const auto found = byFrom.find(from); found != byFrom.end()) c.fates[found->second] = fate;
+            if (const auto found = byFrom.find(from); found != byFrom.end())
+                c.fates[found->second] = fate;
         }
     }
     c.created = events.header.text("created").value_or("");
     c.message = events.header.text("message");
-    const auto state = events.header.text("state").value_or(c.version == 1 ? "complete" : "");
+    const auto state = laterState
+                           ? *laterState
+                           : events.header.text("state").value_or(c.version == 1 ? "complete" : "");
     c.state = state == "undone"     ? JournalState::undone
               : state == "complete" ? JournalState::complete
                                     : JournalState::pending;

@@ -62,7 +62,8 @@ void readEnding(const FileSystem::Descriptor& file, HistoryEntry& entry) {
         if (!parseRecord(std::string_view(tail).substr(first, end - first), events)) break;
         const auto state = events.record.text("state");
         if (!state) break;
-        if (!sawState) entry.state = *state == "undone" ? JournalState::undone : JournalState::complete;
+        if (!sawState)
+            entry.state = *state == "undone" ? JournalState::undone : JournalState::complete;
         sawState = true;
         if (*state == "complete") {
             entry.message = events.record.text("message");
@@ -80,11 +81,14 @@ void readEnding(const FileSystem::Descriptor& file, HistoryEntry& entry) {
 std::vector<fs::path> journalFiles(const fs::path& folder, std::vector<Skipped>& skipped) {
     if (!FileSystem::status(folder)) return {};
     if (const auto why = folderDistrust(folder)) {
-        throw JournalError("journal folder \u201C" + folder.string() + "\u201D is not safe: " + *why);
+        throw JournalError("journal folder \u201C" + folder.string() +
+                           "\u201D is not safe: " + *why);
     }
     std::error_code error;
     std::vector<std::string> names = FileSystem::namesIn(folder, error);
-    if (error) throw JournalError("journal folder \u201C" + folder.string() + "\u201D: " + error.message());
+    if (error)
+        throw JournalError("journal folder \u201C" + folder.string() +
+                           "\u201D: " + error.message());
     std::erase_if(names, [](const std::string& name) { return !isJournalName(name); });
     std::sort(names.begin(), names.end(),
               [](const std::string& a, const std::string& b) { return orderKey(a) > orderKey(b); });

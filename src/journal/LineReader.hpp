@@ -23,7 +23,7 @@ public:
     LineReader(const ReadBytes& read, std::string start = {});
 
     struct Line {
-        std::string_view text;  // without its newline; valid until the next call
+        std::string_view text;   // without its newline; valid until the next call
         std::size_t number = 0;  // from 1
         bool ended = true;       // false for a last line with no newline
         bool tooLong = false;    // longer than maxLine; `text` is empty

@@ -13,7 +13,8 @@ const Value* Record::find(std::string_view key) const {
 
 std::optional<std::string> Record::path(std::string_view key) const {
     const Value* value = find(key);
-    if (value == nullptr || (value->kind != Value::Kind::text && value->kind != Value::Kind::bytes)) {
+    if (value == nullptr ||
+        (value->kind != Value::Kind::text && value->kind != Value::Kind::bytes)) {
         return std::nullopt;
     }
     return value->text;

@@ -54,12 +54,12 @@ std::optional<std::string> fileDistrust(const FileSystem::Descriptor& file) {
 
 void prepareJournalFolder(const fs::path& folder) {
     if (const auto error = FileSystem::createFolders(folder)) {
-        throw JournalError("journal folder \u201C" + folder.string() + "\u201D: " +
-                           error.message() + "; nothing was renamed");
+        throw JournalError("journal folder \u201C" + folder.string() +
+                           "\u201D: " + error.message() + "; nothing was renamed");
     }
     if (const auto why = folderDistrust(folder)) {
-        throw JournalError("journal folder \u201C" + folder.string() + "\u201D is not safe: " +
-                           *why + "; nothing was renamed");
+        throw JournalError("journal folder \u201C" + folder.string() +
+                           "\u201D is not safe: " + *why + "; nothing was renamed");
     }
 }
 

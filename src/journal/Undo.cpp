@@ -1,5 +1,6 @@
 #include "journal/Undo.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <istream>
 
@@ -72,12 +73,16 @@ UndoResult undoContents(const JournalContents& c, const std::string& name, bool 
         if (fate == Fate::failed) continue;
         reversed.push_back({move.to, reasonText(outcome)});
     }
-    if (!c.intentComplete && !anyFound) {
-        // The intent is durable before the first move: without it whole, and
-        // with no file of the batch found moved, nothing was renamed.
+    const bool anyRecorded =
+        std::find(c.fates.begin(), c.fates.end(), Fate::moved) != c.fates.end();
+    if (!anyFound && (!c.intentComplete || (c.state == JournalState::pending && !anyRecorded))) {
+        // The intent is durable before the first move: without it whole, or
+        // with no move recorded after it, and with no file of the batch found
+        // moved, nothing was renamed.
         throw JournalError(name + ": the batch stopped before its first move; nothing to put back");
     }
-    if (!c.intentComplete && c.version == 3) result.damage.push_back("the list of planned moves is cut short");
+    if (!c.intentComplete && c.version == 3)
+        result.damage.push_back("the list of planned moves is cut short");
     result.notPutBack.assign(reversed.rbegin(), reversed.rend());
     return result;
 }
@@ -98,13 +103,15 @@ std::optional<std::string> markUndone(const fs::path& path, const FileSystem::De
         const auto size = FileSystem::sizeOf(file).value_or(0);
         char last = '\n';
         std::size_t got = 0;
-        if (size > 0 && !FileSystem::readAt(file, size - 1, &last, 1, got) && got == 1 && last != '\n') {
+        if (size > 0 && !FileSystem::readAt(file, size - 1, &last, 1, got) && got == 1 &&
+            last != '\n') {
             line.insert(line.begin(), '\n');
         }
         error = journal.append(line);
     }
     if (!error) error = journal.sync(false);
-    if (error.value() == ESTALE && error.category() == std::system_category()) return "it was replaced while it was read";
+    if (error.value() == ESTALE && error.category() == std::system_category())
+        return "it was replaced while it was read";
     if (error) return error.message();
     return std::nullopt;
 }
@@ -144,7 +151,8 @@ UndoResult undoJournal(std::istream& in, const std::string& name) {
 
 UndoResult undoNewest(const fs::path& folder, std::vector<Skipped>& skipped) {
     const auto files = journalFiles(folder, skipped);
-    if (files.empty()) throw JournalError("no journal to undo in \u201C" + folder.string() + "\u201D");
+    if (files.empty())
+        throw JournalError("no journal to undo in \u201C" + folder.string() + "\u201D");
     const std::string name = files.front().string();
     // An undone journal is known by its last line: it is refused without reading the rest.
     if (historyEntry(files.front()).state == JournalState::undone) {

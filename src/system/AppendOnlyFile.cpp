@@ -49,8 +49,8 @@ AppendOnlyFile AppendOnlyFile::create(const std::filesystem::path& path, std::er
     return {path, std::move(file)};
 }
 
-AppendOnlyFile AppendOnlyFile::reopen(const std::filesystem::path& path,
-                                      const Descriptor& reading, std::error_code& error) {
+AppendOnlyFile AppendOnlyFile::reopen(const std::filesystem::path& path, const Descriptor& reading,
+                                      std::error_code& error) {
     if ((error = injected(path))) return {};
     // Non-blocking, so that whatever now stands at the path can't make us wait.
     Descriptor file(::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));

@@ -18,8 +18,8 @@ std::error_code readSome(const Descriptor& file, char* buffer, std::size_t size,
     }
 }
 
-std::error_code readAt(const Descriptor& file, std::uint64_t offset, char* buffer,
-                       std::size_t size, std::size_t& got) {
+std::error_code readAt(const Descriptor& file, std::uint64_t offset, char* buffer, std::size_t size,
+                       std::size_t& got) {
     got = 0;
     for (;;) {
         const ssize_t n = ::pread(file.get(), buffer, size, static_cast<off_t>(offset));

@@ -15,8 +15,8 @@ namespace tavix::FileSystem {
 // is 0 at the end of the file.
 std::error_code readSome(const Descriptor& file, char* buffer, std::size_t size, std::size_t& got);
 // The same at `offset`, leaving the file's own offset alone.
-std::error_code readAt(const Descriptor& file, std::uint64_t offset, char* buffer,
-                       std::size_t size, std::size_t& got);
+std::error_code readAt(const Descriptor& file, std::uint64_t offset, char* buffer, std::size_t size,
+                       std::size_t& got);
 // The file's size in bytes, or nothing when it can't be asked.
 std::optional<std::uint64_t> sizeOf(const Descriptor& file);
 

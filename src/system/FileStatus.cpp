@@ -7,14 +7,15 @@
 
 #include <string>
 
-
 namespace tavix::FileSystem {
 namespace {
 
 Status fromStat(const struct stat& s) {
     return {{static_cast<std::uint64_t>(s.st_dev), static_cast<std::uint64_t>(s.st_ino)},
-            static_cast<std::uint32_t>(s.st_uid), static_cast<std::uint32_t>(s.st_mode),
-            S_ISREG(s.st_mode), S_ISDIR(s.st_mode)};
+            static_cast<std::uint32_t>(s.st_uid),
+            static_cast<std::uint32_t>(s.st_mode),
+            S_ISREG(s.st_mode),
+            S_ISDIR(s.st_mode)};
 }
 
 std::optional<Stamp> stampAt(int folder, const char* path) {

@@ -43,14 +43,17 @@ TEST(LargeJournal, ManyMovesAcrossFoldersAreUndoneWhateverTheLayout) {
     const auto run = [&](const std::vector<std::string>& args) {
         return testing::runCli(args, folder.path(), "", false, state.path());
     };
-    const auto at = [&](const std::string& relative) { return (folder.path() / relative).string(); };
+    const auto at = [&](const std::string& relative) {
+        return (folder.path() / relative).string();
+    };
 
     const auto done = run({"rename", "--journal", "j.jsonl", "--files-from", "list.txt", "--step",
                            R"({"addText":{"text":"-1","position":"After name"}})"});
     ASSERT_EQ(done.status, 0) << done.err;
     std::vector<nlohmann::json> journal;
     std::istringstream lines(contents(folder.path() / "j.jsonl"));
-    for (std::string line; std::getline(lines, line);) journal.push_back(nlohmann::json::parse(line));
+    for (std::string line; std::getline(lines, line);)
+        journal.push_back(nlohmann::json::parse(line));
     // The header, the planned moves, the intent, a line per move, the state.
     ASSERT_EQ(journal.size(), static_cast<std::size_t>(2 * count + 3));
     for (int i = 0; i < count; ++i) {

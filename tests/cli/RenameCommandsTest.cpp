@@ -79,7 +79,9 @@ TEST_F(RenameCommands, TheJournalRecordsIntentAndMovesAndUndoAppendsItsState) {
     EXPECT_EQ(fs::path(j[1]["temporary"].get<std::string>()).parent_path(), folder.path());
     EXPECT_EQ(j[3], json({{"intent", "complete"}}));
     EXPECT_EQ(j[4], json({{"moved", 1}}));
-    EXPECT_EQ(j[6], json::parse(R"({"state":"complete","message":"Renamed 2 files.","moved":2,"failed":0})"));
+    EXPECT_EQ(
+        j[6],
+        json::parse(R"({"state":"complete","message":"Renamed 2 files.","moved":2,"failed":0})"));
 
     EXPECT_EQ(run({"undo", "j.jsonl"}).out, "Put 2 files back.\n");
     EXPECT_EQ(in("a.txt") + in("b.txt"), "ab");
@@ -88,7 +90,8 @@ TEST_F(RenameCommands, TheJournalRecordsIntentAndMovesAndUndoAppendsItsState) {
     ASSERT_EQ(j.size(), 8u);
     EXPECT_EQ(j[7], json::parse(R"({"state":"undone","putBack":2,"notPutBack":0})"));
     // Nothing is left behind: no temporary names, no temporary journal.
-    EXPECT_EQ(testing::namesIn(folder.path()), (std::vector<std::string>{"a.txt", "b.txt", "j.jsonl"}));
+    EXPECT_EQ(testing::namesIn(folder.path()),
+              (std::vector<std::string>{"a.txt", "b.txt", "j.jsonl"}));
     const Result again = run({"undo", "j.jsonl"});
     EXPECT_EQ(again.status, 2);
     EXPECT_EQ(again.err, "tavix-cli: j.jsonl: already undone; nothing was moved\n");
@@ -196,7 +199,8 @@ TEST_F(RenameCommands, PathsRoundTripByteForByte) {
     // Each escaped byte at another place of an eight-byte word of the path.
     for (const char* escaped : {"\"", "\\", "\n", "\t", "\x01", "\x1f"}) {
         for (std::size_t before = 0; before < 9; before += 4)
-            names.push_back(std::string(before, 'x') + escaped + "z" + std::to_string(names.size()));
+            names.push_back(std::string(before, 'x') + escaped + "z" +
+                            std::to_string(names.size()));
     }
     std::vector<std::string> args = {"rename", "--step", upper, "--journal", "j.jsonl"};
     for (const std::string& name : names) {
@@ -213,7 +217,8 @@ TEST_F(RenameCommands, PathsRoundTripByteForByte) {
 
 TEST_F(RenameCommands, UndoLeavesWhatIsNotOursAlone) {
     writeAB();
-    ASSERT_EQ(run({"rename", "--step", suffix, "--journal", "j.jsonl", "a.txt", "b.txt"}).status, 0);
+    ASSERT_EQ(run({"rename", "--step", suffix, "--journal", "j.jsonl", "a.txt", "b.txt"}).status,
+              0);
     fs::rename(folder.path() / "b-1.txt", folder.path() / "kept.txt");
     folder.write("b-1.txt", "foreign");
     const Result r = run({"undo", "j.jsonl"});
@@ -270,6 +275,9 @@ TEST_F(RenameCommands, AJournalOfTheEarlierFormIsUndoneUncheckedOnlyWhenNamed) {
             R"(/B.txt","reason":"another file has its old name now"}],"message":"Put 1 file back."})"));
     EXPECT_TRUE(exists("a.txt") && exists("B.txt"));
     EXPECT_EQ(in("b.txt"), "in the way");
+    // Marked undone by a line appended after its document.
+    EXPECT_EQ(run({"undo", "j.json"}).err,
+              "tavix-cli: j.json: already undone; nothing was moved\n");
 }
 
 TEST_F(RenameCommands, UndoRefusesJournalsItCannotReadOrTrustBeforeMovingAnything) {
@@ -290,11 +298,16 @@ TEST_F(RenameCommands, UndoRefusesJournalsItCannotReadOrTrustBeforeMovingAnythin
         {R"({"moves":[1,)", "not valid JSON"},
         {"[]", "not a journal (no \"moves\" list)"},
         {R"({"moves":[{"from":"a","to":"b"}]})", "a path that isn't absolute"},
-        {R"({"moves":[{"from":")" + base + R"(/a","to":"/etc/a"}]})", "a move that leaves its folder"},
+        {R"({"moves":[{"from":")" + base + R"(/a","to":"/etc/a"}]})",
+         "a move that leaves its folder"},
         // A textual "same folder" that isn't: refused whole, nothing moves.
-        {planned(base + "/x/../../../etc/b", base + "/x/../a"), "line 2: a path with \".\" or \"..\" in it"},
+        {planned(base + "/x/../../../etc/b", base + "/x/../a"),
+         "line 2: a path with \".\" or \"..\" in it"},
         {R"({"tavixJournal":3,"created":"2026-12-09T14:03:11Z","by":"t","planned":1})"
          "\n{\"from\":\"/x",
+         "the batch stopped before its first move; nothing to put back"},
+        // Killed after its intent, before its first move.
+        {planned(base + "/a", base + "/b"),
          "the batch stopped before its first move; nothing to put back"},
     };
     for (const auto& [text, message] : cases) {
@@ -344,8 +357,8 @@ TEST_F(RenameCommands, ForgedJournalsAreNotFollowed) {
     fs::copy_file(own, planted);
     ASSERT_EQ(::chown(planted.c_str(), 12345, 12345), 0);
     const Result listed = run({"history"});
-    EXPECT_EQ(listed.err, "tavix-cli: skipped " + planted.string() +
-                              ": not trusted: owned by another user\n");
+    EXPECT_EQ(listed.err,
+              "tavix-cli: skipped " + planted.string() + ": not trusted: owned by another user\n");
     EXPECT_EQ(run({"undo", planted.string()}).status, 2);
     EXPECT_TRUE(exists("a-1.txt"));
     EXPECT_EQ(run({"undo", "--last"}).out, "Put 1 file back.\n");
@@ -397,7 +410,8 @@ TEST_F(RenameCommands, AJournalReplacedWhileTheBatchRunsIsReportedTruthfully) {
     EXPECT_EQ(r.err, "tavix-cli: journal \u201C" + at("j.jsonl") +
                          "\u201D was replaced or removed while the batch ran: this batch has no "
                          "journal left; the 2 moves made were:\n"
-                         "tavix-cli: moved \u201C" + at("a.txt") + "\u201D to \u201C" + at("a-1.txt") +
+                         "tavix-cli: moved \u201C" +
+                         at("a.txt") + "\u201D to \u201C" + at("a-1.txt") +
                          "\u201D\ntavix-cli: moved \u201C" + at("b.txt") + "\u201D to \u201C" +
                          at("b-1.txt") + "\u201D\n");
     EXPECT_EQ(in("j.jsonl"), "someone else's");

@@ -44,7 +44,8 @@ TEST(Encoding, PathsOfEveryByteValueComeBackFromARecord) {
 }
 
 TEST(Encoding, BirthTimesRoundTripToTheNanosecond) {
-    const FileSystem::Timestamp time(std::chrono::seconds(1'765'000'000) + std::chrono::nanoseconds(7));
+    const FileSystem::Timestamp time(std::chrono::seconds(1'765'000'000) +
+                                     std::chrono::nanoseconds(7));
     EXPECT_EQ(timeText(time), "2025-12-06T05:46:40.000000007Z");
     EXPECT_EQ(parseTime(timeText(time)), time);
     for (const char* bad : {"2025-12-06T05:46:40Z", "2025-12-06T05:46:40.00000000xZ", "",
@@ -61,12 +62,12 @@ TEST(Encoding, RecordsTakeFlatObjectsOnly) {
     const Case cases[] = {
         {R"({"moved":3})", true},
         {R"({"from":{"base64":"L2E="},"device":null})", true},
-        {R"({"from":{"base64":"L2E"}})", false},          // not padded base64
-        {R"({"from":{"other":"x"}})", false},              // a nested object that isn't a path
-        {R"({"from":["/a"]})", false},                     // a list
-        {R"({"moved":3} {"moved":4})", false},             // two values on one line
+        {R"({"from":{"base64":"L2E"}})", false},  // not padded base64
+        {R"({"from":{"other":"x"}})", false},     // a nested object that isn't a path
+        {R"({"from":["/a"]})", false},            // a list
+        {R"({"moved":3} {"moved":4})", false},    // two values on one line
         {R"(3)", false},
-        {R"({"moved":3)", false},                          // cut short
+        {R"({"moved":3)", false},  // cut short
     };
     RecordEvents events;
     for (const auto& [line, read] : cases) EXPECT_EQ(parseRecord(line, events), read) << line;

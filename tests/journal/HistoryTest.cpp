@@ -17,22 +17,29 @@ protected:
     History() { ::chmod(folder.path().c_str(), 0700); }
     // A journal named `name` whose middle is whatever `middle` is, ending in `end`.
     void journal(const std::string& name, const std::string& middle, const std::string& end) const {
-        const auto path = folder.write(name, R"({"tavixJournal":3,"created":"2020-01-01T00:00:00Z","by":"t","planned":1})"
-                                             "\n"
-                                             R"({"from":"/d/a","to":"/d/b","device":1,"inode":2,"birth":null,"temporary":null})"
-                                             "\n" + middle + end);
+        const auto path = folder.write(
+            name,
+            R"({"tavixJournal":3,"created":"2020-01-01T00:00:00Z","by":"t","planned":1})"
+            "\n"
+            R"({"from":"/d/a","to":"/d/b","device":1,"inode":2,"birth":null,"temporary":null})"
+            "\n" +
+                middle + end);
         ::chmod(path.c_str(), 0600);
     }
     std::vector<std::string> names() {
         std::vector<Skipped> skipped;
         std::vector<std::string> found;
-        for (const auto& path : journalFiles(folder.path(), skipped)) found.push_back(path.filename());
+        for (const auto& path : journalFiles(folder.path(), skipped))
+            found.push_back(path.filename());
         return found;
     }
 
     testing::TemporaryFolder folder;
-    const std::string complete = R"({"state":"complete","message":"Renamed 1 file.","moved":1,"failed":0})" "\n";
-    const std::string undone = R"({"state":"undone","putBack":1,"notPutBack":0})" "\n";
+    const std::string complete =
+        R"({"state":"complete","message":"Renamed 1 file.","moved":1,"failed":0})"
+        "\n";
+    const std::string undone = R"({"state":"undone","putBack":1,"notPutBack":0})"
+                               "\n";
 };
 
 // What history shows comes from a journal's first lines and its last state
@@ -47,23 +54,26 @@ TEST_F(History, AnEntryComesFromTheFirstLinesAndTheLastStateLines) {
     EXPECT_EQ(entry.folder, "/d");
     // A state line cut short by a crash is no state.
     journal("20200101T000000Z-2.jsonl", "{\"moved\":1}\n", "{\"state\":\"compl");
-    EXPECT_EQ(historyEntry(folder.path() / "20200101T000000Z-2.jsonl").state, JournalState::pending);
+    EXPECT_EQ(historyEntry(folder.path() / "20200101T000000Z-2.jsonl").state,
+              JournalState::pending);
 }
 
 TEST_F(History, PruningByAgeKeepsTheNewestAndEveryPendingJournal) {
-    journal("20200101T000000Z-1.jsonl", "", complete);              // old, finished
-    journal("20200101T000000Z-2.jsonl", "", "");                    // old, pending
-    journal("20200102T000000Z-1.jsonl", "", complete + undone);     // old, finished
-    journal("29990101T000000Z-1.jsonl", "", complete);              // new
-    journal("29990101T000000Z-2.jsonl", "", complete);              // new, the newest
-    EXPECT_EQ(names(), (std::vector<std::string>{"29990101T000000Z-2.jsonl", "29990101T000000Z-1.jsonl",
-                                                 "20200102T000000Z-1.jsonl", "20200101T000000Z-2.jsonl",
-                                                 "20200101T000000Z-1.jsonl"}));
+    journal("20200101T000000Z-1.jsonl", "", complete);           // old, finished
+    journal("20200101T000000Z-2.jsonl", "", "");                 // old, pending
+    journal("20200102T000000Z-1.jsonl", "", complete + undone);  // old, finished
+    journal("29990101T000000Z-1.jsonl", "", complete);           // new
+    journal("29990101T000000Z-2.jsonl", "", complete);           // new, the newest
+    EXPECT_EQ(names(),
+              (std::vector<std::string>{"29990101T000000Z-2.jsonl", "29990101T000000Z-1.jsonl",
+                                        "20200102T000000Z-1.jsonl", "20200101T000000Z-2.jsonl",
+                                        "20200101T000000Z-1.jsonl"}));
     std::vector<Skipped> skipped;
     // Beyond the newest one, only what is older than 90 days and finished goes.
     EXPECT_EQ(prune(folder.path(), 1, keptAge, skipped), 2u);
-    EXPECT_EQ(names(), (std::vector<std::string>{"29990101T000000Z-2.jsonl", "29990101T000000Z-1.jsonl",
-                                                 "20200101T000000Z-2.jsonl"}));
+    EXPECT_EQ(names(),
+              (std::vector<std::string>{"29990101T000000Z-2.jsonl", "29990101T000000Z-1.jsonl",
+                                        "20200101T000000Z-2.jsonl"}));
     EXPECT_EQ(prune(folder.path(), 0, std::nullopt, skipped), 2u);
     EXPECT_EQ(names(), (std::vector<std::string>{"20200101T000000Z-2.jsonl"}));
     EXPECT_TRUE(skipped.empty());

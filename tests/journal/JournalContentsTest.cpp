@@ -24,7 +24,8 @@ JournalContents read(const std::string& text) {
     return readJournal(source, "j");
 }
 
-const std::string header = R"({"tavixJournal":3,"created":"2026-12-09T14:03:11Z","by":"t","planned":2})";
+const std::string header =
+    R"({"tavixJournal":3,"created":"2026-12-09T14:03:11Z","by":"t","planned":2})";
 std::string move(const std::string& from, const std::string& to) {
     return R"({"from":")" + from + R"(","to":")" + to +
            R"(","device":1,"inode":2,"birth":null,"temporary":null})";
@@ -32,17 +33,18 @@ std::string move(const std::string& from, const std::string& to) {
 const std::string moves = move("/d/a", "/d/b") + "\n" + move("/d/c", "/d/e") + "\n";
 
 TEST(JournalContents, ALineCutShortAtTheEndIsIgnoredDamageElsewhereIsNamed) {
-    const auto whole = read(header + "\n" + moves + "{\"intent\":\"complete\"}\n{\"moved\":2}\n{\"sta");
+    const auto whole =
+        read(header + "\n" + moves + "{\"intent\":\"complete\"}\n{\"moved\":2}\n{\"sta");
     EXPECT_TRUE(whole.damage.empty());
     EXPECT_TRUE(whole.intentComplete);
     EXPECT_EQ(whole.fates, (std::vector{Fate::unknown, Fate::moved}));
     EXPECT_EQ(whole.state, JournalState::pending);
 
     // A damaged planned move keeps its place, so the moves after it keep their numbers.
-    const auto damaged = read(header + "\n{\"from\":\"/d/a\",\"to\n" + move("/d/c", "/d/e") +
-                              "\n{\"intent\":\"complete\"}\n{\"moved\":2}\nxx\n" +
-                              R"({"state":"complete","message":"Renamed 1 file.","moved":1,"failed":0})" +
-                              "\n");
+    const auto damaged =
+        read(header + "\n{\"from\":\"/d/a\",\"to\n" + move("/d/c", "/d/e") +
+             "\n{\"intent\":\"complete\"}\n{\"moved\":2}\nxx\n" +
+             R"({"state":"complete","message":"Renamed 1 file.","moved":1,"failed":0})" + "\n");
     ASSERT_EQ(damaged.damage.size(), 2u);
     EXPECT_EQ(damaged.damage[0].rfind("line 2: not valid JSON", 0), 0u) << damaged.damage[0];
     EXPECT_EQ(damaged.damage[1].rfind("line 6: ", 0), 0u) << damaged.damage[1];
@@ -54,7 +56,8 @@ TEST(JournalContents, ALineCutShortAtTheEndIsIgnoredDamageElsewhereIsNamed) {
 
 TEST(JournalContents, PathsThatCouldLeadAnywhereRefuseTheWholeJournal) {
     const std::pair<std::string, std::string> cases[] = {
-        {move("/d/x/../../etc/a", "/d/x/../../etc/b"), "j: line 2: a path with \".\" or \"..\" in it"},
+        {move("/d/x/../../etc/a", "/d/x/../../etc/b"),
+         "j: line 2: a path with \".\" or \"..\" in it"},
         {move("/d/./a", "/d/./b"), "j: line 2: a path with \".\" or \"..\" in it"},
         {move("d/a", "d/b"), "j: line 2: a path that isn't absolute"},
         {move("/d/a", "/e/a"), "j: line 2: a move that leaves its folder"},
@@ -87,8 +90,8 @@ TEST(JournalContents, TheEarlierFormsAreReadARecordAtATime) {
     EXPECT_FALSE(first.planned[0].identity);
 
     // Cut in half: the moves read so far, and the damage.
-    const auto cut = read(R"({"tavixJournal":2,"state":"complete","planned":[)" + move("/d/a", "/d/b") +
-                          ",{\"from\":");
+    const auto cut = read(R"({"tavixJournal":2,"state":"complete","planned":[)" +
+                          move("/d/a", "/d/b") + ",{\"from\":");
     EXPECT_EQ(cut.planned.size(), 1u);
     EXPECT_FALSE(cut.intentComplete);
     EXPECT_EQ(cut.damage.size(), 1u);
