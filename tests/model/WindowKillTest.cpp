@@ -67,8 +67,10 @@ TEST(KilledWindowRename, UndoPutsEveryFileBack) {
             files.push_back(temp.write(std::string("files/") + name, name));
         }
         const fs::path state = temp.path() / "state";
-        // Every file makes one move; a change of case makes two.
-        const int atMove = std::uniform_int_distribution<int>(1, fileCount * 3 / 2)(random);
+        // Every file makes one move; a change of case makes two. One trial is
+        // killed before the first move.
+        const int atMove =
+            trial == 1 ? 1 : std::uniform_int_distribution<int>(1, fileCount * 3 / 2)(random);
         SCOPED_TRACE("trial " + std::to_string(trial) + ", move " + std::to_string(atMove));
         killedRename(files, state, atMove);
 
@@ -81,9 +83,15 @@ TEST(KilledWindowRename, UndoPutsEveryFileBack) {
             model.undoBatch(history.batches[0].journal);
             EXPECT_TRUE(model.notPutBack().empty());
         } else {
+            // Killed before its first move, the batch has nothing to put back,
+            // which undo --last refuses as such.
             std::vector<journal::Skipped> skipped;
-            const auto undone = journal::undoNewest(journal::journalFolder(state), skipped);
-            EXPECT_TRUE(undone.notPutBack.empty() && undone.damage.empty() && skipped.empty());
+            try {
+                const auto undone = journal::undoNewest(journal::journalFolder(state), skipped);
+                EXPECT_TRUE(undone.notPutBack.empty() && undone.damage.empty() && skipped.empty());
+            } catch (const journal::JournalError& error) {
+                EXPECT_EQ(atMove, 1) << error.what();
+            }
         }
         std::set<std::string> found;
         for (const auto& entry : fs::directory_iterator(temp.path() / "files")) {
@@ -91,7 +99,9 @@ TEST(KilledWindowRename, UndoPutsEveryFileBack) {
             EXPECT_EQ(testing::contentsOf(entry.path()), entry.path().filename().string());
         }
         EXPECT_EQ(found, names);
-        EXPECT_EQ(model.history().batches.at(0).state, journal::JournalState::undone);
+        if (atMove > 1) {
+            EXPECT_EQ(model.history().batches.at(0).state, journal::JournalState::undone);
+        }
     }
 }
 
