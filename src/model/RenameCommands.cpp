@@ -194,17 +194,24 @@ void TavixModel::undo() {
     } else if (!lastJournal_.empty()) {
         undone = undoJournal(lastJournal_, lastMoves_);
     } else {
-        const auto outcomes = RenameEngine::undoChecked(unjournaled_);
+        // Last move first, as the journal's undo goes; a file whose identity
+        // couldn't be taken after the batch was gone already, and isn't looked for.
         std::size_t putBack = 0;
-        for (std::size_t i = 0; i < outcomes.size(); ++i) {
+        for (std::size_t i = unjournaled_.size(); i-- > 0;) {
             const PlannedMove& move = unjournaled_[i];
-            if (outcomes[i].kind == Kind::putBack) {
+            const RenameEngine::UndoOutcome outcome =
+                move.identity ? RenameEngine::undoChecked(move)
+                              : RenameEngine::UndoOutcome{Kind::missing, {}};
+            if (outcome.kind == Kind::putBack) {
                 ++putBack;
                 undone.back.push_back({move.to, move.from});
-            } else if (outcomes[i].kind != Kind::notMoved) {
-                undone.notPutBack.push_back({move.to, reasonText(outcomes[i])});
+            } else if (outcome.kind != Kind::notMoved) {
+                undone.notPutBack.push_back({move.to, reasonText(outcome)});
             }
         }
+        // Told in move order, as the list follows them.
+        std::ranges::reverse(undone.back);
+        std::ranges::reverse(undone.notPutBack);
         undone.message = StatusTexts::putBack(putBack);
     }
     // Only the files that did move back are listed under their old names again;
