@@ -100,6 +100,10 @@ void TavixModel::assignRules(std::vector<IdentifiedRule> rules) {
 }
 
 void TavixModel::assignLastMoves(std::vector<Move> moves) {
+    if (moves.empty()) {
+        lastJournal_.clear();
+        unjournaled_.clear();
+    }
     assign(lastMoves_, std::move(moves), Field::lastMoves);
 }
 
@@ -202,6 +206,7 @@ void TavixModel::remove(const std::set<std::size_t>& offsets) {
 void TavixModel::clear() {
     assignFiles({});
     assignLastMoves({});
+    if (!notPutBack_.empty()) assign(notPutBack_, {}, Field::notPutBack);
     setMessage(std::nullopt);
 }
 

@@ -16,6 +16,9 @@
 #include "engine/Uuid.hpp"
 #include "model/FileOrder.hpp"
 #include "model/Presets.hpp"
+#include "journal/History.hpp"
+#include "journal/StateFolder.hpp"
+#include "journal/Undo.hpp"
 #include "rules/RenameRule.hpp"
 
 namespace tavix {
@@ -66,6 +69,7 @@ public:
         previewSelection,
         perFolder,
         dateSource,
+        notPutBack,
     };
 
     using Observer = std::function<void(Field)>;
@@ -222,15 +226,44 @@ public:
     // The names of the saved presets in byte order; none when they can't be listed.
     std::vector<std::string> presetNames() const;
 
-    // Performs the plan, keeps its moves as the undo record, points the list at
-    // the moved files' new locations and reports "Renamed 3 files." or "Renamed
-    // 2; 1 failed — <reason>". With clearAfterRenaming on, a batch without
-    // failures then empties the list and the undo record.
+    // Performs the plan under a journal in stateFolder (below), keeps
+    // its moves as the undo record, points the list at the moved files' new
+    // locations and reports "Renamed 3 files." or "Renamed 2; 1 failed —
+    // <reason>". When no journal can be kept the batch goes ahead all the same,
+    // undone from memory only, and the message ends "No journal was kept.". With
+    // clearAfterRenaming on, a batch without failures then empties the list and
+    // the undo record.
     void rename();
-    // Moves the last batch back, points the list back for the files that did move
-    // back (a file that couldn't keeps its current location in the list), empties
-    // the undo record and reports "Put 3 files back.".
+    // Moves the last batch back through its journal (or, without one, from
+    // memory), only files that are still the ones it moved; points the list back
+    // for the files that did move back (one that couldn't keeps its current
+    // location in the list and is named in notPutBack); empties the undo record
+    // and reports "Put 3 files back.".
     void undo();
+
+    // The state folder whose journal folder holds the window's batches: by
+    // default the one tavix-cli uses, so that the terminal can undo them and the
+    // history lists the terminal's batches too. Empty: no journal, every batch
+    // is then undone from memory only.
+    const std::filesystem::path& stateFolder() const { return stateFolder_; }
+    void setStateFolder(std::filesystem::path folder);
+    // The files the last undo left where they were, each with its reason;
+    // emptied by the next rename and by clear.
+    const std::vector<journal::NotPutBack>& notPutBack() const { return notPutBack_; }
+
+    struct History {
+        std::vector<journal::HistoryEntry> batches;  // newest first
+        std::vector<journal::Skipped> skipped;       // journals left alone, and why
+        std::optional<std::string> error;            // why the folder can't be listed
+    };
+    // The journal folder's batches: when, by whom, their state, message and folder.
+    History history() const;
+    // Undoes the batch of `journal` as undo() undoes the last one, finished or
+    // interrupted: the listed files it put back are listed under their old names
+    // again, and when it is this window's last batch the undo record empties. A
+    // journal that can't be undone (already undone, not trusted…) moves nothing
+    // and the message says why.
+    void undoBatch(const std::filesystem::path& journal);
 
 private:
     void stopObserving(int token);
@@ -240,7 +273,20 @@ private:
     void replan();
     void assignFiles(std::vector<Path> files);
     void assignRules(std::vector<IdentifiedRule> rules);
+    // Also forgets how the last batch is undone when `moves` is empty.
     void assignLastMoves(std::vector<Move> moves);
+
+    // What undo did: the moves back made, the files left and the message.
+    struct Undone {
+        std::vector<Move> back;
+        std::vector<journal::NotPutBack> notPutBack;
+        std::string message;
+    };
+    // Undoes `journal`, whose moves the listed files may have made: those that
+    // aren't named as left where they are count as put back.
+    static Undone undoJournal(const std::filesystem::path& journal, const std::vector<Move>& moves);
+    // The state folder's journal folder; empty when there is no state folder.
+    std::filesystem::path journalFolder() const;
 
     template <typename T>
     void assign(T& field, T value, Field name) {
@@ -266,6 +312,13 @@ private:
     std::optional<Uuid> previewSelection_;
     bool perFolder_ = false;
     RenameEngine::DateSource dateSource_ = RenameEngine::DateSource::modified;
+    std::vector<journal::NotPutBack> notPutBack_;
+
+    // How the last batch is undone: through its journal, or, when it has none,
+    // by these moves with the identities of their files.
+    std::filesystem::path lastJournal_;
+    std::vector<PlannedMove> unjournaled_;
+    std::filesystem::path stateFolder_ = journal::defaultStateFolder();
 
     FileChooser chooser_;
     std::vector<std::pair<int, Observer>> observers_;

@@ -3,6 +3,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -10,6 +11,7 @@
 
 #include "model/StatusTexts.hpp"
 #include "model/TavixModel.hpp"
+#include "support/Files.hpp"
 #include "support/MoveHook.hpp"
 #include "support/TemporaryFolder.hpp"
 
@@ -19,29 +21,34 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
+using journal::JournalState;
+using journal::NotPutBack;
 using Step = TavixModel::IdentifiedRule;
 using Paths = std::vector<Location>;
 
-// The model's own part of renaming: the list follows the moves, the undo record
-// and the message; what happens to the files themselves is the engine's.
+// The model's own part of renaming: the journal, the list following the moves,
+// the undo record and the messages; what happens to the files themselves is
+// the engine's and the journal's.
 class RenameCommands : public ::testing::Test {
 protected:
     RenameCommands() {
         for (const char* name : {"a.txt", "b.txt", "c.txt"}) {
-            original.push_back(folder.write(name, name));
-            renamed.push_back(folder.path() / (std::string("new-") + name));
+            original.push_back(folder.write(std::string("files/") + name, name));
+            renamed.push_back(folder.path() / "files" / (std::string("new-") + name));
         }
+        model.setStateFolder(state);
         model.add(original);
         model.setRules({Step::make(RenameRule::addText("new-", Position::prefix))});
     }
 
     testing::TemporaryFolder folder;
+    fs::path state = folder.path() / "state";
     Paths original;
     Paths renamed;
     TavixModel model;
 };
 
-TEST_F(RenameCommands, RenameThenUndoPointTheListAtTheNamesOnDisk) {
+TEST_F(RenameCommands, RenameThenUndoGoThroughTheJournal) {
     ASSERT_TRUE(model.canRename());
     model.rename();
     EXPECT_EQ(model.message(), "Renamed 3 files.");
@@ -50,40 +57,123 @@ TEST_F(RenameCommands, RenameThenUndoPointTheListAtTheNamesOnDisk) {
                                                     {original[1], renamed[1]},
                                                     {original[2], renamed[2]}}));
     EXPECT_EQ(model.plan().items[0].originalName, "new-a.txt");
+    auto history = model.history();
+    ASSERT_EQ(history.batches.size(), 1u);
+    EXPECT_EQ(history.batches[0].state, JournalState::complete);
+    EXPECT_EQ(history.batches[0].message, "Renamed 3 files.");
+    EXPECT_THAT(history.batches[0].by, StartsWith("tavix "));
+    EXPECT_EQ(history.batches[0].folder, (folder.path() / "files").string());
+
     model.undo();
     EXPECT_EQ(model.message(), "Put 3 files back.");
     EXPECT_EQ(model.files(), original);
     EXPECT_FALSE(model.canUndo());
-    EXPECT_TRUE(fs::exists(original[0]) && fs::exists(original[2]));
+    EXPECT_EQ(testing::namesIn(folder.path() / "files"),
+              (std::vector<std::string>{"a.txt", "b.txt", "c.txt"}));
+    EXPECT_EQ(model.history().batches.at(0).state, JournalState::undone);
     model.undo();
     EXPECT_EQ(model.message(), "Put 0 files back.");
 }
 
-TEST_F(RenameCommands, UnchangedFilesAndFailuresKeepTheirPlaceInTheList) {
-    model.setRules({Step::make(RenameRule::findReplace("b", "B", false, true, Occurrences::all))});
-    model.rename();
-    EXPECT_EQ(model.files(), (Paths{original[0], folder.path() / "B.txt", original[2]}));
+// Undo moves back only what is still the file it moved, with the journal and,
+// when none could be kept, from memory alike; what it leaves is named with why.
+TEST_F(RenameCommands, UndoLeavesWhatIsNoLongerOursWhereItIs) {
+    const struct {
+        bool journaled;
+        bool replaced;  // else the move back fails
+        std::string reason;
+    } cases[] = {{true, true, "another file is there now"},
+                 {false, true, "another file is there now"},
+                 {true, false, std::string(std::strerror(EACCES))},
+                 {false, false, std::string(std::strerror(EACCES))}};
+    for (const auto& c : cases) {
+        testing::TemporaryFolder box;
+        TavixModel m;
+        m.setStateFolder(c.journaled ? box.path() / "state" : fs::path());
+        const Paths files{box.write("a", "a"), box.write("b", "b"), box.write("c", "c")};
+        const Paths moved{box.path() / "new-a", box.path() / "new-b", box.path() / "new-c"};
+        m.add(files);
+        m.setRules({Step::make(RenameRule::addText("new-", Position::prefix))});
+        m.rename();
+        EXPECT_EQ(m.history().batches.size(), c.journaled ? 1u : 0u);
+        if (c.replaced) {
+            // Made beside it first, so it can't take over the renamed file's inode.
+            fs::rename(box.write("intruder", "intruder"), moved[1]);
+        }
+        {
+            const testing::MoveHook refuse([&](const fs::path&, const fs::path& to) {
+                return to == files[1] ? std::optional(EACCES) : std::nullopt;
+            });
+            m.undo();
+        }
+        SCOPED_TRACE(c.reason + (c.journaled ? " (journal)" : " (memory)"));
+        EXPECT_EQ(m.message(), "Put 2 files back.");
+        EXPECT_EQ(m.notPutBack(), (std::vector<NotPutBack>{{moved[1], c.reason}}));
+        EXPECT_EQ(m.files(), (Paths{files[0], moved[1], files[2]}));
+        EXPECT_EQ(testing::contentsOf(moved[1]), c.replaced ? "intruder" : "b");
+        EXPECT_FALSE(fs::exists(files[1]));
+        EXPECT_FALSE(m.canUndo());
+        EXPECT_EQ(m.plan().items[1].originalName, "new-b");
+        m.clear();
+        EXPECT_TRUE(m.notPutBack().empty());
+    }
+}
 
-    model.setRules({Step::make(RenameRule::addText("new-", Position::prefix))});
+TEST_F(RenameCommands, RenamesWithoutAJournalWhenNoneCanBeMade) {
+    model.setStateFolder(folder.write("not-a-folder") / "state");
+    model.rename();
+    EXPECT_EQ(model.message(), "Renamed 3 files. No journal was kept.");
+    EXPECT_EQ(model.files(), renamed);
+
+    model.undo();
+    EXPECT_EQ(model.message(), "Put 3 files back.");
+    EXPECT_EQ(model.files(), original);
+
     fs::remove(original[2]);
     model.rename();
     EXPECT_THAT(*model.message(), StartsWith("Renamed 2; 1 failed \u2014 Couldn't rename"));
     EXPECT_THAT(*model.message(), HasSubstr("c.txt"));
-    EXPECT_EQ(model.files(), (Paths{renamed[0], folder.path() / "new-B.txt", original[2]}));
+    EXPECT_THAT(*model.message(), ::testing::EndsWith(". No journal was kept."));
+    EXPECT_EQ(model.files(), (Paths{renamed[0], renamed[1], original[2]}));
 }
 
-TEST_F(RenameCommands, UndoThatCannotMoveAFileBackKeepsItListedWhereItIs) {
-    model.rename();
-    {
-        const testing::MoveHook refuse([&](const fs::path&, const fs::path& to) {
-            return to == original[1] ? std::optional(EACCES) : std::nullopt;
-        });
-        model.undo();
-    }
-    EXPECT_EQ(model.message(), "Put 2 files back.");
-    EXPECT_EQ(model.files(), (Paths{original[0], renamed[1], original[2]}));
+// Any batch of the history is undone by its journal, and the listed files it
+// puts back follow it; a batch already undone is refused and nothing moves.
+TEST_F(RenameCommands, UndoesAnEarlierBatchFromTheHistory) {
+    model.rename();  // batch 1: a, b and c
+    const Location d = folder.write("files/d.txt", "d.txt");
+    model.setFiles({d});
+    model.rename();  // batch 2: d
+    const Location newD = folder.path() / "files/new-d.txt";
+    model.add({renamed[0], renamed[2]});
+    auto history = model.history();
+    ASSERT_EQ(history.batches.size(), 2u);
+    EXPECT_EQ(history.batches[0].message, "Renamed 1 file.");
+    EXPECT_EQ(history.batches[1].message, "Renamed 3 files.");
+
+    model.undoBatch(history.batches[1].journal);
+    EXPECT_EQ(model.message(), "Put 3 files back.");
+    EXPECT_EQ(model.files(), (Paths{newD, original[0], original[2]}));
+    EXPECT_EQ(testing::namesIn(folder.path() / "files"),
+              (std::vector<std::string>{"a.txt", "b.txt", "c.txt", "new-d.txt"}));
+    EXPECT_TRUE(model.canUndo());  // the window's last batch is still batch 2
+    EXPECT_EQ(model.history().batches[1].state, JournalState::undone);
+
+    model.undoBatch(history.batches[1].journal);
+    EXPECT_THAT(*model.message(), StartsWith("Put 0 files back. Journal \u201C"));
+    EXPECT_THAT(*model.message(), HasSubstr("already undone"));
+
+    // Undone from the history, the window's own last batch leaves nothing to undo.
+    model.undoBatch(history.batches[0].journal);
+    EXPECT_EQ(model.message(), "Put 1 file back.");
     EXPECT_FALSE(model.canUndo());
-    EXPECT_EQ(model.plan().items[1].originalName, "new-b.txt");
+    EXPECT_EQ(model.files(), (Paths{d, original[0], original[2]}));
+
+    // A folder others may write is not read.
+    fs::permissions(journal::journalFolder(state), fs::perms::others_write, fs::perm_options::add);
+    history = model.history();
+    EXPECT_TRUE(history.batches.empty());
+    EXPECT_THAT(history.error.value_or(""), HasSubstr("writable by others"));
 }
 
 // What each command does to the record of the last batch, and whether a
@@ -99,6 +189,7 @@ TEST(RenameUndoRecord, FollowsTheCommands) {
     for (const auto& c : cases) {
         testing::TemporaryFolder folder;
         TavixModel m;
+        m.setStateFolder(folder.path() / "state");
         const Paths files{folder.write("a"), folder.write("b"), folder.write("c")};
         m.add(files);
         m.setRules({Step::make(RenameRule::addText("new-", Position::prefix))});

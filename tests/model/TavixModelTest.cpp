@@ -84,6 +84,7 @@ TEST(ModelInitialState, HasOneSelectedBlankStepAndNothingElse) {
 class ModelWithFiles : public ::testing::Test {
 protected:
     ModelWithFiles() {
+        model.setStateFolder(folder.path() / "state");
         model.add(
             {folder.write("b.txt", "b"), folder.write("a.txt", "a"), folder.write("c.txt", "c")});
         auto steps = model.rules();
@@ -125,7 +126,7 @@ TEST_F(ModelWithFiles, CommandsTellWhatChangedAndRebuildOnce) {
     EXPECT_THAT(told([&] { model.rename(); }),
                 ElementsAre(F::lastMoves, F::files, F::plan, F::message));
     EXPECT_THAT(told([&] { model.undo(); }),
-                ElementsAre(F::files, F::plan, F::lastMoves, F::message));
+                ElementsAre(F::files, F::plan, F::lastMoves, F::notPutBack, F::message));
     EXPECT_THAT(told([&] { model.addFiles(); }), ElementsAre());  // no dialog to ask
     model.setClearAfterRenaming(true);
     EXPECT_THAT(

@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "journal/StateFolder.hpp"
+#include "journal/Undo.hpp"
+#include "model/TavixModel.hpp"
+#include "support/Files.hpp"
+#include "support/TemporaryFolder.hpp"
+#include "system/FileSystem.hpp"
+
+namespace tavix {
+namespace {
+
+namespace fs = std::filesystem;
+using Step = TavixModel::IdentifiedRule;
+
+// The window's rename of `files` in a child process, killed just before move
+// `atMove` of the batch (also between the two steps of a change of letter case).
+// Half the files change case only ("a0001.txt" → "A0001.txt", through a
+// temporary name), half get a new name ("b0001.txt" → "Bee-0001.txt").
+void killedRename(const std::vector<Location>& files, const fs::path& state, int atMove) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        TavixModel model;
+        model.setStateFolder(state);
+        model.add(files);
+        model.setRules({Step::make(RenameRule::changeCase(CaseStyle::upper)),
+                        Step::make(RenameRule::findReplace("B", "Bee-", false, true,
+                                                           Occurrences::all))});
+        int moves = 0;
+        FileSystem::testing::failMovesTo([&](const fs::path&, const fs::path&) {
+            if (++moves == atMove) ::raise(SIGKILL);
+            return std::optional<int>();
+        });
+        model.rename();
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+}
+
+// Each trial undoes the killed batch one way: from the window's history, or as
+// the terminal's `undo --last` does.
+TEST(KilledWindowRename, UndoPutsEveryFileBack) {
+    constexpr int fileCount = 1000;
+    std::mt19937 random(20261209);
+    for (int trial = 0; trial < 6; ++trial) {
+        testing::TemporaryFolder temp;
+        std::set<std::string> names;
+        std::vector<Location> files;
+        for (int i = 0; i < fileCount; ++i) {
+            char name[32];
+            std::snprintf(name, sizeof name, "%c%04d.txt", i % 2 ? 'b' : 'a', i);
+            names.insert(name);
+            files.push_back(temp.write(std::string("files/") + name, name));
+        }
+        const fs::path state = temp.path() / "state";
+        // Every file makes one move; a change of case makes two. One trial is
+        // killed before the first move.
+        const int atMove =
+            trial == 1 ? 1 : std::uniform_int_distribution<int>(1, fileCount * 3 / 2)(random);
+        SCOPED_TRACE("trial " + std::to_string(trial) + ", move " + std::to_string(atMove));
+        killedRename(files, state, atMove);
+
+        TavixModel model;
+        model.setStateFolder(state);
+        const auto history = model.history();
+        ASSERT_EQ(history.batches.size(), 1u);
+        EXPECT_EQ(history.batches[0].state, journal::JournalState::pending);
+        if (trial % 2 == 0) {
+            model.undoBatch(history.batches[0].journal);
+            EXPECT_TRUE(model.notPutBack().empty());
+        } else {
+            // Killed before its first move, the batch has nothing to put back,
+            // which undo --last refuses as such.
+            std::vector<journal::Skipped> skipped;
+            try {
+                const auto undone = journal::undoNewest(journal::journalFolder(state), skipped);
+                EXPECT_TRUE(undone.notPutBack.empty() && undone.damage.empty() && skipped.empty());
+            } catch (const journal::JournalError& error) {
+                EXPECT_EQ(atMove, 1) << error.what();
+            }
+        }
+        std::set<std::string> found;
+        for (const auto& entry : fs::directory_iterator(temp.path() / "files")) {
+            found.insert(entry.path().filename());
+            EXPECT_EQ(testing::contentsOf(entry.path()), entry.path().filename().string());
+        }
+        EXPECT_EQ(found, names);
+        if (atMove > 1) {
+            EXPECT_EQ(model.history().batches.at(0).state, journal::JournalState::undone);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tavix
