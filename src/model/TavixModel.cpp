@@ -186,8 +186,12 @@ void TavixModel::addFiles() {
 }
 
 void TavixModel::add(std::vector<Path> given) {
+    // The files are checked folder by folder in one pass, so only its ends are told.
+    const std::size_t total = given.size();
+    reportProgress(0, total);
     assignFiles(FileList::adding(files_, std::move(given)));
     setMessage(std::nullopt);
+    reportProgress(total, total);
 }
 
 void TavixModel::remove(const std::set<std::size_t>& offsets) {
@@ -214,7 +218,14 @@ void TavixModel::sortByDate() {
 }
 
 void TavixModel::sort(FileList::SortOrder order, bool reverse) {
-    assignFiles(FileList::sorted(files_, order, reverse));
+    const std::size_t total = files_.size();
+    reportProgress(0, total);
+    assignFiles(FileList::sorted(files_, order, reverse,
+                                 [this, total](std::size_t read) {
+                                     // The end is told once the files are in order.
+                                     if (read < total) reportProgress(read, total);
+                                 }));
+    reportProgress(total, total);
 }
 
 void TavixModel::removeSelectedFile() {
@@ -297,6 +308,18 @@ std::vector<std::string> TavixModel::presetNames() const {
     std::vector<std::string> names;
     if (Presets::list(names)) names.clear();
     return names;
+}
+
+void TavixModel::setProgress(Progress progress) {
+    progress_ = std::move(progress);
+}
+
+void TavixModel::reportProgress(std::size_t done, std::size_t total) {
+    if (!progress_) return;
+    const bool due = done == 0 || done >= total || done >= nextReport_;
+    if (!due) return;
+    nextReport_ = done + std::max<std::size_t>(1, (total + 99) / 100);
+    progress_(done, total);
 }
 
 }  // namespace tavix

@@ -232,7 +232,22 @@ public:
     // the undo record and reports "Put 3 files back.".
     void undo();
 
+    // Long work tells `progress` how far it has come: `done` of `total` files.
+    // Adding, sorting, renaming and undoing a batch tell it (0, total) before they
+    // start and (total, total) when they end, and in between at most about once
+    // per hundredth of the files, so a listener may repaint each time. The work
+    // stays on this thread; the listener must not change the model. None is set
+    // in a new model.
+    using Progress = std::function<void(std::size_t done, std::size_t total)>;
+    void setProgress(Progress progress);
+
 private:
+    // Tells the progress listener of `done` of `total`: always at 0 and at total,
+    // otherwise once `done` has come a hundredth of `total` past the last report.
+    void reportProgress(std::size_t done, std::size_t total);
+    Progress progress_;
+    std::size_t nextReport_ = 0;
+
     void stopObserving(int token);
     void notify(Field field);
     // Stores the plan for the current files, rules and planning settings, without
