@@ -15,6 +15,7 @@
 #include "ui/Inspector.hpp"
 #include "ui/MainWindow.hpp"
 #include "ui/WindowMenus.hpp"
+#include "ui/WorkProgress.hpp"
 
 namespace tavix::ui {
 namespace {
@@ -112,6 +113,43 @@ void drawOpenMenu(MainWindow& window, QImage& image) {
     menu->close();
 }
 
+// Makes 100,000 camera files, lists them under a find-and-replace step, and
+// renames them, drawing the window once a third of them have moved (or, when
+// the rename tells only its start, as soon as its progress shows).
+bool grabMidRename(MainWindow& window, const QString& folder, QImage& image, QString& error) {
+    constexpr int count = 100'000;
+    std::vector<TavixModel::Path> files;
+    files.reserve(count);
+    const std::string base = QFile::encodeName(folder).toStdString() + "/";
+    for (int i = 1; i <= count; ++i) {
+        const QString name = QStringLiteral("IMG_%1.jpg").arg(i, 6, 10, QLatin1Char('0'));
+        QFile file(folder + QLatin1Char('/') + name);
+        if (!file.open(QIODevice::WriteOnly)) {
+            error = QStringLiteral("can't make the sample files in ") + folder;
+            return false;
+        }
+        files.push_back(base + name.toStdString());
+    }
+    TavixModel& model = window.model();
+    model.add(std::move(files));
+    model.setRule(model.rules().front().id,
+                  RenameRule::findReplace("IMG_", "Lisbon ", false, false, Occurrences::all));
+    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+    // The first shown report is kept in case no later one comes; a third of the
+    // way through wins.
+    bool third = false;
+    const auto grab = [&](std::size_t done, std::size_t total) {
+        if (third || (!image.isNull() && done < total / 3)) return;
+        image = window.grab().toImage();
+        third = done >= total / 3;
+    };
+    const auto connection = QObject::connect(window.progress(), &WorkProgress::progressed, grab);
+    model.rename();
+    QObject::disconnect(connection);
+    if (image.isNull()) error = QStringLiteral("the rename showed no progress");
+    return !image.isNull();
+}
+
 }  // namespace
 
 std::optional<Scene> sceneNamed(const QString& name) {
@@ -120,6 +158,7 @@ std::optional<Scene> sceneNamed(const QString& name) {
     if (name == QLatin1String("problems")) return Scene::problems;
     if (name == QLatin1String("inspector")) return Scene::inspector;
     if (name == QLatin1String("menus")) return Scene::menus;
+    if (name == QLatin1String("renaming")) return Scene::renaming;
     return std::nullopt;
 }
 
@@ -136,6 +175,21 @@ bool writeScreenshot(const QString& file, Scene scene, QSize size, QString* erro
     MainWindow window;
     window.resize(size);
     window.show();
+    if (scene == Scene::renaming) {
+        QImage image;
+        const QString many = temporary.path() + QStringLiteral("/Pictures/Camera");
+        QDir().mkpath(many);
+        QString failure;
+        if (!grabMidRename(window, many, image, failure)) {
+            if (error) *error = failure;
+            return false;
+        }
+        if (!image.save(file, "PNG")) {
+            if (error) *error = QStringLiteral("can't write ") + file;
+            return false;
+        }
+        return true;
+    }
     stage(*window.content(), folder, scene);
     // Lets the layouts settle and the table fetch its rows before the grab.
     for (int i = 0; i < 5; ++i) QApplication::processEvents();

@@ -27,7 +27,7 @@ void WorkProgress::report(std::size_t done, std::size_t total) {
         clock_.start();
     }
     if (!showing_) {
-        if (clock_.elapsed() < delay_.count()) return;
+        if (total < manyFiles_ && clock_.elapsed() < delay_.count()) return;
         showing_ = true;
         QApplication::setOverrideCursor(Qt::WaitCursor);
     }

@@ -76,6 +76,15 @@ private Q_SLOTS:
         QVERIFY(!bar->isVisible());
         QVERIFY(part<QWidget>(window_.get(), "performButton")->isVisible());
         QCOMPARE(QApplication::overrideCursor(), nullptr);
+
+        // Many files show from the start, however soon the first report comes.
+        seen = 0;
+        lastValue = -1;
+        window_->progress()->setDelay(std::chrono::minutes(10));
+        window_->progress()->setManyFiles(300);
+        part<QAction>(window_.get(), "sortBySize")->trigger();
+        QVERIFY(seen > 10);
+        QVERIFY(lastValue > 250);
     }
 
 private:
