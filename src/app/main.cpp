@@ -38,7 +38,7 @@ int screenshot(const QCommandLineParser& parser, const QCommandLineOption& file,
     if (!chosen) {
         std::fprintf(stderr,
                      "tavix: unknown scene %s (empty, preview, problems, inspector, menus, "
-                     "renaming)\n",
+                     "presets, sorting, renaming)\n",
                      qPrintable(parser.value(scene)));
         return 2;
     }
@@ -87,8 +87,8 @@ int main(int argc, char** argv) {
         QStringLiteral("With --screenshot or --form-sheet: use the dark palette."));
     const QCommandLineOption scene(
         QStringLiteral("scene"),
-        QStringLiteral("With --screenshot: empty, preview, problems, inspector, menus or "
-                       "renaming."),
+        QStringLiteral("With --screenshot: empty, preview, problems, inspector, menus, "
+                       "presets, sorting or renaming."),
         QStringLiteral("name"), QStringLiteral("preview"));
     const QCommandLineOption sheet(
         QStringLiteral("form-sheet"),
