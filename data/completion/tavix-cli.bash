@@ -3,7 +3,7 @@ _tavix_cli() {
     local cur prev words cword
     _init_completion || return
 
-    local commands="plan rename undo history describe info presets"
+    local commands="plan rename edit undo history describe info presets"
     local step_options="--rules --step --preset"
     local file_options="--files-from -0 --sort --reverse --per-folder --date-source --no-keep-extension"
 
@@ -17,7 +17,7 @@ _tavix_cli() {
     done
 
     case $prev in
-        --rules | --files-from | --journal)
+        --rules | --files-from | --journal | --map)
             _filedir
             return
             ;;
@@ -48,8 +48,9 @@ _tavix_cli() {
 
     local options=""
     case $command in
-        plan) options="$step_options $file_options --json" ;;
-        rename) options="$step_options $file_options --json --journal --no-journal" ;;
+        plan) options="$step_options $file_options --map --chains --json" ;;
+        rename) options="$step_options $file_options --map --chains --json --journal --no-journal" ;;
+        edit) options="$file_options --chains --yes --journal --no-journal" ;;
         undo) options="--last --json" ;;
         history) options="--json" ;;
         describe) options="$step_options --json" ;;

@@ -6,8 +6,10 @@ namespace tavix::cli {
 
 const char* const usageText = R"(Usage:
   tavix-cli plan     [STEPS] [FILES] [ORDER] [--per-folder] [--date-source modified|taken]
-                     [--no-keep-extension] [--json]
+                     [--chains] [--no-keep-extension] [--json]
+  tavix-cli plan     --map FILE [-0] [--chains] [--json]
   tavix-cli rename   (as plan) [--journal FILE | --no-journal]
+  tavix-cli edit     [FILES] [ORDER] [--chains] [--yes] [--journal FILE | --no-journal]
   tavix-cli undo     JOURNAL | --last [--json]
   tavix-cli history  [--json]
   tavix-cli describe [STEPS] [--json]
@@ -26,6 +28,8 @@ Files:
   PATH ...           the files, in order; duplicates, folders and missing paths are skipped
   --files-from FILE  one path per line ("-" reads standard input)
   -0                 paths in --files-from are separated by NUL bytes instead
+  --map FILE         (plan, rename) instead of steps and files: one PATH<TAB>NEW NAME
+                     a line ("-" reads standard input; with -0, NUL ends each field)
 
 Order (before planning; stable, files whose key can't be read first):
   --sort name        as a file browser sorts names
@@ -40,6 +44,10 @@ Order (before planning; stable, files whose key can't be read first):
   --date-source taken  date steps write the date a photo was taken (else the date
                        modified); the default is modified
   --no-keep-extension  let the steps change the extension too
+  --chains             a name that another file of the batch gives up is free: swaps
+                       and chains are ordered, each cycle broken through a temporary
+                       name; the files of a cycle are marked (swap)
+  --yes                (edit) rename without asking
   --json               print one JSON document instead of text
   --journal FILE       (rename) keep the journal in FILE instead of the state folder
   --no-journal         (rename) keep no journal
@@ -55,10 +63,14 @@ Examples:
   tavix-cli presets save holiday --step 'dateStamp separator=_' --step 'sequence padding=3'
   tavix-cli rename --preset holiday --sort taken --date-source taken *.jpg
   tavix-cli plan --per-folder --step 'sequence padding=3' */*.jpg
+  tavix-cli plan --chains --map swap.tsv     (swap.tsv: "a.jpg<TAB>b.jpg", "b.jpg<TAB>a.jpg")
+  tavix-cli edit --chains *.jpg
 
 plan shows the new names and touches nothing. rename performs them when at least
-one name changes and none has a problem. Exit status: 0 success, 1 problems or
-failed moves, 2 usage or input errors.
+one name changes and none has a problem. edit opens the names in $VISUAL or $EDITOR,
+one NUMBER<TAB>NAME a line (\n, \t and \\ escaped); a deleted line leaves its file
+alone; the result is planned and, once confirmed, renamed as rename does.
+Exit status: 0 success, 1 problems or failed moves, 2 usage or input errors.
 )";
 
 namespace {
@@ -71,6 +83,9 @@ enum Accepts : unsigned {
     json = 16,
     last = 32,
     force = 64,
+    chains = 128,
+    mapped = 256,
+    confirm = 512,
 };
 
 struct CommandInfo {
@@ -80,8 +95,9 @@ struct CommandInfo {
 };
 
 const std::map<std::string, CommandInfo, std::less<>> commands{
-    {"plan", {Command::plan, steps | files | planning | json, -1}},
-    {"rename", {Command::rename, steps | files | planning | json | journal, -1}},
+    {"plan", {Command::plan, steps | files | planning | json | chains | mapped, -1}},
+    {"rename", {Command::rename, steps | files | planning | json | journal | chains | mapped, -1}},
+    {"edit", {Command::edit, files | planning | journal | chains | confirm, -1}},
     {"undo", {Command::undo, json | last, -1}},
     {"history", {Command::history, json, 0}},
     {"describe", {Command::describe, steps | json, 0}},
@@ -215,6 +231,18 @@ Arguments parseArguments(const std::vector<std::string>& args) {
             require(journal, arg);
             noValue();
             parsed.noJournal = true;
+        } else if (arg == "--chains") {
+            require(chains, arg);
+            noValue();
+            parsed.chains = true;
+        } else if (arg == "--map") {
+            require(mapped, arg);
+            if (parsed.map) throw UsageError("--map given twice");
+            parsed.map = value();
+        } else if (arg == "--yes") {
+            require(confirm, arg);
+            noValue();
+            parsed.yes = true;
         } else if (arg == "--last") {
             require(last, arg);
             noValue();
@@ -235,7 +263,12 @@ Arguments parseArguments(const std::vector<std::string>& args) {
     if (info.command == Command::undo && parsed.paths.size() != (parsed.last ? 0u : 1u)) {
         throw UsageError("undo takes exactly one JOURNAL, or --last");
     }
-    if (parsed.nulSeparated && !parsed.filesFrom) throw UsageError("-0 needs --files-from");
+    if (parsed.map && (parsed.rulesFile || !parsed.steps.empty() || !parsed.presets.empty() ||
+                       !parsed.paths.empty() || parsed.filesFrom)) {
+        throw UsageError("--map takes the place of steps, presets and files");
+    }
+    if (parsed.nulSeparated && !parsed.filesFrom && !parsed.map)
+        throw UsageError("-0 needs --files-from or --map");
     if (parsed.reverse && !parsed.sort) throw UsageError("--reverse needs --sort");
     if (parsed.rulesFile == "-" && parsed.filesFrom == "-") {
         throw UsageError("--rules and --files-from can't both read standard input");

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/RenameEngine.hpp"
@@ -19,6 +21,7 @@ public:
 enum class Command {
     plan,
     rename,
+    edit,
     undo,
     history,
     describe,
@@ -48,6 +51,12 @@ struct Arguments {
     bool perFolder = false;
     RenameEngine::DateSource dateSource = RenameEngine::DateSource::modified;
     bool force = false;
+    bool chains = false;             // a name given up within the batch is free
+    std::optional<std::string> map;  // PATH<TAB>NEW NAME pairs; "-" is standard input
+    bool yes = false;                // edit: rename without asking
+    // Each file's new name by its absolute path (from --map or the editor): the
+    // files are planned with these names instead of steps.
+    std::shared_ptr<const std::unordered_map<std::string, std::string>> newNames;
 };
 
 // Reads the command and its options; throws UsageError for anything the

@@ -1,13 +1,16 @@
 #include "cli/Cli.hpp"
 
 #include <iostream>
+#include <optional>
 
 #include "cli/Arguments.hpp"
 #include "cli/Batches.hpp"
 #include "cli/Describe.hpp"
+#include "cli/Edit.hpp"
 #include "cli/Help.hpp"
 #include "cli/Inputs.hpp"
 #include "cli/Journal.hpp"
+#include "cli/Map.hpp"
 #include "cli/PlanOutput.hpp"
 #include "cli/Presets.hpp"
 #include "cli/RenameCommands.hpp"
@@ -28,11 +31,14 @@ int plan(const Arguments& args, Io& io) {
     auto files = readFiles(args, io);
     const std::size_t fileCount = files.size();
     const RenamePlan plan = planBatches(std::move(files), rules, args);
+    std::optional<RenameEngine::ChainPlaces> chains;
+    if (args.chains) chains = chainPlaces(plan);
     if (args.json) {
-        writePlanJson(plan, io.out);
+        writePlanJson(plan, io.out, chains ? &*chains : nullptr);
         io.out << "\n";
     } else {
-        printPlan(plan, fileCount, io.outIsTerminal && !io.noColor, io.out);
+        printPlan(plan, fileCount, io.outIsTerminal && !io.noColor, io.out,
+                  chains ? &*chains : nullptr);
     }
     return plan.hasProblems() ? 1 : 0;
 }
@@ -87,7 +93,8 @@ int info(const Arguments& args, Io& io) {
 
 int run(const std::vector<std::string>& argv, Io& io) {
     try {
-        const Arguments args = parseArguments(argv);
+        Arguments args = parseArguments(argv);
+        if (args.map) readMap(readAll(*args.map, io), args, io);
         switch (args.command) {
             case Command::help:
                 io.out << usageText << "\n" << stepsHelp();
@@ -108,6 +115,8 @@ int run(const std::vector<std::string>& argv, Io& io) {
                 return info(args, io);
             case Command::rename:
                 return renameFiles(args, io);
+            case Command::edit:
+                return editFiles(args, io);
             case Command::undo:
                 return undoJournal(args, io);
             case Command::history:

@@ -17,6 +17,8 @@ struct Io {
     std::filesystem::path workingDirectory;
     // tavix's state folder, where journals are kept; empty: from the environment.
     std::filesystem::path stateFolder = {};
+    // Standard input is a terminal, where a question can be answered.
+    bool inIsTerminal = false;
 };
 
 // Runs one command line (without the program's name) and returns the exit

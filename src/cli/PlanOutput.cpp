@@ -23,12 +23,16 @@ std::string_view problemName(RenamePlan::Problem problem) {
             return "empty";
         case RenamePlan::Problem::illegal:
             return "illegal";
+        case RenamePlan::Problem::tooSlow:
+            return "tooSlow";
     }
     return {};
 }
 
-void printPlan(const RenamePlan& plan, std::size_t fileCount, bool highlight, std::ostream& out) {
-    for (const auto& item : plan.items) {
+void printPlan(const RenamePlan& plan, std::size_t fileCount, bool highlight, std::ostream& out,
+               const RenameEngine::ChainPlaces* chains) {
+    for (std::size_t i = 0; i < plan.items.size(); ++i) {
+        const RenamePlan::Item& item = plan.items[i];
         out << printable(item.originalName) << "  \u2192  ";
         if (item.problem) {
             out << rawValue(*item.problem);
@@ -44,17 +48,20 @@ void printPlan(const RenamePlan& plan, std::size_t fileCount, bool highlight, st
             } else {
                 out << printable(name.text);
             }
+            if (chains && chains->inCycle[i]) out << "  (swap)";
         }
         out << "\n";
     }
     out << StatusTexts::count(fileCount, plan.changedCount()) << "\n";
 }
 
-void writePlanJson(const RenamePlan& plan, std::ostream& out) {
+void writePlanJson(const RenamePlan& plan, std::ostream& out,
+                   const RenameEngine::ChainPlaces* chains) {
     using Json = nlohmann::ordered_json;
     out << "{\"items\":[";
     bool first = true;
-    for (const auto& item : plan.items) {
+    for (std::size_t i = 0; i < plan.items.size(); ++i) {
+        const RenamePlan::Item& item = plan.items[i];
         Json entry;
         entry["path"] = item.url.string();
         entry["originalName"] = item.originalName;
@@ -64,6 +71,10 @@ void writePlanJson(const RenamePlan& plan, std::ostream& out) {
         entry["problemMessage"] = item.problem ? Json(rawValue(*item.problem)) : Json(nullptr);
         const auto range = NameDiff::changedRange(item.originalName, item.newName);
         entry["changedRange"] = range ? Json::array({range->start, range->end}) : Json(nullptr);
+        if (chains) {
+            entry["order"] = chains->order[i] > 0 ? Json(chains->order[i]) : Json(nullptr);
+            entry["viaTemporary"] = static_cast<bool>(chains->viaTemporary[i]);
+        }
         out << (first ? "" : ",") << dumpJson(entry);
         first = false;
     }

@@ -15,7 +15,9 @@ int main(int argc, char** argv) {
                       std::cerr,
                       isatty(STDOUT_FILENO) == 1,
                       noColor != nullptr && *noColor != '\0',
-                      std::filesystem::current_path(error)};
+                      std::filesystem::current_path(error),
+                      {},
+                      isatty(STDIN_FILENO) == 1};
     const int status = tavix::cli::run(std::vector<std::string>(argv + 1, argv + argc), io);
     std::cout.flush();
     return status;

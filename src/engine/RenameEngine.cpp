@@ -56,7 +56,9 @@ bool atLeast(std::int64_t n, std::size_t length) {
     return n >= 0 && static_cast<std::uint64_t>(n) >= length;
 }
 
-std::string applyStep(const FindReplace& step, Parts& parts, const Subject& subject) {
+// Nothing when the regular expression couldn't finish on this name.
+std::optional<std::string> applyStep(const FindReplace& step, Parts& parts,
+                                     const Subject& subject) {
     if (step.find.empty()) return subject.name;
     const std::string& name = subject.name;
 
@@ -73,7 +75,7 @@ std::string applyStep(const FindReplace& step, Parts& parts, const Subject& subj
         case Occurrences::all:
             if (step.regex) {
                 if (!parts.regex) return name;
-                return parts.regex->replaceAll(name).value_or(name);
+                return parts.regex->replaceAll(name);
             }
             return replaced(name, text::findAll(name, *parts.needle), parts.replacement);
     }
@@ -249,7 +251,8 @@ PreparedStep::~PreparedStep() = default;
 PreparedStep::PreparedStep(PreparedStep&&) noexcept = default;
 PreparedStep& PreparedStep::operator=(PreparedStep&&) noexcept = default;
 
-std::string PreparedStep::apply(const std::string& name, std::int64_t index, const Location& url) {
+std::optional<std::string> PreparedStep::tryApply(const std::string& name, std::int64_t index,
+                                                  const Location& url) {
     // A name that isn't well-formed UTF-8 keeps its bytes: no step re-encodes it.
     // ICU measures texts in 32-bit lengths.
     if (name.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()) / 4 ||
@@ -257,8 +260,16 @@ std::string PreparedStep::apply(const std::string& name, std::int64_t index, con
         return name;
     }
     const Subject subject{name, index, url, dates_};
-    return std::visit([&](const auto& step) { return applyStep(step, *parts_, subject); },
-                      parts_->rule.kind);
+    return std::visit(
+        [&](const auto& step) -> std::optional<std::string> {
+            return applyStep(step, *parts_, subject);
+        },
+        parts_->rule.kind);
+}
+
+std::string PreparedStep::apply(const std::string& name, std::int64_t index, const Location& url) {
+    std::optional<std::string> out = tryApply(name, index, url);
+    return out ? std::move(*out) : name;
 }
 
 std::string apply(const RenameRule& rule, const std::string& name, std::int64_t index,

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "rules/RenameRule.hpp"
@@ -24,8 +25,8 @@ std::string apply(const RenameRule& rule, const std::string& name, std::int64_t 
 // One step made ready for many names: its regular expression compiled, its
 // search text keyed and its date formatter built once, not once per name. Gives
 // what apply() gives, with one difference: a regular expression that has run
-// out of time on kRegexGiveUpAfter names is given up, and leaves every later
-// name unchanged. Not thread-safe (the expression keeps one matcher).
+// out of time on kRegexGiveUpAfter names is given up, and doesn't run on any
+// later name. Not thread-safe (the expression keeps one matcher).
 class PreparedStep {
 public:
     explicit PreparedStep(const RenameRule& rule, DateSource dates = DateSource::modified);
@@ -33,6 +34,13 @@ public:
     PreparedStep(PreparedStep&&) noexcept;
     PreparedStep& operator=(PreparedStep&&) noexcept;
 
+    // The name after the step, or nothing when the step couldn't finish on this
+    // name: its regular expression ran out of time or stack on it, or had been
+    // given up before it. The step's other reasons to leave a name alone (a
+    // pattern that doesn't compile, an empty search text) give the name.
+    std::optional<std::string> tryApply(const std::string& name, std::int64_t index,
+                                        const Location& url);
+    // tryApply's name, or `name` unchanged where the step couldn't finish.
     std::string apply(const std::string& name, std::int64_t index, const Location& url);
 
     struct Parts;

@@ -123,6 +123,8 @@ std::string_view rawValue(RenamePlan::Problem problem) {
             return "Name would be empty";
         case RenamePlan::Problem::illegal:
             return "Names can't contain \u201C/\u201D or \u201C:\u201D";
+        case RenamePlan::Problem::tooSlow:
+            return "The pattern takes too long on this name";
     }
     return {};
 }
@@ -130,9 +132,12 @@ std::string_view rawValue(RenamePlan::Problem problem) {
 namespace {
 
 // Both overloads: `Files` is a const or movable vector of paths.
+// `names`, when given, holds each file's new name whole: no step is run and no
+// extension is kept apart.
 template <class Files>
 RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool keepExtension,
-                    RenameEngine::DateSource dates) {
+                    RenameEngine::DateSource dates,
+                    const std::vector<std::string>* names = nullptr) {
     RenamePlan plan;
     plan.items.reserve(files.size());
     // Each item's clash key: a view into its new name when that is its own key,
@@ -157,24 +162,39 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
     for (std::size_t i = 0; i < files.size(); ++i) {
         auto& url = files[i];
         std::string original = PathNames::name(url);
-        const bool valid = text::isValidUtf8(original);
+        bool valid = text::isValidUtf8(original);
 
         // A name that isn't UTF-8 is planned unchanged, so its bytes survive.
-        std::string stem = original;
+        std::string stem = names ? (*names)[i] : original;
         std::string extension;
-        if (valid && keepExtension) {
+        if (names) {
+            valid = text::isValidUtf8(stem);
+        } else if (valid && keepExtension) {
             extension = PathNames::nameExtension(original);
             if (!extension.empty()) stem.resize(original.size() - extension.size() - 1);
         }
-        if (valid) {
+        // A step that couldn't finish leaves the new name unknown: the later
+        // steps don't run, and the item keeps its name.
+        bool finished = true;
+        if (valid && !names) {
             for (RenameEngine::PreparedStep& step : steps) {
-                stem = step.apply(stem, static_cast<std::int64_t>(i), url);
+                std::optional<std::string> next =
+                    step.tryApply(stem, static_cast<std::int64_t>(i), url);
+                if (!next) {
+                    finished = false;
+                    break;
+                }
+                stem = std::move(*next);
             }
         }
         std::string newName;
-        newName.reserve(stem.size() + (extension.empty() ? 0 : 1 + extension.size()));
-        newName.append(stem);
-        if (!extension.empty()) newName.append(".").append(extension);
+        if (finished) {
+            newName.reserve(stem.size() + (extension.empty() ? 0 : 1 + extension.size()));
+            newName.append(stem);
+            if (!extension.empty()) newName.append(".").append(extension);
+        } else {
+            newName = original;
+        }
 
         Location location;
         if constexpr (std::is_lvalue_reference_v<Files>) {
@@ -189,7 +209,9 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
         } else {
             keys[i] = item.newName;
         }
-        if (isBlankOrEmpty(stem)) {
+        if (!finished) {
+            item.problem = RenamePlan::Problem::tooSlow;
+        } else if (isBlankOrEmpty(stem)) {
             item.problem = RenamePlan::Problem::empty;
         } else if (isIllegal(item.newName)) {
             item.problem = RenamePlan::Problem::illegal;
@@ -214,7 +236,8 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
     // Every member of a clashing group is marked, the first one included.
     if (!clashing.empty()) {
         for (std::size_t i = 0; i < plan.items.size(); ++i) {
-            if (clashing.contains(keys[i])) {
+            if (plan.items[i].problem != RenamePlan::Problem::tooSlow &&
+                clashing.contains(keys[i])) {
                 plan.items[i].problem = RenamePlan::Problem::duplicate;
             }
         }
@@ -233,6 +256,11 @@ RenamePlan RenameEngine::plan(const std::vector<Location>& files,
 RenamePlan RenameEngine::plan(std::vector<Location>&& files, const std::vector<RenameRule>& rules,
                               bool keepExtension, DateSource dates) {
     return makePlan(std::move(files), rules, keepExtension, dates);
+}
+
+RenamePlan RenameEngine::planNames(std::vector<Location>&& files,
+                                   const std::vector<std::string>& newNames) {
+    return makePlan(std::move(files), {}, false, DateSource::modified, &newNames);
 }
 
 }  // namespace tavix

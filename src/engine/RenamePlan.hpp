@@ -15,8 +15,11 @@ namespace tavix {
 
 // The preview of one batch: one item per file, in list order.
 struct RenamePlan {
-    // What blocks an item, in declared order; its text is the message shown.
-    enum class Problem { duplicate, exists, empty, illegal };
+    // What blocks an item; its text is the message shown. tooSlow: a step
+    // couldn't finish on this name (its regular expression ran out of time or
+    // stack, here or on enough earlier names to be given up), so the new name
+    // isn't known.
+    enum class Problem { duplicate, exists, empty, illegal, tooSlow };
 
     struct Item {
         Uuid id;  // fresh for every item of every plan
@@ -47,17 +50,25 @@ namespace RenameEngine {
 
 // Splits off the extension when `keepExtension` is set, runs the stem through
 // the steps in order, rejoins the extension and tests every item for problems:
-// empty, illegal, then duplicate (by lowercased name, across folders) or, for a
-// changed item, exists (another file already at the destination). Every member
-// of a clashing group is marked duplicate. Never fails; reads the disk only for
-// existence tests and the generated steps' file facts. Each step is prepared once
-// for the whole plan (PreparedStep), so a regular expression that keeps running
-// out of time is given up for the rest of the plan and leaves names unchanged.
+// tooSlow, empty, illegal, then duplicate (by lowercased name, across folders)
+// or, for a changed item, exists (another file already at the destination).
+// Every member of a clashing group is marked duplicate, except a tooSlow item.
+// Never fails; reads the disk only for existence tests and the generated steps'
+// file facts. Each step is prepared once for the whole plan (PreparedStep), so
+// a regular expression that keeps running out of time is given up for the rest
+// of the plan: every later name it would have run on is tooSlow too. A tooSlow
+// item keeps its original name as its new name and takes no part in clashes:
+// its real new name is unknown, and the problem alone blocks the batch.
 RenamePlan plan(const std::vector<Location>& files, const std::vector<RenameRule>& rules,
                 bool keepExtension, DateSource dates = DateSource::modified);
 // The same, moving the paths into the items instead of copying them.
 RenamePlan plan(std::vector<Location>&& files, const std::vector<RenameRule>& rules,
                 bool keepExtension, DateSource dates = DateSource::modified);
+
+// The plan of files whose new names are given, one per file in the same order
+// (from a list or an editor): no step is run and the names are taken whole, then
+// tested for problems as above.
+RenamePlan planNames(std::vector<Location>&& files, const std::vector<std::string>& newNames);
 
 }  // namespace RenameEngine
 }  // namespace tavix

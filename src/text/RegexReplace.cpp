@@ -1,24 +1,56 @@
 #include "text/RegexReplace.hpp"
 
 #include <unicode/regex.h>
+#include <unicode/ustring.h>
 
 #include <memory>
+#include <type_traits>
 
+#include "text/CaseFreePattern.hpp"
 #include "text/ReplacementTemplate.hpp"
 #include "text/Utf.hpp"
 
 namespace tavix::text {
 
 struct RegexReplacer::Compiled {
-    icu::UnicodeString idle;  // what the matcher looks at between calls; outlives it
+    // The name being replaced, in UTF-16, and its replacement: kept from name to
+    // name so that their buffers are reused. The matcher keeps looking at
+    // `input` between calls; `input` outlives it.
+    icu::UnicodeString input;
+    icu::UnicodeString out;
     std::unique_ptr<icu::RegexPattern> pattern;
     std::unique_ptr<icu::RegexMatcher> matcher;
     ReplacementTemplate replacement;
     int failures = 0;  // names that ran out of time or stack
 };
 
-RegexReplacer::RegexReplacer(std::unique_ptr<Compiled> compiled)
-    : compiled_(std::move(compiled)) {}
+namespace {
+
+// `text` (well-formed UTF-8) into `out`, reusing its buffer.
+void assignUtf16(std::string_view text, icu::UnicodeString& out) {
+    // A UTF-8 text never has more UTF-16 units than bytes.
+    const auto capacity = static_cast<std::int32_t>(text.size());
+    char16_t* units = out.getBuffer(capacity);
+    if (units == nullptr) {
+        out = toUtf16(text);
+        return;
+    }
+    std::int32_t length = 0;
+    if (isAscii(text)) {
+        for (std::int32_t i = 0; i < capacity; ++i) units[i] = static_cast<char16_t>(text[i]);
+        length = capacity;
+    } else {
+        UErrorCode status = U_ZERO_ERROR;
+        u_strFromUTF8WithSub(units, capacity, &length, text.data(), capacity, 0xFFFD, nullptr,
+                             &status);
+        if (U_FAILURE(status)) length = 0;
+    }
+    out.releaseBuffer(length);
+}
+
+}  // namespace
+
+RegexReplacer::RegexReplacer(std::unique_ptr<Compiled> compiled) : compiled_(std::move(compiled)) {}
 
 RegexReplacer::~RegexReplacer() {
     // The matcher refers to the pattern: it goes first.
@@ -30,7 +62,10 @@ std::unique_ptr<RegexReplacer> RegexReplacer::make(std::string_view pattern,
                                                    bool caseSensitive) {
     UErrorCode status = U_ZERO_ERROR;
     UParseError parseError;
-    const std::uint32_t flags = caseSensitive ? 0 : UREGEX_CASE_INSENSITIVE;
+    // Folding case costs ICU a slower comparison of every literal it meets,
+    // even one without letters; it is left out where it can't change a match.
+    const bool fold = !caseSensitive && !matchesAlikeInEveryCase(pattern);
+    const std::uint32_t flags = fold ? UREGEX_CASE_INSENSITIVE : 0;
     std::unique_ptr<icu::RegexPattern> compiled(
         icu::RegexPattern::compile(toUtf16(pattern), flags, parseError, status));
     if (U_FAILURE(status) || !compiled) return nullptr;
@@ -53,33 +88,67 @@ bool RegexReplacer::gaveUp() const {
     return compiled_->failures >= kRegexGiveUpAfter;
 }
 
-std::optional<std::string> RegexReplacer::replaceAll(std::string_view text) {
-    if (gaveUp()) return std::nullopt;
-    const icu::UnicodeString input = toUtf16(text);
-    icu::RegexMatcher& matcher = *compiled_->matcher;
-    // Resetting also restarts the time limit's count for this name.
-    matcher.reset(input);
+namespace {
+
+// Every match in the matcher's text replaced, built in `out`; false when the
+// evaluation ran out of time or stack. `Text` is the matcher's text in the
+// form `out` takes: the UTF-16 name, or an ASCII name's own bytes, whose
+// offsets are the same.
+template <class Text, class Out>
+bool replaceMatches(icu::RegexMatcher& matcher, const ReplacementTemplate& replacement,
+                    const Text& input, Out& out, bool& matched) {
     UErrorCode status = U_ZERO_ERROR;
-    icu::UnicodeString out;
     std::int32_t kept = 0;
-    bool matched = false;
+    const auto slice = [&](std::int32_t from, std::int32_t to) {
+        if constexpr (std::is_same_v<Out, std::string>) {
+            out.append(
+                input.substr(static_cast<std::size_t>(from), static_cast<std::size_t>(to - from)));
+        } else {
+            out.append(input, from, to - from);
+        }
+    };
     while (matcher.find(status) && U_SUCCESS(status)) {
         const std::int32_t start = matcher.start(status);
         const std::int32_t end = matcher.end(status);
         if (U_FAILURE(status)) break;
-        out.append(input, kept, start - kept);
-        compiled_->replacement.appendExpansion(matcher, input, out);
+        slice(kept, start);
+        replacement.appendExpansion(matcher, input, out);
         kept = end;
         matched = true;
     }
-    matcher.reset(compiled_->idle);
-    if (U_FAILURE(status)) {  // out of time or stack
+    if (U_FAILURE(status)) return false;
+    if (matched) slice(kept, static_cast<std::int32_t>(input.length()));
+    return true;
+}
+
+}  // namespace
+
+std::optional<std::string> RegexReplacer::replaceAll(std::string_view text) {
+    if (gaveUp()) return std::nullopt;
+    icu::UnicodeString& input = compiled_->input;
+    assignUtf16(text, input);
+    icu::RegexMatcher& matcher = *compiled_->matcher;
+    // Resetting also restarts the time limit's count for this name.
+    matcher.reset(input);
+    bool matched = false;
+    bool finished = false;
+    std::string out;
+    // An ASCII name's UTF-16 offsets are its byte offsets: its replacement is
+    // built from its own bytes, with no UTF-16 copy to convert back.
+    if (input.length() == static_cast<std::int32_t>(text.size())) {
+        finished = replaceMatches(matcher, compiled_->replacement, text, out, matched);
+    } else {
+        icu::UnicodeString& wide = compiled_->out;
+        wide.remove();
+        finished = replaceMatches(matcher, compiled_->replacement, input, wide, matched);
+        if (finished && matched) out = toUtf8(wide);
+    }
+    if (!finished) {  // out of time or stack
         ++compiled_->failures;
         return std::nullopt;
     }
     if (!matched) return std::string(text);
-    out.append(input, kept, input.length() - kept);
-    return toUtf8(out);
+    return out;
 }
 
 }  // namespace tavix::text

@@ -22,8 +22,9 @@ inline constexpr int kRegexGiveUpAfter = 8;
 
 // An ICU regular expression and its replacement template, compiled once for
 // many names. The pattern is case-insensitive unless `caseSensitive`, with no
-// other flag; the replacement is read as a ReplacementTemplate. Not thread-safe:
-// it keeps one matcher.
+// other flag (ICU is not asked to fold case where that can't change a match:
+// matchesAlikeInEveryCase); the replacement is read as a ReplacementTemplate.
+// Not thread-safe: it keeps one matcher and the buffers of the last name.
 class RegexReplacer {
 public:
     // Nothing when the pattern doesn't compile or the template names a group the

@@ -2,6 +2,8 @@
 
 #include <unicode/regex.h>
 
+#include "text/Utf.hpp"
+
 namespace tavix::text {
 namespace {
 
@@ -33,7 +35,9 @@ std::optional<ReplacementTemplate> ReplacementTemplate::parse(const icu::Unicode
                 group = longer;
                 ++i;
             }
-            if (!literal.isEmpty()) result.pieces_.emplace_back(std::in_place_index<0>, literal);
+            if (!literal.isEmpty())
+                result.pieces_.emplace_back(std::in_place_index<0>,
+                                            Literal{literal, toUtf8(literal)});
             literal.remove();
             result.pieces_.emplace_back(std::in_place_index<1>, group);
         } else {
@@ -41,7 +45,8 @@ std::optional<ReplacementTemplate> ReplacementTemplate::parse(const icu::Unicode
             ++i;
         }
     }
-    if (!literal.isEmpty()) result.pieces_.emplace_back(std::in_place_index<0>, literal);
+    if (!literal.isEmpty())
+        result.pieces_.emplace_back(std::in_place_index<0>, Literal{literal, toUtf8(literal)});
     return result;
 }
 
@@ -49,8 +54,8 @@ void ReplacementTemplate::appendExpansion(const icu::RegexMatcher& matcher,
                                           const icu::UnicodeString& input,
                                           icu::UnicodeString& out) const {
     for (const Piece& piece : pieces_) {
-        if (const auto* literal = std::get_if<icu::UnicodeString>(&piece)) {
-            out.append(*literal);
+        if (const auto* literal = std::get_if<Literal>(&piece)) {
+            out.append(literal->utf16);
             continue;
         }
         const std::int32_t group = std::get<std::int32_t>(piece);
@@ -59,6 +64,23 @@ void ReplacementTemplate::appendExpansion(const icu::RegexMatcher& matcher,
         const std::int64_t end = matcher.end64(group, status);
         if (U_FAILURE(status) || start < 0) continue;  // the group took no part
         out.append(input, static_cast<std::int32_t>(start), static_cast<std::int32_t>(end - start));
+    }
+}
+
+void ReplacementTemplate::appendExpansion(const icu::RegexMatcher& matcher, std::string_view input,
+                                          std::string& out) const {
+    for (const Piece& piece : pieces_) {
+        if (const auto* literal = std::get_if<Literal>(&piece)) {
+            out.append(literal->utf8);
+            continue;
+        }
+        const std::int32_t group = std::get<std::int32_t>(piece);
+        UErrorCode status = U_ZERO_ERROR;
+        const std::int64_t start = matcher.start64(group, status);
+        const std::int64_t end = matcher.end64(group, status);
+        if (U_FAILURE(status) || start < 0) continue;  // the group took no part
+        out.append(
+            input.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start)));
     }
 }
 

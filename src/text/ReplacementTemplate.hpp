@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -26,9 +28,17 @@ public:
     // Appends the replacement for the matcher's current match in `input`.
     void appendExpansion(const icu::RegexMatcher& matcher, const icu::UnicodeString& input,
                          icu::UnicodeString& out) const;
+    // The same in UTF-8, for a matcher whose indexes are byte offsets of
+    // `input`: one over an ASCII text.
+    void appendExpansion(const icu::RegexMatcher& matcher, std::string_view input,
+                         std::string& out) const;
 
 private:
-    using Piece = std::variant<icu::UnicodeString, std::int32_t>;  // literal or group number
+    struct Literal {
+        icu::UnicodeString utf16;
+        std::string utf8;
+    };
+    using Piece = std::variant<Literal, std::int32_t>;  // literal or group number
     std::vector<Piece> pieces_;
 };
 

@@ -69,6 +69,27 @@ TEST_F(Cli, PlanJsonHasEveryField) {
               "Two files would share this name");
 }
 
+// A name a pattern can't finish on blocks the batch in every form; rename moves
+// nothing, not even the names the pattern did finish on.
+TEST_F(Cli, APatternThatTakesTooLongBlocksTheBatch) {
+    const std::string slow = std::string(29, 'a') + "!1";
+    folder.write(slow);
+    folder.write("b!1");
+    const std::string step = "findReplace find='(a+)+$|!' replace=Z regex=true";
+    const Result text = run({"plan", "--step", step, slow, "b!1"}, folder.path());
+    EXPECT_EQ(text.status, 1);
+    EXPECT_EQ(text.out, slow + "  \u2192  The pattern takes too long on this name\n" +
+                            "b!1  \u2192  bZ1\n2 files \u00B7 1 will change\n");
+    const auto json =
+        nlohmann::json::parse(run({"plan", "--json", "--step", step, slow}, folder.path()).out);
+    EXPECT_EQ(json["items"][0]["problem"], "tooSlow");
+    EXPECT_EQ(json["items"][0]["problemMessage"], "The pattern takes too long on this name");
+    EXPECT_EQ(json["hasProblems"], true);
+    EXPECT_EQ(run({"rename", "--no-journal", "--step", step, slow, "b!1"}, folder.path()).status,
+              1);
+    EXPECT_TRUE(std::filesystem::exists(folder.path() / "b!1"));
+}
+
 // Steps from a file come before the step options; control characters show
 // escaped, so every file stays on its one line.
 TEST_F(Cli, ReadsStepsFromAFileAndNulSeparatedListsFromStandardInput) {

@@ -95,21 +95,50 @@ TEST(PreparedSteps, EachStepOfAStackKeepsItsOwnPattern) {
     }
 }
 
-// A pattern that keeps running out of time is given up for the rest of the plan:
-// names after that stay unchanged even where it would match quickly.
-TEST(PreparedSteps, PatternThatKeepsRunningOutOfTimeIsGivenUp) {
-    const RenameRule hostile = pattern("^(a+)+$", "x");
-    for (const int timeouts : {text::kRegexGiveUpAfter - 1, text::kRegexGiveUpAfter}) {
-        std::vector<Location> files = {"/nowhere/aa"};
+// A name on which a pattern runs out of time is tooSlow and keeps its name; once
+// the pattern is given up, every later name is tooSlow too, even one it would
+// rewrite at once. Until then, later names are planned as usual.
+TEST(PreparedSteps, NamesAPatternCouldNotFinishAreTooSlow) {
+    const RenameRule hostile = pattern("(a+)+$|!", "Z");
+    for (const int timeouts : {1, text::kRegexGiveUpAfter - 1, text::kRegexGiveUpAfter}) {
+        std::vector<Location> files = {"/nowhere/b!1"};
         for (int i = 0; i < timeouts; ++i) {
-            files.push_back("/nowhere/" + std::string(40, 'a') + "!" + std::to_string(i));
+            files.push_back("/nowhere/" + std::string(29, 'a') + "!" + std::to_string(i));
         }
-        files.push_back("/nowhere/aaa");
+        files.push_back("/nowhere/c!2");
         const RenamePlan plan = RenameEngine::plan(files, {hostile}, false);
-        EXPECT_EQ(plan.items.front().newName, "x");
-        for (int i = 1; i <= timeouts; ++i) EXPECT_FALSE(plan.items[i].isChanged());
+        EXPECT_EQ(plan.items.front().newName, "bZ1");
+        EXPECT_EQ(plan.items.front().problem, std::nullopt);
+        for (int i = 1; i <= timeouts; ++i) {
+            EXPECT_EQ(plan.items[i].problem, RenamePlan::Problem::tooSlow) << i;
+            EXPECT_EQ(plan.items[i].newName, plan.items[i].originalName);
+        }
         const bool givenUp = timeouts == text::kRegexGiveUpAfter;
-        EXPECT_EQ(plan.items.back().newName, givenUp ? "aaa" : "x") << timeouts;
+        const RenamePlan::Item& after = plan.items.back();
+        EXPECT_EQ(after.newName, givenUp ? "c!2" : "cZ2") << timeouts;
+        EXPECT_EQ(after.problem,
+                  givenUp ? std::optional(RenamePlan::Problem::tooSlow) : std::nullopt)
+            << timeouts;
+        EXPECT_TRUE(plan.hasProblems());
+        EXPECT_EQ(plan.changedCount(), givenUp ? 1u : 2u);
+    }
+}
+
+// A tooSlow item's new name is unknown: no later step runs on it, it clashes
+// with nothing, and a clash among other items at its old name doesn't hide why
+// it is blocked.
+TEST(PreparedSteps, TooSlowComesBeforeEveryOtherProblem) {
+    const std::string as(29, 'a');
+    const std::vector<RenameRule> stack = {pattern("(a+)+$|!", "Z"), plain("x", as + "!1"),
+                                           plain("!", "!!")};
+    const std::vector<Location> files = {"/nowhere/one/" + as + "!!1", "/nowhere/two/x",
+                                         "/nowhere/three/x"};
+    const RenamePlan plan = RenameEngine::plan(files, stack, false);
+    EXPECT_EQ(plan.items[0].problem, RenamePlan::Problem::tooSlow);
+    EXPECT_EQ(plan.items[0].newName, as + "!!1");
+    for (std::size_t i : {1u, 2u}) {
+        EXPECT_EQ(plan.items[i].newName, as + "!!1");
+        EXPECT_EQ(plan.items[i].problem, RenamePlan::Problem::duplicate);
     }
 }
 

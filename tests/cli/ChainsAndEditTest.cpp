@@ -1,0 +1,238 @@
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <map>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "support/CliRun.hpp"
+#include "support/Files.hpp"
+#include "support/TemporaryFolder.hpp"
+
+namespace tavix {
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+using testing::contentsOf;
+using testing::namesIn;
+using testing::TemporaryFolder;
+using Names = std::vector<std::string>;
+
+class ChainsAndEdit : public ::testing::Test {
+protected:
+    ~ChainsAndEdit() override { ::unsetenv("VISUAL"); }
+
+    testing::CliResult run(const std::vector<std::string>& args, const std::string& input = "") {
+        std::istringstream in(input);
+        std::ostringstream out, err;
+        cli::Io io{in, out, err, false, false, folder.path(), state.path(), terminal};
+        const int status = cli::run(args, io);
+        return {status, out.str(), err.str()};
+    }
+    void write(const Names& names) const {
+        for (const auto& name : names) folder.write(name, name);
+    }
+    // Each file's contents by name: a file keeps the contents it was made with.
+    std::map<std::string, std::string> contents() const {
+        std::map<std::string, std::string> all;
+        for (const auto& name : namesIn(folder.path())) {
+            if (!fs::is_directory(folder.path() / name))
+                all[name] = contentsOf(folder.path() / name);
+        }
+        return all;
+    }
+    // The editor: a shell script that copies what it was given to "seen" beside
+    // the script, then runs `body` with the file as $1.
+    void editor(const std::string& body) {
+        const fs::path script =
+            tools.write("editor.sh", "#!/bin/sh\ncp \"$1\" \"" + (tools.path() / "seen").string() +
+                                         "\"\n" + body + "\n");
+        fs::permissions(script, fs::perms::owner_all);
+        ::setenv("VISUAL", script.c_str(), 1);
+    }
+    std::string seen() const { return contentsOf(tools.path() / "seen"); }
+    // The path of the file that the error output says keeps the edits.
+    static fs::path keptFile(const std::string& err) {
+        const std::string marker = "kept in ";
+        const auto at = err.find(marker);
+        if (at == std::string::npos) return {};
+        return err.substr(at + marker.size(), err.find('\n', at) - at - marker.size());
+    }
+
+    TemporaryFolder folder;
+    TemporaryFolder state;
+    TemporaryFolder tools;
+    bool terminal = false;
+};
+
+TEST_F(ChainsAndEdit, PlanWithChainsOrdersASwapAndMarksIt) {
+    write({"a", "b", "c"});
+    const std::string map = "a\tb\nb\ta\nc\td\n";
+    const auto without = run({"plan", "--map", "-"}, map);
+    EXPECT_EQ(without.status, 1);
+    EXPECT_EQ(without.out,
+              "a  \u2192  A file with this name already exists\n"
+              "b  \u2192  A file with this name already exists\n"
+              "c  \u2192  d\n3 files \u00B7 1 will change\n");
+
+    const auto text = run({"plan", "--chains", "--map", "-"}, map);
+    EXPECT_EQ(text.status, 0) << text.err;
+    EXPECT_EQ(text.out,
+              "a  \u2192  b  (swap)\nb  \u2192  a  (swap)\nc  \u2192  d\n"
+              "3 files \u00B7 3 will change\n");
+
+    const auto document = json::parse(run({"plan", "--chains", "--json", "--map", "-"}, map).out);
+    const auto& items = document["items"];
+    EXPECT_EQ(items[0]["order"], 2);
+    EXPECT_EQ(items[1]["order"], 3);
+    EXPECT_EQ(items[2]["order"], 1);
+    EXPECT_EQ(items[0]["viaTemporary"], false);
+    EXPECT_EQ(items[1]["viaTemporary"], true);
+    EXPECT_FALSE(document["hasProblems"]);
+    EXPECT_FALSE(
+        json::parse(run({"plan", "--json", "--map", "-"}, map).out)["items"][0].contains("order"));
+}
+
+TEST_F(ChainsAndEdit, PlanWithChainsKeepsNamesHeldOutsideTheBatch) {
+    write({"f1", "f2", "f3"});
+    const auto result = run({"plan", "--chains", "--map", "-"}, "f1\tf2\nf2\tf3\n");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out,
+              "f1  \u2192  A file with this name already exists\n"
+              "f2  \u2192  A file with this name already exists\n2 files \u00B7 0 will change\n");
+    const auto order =
+        json::parse(run({"plan", "--chains", "--json", "--map", "-"}, "f1\tf2\n").out);
+    EXPECT_EQ(order["items"][0]["order"], nullptr);
+}
+
+TEST_F(ChainsAndEdit, RenameWithChainsRefusesAnOrderItCantJournalYet) {
+    write({"a", "b"});
+    const auto swapped = run({"rename", "--chains", "--no-journal", "--map", "-"}, "a\tb\nb\ta\n");
+    EXPECT_EQ(swapped.status, 2);
+    EXPECT_NE(swapped.err.find("nothing was renamed"), std::string::npos) << swapped.err;
+    EXPECT_EQ(contents(), (std::map<std::string, std::string>{{"a", "a"}, {"b", "b"}}));
+
+    // Moves that work one by one in list order go ahead.
+    const auto inOrder = run({"rename", "--chains", "--no-journal", "--map", "-"}, "b\tc\na\tb\n");
+    EXPECT_EQ(inOrder.status, 0) << inOrder.err;
+    EXPECT_EQ(contents(), (std::map<std::string, std::string>{{"b", "a"}, {"c", "b"}}));
+}
+
+TEST_F(ChainsAndEdit, MapRenamesEachPathToTheNameBesideIt) {
+    write({"a.txt", "b.txt", "c.txt"});
+    const auto result = run({"rename", "--no-journal", "-0", "--map", "-"},
+                            std::string("a.txt\0x\ty.txt\0", 14) +
+                                (folder.path() / "b.txt").string() + std::string("\0B.TXT\0", 7));
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(namesIn(folder.path()), (Names{"B.TXT", "c.txt", "x\ty.txt"}));
+
+    const auto slash = run({"plan", "--map", "-"}, "c.txt\td/e\nc.txt\tf\n");
+    EXPECT_EQ(slash.out,
+              "c.txt  \u2192  Names can't contain \u201C/\u201D or \u201C:\u201D\n"
+              "1 file \u00B7 0 will change\n");
+    EXPECT_NE(slash.err.find("skipped"), std::string::npos);
+}
+
+TEST_F(ChainsAndEdit, MapRefusesWhatIsNotAMap) {
+    write({"a"});
+    const std::vector<std::pair<std::vector<std::string>, std::string>> rows{
+        {{"plan", "--map", "-"}, "--map line 2 has no tab between the path and the new name"},
+        {{"plan", "--map", "-", "a"}, "--map takes the place of steps, presets and files"},
+        {{"plan", "--map", "-", "--step", "collapseSpaces"},
+         "--map takes the place of steps, presets and files"},
+        {{"edit", "--map", "-"}, "edit does not take --map"},
+    };
+    for (const auto& [args, message] : rows) {
+        const auto result = run(args, "a\tb\nno tab\n");
+        EXPECT_EQ(result.status, 2);
+        EXPECT_EQ(result.err, "tavix-cli: " + message + "\n");
+    }
+}
+
+TEST_F(ChainsAndEdit, EditRenamesWhatWasChangedAndLeavesDeletedLinesAlone) {
+    folder.write("sub/c.txt", "c");
+    write({"a.txt", "b.txt", "tab\there.txt"});
+    // Reordered lines, one deleted, one renamed to a name with a tab and a newline.
+    editor(
+        "printf '3\\tone\\\\ttwo\\\\nthree.txt\\n2\\tB.txt\\n# a comment\\n\\n4\\tc.txt\\n' > "
+        "\"$1\"");
+    const auto result =
+        run({"edit", "--yes", "--no-journal", "a.txt", "b.txt", "tab\there.txt", "sub/c.txt"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(seen(), "# " + folder.path().string() +
+                          "\n1\ta.txt\n2\tb.txt\n3\ttab\\there.txt\n\n# " +
+                          (folder.path() / "sub").string() + "\n4\tc.txt\n");
+    EXPECT_EQ(result.out,
+              "a.txt  \u2192  a.txt\nb.txt  \u2192  B.txt\n"
+              "tab\\there.txt  \u2192  one\\ttwo\\nthree.txt\nc.txt  \u2192  c.txt\n"
+              "4 files \u00B7 2 will change\nRenamed 2 files.\n");
+    EXPECT_EQ(
+        contents(),
+        (std::map<std::string, std::string>{
+            {"B.txt", "b.txt"}, {"a.txt", "a.txt"}, {"one\ttwo\nthree.txt", "tab\there.txt"}}));
+}
+
+TEST_F(ChainsAndEdit, EditKeepsTextItCantReadAndRenamesNothing) {
+    write({"a", "b"});
+    // What the editor writes (for printf), and the error: an unknown number, a
+    // number given twice, a line without a tab.
+    const std::vector<std::pair<std::string, std::string>> rows{
+        {"9\\tx\\n", "line 1: \u201C9\u201D is not the number of a file"},
+        {"1\\tx\\n1\\ty\\n", "line 2: file 1 is given twice"},
+        {"2\\ty\\nno tab\\n", "line 2: no tab between the number and the name"},
+    };
+    for (const auto& [lines, message] : rows) {
+        editor("printf '" + lines + "' > \"$1\"; cp \"$1\" \"$1.typed\"");
+        const auto result = run({"edit", "--yes", "--no-journal", "a", "b"});
+        EXPECT_EQ(result.status, 2);
+        EXPECT_TRUE(result.err.starts_with("tavix-cli: " + message + "; nothing was renamed\n"))
+            << result.err;
+        const fs::path kept = keptFile(result.err);
+        ASSERT_FALSE(kept.empty()) << result.err;
+        EXPECT_EQ(contentsOf(kept), contentsOf(kept.string() + ".typed"));
+        fs::remove(kept);
+        fs::remove(kept.string() + ".typed");
+        EXPECT_EQ(namesIn(folder.path()), (Names{"a", "b"}));
+    }
+}
+
+TEST_F(ChainsAndEdit, EditRenamesNothingWithoutAYes) {
+    write({"a"});
+    editor("printf '1\\tz\\n' > \"$1\"");
+    const auto noTerminal = run({"edit", "--no-journal", "a"});
+    EXPECT_EQ(noTerminal.status, 1);
+    EXPECT_NE(noTerminal.err.find("--yes"), std::string::npos);
+    fs::remove(keptFile(noTerminal.err));
+
+    terminal = true;
+    const auto declined = run({"edit", "--no-journal", "a"}, "n\n");
+    EXPECT_EQ(declined.status, 1);
+    EXPECT_EQ(declined.err, "Rename 1 file? [y/N] ");
+    EXPECT_EQ(namesIn(folder.path()), (Names{"a"}));
+
+    const auto accepted = run({"edit", "--no-journal", "a"}, "y\n");
+    EXPECT_EQ(accepted.status, 0) << accepted.err;
+    EXPECT_EQ(namesIn(folder.path()), (Names{"z"}));
+
+    editor("printf '1\\ty\\n' > \"$1\"; exit 1");
+    const auto failed = run({"edit", "--yes", "--no-journal", "z"});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_EQ(failed.err, "tavix-cli: the editor exited with status 1; nothing was renamed\n");
+    EXPECT_EQ(namesIn(folder.path()), (Names{"z"}));
+}
+
+TEST_F(ChainsAndEdit, EditJournalsItsBatchSoUndoPutsItBack) {
+    write({"a", "b"});
+    editor("printf '1\\tc\\n2\\td\\n' > \"$1\"");
+    const auto edited = run({"edit", "--yes", "--journal", "j.jsonl", "a", "b"});
+    EXPECT_EQ(edited.status, 0) << edited.err;
+    EXPECT_EQ(namesIn(folder.path()), (Names{"c", "d", "j.jsonl"}));
+    const auto undone = run({"undo", "j.jsonl"});
+    EXPECT_EQ(undone.status, 0) << undone.err;
+    EXPECT_EQ(contents().at("a"), "a");
+    EXPECT_EQ(contents().at("b"), "b");
+}
+
+}  // namespace
+}  // namespace tavix

@@ -1,0 +1,58 @@
+#include <gtest/gtest.h>
+
+#include "cli/EditText.hpp"
+
+namespace tavix::cli {
+namespace {
+
+TEST(EditText, EscapesWhatWouldBreakALineAndReadsItBackByteForByte) {
+    const std::vector<std::pair<std::string, std::string>> rows{
+        {"plain name.jpg", "plain name.jpg"},
+        {"tab\there", "tab\\there"},
+        {"two\nlines", "two\\nlines"},
+        {"back\\slash", "back\\\\slash"},
+        {std::string("nul\0bell\a", 9), "nul\\x00bell\\x07"},
+        {"caf\xC3\xA9", "caf\xC3\xA9"},
+        {"bad\xFFutf", "bad\\xffutf"},
+        {"cr\r", "cr\\r"},
+        {"next\xC2\x85line", "next\\xc2\\x85line"},
+    };
+    for (const auto& [name, escaped] : rows) {
+        EXPECT_EQ(escapeName(name), escaped);
+        EXPECT_EQ(unescapeName(escaped), name);
+    }
+}
+
+TEST(EditText, NumbersFilesAndNamesFoldersOnlyWhenThereAreSeveral) {
+    EXPECT_EQ(editText({"/d/a.txt", "/d/b\tc.txt"}), "1\ta.txt\n2\tb\\tc.txt\n");
+    EXPECT_EQ(editText({"/d/a.txt", "/e/b.txt", "/e/c.txt"}),
+              "# /d\n1\ta.txt\n\n# /e\n2\tb.txt\n3\tc.txt\n");
+}
+
+TEST(EditText, ReadsNamesBackByNumberInAnyOrder) {
+    const auto names = readEditText("# comment\n\n3\tC\n1\tA\\tB\n", 3);
+    EXPECT_EQ(names, (std::vector<std::optional<std::string>>{"A\tB", std::nullopt, "C"}));
+}
+
+TEST(EditText, RefusesLinesItCantReadNamingTheLine) {
+    const std::vector<std::pair<std::string, std::string>> rows{
+        {"1\ta\nno tab here\n", "line 2: no tab between the number and the name"},
+        {"4\tx\n", "line 1: \u201C4\u201D is not the number of a file"},
+        {"0\tx\n", "line 1: \u201C0\u201D is not the number of a file"},
+        {" 1\tx\n", "line 1: \u201C 1\u201D is not the number of a file"},
+        {"1\tx\n2\ty\n1\tz\n", "line 3: file 1 is given twice"},
+        {"1\ta\\qb\n", "line 1: \\q is not an escape; write \\\\ for a backslash"},
+        {"1\ta\\x4\n", "line 1: \\x needs two hexadecimal digits"},
+    };
+    for (const auto& [text, message] : rows) {
+        try {
+            readEditText(text, 3);
+            ADD_FAILURE() << "read " << text;
+        } catch (const EditTextError& error) {
+            EXPECT_EQ(std::string(error.what()), message);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tavix::cli
