@@ -42,6 +42,7 @@ std::vector<Path> following(std::vector<Path> files, const std::vector<Move>& mo
 }  // namespace
 
 void TavixModel::rename() {
+    const ProgressRun progress(*this, changedCount_);
     RenameEngine::Applied applied = RenameEngine::perform(plan_);
     const std::size_t moved = applied.moves.size();
     assignLastMoves(std::move(applied.moves));
@@ -56,6 +57,7 @@ void TavixModel::rename() {
 }
 
 void TavixModel::undo() {
+    const ProgressRun progress(*this, lastMoves_.size());
     const std::vector<bool> putBack = RenameEngine::undoEach(lastMoves_);
     // Only the files that did move back are listed under their old names again;
     // one that couldn't stays listed where it still is.

@@ -187,11 +187,9 @@ void TavixModel::addFiles() {
 
 void TavixModel::add(std::vector<Path> given) {
     // The files are checked folder by folder in one pass, so only its ends are told.
-    const std::size_t total = given.size();
-    reportProgress(0, total);
+    const ProgressRun progress(*this, given.size());
     assignFiles(FileList::adding(files_, std::move(given)));
     setMessage(std::nullopt);
-    reportProgress(total, total);
 }
 
 void TavixModel::remove(const std::set<std::size_t>& offsets) {
@@ -218,14 +216,9 @@ void TavixModel::sortByDate() {
 }
 
 void TavixModel::sort(FileList::SortOrder order, bool reverse) {
-    const std::size_t total = files_.size();
-    reportProgress(0, total);
+    const ProgressRun progress(*this, files_.size());
     assignFiles(FileList::sorted(files_, order, reverse,
-                                 [this, total](std::size_t read) {
-                                     // The end is told once the files are in order.
-                                     if (read < total) reportProgress(read, total);
-                                 }));
-    reportProgress(total, total);
+                                 [&progress](std::size_t read) { progress.advance(read); }));
 }
 
 void TavixModel::removeSelectedFile() {
@@ -312,6 +305,20 @@ std::vector<std::string> TavixModel::presetNames() const {
 
 void TavixModel::setProgress(Progress progress) {
     progress_ = std::move(progress);
+}
+
+TavixModel::ProgressRun::ProgressRun(TavixModel& model, std::size_t total)
+    : model_(model), total_(total) {
+    model_.reportProgress(0, total_);
+}
+
+TavixModel::ProgressRun::~ProgressRun() {
+    model_.reportProgress(total_, total_);
+}
+
+void TavixModel::ProgressRun::advance(std::size_t done) const {
+    // The end is the destructor's to tell, once the work's results are in place.
+    if (done < total_) model_.reportProgress(done, total_);
 }
 
 void TavixModel::reportProgress(std::size_t done, std::size_t total) {
