@@ -37,7 +37,8 @@ int screenshot(const QCommandLineParser& parser, const QCommandLineOption& file,
     const auto chosen = tavix::ui::sceneNamed(parser.value(scene));
     if (!chosen) {
         std::fprintf(stderr,
-                     "tavix: unknown scene %s (empty, preview, problems, inspector, menus)\n",
+                     "tavix: unknown scene %s (empty, preview, problems, inspector, menus, "
+                     "presets, sorting, renaming)\n",
                      qPrintable(parser.value(scene)));
         return 2;
     }
@@ -86,7 +87,8 @@ int main(int argc, char** argv) {
         QStringLiteral("With --screenshot or --form-sheet: use the dark palette."));
     const QCommandLineOption scene(
         QStringLiteral("scene"),
-        QStringLiteral("With --screenshot: empty, preview, problems, inspector or menus."),
+        QStringLiteral("With --screenshot: empty, preview, problems, inspector, menus, "
+                       "presets, sorting or renaming."),
         QStringLiteral("name"), QStringLiteral("preview"));
     const QCommandLineOption sheet(
         QStringLiteral("form-sheet"),

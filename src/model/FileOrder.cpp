@@ -14,11 +14,15 @@ namespace {
 // Keys are read before sorting: a comparison that re-read the disk could
 // change its answer mid-sort.
 template <class Key>
-std::vector<Location> sortedByKey(std::vector<Location> files, bool reverse, Key&& key) {
+std::vector<Location> sortedByKey(std::vector<Location> files, bool reverse,
+                                  const std::function<void(std::size_t)>& keysRead, Key&& key) {
     using Value = decltype(key(files.front()));
     std::vector<Value> keys;
     keys.reserve(files.size());
-    for (const Location& file : files) keys.push_back(key(file));
+    for (const Location& file : files) {
+        keys.push_back(key(file));
+        if (keysRead) keysRead(keys.size());
+    }
     std::vector<std::size_t> order(files.size());
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
@@ -35,7 +39,8 @@ std::vector<Location> sortedByKey(std::vector<Location> files, bool reverse, Key
 
 }  // namespace
 
-std::vector<Location> sorted(std::vector<Location> files, SortOrder order, bool reverse) {
+std::vector<Location> sorted(std::vector<Location> files, SortOrder order, bool reverse,
+                             const std::function<void(std::size_t)>& keysRead) {
     if (files.empty()) return files;
     switch (order) {
         case SortOrder::name:
@@ -47,21 +52,21 @@ std::vector<Location> sorted(std::vector<Location> files, SortOrder order, bool 
             std::reverse(files.begin(), files.end());
             return files;
         case SortOrder::date:
-            return sortedByKey(std::move(files), reverse, [](const Location& file) {
+            return sortedByKey(std::move(files), reverse, keysRead, [](const Location& file) {
                 return FileSystem::modificationTime(file);
             });
         case SortOrder::size:
-            return sortedByKey(std::move(files), reverse, [](const Location& file) {
+            return sortedByKey(std::move(files), reverse, keysRead, [](const Location& file) {
                 const auto facts = FileSystem::sizeAndDates(file);
                 return facts ? facts->size : std::nullopt;
             });
         case SortOrder::created:
-            return sortedByKey(std::move(files), reverse, [](const Location& file) {
+            return sortedByKey(std::move(files), reverse, keysRead, [](const Location& file) {
                 const auto facts = FileSystem::sizeAndDates(file);
                 return facts ? facts->created : std::nullopt;
             });
         case SortOrder::taken:
-            return sortedByKey(std::move(files), reverse, [](const Location& file) {
+            return sortedByKey(std::move(files), reverse, keysRead, [](const Location& file) {
                 return PhotoDate::takenOrModified(file);
             });
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <vector>
 
 #include "text/Location.hpp"
@@ -20,6 +22,9 @@ enum class SortOrder {
 // the other way round with `reverse`. Every sort is stable, also reversed
 // (files with equal keys keep their list order), and reads each key once,
 // before sorting; files whose key can't be read come first, either way.
-std::vector<Location> sorted(std::vector<Location> files, SortOrder order, bool reverse = false);
+// `keysRead`, when set, is told after each key read from the disk how many have
+// been read (the name order reads none).
+std::vector<Location> sorted(std::vector<Location> files, SortOrder order, bool reverse = false,
+                             const std::function<void(std::size_t)>& keysRead = {});
 
 }  // namespace tavix::FileList

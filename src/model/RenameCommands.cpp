@@ -123,6 +123,7 @@ void TavixModel::setStateFolder(fs::path folder) {
 
 void TavixModel::rename() {
     const RenameEngine::Batch batch(plan_);
+    const ProgressRun progress(*this, batch.size());
     // The batch's intent is durable before its first move, so that it can be
     // undone after a crash at any point, from here or from the terminal. A
     // journal that can't be made doesn't stop the batch: undo then works from
@@ -139,6 +140,7 @@ void TavixModel::rename() {
     std::vector<RenameEngine::Applied::Failure> failures;
     batch.perform([&](std::size_t move, const RenameEngine::Applied::Failure* failure) {
         if (journal) journal->record(move, failure);
+        progress.advance(move + 1);
         if (failure) {
             failures.push_back(*failure);
         } else {
@@ -188,6 +190,7 @@ void TavixModel::rename() {
 }
 
 void TavixModel::undo() {
+    const ProgressRun progress(*this, lastMoves_.size());
     Undone undone;
     if (lastMoves_.empty()) {
         undone.message = StatusTexts::putBack(0);

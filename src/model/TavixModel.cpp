@@ -190,6 +190,8 @@ void TavixModel::addFiles() {
 }
 
 void TavixModel::add(std::vector<Path> given) {
+    // The files are checked folder by folder in one pass, so only its ends are told.
+    const ProgressRun progress(*this, given.size());
     assignFiles(FileList::adding(files_, std::move(given)));
     setMessage(std::nullopt);
 }
@@ -219,7 +221,9 @@ void TavixModel::sortByDate() {
 }
 
 void TavixModel::sort(FileList::SortOrder order, bool reverse) {
-    assignFiles(FileList::sorted(files_, order, reverse));
+    const ProgressRun progress(*this, files_.size());
+    assignFiles(FileList::sorted(files_, order, reverse,
+                                 [&progress](std::size_t read) { progress.advance(read); }));
 }
 
 void TavixModel::removeSelectedFile() {
@@ -302,6 +306,32 @@ std::vector<std::string> TavixModel::presetNames() const {
     std::vector<std::string> names;
     if (Presets::list(names)) names.clear();
     return names;
+}
+
+void TavixModel::setProgress(Progress progress) {
+    progress_ = std::move(progress);
+}
+
+TavixModel::ProgressRun::ProgressRun(TavixModel& model, std::size_t total)
+    : model_(model), total_(total) {
+    model_.reportProgress(0, total_);
+}
+
+TavixModel::ProgressRun::~ProgressRun() {
+    model_.reportProgress(total_, total_);
+}
+
+void TavixModel::ProgressRun::advance(std::size_t done) const {
+    // The end is the destructor's to tell, once the work's results are in place.
+    if (done < total_) model_.reportProgress(done, total_);
+}
+
+void TavixModel::reportProgress(std::size_t done, std::size_t total) {
+    if (!progress_) return;
+    const bool due = done == 0 || done >= total || done >= nextReport_;
+    if (!due) return;
+    nextReport_ = done + std::max<std::size_t>(1, (total + 99) / 100);
+    progress_(done, total);
 }
 
 }  // namespace tavix

@@ -265,7 +265,37 @@ public:
     // and the message says why.
     void undoBatch(const std::filesystem::path& journal);
 
+    // Long work tells `progress` how far it has come: `done` of `total` files.
+    // Adding, sorting, renaming and undoing a batch tell it (0, total) before they
+    // start and (total, total) once their results are in place; a sort also tells
+    // it in between as it reads the files' keys, at most about once per hundredth
+    // of the files, so a listener may repaint each time. The work stays on this
+    // thread; the listener must not change the model. None is set in a new model.
+    using Progress = std::function<void(std::size_t done, std::size_t total)>;
+    void setProgress(Progress progress);
+
 private:
+    // The reports of one piece of long work: (0, total) when made, advance() in
+    // between, (total, total) when it goes, however the work ends.
+    class ProgressRun {
+    public:
+        ProgressRun(TavixModel& model, std::size_t total);
+        ~ProgressRun();
+        ProgressRun(const ProgressRun&) = delete;
+        ProgressRun& operator=(const ProgressRun&) = delete;
+        // `done` of the total are done; the end is told only by the destructor.
+        void advance(std::size_t done) const;
+
+    private:
+        TavixModel& model_;
+        std::size_t total_;
+    };
+    // Tells the progress listener of `done` of `total`: always at 0 and at total,
+    // otherwise once `done` has come a hundredth of `total` past the last report.
+    void reportProgress(std::size_t done, std::size_t total);
+    Progress progress_;
+    std::size_t nextReport_ = 0;
+
     void stopObserving(int token);
     void notify(Field field);
     // Stores the plan for the current files, rules and planning settings, without

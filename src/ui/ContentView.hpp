@@ -49,6 +49,9 @@ public:
     // Replaces what "Show in File Manager" calls (the desktop's file manager).
     void setFileShower(std::function<void(const QList<QUrl>&)> show) { showFiles_ = std::move(show); }
 
+    // The bar at the foot of the preview.
+    StatusBar* statusBar() const { return statusBar_; }
+
     // The steps pane: its list, and the form of the selected step.
     EditorPane* editorPane() const { return editorPane_; }
 

@@ -6,7 +6,9 @@
 #include <QScreen>
 #include <QTimer>
 
+#include "ui/StatusBar.hpp"
 #include "ui/WindowMenus.hpp"
+#include "ui/WorkProgress.hpp"
 
 namespace tavix::ui {
 
@@ -20,6 +22,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), content_(model_) 
         [this](const TavixModel::FileChooserRequest& request) { return chooseFiles(request); });
     setCentralWidget(&content_);
     menus_ = std::make_unique<WindowMenus>(*this, model_, content_);
+    progress_ = std::make_unique<WorkProgress>(model_, *content_.statusBar());
     if (const QScreen* screen = this->screen()) {
         resize(openingSize(screen->availableSize(), minimumSizeHint()));
     }

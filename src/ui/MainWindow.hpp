@@ -9,6 +9,7 @@
 namespace tavix::ui {
 
 class WindowMenus;
+class WorkProgress;
 
 // The size a window opens at: 1100 × 700, within `available` (the screen's
 // area less its panels), and never below `minimum`, which wins on a small screen.
@@ -17,8 +18,8 @@ QSize openingSize(QSize available, QSize minimum);
 // The application's one window. It owns the window's model, gives it the open
 // dialog, and shows it through a ContentView. It opens at `openingSize` of its
 // screen and can't be made smaller than the content's minimum size. Its menus
-// are WindowMenus; none opens a second window. Closing the window quits the
-// application.
+// are WindowMenus; none opens a second window. Long work shows its progress
+// (WorkProgress). Closing the window quits the application.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -28,6 +29,7 @@ public:
     TavixModel& model() { return model_; }
     ContentView* content() { return &content_; }
     WindowMenus* menus() const { return menus_.get(); }
+    WorkProgress* progress() const { return progress_.get(); }
 
 Q_SIGNALS:
     // Emitted once, as soon as the event loop runs after the window was made:
@@ -42,6 +44,8 @@ private:
     ContentView content_;
     // Goes first: it observes the model and reaches into the content.
     std::unique_ptr<WindowMenus> menus_;
+    // Listens to the model's progress and draws into the content's status bar.
+    std::unique_ptr<WorkProgress> progress_;
 };
 
 }  // namespace tavix::ui

@@ -48,6 +48,17 @@ PreviewControls::PreviewControls(TavixModel& model, QWidget* parent)
         "clearAfterRenaming", QStringLiteral("Clear list after renaming"),
         Field::clearAfterRenaming, [this] { return model_.clearAfterRenaming(); },
         [this](bool on) { model_.setClearAfterRenaming(on); });
+    menu->addSeparator();
+    addToggle(
+        "perFolder", QStringLiteral("Number each folder on its own"), Field::perFolder,
+        [this] { return model_.perFolder(); }, [this](bool on) { model_.setPerFolder(on); });
+    addToggle(
+        "datesTaken", QStringLiteral("Dates from when photos were taken"), Field::dateSource,
+        [this] { return model_.dateSource() == RenameEngine::DateSource::taken; },
+        [this](bool on) {
+            model_.setDateSource(on ? RenameEngine::DateSource::taken
+                                    : RenameEngine::DateSource::modified);
+        });
 
     add_ = borderlessButton(this, "addButton", Symbol::plus, QStringLiteral("Add Files"));
     connect(add_, &QToolButton::clicked, this, [this] { model_.addFiles(); });
@@ -72,12 +83,23 @@ PreviewControls::PreviewControls(TavixModel& model, QWidget* parent)
     sort_->setPopupMode(QToolButton::InstantPopup);
     auto* sortMenu = new QMenu(sort_);
     sortMenu->setObjectName(QStringLiteral("sortMenu"));
-    QAction* byName = sortMenu->addAction(QStringLiteral("By name"));
-    byName->setObjectName(QStringLiteral("sortByName"));
-    connect(byName, &QAction::triggered, this, [this] { model_.sortByName(); });
-    QAction* byDate = sortMenu->addAction(QStringLiteral("By date modified"));
-    byDate->setObjectName(QStringLiteral("sortByDate"));
-    connect(byDate, &QAction::triggered, this, [this] { model_.sortByDate(); });
+    using Order = FileList::SortOrder;
+    addSortItem(*sortMenu, "sortByName", QStringLiteral("By name"), Order::name);
+    addSortItem(*sortMenu, "sortByDate", QStringLiteral("By date modified"), Order::date);
+    addSortItem(*sortMenu, "sortBySize", QStringLiteral("By size"), Order::size);
+    addSortItem(*sortMenu, "sortByCreated", QStringLiteral("By date created"), Order::created);
+    QAction* taken =
+        addSortItem(*sortMenu, "sortByTaken", QStringLiteral("By date taken"), Order::taken);
+    taken->setToolTip(QStringLiteral("Photos by when they were taken, other files by date modified"));
+    sortMenu->setToolTipsVisible(true);
+    sortMenu->addSeparator();
+    reverse_ = sortMenu->addAction(QStringLiteral("Reverse"));
+    reverse_->setObjectName(QStringLiteral("sortReverse"));
+    reverse_->setCheckable(true);
+    // Turning the direction round sorts again in the order last chosen.
+    connect(reverse_, &QAction::toggled, this, [this] {
+        if (lastOrder_) model_.sort(*lastOrder_, reverse_->isChecked());
+    });
     sort_->setMenu(sortMenu);
 
     auto* row = new QHBoxLayout(this);
@@ -107,6 +129,17 @@ QAction* PreviewControls::addToggle(const char* name, const QString& title, Fiel
         if (get() != on) set(on);
     });
     toggles_.push_back({action, field, std::move(get)});
+    return action;
+}
+
+QAction* PreviewControls::addSortItem(QMenu& menu, const char* name, const QString& title,
+                                      FileList::SortOrder order) {
+    QAction* action = menu.addAction(title);
+    action->setObjectName(QString::fromLatin1(name));
+    connect(action, &QAction::triggered, this, [this, order] {
+        lastOrder_ = order;
+        model_.sort(order, reverse_->isChecked());
+    });
     return action;
 }
 

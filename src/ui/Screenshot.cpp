@@ -10,11 +10,13 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <QToolButton>
 
 #include "ui/ContentView.hpp"
 #include "ui/Inspector.hpp"
 #include "ui/MainWindow.hpp"
 #include "ui/WindowMenus.hpp"
+#include "ui/WorkProgress.hpp"
 
 namespace tavix::ui {
 namespace {
@@ -87,29 +89,118 @@ void stage(ContentView& content, const QString& folder, Scene scene) {
     model.setRule(step, RenameRule::findReplace("IMG_", "Lisbon ", false, false, Occurrences::all));
     model.setShowSizeColumn(true);
     model.setShowDateColumn(true);
-    if (scene == Scene::preview || scene == Scene::menus) {
+    if (scene == Scene::presets) {
+        // Saved in the temporary folder's own settings, not the user's.
+        const auto saved = model.rules();
+        const std::pair<const char*, RenameRule> presets[] = {
+            {"Camera files to trip names",
+             RenameRule::findReplace("IMG_", "Lisbon ", false, false, Occurrences::all)},
+            {"Tidy spaces", RenameRule::collapseSpaces()},
+            {"Change case", RenameRule::changeCase({})},
+        };
+        for (const auto& [name, rule] : presets) {
+            model.setRules({TavixModel::IdentifiedRule::make(rule)});
+            model.savePreset(name, true);
+        }
+        model.setRules(saved);
+    }
+    if (scene == Scene::preview || scene == Scene::menus || scene == Scene::presets ||
+        scene == Scene::sorting) {
         model.setShowInspector(false);
         return;
     }
     inspect(1);
 }
 
-// Opens the Edit menu over the window, as with the Find field's text selected,
-// and draws it into `image`: a menu is a window of its own, outside the grab.
-void drawOpenMenu(MainWindow& window, QImage& image) {
+// Opens `menu` at `at` (global) and draws it into `image`: a menu is a window
+// of its own, outside the window's grab. Returns where it was drawn.
+QRect drawMenu(MainWindow& window, QImage& image, QMenu& menu, QPoint at) {
+    menu.popup(at);
+    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+    const QImage drawn = menu.grab().toImage();
+    // Where it was asked to be: a small virtual screen may have moved the menu.
+    const QPoint where = window.mapFromGlobal(at);
+    QPainter painter(&image);
+    painter.drawImage(where, drawn);
+    return {where, drawn.size() / drawn.devicePixelRatio()};
+}
+
+// The menu of the menu bar's `menu` opened under its title.
+QRect drawBarMenu(MainWindow& window, QImage& image, QMenu& menu) {
+    window.menus()->refresh();
+    const QRect title = window.menuBar()->actionGeometry(menu.menuAction());
+    return drawMenu(window, image, menu, window.menuBar()->mapToGlobal(title.bottomLeft()));
+}
+
+// Opens the Edit menu over the window, as with the Find field's text selected.
+void drawEditMenu(MainWindow& window, QImage& image) {
     if (auto* find = window.findChild<QLineEdit*>(QStringLiteral("findField"))) {
         find->setFocus();
         find->selectAll();
     }
-    QMenu* menu = window.menus()->editMenu();
-    window.menus()->refresh();
-    const QRect title = window.menuBar()->actionGeometry(menu->menuAction());
-    menu->popup(window.menuBar()->mapToGlobal(title.bottomLeft()));
+    drawBarMenu(window, image, *window.menus()->editMenu());
+    window.menus()->editMenu()->close();
+}
+
+// The Steps menu with Load Preset open beside it, listing a few saved presets.
+void drawPresetMenus(MainWindow& window, QImage& image) {
+    QMenu& steps = *window.menus()->stepsMenu();
+    const QRect drawn = drawBarMenu(window, image, steps);
+    auto* load = steps.findChild<QMenu*>(QStringLiteral("loadPresetMenu"));
+    const QRect item = steps.actionGeometry(load->menuAction());
+    const QPoint at = window.mapToGlobal(drawn.topLeft() + QPoint(drawn.width() - 4, item.top()));
+    drawMenu(window, image, *load, at);
+    load->close();
+    steps.close();
+}
+
+// The Sort menu opened from its button under the table.
+void drawSortMenu(MainWindow& window, QImage& image) {
+    auto* button = window.findChild<QToolButton*>(QStringLiteral("sortButton"));
+    QMenu& menu = *button->menu();
+    // Opened upwards and ending at the button's right edge, as the button sits in
+    // the window's lower right corner.
+    const QSize hint = menu.sizeHint();
+    drawMenu(window, image, menu,
+             button->mapToGlobal(QPoint(button->width() - hint.width(), -hint.height())));
+    menu.close();
+}
+
+// Makes 100,000 camera files, lists them under a find-and-replace step, and
+// renames them, drawing the window once a third of them have moved (or, when
+// the rename tells only its start, as soon as its progress shows).
+bool grabMidRename(MainWindow& window, const QString& folder, QImage& image, QString& error) {
+    constexpr int count = 100'000;
+    std::vector<TavixModel::Path> files;
+    files.reserve(count);
+    const std::string base = QFile::encodeName(folder).toStdString() + "/";
+    for (int i = 1; i <= count; ++i) {
+        const QString name = QStringLiteral("IMG_%1.jpg").arg(i, 6, 10, QLatin1Char('0'));
+        QFile file(folder + QLatin1Char('/') + name);
+        if (!file.open(QIODevice::WriteOnly)) {
+            error = QStringLiteral("can't make the sample files in ") + folder;
+            return false;
+        }
+        files.push_back(base + name.toStdString());
+    }
+    TavixModel& model = window.model();
+    model.add(std::move(files));
+    model.setRule(model.rules().front().id,
+                  RenameRule::findReplace("IMG_", "Lisbon ", false, false, Occurrences::all));
     for (int i = 0; i < 5; ++i) QApplication::processEvents();
-    const QImage drawn = menu->grab().toImage();
-    QPainter painter(&image);
-    painter.drawImage(window.mapFromGlobal(menu->pos()), drawn);
-    menu->close();
+    // The first shown report is kept in case no later one comes; a third of the
+    // way through wins.
+    bool third = false;
+    const auto grab = [&](std::size_t done, std::size_t total) {
+        if (third || (!image.isNull() && done < total / 3)) return;
+        image = window.grab().toImage();
+        third = done >= total / 3;
+    };
+    const auto connection = QObject::connect(window.progress(), &WorkProgress::progressed, grab);
+    model.rename();
+    QObject::disconnect(connection);
+    if (image.isNull()) error = QStringLiteral("the rename showed no progress");
+    return !image.isNull();
 }
 
 }  // namespace
@@ -120,6 +211,9 @@ std::optional<Scene> sceneNamed(const QString& name) {
     if (name == QLatin1String("problems")) return Scene::problems;
     if (name == QLatin1String("inspector")) return Scene::inspector;
     if (name == QLatin1String("menus")) return Scene::menus;
+    if (name == QLatin1String("renaming")) return Scene::renaming;
+    if (name == QLatin1String("presets")) return Scene::presets;
+    if (name == QLatin1String("sorting")) return Scene::sorting;
     return std::nullopt;
 }
 
@@ -133,14 +227,33 @@ bool writeScreenshot(const QString& file, Scene scene, QSize size, QString* erro
     QDir().mkpath(folder);
     for (const Sample& sample : samples) makeSample(folder, sample);
 
+    // Presets go into the temporary folder, never the user's settings.
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(temporary.path() + QStringLiteral("/config")));
     MainWindow window;
     window.resize(size);
     window.show();
+    if (scene == Scene::renaming) {
+        QImage image;
+        const QString many = temporary.path() + QStringLiteral("/Pictures/Camera");
+        QDir().mkpath(many);
+        QString failure;
+        if (!grabMidRename(window, many, image, failure)) {
+            if (error) *error = failure;
+            return false;
+        }
+        if (!image.save(file, "PNG")) {
+            if (error) *error = QStringLiteral("can't write ") + file;
+            return false;
+        }
+        return true;
+    }
     stage(*window.content(), folder, scene);
     // Lets the layouts settle and the table fetch its rows before the grab.
     for (int i = 0; i < 5; ++i) QApplication::processEvents();
     QImage image = window.grab().toImage();
-    if (scene == Scene::menus) drawOpenMenu(window, image);
+    if (scene == Scene::menus) drawEditMenu(window, image);
+    if (scene == Scene::presets) drawPresetMenus(window, image);
+    if (scene == Scene::sorting) drawSortMenu(window, image);
     if (!image.save(file, "PNG")) {
         if (error) *error = QStringLiteral("can't write ") + file;
         return false;

@@ -13,6 +13,9 @@ enum class Scene {
     problems,   // a step that makes names clash, path column on, a row's tokens inspected
     inspector,  // the preview with a row selected and its tokens in the inspector
     menus,      // the preview with the Edit menu open over it
+    presets,    // the preview with the Steps menu open and Load Preset beside it
+    sorting,    // the preview with the Sort menu open
+    renaming,   // 100,000 files a third of the way through their rename, its progress shown
 };
 
 std::optional<Scene> sceneNamed(const QString& name);

@@ -2,10 +2,16 @@
 
 #include <QApplication>
 #include <QHBoxLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
+#include <QStackedLayout>
 #include <QStyleOptionButton>
 #include <QStylePainter>
+#include <algorithm>
+#include <climits>
 
 #include "ui/Appearance.hpp"
 #include "ui/ElidedLabel.hpp"
@@ -42,11 +48,13 @@ protected:
 StatusBar::StatusBar(TavixModel& model, QWidget* parent) : QWidget(parent), model_(model) {
     setObjectName(QStringLiteral("statusBar"));
 
-    message_ = new ElidedLabel(this);
+    controls_ = new QWidget(this);
+    controls_->setObjectName(QStringLiteral("statusControls"));
+    message_ = new ElidedLabel(controls_);
     message_->setObjectName(QStringLiteral("statusMessage"));
     message_->setFont(captionFont(font()));
 
-    undo_ = new QPushButton(QStringLiteral("Undo"), this);
+    undo_ = new QPushButton(QStringLiteral("Undo"), controls_);
     undo_->setObjectName(QStringLiteral("undoButton"));
     undo_->setAutoDefault(false);
     connect(undo_, &QPushButton::clicked, this, [this] {
@@ -55,7 +63,7 @@ StatusBar::StatusBar(TavixModel& model, QWidget* parent) : QWidget(parent), mode
         if (focused) Q_EMIT commandDone();
     });
 
-    perform_ = new ProminentButton(QStringLiteral("Perform Renames"), this);
+    perform_ = new ProminentButton(QStringLiteral("Perform Renames"), controls_);
     perform_->setObjectName(QStringLiteral("performButton"));
     perform_->setDefault(true);
     perform_->setToolTip(QStringLiteral("Perform Renames (Ctrl+Return)"));
@@ -78,7 +86,7 @@ StatusBar::StatusBar(TavixModel& model, QWidget* parent) : QWidget(parent), mode
         connect(key, &QShortcut::activated, this, &StatusBar::performIfEnabled);
     }
 
-    auto* row = new QHBoxLayout(this);
+    auto* row = new QHBoxLayout(controls_);
     row->setContentsMargins(12, 9, 12, 9);
     row->setSpacing(10);
     // The group sits in the middle of the bar.
@@ -88,6 +96,24 @@ StatusBar::StatusBar(TavixModel& model, QWidget* parent) : QWidget(parent), mode
     row->addWidget(perform_);
     row->addStretch(1);
 
+    progress_ = new QWidget(this);
+    progress_->setObjectName(QStringLiteral("progressRow"));
+    progressBar_ = new QProgressBar(progress_);
+    progressBar_->setObjectName(QStringLiteral("progressBar"));
+    progressBar_->setTextVisible(false);
+    progressText_ = new QLabel(progress_);
+    progressText_->setObjectName(QStringLiteral("progressText"));
+    progressText_->setFont(captionFont(font()));
+    auto* progressRow = new QHBoxLayout(progress_);
+    progressRow->setContentsMargins(12, 9, 12, 9);
+    progressRow->setSpacing(10);
+    progressRow->addWidget(progressBar_, 1);
+    progressRow->addWidget(progressText_);
+
+    pages_ = new QStackedLayout(this);
+    pages_->addWidget(controls_);
+    pages_->addWidget(progress_);
+
     subscription_ = model_.observe([this](TavixModel::Field field) {
         using Field = TavixModel::Field;
         if (field == Field::plan || field == Field::message || field == Field::lastMoves) {
@@ -95,6 +121,26 @@ StatusBar::StatusBar(TavixModel& model, QWidget* parent) : QWidget(parent), mode
         }
     });
     refresh();
+}
+
+void StatusBar::showProgress(std::size_t done, std::size_t total) {
+    const QLocale locale;
+    progressBar_->setRange(0, static_cast<int>(std::min<std::size_t>(total, INT_MAX)));
+    progressBar_->setValue(static_cast<int>(std::min(done, total)));
+    progressText_->setText(QStringLiteral("%1 of %2 files")
+                               .arg(locale.toString(static_cast<qulonglong>(done)),
+                                    locale.toString(static_cast<qulonglong>(total))));
+    if (pages_->currentWidget() != progress_) {
+        // No layout pass runs before the repaint below, so the row is placed now.
+        progress_->setGeometry(controls_->geometry());
+        progress_->layout()->activate();
+        pages_->setCurrentWidget(progress_);
+    }
+    repaint();
+}
+
+void StatusBar::endProgress() {
+    pages_->setCurrentWidget(controls_);
 }
 
 bool StatusBar::holdsFocus() const {

@@ -15,6 +15,7 @@
 #include "ui/ActionForm.hpp"
 #include "ui/ContentView.hpp"
 #include "ui/EditorPane.hpp"
+#include "ui/PresetMenu.hpp"
 #include "update/Version.hpp"
 
 namespace tavix::ui {
@@ -133,8 +134,9 @@ void WindowMenus::buildSteps() {
         steps_->addAction(QStringLiteral("Move Step &Down"), this, [this] { moveStep(1); });
     moveDown_->setObjectName(QStringLiteral("moveStepDown"));
     moveDown_->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Down));
-    // Commands that save or load whole stacks of steps join this section.
+    // Commands that save or load whole stacks of steps.
     steps_->addSeparator()->setObjectName(QStringLiteral("stackSection"));
+    new PresetMenu(*steps_, window_, model_);
 }
 
 void WindowMenus::buildHelp() {

@@ -20,7 +20,8 @@ class ContentView;
 //          field; Delete in the file table removes the selected file, in the steps
 //          list the selected step; Undo Renames, enabled exactly while the status
 //          bar shows "Undo".
-//   Steps  Add Step, Remove Step, Move Step Up (Alt+Up), Move Step Down (Alt+Down).
+//   Steps  Add Step, Remove Step, Move Step Up (Alt+Up), Move Step Down (Alt+Down);
+//          Save Steps as Preset…, Load Preset ▸ (PresetMenu).
 //   Help   About Tavix: the version and the licence.
 // After each command the focus goes where the work continues: the file table
 // after files were added or renames undone, the steps list after a step moved.

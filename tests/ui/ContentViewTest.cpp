@@ -14,9 +14,14 @@
 #include <QHelpEvent>
 #include <QUrl>
 
+#include <algorithm>
+
 #include "UiTestFiles.hpp"
+#include "support/ExifBytes.hpp"
+#include "support/Files.hpp"
 #include "support/TemporaryFolder.hpp"
 #include "model/TavixModel.hpp"
+#include "system/FileSystem.hpp"
 #include "ui/ContentView.hpp"
 #include "ui/ElidedLabel.hpp"
 #include "ui/Inspector.hpp"
@@ -135,6 +140,71 @@ private Q_SLOTS:
         model.setMessage("Renamed 3 files.");
         QCOMPARE(part<ElidedLabel>(view_.get(), "statusMessage")->text(),
                  QStringLiteral("Renamed 3 files."));
+    }
+
+    // Every order of the Sort menu, and Reverse, which sorts again the other way.
+    void theSortMenuSortsInEachOrder_data() {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("order");
+        QTest::newRow("name") << "sortByName" << "abc";
+        QTest::newRow("date modified") << "sortByDate" << "bca";
+        QTest::newRow("size") << "sortBySize" << "bac";
+        QTest::newRow("date created") << "sortByCreated" << "cab";
+        // The photo by when it was taken (before the others were modified).
+        QTest::newRow("date taken") << "sortByTaken" << "abc";
+    }
+    void theSortMenuSortsInEachOrder() {
+        QFETCH(QString, item);
+        QFETCH(QString, order);
+        using tavix::testing::setModified;
+        TemporaryFolder box;
+        // Made in this order, so created c, a, b where birth times are kept.
+        const Path c = box.write("c.txt", std::string(500, 'c'));
+        const Path a = box.write("a.jpg", tavix::testing::jpegWith(
+                                              tavix::testing::exifBlock("2001:05:06 07:08:09")));
+        const Path b = box.write("b.txt", "b");
+        setModified(b, 1577836800);  // 2020
+        setModified(c, 1609459200);  // 2021
+        setModified(a, 1640995200);  // 2022
+        if (item == QLatin1String("sortByCreated") &&
+            !tavix::FileSystem::sizeAndDates(a).value().created) {
+            QSKIP("this file system keeps no birth times");
+        }
+        const auto named = [&](const QString& letters) {
+            std::vector<tavix::Location> files;
+            for (const QChar letter : letters) {
+                files.push_back(letter == QLatin1Char('a') ? a : letter == QLatin1Char('b') ? b : c);
+            }
+            return files;
+        };
+        TavixModel& model = view_->model();
+        model.add(named(QStringLiteral("cba")));
+        auto* reverse = part<QAction>(view_.get(), "sortReverse");
+        part<QAction>(view_.get(), qPrintable(item))->trigger();
+        QCOMPARE(model.files(), named(order));
+        reverse->trigger();
+        std::reverse(order.begin(), order.end());
+        QCOMPARE(model.files(), named(order));
+        // The direction holds for the next sort.
+        model.setFiles(named(QStringLiteral("cba")));
+        part<QAction>(view_.get(), qPrintable(item))->trigger();
+        QCOMPARE(model.files(), named(order));
+        reverse->trigger();
+    }
+
+    // The two planning toggles of the settings menu follow the model both ways.
+    void theSettingsMenuSetsHowFilesArePlanned() {
+        TavixModel& model = view_->model();
+        auto* perFolder = part<QAction>(view_.get(), "perFolder");
+        auto* taken = part<QAction>(view_.get(), "datesTaken");
+        QVERIFY(!perFolder->isChecked() && !taken->isChecked());
+        perFolder->trigger();
+        QVERIFY(model.perFolder());
+        taken->trigger();
+        QCOMPARE(model.dateSource(), tavix::RenameEngine::DateSource::taken);
+        model.setPerFolder(false);
+        model.setDateSource(tavix::RenameEngine::DateSource::modified);
+        QVERIFY(!perFolder->isChecked() && !taken->isChecked());
     }
 
     // Hovering over a shortened new name shows it whole, its change marked.
