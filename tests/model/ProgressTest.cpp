@@ -57,12 +57,12 @@ TEST_F(Progress, AddingAndEverySortReportOneRun) {
     EXPECT_GT(reports.size(), 50u);
 }
 
-TEST_F(Progress, RenameAndUndoTellTheirEnds) {
+TEST_F(Progress, RenameTellsEachMoveAndUndoItsEnds) {
     model.add({folder.write("a"), folder.write("b"), folder.write("c")});
     model.setRule(model.rules().front().id, RenameRule::addText("x-", Position::prefix));
     reports.clear();
     model.rename();
-    EXPECT_EQ(reports, (std::vector<Report>{{0, 3}, {3, 3}}));
+    EXPECT_EQ(reports, (std::vector<Report>{{0, 3}, {1, 3}, {2, 3}, {3, 3}}));
     reports.clear();
     model.undo();
     EXPECT_EQ(reports, (std::vector<Report>{{0, 3}, {3, 3}}));
