@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 
 #include "UiTestFiles.hpp"
 #include "support/TemporaryFolder.hpp"
@@ -34,12 +35,17 @@ namespace {
 // Runs `answer` on the modal dialog of type T as soon as it shows.
 template <class T>
 void whenShown(std::function<void(T*)> answer) {
+    // Answered again on every tick until the dialog has gone: a file dialog
+    // still reading its folder may not take the first answer.
     auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, answer] {
+    auto answered = std::make_shared<bool>(false);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, answer, answered] {
         if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
+            *answered = true;
+            answer(dialog);
+        } else if (*answered) {
             timer->stop();
             timer->deleteLater();
-            answer(dialog);
         }
     });
     timer->start(20);
