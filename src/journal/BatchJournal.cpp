@@ -94,8 +94,10 @@ std::unique_ptr<BatchJournal> BatchJournal::beginInFolder(const fs::path& folder
     prepareJournalFolder(folder);
     const std::string stem = utcNow("%Y%m%dT%H%M%SZ") + "-" + std::to_string(::getpid());
     for (int attempt = 1;; ++attempt) {
-        const fs::path file =
-            folder / (stem + (attempt > 1 ? "-" + std::to_string(attempt) : "") + ".jsonl");
+        std::string name = stem;
+        if (attempt > 1) name.append("-").append(std::to_string(attempt));
+        name += ".jsonl";
+        const fs::path file = folder / name;
         // A name already taken (several batches within one second) tries the next.
         if (attempt < 1000 && FileSystem::status(file)) continue;
         return begin(file, batch, by);
