@@ -75,6 +75,7 @@ private Q_SLOTS:
         TemporaryFolder box;
         const auto file = box.write("a.txt");
         whenShown<QFileDialog>([&](QFileDialog* dialog) {
+            dialog->setDirectory(QString::fromStdString(box.path().string()));
             dialog->selectFile(QString::fromStdString(file.string()));
             QMetaObject::invokeMethod(dialog, "accept");
         });
