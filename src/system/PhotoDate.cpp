@@ -162,7 +162,8 @@ struct HeifSource {
         for (const auto& box : parsed) {
             const auto begin = static_cast<std::int64_t>(position - box.offset);
             if (begin >= 0 && static_cast<std::size_t>(begin) + length <= box.bytes.size()) {
-                std::memcpy(data, box.bytes.data() + begin, length);
+                // libheif may ask for nothing, with no buffer at all.
+                if (length > 0) std::memcpy(data, box.bytes.data() + begin, length);
                 position += static_cast<std::int64_t>(length);
                 return true;
             }

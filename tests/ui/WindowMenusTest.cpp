@@ -37,7 +37,7 @@ template <class T>
 void whenShown(std::function<void(T*)> answer) {
     // Answered again on every tick until the dialog has gone: a file dialog
     // still reading its folder may not take the first answer.
-    auto* timer = new QTimer;
+    auto* timer = new QTimer(qApp);  // gone with the application at the latest
     auto answered = std::make_shared<bool>(false);
     QObject::connect(timer, &QTimer::timeout, timer, [timer, answer, answered] {
         if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
