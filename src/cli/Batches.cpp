@@ -41,11 +41,6 @@ RenamePlan planGivenNames(std::vector<Location> files, const Arguments& args) {
     return plan;
 }
 
-MoveOrder moveOrder(const RenamePlan& plan) {
-    return RenameEngine::orderMoves(RenameEngine::moveRequests(plan),
-                                    RenameEngine::systemRandomBits());
-}
-
 }  // namespace
 
 RenamePlan planBatches(std::vector<Location> files, const std::vector<RenameRule>& rules,
@@ -55,19 +50,13 @@ RenamePlan planBatches(std::vector<Location> files, const std::vector<RenameRule
                                                     {.keepExtension = args.keepExtension,
                                                      .perFolder = args.perFolder,
                                                      .dates = args.dateSource});
-    if (args.chains) {
-        RenameEngine::freeChains(plan);
-        if (args.command == Command::rename && !plan.hasProblems()) refuseOrderedMoves(plan);
-    }
+    if (args.chains) RenameEngine::freeChains(plan);
     return plan;
 }
 
-void refuseOrderedMoves(const RenamePlan& plan) {
-    if (moveOrder(plan).needsOrder) {
-        throw InputError(
-            "this batch has to move files in a set order (a chain or a swap), which this "
-            "version can't yet do safely; nothing was renamed");
-    }
+MoveOrder moveOrder(const RenamePlan& plan) {
+    return RenameEngine::orderMoves(RenameEngine::moveRequests(plan),
+                                    RenameEngine::systemRandomBits());
 }
 
 RenameEngine::ChainPlaces chainPlaces(const RenamePlan& plan) {

@@ -125,14 +125,6 @@ int editFiles(Arguments args, Io& io) {
         return 1;
     }
     if (plan.changedCount() == 0) return 1;
-    if (args.chains) {
-        try {
-            refuseOrderedMoves(plan);
-        } catch (const InputError&) {
-            scratch.keep(io);
-            throw;
-        }
-    }
     if (!args.yes) {
         if (!io.inIsTerminal) {
             io.err << "tavix-cli: nothing was renamed: standard input is not a terminal to "

@@ -67,7 +67,9 @@ int renameFiles(const Arguments& args, Io& io) {
     const std::size_t fileCount = files.size();
     const RenamePlan plan = planBatches(std::move(files), rules, args);
     // The moves are read from the plan's items in place: nothing is copied.
-    const RenameEngine::Batch batch(plan);
+    // With chains they are made in their move order, which the journal keeps.
+    const RenameEngine::Batch batch =
+        args.chains ? RenameEngine::Batch(plan, moveOrder(plan)) : RenameEngine::Batch(plan);
 
     if (plan.hasProblems() || batch.size() == 0) {
         if (args.json) {

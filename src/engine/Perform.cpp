@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <tuple>
 #include <type_traits>
 
 #include "engine/Uuid.hpp"
@@ -139,6 +140,22 @@ Batch::Batch(const RenamePlan& plan) : plan_(&plan) {
     }
 }
 
+Batch::Batch(const RenamePlan& plan, const MoveOrder& order) : plan_(&plan) {
+    const std::vector<std::uint32_t> moving = movingItems(plan);
+    // The order counts moves in plan order; this batch counts them as they finish.
+    std::vector<std::uint32_t> place(moving.size());
+    items_.reserve(moving.size());
+    for (const std::uint32_t move : order.finished) {
+        place[move] = static_cast<std::uint32_t>(items_.size());
+        items_.push_back(moving[move]);
+        if (!order.temporaries[move].empty()) {
+            named_.emplace_back(place[move], order.temporaries[move]);
+        }
+    }
+    steps_.reserve(order.steps.size());
+    for (const MoveOrder::Step& step : order.steps) steps_.push_back({place[step.move], step.leg});
+}
+
 // As PathNames::folder and PathNames::name give them, without copies.
 std::string_view Batch::folder(std::size_t move) const {
     const std::string_view text = trimmed(pathText(item(move)));
@@ -162,8 +179,29 @@ const Uuid* Batch::temporaryOf(std::size_t move) const {
     return &found->second;
 }
 
+const std::string* Batch::namedOf(std::size_t move) const {
+    const auto found = std::lower_bound(
+        named_.begin(), named_.end(), move,
+        [](const std::pair<std::uint32_t, std::string>& entry, std::size_t index) {
+            return entry.first < index;
+        });
+    if (found == named_.end() || found->first != move) return nullptr;
+    return &found->second;
+}
+
 bool Batch::hasTemporary(std::size_t move) const {
-    return temporaryOf(move) != nullptr;
+    return steps_.empty() ? temporaryOf(move) != nullptr : namedOf(move) != nullptr;
+}
+
+bool Batch::temporaryNameOf(std::size_t move, std::string& out) const {
+    if (!steps_.empty()) {
+        const std::string* name = namedOf(move);
+        if (name != nullptr) out = *name;
+        return name != nullptr;
+    }
+    const Uuid* id = temporaryOf(move);
+    if (id != nullptr) temporaryName(*id, toName(move), out);
+    return id != nullptr;
 }
 
 std::string_view Batch::fromPath(std::size_t move) const {
@@ -187,7 +225,7 @@ void Batch::destinationPath(std::size_t move, std::string& out) const {
 
 void Batch::temporaryPath(std::size_t move, std::string& out) const {
     std::string name;
-    if (const Uuid* id = temporaryOf(move)) temporaryName(*id, toName(move), name);
+    temporaryNameOf(move, name);
     childPath(folder(move), name, out);
 }
 
@@ -224,6 +262,10 @@ std::vector<std::optional<FileSystem::FileId>> Batch::identities() const {
 }
 
 void Batch::perform(const std::function<void(std::size_t, const Applied::Failure*)>& done) const {
+    if (!steps_.empty()) {
+        performSteps(done);
+        return;
+    }
     std::string scratch;
     std::string temporaryText;
     auto temporary = temporaries_.begin();
@@ -253,14 +295,61 @@ void Batch::perform(const std::function<void(std::size_t, const Applied::Failure
     });
 }
 
+void Batch::performSteps(
+    const std::function<void(std::size_t, const Applied::Failure*)>& done) const {
+    using Leg = MoveOrder::Leg;
+    std::optional<FileSystem::Folder> open;
+    std::string_view openText;
+    std::string scratch;
+    // Moves whose first step failed: their file stays where it is, and their
+    // last step isn't tried.
+    std::vector<bool> stopped(size(), false);
+    const auto report = [&](std::size_t move, std::string_view temporary, const Outcome& outcome) {
+        if (!done) return;
+        if (!outcome.error) {
+            done(move, nullptr);
+            return;
+        }
+        const Applied::Failure failure{
+            item(move).url, failureMessage(fromName(move), toName(move), temporary, outcome)};
+        done(move, &failure);
+    };
+    for (const MoveOrder::Step& step : steps_) {
+        const std::size_t move = step.move;
+        const std::string_view folderText = folder(move);
+        if (!open || folderText != openText) {
+            open.emplace(std::string(folderText));
+            openText = folderText;
+        }
+        const char* from = terminated(fromName(move), pathText(item(move)), scratch);
+        const char* to = toName(move).c_str();
+        if (step.leg == Leg::whole) {
+            report(move, {}, {open->move(from, to)});
+            continue;
+        }
+        const std::string& temporary = *namedOf(move);
+        if (step.leg == Leg::toTemporary) {
+            if (const auto error = open->move(from, temporary.c_str())) {
+                stopped[move] = true;
+                report(move, {}, {error});
+            }
+            continue;
+        }
+        if (stopped[move]) continue;
+        Outcome outcome{open->move(temporary.c_str(), to)};
+        // Back to its old name when the last step fails; that name may have been
+        // taken meanwhile by another file of a cycle, and then the file stays
+        // under its temporary name, which the journal records.
+        if (outcome.error) outcome.leftAtTemporary = static_cast<bool>(open->move(temporary.c_str(), from));
+        report(move, temporary, outcome);
+    }
+}
+
 PlannedMove Batch::planned(std::size_t move) const {
     const Path folderPath = PathNames::folder(item(move).url);
     std::optional<Path> temporaryPath;
-    if (const Uuid* id = temporaryOf(move)) {
-        std::string name;
-        temporaryName(*id, item(move).newName, name);
-        temporaryPath = PathNames::child(folderPath, name);
-    }
+    std::string name;
+    if (temporaryNameOf(move, name)) temporaryPath = PathNames::child(folderPath, name);
     return {item(move).url, PathNames::child(folderPath, item(move).newName),
             std::move(temporaryPath), std::nullopt, std::nullopt};
 }
@@ -334,10 +423,13 @@ UndoOutcome moved(const Outcome& outcome) {
 
 // Undo of one move, asking and moving through `at` (an entry's identity) and
 // `move` (a rename of one entry to another), given the move's three names.
+// With `waits`, a file whose old name is taken steps aside to its temporary
+// name (or stays there) and `waits` is set: it is to take its old name once the
+// rest of the batch is back.
 template <class Name, class Stamp, class MoveFunction>
 UndoOutcome undoThrough(const PlannedMove& move, const Name& from, const Name& to,
                         const std::optional<Name>& temporary, const Stamp& at,
-                        const MoveFunction& rename) {
+                        const MoveFunction& rename, bool* waits = nullptr) {
     const auto once = [&](const Name& a, const Name& b) -> UndoOutcome {
         const std::error_code error = rename(a, b);
         if (error) return {Kind::failed, error};
@@ -362,13 +454,27 @@ UndoOutcome undoThrough(const PlannedMove& move, const Name& from, const Name& t
     const auto ours = [&](const std::optional<FileSystem::Stamp>& found) {
         return found && found->id == *move.identity && (!move.birth || found->birth == move.birth);
     };
+    const auto taken = [](const UndoOutcome& outcome) {
+        return outcome.kind == Kind::failed && outcome.error == std::errc::file_exists;
+    };
     const auto atNewName = at(to);
     if (ours(atNewName)) {
         // A case-only change goes back through its recorded temporary name, so
         // that an interruption leaves the file where the journal can find it.
-        return temporary ? through(to, *temporary, from) : once(to, from);
+        if (temporary && differsOnlyInCase(PathNames::name(move.from), PathNames::name(move.to))) {
+            return through(to, *temporary, from);
+        }
+        const UndoOutcome outcome = once(to, from);
+        if (waits != nullptr && temporary && taken(outcome) && !rename(to, *temporary)) {
+            *waits = true;
+        }
+        return outcome;
     }
-    if (temporary && ours(at(*temporary))) return once(*temporary, from);
+    if (temporary && ours(at(*temporary))) {
+        const UndoOutcome outcome = once(*temporary, from);
+        if (waits != nullptr && taken(outcome)) *waits = true;
+        return outcome;
+    }
     if (ours(at(from))) return {Kind::notMoved, {}};
     return {atNewName ? Kind::anotherFile : Kind::missing, {}};
 }
@@ -401,6 +507,54 @@ UndoOutcome undoChecked(const PlannedMove& move, const FileSystem::Folder& folde
         [&](const std::string& a, const std::string& b) {
             return folder.move(a.c_str(), b.c_str());
         });
+}
+
+std::vector<UndoOutcome> undoBatch(const std::vector<PlannedMove>& moves,
+                                   const std::vector<bool>& take) {
+    std::vector<UndoOutcome> outcomes(moves.size(), UndoOutcome{Kind::notMoved, {}});
+    // Runs of moves in one folder share it, held open.
+    std::optional<FileSystem::Folder> folder;
+    const auto folderOf = [&](const PlannedMove& move) -> const FileSystem::Folder& {
+        const std::string_view fromText = move.from.native();
+        const std::size_t slash = fromText.rfind('/');
+        const std::string_view folderText = slash == std::string_view::npos ? "."
+                                            : slash == 0                    ? "/"
+                                                                            : fromText.substr(0, slash);
+        if (!folder || folder->path() != folderText) folder.emplace(std::string(folderText));
+        return *folder;
+    };
+    const auto names = [](const PlannedMove& move) {
+        std::optional<std::string> temporary;
+        if (move.temporary) temporary = PathNames::name(*move.temporary);
+        return std::tuple{PathNames::name(move.from), PathNames::name(move.to), temporary};
+    };
+    std::vector<std::size_t> waiting;
+    for (std::size_t i = moves.size(); i-- > 0;) {
+        if (!take[i]) continue;
+        const PlannedMove& move = moves[i];
+        const FileSystem::Folder& in = folderOf(move);
+        const auto [from, to, temporary] = names(move);
+        bool waits = false;
+        outcomes[i] = undoThrough<std::string>(
+            move, from, to, temporary,
+            [&](const std::string& name) { return FileSystem::stamp(in, name.c_str()); },
+            [&](const std::string& a, const std::string& b) { return in.move(a.c_str(), b.c_str()); },
+            &waits);
+        if (waits) waiting.push_back(i);
+    }
+    // Every other file is back: the old names of those waiting are free now,
+    // unless a file of the batch couldn't be put back.
+    for (const std::size_t i : waiting) {
+        const FileSystem::Folder& in = folderOf(moves[i]);
+        const auto [from, to, temporary] = names(moves[i]);
+        if (const std::error_code error = in.move(temporary->c_str(), from.c_str())) {
+            (void)in.move(temporary->c_str(), to.c_str());
+            outcomes[i] = {Kind::failed, error};
+        } else {
+            outcomes[i] = {Kind::putBack, {}};
+        }
+    }
+    return outcomes;
 }
 
 }  // namespace tavix::RenameEngine

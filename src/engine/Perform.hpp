@@ -7,6 +7,7 @@
 #include <system_error>
 #include <vector>
 
+#include "engine/MoveOrder.hpp"
 #include "engine/RenamePlan.hpp"
 #include "engine/Uuid.hpp"
 #include "system/FileSystem.hpp"
@@ -51,9 +52,18 @@ struct Applied {
 // without a problem, in plan order. Nothing of an item is copied; only a change
 // of letter case gets a name of its own here, its fresh temporary name. The plan
 // must outlive the batch.
+//
+// Made with a move order, the batch lists its moves in the order they finish
+// (the order's `finished`), takes its temporary names from the order
+// (".tavix-…", for changes of letter case and for the files that break cycles)
+// and makes the order's steps: a file that breaks a cycle leaves for its
+// temporary name before the other files of its cycle move, and reaches its new
+// name after them.
 class Batch {
 public:
     explicit Batch(const RenamePlan& plan);
+    // `order` is orderMoves(moveRequests(plan)); the batch keeps what it needs of it.
+    Batch(const RenamePlan& plan, const MoveOrder& order);
 
     std::size_t size() const { return items_.size(); }
     const RenamePlan::Item& item(std::size_t move) const { return plan_->items[items_[move]]; }
@@ -63,8 +73,9 @@ public:
     std::string_view folder(std::size_t move) const;
     std::string_view fromName(std::size_t move) const;
     const std::string& toName(std::size_t move) const { return item(move).newName; }
-    // Whether the move changes letter case only, and so passes through a
-    // temporary name ("<UUID>-<new name>") beside the file.
+    // Whether the move passes through a temporary name beside the file: it
+    // changes letter case only ("<UUID>-<new name>", or the order's name), or
+    // it breaks a cycle of a move order.
     bool hasTemporary(std::size_t move) const;
 
     // The move's whole paths as text: its file's, and its destination's and its
@@ -79,6 +90,10 @@ public:
     // Makes the moves one by one in order, as perform() below does, each
     // relative to its folder, which is opened once for a run of moves in it.
     // `done` is told after each move: its index and its failure, null on success.
+    // With a move order, its steps are made: a move that fails leaves its file
+    // where it is (or, when its last step fails and its old name is taken, at
+    // its temporary name, which the failure names), and a move that needs the
+    // name it would have given up then fails too, as nothing is ever replaced.
     void perform(const std::function<void(std::size_t, const Applied::Failure*)>& done) const;
 
     // Move `move` as whole paths.
@@ -88,7 +103,11 @@ private:
     // Calls `visit(move, folder)` for every move in order, with its folder open.
     template <class Visit>
     void inFolders(Visit&& visit) const;
+    void performSteps(const std::function<void(std::size_t, const Applied::Failure*)>& done) const;
     const Uuid* temporaryOf(std::size_t move) const;
+    const std::string* namedOf(std::size_t move) const;
+    // The move's temporary name, written into `out`; false when it has none.
+    bool temporaryNameOf(std::size_t move, std::string& out) const;
 
     const RenamePlan* plan_;
     std::vector<std::uint32_t> items_;  // the plan's items that move
@@ -96,6 +115,11 @@ private:
     // The temporary names of changes of letter case, by move, in move order:
     // only their UUIDs are kept, the names are made when they are needed.
     std::vector<std::pair<std::uint32_t, Uuid>> temporaries_;
+
+    // With a move order: the renames to make, by move of this batch, and the
+    // order's temporary names, by move, in move order.
+    std::vector<MoveOrder::Step> steps_;
+    std::vector<std::pair<std::uint32_t, std::string>> named_;
 };
 
 // The moves that perform() makes for `plan`: every changed item without a
@@ -149,6 +173,16 @@ UndoOutcome undoChecked(const PlannedMove& move);
 // The same with the move's folder held open: each step names its entries
 // relative to it, so a batch's folder is walked once rather than at every step.
 UndoOutcome undoChecked(const PlannedMove& move, const FileSystem::Folder& folder);
+
+// Puts a whole batch back, last move first, each move that `take` names as
+// undoChecked(move, folder) does, and wherever its file is found: at its new
+// name, its temporary name or its old name. A file whose old name is still held
+// when its turn comes (a cycle, undone in reverse) waits at its recorded
+// temporary name until every other file is back, then takes its old name; if
+// that still fails it returns to its new name, so that no temporary name is left
+// behind. One outcome per move, in the order given (notMoved for moves not taken).
+std::vector<UndoOutcome> undoBatch(const std::vector<PlannedMove>& moves,
+                                   const std::vector<bool>& take);
 
 }  // namespace RenameEngine
 }  // namespace tavix

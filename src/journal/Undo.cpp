@@ -47,21 +47,17 @@ UndoResult undoContents(const JournalContents& c, const std::string& name, bool 
     result.damage = c.damage;
     std::vector<NotPutBack> reversed;
     bool anyFound = false;  // a file of the batch found where only the batch puts it
-    // Runs of moves in one folder share it, held open.
-    std::optional<FileSystem::Folder> folder;
+    // Later forms are trusted only through identities: a planned move whose
+    // file couldn't be identified never moved anything of ours.
+    std::vector<bool> take(c.planned.size());
+    for (std::size_t i = 0; i < c.planned.size(); ++i) {
+        take[i] = c.fates[i] != Fate::unreadable && (c.version == 1 || c.planned[i].identity);
+    }
+    // Every path is absolute here (checked as the journal was read).
+    const auto outcomes = RenameEngine::undoBatch(c.planned, take);
     for (std::size_t i = c.planned.size(); i-- > 0;) {
-        const PlannedMove& move = c.planned[i];
-        const Fate fate = c.fates[i];
-        if (fate == Fate::unreadable) continue;
-        // Later forms are trusted only through identities: a planned move whose
-        // file couldn't be identified never moved anything of ours.
-        if (c.version != 1 && !move.identity) continue;
-        // Every path is absolute here (checked as the journal was read).
-        const std::string_view fromText = move.from.native();
-        const std::size_t slash = fromText.rfind('/');
-        const std::string_view folderText = fromText.substr(0, slash == 0 ? 1 : slash);
-        if (!folder || folder->path() != folderText) folder.emplace(std::string(folderText));
-        const auto outcome = RenameEngine::undoChecked(move, *folder);
+        if (!take[i]) continue;
+        const auto& outcome = outcomes[i];
         if (outcome.kind == Kind::putBack) {
             ++result.putBack;
             anyFound = true;
@@ -70,8 +66,8 @@ UndoResult undoContents(const JournalContents& c, const std::string& name, bool 
         if (outcome.kind == Kind::notMoved) continue;
         if (outcome.kind == Kind::failed) anyFound = true;
         // A move the batch recorded as failed never took the file away.
-        if (fate == Fate::failed) continue;
-        reversed.push_back({move.to, reasonText(outcome)});
+        if (c.fates[i] == Fate::failed) continue;
+        reversed.push_back({c.planned[i].to, reasonText(outcome)});
     }
     const bool anyRecorded =
         std::find(c.fates.begin(), c.fates.end(), Fate::moved) != c.fates.end();

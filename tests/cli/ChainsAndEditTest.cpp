@@ -106,17 +106,37 @@ TEST_F(ChainsAndEdit, PlanWithChainsKeepsNamesHeldOutsideTheBatch) {
     EXPECT_EQ(order["items"][0]["order"], nullptr);
 }
 
-TEST_F(ChainsAndEdit, RenameWithChainsRefusesAnOrderItCantJournalYet) {
-    write({"a", "b"});
-    const auto swapped = run({"rename", "--chains", "--no-journal", "--map", "-"}, "a\tb\nb\ta\n");
-    EXPECT_EQ(swapped.status, 2);
-    EXPECT_NE(swapped.err.find("nothing was renamed"), std::string::npos) << swapped.err;
-    EXPECT_EQ(contents(), (std::map<std::string, std::string>{{"a", "a"}, {"b", "b"}}));
+TEST_F(ChainsAndEdit, RenameWithChainsSwapsShiftsAndJournalsTheOrder) {
+    write({"a", "b", "f1", "f2", "f3"});
+    const auto renamed = run({"rename", "--chains", "--journal", "j.jsonl", "--map", "-"},
+                             "a\tb\nb\ta\nf1\tf2\nf2\tf3\nf3\tf4\n");
+    EXPECT_EQ(renamed.status, 0) << renamed.err;
+    EXPECT_EQ(renamed.out, "Renamed 5 files.\n");
+    EXPECT_EQ(contents(), (std::map<std::string, std::string>{
+                              {"a", "b"}, {"b", "a"}, {"f2", "f1"}, {"f3", "f2"}, {"f4", "f3"},
+                              {"j.jsonl", contentsOf(folder.path() / "j.jsonl")}}));
 
-    // Moves that work one by one in list order go ahead.
-    const auto inOrder = run({"rename", "--chains", "--no-journal", "--map", "-"}, "b\tc\na\tb\n");
-    EXPECT_EQ(inOrder.status, 0) << inOrder.err;
-    EXPECT_EQ(contents(), (std::map<std::string, std::string>{{"b", "a"}, {"c", "b"}}));
+    // The journal lists the moves in the order they finished: the shift from its
+    // far end, then the swap, whose file that stepped aside comes last.
+    std::istringstream lines(contentsOf(folder.path() / "j.jsonl"));
+    std::string line;
+    std::getline(lines, line);
+    Names order;
+    std::string temporary;
+    while (std::getline(lines, line) && line.starts_with("{\"from\"")) {
+        const json move = json::parse(line);
+        order.push_back(fs::path(move["from"].get<std::string>()).filename().string() + ">" +
+                        fs::path(move["to"].get<std::string>()).filename().string());
+        if (!move["temporary"].is_null()) temporary = move["temporary"];
+    }
+    EXPECT_EQ(order, (Names{"f3>f4", "f2>f3", "f1>f2", "a>b", "b>a"}));
+    EXPECT_TRUE(fs::path(temporary).filename().string().starts_with(".tavix-")) << temporary;
+
+    const auto undone = run({"undo", "j.jsonl"});
+    EXPECT_EQ(undone.status, 0) << undone.err;
+    EXPECT_EQ(namesIn(folder.path()), (Names{"a", "b", "f1", "f2", "f3", "j.jsonl"}));
+    EXPECT_EQ(contentsOf(folder.path() / "a"), "a");
+    EXPECT_EQ(contentsOf(folder.path() / "f3"), "f3");
 }
 
 TEST_F(ChainsAndEdit, MapRenamesEachPathToTheNameBesideIt) {

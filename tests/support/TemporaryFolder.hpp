@@ -11,9 +11,10 @@ namespace tavix::testing {
 // in it when the test ends.
 class TemporaryFolder {
 public:
-    TemporaryFolder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "tavix-test-XXXXXX").string();
+    TemporaryFolder() : TemporaryFolder(std::filesystem::temp_directory_path()) {}
+    // The same in `base`.
+    explicit TemporaryFolder(const std::filesystem::path& base) {
+        std::string pattern = (base / "tavix-test-XXXXXX").string();
         if (mkdtemp(pattern.data()) == nullptr) std::abort();
         path_ = pattern;
     }
