@@ -107,6 +107,48 @@ TEST(Perform, NamesTheTemporaryFileWhenItCannotGoBack) {
 
 // Undo goes last move first, changes letter case back through a temporary
 // name, and skips a move whose old name is taken again.
+// A swap and a 3-cycle, made in their move order: each cycle's file that steps
+// aside first; when a move of a cycle fails, no file is lost and none is left
+// under a temporary name.
+TEST(PerformInOrder, BreaksCyclesAndKeepsEveryFileWhenAMoveFails) {
+    for (const bool failing : {false, true}) {
+        SCOPED_TRACE(failing ? "a move fails" : "every move is made");
+        TemporaryFolder folder;
+        const auto a = folder.write("a", "A");
+        const auto b = folder.write("b", "B");
+        const auto x = folder.write("x", "X");
+        const auto y = folder.write("y", "Y");
+        const auto z = folder.write("z", "Z");
+        const RenamePlan plan{{change(a, "b"), change(b, "a"), change(x, "y"), change(y, "z"),
+                               change(z, "x")}};
+        std::uint64_t bits = 0;
+        const RenameEngine::Batch batch(
+            plan, RenameEngine::orderMoves(RenameEngine::moveRequests(plan), [&] { return ++bits; }));
+        const testing::MoveHook fault([&](const fs::path& from, const fs::path&) {
+            return failing && from == a ? std::optional(EACCES) : std::nullopt;
+        });
+        std::vector<std::string> made;
+        std::vector<std::string> failed;
+        batch.perform([&](std::size_t move, const RenameEngine::Applied::Failure* failure) {
+            (failure ? failed : made).push_back(batch.item(move).originalName);
+        });
+        std::vector<std::string> contents;
+        for (const auto& name : namesIn(folder.path())) {
+            contents.push_back(name + "=" + contentsOf(folder.path() / name));
+        }
+        // In the order they finish: y stepped aside and comes last.
+        using Names = std::vector<std::string>;
+        EXPECT_EQ(made, (failing ? Names{"x", "z", "y"} : Names{"a", "b", "x", "z", "y"}));
+        if (failing) {
+            // b, which stepped aside for a, comes back to its own name.
+            EXPECT_EQ(contents, (std::vector<std::string>{"a=A", "b=B", "x=Z", "y=X", "z=Y"}));
+            EXPECT_EQ(failed, (std::vector<std::string>{"a", "b"}));
+        } else {
+            EXPECT_EQ(contents, (std::vector<std::string>{"a=B", "b=A", "x=Z", "y=X", "z=Y"}));
+        }
+    }
+}
+
 TEST(Undo, PutsFilesBackLastFirstAndSkipsWhatCannotGoBack) {
     TemporaryFolder folder;
     std::vector<Move> moves;
