@@ -113,7 +113,7 @@ void addRandomGroup(RandomBatch& batch, const std::string& prefix, std::mt19937&
 // Groups of files side by side in one folder, renamed as one batch.
 RandomBatch randomBatch(std::mt19937& random) {
     RandomBatch batch;
-    for (char group = '0'; group < '8'; ++group) {
+    for (char group = '0'; group <= '9'; ++group) {
         addRandomGroup(batch, std::string("g") + group + "-", random);
     }
     return batch;
@@ -153,8 +153,14 @@ TEST(ChainsKill, RandomBatchesEndAsPlannedAndUndoAfterAKillPutsEveryFileBack) {
     const fs::path state = journals.path();
     std::mt19937 random(20261210);
     int performed = 0;
-    // 300 batches of 8 groups: 2,400 random groups.
-    for (int trial = 0; trial < 300; ++trial) {
+    // 200 batches of 10 groups: 2,000 random groups; a quarter of that where
+    // every fork and rename is checked for memory faults, and costs more.
+#if defined(__SANITIZE_ADDRESS__)
+    constexpr int trials = 50;
+#else
+    constexpr int trials = 200;
+#endif
+    for (int trial = 0; trial < trials; ++trial) {
         const RandomBatch batch = randomBatch(random);
         SCOPED_TRACE("trial " + std::to_string(trial) + ":\n" + batch.map());
         makeListing(folder, batch.before);
@@ -183,7 +189,7 @@ TEST(ChainsKill, RandomBatchesEndAsPlannedAndUndoAfterAKillPutsEveryFileBack) {
         ASSERT_EQ(listing(folder), batch.before) << "killed at rename " << atMove;
     }
     // Most batches are performable; a few hold a name outside the batch.
-    EXPECT_GT(performed, 250);
+    EXPECT_GT(performed, trials * 4 / 5);
 }
 
 }  // namespace
