@@ -31,8 +31,10 @@ struct UndoResult {
 
 // Puts the files of a journal back, last move first, each only when what stands
 // at its new name (or temporary name) is the file recorded (device, inode and,
-// when recorded, birth time); anything else is left alone and reported. Then
-// appends the undone state to the journal. Journals of the earliest form carry
+// when recorded, birth time); anything else is left alone and reported. A file
+// of a cycle whose old name is still held waits at its recorded temporary name
+// until the rest is back (RenameEngine::undoBatch). Then appends the undone
+// state to the journal. Journals of the earliest form carry
 // no identities and are undone unchecked.
 //
 // Throws JournalError, with nothing moved, for a journal that is already undone,
