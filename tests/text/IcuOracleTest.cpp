@@ -183,6 +183,11 @@ TEST(IcuOracle, EveryAsciiPairCasesAndBreaksAsIcuDoes) {
                 ASSERT_EQ(uppercased(text), icuMapped(text, 1)) << hex(text);
                 ASSERT_EQ(capitalized(text), icuCapitalized(text)) << hex(text);
                 ASSERT_EQ(graphemeBoundaries(text), icuBoundaries(text)) << hex(text);
+                // A view ends where it ends, whatever byte lies beyond it.
+                const std::string followed = text + "\n";
+                ASSERT_EQ(graphemeBoundaries(std::string_view(followed).substr(0, text.size())),
+                          icuBoundaries(text))
+                    << hex(text);
                 // The first character uppercased after lowercasing the rest.
                 std::string lower = icuMapped(text, 0);
                 const auto firstEnd = icuBoundaries(lower).at(1);
