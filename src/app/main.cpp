@@ -38,7 +38,7 @@ int screenshot(const QCommandLineParser& parser, const QCommandLineOption& file,
     if (!chosen) {
         std::fprintf(stderr,
                      "tavix: unknown scene %s (empty, preview, problems, inspector, menus, "
-                     "presets, sorting, renaming)\n",
+                     "presets, sorting, renaming, history)\n",
                      qPrintable(parser.value(scene)));
         return 2;
     }
@@ -88,7 +88,7 @@ int main(int argc, char** argv) {
     const QCommandLineOption scene(
         QStringLiteral("scene"),
         QStringLiteral("With --screenshot: empty, preview, problems, inspector, menus, "
-                       "presets, sorting or renaming."),
+                       "presets, sorting, renaming or history."),
         QStringLiteral("name"), QStringLiteral("preview"));
     const QCommandLineOption sheet(
         QStringLiteral("form-sheet"),

@@ -509,8 +509,9 @@ UndoOutcome undoChecked(const PlannedMove& move, const FileSystem::Folder& folde
         });
 }
 
-std::vector<UndoOutcome> undoBatch(const std::vector<PlannedMove>& moves,
-                                   const std::vector<bool>& take) {
+std::vector<UndoOutcome> undoBatch(
+    const std::vector<PlannedMove>& moves, const std::vector<bool>& take,
+    const std::function<void(std::size_t done, std::size_t total)>& progress) {
     std::vector<UndoOutcome> outcomes(moves.size(), UndoOutcome{Kind::notMoved, {}});
     // Runs of moves in one folder share it, held open.
     std::optional<FileSystem::Folder> folder;
@@ -530,6 +531,7 @@ std::vector<UndoOutcome> undoBatch(const std::vector<PlannedMove>& moves,
     };
     std::vector<std::size_t> waiting;
     for (std::size_t i = moves.size(); i-- > 0;) {
+        if (progress) progress(moves.size() - 1 - i, moves.size());
         if (!take[i]) continue;
         const PlannedMove& move = moves[i];
         const FileSystem::Folder& in = folderOf(move);

@@ -181,8 +181,11 @@ UndoOutcome undoChecked(const PlannedMove& move, const FileSystem::Folder& folde
 // temporary name until every other file is back, then takes its old name; if
 // that still fails it returns to its new name, so that no temporary name is left
 // behind. One outcome per move, in the order given (notMoved for moves not taken).
-std::vector<UndoOutcome> undoBatch(const std::vector<PlannedMove>& moves,
-                                   const std::vector<bool>& take);
+// `progress`, when given, is told before each move is looked at how many have
+// been, out of all.
+std::vector<UndoOutcome> undoBatch(
+    const std::vector<PlannedMove>& moves, const std::vector<bool>& take,
+    const std::function<void(std::size_t done, std::size_t total)>& progress = {});
 
 }  // namespace RenameEngine
 }  // namespace tavix

@@ -34,7 +34,8 @@ std::string reasonText(const RenameEngine::UndoOutcome& outcome) {
 }
 
 // The undo itself, on a journal read whole; refuses before moving anything.
-UndoResult undoContents(const JournalContents& c, const std::string& name, bool newest) {
+UndoResult undoContents(const JournalContents& c, const std::string& name, bool newest,
+                        const UndoProgress& progress = {}) {
     if (c.state == JournalState::undone) {
         throw JournalError(name + ": already undone; nothing was moved");
     }
@@ -54,8 +55,9 @@ UndoResult undoContents(const JournalContents& c, const std::string& name, bool 
         take[i] = c.fates[i] != Fate::unreadable && (c.version == 1 || c.planned[i].identity);
     }
     // Every path is absolute here (checked as the journal was read).
-    const auto outcomes = RenameEngine::undoBatch(c.planned, take);
-    for (std::size_t i = c.planned.size(); i-- > 0;) {
+    const std::size_t total = c.planned.size();
+    const auto outcomes = RenameEngine::undoBatch(c.planned, take, progress);
+    for (std::size_t i = total; i-- > 0;) {
         if (!take[i]) continue;
         const auto& outcome = outcomes[i];
         if (outcome.kind == Kind::putBack) {
@@ -77,6 +79,7 @@ UndoResult undoContents(const JournalContents& c, const std::string& name, bool 
         // moved, nothing was renamed.
         throw JournalError(name + ": the batch stopped before its first move; nothing to put back");
     }
+    if (progress) progress(total, total);
     if (!c.intentComplete && c.version == 3)
         result.damage.push_back("the list of planned moves is cut short");
     result.notPutBack.assign(reversed.rbegin(), reversed.rend());
@@ -112,7 +115,8 @@ std::optional<std::string> markUndone(const fs::path& path, const FileSystem::De
     return std::nullopt;
 }
 
-UndoResult undoFile(const fs::path& path, const std::string& name, bool newest) {
+UndoResult undoFile(const fs::path& path, const std::string& name, bool newest,
+                    const UndoProgress& progress = {}) {
     std::error_code error;
     const FileSystem::Descriptor file = FileSystem::openRegular(path, error);
     if (error) throw JournalError(name + ": " + error.message());
@@ -122,15 +126,16 @@ UndoResult undoFile(const fs::path& path, const std::string& name, bool newest) 
     const ReadBytes read = [&](char* buffer, std::size_t size, std::size_t& got) {
         return FileSystem::readSome(file, buffer, size, got);
     };
-    UndoResult result = undoContents(readJournal(read, name), name, newest);
+    UndoResult result = undoContents(readJournal(read, name), name, newest, progress);
     result.notMarked = markUndone(path, file, result);
     return result;
 }
 
 }  // namespace
 
-UndoResult undoJournal(const fs::path& journal, const std::string& name) {
-    return undoFile(journal, name, false);
+UndoResult undoJournal(const fs::path& journal, const std::string& name,
+                       const UndoProgress& progress) {
+    return undoFile(journal, name, false, progress);
 }
 
 UndoResult undoJournal(std::istream& in, const std::string& name) {

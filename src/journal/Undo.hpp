@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -41,7 +42,13 @@ struct UndoResult {
 // not trusted (not ours, or writable by others), not a regular file, refused
 // as damaged (paths that leave their folder…), or whose batch stopped before
 // its first move. `name` names the journal in messages.
-UndoResult undoJournal(const std::filesystem::path& journal, const std::string& name);
+//
+// `progress`, when given, is told (done, total) before each planned move of the
+// journal is looked at, last move first, and once all have been: total is the
+// number of planned moves, done how many were looked at.
+using UndoProgress = std::function<void(std::size_t done, std::size_t total)>;
+UndoResult undoJournal(const std::filesystem::path& journal, const std::string& name,
+                       const UndoProgress& progress = {});
 // The same for a journal read from `in`; it can't be marked undone (notMarked
 // says so) and nothing is written anywhere.
 UndoResult undoJournal(std::istream& in, const std::string& name);

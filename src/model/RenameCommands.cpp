@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <system_error>
 #include <unordered_map>
@@ -189,14 +190,24 @@ void TavixModel::rename() {
     }
 }
 
+journal::UndoProgress TavixModel::countInto(std::optional<ProgressRun>& run) {
+    return [this, &run](std::size_t done, std::size_t total) {
+        if (!run) run.emplace(*this, total);
+        if (done > 0) run->advance(done);
+    };
+}
+
 void TavixModel::undo() {
-    const ProgressRun progress(*this, lastMoves_.size());
+    // Made before the work starts, by the journal's first report or right here.
+    std::optional<ProgressRun> progress;
     Undone undone;
     if (lastMoves_.empty()) {
+        progress.emplace(*this, 0);
         undone.message = StatusTexts::putBack(0);
     } else if (!lastJournal_.empty()) {
-        undone = undoJournal(lastJournal_, lastMoves_);
+        undone = undoJournal(lastJournal_, lastMoves_, countInto(progress));
     } else {
+        progress.emplace(*this, unjournaled_.size());
         // Last move first, as the journal's undo goes; a file whose identity
         // couldn't be taken after the batch was gone already, and isn't looked for.
         std::size_t putBack = 0;
@@ -211,6 +222,7 @@ void TavixModel::undo() {
             } else if (outcome.kind != Kind::notMoved) {
                 undone.notPutBack.push_back({move.to, reasonText(outcome)});
             }
+            progress->advance(unjournaled_.size() - i);
         }
         // Told in move order, as the list follows them.
         std::ranges::reverse(undone.back);
@@ -225,12 +237,13 @@ void TavixModel::undo() {
     setMessage(std::move(undone.message));
 }
 
-TavixModel::Undone TavixModel::undoJournal(const fs::path& journal,
-                                           const std::vector<Move>& moves) {
+TavixModel::Undone TavixModel::undoJournal(const fs::path& journal, const std::vector<Move>& moves,
+                                           const journal::UndoProgress& progress) {
     Undone undone;
     journal::UndoResult result;
     try {
-        result = journal::undoJournal(journal, "Journal \u201C" + journal.filename().string() + "\u201D");
+        result = journal::undoJournal(
+            journal, "Journal \u201C" + journal.filename().string() + "\u201D", progress);
     } catch (const journal::JournalError& error) {
         undone.message = sentence(StatusTexts::putBack(0), error.what());
         return undone;
@@ -268,7 +281,8 @@ void TavixModel::undoBatch(const fs::path& journal) {
     // The list follows the files of the batch, so its moves are read first;
     // a list with nothing in it needs none.
     const std::vector<Move> moves = files_.empty() ? std::vector<Move>{} : journalMoves(journal);
-    Undone undone = undoJournal(journal, moves);
+    std::optional<ProgressRun> progress;
+    Undone undone = undoJournal(journal, moves, countInto(progress));
     assignFiles(following(files_, undone.back));
     // The window's own last batch, undone from here, can't be undone again.
     if (!lastJournal_.empty() && lastJournal_.lexically_normal() == journal.lexically_normal()) {

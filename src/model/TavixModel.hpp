@@ -267,9 +267,12 @@ public:
 
     // Long work tells `progress` how far it has come: `done` of `total` files.
     // Adding, sorting, renaming and undoing a batch tell it (0, total) before they
-    // start and (total, total) once their results are in place; a sort also tells
-    // it in between as it reads the files' keys, at most about once per hundredth
-    // of the files, so a listener may repaint each time. The work stays on this
+    // start and (total, total) once their results are in place; in between a sort
+    // tells it as it reads the files' keys, a rename as it moves the files and an
+    // undo as it goes through the batch's moves (an undo's total is the number of
+    // moves its journal planned), at most about once per hundredth of the files,
+    // so a listener may repaint each time. An undo refused before it starts (a
+    // journal already undone or not trusted) tells nothing. The work stays on this
     // thread; the listener must not change the model. None is set in a new model.
     using Progress = std::function<void(std::size_t done, std::size_t total)>;
     void setProgress(Progress progress);
@@ -313,8 +316,13 @@ private:
         std::string message;
     };
     // Undoes `journal`, whose moves the listed files may have made: those that
-    // aren't named as left where they are count as put back.
-    static Undone undoJournal(const std::filesystem::path& journal, const std::vector<Move>& moves);
+    // aren't named as left where they are count as put back. `progress` hears
+    // of each planned move as it is looked at.
+    static Undone undoJournal(const std::filesystem::path& journal, const std::vector<Move>& moves,
+                              const journal::UndoProgress& progress);
+    // A listener for a journal's undo that reports it as one run in `run`,
+    // started with the first report, when the number of planned moves is known.
+    journal::UndoProgress countInto(std::optional<ProgressRun>& run);
     // The state folder's journal folder; empty when there is no state folder.
     std::filesystem::path journalFolder() const;
 

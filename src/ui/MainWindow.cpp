@@ -16,7 +16,16 @@ QSize openingSize(QSize available, QSize minimum) {
     return QSize(1100, 700).boundedTo(available).expandedTo(minimum);
 }
 
-MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), content_(model_) {
+QStringList pickWithDialog(QWidget& parent, const QString& title, bool multiple) {
+    QFileDialog dialog(&parent, title);
+    // Either mode lets the user pick files only, never a folder.
+    dialog.setFileMode(multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    if (dialog.exec() != QDialog::Accepted) return {};
+    return dialog.selectedFiles();
+}
+
+MainWindow::MainWindow(FilePicker picker, QWidget* parent)
+    : QMainWindow(parent), picker_(std::move(picker)), content_(model_) {
     setObjectName(QStringLiteral("mainWindow"));
     model_.setFileChooser(
         [this](const TavixModel::FileChooserRequest& request) { return chooseFiles(request); });
@@ -36,18 +45,14 @@ std::vector<TavixModel::Path> MainWindow::chooseFiles(
     const TavixModel::FileChooserRequest& request) {
     raise();
     activateWindow();
-    QFileDialog dialog(this, QString::fromStdString(request.message));
-    // Either mode lets the user pick files only, never a folder.
-    dialog.setFileMode(request.multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
-    std::vector<TavixModel::Path> chosen;
-    const int answer = dialog.exec();
+    const QStringList names =
+        picker_ ? picker_(*this, QString::fromStdString(request.message), request.multiple)
+                : QStringList();
     // Once the files have joined the list, the table takes the focus rather than
     // whichever control opened the dialog.
     QTimer::singleShot(0, &content_, [this] { content_.focusTable(); });
-    if (answer != QDialog::Accepted) return chosen;
-    for (const QString& name : dialog.selectedFiles()) {
-        chosen.emplace_back(QFile::encodeName(name).toStdString());
-    }
+    std::vector<TavixModel::Path> chosen;
+    for (const QString& name : names) chosen.emplace_back(QFile::encodeName(name).toStdString());
     return chosen;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QStringList>
+#include <functional>
 #include <memory>
 
 #include "model/TavixModel.hpp"
@@ -15,15 +17,23 @@ class WorkProgress;
 // area less its panels), and never below `minimum`, which wins on a small screen.
 QSize openingSize(QSize available, QSize minimum);
 
+// What the window asks for files with: shows an open dialog titled `title` over
+// `parent`, for one file or, with `multiple`, several (never folders), and
+// returns the chosen files' paths in the dialog's order; none on cancel.
+using FilePicker =
+    std::function<QStringList(QWidget& parent, const QString& title, bool multiple)>;
+// The desktop's open dialog.
+QStringList pickWithDialog(QWidget& parent, const QString& title, bool multiple);
+
 // The application's one window. It owns the window's model, gives it the open
-// dialog, and shows it through a ContentView. It opens at `openingSize` of its
+// dialog (`picker`, by default pickWithDialog), and shows it through a ContentView. It opens at `openingSize` of its
 // screen and can't be made smaller than the content's minimum size. Its menus
 // are WindowMenus; none opens a second window. Long work shows its progress
 // (WorkProgress). Closing the window quits the application.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    explicit MainWindow(QWidget* parent = nullptr);
+    explicit MainWindow(FilePicker picker = pickWithDialog, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     TavixModel& model() { return model_; }
@@ -39,6 +49,7 @@ Q_SIGNALS:
 private:
     std::vector<TavixModel::Path> chooseFiles(const TavixModel::FileChooserRequest& request);
 
+    FilePicker picker_;
     // Declared in this order, the views die before the model they hold.
     TavixModel model_;
     ContentView content_;

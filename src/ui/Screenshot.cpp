@@ -13,6 +13,7 @@
 #include <QToolButton>
 
 #include "ui/ContentView.hpp"
+#include "ui/HistoryDialog.hpp"
 #include "ui/Inspector.hpp"
 #include "ui/MainWindow.hpp"
 #include "ui/WindowMenus.hpp"
@@ -60,6 +61,37 @@ void makeSample(const QString& folder, const Sample& sample) {
     }
 }
 
+// A few batches for the history: another folder's files renamed, the sample
+// files renamed and put back, then the other folder's files renamed once more.
+// The list keeps the sample files under their first names.
+void makeHistory(TavixModel& model, const QString& folder) {
+    const std::vector<TavixModel::Path> listed = model.files();
+    const QString other = QDir::cleanPath(folder + QStringLiteral("/../Porto 2023"));
+    QDir().mkpath(other);
+    std::vector<TavixModel::Path> porto;
+    for (const char* name : {"DSC01877.JPG", "DSC01878.JPG", "DSC01893.JPG"}) {
+        const QString path = other + QLatin1Char('/') + QLatin1String(name);
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly)) file.write("x");
+        porto.emplace_back(QFile::encodeName(path).toStdString());
+    }
+    const Uuid step = model.rules().front().id;
+    const auto renameAll = [&](std::vector<TavixModel::Path> files, const char* find,
+                               const char* replace) {
+        model.setFiles(std::move(files));
+        model.setRule(step, RenameRule::findReplace(find, replace, false, false, Occurrences::all));
+        model.rename();
+        return model.files();
+    };
+    porto = renameAll(porto, "DSC0", "Porto ");
+    renameAll(listed, "IMG_", "Lisbon ");
+    model.undo();
+    renameAll(porto, "Porto ", "Porto-");
+    model.setFiles(listed);
+    model.setRule(step, RenameRule::findReplace("IMG_", "Lisbon ", false, false, Occurrences::all));
+    model.setMessage(std::nullopt);
+}
+
 void stage(ContentView& content, const QString& folder, Scene scene) {
     TavixModel& model = content.model();
     if (scene == Scene::empty) return;
@@ -104,8 +136,9 @@ void stage(ContentView& content, const QString& folder, Scene scene) {
         }
         model.setRules(saved);
     }
+    if (scene == Scene::history) makeHistory(model, folder);
     if (scene == Scene::preview || scene == Scene::menus || scene == Scene::presets ||
-        scene == Scene::sorting) {
+        scene == Scene::sorting || scene == Scene::history) {
         model.setShowInspector(false);
         return;
     }
@@ -166,6 +199,24 @@ void drawSortMenu(MainWindow& window, QImage& image) {
     menu.close();
 }
 
+// Opens File ▸ History… over the window and draws it, centred, into `image`.
+void drawHistory(MainWindow& window, QImage& image) {
+    HistoryDialog* dialog = window.menus()->showHistory();
+    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+    const QImage drawn = dialog->grab().toImage();
+    const QSize size = drawn.size() / drawn.devicePixelRatio();
+    const QRect where(QPoint((window.width() - size.width()) / 2,
+                             (window.height() - size.height()) / 2),
+                      size);
+    QPainter painter(&image);
+    // Offscreen, a dialog has no frame of its own: a shadow and an edge set it off.
+    painter.fillRect(where.translated(3, 3), QColor(0, 0, 0, 60));
+    painter.drawImage(where.topLeft(), drawn);
+    painter.setPen(dialog->palette().color(QPalette::Shadow));
+    painter.drawRect(where.adjusted(-1, -1, 0, 0));
+    dialog->close();
+}
+
 // Makes 100,000 camera files, lists them under a find-and-replace step, and
 // renames them, drawing the window once a third of them have moved (or, when
 // the rename tells only its start, as soon as its progress shows).
@@ -214,6 +265,7 @@ std::optional<Scene> sceneNamed(const QString& name) {
     if (name == QLatin1String("renaming")) return Scene::renaming;
     if (name == QLatin1String("presets")) return Scene::presets;
     if (name == QLatin1String("sorting")) return Scene::sorting;
+    if (name == QLatin1String("history")) return Scene::history;
     return std::nullopt;
 }
 
@@ -230,6 +282,8 @@ bool writeScreenshot(const QString& file, Scene scene, QSize size, QString* erro
     // Presets go into the temporary folder, never the user's settings.
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(temporary.path() + QStringLiteral("/config")));
     MainWindow window;
+    // The journals of the scenes' renames go there too, never into the user's history.
+    window.model().setStateFolder(QFile::encodeName(temporary.path() + QStringLiteral("/state")).toStdString());
     window.resize(size);
     window.show();
     if (scene == Scene::renaming) {
@@ -254,6 +308,7 @@ bool writeScreenshot(const QString& file, Scene scene, QSize size, QString* erro
     if (scene == Scene::menus) drawEditMenu(window, image);
     if (scene == Scene::presets) drawPresetMenus(window, image);
     if (scene == Scene::sorting) drawSortMenu(window, image);
+    if (scene == Scene::history) drawHistory(window, image);
     if (!image.save(file, "PNG")) {
         if (error) *error = QStringLiteral("can't write ") + file;
         return false;

@@ -125,12 +125,19 @@ StatusBar::StatusBar(TavixModel& model, QWidget* parent) : QWidget(parent), mode
 
 void StatusBar::showProgress(std::size_t done, std::size_t total) {
     const QLocale locale;
+    const auto counts = [&](std::size_t count) {
+        return QStringLiteral("%1 of %2 files")
+            .arg(locale.toString(static_cast<qulonglong>(count)),
+                 locale.toString(static_cast<qulonglong>(total)));
+    };
     progressBar_->setRange(0, static_cast<int>(std::min<std::size_t>(total, INT_MAX)));
     progressBar_->setValue(static_cast<int>(std::min(done, total)));
-    progressText_->setText(QStringLiteral("%1 of %2 files")
-                               .arg(locale.toString(static_cast<qulonglong>(done)),
-                                    locale.toString(static_cast<qulonglong>(total))));
+    progressText_->setText(counts(done));
     if (pages_->currentWidget() != progress_) {
+        // Wide enough for the longest count, as no layout pass follows the
+        // counts while the work runs.
+        progressText_->setMinimumWidth(
+            progressText_->fontMetrics().horizontalAdvance(counts(total)));
         // No layout pass runs before the repaint below, so the row is placed now.
         progress_->setGeometry(controls_->geometry());
         progress_->layout()->activate();

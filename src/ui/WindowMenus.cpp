@@ -15,6 +15,7 @@
 #include "ui/ActionForm.hpp"
 #include "ui/ContentView.hpp"
 #include "ui/EditorPane.hpp"
+#include "ui/HistoryDialog.hpp"
 #include "ui/PresetMenu.hpp"
 #include "update/Version.hpp"
 
@@ -61,6 +62,9 @@ void WindowMenus::buildFile() {
     });
     add->setObjectName(QStringLiteral("addFiles"));
     add->setShortcut(QKeySequence::Open);
+    QAction* history =
+        file_->addAction(QStringLiteral("&History\u2026"), this, &WindowMenus::showHistory);
+    history->setObjectName(QStringLiteral("history"));
     // Commands about the list's files and past batches join this section.
     file_->addSeparator()->setObjectName(QStringLiteral("fileSection"));
     // The standard menu, less any way to open a second window: no New Window and
@@ -254,6 +258,19 @@ void WindowMenus::moveStep(int by) {
     const auto from = static_cast<std::size_t>(step);
     model_.moveRules({from}, by < 0 ? from - 1 : from + 2);
     content_.editorPane()->list()->setFocus(Qt::OtherFocusReason);
+}
+
+HistoryDialog* WindowMenus::showHistory() {
+    if (!history_) {
+        history_ = new HistoryDialog(model_, &window_);
+        history_->setAttribute(Qt::WA_DeleteOnClose);
+        // The list may show the batch's files under their old names now.
+        connect(history_, &QDialog::finished, &content_, [this] { content_.focusTable(); });
+    }
+    history_->open();
+    history_->raise();
+    history_->activateWindow();
+    return history_;
 }
 
 void WindowMenus::showAbout() {

@@ -2,6 +2,7 @@
 
 #include <QKeySequence>
 #include <QObject>
+#include <QPointer>
 #include <vector>
 
 #include "model/TavixModel.hpp"
@@ -13,9 +14,11 @@ class QMenu;
 namespace tavix::ui {
 
 class ContentView;
+class HistoryDialog;
 
 // The window's menu bar, with Qt's standard keys:
-//   File   Add Files… (Ctrl+O), Close Window, Quit; no command opens a second window.
+//   File   Add Files… (Ctrl+O), History… (HistoryDialog), Close Window, Quit; no
+//          command opens a second window.
 //   Edit   Undo, Redo, Cut, Copy, Paste, Delete, Select All on the focused text
 //          field; Delete in the file table removes the selected file, in the steps
 //          list the selected step; Undo Renames, enabled exactly while the status
@@ -24,7 +27,8 @@ class ContentView;
 //          Save Steps as Preset…, Load Preset ▸ (PresetMenu).
 //   Help   About Tavix: the version and the licence.
 // After each command the focus goes where the work continues: the file table
-// after files were added or renames undone, the steps list after a step moved.
+// after files were added, renames undone or the history closed, the steps list
+// after a step moved.
 // Each menu and its sections carry object names, so more items can join them.
 // The menus belong to the window; this object, which fills and updates them,
 // must go before the model and the content it was given.
@@ -40,6 +44,10 @@ public:
 
     // Brings every item's enabled state up to date with the focus and the model.
     void refresh();
+
+    // Opens the history over the window, modal to it, without waiting for it to
+    // close; when it is open already it is brought to the front. Returns it.
+    HistoryDialog* showHistory();
 
 private:
     enum class EditCommand { undo, redo, cut, copy, paste, remove, selectAll };
@@ -72,6 +80,7 @@ private:
     QAction* removeStep_ = nullptr;
     QAction* moveUp_ = nullptr;
     QAction* moveDown_ = nullptr;
+    QPointer<HistoryDialog> history_;
 };
 
 }  // namespace tavix::ui

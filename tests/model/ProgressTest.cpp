@@ -57,15 +57,32 @@ TEST_F(Progress, AddingAndEverySortReportOneRun) {
     EXPECT_GT(reports.size(), 50u);
 }
 
-TEST_F(Progress, RenameTellsEachMoveAndUndoItsEnds) {
-    model.add({folder.write("a"), folder.write("b"), folder.write("c")});
-    model.setRule(model.rules().front().id, RenameRule::addText("x-", Position::prefix));
-    reports.clear();
+// Rename and undo count each file, undo from the journal, from memory (no
+// state folder) and from the history alike.
+TEST_F(Progress, RenameAndUndoTellEachFile) {
+    const std::vector<Report> each{{0, 3}, {1, 3}, {2, 3}, {3, 3}};
+    for (const bool journaled : {true, false}) {
+        SCOPED_TRACE(journaled ? "journaled" : "from memory");
+        model.setStateFolder(journaled ? folder.path() / "state" : std::filesystem::path());
+        model.setFiles({});
+        model.add({folder.write("a"), folder.write("b"), folder.write("c")});
+        model.setRule(model.rules().front().id, RenameRule::addText("x-", Position::prefix));
+        reports.clear();
+        model.rename();
+        EXPECT_EQ(reports, each);
+        reports.clear();
+        model.undo();
+        EXPECT_EQ(reports, each);
+    }
+    model.setStateFolder(folder.path() / "state");
     model.rename();
-    EXPECT_EQ(reports, (std::vector<Report>{{0, 3}, {1, 3}, {2, 3}, {3, 3}}));
     reports.clear();
-    model.undo();
-    EXPECT_EQ(reports, (std::vector<Report>{{0, 3}, {3, 3}}));
+    model.undoBatch(model.history().batches.front().journal);
+    EXPECT_EQ(reports, each);
+    // Refused before it starts: nothing to tell.
+    reports.clear();
+    model.undoBatch(model.history().batches.front().journal);
+    EXPECT_TRUE(reports.empty());
 }
 
 TEST_F(Progress, NoListenerAndNoFilesAreFine) {

@@ -1,0 +1,203 @@
+// The text functions take shortcuts for ASCII and for scalars below U+0300;
+// each shortcut must give exactly what ICU's general path gives. These tests
+// compare them with ICU itself, exhaustively over short byte patterns placed
+// around the eight-byte word boundaries, and over seeded random texts.
+#include <gtest/gtest.h>
+#include <unicode/brkiter.h>
+#include <unicode/locid.h>
+#include <unicode/uchar.h>
+#include <unicode/unistr.h>
+#include <unicode/ustring.h>
+
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "text/CaseMapping.hpp"
+#include "text/Graphemes.hpp"
+#include "text/Utf.hpp"
+
+namespace tavix::text {
+namespace {
+
+// ICU's reading of UTF-8: the text with each ill-formed sequence replaced by
+// U+FFFD, and how many were replaced.
+struct IcuReading {
+    std::string text;
+    std::int32_t substitutions = 0;
+};
+
+IcuReading icuRead(const std::string& bytes) {
+    std::vector<UChar> units(bytes.size() + 1);
+    std::int32_t length = 0;
+    IcuReading reading;
+    UErrorCode status = U_ZERO_ERROR;
+    u_strFromUTF8WithSub(units.data(), static_cast<std::int32_t>(units.size()), &length,
+                         bytes.data(), static_cast<std::int32_t>(bytes.size()), 0xFFFD,
+                         &reading.substitutions, &status);
+    EXPECT_TRUE(U_SUCCESS(status));
+    icu::UnicodeString(units.data(), length).toUTF8String(reading.text);
+    return reading;
+}
+
+std::string hex(const std::string& bytes) {
+    std::string out;
+    for (unsigned char c : bytes) out += "0123456789ABCDEF"[c >> 4], out += "0123456789ABCDEF"[c & 15];
+    return out;
+}
+
+void expectUtfAgreesWithIcu(const std::string& bytes) {
+    const IcuReading icu = icuRead(bytes);
+    const Utf8Shape found = shape(bytes);
+    bool ascii = true;
+    for (unsigned char c : bytes) ascii = ascii && c < 0x80;
+    bool simple = icu.substitutions == 0;
+    const icu::UnicodeString wide = icu::UnicodeString::fromUTF8(bytes);
+    for (std::int32_t i = 0; i < wide.length(); i = wide.moveIndex32(i, 1)) {
+        simple = simple && wide.char32At(i) < 0x300;
+    }
+    ASSERT_EQ(found.valid, icu.substitutions == 0) << hex(bytes);
+    ASSERT_EQ(found.ascii, ascii) << hex(bytes);
+    if (found.valid) {
+        ASSERT_EQ(found.simple, simple) << hex(bytes);
+    }
+    ASSERT_EQ(isAscii(bytes), ascii) << hex(bytes);
+    ASSERT_EQ(isValidUtf8(bytes), found.valid) << hex(bytes);
+    ASSERT_EQ(validUtf8(bytes), icu.text) << hex(bytes);
+    if (!found.valid) return;
+    ASSERT_EQ(toUtf8(toUtf16(bytes)), bytes) << hex(bytes);
+    ASSERT_TRUE(toUtf16(bytes) == wide) << hex(bytes);
+    // Scalars read forwards and backwards are ICU's code points.
+    std::vector<UChar32> forwards, backwards;
+    for (std::size_t i = 0; i < bytes.size();) forwards.push_back(nextScalar(bytes, i));
+    for (std::size_t i = bytes.size(); i > 0;) backwards.insert(backwards.begin(), previousScalar(bytes, i));
+    std::vector<UChar32> expected;
+    for (std::int32_t i = 0; i < wide.length(); i = wide.moveIndex32(i, 1)) {
+        expected.push_back(wide.char32At(i));
+    }
+    ASSERT_EQ(forwards, expected) << hex(bytes);
+    ASSERT_EQ(backwards, expected) << hex(bytes);
+}
+
+TEST(IcuOracle, EveryTwoBytesAtEveryWordPositionReadAsIcuReadsThem) {
+    // Two arbitrary bytes, and a lead byte with each possible continuation,
+    // placed before, across and after an eight-byte boundary of ASCII.
+    for (std::size_t at : {0u, 5u, 6u, 7u, 8u, 14u}) {
+        for (unsigned pair = 0; pair < 0x10000; ++pair) {
+            std::string bytes(16, 'a');
+            bytes[at] = static_cast<char>(pair >> 8);
+            bytes[at + 1] = static_cast<char>(pair & 0xFF);
+            expectUtfAgreesWithIcu(bytes);
+            expectUtfAgreesWithIcu(bytes.substr(0, at + 2));
+        }
+    }
+}
+
+// Random texts from bytes chosen to make sequences of every length, well and
+// ill formed, and scalars on both sides of U+0300.
+std::string randomBytes(std::mt19937& random, bool wellFormed) {
+    static const std::vector<std::string> pieces = {
+        "a", "Z", " ", "\t", "\r", "\n", "\r\n", "(", "'", "-", "$", "~", "_", "0", "9",
+        "\xC3\xA9", "\xC3\x9F", "\xC4\xB0", "\xC4\xB1", "\xC7\x85", "\xCB\xBF",   // é ß İ ı ǅ U+02FF
+        "\xCC\x81", "\xCD\x85", "\xCE\xA3", "\xE1\xBA\x9E", "\xEF\xAC\x81",     // marks, Σ, ẞ, ﬁ
+        "\xE2\x80\x8D", "\xE3\x80\x80", "\xF0\x9F\x87\xAB", "\xF0\x9F\x91\x8D", // ZWJ, ideographic space, flag half, emoji
+        "\xF0\x9F\x8F\xBD", "\xE1\x84\x80", "\xE1\x85\xA1"};                    // skin tone, Hangul L V
+    static const std::vector<std::string> broken = {"\x80", "\xC0\xAF", "\xC3", "\xE0\x80\x80",
+                                                    "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xFF",
+                                                    "\xF0\x9F\x91"};
+    std::string out;
+    const int count = std::uniform_int_distribution<int>(0, 14)(random);
+    for (int i = 0; i < count; ++i) {
+        if (!wellFormed && random() % 6 == 0) {
+            out += broken[random() % broken.size()];
+        } else {
+            out += pieces[random() % pieces.size()];
+        }
+    }
+    return out;
+}
+
+std::string icuMapped(const std::string& text, int mapping) {
+    icu::UnicodeString wide = icu::UnicodeString::fromUTF8(text);
+    if (mapping == 0) wide.toLower(icu::Locale::getRoot());
+    if (mapping == 1) wide.toUpper(icu::Locale::getRoot());
+    if (mapping == 2) wide.toTitle(nullptr, icu::Locale::getRoot(), U_TITLECASE_WHOLE_STRING);
+    std::string out;
+    return wide.toUTF8String(out);
+}
+
+// Capitalized as described: each run of non-white-space titlecased on its own.
+std::string icuCapitalized(const std::string& text) {
+    const icu::UnicodeString wide = icu::UnicodeString::fromUTF8(text);
+    std::string out, word;
+    for (std::int32_t i = 0; i < wide.length(); i = wide.moveIndex32(i, 1)) {
+        std::string scalar;
+        icu::UnicodeString(wide.char32At(i)).toUTF8String(scalar);
+        if (u_isUWhiteSpace(wide.char32At(i))) {
+            out += icuMapped(word, 2) + scalar;
+            word.clear();
+        } else {
+            word += scalar;
+        }
+    }
+    return out + icuMapped(word, 2);
+}
+
+std::vector<std::size_t> icuBoundaries(const std::string& text) {
+    const icu::UnicodeString wide = icu::UnicodeString::fromUTF8(text);
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::BreakIterator> it(
+        icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+    it->setText(wide);
+    std::vector<std::size_t> boundaries;
+    for (std::int32_t at = it->first(); at != icu::BreakIterator::DONE; at = it->next()) {
+        std::string before;
+        wide.tempSubString(0, at).toUTF8String(before);
+        boundaries.push_back(before.size());
+    }
+    return boundaries;
+}
+
+TEST(IcuOracle, RandomTextsAgreeWithIcu) {
+    std::mt19937 random(20261210);
+    for (int round = 0; round < 20000; ++round) {
+        const std::string any = randomBytes(random, false);
+        expectUtfAgreesWithIcu(any);
+        const std::string text = randomBytes(random, true);
+        ASSERT_EQ(lowercased(text), icuMapped(text, 0)) << hex(text);
+        ASSERT_EQ(uppercased(text), icuMapped(text, 1)) << hex(text);
+        ASSERT_EQ(capitalized(text), icuCapitalized(text)) << hex(text);
+        ASSERT_EQ(graphemeBoundaries(text), icuBoundaries(text)) << hex(text);
+    }
+}
+
+TEST(IcuOracle, EveryAsciiPairCasesAndBreaksAsIcuDoes) {
+    // The ASCII paths skip ICU altogether: every pair of ASCII characters, alone
+    // and after a word, must come out as ICU makes it.
+    for (int first = 0; first < 128; ++first) {
+        for (int second = 0; second < 128; ++second) {
+            const std::string pair{static_cast<char>(first), static_cast<char>(second)};
+            for (const std::string& text : {pair, "ab " + pair + "Cd"}) {
+                ASSERT_EQ(lowercased(text), icuMapped(text, 0)) << hex(text);
+                ASSERT_EQ(uppercased(text), icuMapped(text, 1)) << hex(text);
+                ASSERT_EQ(capitalized(text), icuCapitalized(text)) << hex(text);
+                ASSERT_EQ(graphemeBoundaries(text), icuBoundaries(text)) << hex(text);
+                // A view ends where it ends, whatever byte lies beyond it.
+                const std::string followed = text + "\n";
+                ASSERT_EQ(graphemeBoundaries(std::string_view(followed).substr(0, text.size())),
+                          icuBoundaries(text))
+                    << hex(text);
+                // The first character uppercased after lowercasing the rest.
+                std::string lower = icuMapped(text, 0);
+                const auto firstEnd = icuBoundaries(lower).at(1);
+                ASSERT_EQ(sentenceCased(text),
+                          icuMapped(lower.substr(0, firstEnd), 1) + lower.substr(firstEnd))
+                    << hex(text);
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tavix::text
