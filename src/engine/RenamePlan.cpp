@@ -8,6 +8,8 @@
 #include <unordered_set>
 
 #include "engine/RenameEngine.hpp"
+#include "engine/StepStages.hpp"
+#include "engine/TextColumn.hpp"
 #include "text/CaseMapping.hpp"
 #include "text/Utf.hpp"
 #include "system/FileSystem.hpp"
@@ -137,7 +139,8 @@ namespace {
 template <class Files>
 RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool keepExtension,
                     RenameEngine::DateSource dates,
-                    const std::vector<std::string>* names = nullptr) {
+                    const std::vector<std::string>* names = nullptr,
+                    RenameEngine::StepStages* kept = nullptr) {
     RenamePlan plan;
     plan.items.reserve(files.size());
     // Each item's clash key: a view into its new name when that is its own key,
@@ -150,13 +153,28 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
     // once all are known, so that a folder holding many of them is read once.
     std::vector<std::uint32_t> toTest;
     toTest.reserve(files.size());
-    // Patterns, search texts and date formatters are worked out once for the
-    // plan (and not at all for an empty list: compiling a pattern costs more
-    // than starting the program).
-    std::vector<RenameEngine::PreparedStep> steps;
-    if (!files.empty()) {
-        steps.reserve(rules.size());
-        for (const RenameRule& rule : rules) steps.emplace_back(rule, dates);
+    // The steps go over the list one after another (StepStages), each made
+    // ready once per thread: patterns, search texts and date formatters.
+    RenameEngine::StepStages once(false);
+    RenameEngine::StepStages& stages = kept != nullptr ? *kept : once;
+    if (!names) {
+        if (stages.size() != files.size() || files.empty()) {
+            // A name that isn't UTF-8 is planned unchanged, so its bytes survive.
+            TextColumn stems;
+            stems.reserve(files.size(), 0);
+            for (const Location& url : files) {
+                const std::string_view original = PathNames::nameView(url);
+                std::string_view stem = original;
+                if (keepExtension && text::isValidUtf8(original)) {
+                    const std::string_view extension = PathNames::nameExtensionView(original);
+                    if (!extension.empty()) stem.remove_suffix(extension.size() + 1);
+                }
+                stems.push_back(stem);
+            }
+            stages.setInput(std::move(stems));
+        }
+        const std::vector<Location>& list = files;
+        stages.run(list, rules, dates);
     }
 
     for (std::size_t i = 0; i < files.size(); ++i) {
@@ -164,31 +182,19 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
         std::string original = PathNames::name(url);
         bool valid = text::isValidUtf8(original);
 
-        // A name that isn't UTF-8 is planned unchanged, so its bytes survive.
-        std::string stem = names ? (*names)[i] : original;
-        std::string extension;
-        if (names) {
-            valid = text::isValidUtf8(stem);
-        } else if (valid && keepExtension) {
-            extension = PathNames::nameExtension(original);
-            if (!extension.empty()) stem.resize(original.size() - extension.size() - 1);
-        }
         // A step that couldn't finish leaves the new name unknown: the later
-        // steps don't run, and the item keeps its name.
-        bool finished = true;
-        if (valid && !names) {
-            for (RenameEngine::PreparedStep& step : steps) {
-                std::optional<std::string> next =
-                    step.tryApply(stem, static_cast<std::int64_t>(i), url);
-                if (!next) {
-                    finished = false;
-                    break;
-                }
-                stem = std::move(*next);
-            }
-        }
+        // steps didn't run, and the item keeps its name.
+        const bool finished = names || stages.finished(i);
+        std::string_view stem;
         std::string newName;
-        if (finished) {
+        if (names) {
+            stem = (*names)[i];
+            valid = text::isValidUtf8(stem);
+            newName = (*names)[i];
+        } else if (finished) {
+            stem = stages.stem(i);
+            std::string_view extension;
+            if (valid && keepExtension) extension = PathNames::nameExtensionView(original);
             newName.reserve(stem.size() + (extension.empty() ? 0 : 1 + extension.size()));
             newName.append(stem);
             if (!extension.empty()) newName.append(".").append(extension);
@@ -256,6 +262,12 @@ RenamePlan RenameEngine::plan(const std::vector<Location>& files,
 RenamePlan RenameEngine::plan(std::vector<Location>&& files, const std::vector<RenameRule>& rules,
                               bool keepExtension, DateSource dates) {
     return makePlan(std::move(files), rules, keepExtension, dates);
+}
+
+RenamePlan RenameEngine::plan(const std::vector<Location>& files,
+                              const std::vector<RenameRule>& rules, bool keepExtension,
+                              DateSource dates, StepStages& stages) {
+    return makePlan(files, rules, keepExtension, dates, nullptr, &stages);
 }
 
 RenamePlan RenameEngine::planNames(std::vector<Location>&& files,
