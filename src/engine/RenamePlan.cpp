@@ -153,13 +153,14 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
     // once all are known, so that a folder holding many of them is read once.
     std::vector<std::uint32_t> toTest;
     toTest.reserve(files.size());
-    // The steps go over the list one after another (StepStages), each made
-    // ready once per thread: patterns, search texts and date formatters.
-    RenameEngine::StepStages once(false);
-    RenameEngine::StepStages& stages = kept != nullptr ? *kept : once;
-    if (!names) {
-        if (stages.size() != files.size() || files.empty()) {
-            // A name that isn't UTF-8 is planned unchanged, so its bytes survive.
+    // With kept stages, the steps go over the list one after another and only
+    // from the first that changed (StepStages); otherwise each file goes
+    // through every step in turn, with each step made ready once for the plan
+    // (and not at all for an empty list: compiling a pattern costs more than
+    // starting the program).
+    const bool staged = kept != nullptr && !names;
+    if (staged) {
+        if (kept->size() != files.size() || files.empty()) {
             TextColumn stems;
             stems.reserve(files.size(), 0);
             for (const Location& url : files) {
@@ -171,30 +172,54 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
                 }
                 stems.push_back(stem);
             }
-            stages.setInput(std::move(stems));
+            kept->setInput(std::move(stems));
         }
         const std::vector<Location>& list = files;
-        stages.run(list, rules, dates);
+        kept->run(list, rules, dates);
+    }
+    std::vector<RenameEngine::PreparedStep> steps;
+    if (!staged && !names && !files.empty()) {
+        steps.reserve(rules.size());
+        for (const RenameRule& rule : rules) steps.emplace_back(rule, dates);
     }
 
+    std::string stem;
     for (std::size_t i = 0; i < files.size(); ++i) {
         auto& url = files[i];
         std::string original = PathNames::name(url);
         bool valid = text::isValidUtf8(original);
 
-        // A step that couldn't finish leaves the new name unknown: the later
-        // steps didn't run, and the item keeps its name.
-        const bool finished = names || stages.finished(i);
-        std::string_view stem;
-        std::string newName;
+        // A name that isn't UTF-8 is planned unchanged, so its bytes survive.
+        std::string_view extension;
         if (names) {
             stem = (*names)[i];
             valid = text::isValidUtf8(stem);
-            newName = (*names)[i];
-        } else if (finished) {
-            stem = stages.stem(i);
-            std::string_view extension;
-            if (valid && keepExtension) extension = PathNames::nameExtensionView(original);
+        } else if (valid && keepExtension) {
+            extension = PathNames::nameExtensionView(original);
+        }
+        // A step that couldn't finish leaves the new name unknown: the later
+        // steps don't run, and the item keeps its name.
+        bool finished = true;
+        if (staged) {
+            finished = kept->finished(i);
+            if (finished) stem = kept->stem(i);
+        } else if (!names) {
+            stem.assign(original, 0,
+                        original.size() - (extension.empty() ? 0 : extension.size() + 1));
+            if (valid) {
+                for (RenameEngine::PreparedStep& step : steps) {
+                    std::optional<std::string> next =
+                        step.tryApply(stem, static_cast<std::int64_t>(i), url);
+                    if (!next) {
+                        finished = false;
+                        break;
+                    }
+                    stem = std::move(*next);
+                }
+            }
+        }
+        std::string newName;
+        if (finished) {
             newName.reserve(stem.size() + (extension.empty() ? 0 : 1 + extension.size()));
             newName.append(stem);
             if (!extension.empty()) newName.append(".").append(extension);

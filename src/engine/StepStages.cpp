@@ -47,9 +47,8 @@ bool readsDisk(const RenameRule& rule) {
 
 }  // namespace
 
-StepStages::StepStages(bool keepEvery, unsigned threads, std::size_t filesPerThread)
-    : keepEvery_(keepEvery),
-      threads_(threads != 0 ? threads : std::max(1u, std::thread::hardware_concurrency())),
+StepStages::StepStages(unsigned threads, std::size_t filesPerThread)
+    : threads_(threads != 0 ? threads : std::max(1u, std::thread::hardware_concurrency())),
       filesPerThread_(std::max<std::size_t>(filesPerThread, 1)) {}
 
 void StepStages::clear() {
@@ -71,7 +70,7 @@ void StepStages::run(const std::vector<Location>& files, const std::vector<Renam
     // The steps whose stems can be kept: those above the first that differs or
     // reads the disk.
     std::size_t from = 0;
-    if (keepEvery_ && dates == dates_) {
+    if (dates == dates_) {
         const std::size_t common = std::min({rules.size(), rules_.size(), columns_.size() - 1});
         while (from < common && !readsDisk(rules[from]) && identical(rules[from], rules_[from])) {
             ++from;
@@ -107,15 +106,19 @@ void StepStages::run(const std::vector<Location>& files, const std::vector<Renam
             applyTo(0, bounds(1), from, files, outs[0]);
         }
         for (std::size_t step = from; step < rules.size(); ++step) {
-            TextColumn& column = columns_.emplace_back(std::move(outs[0][step - from]));
-            for (std::size_t part = 1; part < parts; ++part) {
-                column.append(outs[part][step - from]);
-                outs[part][step - from].release();
+            if (parts == 1) {
+                columns_.push_back(std::move(outs[0][step - from]));
+                continue;
+            }
+            std::size_t bytes = 0;
+            for (const auto& out : outs) bytes += out[step - from].bytes();
+            TextColumn& column = columns_.emplace_back();
+            column.reserve(count, bytes);
+            for (auto& out : outs) {
+                column.append(out[step - from]);
+                out[step - from].release();
             }
         }
-    }
-    if (!keepEvery_) {
-        for (std::size_t j = 0; j + 1 < columns_.size(); ++j) columns_[j].release();
     }
     account();
 }
@@ -133,7 +136,9 @@ void StepStages::applyTo(std::size_t begin, std::size_t end, std::size_t from,
         const TextColumn* in = at == 0 ? &columns_[from] : &out[at - 1];
         const std::size_t offset = at == 0 ? 0 : begin;
         TextColumn& column = out[at];
-        column.reserve(end - begin, in->bytes() + in->bytes() / 4);
+        // Room for the texts of this share if each grows by a quarter.
+        const std::size_t share = in->empty() ? 0 : in->bytes() / in->size() * (end - begin);
+        column.reserve(end - begin, share + share / 4);
         for (std::size_t i = begin; i < end; ++i) {
             if (stops_[i] < step) {
                 column.push_back({});
@@ -149,7 +154,6 @@ void StepStages::applyTo(std::size_t begin, std::size_t end, std::size_t from,
                 column.push_back({});
             }
         }
-        if (!keepEvery_ && at > 0) out[at - 1].release();
     }
 }
 

@@ -26,11 +26,9 @@ namespace tavix::RenameEngine {
 // finished()), whichever thread ran a name.
 class StepStages {
 public:
-    // With `keepEvery`, the stems after every step are kept for the next run;
-    // without it, only the last: each run then needs a new input. `threads`: at
-    // most this many (0: one per core), each given at least `filesPerThread` files.
-    explicit StepStages(bool keepEvery = true, unsigned threads = 0,
-                        std::size_t filesPerThread = 4096);
+    // `threads`: at most this many (0: one per core), each given at least
+    // `filesPerThread` files.
+    explicit StepStages(unsigned threads = 0, std::size_t filesPerThread = 4096);
 
     // Forgets the list: the next run needs a new input.
     void clear();
@@ -60,13 +58,11 @@ private:
     // Works out finished() from each file's stop.
     void account();
 
-    bool keepEvery_;
     unsigned threads_;
     std::size_t filesPerThread_;
     std::vector<RenameRule> rules_;  // the stack the columns were made with
     DateSource dates_ = DateSource::modified;
-    // columns_[j]: the stems after j steps; [0] is the input. Without keepEvery
-    // only the last holds anything after a run.
+    // columns_[j]: the stems after j steps; [0] is the input.
     std::vector<TextColumn> columns_;
     // Per file, the step that couldn't finish on it on the thread that ran it
     // (it ran out of time or stack, or had been given up there), or kNone. Its

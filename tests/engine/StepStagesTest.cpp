@@ -37,7 +37,7 @@ TEST(StepStages, ThreadsGiveWhatOneThreadGives) {
     ASSERT_EQ(one.items.back().problem, RenamePlan::Problem::tooSlow);
     ASSERT_EQ(one.items[0].problem, std::nullopt);       // … after planning some names
     for (const unsigned threads : {2u, 3u, 7u}) {
-        RenameEngine::StepStages stages(true, threads, 1);
+        RenameEngine::StepStages stages(threads, 1);
         const RenamePlan many =
             RenameEngine::plan(files, stack, false, RenameEngine::DateSource::modified, stages);
         ASSERT_EQ(many.items.size(), one.items.size());
