@@ -13,6 +13,7 @@
 
 #include "engine/RenameEngine.hpp"
 #include "engine/RenamePlan.hpp"
+#include "engine/StepStages.hpp"
 
 namespace {
 
@@ -122,10 +123,48 @@ void Plan(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(files.files().size()));
 }
 
+// An edit of the last of the five steps, then the plan, as the window makes
+// it: range(0) 0 plans from scratch, 1 keeps the stems after each step
+// (StepStages) on one thread, 2 also applies the steps on every core.
+void PlanEditLast(benchmark::State& state) {
+    const auto& files = filesAt(location(0), static_cast<std::size_t>(state.range(1)));
+    auto rules = fiveSteps();
+    tavix::RenameEngine::StepStages stages(state.range(0) == 2 ? 0 : 1);
+    std::int64_t round = 0;
+    for (auto _ : state) {
+        rules.back() = tavix::RenameRule::truncate(30 + ++round % 2, tavix::Position::suffix);
+        auto plan = state.range(0) == 0
+                        ? tavix::RenameEngine::plan(files.files(), rules, true)
+                        : tavix::RenameEngine::plan(files.files(), rules, true,
+                                                    tavix::RenameEngine::DateSource::modified,
+                                                    stages);
+        benchmark::DoNotOptimize(plan.items.data());
+    }
+}
+
+// The five steps alone over every stem, all of them applied again each time
+// (the first step changes), on range(0) threads; wall time.
+void StagesThreads(benchmark::State& state) {
+    const auto& files = filesAt(location(0), static_cast<std::size_t>(state.range(1)));
+    auto rules = fiveSteps();
+    tavix::RenameEngine::StepStages stages(static_cast<unsigned>(state.range(0)), 1024);
+    tavix::TextColumn stems;
+    for (const auto& file : files.files()) stems.push_back(file.stem().string());
+    stages.setInput(std::move(stems));
+    std::int64_t round = 0;
+    for (auto _ : state) {
+        rules.front() = tavix::RenameRule::findReplace(++round % 2 ? "(\\d+)" : "(\\d)", "n$1",
+                                                       true, false, tavix::Occurrences::all);
+        stages.run(files.files(), rules, tavix::RenameEngine::DateSource::modified);
+    }
+}
+
 // range(0): 0 tmpfs, 1 disk; range(1): files.
 BENCHMARK(StatFloor)->ArgsProduct({{0, 1}, {10000, 100000}})->Unit(benchmark::kMillisecond);
 BENCHMARK(StatMissing)->ArgsProduct({{0, 1}, {10000, 100000}})->Unit(benchmark::kMillisecond);
 BENCHMARK(ApplyStack)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(PlanEditLast)->ArgsProduct({{0, 1, 2}, {10000, 100000}})->Unit(benchmark::kMillisecond);
+BENCHMARK(StagesThreads)->ArgsProduct({{1, 2}, {10000, 100000}})->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(Plan)->ArgsProduct({{0, 1}, {10000, 100000}})->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -61,6 +61,54 @@ void edit(tavix::TavixModel& model, std::int64_t round) {
                   tavix::RenameRule::addText(round % 2 ? "a-" : "b-", tavix::Position::prefix));
 }
 
+// The comparison harness's stack (two patterns, lowercase, numbering) and an
+// "Add text" step below it, whose text each edit changes: every name changes,
+// and the steps above the edited one are as they were.
+void useStack(tavix::TavixModel& model) {
+    using namespace tavix;
+    std::vector<TavixModel::IdentifiedRule> steps;
+    for (RenameRule rule :
+         {RenameRule::findReplace("(\\d{4})(\\d{2})(\\d{2})", "$1-$2-$3", true, false,
+                                  Occurrences::all),
+          RenameRule::findReplace("[ _]+", "-", true, false, Occurrences::all),
+          RenameRule::changeCase(CaseStyle::lower),
+          RenameRule::sequence(1, 1, 5, Position::suffix, "-"),
+          RenameRule::addText("a-", Position::prefix)}) {
+        steps.push_back(TavixModel::IdentifiedRule::make(std::move(rule)));
+    }
+    model.setRules(std::move(steps));
+}
+
+void editLast(tavix::TavixModel& model, std::int64_t round) {
+    model.setRule(model.rules().back().id,
+                  tavix::RenameRule::addText(round % 2 ? "a-" : "b-", tavix::Position::prefix));
+}
+
+void RebuildLastStep(benchmark::State& state) {
+    tavix::TavixModel model;
+    useStack(model);
+    model.add(filesOf(static_cast<std::size_t>(state.range(0))).files());
+    std::int64_t round = 0;
+    for (auto _ : state) editLast(model, ++round);
+}
+
+void EditLastStepToRepaint(benchmark::State& state) {
+    tavix::TavixModel model;
+    tavix::ui::ContentView view(model);
+    view.resize(1100, 700);
+    view.show();
+    useStack(view.model());
+    QCoreApplication::processEvents();
+    view.model().add(filesOf(static_cast<std::size_t>(state.range(0))).files());
+    QCoreApplication::processEvents();
+    std::int64_t round = 0;
+    for (auto _ : state) {
+        editLast(view.model(), ++round);
+        QCoreApplication::sendPostedEvents();
+        view.repaint();
+    }
+}
+
 void RebuildOnly(benchmark::State& state) {
     tavix::TavixModel model;
     model.add(filesOf(static_cast<std::size_t>(state.range(0))).files());
@@ -115,6 +163,8 @@ void RepaintOnly(benchmark::State& state) {
 
 BENCHMARK(RebuildOnly)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(EditToRepaint)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(RebuildLastStep)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(EditLastStepToRepaint)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(RepaintOnly)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond);
 
 }  // namespace

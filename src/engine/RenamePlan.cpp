@@ -8,6 +8,8 @@
 #include <unordered_set>
 
 #include "engine/RenameEngine.hpp"
+#include "engine/StepStages.hpp"
+#include "engine/TextColumn.hpp"
 #include "text/CaseMapping.hpp"
 #include "text/Utf.hpp"
 #include "system/FileSystem.hpp"
@@ -137,7 +139,8 @@ namespace {
 template <class Files>
 RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool keepExtension,
                     RenameEngine::DateSource dates,
-                    const std::vector<std::string>* names = nullptr) {
+                    const std::vector<std::string>* names = nullptr,
+                    RenameEngine::StepStages* kept = nullptr) {
     RenamePlan plan;
     plan.items.reserve(files.size());
     // Each item's clash key: a view into its new name when that is its own key,
@@ -150,41 +153,69 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
     // once all are known, so that a folder holding many of them is read once.
     std::vector<std::uint32_t> toTest;
     toTest.reserve(files.size());
-    // Patterns, search texts and date formatters are worked out once for the
-    // plan (and not at all for an empty list: compiling a pattern costs more
-    // than starting the program).
+    // With kept stages, the steps go over the list one after another and only
+    // from the first that changed (StepStages); otherwise each file goes
+    // through every step in turn, with each step made ready once for the plan
+    // (and not at all for an empty list: compiling a pattern costs more than
+    // starting the program).
+    const bool staged = kept != nullptr && !names;
+    if (staged) {
+        if (kept->size() != files.size() || files.empty()) {
+            TextColumn stems;
+            stems.reserve(files.size(), 0);
+            for (const Location& url : files) {
+                const std::string_view original = PathNames::nameView(url);
+                std::string_view stem = original;
+                if (keepExtension && text::isValidUtf8(original)) {
+                    const std::string_view extension = PathNames::nameExtensionView(original);
+                    if (!extension.empty()) stem.remove_suffix(extension.size() + 1);
+                }
+                stems.push_back(stem);
+            }
+            kept->setInput(std::move(stems));
+        }
+        const std::vector<Location>& list = files;
+        kept->run(list, rules, dates);
+    }
     std::vector<RenameEngine::PreparedStep> steps;
-    if (!files.empty()) {
+    if (!staged && !names && !files.empty()) {
         steps.reserve(rules.size());
         for (const RenameRule& rule : rules) steps.emplace_back(rule, dates);
     }
 
+    std::string stem;
     for (std::size_t i = 0; i < files.size(); ++i) {
         auto& url = files[i];
         std::string original = PathNames::name(url);
         bool valid = text::isValidUtf8(original);
 
         // A name that isn't UTF-8 is planned unchanged, so its bytes survive.
-        std::string stem = names ? (*names)[i] : original;
-        std::string extension;
+        std::string_view extension;
         if (names) {
+            stem = (*names)[i];
             valid = text::isValidUtf8(stem);
         } else if (valid && keepExtension) {
-            extension = PathNames::nameExtension(original);
-            if (!extension.empty()) stem.resize(original.size() - extension.size() - 1);
+            extension = PathNames::nameExtensionView(original);
         }
         // A step that couldn't finish leaves the new name unknown: the later
         // steps don't run, and the item keeps its name.
         bool finished = true;
-        if (valid && !names) {
-            for (RenameEngine::PreparedStep& step : steps) {
-                std::optional<std::string> next =
-                    step.tryApply(stem, static_cast<std::int64_t>(i), url);
-                if (!next) {
-                    finished = false;
-                    break;
+        if (staged) {
+            finished = kept->finished(i);
+            if (finished) stem = kept->stem(i);
+        } else if (!names) {
+            stem.assign(original, 0,
+                        original.size() - (extension.empty() ? 0 : extension.size() + 1));
+            if (valid) {
+                for (RenameEngine::PreparedStep& step : steps) {
+                    std::optional<std::string> next =
+                        step.tryApply(stem, static_cast<std::int64_t>(i), url);
+                    if (!next) {
+                        finished = false;
+                        break;
+                    }
+                    stem = std::move(*next);
                 }
-                stem = std::move(*next);
             }
         }
         std::string newName;
@@ -256,6 +287,12 @@ RenamePlan RenameEngine::plan(const std::vector<Location>& files,
 RenamePlan RenameEngine::plan(std::vector<Location>&& files, const std::vector<RenameRule>& rules,
                               bool keepExtension, DateSource dates) {
     return makePlan(std::move(files), rules, keepExtension, dates);
+}
+
+RenamePlan RenameEngine::plan(const std::vector<Location>& files,
+                              const std::vector<RenameRule>& rules, bool keepExtension,
+                              DateSource dates, StepStages& stages) {
+    return makePlan(files, rules, keepExtension, dates, nullptr, &stages);
 }
 
 RenamePlan RenameEngine::planNames(std::vector<Location>&& files,

@@ -65,6 +65,14 @@ RenamePlan plan(const std::vector<Location>& files, const std::vector<RenameRule
 RenamePlan plan(std::vector<Location>&& files, const std::vector<RenameRule>& rules,
                 bool keepExtension, DateSource dates = DateSource::modified);
 
+class StepStages;
+// The same, keeping the stems after each step in `stages` from one call to the
+// next: a call whose steps first differ from the last call's at step k applies
+// steps k onwards only. `stages` must be cleared (or new) whenever `files`,
+// `keepExtension` or the order of the files differs from the last call's.
+RenamePlan plan(const std::vector<Location>& files, const std::vector<RenameRule>& rules,
+                bool keepExtension, DateSource dates, StepStages& stages);
+
 // The plan of files whose new names are given, one per file in the same order
 // (from a list or an editor): no step is run and the names are taken whole, then
 // tested for problems as above.

@@ -13,7 +13,8 @@ namespace {
 // With `movePaths`, the paths are moved out of `files` rather than copied.
 template <bool movePaths, class Files>
 RenamePlan planEachFolder(Files& files, const std::vector<RenameRule>& rules,
-                          const Planning& planning) {
+                          const Planning& planning,
+                          std::vector<RenameEngine::StepStages>* stages = nullptr) {
     std::vector<std::vector<Location>> batches;
     std::unordered_map<std::string, std::size_t> batchOf;
     std::vector<std::size_t> batchOfFile;
@@ -31,9 +32,18 @@ RenamePlan planEachFolder(Files& files, const std::vector<RenameRule>& rules,
     }
     std::vector<RenamePlan> parts;
     parts.reserve(batches.size());
-    for (auto& batch : batches) {
-        parts.push_back(
-            RenameEngine::plan(std::move(batch), rules, planning.keepExtension, planning.dates));
+    if (stages != nullptr && stages->size() != batches.size()) {
+        stages->clear();
+        stages->resize(batches.size());
+    }
+    for (std::size_t b = 0; b < batches.size(); ++b) {
+        if (stages != nullptr) {
+            parts.push_back(RenameEngine::plan(batches[b], rules, planning.keepExtension,
+                                               planning.dates, (*stages)[b]));
+        } else {
+            parts.push_back(RenameEngine::plan(std::move(batches[b]), rules,
+                                               planning.keepExtension, planning.dates));
+        }
     }
     RenamePlan plan;
     plan.items.reserve(batchOfFile.size());
@@ -68,6 +78,19 @@ RenamePlan plan(std::vector<Location>&& files, const std::vector<RenameRule>& ru
         return RenameEngine::plan(std::move(files), rules, planning.keepExtension, planning.dates);
     }
     return planEachFolder<true>(files, rules, planning);
+}
+
+RenamePlan plan(const std::vector<Location>& files, const std::vector<RenameRule>& rules,
+                const Planning& planning, std::vector<RenameEngine::StepStages>& stages) {
+    if (!planning.perFolder) {
+        if (stages.size() != 1) {
+            stages.clear();
+            stages.emplace_back();
+        }
+        return RenameEngine::plan(files, rules, planning.keepExtension, planning.dates,
+                                  stages.front());
+    }
+    return planEachFolder<false>(files, rules, planning, &stages);
 }
 
 }  // namespace tavix::Batches

@@ -4,6 +4,7 @@
 
 #include "engine/RenameEngine.hpp"
 #include "engine/RenamePlan.hpp"
+#include "engine/StepStages.hpp"
 #include "rules/RenameRule.hpp"
 #include "text/Location.hpp"
 
@@ -28,5 +29,11 @@ RenamePlan plan(const std::vector<Location>& files, const std::vector<RenameRule
 // The same, moving the paths into the items instead of copying them.
 RenamePlan plan(std::vector<Location>&& files, const std::vector<RenameRule>& rules,
                 const Planning& planning);
+// The same, keeping each batch's stems after every step in `stages` (one
+// element per batch) for the next call, which applies only the steps from the
+// first that differs (RenameEngine::StepStages). `stages` must be emptied
+// whenever `files` or `planning` differ from the last call's.
+RenamePlan plan(const std::vector<Location>& files, const std::vector<RenameRule>& rules,
+                const Planning& planning, std::vector<RenameEngine::StepStages>& stages);
 
 }  // namespace tavix::Batches

@@ -75,7 +75,8 @@ void TavixModel::replan() {
                           {.keepExtension = keepExtension_,
                            .perFolder = perFolder_,
                            .dates = dateSource_,
-                           .inListOrder = true});
+                           .inListOrder = true},
+                          stages_);
     changedCount_ = plan_.changedCount();
     planHasProblems_ = plan_.hasProblems();
 }
@@ -87,6 +88,7 @@ void TavixModel::rebuild() {
 
 void TavixModel::assignFiles(std::vector<Path> files) {
     files_ = std::move(files);
+    stages_.clear();
     replan();
     notify(Field::files);
     notify(Field::plan);
@@ -117,6 +119,7 @@ void TavixModel::setRules(std::vector<IdentifiedRule> rules) {
 
 void TavixModel::setKeepExtension(bool keep) {
     keepExtension_ = keep;
+    stages_.clear();
     replan();
     notify(Field::keepExtension);
     notify(Field::plan);
@@ -124,6 +127,7 @@ void TavixModel::setKeepExtension(bool keep) {
 
 void TavixModel::setPerFolder(bool on) {
     perFolder_ = on;
+    stages_.clear();
     replan();
     notify(Field::perFolder);
     notify(Field::plan);
@@ -131,6 +135,7 @@ void TavixModel::setPerFolder(bool on) {
 
 void TavixModel::setDateSource(RenameEngine::DateSource source) {
     dateSource_ = source;
+    stages_.clear();
     replan();
     notify(Field::dateSource);
     notify(Field::plan);

@@ -13,6 +13,7 @@
 #include "engine/Perform.hpp"
 #include "engine/RenameEngine.hpp"
 #include "engine/RenamePlan.hpp"
+#include "engine/StepStages.hpp"
 #include "engine/Uuid.hpp"
 #include "model/FileOrder.hpp"
 #include "model/Presets.hpp"
@@ -336,6 +337,10 @@ private:
     std::vector<IdentifiedRule> rules_;
     bool keepExtension_ = true;
     RenamePlan plan_;
+    // Each batch's stems after every step, so that an edit of one step applies
+    // that step and those below it only; emptied whenever the files or the
+    // planning settings change.
+    std::vector<RenameEngine::StepStages> stages_;
     std::size_t changedCount_ = 0;
     bool planHasProblems_ = false;
     std::vector<Move> lastMoves_;

@@ -45,9 +45,13 @@ std::string extension(const Path& url) {
 }
 
 std::string nameExtension(std::string_view fileName) {
+    return std::string(nameExtensionView(fileName));
+}
+
+std::string_view nameExtensionView(std::string_view fileName) {
     const auto dot = fileName.rfind('.');
     if (dot == std::string::npos || dot == 0 || dot + 1 == fileName.size()) return {};
-    return std::string(fileName.substr(dot + 1));
+    return fileName.substr(dot + 1);
 }
 
 }  // namespace tavix::PathNames

@@ -25,6 +25,8 @@ Path child(const Path& folder, const std::string& name);
 std::string extension(const Path& url);
 // extension() of a bare file name.
 std::string nameExtension(std::string_view fileName);
+// nameExtension() as a view into `fileName`.
+std::string_view nameExtensionView(std::string_view fileName);
 // name() as a view into `url`'s text, without a copy; `url` must outlive it.
 std::string_view nameView(const Path& url);
 std::string_view nameView(Path&&) = delete;

@@ -1,0 +1,52 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/RenamePlan.hpp"
+#include "engine/StepStages.hpp"
+#include "text/RegexReplace.hpp"
+
+namespace tavix {
+namespace {
+
+// Steps spread over threads give what one thread gives, time-outs included:
+// a pattern that runs out of time on names in several threads' shares is
+// given up where the names in list order say, not where one thread's share does.
+TEST(StepStages, ThreadsGiveWhatOneThreadGives) {
+    const std::string as(29, 'a');
+    const std::vector<RenameRule> stack = {
+        RenameRule::findReplace("(a+)+$|!", "Z", true, false, Occurrences::all),
+        RenameRule::changeCase(CaseStyle::upper),
+        RenameRule::findReplace("(a+)+$|B", "y", true, false, Occurrences::all),
+        RenameRule::sequence(1, 1, 3, Position::suffix, "-"),
+    };
+    // Files whose names run out of time at the first or third step, a few in
+    // each thread's share: together, but in no one share, enough to give up.
+    std::vector<Location> files;
+    for (int i = 0; i < 60; ++i) {
+        std::string name = "b!" + std::to_string(i);
+        if (i % 5 == 2) name = as + "!" + std::to_string(i);
+        if (i % 7 == 3) name = "b" + std::to_string(i) + "!" + std::string(29, 'A');
+        files.push_back("/nowhere/" + name);
+    }
+    const RenamePlan one = RenameEngine::plan(files, stack, false);
+    int tooSlow = 0;
+    for (const auto& item : one.items) tooSlow += item.problem == RenamePlan::Problem::tooSlow;
+    ASSERT_GT(tooSlow, text::kRegexGiveUpAfter);          // the steps were given up …
+    ASSERT_EQ(one.items.back().problem, RenamePlan::Problem::tooSlow);
+    ASSERT_EQ(one.items[0].problem, std::nullopt);       // … after planning some names
+    for (const unsigned threads : {2u, 3u, 7u}) {
+        RenameEngine::StepStages stages(threads, 1);
+        const RenamePlan many =
+            RenameEngine::plan(files, stack, false, RenameEngine::DateSource::modified, stages);
+        ASSERT_EQ(many.items.size(), one.items.size());
+        for (std::size_t i = 0; i < one.items.size(); ++i) {
+            EXPECT_EQ(many.items[i].newName, one.items[i].newName) << threads << " " << i;
+            EXPECT_EQ(many.items[i].problem, one.items[i].problem) << threads << " " << i;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tavix
