@@ -58,7 +58,7 @@ const FileSet& filesOf(std::size_t count) {
 // Each edit changes the first step's text, so every name changes every time.
 void edit(tavix::TavixModel& model, std::int64_t round) {
     model.setRule(model.rules().front().id,
-                  tavix::RenameRule::addText(round % 2 ? "a-" : "b-", tavix::Position::prefix));
+                  tavix::RenameRule{AddText{round % 2 ? "a-" : "b-", tavix::Position::prefix}});
 }
 
 void RebuildOnly(benchmark::State& state) {

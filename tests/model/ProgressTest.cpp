@@ -59,7 +59,7 @@ TEST_F(Progress, AddingAndEverySortReportOneRun) {
 
 TEST_F(Progress, RenameTellsEachMoveAndUndoItsEnds) {
     model.add({folder.write("a"), folder.write("b"), folder.write("c")});
-    model.setRule(model.rules().front().id, RenameRule::addText("x-", Position::prefix));
+    model.setRule(model.rules().front().id, RenameRule{AddText{"x-", Position::prefix}});
     reports.clear();
     model.rename();
     EXPECT_EQ(reports, (std::vector<Report>{{0, 3}, {1, 3}, {2, 3}, {3, 3}}));

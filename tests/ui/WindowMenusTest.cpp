@@ -122,8 +122,8 @@ private Q_SLOTS:
     }
 
     void altArrowsMoveTheSelectedStep() {
-        model().setRules({TavixModel::IdentifiedRule::make(RenameRule::collapseSpaces()),
-                          TavixModel::IdentifiedRule::make(RenameRule::changeCase({}))});
+        model().setRules({TavixModel::IdentifiedRule::make(RenameRule{CollapseSpaces{}}),
+                          TavixModel::IdentifiedRule::make(RenameRule{ChangeCase{{}}})});
         const auto first = model().rules()[0].id;
         model().setSelection(first);
         QVERIFY(!item("moveStepUp")->isEnabled());
@@ -143,8 +143,7 @@ private Q_SLOTS:
     void undoRenamesFollowsTheStatusBar() {
         TemporaryFolder box;
         model().add({box.write("a.txt")});
-        model().setRule(model().rules().front().id,
-                        RenameRule::addText("new-", Position::prefix));
+        model().setRule(model().rules().front().id, RenameRule{AddText{"new-", Position::prefix}});
         auto* button = part<QPushButton>(window_.get(), "undoButton");
         QVERIFY(!item("undoRenames")->isEnabled());
         press(Qt::CTRL | Qt::Key_Return);
@@ -168,7 +167,7 @@ private Q_SLOTS:
     // and what they change reaches the step.
     void editItemsActOnTheFocusedField() {
         model().setRule(model().rules().front().id,
-                        RenameRule::findReplace("old", "", false, false, {}));
+                        RenameRule{FindReplace{"old", "", false, false, {}}});
         auto* find = part<QLineEdit>(window_.get(), "findField");
         auto* replace = part<QLineEdit>(window_.get(), "replaceField");
         find->setFocus();
