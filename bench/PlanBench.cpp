@@ -63,11 +63,11 @@ const char* location(std::int64_t which) {
 std::vector<tavix::RenameRule> fiveSteps() {
     using tavix::RenameRule;
     return {
-        RenameRule{FindReplace{"(\\d+)", "n$1", true, false, tavix::Occurrences::all}},
-        RenameRule{ChangeCase{tavix::CaseStyle::title}},
-        RenameRule{Sequence{1, 1, 4, tavix::Position::suffix, "-"}},
-        RenameRule{InsertAt{"_", 3}},
-        RenameRule{Truncate{40, tavix::Position::suffix}},
+        RenameRule{tavix::FindReplace{"(\\d+)", "n$1", true, false, tavix::Occurrences::all}},
+        RenameRule{tavix::ChangeCase{tavix::CaseStyle::title}},
+        RenameRule{tavix::Sequence{1, 1, 4, tavix::Position::suffix, "-"}},
+        RenameRule{tavix::InsertAt{"_", 3}},
+        RenameRule{tavix::Truncate{40, tavix::Position::suffix}},
     };
 }
 

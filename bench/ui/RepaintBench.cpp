@@ -57,8 +57,8 @@ const FileSet& filesOf(std::size_t count) {
 
 // Each edit changes the first step's text, so every name changes every time.
 void edit(tavix::TavixModel& model, std::int64_t round) {
-    model.setRule(model.rules().front().id,
-                  tavix::RenameRule{AddText{round % 2 ? "a-" : "b-", tavix::Position::prefix}});
+    model.setRule(model.rules().front().id, tavix::RenameRule{tavix::AddText{
+                                                round % 2 ? "a-" : "b-", tavix::Position::prefix}});
 }
 
 void RebuildOnly(benchmark::State& state) {

@@ -122,8 +122,8 @@ private Q_SLOTS:
     }
 
     void altArrowsMoveTheSelectedStep() {
-        model().setRules({TavixModel::IdentifiedRule::make(RenameRule{CollapseSpaces{}}),
-                          TavixModel::IdentifiedRule::make(RenameRule{ChangeCase{{}}})});
+        model().setRules({TavixModel::IdentifiedRule::make(RenameRule{tavix::CollapseSpaces{}}),
+                          TavixModel::IdentifiedRule::make(RenameRule{tavix::ChangeCase{{}}})});
         const auto first = model().rules()[0].id;
         model().setSelection(first);
         QVERIFY(!item("moveStepUp")->isEnabled());
@@ -143,7 +143,8 @@ private Q_SLOTS:
     void undoRenamesFollowsTheStatusBar() {
         TemporaryFolder box;
         model().add({box.write("a.txt")});
-        model().setRule(model().rules().front().id, RenameRule{AddText{"new-", Position::prefix}});
+        model().setRule(model().rules().front().id,
+                        RenameRule{tavix::AddText{"new-", Position::prefix}});
         auto* button = part<QPushButton>(window_.get(), "undoButton");
         QVERIFY(!item("undoRenames")->isEnabled());
         press(Qt::CTRL | Qt::Key_Return);
@@ -167,7 +168,7 @@ private Q_SLOTS:
     // and what they change reaches the step.
     void editItemsActOnTheFocusedField() {
         model().setRule(model().rules().front().id,
-                        RenameRule{FindReplace{"old", "", false, false, {}}});
+                        RenameRule{tavix::FindReplace{"old", "", false, false, {}}});
         auto* find = part<QLineEdit>(window_.get(), "findField");
         auto* replace = part<QLineEdit>(window_.get(), "replaceField");
         find->setFocus();
