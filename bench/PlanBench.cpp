@@ -64,11 +64,11 @@ const char* location(std::int64_t which) {
 std::vector<tavix::RenameRule> fiveSteps() {
     using tavix::RenameRule;
     return {
-        RenameRule::findReplace("(\\d+)", "n$1", true, false, tavix::Occurrences::all),
-        RenameRule::changeCase(tavix::CaseStyle::title),
-        RenameRule::sequence(1, 1, 4, tavix::Position::suffix, "-"),
-        RenameRule::insertAt("_", 3),
-        RenameRule::truncate(40, tavix::Position::suffix),
+        RenameRule{tavix::FindReplace{"(\\d+)", "n$1", true, false, tavix::Occurrences::all}},
+        RenameRule{tavix::ChangeCase{tavix::CaseStyle::title}},
+        RenameRule{tavix::Sequence{1, 1, 4, tavix::Position::suffix, "-"}},
+        RenameRule{tavix::InsertAt{"_", 3}},
+        RenameRule{tavix::Truncate{40, tavix::Position::suffix}},
     };
 }
 
@@ -132,7 +132,7 @@ void PlanEditLast(benchmark::State& state) {
     tavix::RenameEngine::StepStages stages(state.range(0) == 2 ? 0 : 1);
     std::int64_t round = 0;
     for (auto _ : state) {
-        rules.back() = tavix::RenameRule::truncate(30 + ++round % 2, tavix::Position::suffix);
+        rules.back() = tavix::RenameRule{Truncate{30 + ++round % 2, tavix::Position::suffix}};
         auto plan = state.range(0) == 0
                         ? tavix::RenameEngine::plan(files.files(), rules, true)
                         : tavix::RenameEngine::plan(files.files(), rules, true,
@@ -153,8 +153,8 @@ void StagesThreads(benchmark::State& state) {
     stages.setInput(std::move(stems));
     std::int64_t round = 0;
     for (auto _ : state) {
-        rules.front() = tavix::RenameRule::findReplace(++round % 2 ? "(\\d+)" : "(\\d)", "n$1",
-                                                       true, false, tavix::Occurrences::all);
+        rules.front() = tavix::RenameRule{FindReplace{++round % 2 ? "(\\d+)" : "(\\d)", "n$1",
+                                                       true, false, tavix::Occurrences::all}};
         stages.run(files.files(), rules, tavix::RenameEngine::DateSource::modified);
     }
 }

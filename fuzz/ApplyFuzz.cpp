@@ -15,16 +15,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto number = static_cast<std::int64_t>(static_cast<std::int8_t>(selector)) * 7;
     using namespace tavix;
     const RenameRule rules[] = {
-        RenameRule::findReplace(text, "<$1\\$>", (selector & 1) != 0, (selector & 2) != 0,
-                                static_cast<Occurrences>(selector % 3)),
-        RenameRule::removeText(text, (selector & 2) != 0),
-        RenameRule::removeCharacters(static_cast<CharacterClass>(selector % 5), text),
-        RenameRule::collapseSpaces(),
-        RenameRule::crop(static_cast<CropMode>(selector % 4), number),
-        RenameRule::insertAt(text, number),
-        RenameRule::changeCase(static_cast<CaseStyle>(selector % 4)),
-        RenameRule::truncate(number, (selector & 1) ? Position::prefix : Position::suffix),
-        RenameRule::addText(text, Position::suffix),
+        RenameRule{FindReplace{text, "<$1\\$>", (selector & 1) != 0, (selector & 2) != 0,
+                               static_cast<Occurrences>(selector % 3)}},
+        RenameRule{RemoveText{text, (selector & 2) != 0}},
+        RenameRule{RemoveCharacters{static_cast<CharacterClass>(selector % 5), text}},
+        RenameRule{CollapseSpaces{}},
+        RenameRule{Crop{static_cast<CropMode>(selector % 4), number}},
+        RenameRule{InsertAt{text, number}},
+        RenameRule{ChangeCase{static_cast<CaseStyle>(selector % 4)}},
+        RenameRule{Truncate{number, (selector & 1) ? Position::prefix : Position::suffix}},
+        RenameRule{AddText{text, Position::suffix}},
     };
     for (const RenameRule& rule : rules) (void)RenameEngine::apply(rule, name, 0, "/tmp/x");
     return 0;

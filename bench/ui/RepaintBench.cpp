@@ -57,8 +57,8 @@ const FileSet& filesOf(std::size_t count) {
 
 // Each edit changes the first step's text, so every name changes every time.
 void edit(tavix::TavixModel& model, std::int64_t round) {
-    model.setRule(model.rules().front().id,
-                  tavix::RenameRule::addText(round % 2 ? "a-" : "b-", tavix::Position::prefix));
+    model.setRule(model.rules().front().id, tavix::RenameRule{tavix::AddText{
+                                                round % 2 ? "a-" : "b-", tavix::Position::prefix}});
 }
 
 // The comparison harness's stack (two patterns, lowercase, numbering) and an
@@ -68,12 +68,12 @@ void useStack(tavix::TavixModel& model) {
     using namespace tavix;
     std::vector<TavixModel::IdentifiedRule> steps;
     for (RenameRule rule :
-         {RenameRule::findReplace("(\\d{4})(\\d{2})(\\d{2})", "$1-$2-$3", true, false,
-                                  Occurrences::all),
-          RenameRule::findReplace("[ _]+", "-", true, false, Occurrences::all),
-          RenameRule::changeCase(CaseStyle::lower),
-          RenameRule::sequence(1, 1, 5, Position::suffix, "-"),
-          RenameRule::addText("a-", Position::prefix)}) {
+         {RenameRule{FindReplace{"(\\d{4})(\\d{2})(\\d{2})", "$1-$2-$3", true, false,
+                                  Occurrences::all}},
+          RenameRule{FindReplace{"[ _]+", "-", true, false, Occurrences::all}},
+          RenameRule{ChangeCase{CaseStyle::lower}},
+          RenameRule{Sequence{1, 1, 5, Position::suffix, "-"}},
+          RenameRule{AddText{"a-", Position::prefix}}}) {
         steps.push_back(TavixModel::IdentifiedRule::make(std::move(rule)));
     }
     model.setRules(std::move(steps));
@@ -81,7 +81,7 @@ void useStack(tavix::TavixModel& model) {
 
 void editLast(tavix::TavixModel& model, std::int64_t round) {
     model.setRule(model.rules().back().id,
-                  tavix::RenameRule::addText(round % 2 ? "a-" : "b-", tavix::Position::prefix));
+                  tavix::RenameRule{AddText{round % 2 ? "a-" : "b-", tavix::Position::prefix}});
 }
 
 void RebuildLastStep(benchmark::State& state) {

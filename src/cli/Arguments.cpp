@@ -1,5 +1,6 @@
 #include "cli/Arguments.hpp"
 
+#include <algorithm>
 #include <map>
 
 namespace tavix::cli {
@@ -76,6 +77,7 @@ Exit status: 0 success, 1 problems or failed moves, 2 usage or input errors.
 
 namespace {
 
+// The groups of options, each taken by some commands.
 enum Accepts : unsigned {
     steps = 1,
     files = 2,
@@ -107,164 +109,106 @@ const std::map<std::string, CommandInfo, std::less<>> commands{
     {"presets", {Command::presets, steps | json | force, -1}},
 };
 
-}  // namespace
+// One option: the group it belongs to, and what it does to the arguments with
+// its value. An option without a value refuses one given as --option=value.
+struct Option {
+    std::string_view name;
+    unsigned group;
+    bool takesValue;
+    void (*apply)(Arguments& parsed, const std::string& value);
+};
 
-Arguments parseArguments(const std::vector<std::string>& args) {
-    Arguments parsed;
-    if (args.empty()) throw UsageError("no command given; see tavix-cli --help");
-    const std::string& first = args.front();
-    if (first == "--help" || first == "-h" || first == "help") {
-        parsed.command = Command::help;
-        if (first == "help" && args.size() > 1) {
-            if (args.size() > 2 || args[1] != "steps") {
-                throw UsageError("help takes only the topic steps; see tavix-cli --help");
-            }
-            parsed.command = Command::helpSteps;
-        }
-        return parsed;
+FileList::SortOrder sortOrder(const std::string& name) {
+    using FileList::SortOrder;
+    static const std::map<std::string, SortOrder, std::less<>> orders{
+        {"name", SortOrder::name},
+        {"date", SortOrder::date},
+        {"size", SortOrder::size},
+        {"created", SortOrder::created},
+        {"taken", SortOrder::taken}};
+    const auto named = orders.find(name);
+    if (named == orders.end()) {
+        throw UsageError("--sort takes name, date, size, created or taken, not " + name);
     }
+    return named->second;
+}
+
+RenameEngine::DateSource dateSource(const std::string& name) {
+    if (name == "modified") return RenameEngine::DateSource::modified;
+    if (name == "taken") return RenameEngine::DateSource::taken;
+    throw UsageError("--date-source takes modified or taken, not " + name);
+}
+
+std::size_t journalCount(const std::string& count) {
+    if (count.empty() || count.size() > 9 ||
+        count.find_first_not_of("0123456789") != std::string::npos) {
+        throw UsageError("--keep takes a number of journals, not " + count);
+    }
+    return static_cast<std::size_t>(std::stoul(count));
+}
+
+using A = Arguments;
+using V = const std::string&;
+
+const Option options[] = {
+    {"--rules", steps, true,
+     [](A& a, V v) {
+         if (a.rulesFile) throw UsageError("--rules given twice");
+         a.rulesFile = v;
+         a.presetsBeforeRules = a.presets.size();
+     }},
+    {"--preset", steps, true, [](A& a, V v) { a.presets.push_back(v); }},
+    {"--step", steps, true, [](A& a, V v) { a.steps.push_back(v); }},
+    {"--files-from", files, true,
+     [](A& a, V v) {
+         if (a.filesFrom) throw UsageError("--files-from given twice");
+         a.filesFrom = v;
+     }},
+    {"-0", files, false, [](A& a, V) { a.nulSeparated = true; }},
+    {"--no-keep-extension", planning, false, [](A& a, V) { a.keepExtension = false; }},
+    {"--sort", planning, true, [](A& a, V v) { a.sort = sortOrder(v); }},
+    {"--reverse", planning, false, [](A& a, V) { a.reverse = true; }},
+    {"--per-folder", planning, false, [](A& a, V) { a.perFolder = true; }},
+    {"--date-source", planning, true, [](A& a, V v) { a.dateSource = dateSource(v); }},
+    {"--force", force, false, [](A& a, V) { a.force = true; }},
+    {"--json", json, false, [](A& a, V) { a.json = true; }},
+    {"--journal", journal, true, [](A& a, V v) { a.journal = v; }},
+    {"--no-journal", journal, false, [](A& a, V) { a.noJournal = true; }},
+    {"--chains", chains, false, [](A& a, V) { a.chains = true; }},
+    {"--map", mapped, true,
+     [](A& a, V v) {
+         if (a.map) throw UsageError("--map given twice");
+         a.map = v;
+     }},
+    {"--yes", confirm, false, [](A& a, V) { a.yes = true; }},
+    {"--keep", keep, true, [](A& a, V v) { a.keep = journalCount(v); }},
+    {"--last", last, false, [](A& a, V) { a.last = true; }},
+};
+
+// help, help steps, --help and --version, which take nothing else.
+std::optional<Arguments> informational(const std::vector<std::string>& args) {
+    const std::string& first = args.front();
+    Arguments parsed;
     if (first == "--version") {
         parsed.command = Command::version;
         return parsed;
     }
-    const auto found = commands.find(first);
-    if (found == commands.end()) {
-        throw UsageError("unknown command " + first + "; see tavix-cli --help");
+    if (first != "--help" && first != "-h" && first != "help") return std::nullopt;
+    parsed.command = Command::help;
+    if (first == "help" && args.size() > 1) {
+        if (args.size() > 2 || args[1] != "steps") {
+            throw UsageError("help takes only the topic steps; see tavix-cli --help");
+        }
+        parsed.command = Command::helpSteps;
     }
-    const CommandInfo info = found->second;
-    parsed.command = info.command;
+    return parsed;
+}
 
-    const auto require = [&](unsigned what, const std::string& option) {
-        if (!(info.accepts & what)) throw UsageError(first + " does not take " + option);
-    };
-    bool onlyOperands = false;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        std::string arg = args[i];
-        if (onlyOperands || arg == "-" || arg.empty() || arg[0] != '-') {
-            parsed.paths.push_back(arg);
-            continue;
-        }
-        if (arg == "--") {
-            onlyOperands = true;
-            continue;
-        }
-        std::optional<std::string> inlineValue;
-        if (arg.rfind("--", 0) == 0) {
-            if (const auto eq = arg.find('='); eq != std::string::npos) {
-                inlineValue = arg.substr(eq + 1);
-                arg.erase(eq);
-            }
-        }
-        const auto value = [&]() -> std::string {
-            if (inlineValue) return *inlineValue;
-            if (i + 1 >= args.size()) throw UsageError(arg + " needs a value");
-            return args[++i];
-        };
-        const auto noValue = [&] {
-            if (inlineValue) throw UsageError(arg + " takes no value");
-        };
-        if (arg == "--rules") {
-            require(steps, arg);
-            if (parsed.rulesFile) throw UsageError("--rules given twice");
-            parsed.rulesFile = value();
-            parsed.presetsBeforeRules = parsed.presets.size();
-        } else if (arg == "--preset") {
-            require(steps, arg);
-            parsed.presets.push_back(value());
-        } else if (arg == "--step") {
-            require(steps, arg);
-            parsed.steps.push_back(value());
-        } else if (arg == "--files-from") {
-            require(files, arg);
-            if (parsed.filesFrom) throw UsageError("--files-from given twice");
-            parsed.filesFrom = value();
-        } else if (arg == "-0") {
-            require(files, arg);
-            parsed.nulSeparated = true;
-        } else if (arg == "--no-keep-extension") {
-            require(planning, arg);
-            noValue();
-            parsed.keepExtension = false;
-        } else if (arg == "--sort") {
-            require(planning, arg);
-            const std::string order = value();
-            using FileList::SortOrder;
-            static const std::map<std::string, SortOrder, std::less<>> orders{
-                {"name", SortOrder::name},
-                {"date", SortOrder::date},
-                {"size", SortOrder::size},
-                {"created", SortOrder::created},
-                {"taken", SortOrder::taken}};
-            const auto named = orders.find(order);
-            if (named == orders.end()) {
-                throw UsageError("--sort takes name, date, size, created or taken, not " + order);
-            }
-            parsed.sort = named->second;
-        } else if (arg == "--reverse") {
-            require(planning, arg);
-            noValue();
-            parsed.reverse = true;
-        } else if (arg == "--per-folder") {
-            require(planning, arg);
-            noValue();
-            parsed.perFolder = true;
-        } else if (arg == "--date-source") {
-            require(planning, arg);
-            const std::string source = value();
-            if (source == "modified") {
-                parsed.dateSource = RenameEngine::DateSource::modified;
-            } else if (source == "taken") {
-                parsed.dateSource = RenameEngine::DateSource::taken;
-            } else {
-                throw UsageError("--date-source takes modified or taken, not " + source);
-            }
-        } else if (arg == "--force") {
-            require(force, arg);
-            noValue();
-            parsed.force = true;
-        } else if (arg == "--json") {
-            require(json, arg);
-            noValue();
-            parsed.json = true;
-        } else if (arg == "--journal") {
-            require(journal, arg);
-            parsed.journal = value();
-        } else if (arg == "--no-journal") {
-            require(journal, arg);
-            noValue();
-            parsed.noJournal = true;
-        } else if (arg == "--chains") {
-            require(chains, arg);
-            noValue();
-            parsed.chains = true;
-        } else if (arg == "--map") {
-            require(mapped, arg);
-            if (parsed.map) throw UsageError("--map given twice");
-            parsed.map = value();
-        } else if (arg == "--yes") {
-            require(confirm, arg);
-            noValue();
-            parsed.yes = true;
-        } else if (arg == "--keep") {
-            require(keep, arg);
-            const std::string count = value();
-            if (count.empty() || count.size() > 9 ||
-                count.find_first_not_of("0123456789") != std::string::npos) {
-                throw UsageError("--keep takes a number of journals, not " + count);
-            }
-            parsed.keep = static_cast<std::size_t>(std::stoul(count));
-        } else if (arg == "--last") {
-            require(last, arg);
-            noValue();
-            parsed.last = true;
-        } else {
-            throw UsageError("unknown option " + arg);
-        }
-    }
-
+// The rules that join options and operands, once all are read.
+void checkCombination(Arguments& parsed, const CommandInfo& info, const std::string& command) {
     if (info.operands >= 0 && static_cast<int>(parsed.paths.size()) != info.operands) {
-        if (info.operands == 0) throw UsageError(first + " takes no file operands");
-        throw UsageError(first + " takes exactly one " +
+        if (info.operands == 0) throw UsageError(command + " takes no file operands");
+        throw UsageError(command + " takes exactly one " +
                          (info.command == Command::undo ? "JOURNAL" : "FILE"));
     }
     if (parsed.journal && parsed.noJournal) {
@@ -292,6 +236,59 @@ Arguments parseArguments(const std::vector<std::string>& args) {
     if (parsed.rulesFile == "-" && parsed.filesFrom == "-") {
         throw UsageError("--rules and --files-from can't both read standard input");
     }
+}
+
+}  // namespace
+
+Arguments parseArguments(const std::vector<std::string>& args) {
+    if (args.empty()) throw UsageError("no command given; see tavix-cli --help");
+    if (auto parsed = informational(args)) return *parsed;
+    const std::string& first = args.front();
+    const auto found = commands.find(first);
+    if (found == commands.end()) {
+        throw UsageError("unknown command " + first + "; see tavix-cli --help");
+    }
+    const CommandInfo info = found->second;
+    Arguments parsed;
+    parsed.command = info.command;
+
+    bool onlyOperands = false;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        std::string arg = args[i];
+        if (onlyOperands || arg == "-" || arg.empty() || arg[0] != '-') {
+            parsed.paths.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            onlyOperands = true;
+            continue;
+        }
+        std::optional<std::string> inlineValue;
+        if (arg.starts_with("--")) {
+            if (const auto eq = arg.find('='); eq != std::string::npos) {
+                inlineValue = arg.substr(eq + 1);
+                arg.erase(eq);
+            }
+        }
+        const auto option = std::find_if(std::begin(options), std::end(options),
+                                         [&](const Option& o) { return o.name == arg; });
+        if (option == std::end(options)) throw UsageError("unknown option " + arg);
+        if (!(info.accepts & option->group)) throw UsageError(first + " does not take " + arg);
+        std::string value;
+        if (option->takesValue) {
+            if (inlineValue) {
+                value = *inlineValue;
+            } else if (i + 1 < args.size()) {
+                value = args[++i];
+            } else {
+                throw UsageError(arg + " needs a value");
+            }
+        } else if (inlineValue) {
+            throw UsageError(arg + " takes no value");
+        }
+        option->apply(parsed, value);
+    }
+    checkCombination(parsed, info, first);
     return parsed;
 }
 

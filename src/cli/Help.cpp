@@ -1,7 +1,6 @@
 #include "cli/Help.hpp"
 
 #include <algorithm>
-#include <map>
 #include <vector>
 
 #include "cli/ShortSteps.hpp"
@@ -10,24 +9,6 @@ namespace tavix::cli {
 namespace {
 
 using Json = nlohmann::ordered_json;
-
-const std::map<std::string_view, std::string_view, std::less<>> examples{
-    {"findReplace", R"(findReplace find=IMG_ replace="Lisbon ")"},
-    {"addText", R"(addText text="Holiday ")"},
-    {"removeText", "removeText text=copy"},
-    {"removeCharacters", "removeCharacters kind=custom custom=#%"},
-    {"collapseSpaces", "collapseSpaces"},
-    {"crop", "crop mode=keepFirst count=8"},
-    {"insertAt", "insertAt text=_ offset=4"},
-    {"changeCase", R"(changeCase "Title Case")"},
-    {"truncate", "truncate limit=30"},
-    {"sequence", "sequence padding=3 separator=_"},
-    {"romanNumeral", R"(romanNumeral position=prefix separator=". ")"},
-    {"letterSequence", "letterSequence uppercase=true"},
-    {"dateStamp", "dateStamp format=yyyyMMdd-HHmm separator=_"},
-    {"imageDimensions", "imageDimensions separator=_"},
-    {"parentFolder", R"(parentFolder separator=" - ")"},
-};
 
 // A default as the short form would take it back.
 std::string shown(const Json& value) {
@@ -48,11 +29,6 @@ std::string padded(std::string text, std::size_t width) {
 }
 
 }  // namespace
-
-std::string_view stepExample(std::string_view kind) {
-    const auto found = examples.find(kind);
-    return found == examples.end() ? std::string_view() : found->second;
-}
 
 std::string stepsHelp() {
     std::string page =
@@ -86,8 +62,8 @@ std::string stepsHelp() {
             }
         }
         page += "  " + padded(kind.name, 17) + (keys.empty() ? " (no keys)" : keys) + "\n";
-        page +=
-            "  " + padded("", 17) + " e.g. --step '" + std::string(stepExample(kind.name)) + "'\n";
+        page.append("  ").append(padded("", 17)).append(" e.g. --step '");
+        page.append(kind.example).append("'\n");
     }
     page += "\nOptions, by name (or by title):\n";
     for (const auto& [set, keys] : options) {

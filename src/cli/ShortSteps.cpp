@@ -141,7 +141,7 @@ std::span<const Kind> kinds() {
         std::vector<Kind> v;
         for (RuleAction action : allCases<RuleAction>()) {
             const Json keyed = encodeRule(blank(action));
-            v.push_back({keyed.begin().key(), keyed.begin().value()});
+            v.push_back({keyed.begin().key(), keyed.begin().value(), example(action)});
         }
         return v;
     }();

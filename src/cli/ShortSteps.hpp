@@ -24,10 +24,11 @@ struct OptionNames {
 const OptionNames* optionSetOf(std::string_view title);
 
 // The kind's keyed name of each catalogue action's blank rule, in picking order,
-// with that blank rule's keyed form.
+// with that blank rule's keyed form and an example of the kind in the short form.
 struct Kind {
     std::string name;
     nlohmann::ordered_json blank;  // the parameters only
+    std::string_view example;
 };
 std::span<const Kind> kinds();
 

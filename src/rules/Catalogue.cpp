@@ -1,6 +1,5 @@
 #include "rules/Catalogue.hpp"
 
-#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -9,91 +8,128 @@
 namespace tavix {
 namespace {
 
-constexpr std::array<RuleAction, 15> allActions{
-    RuleAction::findReplace,      RuleAction::addText,         RuleAction::removeText,
-    RuleAction::removeCharacters, RuleAction::collapseSpaces,  RuleAction::crop,
-    RuleAction::insertAt,         RuleAction::changeCase,      RuleAction::truncate,
-    RuleAction::sequence,         RuleAction::romanNumeral,    RuleAction::letterSequence,
-    RuleAction::dateStamp,        RuleAction::imageDimensions, RuleAction::parentFolder};
+struct Action {
+    std::string_view title;
+    RuleCategory category{};
+    std::string_view example;
+    RenameRule (*blank)() = nullptr;
+};
 
-constexpr std::array<std::string_view, 15> actionTitles{"Find & replace text",
-                                                        "Add text",
-                                                        "Remove text",
-                                                        "Remove characters",
-                                                        "Collapse repeated spaces",
-                                                        "Remove or keep characters",
-                                                        "Insert text at position",
-                                                        "Change case",
-                                                        "Truncate name",
-                                                        "Add sequence number",
-                                                        "Add roman numeral",
-                                                        "Add letter sequence",
-                                                        "Add date",
-                                                        "Add image dimensions",
-                                                        "Add parent folder name"};
+// Each kind's action at its place in the picker, from the kinds' descriptions.
+// An action out of range or claimed by two kinds stops the evaluation, so it
+// fails to compile; and with as many slots as kinds, none is left empty.
+constexpr std::array<Action, kindCount> byAction = [] {
+    std::array<Action, kindCount> table{};
+    forEachKind([&](auto kind) {
+        using Kind = typename decltype(kind)::type;
+        using Description = KindDescription<Kind>;
+        Action& slot = table[static_cast<std::size_t>(Description::action)];
+        if (slot.blank != nullptr) throw "two kinds claim one action";
+        slot = {Description::title, Description::category, Description::example,
+                [] { return RenameRule{Kind{}}; }};
+    });
+    return table;
+}();
 
-constexpr std::array<RuleCategory, 11> allCategories{
-    RuleCategory::text,        RuleCategory::characters, RuleCategory::positions,
-    RuleCategory::conversions, RuleCategory::truncation, RuleCategory::dateTime,
-    RuleCategory::numbering,   RuleCategory::roman,      RuleCategory::alphabetical,
-    RuleCategory::imageSize,   RuleCategory::parentName};
+constexpr auto allActions = [] {
+    std::array<RuleAction, kindCount> all{};
+    for (std::size_t i = 0; i < kindCount; ++i) all[i] = static_cast<RuleAction>(i);
+    return all;
+}();
 
-constexpr std::array<std::string_view, 11> categoryTitles{"Text",
-                                                          "Characters",
-                                                          "Character Positions & Ranges",
-                                                          "Conversions",
-                                                          "Truncation",
-                                                          "Date & Time",
-                                                          "Sequence Numbers",
-                                                          "Roman Numerals",
-                                                          "Alphabetical Sequences",
-                                                          "Image Dimensions",
-                                                          "Parent Folder Name"};
+struct Category {
+    RuleCategory category;
+    std::string_view title;
+};
 
-constexpr RuleAction textActions[] = {RuleAction::findReplace, RuleAction::addText,
-                                      RuleAction::removeText};
-constexpr RuleAction characterActions[] = {RuleAction::removeCharacters,
-                                           RuleAction::collapseSpaces};
-constexpr RuleAction positionActions[] = {RuleAction::crop, RuleAction::insertAt};
-constexpr RuleAction conversionActions[] = {RuleAction::changeCase};
-constexpr RuleAction truncationActions[] = {RuleAction::truncate};
-constexpr RuleAction dateActions[] = {RuleAction::dateStamp};
-constexpr RuleAction numberingActions[] = {RuleAction::sequence};
-constexpr RuleAction romanActions[] = {RuleAction::romanNumeral};
-constexpr RuleAction letterActions[] = {RuleAction::letterSequence};
-constexpr RuleAction imageActions[] = {RuleAction::imageDimensions};
-constexpr RuleAction folderActions[] = {RuleAction::parentFolder};
+constexpr std::array<Category, 11> categories{{
+    {RuleCategory::text, "Text"},
+    {RuleCategory::characters, "Characters"},
+    {RuleCategory::positions, "Character Positions & Ranges"},
+    {RuleCategory::conversions, "Conversions"},
+    {RuleCategory::truncation, "Truncation"},
+    {RuleCategory::dateTime, "Date & Time"},
+    {RuleCategory::numbering, "Sequence Numbers"},
+    {RuleCategory::roman, "Roman Numerals"},
+    {RuleCategory::alphabetical, "Alphabetical Sequences"},
+    {RuleCategory::imageSize, "Image Dimensions"},
+    {RuleCategory::parentName, "Parent Folder Name"},
+}};
 
-constexpr std::array<std::span<const RuleAction>, 11> categoryActions{
-    textActions,       characterActions, positionActions,  conversionActions,
-    truncationActions, dateActions,      numberingActions, romanActions,
-    letterActions,     imageActions,     folderActions};
+constexpr auto allCategories = [] {
+    std::array<RuleCategory, categories.size()> all{};
+    for (std::size_t i = 0; i < all.size(); ++i) all[i] = categories[i].category;
+    return all;
+}();
 
-template <class T, std::size_t N>
-std::optional<T> findTitle(const std::array<T, N>& cases,
-                           const std::array<std::string_view, N>& titles, std::string_view text) {
-    const auto it = std::find(titles.begin(), titles.end(), text);
-    if (it == titles.end()) return std::nullopt;
-    return cases[static_cast<std::size_t>(it - titles.begin())];
+static_assert(
+    [] {
+        for (std::size_t i = 0; i < categories.size(); ++i) {
+            if (categories[i].category != static_cast<RuleCategory>(i)) return false;
+        }
+        return true;
+    }(),
+    "the categories' titles are listed in declared order");
+
+// The actions grouped by category, each group in picking order.
+struct Grouped {
+    std::array<RuleAction, kindCount> actions{};
+    std::array<std::size_t, categories.size() + 1> starts{};
+};
+
+constexpr Grouped grouped = [] {
+    Grouped g;
+    std::size_t n = 0;
+    for (std::size_t c = 0; c < categories.size(); ++c) {
+        g.starts[c] = n;
+        for (std::size_t a = 0; a < kindCount; ++a) {
+            if (byAction[a].category == categories[c].category) {
+                g.actions[n++] = static_cast<RuleAction>(a);
+            }
+        }
+    }
+    g.starts[categories.size()] = n;
+    return g;
+}();
+
+static_assert(grouped.starts.back() == kindCount, "every kind's category has a title");
+static_assert(
+    [] {
+        for (std::size_t c = 0; c < categories.size(); ++c) {
+            if (grouped.starts[c] == grouped.starts[c + 1]) return false;
+        }
+        return true;
+    }(),
+    "every category lists an action");
+
+// An enumerator that no kind claims is a programming error: reported, not read
+// out of bounds.
+const Action& entry(RuleAction action) {
+    return byAction.at(static_cast<std::size_t>(action));
 }
-
 
 }  // namespace
 
 std::string_view rawValue(RuleAction action) {
-    return actionTitles[static_cast<std::size_t>(action)];
+    return entry(action).title;
 }
 std::string_view rawValue(RuleCategory category) {
-    return categoryTitles[static_cast<std::size_t>(category)];
+    return categories.at(static_cast<std::size_t>(category)).title;
 }
 
 template <>
 std::optional<RuleAction> fromRawValue<RuleAction>(std::string_view text) {
-    return findTitle(allActions, actionTitles, text);
+    for (std::size_t i = 0; i < byAction.size(); ++i) {
+        if (byAction[i].title == text) return static_cast<RuleAction>(i);
+    }
+    return std::nullopt;
 }
 template <>
 std::optional<RuleCategory> fromRawValue<RuleCategory>(std::string_view text) {
-    return findTitle(allCategories, categoryTitles, text);
+    for (const Category& category : categories) {
+        if (category.title == text) return category.category;
+    }
+    return std::nullopt;
 }
 template <>
 std::span<const RuleAction> allCases<RuleAction>() {
@@ -104,32 +140,18 @@ std::span<const RuleCategory> allCases<RuleCategory>() {
     return allCategories;
 }
 
-std::span<const RuleAction> actions(RuleCategory category) {
-    return categoryActions[static_cast<std::size_t>(category)];
-}
-
 RenameRule blank(RuleAction action) {
-    // A kind's blank rule is its default value.
-    std::optional<RenameRule> rule;
-    forEachKind([&](auto kind) {
-        using Kind = typename decltype(kind)::type;
-        if (KindDescription<Kind>::action == action) rule = RenameRule{Kind{}};
-    });
-    return rule ? *rule : RenameRule{FindReplace{}};
+    return entry(action).blank();
 }
 
-RuleAction RenameRule::action() const {
-    return std::visit(
-        [](const auto& r) { return KindDescription<std::decay_t<decltype(r)>>::action; }, kind);
+std::string_view example(RuleAction action) {
+    return entry(action).example;
 }
 
-RuleCategory RenameRule::category() const {
-    const RuleAction own = action();
-    for (RuleCategory category : allCategories) {
-        const auto list = actions(category);
-        if (std::find(list.begin(), list.end(), own) != list.end()) return category;
-    }
-    return RuleCategory::text;  // unreachable: every action is listed once
+std::span<const RuleAction> actions(RuleCategory category) {
+    const auto c = static_cast<std::size_t>(category);
+    return std::span(grouped.actions)
+        .subspan(grouped.starts.at(c), grouped.starts.at(c + 1) - grouped.starts.at(c));
 }
 
 }  // namespace tavix

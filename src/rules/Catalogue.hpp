@@ -7,41 +7,10 @@
 #include "rules/Options.hpp"
 #include "rules/RenameRule.hpp"
 
+// The catalogue the user picks a step from: the actions (one per kind, in
+// picking order) and the groups they are listed in, both with their titles,
+// all derived from the kinds' descriptions (RuleKinds.hpp).
 namespace tavix {
-
-// What the user picks a step from: one action per kind, in picking order.
-enum class RuleAction {
-    findReplace,
-    addText,
-    removeText,
-    removeCharacters,
-    collapseSpaces,
-    crop,
-    insertAt,
-    changeCase,
-    truncate,
-    sequence,
-    romanNumeral,
-    letterSequence,
-    dateStamp,
-    imageDimensions,
-    parentFolder,
-};
-
-// The eleven groups of actions of the two-level picker.
-enum class RuleCategory {
-    text,
-    characters,
-    positions,
-    conversions,
-    truncation,
-    dateTime,
-    numbering,
-    roman,
-    alphabetical,
-    imageSize,
-    parentName,
-};
 
 // The title, which is also the identity.
 std::string_view rawValue(RuleAction action);
@@ -64,6 +33,10 @@ std::span<const RuleCategory> allCases<RuleCategory>();
 
 // The default rule of the action's kind; a fresh value on every call.
 RenameRule blank(RuleAction action);
+
+// A short-form step of the action's kind (`crop mode=keepFirst count=8`), as
+// the terminal's help shows it.
+std::string_view example(RuleAction action);
 
 // The category's actions in picking order.
 std::span<const RuleAction> actions(RuleCategory category);

@@ -3,7 +3,6 @@
 #include <unicode/normalizer2.h>
 #include <unicode/unistr.h>
 
-#include <functional>
 #include <string>
 
 #include "text/Utf.hpp"
@@ -48,11 +47,6 @@ bool canonicallyEqual(std::string_view a, std::string_view b) {
 std::string canonicalForm(std::string_view text) {
     if (isNfc(text)) return std::string(text);
     return nfc(text);
-}
-
-std::size_t canonicalHash(std::string_view text) {
-    if (isNfc(text)) return std::hash<std::string_view>{}(text);
-    return std::hash<std::string>{}(nfc(text));
 }
 
 }  // namespace tavix

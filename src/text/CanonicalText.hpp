@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -13,8 +12,5 @@ bool canonicallyEqual(std::string_view a, std::string_view b);
 // The NFC form of `text` (the text itself when it already is): two texts are
 // canonically equal exactly when their forms are byte for byte equal.
 std::string canonicalForm(std::string_view text);
-
-// A hash consistent with canonicallyEqual (it hashes the NFC form).
-std::size_t canonicalHash(std::string_view text);
 
 }  // namespace tavix

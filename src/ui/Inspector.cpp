@@ -172,14 +172,35 @@ Inspector::Inspector(TavixModel& model, QWidget* parent) : QWidget(parent), mode
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(10, 7, 10, 7);
     layout->setSpacing(6);
+    layout->addWidget(makeTabs());
 
+    // Below the tabs, either the rows of the selected file or the hint.
+    auto* pages = new QStackedWidget(this);
+    pages->setObjectName(QStringLiteral("inspectorPages"));
+    pages->addWidget(makeRows(pages));
+    pages->addWidget(makeEmptyPage(pages));
+    layout->addWidget(pages, 1);
+
+    applyStyles();
+
+    subscription_ = model_.observe([this](TavixModel::Field field) {
+        // The selected file is looked up in the plan, so both can change it.
+        if (field != TavixModel::Field::previewSelection && field != TavixModel::Field::plan) {
+            return;
+        }
+        if (isVisible()) refresh();
+    });
+    refresh();
+}
+
+QWidget* Inspector::makeTabs() {
     // The segmented control: three exclusive buttons side by side, sharing
     // the width equally.
-    auto* tabBar = tabBar_ = new QWidget(this);
-    tabBar->setObjectName(QStringLiteral("inspectorTabs"));
-    tabBar->setMaximumWidth(tabsMaxWidth);
-    tabBar->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    auto* tabLayout = new QHBoxLayout(tabBar);
+    tabBar_ = new QWidget(this);
+    tabBar_->setObjectName(QStringLiteral("inspectorTabs"));
+    tabBar_->setMaximumWidth(tabsMaxWidth);
+    tabBar_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    auto* tabLayout = new QHBoxLayout(tabBar_);
     tabLayout->setContentsMargins(0, 0, 0, 0);
     tabLayout->setSpacing(0);
     tabs_ = new QButtonGroup(this);
@@ -187,7 +208,7 @@ Inspector::Inspector(TavixModel& model, QWidget* parent) : QWidget(parent), mode
     const std::pair<Tab, const char*> titles[] = {
         {Tab::general, "General"}, {Tab::image, "Image"}, {Tab::tokens, "Tokens"}};
     for (const auto& [tab, title] : titles) {
-        auto* button = new QToolButton(tabBar);
+        auto* button = new QToolButton(tabBar_);
         button->setObjectName(QStringLiteral("inspector") + QLatin1String(title));
         button->setText(QLatin1String(title));
         button->setCheckable(true);
@@ -198,13 +219,11 @@ Inspector::Inspector(TavixModel& model, QWidget* parent) : QWidget(parent), mode
         tabLayout->addWidget(button, 1);
     }
     connect(tabs_, &QButtonGroup::idClicked, this, [this](int id) { setTab(Tab(id)); });
-    layout->addWidget(tabBar);
+    return tabBar_;
+}
 
-    // Below the tabs, either the rows of the selected file or the hint.
-    auto* pages = new QStackedWidget(this);
-    pages->setObjectName(QStringLiteral("inspectorPages"));
-
-    scroll_ = new QScrollArea(pages);
+QWidget* Inspector::makeRows(QWidget* parent) {
+    scroll_ = new QScrollArea(parent);
     scroll_->setObjectName(QStringLiteral("inspectorScroll"));
     scroll_->setFrameShape(QFrame::NoFrame);
     scroll_->setWidgetResizable(true);
@@ -230,30 +249,20 @@ Inspector::Inspector(TavixModel& model, QWidget* parent) : QWidget(parent), mode
         gridLayout->addWidget(row.value, i, 1);
     }
     scroll_->setWidget(grid);
-    pages->addWidget(scroll_);
+    return scroll_;
+}
 
-    auto* emptyPage = new QWidget(pages);
-    auto* emptyLayout = new QVBoxLayout(emptyPage);
-    emptyLayout->setContentsMargins(0, 0, 0, 0);
-    empty_ = new QLabel(QStringLiteral("Select a row to inspect it."), emptyPage);
+QWidget* Inspector::makeEmptyPage(QWidget* parent) {
+    auto* page = new QWidget(parent);
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    empty_ = new QLabel(QStringLiteral("Select a row to inspect it."), page);
     empty_->setObjectName(QStringLiteral("inspectorEmpty"));
     empty_->setTextFormat(Qt::PlainText);
     empty_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    emptyLayout->addWidget(empty_);
-    emptyLayout->addStretch(1);
-    pages->addWidget(emptyPage);
-    layout->addWidget(pages, 1);
-
-    applyStyles();
-
-    subscription_ = model_.observe([this](TavixModel::Field field) {
-        // The selected file is looked up in the plan, so both can change it.
-        if (field != TavixModel::Field::previewSelection && field != TavixModel::Field::plan) {
-            return;
-        }
-        if (isVisible()) refresh();
-    });
-    refresh();
+    layout->addWidget(empty_);
+    layout->addStretch(1);
+    return page;
 }
 
 void Inspector::setTab(Tab tab) {

@@ -54,6 +54,12 @@ private:
         QLineEdit* value = nullptr;
     };
 
+    // The parts of the panel, built once: the segmented control, the page of
+    // rows in its scroll area, and the page shown while no file is selected.
+    QWidget* makeTabs();
+    QWidget* makeRows(QWidget* parent);
+    QWidget* makeEmptyPage(QWidget* parent);
+
     // Fonts, colours and the segmented look, derived from the panel's own font
     // and palette so that both can change while it runs.
     void applyStyles();

@@ -15,7 +15,29 @@ namespace tavix::ui {
 PreviewControls::PreviewControls(TavixModel& model, QWidget* parent)
     : QWidget(parent), model_(model) {
     setObjectName(QStringLiteral("previewControls"));
+    makeSettings();
+    makeFileButtons();
+    makeCount();
+    makeSort();
 
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(10, 6, 10, 6);
+    row->setSpacing(7);
+    row->addWidget(settings_);
+    row->addWidget(add_);
+    row->addWidget(remove_);
+    row->addWidget(clear_);
+    row->addSpacing(4);
+    // The count takes the room up to the sort menu and is cut at its end.
+    row->addWidget(count_, 1);
+    row->addWidget(sort_);
+
+    subscription_ = model_.observe([this](Field field) { changed(field); });
+    refreshCounts();
+    refreshSelection();
+}
+
+void PreviewControls::makeSettings() {
     settings_ =
         borderlessButton(this, "settingsButton", Symbol::gearshape, QStringLiteral("Settings"));
     settings_->setPopupMode(QToolButton::InstantPopup);
@@ -59,7 +81,9 @@ PreviewControls::PreviewControls(TavixModel& model, QWidget* parent)
             model_.setDateSource(on ? RenameEngine::DateSource::taken
                                     : RenameEngine::DateSource::modified);
         });
+}
 
+void PreviewControls::makeFileButtons() {
     add_ = borderlessButton(this, "addButton", Symbol::plus, QStringLiteral("Add Files"));
     connect(add_, &QToolButton::clicked, this, [this] { model_.addFiles(); });
     remove_ = borderlessButton(this, "removeButton", Symbol::minus,
@@ -67,13 +91,17 @@ PreviewControls::PreviewControls(TavixModel& model, QWidget* parent)
     connect(remove_, &QToolButton::clicked, this, [this] { model_.removeSelectedFile(); });
     clear_ = borderlessButton(this, "clearButton", Symbol::xmark, QStringLiteral("Clear List"));
     connect(clear_, &QToolButton::clicked, this, [this] { model_.clear(); });
+}
 
+void PreviewControls::makeCount() {
     count_ = new ElidedLabel(this);
     count_->setObjectName(QStringLiteral("countText"));
     count_->setFont(captionFont(font()));
     count_->setTone(Tone::secondary);
     count_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+}
 
+void PreviewControls::makeSort() {
     sort_ = new QToolButton(this);
     sort_->setObjectName(QStringLiteral("sortButton"));
     sort_->setText(QStringLiteral("Sort"));
@@ -101,22 +129,6 @@ PreviewControls::PreviewControls(TavixModel& model, QWidget* parent)
         if (lastOrder_) model_.sort(*lastOrder_, reverse_->isChecked());
     });
     sort_->setMenu(sortMenu);
-
-    auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(10, 6, 10, 6);
-    row->setSpacing(7);
-    row->addWidget(settings_);
-    row->addWidget(add_);
-    row->addWidget(remove_);
-    row->addWidget(clear_);
-    row->addSpacing(4);
-    // The count takes the room up to the sort menu and is cut at its end.
-    row->addWidget(count_, 1);
-    row->addWidget(sort_);
-
-    subscription_ = model_.observe([this](Field field) { changed(field); });
-    refreshCounts();
-    refreshSelection();
 }
 
 QAction* PreviewControls::addToggle(const char* name, const QString& title, Field field, Getter get,

@@ -31,6 +31,12 @@ private:
     using Getter = std::function<bool()>;
     using Setter = std::function<void(bool)>;
 
+    // The controls, left to right: the settings menu, the buttons that add,
+    // remove and clear files, the count, and the sort menu.
+    void makeSettings();
+    void makeFileButtons();
+    void makeCount();
+    void makeSort();
     // A check item of the settings menu bound both ways to one model toggle.
     QAction* addToggle(const char* name, const QString& title, Field field, Getter get, Setter set);
     QAction* addSortItem(QMenu& menu, const char* name, const QString& title,

@@ -79,7 +79,7 @@ void makeHistory(TavixModel& model, const QString& folder) {
     const auto renameAll = [&](std::vector<TavixModel::Path> files, const char* find,
                                const char* replace) {
         model.setFiles(std::move(files));
-        model.setRule(step, RenameRule::findReplace(find, replace, false, false, Occurrences::all));
+        model.setRule(step, RenameRule{FindReplace{find, replace, false, false, Occurrences::all}});
         model.rename();
         return model.files();
     };
@@ -88,7 +88,7 @@ void makeHistory(TavixModel& model, const QString& folder) {
     model.undo();
     renameAll(porto, "Porto ", "Porto-");
     model.setFiles(listed);
-    model.setRule(step, RenameRule::findReplace("IMG_", "Lisbon ", false, false, Occurrences::all));
+    model.setRule(step, RenameRule{FindReplace{"IMG_", "Lisbon ", false, false, Occurrences::all}});
     model.setMessage(std::nullopt);
 }
 
@@ -113,12 +113,12 @@ void stage(ContentView& content, const QString& folder, Scene scene) {
     };
     if (scene == Scene::problems) {
         // Dropping the digits leaves the camera files sharing one name.
-        model.setRule(step, RenameRule::findReplace("\\d+", "", true, false, Occurrences::all));
+        model.setRule(step, RenameRule{FindReplace{"\\d+", "", true, false, Occurrences::all}});
         model.setShowPathColumn(true);
         inspect(0);
         return;
     }
-    model.setRule(step, RenameRule::findReplace("IMG_", "Lisbon ", false, false, Occurrences::all));
+    model.setRule(step, RenameRule{FindReplace{"IMG_", "Lisbon ", false, false, Occurrences::all}});
     model.setShowSizeColumn(true);
     model.setShowDateColumn(true);
     if (scene == Scene::presets) {
@@ -126,9 +126,9 @@ void stage(ContentView& content, const QString& folder, Scene scene) {
         const auto saved = model.rules();
         const std::pair<const char*, RenameRule> presets[] = {
             {"Camera files to trip names",
-             RenameRule::findReplace("IMG_", "Lisbon ", false, false, Occurrences::all)},
-            {"Tidy spaces", RenameRule::collapseSpaces()},
-            {"Change case", RenameRule::changeCase({})},
+             RenameRule{FindReplace{"IMG_", "Lisbon ", false, false, Occurrences::all}}},
+            {"Tidy spaces", RenameRule{CollapseSpaces{}}},
+            {"Change case", RenameRule{ChangeCase{{}}}},
         };
         for (const auto& [name, rule] : presets) {
             model.setRules({TavixModel::IdentifiedRule::make(rule)});
@@ -237,7 +237,7 @@ bool grabMidRename(MainWindow& window, const QString& folder, QImage& image, QSt
     TavixModel& model = window.model();
     model.add(std::move(files));
     model.setRule(model.rules().front().id,
-                  RenameRule::findReplace("IMG_", "Lisbon ", false, false, Occurrences::all));
+                  RenameRule{FindReplace{"IMG_", "Lisbon ", false, false, Occurrences::all}});
     for (int i = 0; i < 5; ++i) QApplication::processEvents();
     // The first shown report is kept in case no later one comes; a third of the
     // way through wins.

@@ -169,13 +169,17 @@ TEST_F(Cli, ErrorsStopWithOneLineAndStatusTwo) {
         {{"undo"}, "tavix-cli: undo takes exactly one JOURNAL, or --last\n"},
         {{"history", "list"}, "tavix-cli: history takes no operands but prune\n"},
         {{"history", "--keep", "3"}, "tavix-cli: --keep needs history prune\n"},
-        {{"history", "prune", "--keep", "-1"}, "tavix-cli: --keep takes a number of journals, not -1\n"},
+        {{"history", "prune", "--keep", "-1"},
+         "tavix-cli: --keep takes a number of journals, not -1\n"},
         {{"rename", "--journal", "j.json", "--no-journal"},
          "tavix-cli: --journal and --no-journal can't be given together\n"},
         {{"plan", "--sort", "shoe"},
          "tavix-cli: --sort takes name, date, size, created or taken, not shoe\n"},
         {{"plan", "--reverse"}, "tavix-cli: --reverse needs --sort\n"},
         {{"plan", "--step"}, "tavix-cli: --step needs a value\n"},
+        {{"plan", "--json=yes"}, "tavix-cli: --json takes no value\n"},
+        {{"describe", "--sort=name"}, "tavix-cli: describe does not take --sort\n"},
+        {{"plan", "--frob"}, "tavix-cli: unknown option --frob\n"},
         {{"frobnicate"}, "tavix-cli: unknown command frobnicate; see tavix-cli --help\n"},
         {{}, "tavix-cli: no command given; see tavix-cli --help\n"}};
     for (const auto& [args, err] : cases) {

@@ -61,13 +61,12 @@ TEST(ShortForm, StandsForTheKeyedFormOfTheBlankWithTheKeysGiven) {
 }
 
 TEST(ShortForm, EveryKindHasAnExampleInTheHelpThatDecodesToIt) {
+    const std::string help = cli::stepsHelp();
     for (const cli::ShortSteps::Kind& kind : cli::ShortSteps::kinds()) {
-        const std::string example(cli::stepExample(kind.name));
-        ASSERT_FALSE(example.empty()) << kind.name;
+        const std::string example(kind.example);
         EXPECT_EQ(encodeRule(decode(example)).begin().key(), kind.name) << example;
-        EXPECT_NE(cli::stepsHelp().find("--step '" + example + "'"), std::string::npos);
+        EXPECT_NE(help.find("--step '" + example + "'"), std::string::npos) << example;
     }
-    EXPECT_EQ(cli::ShortSteps::kinds().size(), 15u);
 }
 
 }  // namespace

@@ -8,10 +8,10 @@
 namespace tavix {
 namespace {
 
-const RenameRule lower = RenameRule::changeCase(CaseStyle::lower);
-const RenameRule upper = RenameRule::changeCase(CaseStyle::upper);
-const RenameRule title = RenameRule::changeCase(CaseStyle::title);
-const RenameRule sentence = RenameRule::changeCase(CaseStyle::sentence);
+const RenameRule lower = RenameRule{ChangeCase{CaseStyle::lower}};
+const RenameRule upper = RenameRule{ChangeCase{CaseStyle::upper}};
+const RenameRule title = RenameRule{ChangeCase{CaseStyle::title}};
+const RenameRule sentence = RenameRule{ChangeCase{CaseStyle::sentence}};
 
 INSTANTIATE_TEST_SUITE_P(
     ChangeCase, ApplySteps,
@@ -47,8 +47,8 @@ TEST(TurkishDefaultLocale, CaseMappingStaysRoot) {
         {lower, "\u0130STANBUL", "i\u0307stanbul"},
         {title, "izmir \u0131l\u0131k", "Izmir Il\u0131k"},
         {sentence, "iSTANBUL", "Istanbul"},
-        {RenameRule::findReplace("I", "-", false, false, Occurrences::all), "kiti", "k-t-"},
-        {RenameRule::findReplace("I", "-", true, false, Occurrences::all), "kiti", "k-t-"},
+        {RenameRule{FindReplace{"I", "-", false, false, Occurrences::all}}, "kiti", "k-t-"},
+        {RenameRule{FindReplace{"I", "-", true, false, Occurrences::all}}, "kiti", "k-t-"},
     };
     for (const auto& row : rows) EXPECT_EQ(applied(row.rule, row.name), row.expected) << row.name;
 }

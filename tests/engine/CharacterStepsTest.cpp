@@ -4,9 +4,9 @@ namespace tavix {
 namespace {
 
 RenameRule removing(CharacterClass kind, std::string custom = "") {
-    return RenameRule::removeCharacters(kind, std::move(custom));
+    return RenameRule{RemoveCharacters{kind, std::move(custom)}};
 }
-const RenameRule collapse = RenameRule::collapseSpaces();
+const RenameRule collapse = RenameRule{CollapseSpaces{}};
 
 INSTANTIATE_TEST_SUITE_P(
     RemoveCharacters, ApplySteps,

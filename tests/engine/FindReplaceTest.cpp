@@ -14,11 +14,11 @@ constexpr auto last = Occurrences::last;
 
 RenameRule plain(std::string find, std::string replace, Occurrences which = all,
                  bool caseSensitive = false) {
-    return RenameRule::findReplace(std::move(find), std::move(replace), false, caseSensitive,
-                                   which);
+    return RenameRule{
+        FindReplace{std::move(find), std::move(replace), false, caseSensitive, which}};
 }
 RenameRule pattern(std::string find, std::string replace, bool caseSensitive = false) {
-    return RenameRule::findReplace(std::move(find), std::move(replace), true, caseSensitive, all);
+    return RenameRule{FindReplace{std::move(find), std::move(replace), true, caseSensitive, all}};
 }
 
 const std::string cafeDecomposed = "Cafe\u0301";
@@ -48,8 +48,8 @@ INSTANTIATE_TEST_SUITE_P(
         // Full case folding beyond ASCII.
         {"sharp s folds to ss", plain("STRASSE", "Road"), "Stra\u00dfe 5", "Road 5"},
         {"final sigma", plain("\u03c3", "s"), "\u039f\u0394\u039f\u03a3", "\u039f\u0394\u039fs"},
-        {"remove text, every case", RenameRule::removeText("x", false), "XaxbX", "ab"},
-        {"remove text, exact case", RenameRule::removeText("x", true), "XaxbX", "XabX"},
+        {"remove text, every case", RenameRule{RemoveText{"x", false}}, "XaxbX", "ab"},
+        {"remove text, exact case", RenameRule{RemoveText{"x", true}}, "XaxbX", "XabX"},
     }));
 
 INSTANTIATE_TEST_SUITE_P(
@@ -82,7 +82,7 @@ TEST(PreparedSteps, EachStepOfAStackKeepsItsOwnPattern) {
         pattern("A", "@", true),
         plain("e\u0301", "E"),
         plain("-", "~", last),
-        RenameRule::removeText("\u00e9T", false),
+        RenameRule{RemoveText{"\u00e9T", false}},
     };
     const std::string names[] = {"IMG_20190101_000000", "Photo \u00e9t\u00e9", "a_b c"};
     std::vector<Location> files;

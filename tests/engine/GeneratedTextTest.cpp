@@ -27,19 +27,19 @@ TEST(GeneratedSteps, NumberLetterAndNameFilesInListOrder) {
         std::int64_t from;
         std::string names;
     } rows[] = {
-        {R::sequence(1, 1, 3, pre, ""), 0, "001n|002n|003n"},
-        {R::sequence(0, 0, 0, pre, ""), 0, "0n|1n|2n"},
-        {R::sequence(9, 5, 2, suf, "_"), 0, "n_09|n_14|n_19"},
-        {R::sequence(-5, 1, 3, suf, ""), 0, "n-05|n-04|n-03"},
-        {R::sequence(1, -4, 1, suf, ""), 0, "n1|n2|n3"},
+        {R{Sequence{1, 1, 3, pre, ""}}, 0, "001n|002n|003n"},
+        {R{Sequence{0, 0, 0, pre, ""}}, 0, "0n|1n|2n"},
+        {R{Sequence{9, 5, 2, suf, "_"}}, 0, "n_09|n_14|n_19"},
+        {R{Sequence{-5, 1, 3, suf, ""}}, 0, "n-05|n-04|n-03"},
+        {R{Sequence{1, -4, 1, suf, ""}}, 0, "n1|n2|n3"},
         // Saturate instead of overflowing.
-        {R::sequence(max - 1, max, 1, suf, ""), 0,
+        {R{Sequence{max - 1, max, 1, suf, ""}}, 0,
          "n" + std::to_string(max - 1) + "|n" + std::to_string(max) + "|n" + std::to_string(max)},
-        {R::romanNumeral(max, suf, ""), 4,
+        {R{RomanNumeral{max, suf, ""}}, 4,
          "n" + std::to_string(max) + "|n" + std::to_string(max) + "|n" + std::to_string(max)},
-        {R::romanNumeral(0, suf, "-"), 0, "n-0|n-I|n-II"},
+        {R{RomanNumeral{0, suf, "-"}}, 0, "n-0|n-I|n-II"},
         {blank(RuleAction::letterSequence), 25, "n-z|n-aa|n-ab"},
-        {R::letterSequence(true, pre, " "), 27, "AB n|AC n|AD n"},
+        {R{LetterSequence{true, pre, " "}}, 27, "AB n|AC n|AD n"},
     };
     for (const auto& row : rows) {
         std::string names;
@@ -49,8 +49,8 @@ TEST(GeneratedSteps, NumberLetterAndNameFilesInListOrder) {
         EXPECT_EQ(names, row.names);
     }
     // A huge padding is capped, not allocated.
-    EXPECT_EQ(RenameEngine::apply(R::sequence(1, 1, max, suf, ""), "", 0, "/x/n").size(), 255u);
-    EXPECT_EQ(RenameEngine::apply(R::parentFolder(suf, ""), "n", 0, "/photos/Trip 2024/n.jpg"),
+    EXPECT_EQ(RenameEngine::apply((R{Sequence{1, 1, max, suf, ""}}), "", 0, "/x/n").size(), 255u);
+    EXPECT_EQ(RenameEngine::apply((R{ParentFolder{suf, ""}}), "n", 0, "/photos/Trip 2024/n.jpg"),
               "nTrip 2024");
     EXPECT_EQ(RenameEngine::apply(blank(RuleAction::parentFolder), "n", 0, "/n.jpg"), "/-n");
 }
@@ -65,7 +65,7 @@ TEST_F(FixedLocaleAndZone, DateStampFormatsTheModificationTime) {
     const auto file = folder.write("scan.pdf");
     testing::setModified(file, 1'700'000'000);  // 2023-11-14 22:13:20 UTC
     const auto stamp = [&](const std::string& pattern, Position where, const std::string& sep) {
-        return RenameEngine::apply(RenameRule::dateStamp(pattern, where, sep), "scan", 0, file);
+        return RenameEngine::apply(RenameRule{DateStamp{pattern, where, sep}}, "scan", 0, file);
     };
     EXPECT_EQ(stamp("yyyy-MM-dd", Position::prefix, "-"), "2023-11-14-scan");
     EXPECT_EQ(stamp("", Position::suffix, " "), "scan 2023-11-14");
@@ -85,7 +85,7 @@ TEST_F(FixedLocaleAndZone, DateStampFormatsTheModificationTime) {
 
 TEST_F(FixedLocaleAndZone, DateStampOfAVanishedFileUsesTheCurrentTime) {
     const std::string stamped = RenameEngine::apply(
-        RenameRule::dateStamp("yyyy", Position::prefix, "-"), "n", 0, "/no/such/file");
+        RenameRule{DateStamp{"yyyy", Position::prefix, "-"}}, "n", 0, "/no/such/file");
     ASSERT_EQ(stamped.size(), 6u);
     EXPECT_GE(std::stoi(stamped.substr(0, 4)), 2025);
 }
@@ -95,7 +95,7 @@ TEST(GeneratedSteps, ImageDimensionsAddThePixelSizeOfImagesOnly) {
     const auto png = folder.path() / "shot.png";
     std::string why;
     ASSERT_TRUE(testing::writeImage(png, {.width = 640, .height = 480}, why)) << why;
-    const auto rule = RenameRule::imageDimensions(Position::prefix, " ");
+    const auto rule = RenameRule{ImageDimensions{Position::prefix, " "}};
     EXPECT_EQ(RenameEngine::apply(rule, "shot", 0, png), "640x480 shot");
     EXPECT_EQ(RenameEngine::apply(blank(RuleAction::imageDimensions), "shot", 0, png),
               "shot-640x480");

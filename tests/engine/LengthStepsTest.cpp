@@ -10,13 +10,13 @@ constexpr std::int64_t huge = std::numeric_limits<std::int64_t>::max();
 constexpr std::int64_t tiny = std::numeric_limits<std::int64_t>::min();
 
 RenameRule crop(CropMode mode, std::int64_t count) {
-    return RenameRule::crop(mode, count);
+    return RenameRule{Crop{mode, count}};
 }
 RenameRule insert(std::string text, std::int64_t offset) {
-    return RenameRule::insertAt(std::move(text), offset);
+    return RenameRule{InsertAt{std::move(text), offset}};
 }
 RenameRule truncate(std::int64_t limit, Position from) {
-    return RenameRule::truncate(limit, from);
+    return RenameRule{Truncate{limit, from}};
 }
 
 // Characters that take several scalars, each counted as one.
@@ -28,8 +28,8 @@ const std::string eAcute = "e\u0301";
 INSTANTIATE_TEST_SUITE_P(
     LengthAndPosition, ApplySteps,
     ::testing::ValuesIn(std::vector<ApplyCase>{
-        {"add, before", RenameRule::addText("new-", Position::prefix), "a", "new-a"},
-        {"add, after", RenameRule::addText("-new", Position::suffix), "a", "a-new"},
+        {"add, before", RenameRule{AddText{"new-", Position::prefix}}, "a", "new-a"},
+        {"add, after", RenameRule{AddText{"-new", Position::suffix}}, "a", "a-new"},
         {"crop, count 0 keeps the name", crop(CropMode::keepFirst, 0), "abc", "abc"},
         {"crop, most negative count", crop(CropMode::removeFirst, tiny), "abc", "abc"},
         {"crop, remove first", crop(CropMode::removeFirst, 2), "abcdef", "cdef"},

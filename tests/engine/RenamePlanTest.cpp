@@ -11,13 +11,13 @@ using Problem = RenamePlan::Problem;
 using testing::TemporaryFolder;
 
 RenameRule upper() {
-    return RenameRule::changeCase(CaseStyle::upper);
+    return RenameRule{ChangeCase{CaseStyle::upper}};
 }
 RenameRule replace(std::string find, std::string with) {
-    return RenameRule::findReplace(std::move(find), std::move(with), false, true, Occurrences::all);
+    return RenameRule{FindReplace{std::move(find), std::move(with), false, true, Occurrences::all}};
 }
 RenameRule cropAll() {
-    return RenameRule::crop(CropMode::removeFirst, 1000);
+    return RenameRule{Crop{CropMode::removeFirst, 1000}};
 }
 
 std::vector<std::optional<Problem>> problems(const RenamePlan& plan) {
@@ -61,7 +61,7 @@ INSTANTIATE_TEST_SUITE_P(RenamePlan, ExtensionSplitting,
                              {"trailing.", true, upper(), "TRAILING.", std::nullopt},
                              {"noext", true, upper(), "NOEXT", std::nullopt},
                              // A step that adds a dot does not move the extension.
-                             {"a.txt", true, RenameRule::addText(".tar", Position::suffix),
+                             {"a.txt", true, RenameRule{AddText{".tar", Position::suffix}},
                               "a.tar.txt", std::nullopt},
                              {"a.txt", true, cropAll(), ".txt", Problem::empty},
                              {"a.txt", true, replace("a", " \t "), " \t .txt", Problem::empty},

@@ -13,20 +13,20 @@ namespace {
 // One step of each text kind, each of which would change "ab cd".
 std::vector<RenameRule> changingSteps() {
     return {
-        RenameRule::findReplace("b", "x", false, false, Occurrences::all),
-        RenameRule::findReplace("b", "x", true, false, Occurrences::all),
-        RenameRule::findReplace("b", "x", false, false, Occurrences::last),
-        RenameRule::addText("x", Position::prefix),
-        RenameRule::removeText("b", false),
-        RenameRule::changeCase(CaseStyle::upper),
-        RenameRule::changeCase(CaseStyle::title),
-        RenameRule::changeCase(CaseStyle::sentence),
-        RenameRule::removeCharacters(CharacterClass::whitespace, ""),
-        RenameRule::removeCharacters(CharacterClass::custom, "a"),
-        RenameRule::collapseSpaces(),
-        RenameRule::crop(CropMode::removeFirst, std::numeric_limits<std::int64_t>::max()),
-        RenameRule::insertAt("x", 1),
-        RenameRule::truncate(1, Position::suffix),
+        RenameRule{FindReplace{"b", "x", false, false, Occurrences::all}},
+        RenameRule{FindReplace{"b", "x", true, false, Occurrences::all}},
+        RenameRule{FindReplace{"b", "x", false, false, Occurrences::last}},
+        RenameRule{AddText{"x", Position::prefix}},
+        RenameRule{RemoveText{"b", false}},
+        RenameRule{ChangeCase{CaseStyle::upper}},
+        RenameRule{ChangeCase{CaseStyle::title}},
+        RenameRule{ChangeCase{CaseStyle::sentence}},
+        RenameRule{RemoveCharacters{CharacterClass::whitespace, ""}},
+        RenameRule{RemoveCharacters{CharacterClass::custom, "a"}},
+        RenameRule{CollapseSpaces{}},
+        RenameRule{Crop{CropMode::removeFirst, std::numeric_limits<std::int64_t>::max()}},
+        RenameRule{InsertAt{"x", 1}},
+        RenameRule{Truncate{1, Position::suffix}},
     };
 }
 

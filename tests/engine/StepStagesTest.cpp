@@ -16,10 +16,10 @@ namespace {
 TEST(StepStages, ThreadsGiveWhatOneThreadGives) {
     const std::string as(29, 'a');
     const std::vector<RenameRule> stack = {
-        RenameRule::findReplace("(a+)+$|!", "Z", true, false, Occurrences::all),
-        RenameRule::changeCase(CaseStyle::upper),
-        RenameRule::findReplace("(a+)+$|B", "y", true, false, Occurrences::all),
-        RenameRule::sequence(1, 1, 3, Position::suffix, "-"),
+        RenameRule{FindReplace{"(a+)+$|!", "Z", true, false, Occurrences::all}},
+        RenameRule{ChangeCase{CaseStyle::upper}},
+        RenameRule{FindReplace{"(a+)+$|B", "y", true, false, Occurrences::all}},
+        RenameRule{Sequence{1, 1, 3, Position::suffix, "-"}},
     };
     // Files whose names run out of time at the first or third step, a few in
     // each thread's share: together, but in no one share, enough to give up.

@@ -16,24 +16,24 @@ using Step = TavixModel::IdentifiedRule;
 // stems from an earlier plan must still hand the right ones to the steps below.
 std::vector<RenameRule> someRules() {
     return {
-        RenameRule::findReplace("(\\d+)", "<$1>", true, false, Occurrences::all),
-        RenameRule::findReplace("a", "A", false, true, Occurrences::first),
-        RenameRule::addText("caf\u00e9-", Position::prefix),
+        RenameRule{FindReplace{"(\\d+)", "<$1>", true, false, Occurrences::all}},
+        RenameRule{FindReplace{"a", "A", false, true, Occurrences::first}},
+        RenameRule{AddText{"caf\u00e9-", Position::prefix}},
         // Canonically equal to the one above, but other bytes.
-        RenameRule::addText("cafe\u0301-", Position::prefix),
-        RenameRule::changeCase(CaseStyle::upper),
-        RenameRule::changeCase(CaseStyle::title),
-        RenameRule::sequence(7, 3, 3, Position::suffix, "#"),
-        RenameRule::crop(CropMode::removeFirst, 2),
-        RenameRule::insertAt("_", 3),
-        RenameRule::truncate(9, Position::suffix),
-        RenameRule::removeCharacters(CharacterClass::digits, ""),
-        RenameRule::parentFolder(Position::suffix, "@"),
-        RenameRule::collapseSpaces(),
+        RenameRule{AddText{"cafe\u0301-", Position::prefix}},
+        RenameRule{ChangeCase{CaseStyle::upper}},
+        RenameRule{ChangeCase{CaseStyle::title}},
+        RenameRule{Sequence{7, 3, 3, Position::suffix, "#"}},
+        RenameRule{Crop{CropMode::removeFirst, 2}},
+        RenameRule{InsertAt{"_", 3}},
+        RenameRule{Truncate{9, Position::suffix}},
+        RenameRule{RemoveCharacters{CharacterClass::digits, ""}},
+        RenameRule{ParentFolder{Position::suffix, "@"}},
+        RenameRule{CollapseSpaces{}},
         // Runs out of time on a run of "a"s not at the end: the name is tooSlow.
-        RenameRule::findReplace("(a+)+$|!", "Z", true, false, Occurrences::all),
+        RenameRule{FindReplace{"(a+)+$|!", "Z", true, false, Occurrences::all}},
         // Gives every name the same one, so that clashes come and go.
-        RenameRule::findReplace(".+", "same", true, false, Occurrences::all),
+        RenameRule{FindReplace{".+", "same", true, false, Occurrences::all}},
     };
 }
 
@@ -100,8 +100,8 @@ TEST(IncrementalPlan, GivesWhatAFullReplanGivesAfterEveryEdit) {
 TEST(IncrementalPlan, StartsAgainWhenTheFilesOrSettingsChange) {
     TavixModel model;
     model.setFiles({"/nowhere/a.txt", "/nowhere/b.txt"});
-    model.setRules({Step::make(RenameRule::addText("x", Position::suffix)),
-                    Step::make(RenameRule::sequence(1, 1, 1, Position::suffix, "-"))});
+    model.setRules({Step::make(RenameRule{AddText{"x", Position::suffix}}),
+                    Step::make(RenameRule{Sequence{1, 1, 1, Position::suffix, "-"}})});
     EXPECT_EQ(model.plan().items[1].newName, "bx-2.txt");
     model.setFiles({"/nowhere/c.txt"});
     EXPECT_EQ(model.plan().items[0].newName, "cx-1.txt");

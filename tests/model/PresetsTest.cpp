@@ -47,8 +47,8 @@ protected:
     }
 
     testing::TemporaryFolder config;
-    const std::vector<RenameRule> lower{RenameRule::changeCase(CaseStyle::lower)};
-    const std::vector<RenameRule> upper{RenameRule::changeCase(CaseStyle::upper)};
+    const std::vector<RenameRule> lower{RenameRule{ChangeCase{CaseStyle::lower}}};
+    const std::vector<RenameRule> upper{RenameRule{ChangeCase{CaseStyle::upper}}};
 };
 
 TEST(PresetNames, AreShortPrintableTextThatIsNoPath) {

@@ -66,7 +66,7 @@ TEST_F(Progress, RenameAndUndoTellEachFile) {
         model.setStateFolder(journaled ? folder.path() / "state" : std::filesystem::path());
         model.setFiles({});
         model.add({folder.write("a"), folder.write("b"), folder.write("c")});
-        model.setRule(model.rules().front().id, RenameRule::addText("x-", Position::prefix));
+        model.setRule(model.rules().front().id, RenameRule{AddText{"x-", Position::prefix}});
         reports.clear();
         model.rename();
         EXPECT_EQ(reports, each);

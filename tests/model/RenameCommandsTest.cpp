@@ -38,7 +38,7 @@ protected:
         }
         model.setStateFolder(state);
         model.add(original);
-        model.setRules({Step::make(RenameRule::addText("new-", Position::prefix))});
+        model.setRules({Step::make(RenameRule{AddText{"new-", Position::prefix}})});
     }
 
     testing::TemporaryFolder folder;
@@ -93,7 +93,7 @@ TEST_F(RenameCommands, UndoLeavesWhatIsNoLongerOursWhereItIs) {
         const Paths files{box.write("a", "a"), box.write("b", "b"), box.write("c", "c")};
         const Paths moved{box.path() / "new-a", box.path() / "new-b", box.path() / "new-c"};
         m.add(files);
-        m.setRules({Step::make(RenameRule::addText("new-", Position::prefix))});
+        m.setRules({Step::make(RenameRule{AddText{"new-", Position::prefix}})});
         m.rename();
         EXPECT_EQ(m.history().batches.size(), c.journaled ? 1u : 0u);
         if (c.replaced) {
@@ -192,7 +192,7 @@ TEST(RenameUndoRecord, FollowsTheCommands) {
         m.setStateFolder(folder.path() / "state");
         const Paths files{folder.write("a"), folder.write("b"), folder.write("c")};
         m.add(files);
-        m.setRules({Step::make(RenameRule::addText("new-", Position::prefix))});
+        m.setRules({Step::make(RenameRule{AddText{"new-", Position::prefix}})});
         for (char act : c.acts) {
             if (act == 'R') m.rename();
             if (act == 'C') m.setClearAfterRenaming(true);

@@ -55,7 +55,7 @@ std::vector<std::string> fileNames(const TavixModel& model) {
 std::vector<Step> labelledSteps(const std::string& labels) {
     std::vector<Step> steps;
     for (char label : labels) {
-        steps.push_back(Step::make(RenameRule::addText(std::string(1, label), Position::suffix)));
+        steps.push_back(Step::make(RenameRule{AddText{std::string(1, label), Position::suffix}}));
     }
     return steps;
 }
@@ -88,7 +88,7 @@ protected:
         model.add(
             {folder.write("b.txt", "b"), folder.write("a.txt", "a"), folder.write("c.txt", "c")});
         auto steps = model.rules();
-        steps.push_back(Step::make(RenameRule::addText("new-", Position::prefix)));
+        steps.push_back(Step::make(RenameRule{AddText{"new-", Position::prefix}}));
         model.setRules(steps);
     }
 
@@ -139,10 +139,10 @@ TEST_F(ModelWithFiles, CommandsTellWhatChangedAndRebuildOnce) {
 
 // The plan that follows a change is made from the new values.
 TEST_F(ModelWithFiles, ReplansFromTheNewValues) {
-    model.setRule(model.rules()[1].id, RenameRule::changeCase(CaseStyle::upper));
+    model.setRule(model.rules()[1].id, RenameRule{ChangeCase{CaseStyle::upper}});
     model.setKeepExtension(false);
     EXPECT_THAT(newNames(model), ElementsAre("B.TXT", "A.TXT", "C.TXT"));
-    model.setRule(model.rules()[0].id, RenameRule::addText("-x", Position::suffix));
+    model.setRule(model.rules()[0].id, RenameRule{AddText{"-x", Position::suffix}});
     EXPECT_THAT(newNames(model), ElementsAre("B.TXT-X", "A.TXT-X", "C.TXT-X"));
     model.moveRules({1}, 0);  // upper case first, then the suffix
     EXPECT_THAT(newNames(model), ElementsAre("B.TXT-x", "A.TXT-x", "C.TXT-x"));
@@ -233,7 +233,7 @@ TEST(ModelPlanning, PerFolderBatchesAndDateSourceRebuildThePlan) {
                             testing::jpegWith(testing::exifBlock("2023:08:01 12:00:00", ""))),
                folder.write("two/x.jpg"), folder.write("one/y.jpg")});
     testing::setModified(folder.path() / "one" / "x.jpg", 1'800'000'000);
-    model.setRules({Step::make(RenameRule::sequence(1, 1, 1, Position::suffix, "-"))});
+    model.setRules({Step::make(RenameRule{Sequence{1, 1, 1, Position::suffix, "-"}})});
     EXPECT_THAT(newNames(model), ElementsAre("x-1.jpg", "x-2.jpg", "y-3.jpg"));
     EXPECT_FALSE(model.perFolder());
     model.setPerFolder(true);
@@ -241,7 +241,7 @@ TEST(ModelPlanning, PerFolderBatchesAndDateSourceRebuildThePlan) {
     EXPECT_THAT(newNames(model), ElementsAre("x-1.jpg", "x-1.jpg", "y-2.jpg"));
     EXPECT_FALSE(model.planHasProblems());  // x-1.jpg twice, in two folders
 
-    model.setRules({Step::make(RenameRule::dateStamp("yyyy", Position::prefix, "_"))});
+    model.setRules({Step::make(RenameRule{DateStamp{"yyyy", Position::prefix, "_"}})});
     EXPECT_EQ(model.dateSource(), RenameEngine::DateSource::modified);
     EXPECT_EQ(model.plan().items[0].newName, "2027_x.jpg");
     model.setDateSource(RenameEngine::DateSource::taken);

@@ -35,9 +35,9 @@ void killedRename(const std::vector<Location>& files, const fs::path& state, int
         TavixModel model;
         model.setStateFolder(state);
         model.add(files);
-        model.setRules({Step::make(RenameRule::changeCase(CaseStyle::upper)),
-                        Step::make(RenameRule::findReplace("B", "Bee-", false, true,
-                                                           Occurrences::all))});
+        model.setRules(
+            {Step::make(RenameRule{ChangeCase{CaseStyle::upper}}),
+             Step::make(RenameRule{FindReplace{"B", "Bee-", false, true, Occurrences::all}})});
         int moves = 0;
         FileSystem::testing::failMovesTo([&](const fs::path&, const fs::path&) {
             if (++moves == atMove) ::raise(SIGKILL);

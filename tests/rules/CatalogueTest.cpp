@@ -1,71 +1,93 @@
 #include <gtest/gtest.h>
 
-#include <map>
+#include <algorithm>
+#include <cstdint>
+#include <string>
 
 #include "rules/Catalogue.hpp"
+#include "rules/RuleCoding.hpp"
 
 namespace tavix {
 namespace {
 
-// The category that lists each action and the summary of its blank rule.
-TEST(Catalogue, BlankRulesKnowTheirCategoryAndSummary) {
-    const struct {
-        RuleAction action;
-        RuleCategory category;
-        std::string_view summary;
-    } cases[] = {
-        {RuleAction::findReplace, RuleCategory::text, "Find & replace \u2014 nothing to find yet."},
-        {RuleAction::addText, RuleCategory::text, "Add text \u2014 nothing entered yet."},
-        {RuleAction::removeText, RuleCategory::text, "Remove text \u2014 nothing entered yet."},
-        {RuleAction::removeCharacters, RuleCategory::characters, "Remove all digits (0-9)."},
-        {RuleAction::collapseSpaces, RuleCategory::characters,
-         "Collapse runs of spaces into one and trim the ends."},
-        {RuleAction::crop, RuleCategory::positions, "Remove first 1 character."},
-        {RuleAction::insertAt, RuleCategory::positions, "Insert text \u2014 nothing entered yet."},
-        {RuleAction::changeCase, RuleCategory::conversions, "Convert the name to lowercase."},
-        {RuleAction::truncate, RuleCategory::truncation,
-         "Shorten to 20 characters, keeping the start."},
-        {RuleAction::sequence, RuleCategory::numbering,
-         "Number from 1 with at least 2 digits, after the name."},
-        {RuleAction::romanNumeral, RuleCategory::roman,
-         "Number in roman numerals from I, after the name."},
-        {RuleAction::letterSequence, RuleCategory::alphabetical,
-         "Letter the files a, b, c, after the name."},
-        {RuleAction::dateStamp, RuleCategory::dateTime,
-         "Add the file's modified date as \u201Cyyyy-MM-dd\u201D before the name, separated by "
-         "\u201C-\u201D."},
-        {RuleAction::imageDimensions, RuleCategory::imageSize,
-         "Add the image's pixel size after the name."},
-        {RuleAction::parentFolder, RuleCategory::parentName,
-         "Add the enclosing folder's name before the name."},
-    };
-    for (const auto& c : cases) {
-        const RenameRule rule = blank(c.action);
-        EXPECT_EQ(rule.action(), c.action);
-        EXPECT_EQ(rule.category(), c.category) << rawValue(c.action);
-        EXPECT_EQ(rule.summary(), c.summary);
-    }
-    EXPECT_EQ(rawValue(RuleAction::findReplace), "Find & replace text");
-    EXPECT_EQ(blank(RuleAction::sequence).label(), "Numbering");
+struct Sample {
+    RenameRule rule;
+    std::string summary;
+};
+
+// One step of each kind, every parameter away from its default, with its summary.
+const Sample samples[] = {
+    {{FindReplace{"(\\d+)", "[$1] \u00E9", true, true, Occurrences::last}},
+     "Replace \u201C(\\d+)\u201D with \u201C[$1] \u00E9\u201D (regex), matching case, last only."},
+    {{AddText{"\U0001F44D\U0001F3FD", Position::suffix}},
+     "Add \u201C\U0001F44D\U0001F3FD\u201D after the name."},
+    {{RemoveText{"x\"y", true}}, "Remove \u201Cx\"y\u201D, matching case."},
+    {{ChangeCase{CaseStyle::sentence}}, "Convert the name to Sentence case."},
+    {{Sequence{INT64_MIN, INT64_MAX, -1, Position::prefix, ""}},
+     "Number from -9223372036854775808 in steps of 9223372036854775807 with at least -1 digits, "
+     "before the name."},
+    {{DateStamp{"EEEE d MMMM", Position::suffix, " \u2014 "}},
+     "Add the file's modified date as \u201CEEEE d MMMM\u201D after the name, separated by "
+     "\u201C \u2014 \u201D."},
+    {{RemoveCharacters{CharacterClass::custom, "\u00A0\t"}},
+     "Remove the characters \u201C\u00A0\t\u201D."},
+    {{CollapseSpaces{}}, "Collapse runs of spaces into one and trim the ends."},
+    {{Crop{CropMode::keepLast, 0}}, "Keep last 0 characters."},
+    {{InsertAt{"\n", -3}}, "Insert \u201C\n\u201D at position -3."},
+    {{Truncate{0, Position::prefix}}, "Shorten to 0 characters, keeping the end."},
+    {{RomanNumeral{3999, Position::prefix, "/"}},
+     "Number in roman numerals from MMMCMXCIX, before the name."},
+    {{LetterSequence{true, Position::prefix, ":"}}, "Letter the files A, B, C, before the name."},
+    {{ImageDimensions{Position::prefix, " "}}, "Add the image's pixel size before the name."},
+    {{ParentFolder{Position::suffix, "_"}}, "Add the enclosing folder's name after the name."},
+};
+
+TEST(Kinds, EveryKindHasOneSample) {
+    forEachKind([](auto kind) {
+        using Kind = typename decltype(kind)::type;
+        const auto count = std::count_if(
+            std::begin(samples), std::end(samples),
+            [](const Sample& s) { return std::holds_alternative<Kind>(s.rule.kind); });
+        EXPECT_EQ(count, 1) << KindDescription<Kind>::key;
+    });
 }
 
-TEST(Catalogue, ListsEveryActionInExactlyOneCategoryInPickingOrder) {
-    std::map<RuleAction, int> listed;
-    std::vector<RuleAction> inCategoryOrder;
-    for (RuleCategory category : allCases<RuleCategory>()) {
-        for (RuleAction action : actions(category)) {
-            ++listed[action];
-            inCategoryOrder.push_back(action);
+TEST(Kinds, RoundTripThroughTheKeyedFormAndSummariseTheirParameters) {
+    for (const auto& [rule, summary] : samples) {
+        const std::string text = encodeRule(rule).dump();
+        EXPECT_EQ(decodeRule(std::string_view(text)), rule) << text;
+        EXPECT_EQ(rule.summary(), summary) << text;
+        const RenameRule fresh = blank(rule.action());
+        EXPECT_EQ(decodeRule(encodeRule(fresh)), fresh) << text;
+        // Every parameter counts: the sample is no blank rule, and shows it.
+        if (!encodeRule(rule).front().empty()) {
+            EXPECT_NE(rule, fresh) << text;
+            EXPECT_NE(rule.summary(), fresh.summary()) << text;
         }
     }
-    EXPECT_EQ(allCases<RuleCategory>().size(), 11u);
-    ASSERT_EQ(allCases<RuleAction>().size(), 15u);
-    for (RuleAction action : allCases<RuleAction>())
-        EXPECT_EQ(listed[action], 1) << rawValue(action);
-    EXPECT_EQ(inCategoryOrder.front(), RuleAction::findReplace);
-    const auto positions = actions(RuleCategory::positions);
-    EXPECT_EQ(std::vector(positions.begin(), positions.end()),
-              (std::vector<RuleAction>{RuleAction::crop, RuleAction::insertAt}));
+}
+
+// Picking an action gives a fresh step of its kind, listed under the rule's
+// category, under a title no other action has.
+TEST(Catalogue, OffersEveryKindOnceUnderItsCategory) {
+    std::size_t listed = 0;
+    for (RuleCategory category : allCases<RuleCategory>()) {
+        EXPECT_FALSE(actions(category).empty()) << rawValue(category);
+        for (RuleAction action : actions(category)) {
+            EXPECT_EQ(blank(action).category(), category) << rawValue(action);
+            ++listed;
+        }
+    }
+    EXPECT_EQ(listed, std::size(samples));
+    EXPECT_EQ(allCases<RuleAction>().size(), std::size(samples));
+    for (const auto& sample : samples) {
+        const RuleAction action = sample.rule.action();
+        const RenameRule fresh = blank(action);
+        EXPECT_EQ(fresh.kind.index(), sample.rule.kind.index()) << rawValue(action);
+        EXPECT_EQ(fresh.action(), action);
+        EXPECT_FALSE(rawValue(action).empty());
+        EXPECT_EQ(fromRawValue<RuleAction>(rawValue(action)), action) << rawValue(action);
+    }
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QLocale>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QStyleFactory>
@@ -15,6 +17,7 @@
 #include "UiTestFiles.hpp"
 #include "rules/Catalogue.hpp"
 #include "rules/RenameRule.hpp"
+#include "rules/RuleCoding.hpp"
 #include "ui/ActionForm.hpp"
 
 using tavix::Position;
@@ -47,6 +50,26 @@ private Q_SLOTS:
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     }
 
+    // Every kind can be picked, and its form has a control for each parameter.
+    void everyKindHasAForm() {
+        ActionForm form;
+        for (const RuleAction action : tavix::allCases<RuleAction>()) {
+            const RenameRule rule = tavix::blank(action);
+            form.setRule(rule);
+            const QString title = QString::fromUtf8(rawValue(action));
+            QCOMPARE(form.findChild<QComboBox*>(QStringLiteral("categoryMenu"))->currentText(),
+                     QString::fromUtf8(rawValue(rule.category())));
+            QCOMPARE(form.findChild<QComboBox*>(QStringLiteral("actionMenu"))->currentText(), title);
+            const auto* grid = form.findChild<QWidget*>(QStringLiteral("parameterGrid"));
+            QVERIFY2(grid, qPrintable(title));
+            const qsizetype controls =
+                grid->findChildren<QLineEdit*>().size() + grid->findChildren<QCheckBox*>().size() +
+                grid->findChildren<QRadioButton*>().size() + grid->findChildren<QComboBox*>().size();
+            QVERIFY2(controls >= static_cast<qsizetype>(tavix::encodeRule(rule).front().size()),
+                     qPrintable(title));
+        }
+    }
+
     // Nothing of the old step is carried over, not even its texts; choosing
     // the kind already shown is no edit.
     void choosingAKindStartsFromItsBlankRule() {
@@ -55,8 +78,9 @@ private Q_SLOTS:
             {"Character Positions & Ranges", "Insert text at position", RuleAction::insertAt}};
         for (const auto& [category, action, expected] : cases) {
             ActionForm form;
-            form.setRule(RenameRule::parentFolder(Position::suffix, "_"));
-            form.setRule(RenameRule::findReplace("a", "b", true, true, tavix::Occurrences::last));
+            form.setRule(RenameRule{tavix::ParentFolder{Position::suffix, "_"}});
+            form.setRule(
+                RenameRule{tavix::FindReplace{"a", "b", true, true, tavix::Occurrences::last}});
             QSignalSpy edited(&form, &ActionForm::ruleEdited);
             auto* actions = form.findChild<QComboBox*>(QStringLiteral("actionMenu"));
             choose(form.findChild<QComboBox*>(QStringLiteral("categoryMenu")), category);
@@ -87,17 +111,19 @@ private Q_SLOTS:
                                 << QString::fromLatin1(input) << stored
                                 << QString::fromLatin1(shown);
         };
-        const auto truncate = [](std::int64_t n) { return RenameRule::truncate(n, Position::suffix); };
+        const auto truncate = [](std::int64_t n) {
+            return RenameRule{tavix::Truncate{n, Position::suffix}};
+        };
         const auto sequence = [](std::int64_t start, std::int64_t padding) {
-            return RenameRule::sequence(start, 1, padding, Position::suffix, "-");
+            return RenameRule{tavix::Sequence{start, 1, padding, Position::suffix, "-"}};
         };
         row("maximum 0 stores 1", truncate(20), "limitField", "0", truncate(1), "1");
         row("grouped thousands parse", truncate(20), "limitField", "1,234", truncate(1234), "1,234");
         row("committing unchanged is no edit", truncate(20), "limitField", "", truncate(20), "20");
         row("beyond 64 bits keeps the last number", truncate(20), "limitField",
             "99999999999999999999", truncate(999999999999999999), "999,999,999,999,999,999");
-        row("negative position stores 0", RenameRule::insertAt("x", 3), "offsetField", "-1",
-            RenameRule::insertAt("x", 0), "0");
+        row("negative position stores 0", RenameRule{tavix::InsertAt{"x", 3}}, "offsetField", "-1",
+            RenameRule{tavix::InsertAt{"x", 0}}, "0");
         row("negative start is kept", sequence(1, 2), "startField", "-5", sequence(-5, 2), "-5");
         row("padding 1 down keeps 1", sequence(1, 1), "paddingStepper", "down", sequence(1, 1));
         row("start at the largest number stays", sequence(int64Max, 2), "startStepper", "up",
@@ -130,7 +156,7 @@ private Q_SLOTS:
     // edit straight back; the field being typed in must not notice.
     void handingBackTheSameRuleChangesNothing() {
         ActionForm form;
-        form.setRule(RenameRule::insertAt("abcd", 3));
+        form.setRule(RenameRule{tavix::InsertAt{"abcd", 3}});
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QSignalSpy edited(&form, &ActionForm::ruleEdited);
@@ -141,7 +167,7 @@ private Q_SLOTS:
         text->setCursorPosition(2);
         QTest::keyClick(text, Qt::Key_X);
         QCOMPARE(edited.count(), 1);
-        QCOMPARE(edited.at(0).at(0).value<RenameRule>(), RenameRule::insertAt("abxcd", 3));
+        QCOMPARE(edited.at(0).at(0).value<RenameRule>(), (RenameRule{tavix::InsertAt{"abxcd", 3}}));
         QCOMPARE(text->text(), QStringLiteral("abxcd"));
         QCOMPARE(text->cursorPosition(), 3);
         QVERIFY(text->hasFocus());
@@ -149,12 +175,12 @@ private Q_SLOTS:
         auto* offset = tavix::uitest::labelled<QLineEdit>(form, "formLabel", "At position:");
         QTest::keyClicks(offset, QStringLiteral("9"));
         QCOMPARE(edited.count(), 2);
-        QCOMPARE(form.rule(), RenameRule::insertAt("abxcd", 39));
+        QCOMPARE(form.rule(), (RenameRule{tavix::InsertAt{"abxcd", 39}}));
         form.setRule(form.rule());
         QCOMPARE(offset->text(), QStringLiteral("39"));
 
         // Another rule of the same kind updates the fields that differ.
-        form.setRule(RenameRule::insertAt("abxcd", 5));
+        form.setRule(RenameRule{tavix::InsertAt{"abxcd", 5}});
         QCOMPARE(offset->text(), QStringLiteral("5"));
         QCOMPARE(text->cursorPosition(), 3);
         QCOMPARE(edited.count(), 2);

@@ -41,7 +41,8 @@ namespace {
 
 // Makes every name change: "a.txt" becomes "new-a.txt".
 void prefixEveryName(TavixModel& model) {
-    model.setRule(model.rules().front().id, RenameRule::addText("new-", tavix::Position::prefix));
+    model.setRule(model.rules().front().id,
+                  RenameRule{tavix::AddText{"new-", tavix::Position::prefix}});
 }
 
 // The names of the entries of `folder`.
@@ -218,7 +219,7 @@ private Q_SLOTS:
         const std::string side(90, 'a');
         model.add({box.write(side + "MID" + side + ".txt")});
         model.setRule(model.rules().front().id,
-                      RenameRule::findReplace("MID", "NEW", false, true, {}));
+                      RenameRule{tavix::FindReplace{"MID", "NEW", false, true, {}}});
         QTableView* table = view_->table();
         const QRect cell = table->visualRect(table->model()->index(0, PlanTableModel::changeTo));
         QHelpEvent hover(QEvent::ToolTip, cell.center(), table->viewport()->mapToGlobal(cell.center()));

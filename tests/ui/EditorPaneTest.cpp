@@ -64,14 +64,15 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(&pane));
         std::vector<TavixModel::IdentifiedRule> rules;  // three steps whose order shows
         for (const char* text : {"a-", "b-", "c-"}) {
-            rules.push_back(
-                TavixModel::IdentifiedRule::make(RenameRule::addText(text, Position::prefix)));
+            rules.push_back(TavixModel::IdentifiedRule::make(
+                RenameRule{tavix::AddText{text, Position::prefix}}));
         }
         model.setRules(std::move(rules));
         model.setSelection(model.rules()[1].id);
         QListView* list = pane.list();
         const auto summary = [](const char* text) {
-            return QString::fromStdString(RenameRule::addText(text, Position::prefix).summary());
+            return QString::fromStdString(
+                RenameRule{tavix::AddText{text, Position::prefix}}.summary());
         };
         QAbstractItemModel* rows = list->model();
         std::unique_ptr<QMimeData> last(rows->mimeData({rows->index(2, 0)}));
@@ -83,7 +84,7 @@ private Q_SLOTS:
         // Dropped below the rows: to the end.
         std::unique_ptr<QMimeData> first(rows->mimeData({rows->index(0, 0)}));
         rows->dropMimeData(first.get(), Qt::MoveAction, -1, -1, {});
-        QCOMPARE(model.rules().back().rule, RenameRule::addText("c-", Position::prefix));
+        QCOMPARE(model.rules().back().rule, (RenameRule{tavix::AddText{"c-", Position::prefix}}));
 
         part<QToolButton>(&pane, "addStepButton")->click();
         QCOMPARE(model.rules().size(), std::size_t{4});
@@ -93,8 +94,8 @@ private Q_SLOTS:
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                           list->visualRect(rows->index(2, 0)).center());
         QCOMPARE(model.selection(), std::optional(model.rules()[2].id));
-        QCOMPARE(pane.form()->rule(), RenameRule::addText("c-", Position::prefix));
-        const RenameRule edited = RenameRule::addText("new ", Position::prefix);
+        QCOMPARE(pane.form()->rule(), (RenameRule{tavix::AddText{"c-", Position::prefix}}));
+        const RenameRule edited = RenameRule{tavix::AddText{"new ", Position::prefix}};
         Q_EMIT pane.form()->ruleEdited(edited);
         QCOMPARE(model.rules()[2].rule, edited);
         QCOMPARE(rowsOf(list)[2], QString::fromStdString("3. " + edited.summary()));

@@ -47,7 +47,7 @@ void killedRename(const std::vector<Location>& files, const fs::path& state) {
         TavixModel model;
         model.setStateFolder(state);
         model.add(files);
-        model.setRule(model.rules().front().id, RenameRule::addText("x-", Position::prefix));
+        model.setRule(model.rules().front().id, RenameRule{AddText{"x-", Position::prefix}});
         int moves = 0;
         tavix::FileSystem::testing::failMovesTo([&](const fs::path&, const fs::path&) {
             if (++moves == 2) ::raise(SIGKILL);
@@ -94,7 +94,7 @@ private Q_SLOTS:
         const auto a = box_->write("files/a.txt", "a");
         const auto b = box_->write("files/b.txt", "b");
         model().add({a, b});
-        model().setRule(model().rules().front().id, RenameRule::addText("x-", Position::prefix));
+        model().setRule(model().rules().front().id, RenameRule{AddText{"x-", Position::prefix}});
         model().rename();
         const auto xb = box_->path() / "files/x-b.txt";
         fs::remove(xb);

@@ -19,8 +19,9 @@ using tavix::testing::TemporaryFolder;
 namespace {
 
 void replace(TavixModel& model, const std::string& find, const std::string& with) {
-    model.setRule(model.rules().front().id,
-                  RenameRule::findReplace(find, with, false, false, tavix::Occurrences::all));
+    model.setRule(
+        model.rules().front().id,
+        RenameRule{tavix::FindReplace{find, with, false, false, tavix::Occurrences::all}});
 }
 
 // The table over a model, checked by Qt's model tester on every change.

@@ -90,8 +90,8 @@ private Q_SLOTS:
         QVERIFY(menu->findChild<QAction*>(QStringLiteral("noPresets")));
         menu->close();
 
-        const std::vector<RenameRule> steps{RenameRule::collapseSpaces(),
-                                            RenameRule::changeCase({})};
+        const std::vector<RenameRule> steps{RenameRule{tavix::CollapseSpaces{}},
+                                            RenameRule{tavix::ChangeCase{{}}}};
         QVERIFY(!Presets::save("Tidy & Lower", steps, false));
         model().addStep();
 
@@ -109,7 +109,7 @@ private Q_SLOTS:
     // Saved here, read by the store as the terminal's "presets list" reads it;
     // a name in use is replaced only once the user agrees.
     void savingAsksBeforeReplacing() {
-        const auto first = RenameRule::collapseSpaces();
+        const auto first = RenameRule{tavix::CollapseSpaces{}};
         model().setRules({TavixModel::IdentifiedRule::make(first)});
         typeName(QStringLiteral("Holiday"));
         item("savePreset")->trigger();
@@ -118,7 +118,7 @@ private Q_SLOTS:
         QCOMPARE(names, std::vector<std::string>{"Holiday"});
         QCOMPARE(stored("Holiday"), std::vector<RenameRule>{first});
 
-        const auto second = RenameRule::changeCase({});
+        const auto second = RenameRule{tavix::ChangeCase{{}}};
         model().setRules({TavixModel::IdentifiedRule::make(second)});
         for (const bool agree : {false, true}) {
             typeName(QStringLiteral("Holiday"));

@@ -50,7 +50,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QStringList>("renamed");
-        const RenameRule sequence = RenameRule::sequence(1, 1, 2, Position::suffix, "-");
+        const RenameRule sequence = RenameRule{tavix::Sequence{1, 1, 2, Position::suffix, "-"}};
         QTest::newRow("start with") << sequence << "Start with:" << "50"
                                     << QStringList{"IMG_0041-50.jpg", "IMG_0042-51.jpg"};
         QTest::newRow("a lone minus keeps the start")
@@ -59,15 +59,16 @@ private Q_SLOTS:
                                     << QStringList{"IMG_0041-01.jpg", "IMG_0042-06.jpg"};
         QTest::newRow("padding") << sequence << "Padding:" << "3"
                                  << QStringList{"IMG_0041-001.jpg", "IMG_0042-002.jpg"};
-        QTest::newRow("characters") << RenameRule::crop(CropMode::removeFirst, 1) << "Characters:"
-                                    << "4" << QStringList{"0041.jpg", "0042.jpg"};
-        QTest::newRow("at position") << RenameRule::insertAt("x", 0) << "At position:" << "3"
-                                     << QStringList{"IMGx_0041.jpg", "IMGx_0042.jpg"};
-        QTest::newRow("maximum") << RenameRule::truncate(20, Position::prefix) << "Maximum:" << "2"
-                                 << QStringList{"41.jpg", "42.jpg"};
+        QTest::newRow("characters")
+            << RenameRule{tavix::Crop{CropMode::removeFirst, 1}} << "Characters:"
+            << "4" << QStringList{"0041.jpg", "0042.jpg"};
+        QTest::newRow("at position") << RenameRule{tavix::InsertAt{"x", 0}} << "At position:"
+                                     << "3" << QStringList{"IMGx_0041.jpg", "IMGx_0042.jpg"};
+        QTest::newRow("maximum") << RenameRule{tavix::Truncate{20, Position::prefix}} << "Maximum:"
+                                 << "2" << QStringList{"41.jpg", "42.jpg"};
         QTest::newRow("roman start")
-            << RenameRule::romanNumeral(1, Position::suffix, "-") << "Start with:" << "14"
-            << QStringList{"IMG_0041-XIV.jpg", "IMG_0042-XV.jpg"};
+            << RenameRule{tavix::RomanNumeral{1, Position::suffix, "-"}} << "Start with:"
+            << "14" << QStringList{"IMG_0041-XIV.jpg", "IMG_0042-XV.jpg"};
     }
 
     void ctrlReturnRenamesWithWhatIsTyped() {
@@ -98,7 +99,7 @@ private Q_SLOTS:
     void arrowKeysStepTheFieldAndItsStepper() {
         MainWindow window;
         window.model().setRule(window.model().rules().front().id,
-                               RenameRule::sequence(1, 1, 2, Position::suffix, "-"));
+                               RenameRule{tavix::Sequence{1, 1, 2, Position::suffix, "-"}});
         window.show();
         window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window));

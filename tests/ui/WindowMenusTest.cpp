@@ -126,8 +126,8 @@ private Q_SLOTS:
     }
 
     void altArrowsMoveTheSelectedStep() {
-        model().setRules({TavixModel::IdentifiedRule::make(RenameRule::collapseSpaces()),
-                          TavixModel::IdentifiedRule::make(RenameRule::changeCase({}))});
+        model().setRules({TavixModel::IdentifiedRule::make(RenameRule{tavix::CollapseSpaces{}}),
+                          TavixModel::IdentifiedRule::make(RenameRule{tavix::ChangeCase{{}}})});
         const auto first = model().rules()[0].id;
         model().setSelection(first);
         QVERIFY(!item("moveStepUp")->isEnabled());
@@ -148,7 +148,7 @@ private Q_SLOTS:
         TemporaryFolder box;
         model().add({box.write("a.txt")});
         model().setRule(model().rules().front().id,
-                        RenameRule::addText("new-", Position::prefix));
+                        RenameRule{tavix::AddText{"new-", Position::prefix}});
         auto* button = part<QPushButton>(window_.get(), "undoButton");
         QVERIFY(!item("undoRenames")->isEnabled());
         press(Qt::CTRL | Qt::Key_Return);
@@ -172,7 +172,7 @@ private Q_SLOTS:
     // and what they change reaches the step.
     void editItemsActOnTheFocusedField() {
         model().setRule(model().rules().front().id,
-                        RenameRule::findReplace("old", "", false, false, {}));
+                        RenameRule{tavix::FindReplace{"old", "", false, false, {}}});
         auto* find = part<QLineEdit>(window_.get(), "findField");
         auto* replace = part<QLineEdit>(window_.get(), "replaceField");
         find->setFocus();
