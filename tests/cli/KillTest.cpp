@@ -10,6 +10,7 @@
 
 #include "support/CliRun.hpp"
 #include "support/Files.hpp"
+#include "support/SystemCallFaults.hpp"
 #include "support/TemporaryFolder.hpp"
 #include "system/FileSystem.hpp"
 
@@ -31,7 +32,7 @@ void killedBatch(const fs::path& cwd, int atMove, bool byParent, int delayMicros
     ASSERT_GE(child, 0);
     if (child == 0) {
         int moves = 0;
-        FileSystem::testing::failMovesTo(
+        testing::failMovesTo(
             [&](const fs::path&, const fs::path&) -> std::optional<int> {
                 if (++moves == atMove && !byParent) ::raise(SIGKILL);
                 if (moves == atMove) (void)!::write(pipeEnds[1], "!", 1);

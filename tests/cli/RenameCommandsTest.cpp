@@ -10,7 +10,7 @@
 #include "cli/Cli.hpp"
 #include "support/CliRun.hpp"
 #include "support/Files.hpp"
-#include "support/MoveHook.hpp"
+#include "support/SystemCallFaults.hpp"
 #include "support/TemporaryFolder.hpp"
 #include "system/AppendOnlyFile.hpp"
 #include "system/FileSystem.hpp"
@@ -154,7 +154,7 @@ TEST_F(RenameCommands, HistoryPruneRemovesFinishedJournalsBeyondTheNewestButNeve
 TEST_F(RenameCommands, AJournalThatCannotBeCreatedStopsBeforeAnyRename) {
     folder.write("a.txt", "a");
     folder.write("list.txt", "a.txt\n");
-    FileSystem::testing::failAppends([&](const fs::path& path) -> std::optional<int> {
+    testing::failWrites([&](const fs::path& path) -> std::optional<int> {
         return path.filename() == "full.jsonl" ? std::optional(ENOSPC) : std::nullopt;
     });
     const std::pair<std::string, std::string> cases[] = {
@@ -171,18 +171,18 @@ TEST_F(RenameCommands, AJournalThatCannotBeCreatedStopsBeforeAnyRename) {
                              "; nothing was renamed\n");
         EXPECT_EQ(in("a.txt") + in("list.txt"), "aa.txt\n");
     }
-    FileSystem::testing::failAppends({});
+    testing::failWrites({});
     EXPECT_EQ(testing::namesIn(folder.path()), (std::vector<std::string>{"a.txt", "list.txt"}));
 }
 
 TEST_F(RenameCommands, AJournalThatCannotBeCompletedStillPutsEveryFileBack) {
     writeAB();
     // The disk fills up once the files have moved.
-    FileSystem::testing::failAppends([&](const fs::path&) -> std::optional<int> {
+    testing::failWrites([&](const fs::path&) -> std::optional<int> {
         return exists("B.txt") ? std::optional(ENOSPC) : std::nullopt;
     });
     const Result r = run({"rename", "--step", upper, "--journal", "j.jsonl", "a.txt", "b.txt"});
-    FileSystem::testing::failAppends({});
+    testing::failWrites({});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "Renamed 2 files.\n");
     EXPECT_EQ(r.err, "tavix-cli: journal \u201C" + at("j.jsonl") +

@@ -6,7 +6,7 @@
 
 #include "engine/Perform.hpp"
 #include "support/Files.hpp"
-#include "support/MoveHook.hpp"
+#include "support/SystemCallFaults.hpp"
 #include "support/TemporaryFolder.hpp"
 #include "system/FileSystem.hpp"
 

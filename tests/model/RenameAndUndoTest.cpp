@@ -12,7 +12,7 @@
 #include "model/StatusTexts.hpp"
 #include "model/TavixModel.hpp"
 #include "support/Files.hpp"
-#include "support/MoveHook.hpp"
+#include "support/SystemCallFaults.hpp"
 #include "support/TemporaryFolder.hpp"
 
 namespace tavix {

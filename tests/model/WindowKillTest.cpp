@@ -15,6 +15,7 @@
 #include "journal/Undo.hpp"
 #include "model/TavixModel.hpp"
 #include "support/Files.hpp"
+#include "support/SystemCallFaults.hpp"
 #include "support/TemporaryFolder.hpp"
 #include "system/FileSystem.hpp"
 
@@ -39,7 +40,7 @@ void killedRename(const std::vector<Location>& files, const fs::path& state, int
                         Step::make(RenameRule::findReplace("B", "Bee-", false, true,
                                                            Occurrences::all))});
         int moves = 0;
-        FileSystem::testing::failMovesTo([&](const fs::path&, const fs::path&) {
+        testing::failMovesTo([&](const fs::path&, const fs::path&) {
             if (++moves == atMove) ::raise(SIGKILL);
             return std::optional<int>();
         });

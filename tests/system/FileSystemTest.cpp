@@ -10,6 +10,7 @@
 #include <string>
 
 #include "support/Files.hpp"
+#include "support/SystemCallFaults.hpp"
 #include "support/TemporaryFolder.hpp"
 #include "system/FileSystem.hpp"
 
@@ -86,8 +87,8 @@ TEST_F(OnDisk, AnythingAtTheDestinationExistsButTheFileItself) {
 // still never replace a file.
 class Moves : public OnDisk, public ::testing::WithParamInterface<bool> {
 protected:
-    void SetUp() override { FileSystem::testing::refuseExclusiveRenames(GetParam()); }
-    void TearDown() override { FileSystem::testing::refuseExclusiveRenames(false); }
+    void SetUp() override { testing::refuseExclusiveRenames(GetParam()); }
+    void TearDown() override { testing::refuseExclusiveRenames(false); }
 };
 
 TEST_P(Moves, RenameWithoutEverReplacing) {
