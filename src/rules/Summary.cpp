@@ -2,9 +2,13 @@
 
 #include "rules/RenameRule.hpp"
 #include "rules/Sequences.hpp"
+#include "text/Wording.hpp"
 
 namespace tavix {
 namespace {
+
+using Wording::counted;
+using Wording::quoted;
 
 // The option titles that summaries lower-case are all ASCII.
 std::string lowered(std::string_view title) {
@@ -15,16 +19,8 @@ std::string lowered(std::string_view title) {
     return out;
 }
 
-std::string quoted(std::string_view text) {
-    return "\u201C" + std::string(text) + "\u201D";
-}
-
 std::string_view where(Position position) {
     return position == Position::prefix ? "before" : "after";
-}
-
-std::string_view plural(std::int64_t count) {
-    return count == 1 ? "" : "s";
 }
 
 std::string matchingCase(bool caseSensitive) {
@@ -55,8 +51,8 @@ struct Describe {
     std::string operator()(const Sequence& r) const {
         std::string out = "Number from " + std::to_string(r.start);
         if (r.step != 1) out += " in steps of " + std::to_string(r.step);
-        out += " with at least " + std::to_string(r.padding) + " digit" +
-               std::string(plural(r.padding));
+        out += " with at least ";
+        out += counted(r.padding, "digit");
         return out + ", " + std::string(where(r.position)) + " the name.";
     }
     std::string operator()(const DateStamp& r) const {
@@ -74,8 +70,7 @@ struct Describe {
         return "Collapse runs of spaces into one and trim the ends.";
     }
     std::string operator()(const Crop& r) const {
-        return std::string(rawValue(r.mode)) + " " + std::to_string(r.count) + " character" +
-               std::string(plural(r.count)) + ".";
+        return std::string(rawValue(r.mode)) + " " + counted(r.count, "character") + ".";
     }
     std::string operator()(const InsertAt& r) const {
         if (r.text.empty()) return "Insert text \u2014 nothing entered yet.";
