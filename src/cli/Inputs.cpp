@@ -4,7 +4,7 @@
 #include <iostream>
 #include <nlohmann/json.hpp>
 
-#include "cli/Presets.hpp"
+#include "cli/PresetsCommand.hpp"
 #include "cli/ShortSteps.hpp"
 #include "cli/TerminalText.hpp"
 #include "model/FileList.hpp"

@@ -1,4 +1,4 @@
-#include "cli/Presets.hpp"
+#include "cli/PresetsCommand.hpp"
 
 #include <nlohmann/json.hpp>
 
