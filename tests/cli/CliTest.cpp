@@ -10,13 +10,13 @@
 namespace tavix {
 namespace {
 
-using testing::TemporaryFolder;
+using test::TemporaryFolder;
 
-using Result = testing::CliResult;
+using Result = test::CliResult;
 
 Result run(const std::vector<std::string>& args, const std::filesystem::path& cwd,
            const std::string& input = "", bool terminal = false) {
-    return testing::runCli(args, cwd, input, terminal);
+    return test::runCli(args, cwd, input, terminal);
 }
 
 const std::string sequenceStep =

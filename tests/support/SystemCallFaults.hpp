@@ -9,7 +9,7 @@
 // RENAME_NOREPLACE; a disk fills up when it likes), made by the test programs'
 // own system calls (faults/SystemCallFaults.cpp) in place of the library's.
 // Not thread-safe: set and clear them around the test.
-namespace tavix::testing {
+namespace tavix::test {
 
 // While set, every move first asks `fault` with its two whole paths and fails
 // with the errno it answers, without touching the disk. Empty clears it.
@@ -40,4 +40,4 @@ public:
     MoveHook& operator=(const MoveHook&) = delete;
 };
 
-}  // namespace tavix::testing
+}  // namespace tavix::test

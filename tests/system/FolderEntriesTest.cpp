@@ -97,14 +97,14 @@ std::string candidate(const Folder& folder, const fs::path& source, std::mt19937
 
 class FolderEntriesTest : public ::testing::Test {
 protected:
-    void TearDown() override { testing::failFolderReads(0); }
+    void TearDown() override { test::failFolderReads(0); }
 };
 
 TEST_F(FolderEntriesTest, AnswerAsOneLstatPerNameDoes) {
     for (const unsigned seed : {1u, 2u, 3u, 4u}) {
         SCOPED_TRACE(seed);
         std::mt19937 random(seed);
-        testing::TemporaryFolder temp;
+        test::TemporaryFolder temp;
         const Folder folders[] = {makeFolder(temp.path() / "a", random),
                                   makeFolder(temp.path() / "b", random),
                                   makeFolder(temp.path() / "c", random)};
@@ -151,9 +151,9 @@ TEST_F(FolderEntriesTest, AnswerAsOneLstatPerNameDoes) {
         for (std::size_t i = 0; i < order.size(); ++i)
             EXPECT_EQ(sorted[i], expected[order[i]]) << urls[order[i]] << " " << names[order[i]];
         // A folder that can't be read leaves every answer to lstat.
-        testing::failFolderReads(EACCES);
+        test::failFolderReads(EACCES);
         EXPECT_EQ(batch(FolderReads::always), expected);
-        testing::failFolderReads(0);
+        test::failFolderReads(0);
 
         // Whole paths, as a list gives them: entries of every kind, other
         // spellings, and names no entry has.

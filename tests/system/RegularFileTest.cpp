@@ -18,7 +18,7 @@ using FileSystem::FileError;
 // What reading a path handed to us gives: its bytes, or why not. Anything that
 // isn't a regular file is refused at once, never read and never waited on.
 TEST(RegularFile, ReadsOnlyRegularFilesAndWithinTheirLimit) {
-    testing::TemporaryFolder temp;
+    test::TemporaryFolder temp;
     const fs::path file = temp.write("notes.json", "[1,2,3]");
     const fs::path fifo = temp.path() / "fifo";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
@@ -62,7 +62,7 @@ TEST(RegularFile, ReadsOnlyRegularFilesAndWithinTheirLimit) {
 // Lists and steps handed to the terminal program may come through a pipe or a
 // FIFO; nothing is ever waited on without a writer, nor read without end.
 TEST(RegularFile, ReadsPipesToTheirEndButNothingWithoutEnd) {
-    testing::TemporaryFolder temp;
+    test::TemporaryFolder temp;
     const fs::path file = temp.write("list.txt", "a.jpg\nb.jpg\n");
     const fs::path fifo = temp.path() / "fifo";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);

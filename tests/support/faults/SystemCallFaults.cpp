@@ -42,7 +42,7 @@ int failedWrite(const fs::path& path) {
 
 }  // namespace
 
-namespace testing {
+namespace test {
 
 void failMovesTo(std::function<std::optional<int>(const fs::path&, const fs::path&)> fault) {
     moveFault = std::move(fault);
@@ -60,7 +60,7 @@ void failFolderReads(int error) {
     folderReadFault = error;
 }
 
-}  // namespace testing
+}  // namespace test
 
 // The test programs' system calls, taken by the linker before the library's.
 namespace FileSystem::SystemCalls {
