@@ -16,7 +16,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-namespace reads = tavix::FileSystem::testing;
 
 class Folder {
 public:
@@ -61,14 +60,17 @@ void ExistBeside(benchmark::State& state) {
         asked.push_back(i);
         names.push_back("img-2019-" + std::to_string(i) + ".jpg");
     }
-    reads::setFolderReads(state.range(3) ? reads::FolderReads::always : reads::FolderReads::never);
+    const auto reads = state.range(3) ? tavix::FileSystem::FolderReads::always
+                                      : tavix::FileSystem::FolderReads::never;
     for (auto _ : state) {
-        const auto taken = tavix::FileSystem::existBeside(asked.size(), [&](std::size_t k) {
-            return tavix::FileSystem::BesideQuestion{files[asked[k]], names[k]};
-        });
+        const auto taken = tavix::FileSystem::existBeside(
+            asked.size(),
+            [&](std::size_t k) {
+                return tavix::FileSystem::BesideQuestion{files[asked[k]], names[k]};
+            },
+            reads);
         benchmark::DoNotOptimize(taken.size());
     }
-    reads::setFolderReads(reads::FolderReads::judged);
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(asked.size()));
 }
 

@@ -11,7 +11,7 @@
 #include "cli/Inputs.hpp"
 #include "cli/Map.hpp"
 #include "cli/PlanOutput.hpp"
-#include "cli/Presets.hpp"
+#include "cli/PresetsCommand.hpp"
 #include "cli/RenameCommands.hpp"
 #include "cli/TerminalText.hpp"
 #include "update/Version.hpp"

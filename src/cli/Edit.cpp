@@ -15,6 +15,7 @@
 #include "system/RegularFile.hpp"
 #include "system/TextEditor.hpp"
 #include "text/PathNames.hpp"
+#include "text/Wording.hpp"
 
 namespace tavix::cli {
 namespace {
@@ -33,7 +34,7 @@ std::string editorCommand() {
 // Asks on the terminal; yes only for "y" or "yes", in any letter case.
 bool confirmed(std::size_t count, Io& io) {
     io.out.flush();
-    io.err << "Rename " << count << " file" << (count == 1 ? "" : "s") << "? [y/N] ";
+    io.err << "Rename " << Wording::counted(count, "file") << "? [y/N] ";
     io.err.flush();
     std::string answer;
     if (!std::getline(io.in, answer)) return false;

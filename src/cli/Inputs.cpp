@@ -1,14 +1,10 @@
 #include "cli/Inputs.hpp"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 #include <iostream>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
-#include "cli/Presets.hpp"
+#include "cli/PresetsCommand.hpp"
 #include "cli/ShortSteps.hpp"
 #include "cli/TerminalText.hpp"
 #include "model/FileList.hpp"
@@ -16,22 +12,43 @@
 #include "rules/Catalogue.hpp"
 #include "rules/RuleCoding.hpp"
 #include "rules/StepJson.hpp"
+#include "system/RegularFile.hpp"
 
 namespace tavix::cli {
 
+namespace {
+
+// Enough for a list of millions of paths; a file or stream without end (a
+// device, a runaway pipe) is refused once past it rather than read forever.
+constexpr std::size_t largestInput = std::size_t{256} << 20;
+
+std::string tooLong(std::string_view name) {
+    std::string message(name);
+    message += ": longer than 256 MiB, more than a list or steps can hold";
+    return message;
+}
+
+}  // namespace
+
 std::string readAll(const std::string& path, Io& io) {
-    std::ostringstream buffer;
+    std::string text;
     if (path == "-") {
-        buffer << io.in.rdbuf();
-        return buffer.str();
+        char buffer[1 << 16];
+        while (io.in.read(buffer, sizeof buffer) || io.in.gcount() > 0) {
+            const auto got = static_cast<std::size_t>(io.in.gcount());
+            if (got > largestInput - text.size()) throw InputError(tooLong("standard input"));
+            text.append(buffer, got);
+        }
+        if (io.in.bad()) throw InputError("standard input: could not be read");
+        return text;
     }
     std::filesystem::path location(path);
     if (location.is_relative()) location = io.workingDirectory / location;
-    std::ifstream file(location, std::ios::binary);
-    if (!file) throw InputError(path + ": " + std::strerror(errno));
-    buffer << file.rdbuf();
-    if (file.bad()) throw InputError(path + ": could not be read");
-    return buffer.str();
+    if (const std::error_code error = FileSystem::readToEnd(location, largestInput, text)) {
+        if (error == FileSystem::FileError::tooLarge) throw InputError(tooLong(path));
+        throw InputError(path + ": " + error.message());
+    }
+    return text;
 }
 
 namespace {

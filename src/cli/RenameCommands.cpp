@@ -15,6 +15,7 @@
 #include "journal/StateFolder.hpp"
 #include "journal/Undo.hpp"
 #include "model/StatusTexts.hpp"
+#include "text/Wording.hpp"
 #include "update/Version.hpp"
 
 namespace tavix::cli {
@@ -55,9 +56,7 @@ std::string localTime(const std::string& utc) {
     return buffer;
 }
 
-std::string plural(std::size_t count, std::string_view noun) {
-    return std::to_string(count) + " " + std::string(noun) + (count == 1 ? "" : "s");
-}
+using Wording::counted;
 
 }  // namespace
 
@@ -228,7 +227,7 @@ int showHistory(const Arguments& args, Io& io) {
         const std::size_t removed = journal::prune(
             folder, args.keep.value_or(journal::keptJournals), std::nullopt, skipped);
         printSkipped(skipped, io);
-        io.out << "Removed " << plural(removed, "journal") << ".\n";
+        io.out << "Removed " << counted(removed, "journal") << ".\n";
         return 0;
     }
     const auto entries = journal::history(folder, skipped);
@@ -254,7 +253,7 @@ int showHistory(const Arguments& args, Io& io) {
         }
         io.out << localTime(entry.created) << "  " << journal::rawValue(entry.state) << "  "
                << printable(entry.state == JournalState::pending || !entry.message
-                                ? plural(entry.planned.value_or(0), "move") + " planned"
+                                ? counted(entry.planned.value_or(0), "move") + " planned"
                                 : *entry.message)
                << "  " << printable(entry.folder) << "\n";
     }

@@ -1,8 +1,5 @@
 #include "engine/GeneratedText.hpp"
 
-#include <unicode/smpdtfmt.h>
-#include <unicode/timezone.h>
-
 #include <algorithm>
 #include <limits>
 #include <memory>
@@ -64,29 +61,6 @@ std::string romanNumeral(const RomanNumeral& rule, const std::string& name, std:
 std::string letterSequence(const LetterSequence& rule, const std::string& name,
                            std::int64_t index) {
     return join(name, Sequences::letters(index, rule.uppercase), rule.position, rule.separator);
-}
-
-DateFormatter::DateFormatter(const std::string& pattern) {
-    UErrorCode status = U_ZERO_ERROR;
-    auto formatter = std::make_unique<icu::SimpleDateFormat>(icu::UnicodeString::fromUTF8(pattern),
-                                                             icu::Locale::getDefault(), status);
-    if (U_FAILURE(status)) return;
-    // The default zone as it is now: ICU reads TZ only once, and it may have been
-    // set since the formatter's locale data was loaded.
-    formatter->adoptTimeZone(icu::TimeZone::createDefault());
-    formatter_ = std::move(formatter);
-}
-
-std::string DateFormatter::format(FileSystem::Timestamp time) const {
-    if (!formatter_) return {};
-    // Rounded toward the past: a time just before 1970 stays in 1969.
-    const auto millis =
-        std::chrono::floor<std::chrono::milliseconds>(time.time_since_epoch()).count();
-    icu::UnicodeString text;
-    formatter_->format(static_cast<UDate>(millis), text);
-    std::string out;
-    text.toUTF8String(out);
-    return out;
 }
 
 std::string datePattern(const DateStamp& rule) {

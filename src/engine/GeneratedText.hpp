@@ -4,27 +4,15 @@
 #include <memory>
 #include <string>
 
-#include <unicode/smpdtfmt.h>
-
-#include "system/FileSystem.hpp"
 #include "rules/RenameRule.hpp"
+#include "system/FileSystem.hpp"
+#include "text/DatePattern.hpp"
 
 // The steps that add a generated piece of text before or after the name.
 // Only these read the file's position in the list or facts from the file.
 namespace tavix::GeneratedText {
 
-// A TR35 date pattern built once into a formatter for the default locale and
-// time zone as they are when it is built (building one costs far more than
-// formatting a date, and the plan formats one date per file).
-class DateFormatter {
-public:
-    explicit DateFormatter(const std::string& pattern);
-    // Empty when ICU rejected the pattern.
-    std::string format(FileSystem::Timestamp time) const;
-
-private:
-    std::unique_ptr<icu::SimpleDateFormat> formatter_;
-};
+using DateFormatter = text::DatePattern;
 
 // g, separator, name (prefix) or name, separator, g (suffix); the separator is
 // inserted as it is, also when empty.

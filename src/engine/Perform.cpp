@@ -124,10 +124,6 @@ std::string_view trimmed(std::string_view text) {
 
 }  // namespace
 
-std::string moveFailure(const Path& from, const Path& to, const std::error_code& error) {
-    return failureText(PathNames::name(from), PathNames::name(to), error);
-}
-
 Batch::Batch(const RenamePlan& plan) : plan_(&plan) {
     for (std::size_t i = 0; i < plan.items.size(); ++i) {
         const RenamePlan::Item& item = plan.items[i];
@@ -352,34 +348,6 @@ PlannedMove Batch::planned(std::size_t move) const {
     if (temporaryNameOf(move, name)) temporaryPath = PathNames::child(folderPath, name);
     return {item(move).url, PathNames::child(folderPath, item(move).newName),
             std::move(temporaryPath), std::nullopt, std::nullopt};
-}
-
-std::vector<PlannedMove> plannedMoves(const RenamePlan& plan) {
-    const Batch batch(plan);
-    std::vector<PlannedMove> moves;
-    moves.reserve(batch.size());
-    for (std::size_t move = 0; move < batch.size(); ++move) moves.push_back(batch.planned(move));
-    return moves;
-}
-
-Applied perform(const std::vector<PlannedMove>& moves,
-                const std::function<void(std::size_t, const Applied::Failure*)>& done) {
-    Applied applied;
-    for (std::size_t i = 0; i < moves.size(); ++i) {
-        const PlannedMove& move = moves[i];
-        const Outcome outcome = moveFile(move.from, move.to, move.temporary);
-        if (outcome.error) {
-            applied.failures.push_back(
-                {move.from,
-                 failureMessage(PathNames::name(move.from), PathNames::name(move.to),
-                                move.temporary ? PathNames::name(*move.temporary) : std::string(),
-                                outcome)});
-        } else {
-            applied.moves.push_back({move.from, move.to});
-        }
-        if (done) done(i, outcome.error ? &applied.failures.back() : nullptr);
-    }
-    return applied;
 }
 
 Applied perform(const RenamePlan& plan) {

@@ -87,13 +87,16 @@ public:
     // The identity of each move's file as it is now (the entry itself), in order.
     std::vector<std::optional<FileSystem::FileId>> identities() const;
 
-    // Makes the moves one by one in order, as perform() below does, each
-    // relative to its folder, which is opened once for a run of moves in it.
-    // `done` is told after each move: its index and its failure, null on success.
-    // With a move order, its steps are made: a move that fails leaves its file
-    // where it is (or, when its last step fails and its old name is taken, at
-    // its temporary name, which the failure names), and a move that needs the
-    // name it would have given up then fails too, as nothing is ever replaced.
+    // Makes the moves one by one in order, never replacing an existing file,
+    // each relative to its folder, which is opened once for a run of moves in it.
+    // If the second step of a case-only change fails, the file is moved back to
+    // its old name, and only if that fails too does it stay under the temporary
+    // name, which the failure's message then names. A failure never stops the
+    // batch and nothing already moved is rolled back. With a move order, its
+    // steps are made: a move that fails leaves its file where it is (or, when
+    // its last step fails and its old name is taken, at its temporary name), and
+    // a move that needs the name it would have given up then fails too. `done`
+    // is told after each move: its index and its failure, null on success.
     void perform(const std::function<void(std::size_t, const Applied::Failure*)>& done) const;
 
     // Move `move` as whole paths.
@@ -122,24 +125,8 @@ private:
     std::vector<std::pair<std::uint32_t, std::string>> named_;
 };
 
-// The moves that perform() makes for `plan`: every changed item without a
-// problem, in plan order, each case-only change with a fresh temporary name.
-std::vector<PlannedMove> plannedMoves(const RenamePlan& plan);
-
-// Makes the moves one by one in order, never replacing an existing file. If the
-// second step of a case-only change fails, the file is moved back to its old
-// name, and only if that fails too does it stay under the temporary name, which
-// the failure's message then names. A failure never stops the batch and nothing
-// already moved is rolled back. `done`, when given, is told after each move
-// whether it was made: the move's index and its failure, null on success.
-Applied perform(const std::vector<PlannedMove>& moves,
-                const std::function<void(std::size_t, const Applied::Failure*)>& done = {});
-// The moves of Batch(plan), made as above.
+// The moves of Batch(plan), made as Batch::perform makes them.
 Applied perform(const RenamePlan& plan);
-
-// The one line a failed move reads as: ‘Couldn't rename “a.txt” to “b.txt”:
-// Permission denied’.
-std::string moveFailure(const Location& from, const Location& to, const std::error_code& error);
 
 // Moves a batch back, last move first; returns how many files were put back.
 // Failures are dropped. A case-only move goes back through a temporary name.

@@ -15,25 +15,11 @@
 #include "system/FileSystem.hpp"
 #include "system/FolderEntries.hpp"
 #include "text/CanonicalText.hpp"
+#include "text/CharacterClasses.hpp"
 #include "text/PathNames.hpp"
-
-#include <unicode/uchar.h>
 
 namespace tavix {
 namespace {
-
-bool isBlank(UChar32 c) {
-    return c == U'\t' || u_charType(c) == U_SPACE_SEPARATOR;
-}
-
-// Empty once spaces and tabs (category Zs and U+0009) are trimmed from both ends.
-bool isBlankOrEmpty(std::string_view stem) {
-    std::size_t i = 0;
-    while (i < stem.size()) {
-        if (!isBlank(text::nextScalar(stem, i))) return false;
-    }
-    return true;
-}
 
 // "/" and ":" are refused; so is NUL, which no file system can hold: the name
 // would be cut at it.
@@ -242,7 +228,7 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
         }
         if (!finished) {
             item.problem = RenamePlan::Problem::tooSlow;
-        } else if (isBlankOrEmpty(stem)) {
+        } else if (text::trimWhitespace(stem).empty()) {
             item.problem = RenamePlan::Problem::empty;
         } else if (isIllegal(item.newName)) {
             item.problem = RenamePlan::Problem::illegal;

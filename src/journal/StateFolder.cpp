@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "journal/JournalError.hpp"
-#include "system/DurableFile.hpp"
+#include "system/Folders.hpp"
 #include "system/FileStatus.hpp"
 
 namespace tavix::journal {

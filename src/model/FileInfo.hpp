@@ -24,11 +24,11 @@ struct FileInfo {
 
     // Never fails: each fact that can't be read becomes its fallback above. Dates
     // follow ICU's default locale and time zone; nothing is cached between calls.
-    static FileInfo read(const std::filesystem::path& url);
+    static FileInfo read(const std::filesystem::path& file);
     // Only what a listing shows, from one statx: `size`, `created` and
     // `modified`, with the same texts and fallbacks as `read`. Every other field
     // stays empty; the kind and the image are never looked at.
-    static FileInfo readListing(const std::filesystem::path& url);
+    static FileInfo readListing(const std::filesystem::path& file);
 
     // A byte count the way Linux file browsers write it, in decimal units with the
     // number in the default locale's format: "0 bytes", "1 byte", "999 bytes",

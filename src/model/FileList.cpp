@@ -1,7 +1,5 @@
 #include "model/FileList.hpp"
 
-#include <unicode/coll.h>
-
 #include <algorithm>
 #include <memory>
 #include <numeric>
@@ -9,6 +7,7 @@
 
 #include "system/FileSystem.hpp"
 #include "system/FolderEntries.hpp"
+#include "text/NameCollation.hpp"
 #include "text/PathNames.hpp"
 
 namespace tavix::FileList {
@@ -60,28 +59,12 @@ std::vector<Path> adding(const std::vector<Path>& current, std::vector<Path> giv
 }
 
 std::vector<Path> sortedByName(std::vector<Path> files) {
-    UErrorCode status = U_ZERO_ERROR;
-    // The C and POSIX locales map to en_US_POSIX, whose collation is plain code
-    // point order (B before a); a file browser there still orders like the root.
-    icu::Locale locale = icu::Locale::getDefault();
-    if (std::string_view(locale.getName()) == "en_US_POSIX") locale = icu::Locale::getRoot();
-    std::unique_ptr<icu::Collator> collator(icu::Collator::createInstance(locale, status));
-    if (U_FAILURE(status) || !collator) return files;
-    // Secondary strength tells accents apart but not letter case.
-    collator->setStrength(icu::Collator::SECONDARY);
-    collator->setAttribute(UCOL_NUMERIC_COLLATION, UCOL_ON, status);
-
     // One sort key per name, made once: comparing keys is a byte comparison.
-    std::vector<std::string> keys;
-    keys.reserve(files.size());
-    for (const Path& file : files) {
-        const icu::UnicodeString name = icu::UnicodeString::fromUTF8(PathNames::name(file));
-        std::string key;
-        const int32_t length = collator->getSortKey(name, nullptr, 0);
-        key.resize(static_cast<std::size_t>(std::max(length, 0)));
-        collator->getSortKey(name, reinterpret_cast<uint8_t*>(key.data()), length);
-        keys.push_back(std::move(key));
-    }
+    std::vector<std::string_view> names;
+    names.reserve(files.size());
+    for (const Path& file : files) names.push_back(PathNames::nameView(file));
+    const std::vector<std::string> keys = text::nameSortKeys(names);
+    if (keys.size() != files.size()) return files;
     std::vector<std::size_t> order(files.size());
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(),

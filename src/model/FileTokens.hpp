@@ -13,7 +13,7 @@ struct FileTokens {
     std::string fileExtension;  // without the dot; "—" when there is none
     std::string parentFolder;   // the enclosing folder's name
 
-    static FileTokens read(const std::filesystem::path& url);
+    static FileTokens read(const std::filesystem::path& file);
 };
 
 }  // namespace tavix

@@ -11,21 +11,16 @@
 #include "text/CanonicalText.hpp"
 #include "text/Graphemes.hpp"
 #include "text/Utf.hpp"
+#include "text/Wording.hpp"
 
 namespace tavix::Presets {
 namespace {
 
 using Json = nlohmann::ordered_json;
+using Wording::quoted;
 
 // Far beyond any stack of steps a person makes; a larger file is not a preset.
 constexpr std::size_t kLargestPreset = 4 << 20;
-
-std::string quoted(std::string_view name) {
-    std::string text = "\u201C";
-    text.append(name);
-    text += "\u201D";
-    return text;
-}
 
 // C0 controls, DEL, and the C1 controls U+0080 to U+009F (C2 80 to C2 9F in
 // UTF-8): a name holding one could forge lines or drive a terminal.

@@ -1,11 +1,13 @@
 #include "model/StatusTexts.hpp"
 
+#include "text/Wording.hpp"
+
 namespace tavix::StatusTexts {
 namespace {
 
 // "1 file", "3 files".
 std::string files(std::size_t count) {
-    return std::to_string(count) + (count == 1 ? " file" : " files");
+    return Wording::counted(count, "file");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "rules/Options.hpp"
+#include "text/Wording.hpp"
 
 // The words the steps' one-line summaries are made of.
 namespace tavix::SummaryWords {
@@ -28,18 +29,11 @@ inline std::string lowered(std::string_view title) {
 }
 
 // A text as typed, spaces and quotes included, between curly quotes.
-inline std::string curlyQuoted(std::string_view text) {
-    std::string out("\u201C");
-    out.append(text).append("\u201D");
-    return out;
-}
+using Wording::quoted;
+using Wording::counted;
 
 inline std::string_view where(Position position) {
     return position == Position::prefix ? "before" : "after";
-}
-
-inline std::string_view plural(std::int64_t count) {
-    return count == 1 ? "" : "s";
 }
 
 inline std::string_view matchingCase(bool caseSensitive) {

@@ -1,8 +1,6 @@
 #pragma once
 
 #include <filesystem>
-#include <functional>
-#include <optional>
 #include <string_view>
 #include <system_error>
 
@@ -16,9 +14,11 @@ namespace tavix::FileSystem {
 
 class AppendOnlyFile {
 public:
-    // Creates `path` exclusively, readable and writable by its owner only.
-    // EEXIST when anything (a file, a folder, a link) stands at the path.
-    static AppendOnlyFile create(const std::filesystem::path& path, std::error_code& error);
+    // Creates `path` exclusively, with `permissions` (by default readable and
+    // writable by its owner only). EEXIST when anything (a file, a folder, a
+    // link) stands at the path.
+    static AppendOnlyFile create(const std::filesystem::path& path, std::error_code& error,
+                                 unsigned permissions = 0600);
     // Opens for appending the file that `reading` is open on, found at `path`;
     // ESTALE when the entry at `path` is no longer that file.
     static AppendOnlyFile reopen(const std::filesystem::path& path, const Descriptor& reading,
@@ -44,16 +44,5 @@ private:
     std::filesystem::path path_;
     Descriptor file_;
 };
-
-// Flushes the entry list of `folder` to disk. File systems that can't sync a
-// folder answer success: the files' own syncs are what they offer.
-std::error_code syncFolder(const std::filesystem::path& folder);
-
-namespace testing {
-// Tests only: while set, create, append and sync of an AppendOnlyFile first ask
-// `fault` with the file's path and fail with the errno it answers, as a full
-// disk would. An empty function clears it.
-void failAppends(std::function<std::optional<int>(const std::filesystem::path&)> fault);
-}  // namespace testing
 
 }  // namespace tavix::FileSystem

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string_view>
+#include <system_error>
 #include <utility>
 
 namespace tavix::FileSystem {
@@ -33,5 +35,17 @@ public:
 private:
     int fd_ = -1;
 };
+
+// The system's error `error` (an errno value) as an error code.
+inline std::error_code systemError(int error) {
+    return {error, std::system_category()};
+}
+
+// Writes all of `bytes` to `file`, in one write where the system allows (so a
+// crash keeps whole records), going on after interrupted or partial writes.
+std::error_code writeAll(const Descriptor& file, std::string_view bytes);
+
+// Flushes `file`'s data to disk.
+std::error_code sync(const Descriptor& file);
 
 }  // namespace tavix::FileSystem

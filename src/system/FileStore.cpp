@@ -8,16 +8,13 @@
 #include <cerrno>
 #include <random>
 
+#include "system/AppendOnlyFile.hpp"
 #include "system/Descriptor.hpp"
-#include "system/DurableFile.hpp"
 #include "system/FileSystem.hpp"
+#include "system/Folders.hpp"
 
 namespace tavix::FileSystem {
 namespace {
-
-std::error_code systemError(int error) {
-    return {error, std::system_category()};
-}
 
 // A hidden name beside `path` that no file has yet: the caller creates it
 // exclusively and tries again on EEXIST.
@@ -31,14 +28,6 @@ std::filesystem::path temporaryBeside(const std::filesystem::path& path) {
     name += '.';
     for (int i = 0; i < 8; ++i) name += letters[pick(random)];
     return path.parent_path() / name;
-}
-
-std::error_code syncFolder(const std::filesystem::path& folder) {
-    const Descriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!fd) return systemError(errno);
-    // Some file systems can't sync a folder; the file's own sync is what matters.
-    if (::fsync(fd.get()) != 0 && errno != EINVAL && errno != EROFS) return systemError(errno);
-    return {};
 }
 
 }  // namespace
@@ -85,16 +74,17 @@ std::error_code saveWhole(const std::filesystem::path& path, std::string_view co
     if (auto error = createFolders(folder)) return error;
 
     std::error_code error;
-    std::unique_ptr<DurableFile> file;
+    AppendOnlyFile file;
     std::filesystem::path temporary;
     for (int attempt = 0; !file && attempt < 100; ++attempt) {
         temporary = temporaryBeside(path);
-        file = DurableFile::create(temporary, error);
+        file = AppendOnlyFile::create(temporary, error, 0644);
         if (!file && error != std::errc::file_exists) return error;
     }
     if (!file) return error;
-    if (!(error = file->append(contents))) error = file->sync();
-    file.reset();
+    // The folder is synced once the file has its name.
+    if (!(error = file.append(contents))) error = file.sync(false);
+    file = {};
     if (!error) {
         if (replace) {
             if (::rename(temporary.c_str(), path.c_str()) != 0) error = systemError(errno);

@@ -7,11 +7,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <functional>
 #include <string_view>
 #include <utility>
 
 #include "system/FileKind.hpp"
+#include "system/SystemCalls.hpp"
 
 namespace tavix::FileSystem {
 namespace {
@@ -20,25 +20,12 @@ Timestamp timestampOf(const struct statx_timestamp& time) {
     return Timestamp{std::chrono::seconds{time.tv_sec} + std::chrono::nanoseconds{time.tv_nsec}};
 }
 
-std::function<std::optional<int>(const Path&, const Path&)>& injectedMoveFault() {
-    static std::function<std::optional<int>(const Path&, const Path&)> fault;
-    return fault;
-}
-
-bool& exclusiveRenamesRefused() {
-    static bool refused = false;
-    return refused;
-}
-
 // The errno of a move that can't replace `to`, or 0 on success; both names are
 // resolved against `folder` (AT_FDCWD for whole paths). Where the file system
 // refuses RENAME_NOREPLACE, a hard link followed by removing the old name gives
 // the same guarantee: link() fails with EEXIST instead of replacing.
 int moveWithoutReplacing(int folder, const char* from, const char* to) {
-    const int refused =
-        exclusiveRenamesRefused()
-            ? EINVAL
-            : (::renameat2(folder, from, folder, to, RENAME_NOREPLACE) == 0 ? 0 : errno);
+    const int refused = SystemCalls::renameNoReplace(folder, from, to) == 0 ? 0 : errno;
     if (refused == 0) return 0;
     if (refused != EINVAL && refused != ENOSYS) return refused;
 
@@ -75,9 +62,6 @@ std::optional<FileId> identity(const Location& path) {
 }
 
 std::error_code move(const Location& from, const Location& to) {
-    if (const auto& fault = injectedMoveFault()) {
-        if (const auto error = fault(from, to)) return {*error, std::system_category()};
-    }
     return {moveWithoutReplacing(AT_FDCWD, from.c_str(), to.c_str()), std::system_category()};
 }
 
@@ -104,21 +88,15 @@ Folder& Folder::operator=(Folder&& other) noexcept {
 }
 
 std::error_code Folder::move(const char* from, const char* to) const {
-    if (const auto& fault = injectedMoveFault()) {
-        // Tests see whole paths, as with move().
-        if (const auto error = fault(PathNames::child(path_, from), PathNames::child(path_, to))) {
-            return {*error, std::system_category()};
-        }
-    }
     if (fd_ < 0) return {error_, std::system_category()};
     return {moveWithoutReplacing(fd_, from, to), std::system_category()};
 }
 
 namespace {
 
-std::optional<ResourceValues> readValues(const Location& url, bool withKind) {
+std::optional<ResourceValues> readValues(const Location& path, bool withKind) {
     struct statx status;
-    if (::statx(AT_FDCWD, url.c_str(), AT_STATX_SYNC_AS_STAT,
+    if (::statx(AT_FDCWD, path.c_str(), AT_STATX_SYNC_AS_STAT,
                 STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_BTIME | STATX_MTIME, &status) != 0) {
         return std::nullopt;
     }
@@ -128,40 +106,28 @@ std::optional<ResourceValues> readValues(const Location& url, bool withKind) {
     if (status.stx_mask & STATX_MTIME) values.modified = timestampOf(status.stx_mtime);
     if (withKind) {
         const mode_t type = (status.stx_mask & STATX_TYPE) ? status.stx_mode & S_IFMT : S_IFREG;
-        values.kind = FileKind::describe(url, type, status.stx_size);
+        values.kind = FileKind::describe(path, type, status.stx_size);
     }
     return values;
 }
 
 }  // namespace
 
-std::optional<ResourceValues> resourceValues(const Location& url) {
-    return readValues(url, true);
+std::optional<ResourceValues> resourceValues(const Location& path) {
+    return readValues(path, true);
 }
 
-std::optional<ResourceValues> sizeAndDates(const Location& url) {
-    return readValues(url, false);
+std::optional<ResourceValues> sizeAndDates(const Location& path) {
+    return readValues(path, false);
 }
 
-std::optional<Timestamp> modificationTime(const Location& url) {
+std::optional<Timestamp> modificationTime(const Location& path) {
     struct statx status;
-    if (::statx(AT_FDCWD, url.c_str(), AT_STATX_SYNC_AS_STAT, STATX_MTIME, &status) != 0 ||
+    if (::statx(AT_FDCWD, path.c_str(), AT_STATX_SYNC_AS_STAT, STATX_MTIME, &status) != 0 ||
         !(status.stx_mask & STATX_MTIME)) {
         return std::nullopt;
     }
     return timestampOf(status.stx_mtime);
 }
-
-namespace testing {
-
-void failMovesTo(std::function<std::optional<int>(const Path& from, const Path& to)> fault) {
-    injectedMoveFault() = std::move(fault);
-}
-
-void refuseExclusiveRenames(bool refuse) {
-    exclusiveRenamesRefused() = refuse;
-}
-
-}  // namespace testing
 
 }  // namespace tavix::FileSystem

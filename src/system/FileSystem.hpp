@@ -3,7 +3,6 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,13 +28,13 @@ struct ExistsAndKind {
 };
 ExistsAndKind existsAndKind(const Location& path);
 
-// Whether a rename of `url` to `name` in its folder would meet something
+// Whether a rename of `path` to `name` in its folder would meet something
 // already there: any directory entry at that name counts (a symbolic link, even
 // a dangling one or one to the file itself, and another hard link of the file),
 // except the file's own entry reached under another spelling of letter case on a
 // file system that ignores case. The plan asks existBeside (FolderEntries.hpp),
 // which gives these answers for all its changed files at once.
-bool existsBeside(const Location& url, std::string_view name);
+bool existsBeside(const Location& path, std::string_view name);
 
 // What makes a directory entry's file itself: its device and inode.
 struct FileId {
@@ -57,7 +56,7 @@ std::error_code move(const Location& from, const Location& to);
 // A folder held open (O_PATH) for the moves of a batch within it: each move
 // names its two entries relative to the folder, so the folder's path is walked
 // once rather than twice per file. Moves follow move()'s rules exactly (never
-// replacing, the same fallback, the same faults while a test sets them).
+// replacing, the same fallback).
 class Folder {
 public:
     // Opens `path`; a folder that can't be opened keeps its error, and every
@@ -91,22 +90,11 @@ struct ResourceValues {
 };
 // Size, dates and kind in one request (one statx, links followed); nothing when
 // the file can't be reached. The kind may read the file's first bytes.
-std::optional<ResourceValues> resourceValues(const Location& url);
+std::optional<ResourceValues> resourceValues(const Location& path);
 // The same without the kind: one statx and nothing else, for listings.
-std::optional<ResourceValues> sizeAndDates(const Location& url);
+std::optional<ResourceValues> sizeAndDates(const Location& path);
 
 // The content modification time alone (one statx), or nothing.
-std::optional<Timestamp> modificationTime(const Location& url);
-
-// Tests only: faults the machine can't produce on demand (running as root
-// ignores permission bits; local file systems all accept RENAME_NOREPLACE).
-// While a fault is set, move() asks it first and, when it answers an errno, fails
-// with that error without touching the disk. An empty function clears it. While
-// exclusive renames are refused, move() behaves as on a file system that rejects
-// RENAME_NOREPLACE. Not thread-safe; set and clear them around the test.
-namespace testing {
-void failMovesTo(std::function<std::optional<int>(const Path& from, const Path& to)> fault);
-void refuseExclusiveRenames(bool refuse);
-}  // namespace testing
+std::optional<Timestamp> modificationTime(const Location& path);
 
 }  // namespace tavix::FileSystem

@@ -18,20 +18,12 @@
 #include <optional>
 #include <unordered_map>
 
+#include "system/Descriptor.hpp"
 #include "system/FileSystem.hpp"
+#include "system/SystemCalls.hpp"
 
 namespace tavix::FileSystem {
 namespace {
-
-testing::FolderReads& folderReads() {
-    static testing::FolderReads reads = testing::FolderReads::judged;
-    return reads;
-}
-
-int& folderReadFault() {
-    static int error = 0;
-    return error;
-}
 
 // Reading an entry costs about a tenth of an lstat of a missing name, and
 // opening and judging the folder about four lstats (tavix_bench ExistBeside, on
@@ -138,20 +130,6 @@ private:
     std::vector<std::pair<std::size_t, std::size_t>> sameAs_;
 };
 
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
 // Calls `visit` with the name, type (d_type) and inode of every entry of the
 // open folder `fd`; false if reading fails part way.
 template <class Visit>
@@ -165,8 +143,7 @@ bool forEachEntry(int fd, Visit&& visit) {
     constexpr std::size_t typeAt = offsetof(struct dirent64, d_type);
     constexpr std::size_t nameAt = offsetof(struct dirent64, d_name);
     for (;;) {
-        const ssize_t got = folderReadFault() != 0 ? (errno = folderReadFault(), -1)
-                                                   : ::getdents64(fd, buffer, bufferSize);
+        const ssize_t got = SystemCalls::readEntries(fd, buffer, bufferSize);
         if (got < 0) return false;
         if (got == 0) return true;
         for (std::size_t at = 0; at < static_cast<std::size_t>(got);) {
@@ -186,7 +163,7 @@ bool forEachEntry(int fd, Visit&& visit) {
 }  // namespace
 
 FolderEntries::FolderEntries(const std::string& folder, std::size_t count, const Names& names,
-                             bool withIdentities)
+                             bool withIdentities, FolderReads reads)
     : found_(count), inodes_(withIdentities ? count : 0) {
     const Descriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.get() < 0) return;
@@ -212,8 +189,7 @@ FolderEntries::FolderEntries(const std::string& folder, std::size_t count, const
     if (::fstat(dir.get(), &status) != 0) return;
     const auto entries = static_cast<std::size_t>(status.st_size) / known->bytesPerEntry;
     const bool worthIt = count >= fewestNames && count * entriesPerName >= entries;
-    if (folderReads() == testing::FolderReads::never ||
-        (folderReads() == testing::FolderReads::judged && !worthIt)) {
+    if (reads == FolderReads::never || (reads == FolderReads::judged && !worthIt)) {
         outcome_ = Outcome::notWorthIt;
         return;
     }
@@ -250,18 +226,18 @@ bool holdsEntry(const std::string& folder, std::string_view entryName) {
 
 // existsBeside, told whether the folder holds an entry spelled exactly `name`
 // when that is already known.
-bool existsBesideKnowing(std::string_view url, std::string_view name,
+bool existsBesideKnowing(std::string_view path, std::string_view name,
                          std::optional<bool> spelledThere) {
-    const auto slash = url.rfind('/');
+    const auto slash = path.rfind('/');
     std::string destination;
-    destination.reserve(url.size() + name.size());
-    if (slash != std::string_view::npos) destination.append(url.substr(0, slash + 1));
+    destination.reserve(path.size() + name.size());
+    if (slash != std::string_view::npos) destination.append(path.substr(0, slash + 1));
     destination.append(name);
 
     // lstat: a rename meets the entry itself, whatever a link points to.
     struct stat there;
     if (::lstat(destination.c_str(), &there) != 0) return false;
-    const std::string source(url);
+    const std::string source(path);
     struct stat own;
     if (::lstat(source.c_str(), &own) != 0) return true;
     if (there.st_dev != own.st_dev || there.st_ino != own.st_ino) return true;
@@ -269,7 +245,7 @@ bool existsBesideKnowing(std::string_view url, std::string_view name,
     // another spelling; with several hard links, an entry spelled exactly like
     // the destination is another link.
     if (own.st_nlink <= 1) return false;
-    if (url.substr(slash == std::string_view::npos ? 0 : slash + 1) == name) return false;
+    if (path.substr(slash == std::string_view::npos ? 0 : slash + 1) == name) return false;
     if (spelledThere) return *spelledThere;
     const std::string folder = slash == std::string_view::npos ? std::string(".")
                                : slash == 0                    ? std::string("/")
@@ -277,16 +253,16 @@ bool existsBesideKnowing(std::string_view url, std::string_view name,
     return holdsEntry(folder, name);
 }
 
-// The folder part of `url`, its last slash included; empty when it has none.
-std::string_view folderPart(std::string_view url) {
-    const auto slash = url.rfind('/');
-    return slash == std::string_view::npos ? std::string_view() : url.substr(0, slash + 1);
+// The folder part of `path`, its last slash included; empty when it has none.
+std::string_view folderPart(std::string_view path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash + 1);
 }
 
 }  // namespace
 
-bool existsBeside(const Location& url, std::string_view name) {
-    return existsBesideKnowing(url.native(), name, std::nullopt);
+bool existsBeside(const Location& path, std::string_view name) {
+    return existsBesideKnowing(path.native(), name, std::nullopt);
 }
 
 namespace {
@@ -355,15 +331,17 @@ private:
 }  // namespace
 
 std::vector<bool> existBeside(std::size_t count,
-                              const std::function<BesideQuestion(std::size_t)>& question) {
+                              const std::function<BesideQuestion(std::size_t)>& question,
+                              FolderReads reads) {
     std::vector<bool> answers(count);
-    const FolderGroups folders(count, [&](std::size_t i) { return question(i).url; });
+    const FolderGroups folders(count, [&](std::size_t i) { return question(i).path; });
     for (const FolderGroups::Group& group : folders.groups()) {
         const auto index = [&](std::size_t k) { return folders.index(group, k); };
         std::optional<FolderEntries> entries;
         if (group.size >= fewestNames) {
-            entries.emplace(FolderGroups::opened(group), group.size,
-                            [&](std::size_t k) { return question(index(k)).name; });
+            entries.emplace(
+                FolderGroups::opened(group), group.size,
+                [&](std::size_t k) { return question(index(k)).name; }, false, reads);
         }
         const bool read = entries && entries->outcome() == FolderEntries::Outcome::read;
         for (std::size_t k = 0; k < group.size; ++k) {
@@ -374,7 +352,7 @@ std::vector<bool> existBeside(std::size_t count,
                                          group.folder.size() + asked.name.size() < PATH_MAX;
             if (asTheFolderSays && !entries->found(k)) continue;
             answers[index(k)] =
-                existsBesideKnowing(asked.url, asked.name,
+                existsBesideKnowing(asked.path, asked.name,
                                     asTheFolderSays ? std::optional(true) : std::nullopt);
         }
     }
@@ -390,7 +368,7 @@ namespace {
 // would; else it is null and the path is left to a lookup of its own.
 template <class Answer>
 void byFolder(std::size_t count, const std::function<std::string_view(std::size_t)>& path,
-              bool withIdentities, Answer&& answer) {
+              bool withIdentities, FolderReads reads, Answer&& answer) {
     const auto nameOf = [&](std::size_t i) {
         const std::string_view whole = path(i);
         return whole.substr(whole.rfind('/') + 1);
@@ -401,7 +379,8 @@ void byFolder(std::size_t count, const std::function<std::string_view(std::size_
         std::optional<FolderEntries> entries;
         if (group.size >= fewestNames) {
             entries.emplace(FolderGroups::opened(group), group.size,
-                            [&](std::size_t k) { return nameOf(index(k)); }, withIdentities);
+                            [&](std::size_t k) { return nameOf(index(k)); }, withIdentities,
+                            reads);
         }
         const bool read = entries && entries->outcome() == FolderEntries::Outcome::read &&
                           ::faccessat(AT_FDCWD, FolderGroups::opened(group).c_str(), X_OK,
@@ -416,10 +395,10 @@ void byFolder(std::size_t count, const std::function<std::string_view(std::size_
 
 }  // namespace
 
-std::vector<ExistsAndKind> existAndKinds(const std::vector<Location>& paths) {
+std::vector<ExistsAndKind> existAndKinds(const std::vector<Location>& paths, FolderReads reads) {
     std::vector<ExistsAndKind> answers(paths.size());
     const auto pathOf = [&](std::size_t i) -> std::string_view { return paths[i].native(); };
-    byFolder(paths.size(), pathOf, false,
+    byFolder(paths.size(), pathOf, false, reads,
              [&](std::size_t i, const FolderEntries* entries, std::size_t k) {
                  if (entries) {
                      if (!entries->found(k)) return;
@@ -437,9 +416,10 @@ std::vector<ExistsAndKind> existAndKinds(const std::vector<Location>& paths) {
 }
 
 std::vector<std::optional<FileId>> identities(
-    std::size_t count, const std::function<std::string_view(std::size_t)>& path) {
+    std::size_t count, const std::function<std::string_view(std::size_t)>& path,
+    FolderReads reads) {
     std::vector<std::optional<FileId>> answers(count);
-    byFolder(count, path, true, [&](std::size_t i, const FolderEntries* entries, std::size_t k) {
+    byFolder(count, path, true, reads, [&](std::size_t i, const FolderEntries* entries, std::size_t k) {
         if (!entries) {
             answers[i] = identity(Location(path(i)));
         } else if (entries->found(k)) {
@@ -450,17 +430,5 @@ std::vector<std::optional<FileId>> identities(
     });
     return answers;
 }
-
-namespace testing {
-
-void setFolderReads(FolderReads reads) {
-    folderReads() = reads;
-}
-
-void failFolderReads(int error) {
-    folderReadFault() = error;
-}
-
-}  // namespace testing
 
 }  // namespace tavix::FileSystem

@@ -16,6 +16,11 @@
 // one lstat per name and costs less.
 namespace tavix::FileSystem {
 
+// When a folder's entries are read rather than each name looked up: as judged
+// best from the folder's size and the number of names (what the programs do),
+// whenever there is a folder that can be read, or never (for comparing the two).
+enum class FolderReads { judged, always, never };
+
 // Which of some names are entries of one folder, spelled byte for byte, from
 // one pass over its entries (getdents64). Only on a volume known to compare
 // names byte for byte (tmpfs, ext2/3/4, btrfs, f2fs), in a folder that doesn't
@@ -39,7 +44,7 @@ public:
     // single entry's (empty, ".", "..", holding "/" or NUL) is never found.
     // `withIdentities` also keeps each found entry's identity.
     FolderEntries(const std::string& folder, std::size_t count, const Names& names,
-                  bool withIdentities = false);
+                  bool withIdentities = false, FolderReads reads = FolderReads::judged);
 
     Outcome outcome() const { return outcome_; }
     // Whether names(i) is an entry of the folder; false unless outcome() is read.
@@ -58,42 +63,33 @@ private:
     std::uint64_t device_ = 0;
 };
 
-// One question of existsBeside: would renaming `url` to `name` in its folder
+// One question of existsBeside: would renaming `path` to `name` in its folder
 // meet an entry already there?
 struct BesideQuestion {
-    std::string_view url;
+    std::string_view path;
     std::string_view name;
 };
 
-// existsBeside(url, name) for questions 0 to count-1, in order, with exactly its
+// existsBeside(path, name) for questions 0 to count-1, in order, with exactly its
 // answers. The questions are gathered by folder; a folder asked about often
 // enough for its size is read once (FolderEntries) and only names found in it
 // are looked at further; every other question is answered by existsBeside.
 // `question` may be called several times for each index; the text it points to
 // must stay put until the call returns.
 std::vector<bool> existBeside(std::size_t count,
-                              const std::function<BesideQuestion(std::size_t)>& question);
+                              const std::function<BesideQuestion(std::size_t)>& question,
+                              FolderReads reads = FolderReads::judged);
 
 // existsAndKind(path) for every one of `paths`, with exactly its answers: a
 // folder holding enough of them for its size is read once, and only links
 // among its entries (and entries of no given type) are looked at further.
-std::vector<ExistsAndKind> existAndKinds(const std::vector<Location>& paths);
+std::vector<ExistsAndKind> existAndKinds(const std::vector<Location>& paths,
+                                         FolderReads reads = FolderReads::judged);
 
 // identity(path(i)) for i from 0 to count-1, with the same answers: a folder
 // holding enough of the paths for its size is read once instead.
 std::vector<std::optional<FileId>> identities(
-    std::size_t count, const std::function<std::string_view(std::size_t)>& path);
-
-// Tests only. How existBeside, existAndKinds and identities answer a folder: as
-// they judge best (the default), by reading every folder they can whatever its
-// size, or never reading one. And a fault the machine can't produce on demand
-// (running as root reads any folder): while set, reading a folder's entries
-// fails with that errno (0 clears it).
-// Not thread-safe; set and clear them around the test.
-namespace testing {
-enum class FolderReads { judged, always, never };
-void setFolderReads(FolderReads reads);
-void failFolderReads(int error);
-}  // namespace testing
+    std::size_t count, const std::function<std::string_view(std::size_t)>& path,
+    FolderReads reads = FolderReads::judged);
 
 }  // namespace tavix::FileSystem

@@ -233,9 +233,9 @@ std::optional<ImageProperties> readVips(Prefix prefix, std::size_t format) {
 
 }  // namespace
 
-std::optional<ImageProperties> read(const std::filesystem::path& url) {
+std::optional<ImageProperties> read(const std::filesystem::path& path) {
     // Not blocking on open keeps a FIFO in the list from hanging the caller.
-    const Descriptor file{::open(url.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK)};
+    const Descriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK)};
     if (file.fd < 0) return std::nullopt;
     struct stat status;
     if (::fstat(file.fd, &status) != 0 || !S_ISREG(status.st_mode)) return std::nullopt;

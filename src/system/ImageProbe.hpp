@@ -24,6 +24,6 @@ inline constexpr std::int64_t kReadLimit = std::int64_t{16} << 20;
 // not a readable image. Pixels are never decoded and nothing is printed. A
 // JPEG's header is read by libjpeg (skipping EXIF and other metadata unread);
 // the other formats' by their libvips loader.
-std::optional<ImageProperties> read(const std::filesystem::path& url);
+std::optional<ImageProperties> read(const std::filesystem::path& path);
 
 }  // namespace tavix::ImageProbe

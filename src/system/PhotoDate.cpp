@@ -257,10 +257,10 @@ Dates fromHeif(int fd, std::int64_t size, Wanted wanted) {
     return ExifDate::dates(Span(item).subspan(4 + skip), wanted);
 }
 
-Dates readDates(const std::filesystem::path& url, Wanted wanted) {
+Dates readDates(const std::filesystem::path& path, Wanted wanted) {
     // Not blocking on open keeps a FIFO in the list from hanging the caller.
     const FileSystem::Descriptor file(
-        ::open(url.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+        ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     struct stat facts {};
     if (!file || ::fstat(file.get(), &facts) != 0 || !S_ISREG(facts.st_mode)) return {};
     FirstBytes bytes;
@@ -286,18 +286,18 @@ std::optional<Timestamp> fromExif(std::span<const unsigned char> exif, Reading r
     return reading == Reading::moment ? dates.moment : dates.cameraClock;
 }
 
-Dates read(const std::filesystem::path& url) {
-    return readDates(url, Wanted::both);
+Dates read(const std::filesystem::path& path) {
+    return readDates(path, Wanted::both);
 }
 
-std::optional<Timestamp> taken(const std::filesystem::path& url, Reading reading) {
-    if (reading == Reading::moment) return readDates(url, Wanted::moment).moment;
-    return readDates(url, Wanted::both).cameraClock;
+std::optional<Timestamp> taken(const std::filesystem::path& path, Reading reading) {
+    if (reading == Reading::moment) return readDates(path, Wanted::moment).moment;
+    return readDates(path, Wanted::both).cameraClock;
 }
 
-std::optional<Timestamp> takenOrModified(const std::filesystem::path& url, Reading reading) {
-    if (auto date = taken(url, reading)) return date;
-    return FileSystem::modificationTime(url);
+std::optional<Timestamp> takenOrModified(const std::filesystem::path& path, Reading reading) {
+    if (auto date = taken(path, reading)) return date;
+    return FileSystem::modificationTime(path);
 }
 
 }  // namespace tavix::PhotoDate

@@ -29,14 +29,14 @@ using Dates = ExifDate::Dates;
 // Both readings of the date, from one read of the EXIF block of a JPEG, TIFF,
 // PNG, WebP, HEIF or AVIF file: a caller that needs both reads the file once.
 // Neither for any other file, or one without the date.
-Dates read(const std::filesystem::path& url);
+Dates read(const std::filesystem::path& path);
 
 // One reading of read().
-std::optional<FileSystem::Timestamp> taken(const std::filesystem::path& url,
+std::optional<FileSystem::Timestamp> taken(const std::filesystem::path& path,
                                            Reading reading = Reading::moment);
 
 // taken(), else the content modification time, else nothing.
-std::optional<FileSystem::Timestamp> takenOrModified(const std::filesystem::path& url,
+std::optional<FileSystem::Timestamp> takenOrModified(const std::filesystem::path& path,
                                                      Reading reading = Reading::moment);
 
 }  // namespace tavix::PhotoDate

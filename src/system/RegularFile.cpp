@@ -47,6 +47,24 @@ Descriptor openChecked(const std::filesystem::path& path, int flags, std::error_
 
 }  // namespace
 
+Descriptor openForReading(const std::filesystem::path& path, std::error_code& error) {
+    Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    struct stat status;
+    if (!file || ::fstat(file.get(), &status) != 0) {
+        error = systemError(errno);
+        return {};
+    }
+    if (S_ISDIR(status.st_mode)) {
+        error = systemError(EISDIR);
+        return {};
+    }
+    // Blocking reads from here: a pipe with a writer is read as it is written;
+    // one without a writer is at its end at once.
+    ::fcntl(file.get(), F_SETFL, ::fcntl(file.get(), F_GETFL) & ~O_NONBLOCK);
+    error.clear();
+    return file;
+}
+
 const std::error_category& fileErrorCategory() {
     static const FileErrorCategory category;
     return category;
@@ -81,6 +99,13 @@ std::error_code readRegularFile(const std::filesystem::path& path, std::size_t l
                                 std::string& out) {
     std::error_code error;
     const Descriptor file = openRegular(path, error);
+    if (error) return error;
+    return readAll(file, limit, out);
+}
+
+std::error_code readToEnd(const std::filesystem::path& path, std::size_t limit, std::string& out) {
+    std::error_code error;
+    const Descriptor file = openForReading(path, error);
     if (error) return error;
     return readAll(file, limit, out);
 }

@@ -27,12 +27,20 @@ Descriptor openRegular(const std::filesystem::path& path, std::error_code& error
 // The same, but a symbolic link at `path` itself is refused (ELOOP).
 Descriptor openRegularNoFollow(const std::filesystem::path& path, std::error_code& error);
 
+// Opens `path` for reading whatever it is (a regular file, a pipe, a FIFO, a
+// device) without waiting: a FIFO is opened non-blocking, so one that nothing
+// writes to reads as empty rather than holding us up. A folder is EISDIR.
+Descriptor openForReading(const std::filesystem::path& path, std::error_code& error);
+
 // Reads `file` from its current offset to its end into `out` (replacing what it
 // held). More than `limit` bytes is FileError::tooLarge.
 std::error_code readAll(const Descriptor& file, std::size_t limit, std::string& out);
 // Opens `path` as openRegular does and reads it whole under `limit`.
 std::error_code readRegularFile(const std::filesystem::path& path, std::size_t limit,
                                 std::string& out);
+// Opens `path` as openForReading does and reads it to its end under `limit`, so
+// a device without end (/dev/zero) stops at FileError::tooLarge.
+std::error_code readToEnd(const std::filesystem::path& path, std::size_t limit, std::string& out);
 
 }  // namespace tavix::FileSystem
 

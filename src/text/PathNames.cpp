@@ -13,19 +13,19 @@ std::string_view trimmedOfTrailingSlashes(std::string_view text) {
 
 }  // namespace
 
-std::string_view nameView(const Path& url) {
-    const std::string_view text = trimmedOfTrailingSlashes(url.native());
+std::string_view nameView(const Path& path) {
+    const std::string_view text = trimmedOfTrailingSlashes(path.native());
     if (text == "/") return text;
     const auto slash = text.rfind('/');
     return slash == std::string_view::npos ? text : text.substr(slash + 1);
 }
 
-std::string name(const Path& url) {
-    return std::string(nameView(url));
+std::string name(const Path& path) {
+    return std::string(nameView(path));
 }
 
-Path folder(const Path& url) {
-    const std::string_view text = trimmedOfTrailingSlashes(url.native());
+Path folder(const Path& path) {
+    const std::string_view text = trimmedOfTrailingSlashes(path.native());
     const auto slash = text.rfind('/');
     if (slash == std::string_view::npos) return ".";
     // Drop the whole run of slashes before the last component ("/a//b" -> "/a").
@@ -40,8 +40,8 @@ Path child(const Path& folder, const std::string& name) {
     return Path(std::move(text));
 }
 
-std::string extension(const Path& url) {
-    return nameExtension(nameView(url));
+std::string extension(const Path& path) {
+    return nameExtension(nameView(path));
 }
 
 std::string nameExtension(std::string_view fileName) {

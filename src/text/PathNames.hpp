@@ -13,22 +13,22 @@ using Path = Location;
 
 // The last path component, extension included. Trailing slashes are ignored;
 // the root's name is "/".
-std::string name(const Path& url);
+std::string name(const Path& path);
 // The path without its last component, with no trailing slash ("/" for the root,
 // "." for a bare name).
-Path folder(const Path& url);
+Path folder(const Path& path);
 // The path of `name` inside `folder`, joined as text: a name that starts with a
 // slash never replaces the folder.
 Path child(const Path& folder, const std::string& name);
 // The text after the last dot of the name; empty for a name without a dot, whose
 // only dot is its first character, or that ends in a dot.
-std::string extension(const Path& url);
+std::string extension(const Path& path);
 // extension() of a bare file name.
 std::string nameExtension(std::string_view fileName);
 // nameExtension() as a view into `fileName`.
 std::string_view nameExtensionView(std::string_view fileName);
-// name() as a view into `url`'s text, without a copy; `url` must outlive it.
-std::string_view nameView(const Path& url);
+// name() as a view into `path`'s text, without a copy; `path` must outlive it.
+std::string_view nameView(const Path& path);
 std::string_view nameView(Path&&) = delete;
 
 }  // namespace tavix::PathNames

@@ -11,6 +11,26 @@ bool isAsciiDigit(char16_t c) {
     return c >= u'0' && c <= u'9';
 }
 
+// Goes through `pieces` for the matcher's current match: `literal` is given
+// each literal, `span` the start and length (in the input's code units) of each
+// group that took part in the match.
+template <class Pieces, class AppendLiteral, class AppendSpan>
+void expand(const Pieces& pieces, const icu::RegexMatcher& matcher, AppendLiteral&& literal,
+            AppendSpan&& span) {
+    for (const auto& piece : pieces) {
+        if (piece.index() == 0) {
+            literal(std::get<0>(piece));
+            continue;
+        }
+        const std::int32_t group = std::get<1>(piece);
+        UErrorCode status = U_ZERO_ERROR;
+        const std::int64_t start = matcher.start64(group, status);
+        const std::int64_t end = matcher.end64(group, status);
+        if (U_FAILURE(status) || start < 0) continue;  // the group took no part
+        span(start, end - start);
+    }
+}
+
 }  // namespace
 
 std::optional<ReplacementTemplate> ReplacementTemplate::parse(const icu::UnicodeString& text,
@@ -53,35 +73,21 @@ std::optional<ReplacementTemplate> ReplacementTemplate::parse(const icu::Unicode
 void ReplacementTemplate::appendExpansion(const icu::RegexMatcher& matcher,
                                           const icu::UnicodeString& input,
                                           icu::UnicodeString& out) const {
-    for (const Piece& piece : pieces_) {
-        if (const auto* literal = std::get_if<Literal>(&piece)) {
-            out.append(literal->utf16);
-            continue;
-        }
-        const std::int32_t group = std::get<std::int32_t>(piece);
-        UErrorCode status = U_ZERO_ERROR;
-        const std::int64_t start = matcher.start64(group, status);
-        const std::int64_t end = matcher.end64(group, status);
-        if (U_FAILURE(status) || start < 0) continue;  // the group took no part
-        out.append(input, static_cast<std::int32_t>(start), static_cast<std::int32_t>(end - start));
-    }
+    expand(
+        pieces_, matcher, [&](const Literal& literal) { out.append(literal.utf16); },
+        [&](std::int64_t start, std::int64_t length) {
+            out.append(input, static_cast<std::int32_t>(start), static_cast<std::int32_t>(length));
+        });
 }
 
 void ReplacementTemplate::appendExpansion(const icu::RegexMatcher& matcher, std::string_view input,
                                           std::string& out) const {
-    for (const Piece& piece : pieces_) {
-        if (const auto* literal = std::get_if<Literal>(&piece)) {
-            out.append(literal->utf8);
-            continue;
-        }
-        const std::int32_t group = std::get<std::int32_t>(piece);
-        UErrorCode status = U_ZERO_ERROR;
-        const std::int64_t start = matcher.start64(group, status);
-        const std::int64_t end = matcher.end64(group, status);
-        if (U_FAILURE(status) || start < 0) continue;  // the group took no part
-        out.append(
-            input.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start)));
-    }
+    expand(
+        pieces_, matcher, [&](const Literal& literal) { out.append(literal.utf8); },
+        [&](std::int64_t start, std::int64_t length) {
+            out.append(input.substr(static_cast<std::size_t>(start),
+                                    static_cast<std::size_t>(length)));
+        });
 }
 
 }  // namespace tavix::text

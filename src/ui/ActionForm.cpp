@@ -27,6 +27,7 @@
 #include "rules/Sequences.hpp"
 #include "ui/Appearance.hpp"
 #include "ui/IntegerField.hpp"
+#include "ui/QtText.hpp"
 #include "ui/Stepper.hpp"
 
 namespace tavix::ui {
@@ -34,10 +35,6 @@ namespace {
 
 constexpr int numberWidth = 58;
 constexpr std::int64_t noFloor = std::numeric_limits<std::int64_t>::min();
-
-QString qt(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 template <class... F>
 struct Overloaded : F... {

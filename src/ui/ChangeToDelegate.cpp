@@ -12,6 +12,7 @@
 
 #include "engine/NameDiff.hpp"
 #include "ui/Appearance.hpp"
+#include "ui/ItemViewParts.hpp"
 #include "ui/PlanTableModel.hpp"
 #include "ui/Symbols.hpp"
 
@@ -215,10 +216,8 @@ void ChangeToDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     QStyleOptionViewItem cell = option;
     initStyleOption(&cell, index);
     const QWidget* widget = cell.widget;
-    QStyle* style = widget ? widget->style() : QApplication::style();
-    QRect area = style->subElementRect(QStyle::SE_ItemViewItemText, &cell, widget);
-    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
-    area.adjust(margin, 0, -margin, 0);
+    QStyle* style = styleOf(cell);
+    const QRect area = textArea(cell);
 
     // The background, selection and focus as for any cell; the text is drawn here.
     cell.text.clear();

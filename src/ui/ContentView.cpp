@@ -16,6 +16,7 @@
 
 #include "ui/Appearance.hpp"
 #include "ui/ChangeToDelegate.hpp"
+#include "ui/ItemViewParts.hpp"
 #include "ui/Divider.hpp"
 #include "ui/EditorPane.hpp"
 #include "ui/EmptyState.hpp"
@@ -331,21 +332,7 @@ void ContentView::tableSelectionChanged() {
 void ContentView::showSelection() {
     const auto& id = model_.previewSelection();
     const int row = id ? tableModel_->rowOf(*id) : -1;
-    QItemSelectionModel* selection = table_->selectionModel();
-    const QModelIndexList selected = selection->selectedRows();
-    if (row < 0 ? selected.isEmpty() : selected.size() == 1 && selected.first().row() == row) {
-        return;
-    }
-    syncingSelection_ = true;
-    if (row < 0) {
-        selection->clearSelection();
-    } else {
-        const QModelIndex index = tableModel_->index(row, 0);
-        selection->setCurrentIndex(index,
-                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-        table_->scrollTo(index);
-    }
-    syncingSelection_ = false;
+    selectOnlyRow(*table_, row < 0 ? QModelIndex() : tableModel_->index(row, 0), syncingSelection_);
 }
 
 bool ContentView::eventFilter(QObject* watched, QEvent* event) {

@@ -10,6 +10,7 @@
 
 #include "ui/ActionForm.hpp"
 #include "ui/Appearance.hpp"
+#include "ui/ItemViewParts.hpp"
 #include "ui/Divider.hpp"
 #include "ui/ElidedLabel.hpp"
 #include "ui/StepListModel.hpp"
@@ -175,20 +176,7 @@ void EditorPane::showForm() {
 
 void EditorPane::showSelection() {
     const int row = steps_->rowOf(model_.selection());
-    QItemSelectionModel* selection = list_->selectionModel();
-    const QModelIndexList selected = selection->selectedRows();
-    if (row < 0 ? selected.isEmpty() : selected.size() == 1 && selected.first().row() == row) {
-        return;
-    }
-    syncingSelection_ = true;
-    if (row < 0) {
-        selection->clearSelection();
-    } else {
-        const QModelIndex index = steps_->index(row);
-        selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
-        list_->scrollTo(index);
-    }
-    syncingSelection_ = false;
+    selectOnlyRow(*list_, row < 0 ? QModelIndex() : steps_->index(row), syncingSelection_);
 }
 
 void EditorPane::listSelectionChanged() {

@@ -32,11 +32,6 @@ void ElidedLabel::setTone(Tone tone) {
     update();
 }
 
-void ElidedLabel::setElideMode(Qt::TextElideMode mode) {
-    elideMode_ = mode;
-    update();
-}
-
 int ElidedLabel::iconSize() const {
     return fontMetrics().ascent();
 }
@@ -46,7 +41,7 @@ int ElidedLabel::iconSpace() const {
 }
 
 QString ElidedLabel::shownText() const {
-    return fontMetrics().elidedText(text_, elideMode_, width() - iconSpace());
+    return fontMetrics().elidedText(text_, Qt::ElideRight, width() - iconSpace());
 }
 
 QSize ElidedLabel::sizeHint() const {

@@ -29,9 +29,6 @@ public:
     Tone tone() const { return tone_; }
     void setTone(Tone tone);
 
-    Qt::TextElideMode elideMode() const { return elideMode_; }
-    void setElideMode(Qt::TextElideMode mode);
-
     // The text as drawn at the current width.
     QString shownText() const;
 
@@ -48,7 +45,6 @@ private:
     QString text_;
     std::optional<Symbol> symbol_;
     Tone tone_ = Tone::secondary;
-    Qt::TextElideMode elideMode_ = Qt::ElideRight;
 };
 
 }  // namespace tavix::ui

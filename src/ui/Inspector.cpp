@@ -26,16 +26,13 @@
 #include "model/FileTokens.hpp"
 #include "model/TavixModel.hpp"
 #include "ui/Appearance.hpp"
+#include "ui/QtText.hpp"
 
 namespace tavix::ui {
 namespace {
 
 constexpr int panelHeight = 132;
 constexpr int tabsMaxWidth = 260;
-
-QString qt(const std::string& text) {
-    return QString::fromStdString(text);
-}
 
 // A one-line value the user can select and copy. At rest, a value wider than
 // the field shows its middle elided, and its tool tip shows it whole; while the

@@ -1,6 +1,6 @@
 #include "ui/PathDelegate.hpp"
 
-#include <QApplication>
+#include "ui/ItemViewParts.hpp"
 
 namespace tavix::ui {
 
@@ -15,11 +15,7 @@ QString PathDelegate::shownText(const QStyleOptionViewItem& option,
                                 const QModelIndex& index) const {
     QStyleOptionViewItem cell = option;
     initStyleOption(&cell, index);
-    const QWidget* widget = cell.widget;
-    QStyle* style = widget ? widget->style() : QApplication::style();
-    QRect area = style->subElementRect(QStyle::SE_ItemViewItemText, &cell, widget);
-    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
-    return QFontMetrics(cell.font).elidedText(cell.text, Qt::ElideLeft, area.width() - 2 * margin);
+    return QFontMetrics(cell.font).elidedText(cell.text, Qt::ElideLeft, textArea(cell).width());
 }
 
 void PathDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -28,9 +24,7 @@ void PathDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
     initStyleOption(&cell, index);
     // The text is cut here, so the style has nothing left to cut.
     cell.text = shownText(option, index);
-    const QWidget* widget = cell.widget;
-    QStyle* style = widget ? widget->style() : QApplication::style();
-    style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, widget);
+    styleOf(cell)->drawControl(QStyle::CE_ItemViewItem, &cell, painter, cell.widget);
 }
 
 }  // namespace tavix::ui

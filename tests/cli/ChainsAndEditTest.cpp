@@ -14,16 +14,16 @@ namespace {
 
 namespace fs = std::filesystem;
 using nlohmann::json;
-using testing::contentsOf;
-using testing::namesIn;
-using testing::TemporaryFolder;
+using test::contentsOf;
+using test::namesIn;
+using test::TemporaryFolder;
 using Names = std::vector<std::string>;
 
 class ChainsAndEdit : public ::testing::Test {
 protected:
     ~ChainsAndEdit() override { ::unsetenv("VISUAL"); }
 
-    testing::CliResult run(const std::vector<std::string>& args, const std::string& input = "") {
+    test::CliResult run(const std::vector<std::string>& args, const std::string& input = "") {
         std::istringstream in(input);
         std::ostringstream out, err;
         cli::Io io{in, out, err, false, false, folder.path(), state.path(), terminal};

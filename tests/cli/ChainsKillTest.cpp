@@ -23,7 +23,7 @@ using Listing = std::map<std::string, std::string>;  // name → contents
 Listing listing(const fs::path& folder) {
     Listing files;
     for (const auto& entry : fs::directory_iterator(folder)) {
-        files[entry.path().filename()] = testing::contentsOf(entry.path());
+        files[entry.path().filename()] = test::contentsOf(entry.path());
     }
     return files;
 }
@@ -119,9 +119,9 @@ RandomBatch randomBatch(std::mt19937& random) {
     return batch;
 }
 
-testing::CliResult renameWithChains(const RandomBatch& batch, const fs::path& folder,
+test::CliResult renameWithChains(const RandomBatch& batch, const fs::path& folder,
                                     const fs::path& journal, const fs::path& state) {
-    return testing::runCli({"rename", "--chains", "--journal", journal.string(), "--map", "-"},
+    return test::runCli({"rename", "--chains", "--journal", journal.string(), "--map", "-"},
                            folder, batch.map(), false, state);
 }
 
@@ -143,13 +143,13 @@ void killedRename(const RandomBatch& batch, const fs::path& folder, const fs::pa
 }
 
 TEST(ChainsKill, RandomBatchesEndAsPlannedAndUndoAfterAKillPutsEveryFileBack) {
-    testing::TemporaryFolder temp;
+    test::TemporaryFolder temp;
     const fs::path folder = temp.folder("files");
     // Journals are synced as they are begun and ended: in memory, where the
     // machine has a folder there, they don't wait for a disk.
     std::error_code noMemory;
     const bool inMemory = fs::is_directory("/dev/shm", noMemory) && ::access("/dev/shm", W_OK) == 0;
-    testing::TemporaryFolder journals(inMemory ? fs::path("/dev/shm") : temp.path());
+    test::TemporaryFolder journals(inMemory ? fs::path("/dev/shm") : temp.path());
     const fs::path state = journals.path();
     std::mt19937 random(20261210);
     int performed = 0;
@@ -172,7 +172,7 @@ TEST(ChainsKill, RandomBatchesEndAsPlannedAndUndoAfterAKillPutsEveryFileBack) {
         ASSERT_EQ(listing(folder), batch.after());
         if (!performs) continue;
         ++performed;
-        const auto undone = testing::runCli({"undo", journal.string()}, folder, "", false, state);
+        const auto undone = test::runCli({"undo", journal.string()}, folder, "", false, state);
         ASSERT_EQ(undone.status, 0) << undone.err;
         ASSERT_EQ(listing(folder), batch.before);
 
@@ -182,7 +182,7 @@ TEST(ChainsKill, RandomBatchesEndAsPlannedAndUndoAfterAKillPutsEveryFileBack) {
         const fs::path killedJournal = state / ("k" + std::to_string(trial) + ".jsonl");
         killedRename(batch, folder, killedJournal, state, atMove);
         const auto back =
-            testing::runCli({"undo", killedJournal.string()}, folder, "", false, state);
+            test::runCli({"undo", killedJournal.string()}, folder, "", false, state);
         ASSERT_TRUE(back.status == 0 ||
                     back.err.find("stopped before its first move") != std::string::npos)
             << "killed at rename " << atMove << ": " << back.err;

@@ -10,13 +10,13 @@
 namespace tavix {
 namespace {
 
-using testing::TemporaryFolder;
+using test::TemporaryFolder;
 
-using Result = testing::CliResult;
+using Result = test::CliResult;
 
 Result run(const std::vector<std::string>& args, const std::filesystem::path& cwd,
            const std::string& input = "", bool terminal = false) {
-    return testing::runCli(args, cwd, input, terminal);
+    return test::runCli(args, cwd, input, terminal);
 }
 
 const std::string sequenceStep =
@@ -166,6 +166,11 @@ TEST_F(Cli, ErrorsStopWithOneLineAndStatusTwo) {
         {{"plan", "--step", R"({"collapseSpaces":{}})", "--step", R"({"crop":{}})"},
          "tavix-cli: step 2: Key \"mode\" not found in \"crop\".\n"},
         {{"describe", "--rules", "bad.json"}, "tavix-cli: bad.json: not valid JSON\n"},
+        {{"describe", "--rules", "."}, "tavix-cli: .: Is a directory\n"},
+        {{"plan", "--files-from", "missing.txt"},
+         "tavix-cli: missing.txt: No such file or directory\n"},
+        {{"plan", "--files-from", "/dev/zero"},
+         "tavix-cli: /dev/zero: longer than 256 MiB, more than a list or steps can hold\n"},
         {{"undo"}, "tavix-cli: undo takes exactly one JOURNAL, or --last\n"},
         {{"history", "list"}, "tavix-cli: history takes no operands but prune\n"},
         {{"history", "--keep", "3"}, "tavix-cli: --keep needs history prune\n"},

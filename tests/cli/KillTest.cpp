@@ -10,6 +10,7 @@
 
 #include "support/CliRun.hpp"
 #include "support/Files.hpp"
+#include "support/SystemCallFaults.hpp"
 #include "support/TemporaryFolder.hpp"
 #include "system/FileSystem.hpp"
 
@@ -17,7 +18,7 @@ namespace tavix {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::contentsOf;
+using test::contentsOf;
 
 // Half the files change letter case only ("a0001.txt" → "A0001.txt", through a
 // temporary name), half get a new name ("b0001.txt" → "Bee-0001.txt"). The child
@@ -31,13 +32,13 @@ void killedBatch(const fs::path& cwd, int atMove, bool byParent, int delayMicros
     ASSERT_GE(child, 0);
     if (child == 0) {
         int moves = 0;
-        FileSystem::testing::failMovesTo(
+        test::failMovesTo(
             [&](const fs::path&, const fs::path&) -> std::optional<int> {
                 if (++moves == atMove && !byParent) ::raise(SIGKILL);
                 if (moves == atMove) (void)!::write(pipeEnds[1], "!", 1);
                 return std::nullopt;
             });
-        ::_exit(testing::runCli({"rename", "--journal", "j.jsonl", "--files-from", "list.txt",
+        ::_exit(test::runCli({"rename", "--journal", "j.jsonl", "--files-from", "list.txt",
                                  "--step", "changeCase upper", "--step",
                                  "findReplace find=B replace=Bee- caseSensitive=true"},
                                 cwd, "", false, cwd / "state")
@@ -57,7 +58,7 @@ TEST(KilledBatch, UndoPutsEveryFileBackAfterSigkillAtAnyPoint) {
     constexpr int fileCount = 2000;
     std::mt19937 random(20261207);
     for (int trial = 0; trial < 5; ++trial) {
-        testing::TemporaryFolder temp;
+        test::TemporaryFolder temp;
         std::set<std::string> names;
         std::string list;
         for (int i = 0; i < fileCount; ++i) {
@@ -78,7 +79,7 @@ TEST(KilledBatch, UndoPutsEveryFileBackAfterSigkillAtAnyPoint) {
             EXPECT_EQ(contentsOf(temp.path() / "j.jsonl").find("\"state\""), std::string::npos);
         }
         const auto undone =
-            testing::runCli({"undo", "j.jsonl"}, temp.path(), "", false, temp.path() / "state");
+            test::runCli({"undo", "j.jsonl"}, temp.path(), "", false, temp.path() / "state");
         // Killed before its first move, the batch has nothing to put back, and says so.
         EXPECT_TRUE(undone.status == 0 ||
                     undone.err.find("stopped before its first move") != std::string::npos)
@@ -90,7 +91,7 @@ TEST(KilledBatch, UndoPutsEveryFileBackAfterSigkillAtAnyPoint) {
         }
         EXPECT_EQ(found, names);
         // Nothing but the journal and what the test made: no temporary files.
-        EXPECT_EQ(testing::namesIn(temp.path()),
+        EXPECT_EQ(test::namesIn(temp.path()),
                   (std::vector<std::string>{"files", "j.jsonl", "list.txt"}));
     }
 }

@@ -25,8 +25,8 @@ std::string contents(const fs::path& file) {
 // order and each file's identity, and undo puts back every file that is still
 // its own, naming the others in plan order.
 TEST(LargeJournal, ManyMovesAcrossFoldersAreUndoneWhateverTheLayout) {
-    testing::TemporaryFolder folder;
-    testing::TemporaryFolder state;
+    test::TemporaryFolder folder;
+    test::TemporaryFolder state;
     constexpr int count = 1100;  // more than one chunk
     const auto name = [](int i) {
         return std::string(i % 2 ? "a/" : "b/") + "f" + std::to_string(i) + ".txt";
@@ -41,7 +41,7 @@ TEST(LargeJournal, ManyMovesAcrossFoldersAreUndoneWhateverTheLayout) {
     }
     folder.write("list.txt", list);
     const auto run = [&](const std::vector<std::string>& args) {
-        return testing::runCli(args, folder.path(), "", false, state.path());
+        return test::runCli(args, folder.path(), "", false, state.path());
     };
     const auto at = [&](const std::string& relative) {
         return (folder.path() / relative).string();

@@ -11,7 +11,7 @@
 namespace tavix {
 namespace {
 
-using namespace testing;
+using namespace test;
 
 using Result = CliResult;
 

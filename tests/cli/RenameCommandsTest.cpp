@@ -10,7 +10,7 @@
 #include "cli/Cli.hpp"
 #include "support/CliRun.hpp"
 #include "support/Files.hpp"
-#include "support/MoveHook.hpp"
+#include "support/SystemCallFaults.hpp"
 #include "support/TemporaryFolder.hpp"
 #include "system/AppendOnlyFile.hpp"
 #include "system/FileSystem.hpp"
@@ -19,16 +19,16 @@ namespace tavix {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::TemporaryFolder;
+using test::TemporaryFolder;
 
-using Result = testing::CliResult;
+using Result = test::CliResult;
 using nlohmann::json;
-using testing::contentsOf;
+using test::contentsOf;
 
 class RenameCommands : public ::testing::Test {
 protected:
     Result run(const std::vector<std::string>& args, const std::string& input = "") {
-        return testing::runCli(args, folder.path(), input, false, state.path());
+        return test::runCli(args, folder.path(), input, false, state.path());
     }
     bool exists(const std::string& name) const { return fs::exists(folder.path() / name); }
     std::string at(const std::string& name) const { return (folder.path() / name).string(); }
@@ -90,7 +90,7 @@ TEST_F(RenameCommands, TheJournalRecordsIntentAndMovesAndUndoAppendsItsState) {
     ASSERT_EQ(j.size(), 8u);
     EXPECT_EQ(j[7], json::parse(R"({"state":"undone","putBack":2,"notPutBack":0})"));
     // Nothing is left behind: no temporary names, no temporary journal.
-    EXPECT_EQ(testing::namesIn(folder.path()),
+    EXPECT_EQ(test::namesIn(folder.path()),
               (std::vector<std::string>{"a.txt", "b.txt", "j.jsonl"}));
     const Result again = run({"undo", "j.jsonl"});
     EXPECT_EQ(again.status, 2);
@@ -154,7 +154,7 @@ TEST_F(RenameCommands, HistoryPruneRemovesFinishedJournalsBeyondTheNewestButNeve
 TEST_F(RenameCommands, AJournalThatCannotBeCreatedStopsBeforeAnyRename) {
     folder.write("a.txt", "a");
     folder.write("list.txt", "a.txt\n");
-    FileSystem::testing::failAppends([&](const fs::path& path) -> std::optional<int> {
+    test::failWrites([&](const fs::path& path) -> std::optional<int> {
         return path.filename() == "full.jsonl" ? std::optional(ENOSPC) : std::nullopt;
     });
     const std::pair<std::string, std::string> cases[] = {
@@ -171,18 +171,18 @@ TEST_F(RenameCommands, AJournalThatCannotBeCreatedStopsBeforeAnyRename) {
                              "; nothing was renamed\n");
         EXPECT_EQ(in("a.txt") + in("list.txt"), "aa.txt\n");
     }
-    FileSystem::testing::failAppends({});
-    EXPECT_EQ(testing::namesIn(folder.path()), (std::vector<std::string>{"a.txt", "list.txt"}));
+    test::failWrites({});
+    EXPECT_EQ(test::namesIn(folder.path()), (std::vector<std::string>{"a.txt", "list.txt"}));
 }
 
 TEST_F(RenameCommands, AJournalThatCannotBeCompletedStillPutsEveryFileBack) {
     writeAB();
     // The disk fills up once the files have moved.
-    FileSystem::testing::failAppends([&](const fs::path&) -> std::optional<int> {
+    test::failWrites([&](const fs::path&) -> std::optional<int> {
         return exists("B.txt") ? std::optional(ENOSPC) : std::nullopt;
     });
     const Result r = run({"rename", "--step", upper, "--journal", "j.jsonl", "a.txt", "b.txt"});
-    FileSystem::testing::failAppends({});
+    test::failWrites({});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "Renamed 2 files.\n");
     EXPECT_EQ(r.err, "tavix-cli: journal \u201C" + at("j.jsonl") +
@@ -230,7 +230,7 @@ TEST_F(RenameCommands, UndoLeavesWhatIsNotOursAlone) {
 
 TEST_F(RenameCommands, ReportsFailuresAndRecordsThemInTheJournal) {
     writeAB();
-    const testing::MoveHook refuse([&](const fs::path&, const fs::path& to) {
+    const test::MoveHook refuse([&](const fs::path&, const fs::path& to) {
         return to == folder.path() / "B.txt" ? std::optional(EACCES) : std::nullopt;
     });
     const Result r =
@@ -397,7 +397,7 @@ TEST_F(RenameCommands, AFileWithTheRecordedInodeButAnotherBirthIsNotOurs) {
 TEST_F(RenameCommands, AJournalReplacedWhileTheBatchRunsIsReportedTruthfully) {
     writeAB();
     bool replaced = false;
-    const testing::MoveHook replace([&](const fs::path&, const fs::path&) -> std::optional<int> {
+    const test::MoveHook replace([&](const fs::path&, const fs::path&) -> std::optional<int> {
         if (!replaced) {
             replaced = true;
             fs::rename(folder.path() / "j.jsonl", folder.path() / "j.old");

@@ -11,7 +11,7 @@ namespace tavix {
 namespace {
 
 using Problem = RenamePlan::Problem;
-using testing::TemporaryFolder;
+using test::TemporaryFolder;
 
 struct Case {
     std::string name;

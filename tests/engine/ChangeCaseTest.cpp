@@ -36,7 +36,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // The process's default locale never changes a name's case mapping.
 TEST(TurkishDefaultLocale, CaseMappingStaysRoot) {
-    const testing::LocaleAndZone turkish("tr_TR");
+    const test::LocaleAndZone turkish("tr_TR");
     const struct {
         RenameRule rule;
         std::string name, expected;

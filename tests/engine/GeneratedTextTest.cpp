@@ -14,7 +14,7 @@
 namespace tavix {
 namespace {
 
-using testing::TemporaryFolder;
+using test::TemporaryFolder;
 
 // The names a step gives "n" at three indexes in a row from `from`, joined by "|".
 TEST(GeneratedSteps, NumberLetterAndNameFilesInListOrder) {
@@ -57,13 +57,13 @@ TEST(GeneratedSteps, NumberLetterAndNameFilesInListOrder) {
 
 class FixedLocaleAndZone : public ::testing::Test {
 protected:
-    testing::LocaleAndZone settings{"en_US", "UTC"};
+    test::LocaleAndZone settings{"en_US", "UTC"};
 };
 
 TEST_F(FixedLocaleAndZone, DateStampFormatsTheModificationTime) {
     TemporaryFolder folder;
     const auto file = folder.write("scan.pdf");
-    testing::setModified(file, 1'700'000'000);  // 2023-11-14 22:13:20 UTC
+    test::setModified(file, 1'700'000'000);  // 2023-11-14 22:13:20 UTC
     const auto stamp = [&](const std::string& pattern, Position where, const std::string& sep) {
         return RenameEngine::apply(RenameRule{DateStamp{pattern, where, sep}}, "scan", 0, file);
     };
@@ -73,13 +73,13 @@ TEST_F(FixedLocaleAndZone, DateStampFormatsTheModificationTime) {
     EXPECT_EQ(stamp("HH.mm.ss", Position::prefix, "_"), "22.13.20_scan");
     EXPECT_EQ(stamp("''", Position::prefix, "_"), "'_scan");
     // A tenth of a second before 1970 is still 1969: fractions round toward the past.
-    testing::setModified(file, 0, -100'000'000);
+    test::setModified(file, 0, -100'000'000);
     EXPECT_EQ(stamp("yyyy-MM-dd HH.mm.ss", Position::prefix, " "), "1969-12-31 23.59.59 scan");
-    testing::setModified(file, 1'700'000'000);
+    test::setModified(file, 1'700'000'000);
 
-    testing::LocaleAndZone::set("en_US", "Asia/Tokyo");
+    test::LocaleAndZone::set("en_US", "Asia/Tokyo");
     EXPECT_EQ(stamp("yyyy-MM-dd HH.mm", Position::prefix, " "), "2023-11-15 07.13 scan");
-    testing::LocaleAndZone::set("de_DE", "Asia/Tokyo");
+    test::LocaleAndZone::set("de_DE", "Asia/Tokyo");
     EXPECT_EQ(stamp("d. MMMM", Position::prefix, " "), "15. November scan");
 }
 
@@ -94,7 +94,7 @@ TEST(GeneratedSteps, ImageDimensionsAddThePixelSizeOfImagesOnly) {
     TemporaryFolder folder;
     const auto png = folder.path() / "shot.png";
     std::string why;
-    ASSERT_TRUE(testing::writeImage(png, {.width = 640, .height = 480}, why)) << why;
+    ASSERT_TRUE(test::writeImage(png, {.width = 640, .height = 480}, why)) << why;
     const auto rule = RenameRule{ImageDimensions{Position::prefix, " "}};
     EXPECT_EQ(RenameEngine::apply(rule, "shot", 0, png), "640x480 shot");
     EXPECT_EQ(RenameEngine::apply(blank(RuleAction::imageDimensions), "shot", 0, png),

@@ -6,7 +6,7 @@
 
 #include "engine/Perform.hpp"
 #include "support/Files.hpp"
-#include "support/MoveHook.hpp"
+#include "support/SystemCallFaults.hpp"
 #include "support/TemporaryFolder.hpp"
 #include "system/FileSystem.hpp"
 
@@ -14,10 +14,10 @@ namespace tavix {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::TemporaryFolder;
+using test::TemporaryFolder;
 
-using testing::contentsOf;
-using testing::namesIn;
+using test::contentsOf;
+using test::namesIn;
 
 RenamePlan::Item change(const fs::path& url, const std::string& newName) {
     return RenamePlan::Item::make(url, url.filename().string(), newName);
@@ -26,7 +26,7 @@ RenamePlan::Item change(const fs::path& url, const std::string& newName) {
 // Records every move while it lives.
 struct MoveRecorder {
     std::vector<Move> moves;
-    testing::MoveHook hook{[this](const fs::path& from, const fs::path& to) {
+    test::MoveHook hook{[this](const fs::path& from, const fs::path& to) {
         return moves.push_back({from, to}), std::optional<int>();
     }};
 };
@@ -77,7 +77,7 @@ TEST(Perform, PutsACaseChangeBackWhenItsSecondStepFails) {
     TemporaryFolder folder;
     const auto photo = folder.write("photo.jpg", "p");
     const auto dest = folder.path() / "PHOTO.jpg";
-    const testing::MoveHook fault([&](const fs::path&, const fs::path& to) {
+    const test::MoveHook fault([&](const fs::path&, const fs::path& to) {
         return to == dest ? std::optional(EACCES) : std::nullopt;
     });
     const auto applied = RenameEngine::perform(RenamePlan{{change(photo, "PHOTO.jpg")}});
@@ -91,7 +91,7 @@ TEST(Perform, PutsACaseChangeBackWhenItsSecondStepFails) {
 TEST(Perform, NamesTheTemporaryFileWhenItCannotGoBack) {
     TemporaryFolder folder;
     const auto photo = folder.write("photo.jpg", "p");
-    const testing::MoveHook fault([&](const fs::path& from, const fs::path&) {
+    const test::MoveHook fault([&](const fs::path& from, const fs::path&) {
         return from != photo ? std::optional(EIO) : std::nullopt;
     });
     const auto applied = RenameEngine::perform(RenamePlan{{change(photo, "PHOTO.jpg")}});
@@ -124,7 +124,7 @@ TEST(PerformInOrder, BreaksCyclesAndKeepsEveryFileWhenAMoveFails) {
         std::uint64_t bits = 0;
         const RenameEngine::Batch batch(
             plan, RenameEngine::orderMoves(RenameEngine::moveRequests(plan), [&] { return ++bits; }));
-        const testing::MoveHook fault([&](const fs::path& from, const fs::path&) {
+        const test::MoveHook fault([&](const fs::path& from, const fs::path&) {
             return failing && from == a ? std::optional(EACCES) : std::nullopt;
         });
         std::vector<std::string> made;

@@ -8,7 +8,7 @@ namespace tavix {
 namespace {
 
 using Problem = RenamePlan::Problem;
-using testing::TemporaryFolder;
+using test::TemporaryFolder;
 
 RenameRule upper() {
     return RenameRule{ChangeCase{CaseStyle::upper}};

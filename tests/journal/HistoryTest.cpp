@@ -34,7 +34,7 @@ protected:
         return found;
     }
 
-    testing::TemporaryFolder folder;
+    test::TemporaryFolder folder;
     const std::string complete =
         R"({"state":"complete","message":"Renamed 1 file.","moved":1,"failed":0})"
         "\n";

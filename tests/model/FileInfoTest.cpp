@@ -20,7 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using testing::LocaleAndZone;
+using test::LocaleAndZone;
 
 // Decimal units; rounding up to a thousand of a unit moves to the next unit.
 TEST(FormatsSizes, InDecimalUnitsForTheLocale) {
@@ -31,14 +31,14 @@ TEST(FormatsSizes, InDecimalUnitsForTheLocale) {
         {999'500, "1 MB"},     {1'050'000, "1.1 MB"},
         {999'950'000, "1 GB"}, {std::numeric_limits<std::uint64_t>::max(), "18.4 EB"}};
     for (const auto& [bytes, text] : cases) EXPECT_EQ(FileInfo::formatSize(bytes), text) << bytes;
-    testing::LocaleAndZone::set("de_DE", "UTC");
+    test::LocaleAndZone::set("de_DE", "UTC");
     EXPECT_EQ(FileInfo::formatSize(1'500'000), "1,5 MB");
 }
 
 TEST(FormatsDates, WithMediumDateAndShortTime) {
-    testing::TemporaryFolder temp;
+    test::TemporaryFolder temp;
     const fs::path file = temp.write("a.txt", "a");
-    testing::setModified(file, 1'709'647'620);  // 2024-03-05 14:07:00 UTC
+    test::setModified(file, 1'709'647'620);  // 2024-03-05 14:07:00 UTC
     const struct {
         const char *locale, *zone, *text;
     } cases[] = {{"en_US", "UTC", "Mar 5, 2024, 2:07\u202FPM"},
@@ -53,7 +53,7 @@ TEST(FormatsDates, WithMediumDateAndShortTime) {
 class ReadsFileInfo : public ::testing::Test {
 protected:
     LocaleAndZone settings{"en_US", "UTC"};
-    testing::TemporaryFolder temp;
+    test::TemporaryFolder temp;
 };
 
 TEST_F(ReadsFileInfo, TextFile) {
@@ -97,7 +97,7 @@ TEST_F(ReadsFileInfo, ListingShowsTheSameSizeAndDatesAndNothingElse) {
 TEST_F(ReadsFileInfo, ImageDimensionsAndColourSpace) {
     const fs::path file = temp.path() / "holiday.jpg";
     std::string why;
-    ASSERT_TRUE(testing::writeImage(file, {1920, 1080, 3, VIPS_INTERPRETATION_sRGB}, why)) << why;
+    ASSERT_TRUE(test::writeImage(file, {1920, 1080, 3, VIPS_INTERPRETATION_sRGB}, why)) << why;
     const FileInfo info = FileInfo::read(file);
     EXPECT_EQ(info.kind, "JPEG image");
     EXPECT_EQ(info.dimensions, "1920 \u00D7 1080");

@@ -15,7 +15,7 @@
 namespace tavix {
 namespace {
 
-using namespace testing;
+using namespace test;
 using FileList::SortOrder;
 
 // Files whose keys disagree: b.jpg is the largest, modified first but taken

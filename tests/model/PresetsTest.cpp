@@ -46,7 +46,7 @@ protected:
         return error ? std::optional(error->kind) : std::nullopt;
     }
 
-    testing::TemporaryFolder config;
+    test::TemporaryFolder config;
     const std::vector<RenameRule> lower{RenameRule{ChangeCase{CaseStyle::lower}}};
     const std::vector<RenameRule> upper{RenameRule{ChangeCase{CaseStyle::upper}}};
 };
@@ -163,7 +163,7 @@ TEST_F(PresetStore, SaveFailsWholeAndLeavesNothingBehind) {
     const auto error = Presets::save("p", lower, false);
     ASSERT_TRUE(error);
     EXPECT_EQ(error->kind, Kind::unwritable);
-    EXPECT_EQ(testing::contentsOf(config.path() / "tavix" / "presets"), "not a folder");
+    EXPECT_EQ(test::contentsOf(config.path() / "tavix" / "presets"), "not a folder");
 }
 
 // The window's side of the store: the whole stack, saved and loaded as one.

@@ -35,7 +35,7 @@ protected:
         EXPECT_LE(reports.size(), 102u);
     }
 
-    testing::TemporaryFolder folder;
+    test::TemporaryFolder folder;
     TavixModel model;
     std::vector<Report> reports;
 };

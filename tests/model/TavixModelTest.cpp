@@ -92,7 +92,7 @@ protected:
         model.setRules(steps);
     }
 
-    testing::TemporaryFolder folder;
+    test::TemporaryFolder folder;
     TavixModel model;
 };
 
@@ -182,7 +182,7 @@ TEST(ModelAdds, OnlyNewExistingFilesInTheOrderGiven) {
         {"a folder and a missing path", {{"photos", "gone.txt", "a.txt"}}, {"a.txt"}},
     };
     for (const auto& c : cases) {
-        testing::TemporaryFolder folder;
+        test::TemporaryFolder folder;
         folder.write("a.txt");
         folder.write("b.txt");
         folder.folder("photos");
@@ -200,7 +200,7 @@ TEST(ModelAdds, OnlyNewExistingFilesInTheOrderGiven) {
 }
 
 TEST(ModelAddFiles, AsksForSeveralFilesAndAddsThemUnlessCancelled) {
-    testing::TemporaryFolder folder;
+    test::TemporaryFolder folder;
     std::vector<Location> chosen{folder.write("b.txt"), folder.write("a.txt")};
     std::vector<TavixModel::FileChooserRequest> asked;
     TavixModel model([&](const auto& request) { return asked.push_back(request), chosen; });
@@ -226,13 +226,13 @@ TEST_F(ModelWithFiles, SelectedFileFollowsTheSelectedItemUntilThePlanIsRebuilt) 
 // Numbering restarts in each folder and clashes are looked for within one only
 // when asked; date steps write the date a photo was taken when asked.
 TEST(ModelPlanning, PerFolderBatchesAndDateSourceRebuildThePlan) {
-    const testing::LocaleAndZone zone("en_US", "UTC");
-    testing::TemporaryFolder folder;
+    const test::LocaleAndZone zone("en_US", "UTC");
+    test::TemporaryFolder folder;
     TavixModel model;
     model.add({folder.write("one/x.jpg",
-                            testing::jpegWith(testing::exifBlock("2023:08:01 12:00:00", ""))),
+                            test::jpegWith(test::exifBlock("2023:08:01 12:00:00", ""))),
                folder.write("two/x.jpg"), folder.write("one/y.jpg")});
-    testing::setModified(folder.path() / "one" / "x.jpg", 1'800'000'000);
+    test::setModified(folder.path() / "one" / "x.jpg", 1'800'000'000);
     model.setRules({Step::make(RenameRule{Sequence{1, 1, 1, Position::suffix, "-"}})});
     EXPECT_THAT(newNames(model), ElementsAre("x-1.jpg", "x-2.jpg", "y-3.jpg"));
     EXPECT_FALSE(model.perFolder());
@@ -251,8 +251,8 @@ TEST(ModelPlanning, PerFolderBatchesAndDateSourceRebuildThePlan) {
 TEST(ModelSort, ByNameAsAFileBrowserDoes) {
     // en_US_POSIX is what the C and POSIX locales become.
     for (const char* name : {"en_US", "en_US_POSIX", "de_DE"}) {
-        const testing::LocaleAndZone locale(name);
-        testing::TemporaryFolder folder;
+        const test::LocaleAndZone locale(name);
+        test::TemporaryFolder folder;
         TavixModel model;
         model.add({folder.write("img10.jpg"), folder.write("B.txt"), folder.write("img2.jpg"),
                    folder.write("a.txt")});
@@ -263,9 +263,9 @@ TEST(ModelSort, ByNameAsAFileBrowserDoes) {
 }
 
 TEST(ModelSort, ByDateOldestFirstWithUnreadableDatesBeforeAll) {
-    testing::TemporaryFolder folder;
+    test::TemporaryFolder folder;
     const auto at = [&](const std::string& name, int seconds) {
-        return testing::setModified(folder.write(name), seconds), folder.path() / name;
+        return test::setModified(folder.write(name), seconds), folder.path() / name;
     };
     TavixModel model;
     model.add({at("late.txt", 300), at("first-of-two.txt", 100), at("middle.txt", 200),

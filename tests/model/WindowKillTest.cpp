@@ -15,6 +15,7 @@
 #include "journal/Undo.hpp"
 #include "model/TavixModel.hpp"
 #include "support/Files.hpp"
+#include "support/SystemCallFaults.hpp"
 #include "support/TemporaryFolder.hpp"
 #include "system/FileSystem.hpp"
 
@@ -39,7 +40,7 @@ void killedRename(const std::vector<Location>& files, const fs::path& state, int
             {Step::make(RenameRule{ChangeCase{CaseStyle::upper}}),
              Step::make(RenameRule{FindReplace{"B", "Bee-", false, true, Occurrences::all}})});
         int moves = 0;
-        FileSystem::testing::failMovesTo([&](const fs::path&, const fs::path&) {
+        test::failMovesTo([&](const fs::path&, const fs::path&) {
             if (++moves == atMove) ::raise(SIGKILL);
             return std::optional<int>();
         });
@@ -57,7 +58,7 @@ TEST(KilledWindowRename, UndoPutsEveryFileBack) {
     constexpr int fileCount = 1000;
     std::mt19937 random(20261209);
     for (int trial = 0; trial < 6; ++trial) {
-        testing::TemporaryFolder temp;
+        test::TemporaryFolder temp;
         std::set<std::string> names;
         std::vector<Location> files;
         for (int i = 0; i < fileCount; ++i) {
@@ -96,7 +97,7 @@ TEST(KilledWindowRename, UndoPutsEveryFileBack) {
         std::set<std::string> found;
         for (const auto& entry : fs::directory_iterator(temp.path() / "files")) {
             found.insert(entry.path().filename());
-            EXPECT_EQ(testing::contentsOf(entry.path()), entry.path().filename().string());
+            EXPECT_EQ(test::contentsOf(entry.path()), entry.path().filename().string());
         }
         EXPECT_EQ(found, names);
         if (atMove > 1) {

@@ -7,7 +7,7 @@
 
 #include "cli/Cli.hpp"
 
-namespace tavix::testing {
+namespace tavix::test {
 
 struct CliResult {
     int status;
@@ -28,4 +28,4 @@ inline CliResult runCli(const std::vector<std::string>& args, const std::filesys
     return {status, out.str(), err.str()};
 }
 
-}  // namespace tavix::testing
+}  // namespace tavix::test

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-namespace tavix::testing {
+namespace tavix::test {
 
 // A little-endian EXIF block (the TIFF structure) whose EXIF directory holds
 // DateTimeOriginal and, when given, OffsetTimeOriginal, their text `gap`
@@ -59,4 +59,4 @@ inline std::string webpWith(const std::string& exif) {
     return "RIFF" + littleEndian32(static_cast<std::uint32_t>(chunks.size() + 4)) + "WEBP" + chunks;
 }
 
-}  // namespace tavix::testing
+}  // namespace tavix::test

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace tavix::testing {
+namespace tavix::test {
 
 inline std::string contentsOf(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
@@ -38,4 +38,4 @@ inline void setModified(const std::filesystem::path& file, std::int64_t seconds,
     if (::utimensat(AT_FDCWD, file.c_str(), t, 0) != 0) std::abort();
 }
 
-}  // namespace tavix::testing
+}  // namespace tavix::test

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-namespace tavix::testing {
+namespace tavix::test {
 
 // Sets ICU's default locale and time zone while it lives and puts back the
 // ones it found.
@@ -34,4 +34,4 @@ private:
     std::unique_ptr<icu::TimeZone> zone_;
 };
 
-}  // namespace tavix::testing
+}  // namespace tavix::test

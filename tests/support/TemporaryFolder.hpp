@@ -5,7 +5,7 @@
 #include <fstream>
 #include <string>
 
-namespace tavix::testing {
+namespace tavix::test {
 
 // A fresh folder under the system's temporary folder, removed with everything
 // in it when the test ends.
@@ -46,4 +46,4 @@ private:
     std::filesystem::path path_;
 };
 
-}  // namespace tavix::testing
+}  // namespace tavix::test

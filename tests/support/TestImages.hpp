@@ -9,7 +9,7 @@
 
 #include "support/ExifBytes.hpp"
 
-namespace tavix::testing {
+namespace tavix::test {
 
 // Small images written by libvips itself, so the tests need no binary fixtures.
 struct ImageShape {
@@ -66,4 +66,4 @@ inline std::string freeBoxes(std::size_t count) {
     return boxes;
 }
 
-}  // namespace tavix::testing
+}  // namespace tavix::test

@@ -19,7 +19,7 @@ std::optional<std::string> kindOf(const fs::path& path) {
 }
 
 TEST(DescribesKinds, AsAFileManagerDoes) {
-    testing::TemporaryFolder temp;
+    test::TemporaryFolder temp;
     const std::string pngMagic = "\x89PNG\r\n\x1A\n";
     const struct {
         std::string name, contents;

@@ -17,14 +17,14 @@ namespace fs = std::filesystem;
 
 // Saving never replaces what it wasn't asked to, and leaves only the file.
 TEST(FileStore, SavesWholeAndReplacesOnlyWhenAsked) {
-    testing::TemporaryFolder temp;
+    test::TemporaryFolder temp;
     const fs::path file = temp.path() / "new" / "deeper" / "p.json";
     EXPECT_FALSE(FileSystem::saveWhole(file, "one", false));
-    EXPECT_EQ(testing::contentsOf(file), "one");
+    EXPECT_EQ(test::contentsOf(file), "one");
     EXPECT_EQ(FileSystem::saveWhole(file, "two", false), std::errc::file_exists);
-    EXPECT_EQ(testing::contentsOf(file), "one");
+    EXPECT_EQ(test::contentsOf(file), "one");
     EXPECT_FALSE(FileSystem::saveWhole(file, "two", true));
-    EXPECT_EQ(testing::contentsOf(file), "two");
+    EXPECT_EQ(test::contentsOf(file), "two");
 
     // A link at the name is an entry like any other: kept without `replace`, and
     // replaced itself (not what it points to) with it.
@@ -34,7 +34,7 @@ TEST(FileStore, SavesWholeAndReplacesOnlyWhenAsked) {
     EXPECT_EQ(FileSystem::saveWhole(link, "x", false), std::errc::file_exists);
     EXPECT_FALSE(FileSystem::saveWhole(link, "x", true));
     EXPECT_FALSE(fs::is_symlink(link));
-    EXPECT_EQ(testing::contentsOf(target), "kept");
+    EXPECT_EQ(test::contentsOf(target), "kept");
 
     std::error_code error;
     auto names = FileSystem::regularFileNames(file.parent_path(), error);
@@ -44,7 +44,7 @@ TEST(FileStore, SavesWholeAndReplacesOnlyWhenAsked) {
 }
 
 TEST(FileStore, ListsRegularFilesOnlyAndRemovesEntries) {
-    testing::TemporaryFolder temp;
+    test::TemporaryFolder temp;
     temp.write("a");
     temp.folder("sub");
     ASSERT_EQ(::mkfifo((temp.path() / "fifo").c_str(), 0600), 0);

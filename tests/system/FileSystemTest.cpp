@@ -10,6 +10,7 @@
 #include <string>
 
 #include "support/Files.hpp"
+#include "support/SystemCallFaults.hpp"
 #include "support/TemporaryFolder.hpp"
 #include "system/FileSystem.hpp"
 
@@ -19,11 +20,11 @@ namespace {
 namespace fs = std::filesystem;
 using FileSystem::Path;
 
-using testing::contentsOf;
+using test::contentsOf;
 
 class OnDisk : public ::testing::Test {
 protected:
-    testing::TemporaryFolder temp;
+    test::TemporaryFolder temp;
 };
 
 TEST_F(OnDisk, ExistenceFollowsSymbolicLinks) {
@@ -86,8 +87,8 @@ TEST_F(OnDisk, AnythingAtTheDestinationExistsButTheFileItself) {
 // still never replace a file.
 class Moves : public OnDisk, public ::testing::WithParamInterface<bool> {
 protected:
-    void SetUp() override { FileSystem::testing::refuseExclusiveRenames(GetParam()); }
-    void TearDown() override { FileSystem::testing::refuseExclusiveRenames(false); }
+    void SetUp() override { test::refuseExclusiveRenames(GetParam()); }
+    void TearDown() override { test::refuseExclusiveRenames(false); }
 };
 
 TEST_P(Moves, RenameWithoutEverReplacing) {
@@ -133,11 +134,11 @@ TEST_F(OnDisk, ResourceValuesFollowLinksAndFailForMissingFiles) {
 
 TEST_F(OnDisk, ModificationTimeKeepsNanoseconds) {
     const Path file = temp.write("a.txt", "a");
-    testing::setModified(file, 1'709'647'620, 123'456'789);
+    test::setModified(file, 1'709'647'620, 123'456'789);
     EXPECT_EQ(FileSystem::modificationTime(file), at(1'709'647'620, 123'456'789));
     EXPECT_EQ(FileSystem::resourceValues(file)->modified, at(1'709'647'620, 123'456'789));
     // Before 1970 the seconds are negative and the nanoseconds still count forward.
-    testing::setModified(file, -86'400, 500);
+    test::setModified(file, -86'400, 500);
     EXPECT_EQ(FileSystem::modificationTime(file), at(-86'400, 500));
     EXPECT_EQ(FileSystem::modificationTime(temp.path() / "missing"), std::nullopt);
 }

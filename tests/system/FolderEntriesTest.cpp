@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "support/SystemCallFaults.hpp"
 #include "support/TemporaryFolder.hpp"
 #include "system/FileSystem.hpp"
 #include "system/FolderEntries.hpp"
@@ -20,7 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using FileSystem::FolderEntries;
-namespace reads = FileSystem::testing;
+using FileSystem::FolderReads;
 
 // Spellings of one name that a volume ignoring case or normalising names could
 // take for each other; a byte-exact one keeps them apart.
@@ -96,17 +97,14 @@ std::string candidate(const Folder& folder, const fs::path& source, std::mt19937
 
 class FolderEntriesTest : public ::testing::Test {
 protected:
-    void TearDown() override {
-        reads::setFolderReads(reads::FolderReads::judged);
-        reads::failFolderReads(0);
-    }
+    void TearDown() override { test::failFolderReads(0); }
 };
 
 TEST_F(FolderEntriesTest, AnswerAsOneLstatPerNameDoes) {
     for (const unsigned seed : {1u, 2u, 3u, 4u}) {
         SCOPED_TRACE(seed);
         std::mt19937 random(seed);
-        testing::TemporaryFolder temp;
+        test::TemporaryFolder temp;
         const Folder folders[] = {makeFolder(temp.path() / "a", random),
                                   makeFolder(temp.path() / "b", random),
                                   makeFolder(temp.path() / "c", random)};
@@ -130,29 +128,32 @@ TEST_F(FolderEntriesTest, AnswerAsOneLstatPerNameDoes) {
         std::vector<bool> expected;
         for (std::size_t i = 0; i < urls.size(); ++i)
             expected.push_back(FileSystem::existsBeside(urls[i], names[i]));
-        const auto batch = [&] {
-            return FileSystem::existBeside(urls.size(), [&](std::size_t i) {
-                return FileSystem::BesideQuestion{urls[i], names[i]};
-            });
+        const auto batch = [&](FolderReads reads) {
+            return FileSystem::existBeside(
+                urls.size(),
+                [&](std::size_t i) { return FileSystem::BesideQuestion{urls[i], names[i]}; },
+                reads);
         };
-        EXPECT_EQ(batch(), expected);
-        reads::setFolderReads(reads::FolderReads::always);
-        EXPECT_EQ(batch(), expected);
+        EXPECT_EQ(batch(FolderReads::judged), expected);
+        EXPECT_EQ(batch(FolderReads::always), expected);
         // The same questions folder by folder, as most lists come.
         std::vector<std::size_t> order(urls.size());
         std::iota(order.begin(), order.end(), 0);
         std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
             return fs::path(urls[a]).parent_path() < fs::path(urls[b]).parent_path();
         });
-        const auto sorted = FileSystem::existBeside(order.size(), [&](std::size_t i) {
-            return FileSystem::BesideQuestion{urls[order[i]], names[order[i]]};
-        });
+        const auto sorted = FileSystem::existBeside(
+            order.size(),
+            [&](std::size_t i) {
+                return FileSystem::BesideQuestion{urls[order[i]], names[order[i]]};
+            },
+            FolderReads::always);
         for (std::size_t i = 0; i < order.size(); ++i)
             EXPECT_EQ(sorted[i], expected[order[i]]) << urls[order[i]] << " " << names[order[i]];
         // A folder that can't be read leaves every answer to lstat.
-        reads::failFolderReads(EACCES);
-        EXPECT_EQ(batch(), expected);
-        reads::failFolderReads(0);
+        test::failFolderReads(EACCES);
+        EXPECT_EQ(batch(FolderReads::always), expected);
+        test::failFolderReads(0);
 
         // Whole paths, as a list gives them: entries of every kind, other
         // spellings, and names no entry has.
@@ -165,16 +166,14 @@ TEST_F(FolderEntriesTest, AnswerAsOneLstatPerNameDoes) {
             kinds.push_back(FileSystem::existsAndKind(path));
             ids.push_back(FileSystem::identity(path));
         }
-        for (const auto mode : {reads::FolderReads::always, reads::FolderReads::judged}) {
-            reads::setFolderReads(mode);
-            EXPECT_EQ(FileSystem::existAndKinds(paths), kinds);
-            EXPECT_EQ(FileSystem::identities(paths.size(),
-                                             [&](std::size_t i) -> std::string_view {
-                                                 return paths[i].native();
-                                             }),
+        for (const auto reads : {FolderReads::always, FolderReads::judged}) {
+            EXPECT_EQ(FileSystem::existAndKinds(paths, reads), kinds);
+            EXPECT_EQ(FileSystem::identities(
+                          paths.size(),
+                          [&](std::size_t i) -> std::string_view { return paths[i].native(); },
+                          reads),
                       ids);
         }
-        reads::setFolderReads(reads::FolderReads::always);
 
         // The read itself, name by name, where the volume compares bytes.
         for (const Folder& folder : folders) {
@@ -185,8 +184,10 @@ TEST_F(FolderEntriesTest, AnswerAsOneLstatPerNameDoes) {
                     names[i].find_first_of(std::string_view("/\0", 2)) == std::string::npos)
                     asked.push_back(names[i]);
             }
-            const FolderEntries entries(folder.path.string(), asked.size(),
-                                        [&](std::size_t i) { return std::string_view(asked[i]); });
+            const FolderEntries entries(
+                folder.path.string(), asked.size(),
+                [&](std::size_t i) { return std::string_view(asked[i]); }, false,
+                FolderReads::always);
             if (entries.outcome() == FolderEntries::Outcome::foldsNames)
                 GTEST_SKIP() << folder.path << " is on a volume that may fold names";
             ASSERT_EQ(entries.outcome(), FolderEntries::Outcome::read);
@@ -196,7 +197,6 @@ TEST_F(FolderEntriesTest, AnswerAsOneLstatPerNameDoes) {
                 EXPECT_EQ(entries.found(i), there) << asked[i];
             }
         }
-        reads::setFolderReads(reads::FolderReads::judged);
     }
 }
 

@@ -10,7 +10,7 @@
 namespace tavix {
 namespace {
 
-using namespace testing;
+using namespace test;
 using std::string;
 
 string bytes(std::initializer_list<int> values) {

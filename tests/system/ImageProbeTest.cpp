@@ -17,9 +17,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using ImageProbe::ImageProperties;
-using testing::ImageShape;
+using test::ImageShape;
 
-using testing::contentsOf;
+using test::contentsOf;
 
 // Reads `file` and fails the test if anything reached stderr meanwhile.
 std::optional<ImageProperties> quietRead(const fs::path& file) {
@@ -32,7 +32,7 @@ std::optional<ImageProperties> quietRead(const fs::path& file) {
 constexpr auto sRGB = VIPS_INTERPRETATION_sRGB;
 
 TEST(ReadsImageHeaders, SizeAndColourModel) {
-    testing::TemporaryFolder temp;
+    test::TemporaryFolder temp;
     const struct {
         std::string file;
         ImageShape shape;
@@ -49,7 +49,7 @@ TEST(ReadsImageHeaders, SizeAndColourModel) {
         {"phone.heic", {64, 48, 3, sRGB}, "RGB"}};
     for (const auto& c : cases) {
         std::string why;
-        if (!testing::writeImage(temp.path() / c.file, c.shape, why)) {
+        if (!test::writeImage(temp.path() / c.file, c.shape, why)) {
             std::cerr << "skipped " << c.file << ": " << why << "\n";  // no writer here
             continue;
         }
@@ -62,21 +62,21 @@ TEST(ReadsImageHeaders, SizeAndColourModel) {
 // As libheif writes them; a HEIC padded with more top-level boxes than libheif
 // is given is no image here.
 TEST(ReadsImageHeaders, HeifAndAvif) {
-    testing::TemporaryFolder temp;
-    const std::string heic = testing::fixture("dated.heic");
+    test::TemporaryFolder temp;
+    const std::string heic = test::fixture("dated.heic");
     EXPECT_EQ(quietRead(temp.write("dated.heic", heic)), (ImageProperties{64, 48, "RGB"}));
-    EXPECT_EQ(quietRead(temp.write("dated.avif", testing::fixture("dated.avif"))),
+    EXPECT_EQ(quietRead(temp.write("dated.avif", test::fixture("dated.avif"))),
               (ImageProperties{64, 48, "RGB"}));
-    EXPECT_EQ(quietRead(temp.write("padded.heic", heic + testing::freeBoxes(1000))), std::nullopt);
+    EXPECT_EQ(quietRead(temp.write("padded.heic", heic + test::freeBoxes(1000))), std::nullopt);
 }
 
 class RejectsWhatIsNoImage : public ::testing::Test {
 protected:
-    testing::TemporaryFolder temp;
+    test::TemporaryFolder temp;
 
     fs::path image(const std::string& name, const ImageShape& shape) {
         std::string why;
-        EXPECT_TRUE(testing::writeImage(temp.path() / name, shape, why)) << why;
+        EXPECT_TRUE(test::writeImage(temp.path() / name, shape, why)) << why;
         return temp.path() / name;
     }
 };

@@ -10,7 +10,7 @@ namespace tavix {
 namespace {
 
 using namespace std::chrono;
-using namespace testing;
+using namespace test;
 
 // 2024-05-01 10:00:00 at +02:00.
 const FileSystem::Timestamp eightUtc{sys_days(2024y / May / 1) + 8h};

@@ -35,7 +35,7 @@ using tavix::ui::PlanTableModel;
 using tavix::uitest::part;
 using tavix::uitest::countPixels;
 using tavix::uitest::Path;
-using tavix::testing::TemporaryFolder;
+using tavix::test::TemporaryFolder;
 
 namespace {
 
@@ -157,15 +157,15 @@ private Q_SLOTS:
     void theSortMenuSortsInEachOrder() {
         QFETCH(QString, item);
         QFETCH(QString, order);
-        using tavix::testing::setModified;
+        using tavix::test::setModified;
         TemporaryFolder box;
         // Made in this order, so created c, a, b where birth times are kept.
         // The kernel stamps birth times from a clock that ticks every few
         // milliseconds, so files made within one tick would tie.
         const Path c = box.write("c.txt", std::string(500, 'c'));
         QTest::qWait(30);
-        const Path a = box.write("a.jpg", tavix::testing::jpegWith(
-                                              tavix::testing::exifBlock("2001:05:06 07:08:09")));
+        const Path a = box.write("a.jpg", tavix::test::jpegWith(
+                                              tavix::test::exifBlock("2001:05:06 07:08:09")));
         QTest::qWait(30);
         const Path b = box.write("b.txt", "b");
         setModified(b, 1577836800);  // 2020

@@ -17,7 +17,7 @@
 
 using tavix::TavixModel;
 using tavix::ui::ContentView;
-using tavix::testing::TemporaryFolder;
+using tavix::test::TemporaryFolder;
 
 class FileManagerTest : public QObject {
     Q_OBJECT

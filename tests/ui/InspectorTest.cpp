@@ -94,7 +94,7 @@ private Q_SLOTS:
         QFont font = QApplication::font();
         font.setPointSizeF(points);
 
-        tavix::testing::TemporaryFolder temp;
+        tavix::test::TemporaryFolder temp;
         TavixModel model;
         model.add({temp.write("IMG_0041.jpg")});
         select(model, 0);
@@ -125,7 +125,7 @@ private Q_SLOTS:
     // nothing.
     // A path too long for the panel loses its middle when drawn, not when copied.
     void theTabsShowTheSelectedFile() {
-        tavix::testing::TemporaryFolder temp;
+        tavix::test::TemporaryFolder temp;
         const std::string deep =
             "Projects/Customers/Northwind Traders/Annual Reports/2024/Final Drafts/One";
         const fs::path file = temp.write(deep + "/a.txt", "milk\n");

@@ -13,7 +13,7 @@
 
 using tavix::ui::MainWindow;
 using tavix::uitest::Path;
-using tavix::testing::TemporaryFolder;
+using tavix::test::TemporaryFolder;
 
 class MainWindowTest : public QObject {
     Q_OBJECT

@@ -14,7 +14,7 @@
 using tavix::RenameRule;
 using tavix::TavixModel;
 using tavix::ui::PlanTableModel;
-using tavix::testing::TemporaryFolder;
+using tavix::test::TemporaryFolder;
 
 namespace {
 

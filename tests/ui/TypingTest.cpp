@@ -16,7 +16,7 @@ using tavix::CropMode;
 using tavix::Position;
 using tavix::RenameRule;
 using tavix::ui::MainWindow;
-using tavix::testing::TemporaryFolder;
+using tavix::test::TemporaryFolder;
 
 namespace {
 

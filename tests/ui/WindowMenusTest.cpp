@@ -28,7 +28,7 @@ using tavix::RenameRule;
 using tavix::TavixModel;
 using tavix::ui::MainWindow;
 using tavix::uitest::part;
-using tavix::testing::TemporaryFolder;
+using tavix::test::TemporaryFolder;
 
 namespace {
 

@@ -19,7 +19,7 @@
 using tavix::ui::MainWindow;
 using tavix::ui::WorkProgress;
 using tavix::uitest::part;
-using tavix::testing::TemporaryFolder;
+using tavix::test::TemporaryFolder;
 
 class WorkProgressTest : public QObject {
     Q_OBJECT

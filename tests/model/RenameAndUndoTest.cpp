@@ -12,7 +12,7 @@
 #include "model/StatusTexts.hpp"
 #include "model/TavixModel.hpp"
 #include "support/Files.hpp"
-#include "support/MoveHook.hpp"
+#include "support/SystemCallFaults.hpp"
 #include "support/TemporaryFolder.hpp"
 
 namespace tavix {
@@ -41,7 +41,7 @@ protected:
         model.setRules({Step::make(RenameRule{AddText{"new-", Position::prefix}})});
     }
 
-    testing::TemporaryFolder folder;
+    test::TemporaryFolder folder;
     fs::path state = folder.path() / "state";
     Paths original;
     Paths renamed;
@@ -68,7 +68,7 @@ TEST_F(RenameCommands, RenameThenUndoGoThroughTheJournal) {
     EXPECT_EQ(model.message(), "Put 3 files back.");
     EXPECT_EQ(model.files(), original);
     EXPECT_FALSE(model.canUndo());
-    EXPECT_EQ(testing::namesIn(folder.path() / "files"),
+    EXPECT_EQ(test::namesIn(folder.path() / "files"),
               (std::vector<std::string>{"a.txt", "b.txt", "c.txt"}));
     EXPECT_EQ(model.history().batches.at(0).state, JournalState::undone);
     model.undo();
@@ -87,7 +87,7 @@ TEST_F(RenameCommands, UndoLeavesWhatIsNoLongerOursWhereItIs) {
                  {true, false, std::string(std::strerror(EACCES))},
                  {false, false, std::string(std::strerror(EACCES))}};
     for (const auto& c : cases) {
-        testing::TemporaryFolder box;
+        test::TemporaryFolder box;
         TavixModel m;
         m.setStateFolder(c.journaled ? box.path() / "state" : fs::path());
         const Paths files{box.write("a", "a"), box.write("b", "b"), box.write("c", "c")};
@@ -101,7 +101,7 @@ TEST_F(RenameCommands, UndoLeavesWhatIsNoLongerOursWhereItIs) {
             fs::rename(box.write("intruder", "intruder"), moved[1]);
         }
         {
-            const testing::MoveHook refuse([&](const fs::path&, const fs::path& to) {
+            const test::MoveHook refuse([&](const fs::path&, const fs::path& to) {
                 return to == files[1] ? std::optional(EACCES) : std::nullopt;
             });
             m.undo();
@@ -110,7 +110,7 @@ TEST_F(RenameCommands, UndoLeavesWhatIsNoLongerOursWhereItIs) {
         EXPECT_EQ(m.message(), "Put 2 files back.");
         EXPECT_EQ(m.notPutBack(), (std::vector<NotPutBack>{{moved[1], c.reason}}));
         EXPECT_EQ(m.files(), (Paths{files[0], moved[1], files[2]}));
-        EXPECT_EQ(testing::contentsOf(moved[1]), c.replaced ? "intruder" : "b");
+        EXPECT_EQ(test::contentsOf(moved[1]), c.replaced ? "intruder" : "b");
         EXPECT_FALSE(fs::exists(files[1]));
         EXPECT_FALSE(m.canUndo());
         EXPECT_EQ(m.plan().items[1].originalName, "new-b");
@@ -154,7 +154,7 @@ TEST_F(RenameCommands, UndoesAnEarlierBatchFromTheHistory) {
     model.undoBatch(history.batches[1].journal);
     EXPECT_EQ(model.message(), "Put 3 files back.");
     EXPECT_EQ(model.files(), (Paths{newD, original[0], original[2]}));
-    EXPECT_EQ(testing::namesIn(folder.path() / "files"),
+    EXPECT_EQ(test::namesIn(folder.path() / "files"),
               (std::vector<std::string>{"a.txt", "b.txt", "c.txt", "new-d.txt"}));
     EXPECT_TRUE(model.canUndo());  // the window's last batch is still batch 2
     EXPECT_EQ(model.history().batches[1].state, JournalState::undone);
@@ -187,7 +187,7 @@ TEST(RenameUndoRecord, FollowsTheCommands) {
     } cases[] = {{"R", 3, 3},   {"0R", 2, 3}, {"RNR", 0, 3}, {"CR", 0, 0},
                  {"C2R", 2, 3}, {"RX", 0, 0}, {"RE", 3, 2}};
     for (const auto& c : cases) {
-        testing::TemporaryFolder folder;
+        test::TemporaryFolder folder;
         TavixModel m;
         m.setStateFolder(folder.path() / "state");
         const Paths files{folder.write("a"), folder.write("b"), folder.write("c")};

@@ -1,4 +1,4 @@
-#include "cli/Presets.hpp"
+#include "cli/PresetsCommand.hpp"
 
 #include <nlohmann/json.hpp>
 
@@ -7,6 +7,7 @@
 #include "cli/PlanOutput.hpp"
 #include "cli/TerminalText.hpp"
 #include "model/Presets.hpp"
+#include "text/Wording.hpp"
 
 namespace tavix::cli::Presets {
 namespace {
@@ -15,7 +16,7 @@ using Json = nlohmann::ordered_json;
 using tavix::Presets::Error;
 
 std::string quoted(const std::string& name) {
-    return "\u201C" + printable(name) + "\u201D";
+    return Wording::quoted(printable(name));
 }
 
 // The store's error as the terminal reports it, names escaped.

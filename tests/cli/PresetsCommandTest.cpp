@@ -14,9 +14,9 @@
 namespace tavix {
 namespace {
 
-using testing::TemporaryFolder;
+using test::TemporaryFolder;
 
-using Result = testing::CliResult;
+using Result = test::CliResult;
 
 // Presets kept in a fresh config folder for each test.
 class Presets : public ::testing::Test {
@@ -24,10 +24,10 @@ protected:
     Presets() { setenv("XDG_CONFIG_HOME", config.path().c_str(), 1); }
     ~Presets() override { unsetenv("XDG_CONFIG_HOME"); }
 
-    Result run(const std::vector<std::string>& args) { return testing::runCli(args, files.path()); }
+    Result run(const std::vector<std::string>& args) { return test::runCli(args, files.path()); }
 
     std::string stored(const std::string& name) {
-        return testing::contentsOf(config.path() / "tavix" / "presets" / (name + ".json"));
+        return test::contentsOf(config.path() / "tavix" / "presets" / (name + ".json"));
     }
 
     TemporaryFolder config;

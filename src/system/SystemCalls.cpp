@@ -1,0 +1,30 @@
+#include "system/SystemCalls.hpp"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <unistd.h>
+
+namespace tavix::FileSystem::SystemCalls {
+
+int renameNoReplace(int folder, const char* from, const char* to) {
+    return ::renameat2(folder, from, folder, to, RENAME_NOREPLACE);
+}
+
+int open(const char* path, int flags, mode_t mode) {
+    return ::open(path, flags, mode);
+}
+
+ssize_t write(int fd, const void* bytes, std::size_t size) {
+    return ::write(fd, bytes, size);
+}
+
+int fsync(int fd) {
+    return ::fsync(fd);
+}
+
+ssize_t readEntries(int fd, void* buffer, std::size_t size) {
+    return ::getdents64(fd, buffer, size);
+}
+
+}  // namespace tavix::FileSystem::SystemCalls

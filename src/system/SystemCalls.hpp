@@ -1,0 +1,27 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstddef>
+
+// The system calls whose failures tests have to bring about on demand (a full
+// disk, a file system without RENAME_NOREPLACE, a folder that can't be read, a
+// crash part way through a batch): the code of this folder makes them through
+// these functions and nowhere else. SystemCalls.cpp makes each call and nothing
+// more; a test program defines these functions itself, and the linker then
+// never takes that file from the library, so the programs carry no fault of
+// any kind and ask none.
+namespace tavix::FileSystem::SystemCalls {
+
+// renameat2(folder, from, folder, to, RENAME_NOREPLACE): 0, or -1 and errno.
+int renameNoReplace(int folder, const char* from, const char* to);
+// open(2).
+int open(const char* path, int flags, mode_t mode);
+// write(2).
+ssize_t write(int fd, const void* bytes, std::size_t size);
+// fsync(2).
+int fsync(int fd);
+// getdents64(2).
+ssize_t readEntries(int fd, void* buffer, std::size_t size);
+
+}  // namespace tavix::FileSystem::SystemCalls

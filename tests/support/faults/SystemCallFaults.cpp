@@ -1,0 +1,106 @@
+#include "support/SystemCallFaults.hpp"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+
+#include "system/SystemCalls.hpp"
+
+namespace tavix {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::function<std::optional<int>(const fs::path&, const fs::path&)> moveFault;
+bool exclusiveRenamesRefused = false;
+std::function<std::optional<int>(const fs::path&)> writeFault;
+int folderReadFault = 0;
+
+// The path an open descriptor was opened at.
+fs::path pathOf(int fd) {
+    std::error_code error;
+    return fs::read_symlink("/proc/self/fd/" + std::to_string(fd), error);
+}
+
+// `name` within the folder open as `folder` (AT_FDCWD: the name as it is).
+fs::path within(int folder, const char* name) {
+    return folder == AT_FDCWD ? fs::path(name) : pathOf(folder) / name;
+}
+
+// -1 with errno set when the write fault answers for `path`, else 0.
+int failedWrite(const fs::path& path) {
+    if (!writeFault) return 0;
+    const auto error = writeFault(path);
+    if (!error) return 0;
+    errno = *error;
+    return -1;
+}
+
+}  // namespace
+
+namespace test {
+
+void failMovesTo(std::function<std::optional<int>(const fs::path&, const fs::path&)> fault) {
+    moveFault = std::move(fault);
+}
+
+void refuseExclusiveRenames(bool refuse) {
+    exclusiveRenamesRefused = refuse;
+}
+
+void failWrites(std::function<std::optional<int>(const fs::path&)> fault) {
+    writeFault = std::move(fault);
+}
+
+void failFolderReads(int error) {
+    folderReadFault = error;
+}
+
+}  // namespace test
+
+// The test programs' system calls, taken by the linker before the library's.
+namespace FileSystem::SystemCalls {
+
+int renameNoReplace(int folder, const char* from, const char* to) {
+    if (moveFault) {
+        if (const auto error = moveFault(within(folder, from), within(folder, to))) {
+            errno = *error;
+            return -1;
+        }
+    }
+    if (exclusiveRenamesRefused) {
+        errno = EINVAL;
+        return -1;
+    }
+    return ::renameat2(folder, from, folder, to, RENAME_NOREPLACE);
+}
+
+int open(const char* path, int flags, mode_t mode) {
+    if ((flags & O_ACCMODE) != O_RDONLY && failedWrite(path) != 0) return -1;
+    return ::open(path, flags, mode);
+}
+
+ssize_t write(int fd, const void* bytes, std::size_t size) {
+    if (writeFault && failedWrite(pathOf(fd)) != 0) return -1;
+    return ::write(fd, bytes, size);
+}
+
+int fsync(int fd) {
+    if (writeFault && failedWrite(pathOf(fd)) != 0) return -1;
+    return ::fsync(fd);
+}
+
+ssize_t readEntries(int fd, void* buffer, std::size_t size) {
+    if (folderReadFault != 0) {
+        errno = folderReadFault;
+        return -1;
+    }
+    return ::getdents64(fd, buffer, size);
+}
+
+}  // namespace FileSystem::SystemCalls
+}  // namespace tavix
