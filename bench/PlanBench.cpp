@@ -132,7 +132,7 @@ void PlanEditLast(benchmark::State& state) {
     tavix::RenameEngine::StepStages stages(state.range(0) == 2 ? 0 : 1);
     std::int64_t round = 0;
     for (auto _ : state) {
-        rules.back() = tavix::RenameRule{Truncate{30 + ++round % 2, tavix::Position::suffix}};
+        rules.back() = tavix::RenameRule{tavix::Truncate{30 + ++round % 2, tavix::Position::suffix}};
         auto plan = state.range(0) == 0
                         ? tavix::RenameEngine::plan(files.files(), rules, true)
                         : tavix::RenameEngine::plan(files.files(), rules, true,
@@ -153,7 +153,7 @@ void StagesThreads(benchmark::State& state) {
     stages.setInput(std::move(stems));
     std::int64_t round = 0;
     for (auto _ : state) {
-        rules.front() = tavix::RenameRule{FindReplace{++round % 2 ? "(\\d+)" : "(\\d)", "n$1",
+        rules.front() = tavix::RenameRule{tavix::FindReplace{++round % 2 ? "(\\d+)" : "(\\d)", "n$1",
                                                        true, false, tavix::Occurrences::all}};
         stages.run(files.files(), rules, tavix::RenameEngine::DateSource::modified);
     }

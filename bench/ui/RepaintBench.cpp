@@ -68,12 +68,12 @@ void useStack(tavix::TavixModel& model) {
     using namespace tavix;
     std::vector<TavixModel::IdentifiedRule> steps;
     for (RenameRule rule :
-         {RenameRule{FindReplace{"(\\d{4})(\\d{2})(\\d{2})", "$1-$2-$3", true, false,
+         {RenameRule{tavix::FindReplace{"(\\d{4})(\\d{2})(\\d{2})", "$1-$2-$3", true, false,
                                   Occurrences::all}},
-          RenameRule{FindReplace{"[ _]+", "-", true, false, Occurrences::all}},
-          RenameRule{ChangeCase{CaseStyle::lower}},
-          RenameRule{Sequence{1, 1, 5, Position::suffix, "-"}},
-          RenameRule{AddText{"a-", Position::prefix}}}) {
+          RenameRule{tavix::FindReplace{"[ _]+", "-", true, false, Occurrences::all}},
+          RenameRule{tavix::ChangeCase{CaseStyle::lower}},
+          RenameRule{tavix::Sequence{1, 1, 5, Position::suffix, "-"}},
+          RenameRule{tavix::AddText{"a-", Position::prefix}}}) {
         steps.push_back(TavixModel::IdentifiedRule::make(std::move(rule)));
     }
     model.setRules(std::move(steps));
@@ -81,7 +81,7 @@ void useStack(tavix::TavixModel& model) {
 
 void editLast(tavix::TavixModel& model, std::int64_t round) {
     model.setRule(model.rules().back().id,
-                  tavix::RenameRule{AddText{round % 2 ? "a-" : "b-", tavix::Position::prefix}});
+                  tavix::RenameRule{tavix::AddText{round % 2 ? "a-" : "b-", tavix::Position::prefix}});
 }
 
 void RebuildLastStep(benchmark::State& state) {

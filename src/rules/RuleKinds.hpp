@@ -110,8 +110,8 @@ struct KindDescription<FindReplace> {
         using namespace SummaryWords;
         if (r.find.empty()) return "Find & replace \u2014 nothing to find yet.";
         std::string out =
-            joined({"Replace ", quoted(r.find), " with ",
-                    r.replace.empty() ? std::string("nothing") : quoted(r.replace)});
+            joined({"Replace ", Wording::quoted(r.find), " with ",
+                    r.replace.empty() ? std::string("nothing") : Wording::quoted(r.replace)});
         if (r.regex) out += " (regex)";
         out += matchingCase(r.caseSensitive);
         if (r.occurrences != Occurrences::all)
@@ -139,7 +139,7 @@ struct KindDescription<AddText> {
     static std::string summary(const AddText& r) {
         using namespace SummaryWords;
         if (r.text.empty()) return "Add text \u2014 nothing entered yet.";
-        return joined({"Add ", quoted(r.text), " ", where(r.position), " the name."});
+        return joined({"Add ", Wording::quoted(r.text), " ", where(r.position), " the name."});
     }
 };
 
@@ -162,7 +162,7 @@ struct KindDescription<RemoveText> {
     static std::string summary(const RemoveText& r) {
         using namespace SummaryWords;
         if (r.text.empty()) return "Remove text \u2014 nothing entered yet.";
-        return joined({"Remove ", quoted(r.text), matchingCase(r.caseSensitive), "."});
+        return joined({"Remove ", Wording::quoted(r.text), matchingCase(r.caseSensitive), "."});
     }
 };
 
@@ -237,8 +237,8 @@ struct KindDescription<DateStamp> {
                                                   parameter("separator", &DateStamp::separator)};
     static std::string summary(const DateStamp& r) {
         using namespace SummaryWords;
-        return joined({"Add the file's modified date as ", quoted(r.format), " ",
-                       where(r.position), " the name, separated by ", quoted(r.separator),
+        return joined({"Add the file's modified date as ", Wording::quoted(r.format), " ",
+                       where(r.position), " the name, separated by ", Wording::quoted(r.separator),
                        "."});
     }
 };
@@ -264,7 +264,7 @@ struct KindDescription<RemoveCharacters> {
         if (r.kind != CharacterClass::custom)
             return joined({"Remove all ", lowered(rawValue(r.kind)), "."});
         if (r.custom.empty()) return "Remove characters \u2014 none chosen yet.";
-        return joined({"Remove the characters ", quoted(r.custom), "."});
+        return joined({"Remove the characters ", Wording::quoted(r.custom), "."});
     }
 };
 
@@ -328,7 +328,7 @@ struct KindDescription<InsertAt> {
         using namespace SummaryWords;
         if (r.text.empty()) return "Insert text \u2014 nothing entered yet.";
         return joined(
-            {"Insert ", quoted(r.text), " at position ", std::to_string(r.offset), "."});
+            {"Insert ", Wording::quoted(r.text), " at position ", std::to_string(r.offset), "."});
     }
 };
 

@@ -28,8 +28,8 @@ inline std::string lowered(std::string_view title) {
     return out;
 }
 
-// A text as typed, spaces and quotes included, between curly quotes.
-using Wording::quoted;
+// Texts as typed go between curly quotes with Wording::quoted (named in full:
+// std::quoted is found too); counts with their noun with counted().
 using Wording::counted;
 
 inline std::string_view where(Position position) {

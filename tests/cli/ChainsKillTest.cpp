@@ -10,6 +10,7 @@
 
 #include "support/CliRun.hpp"
 #include "support/Files.hpp"
+#include "support/SystemCallFaults.hpp"
 #include "support/TemporaryFolder.hpp"
 #include "system/FileSystem.hpp"
 
@@ -133,7 +134,7 @@ void killedRename(const RandomBatch& batch, const fs::path& folder, const fs::pa
     ASSERT_GE(child, 0);
     if (child == 0) {
         int moves = 0;
-        FileSystem::testing::failMovesTo([&](const fs::path&, const fs::path&) {
+        test::failMovesTo([&](const fs::path&, const fs::path&) {
             if (++moves == atMove) ::raise(SIGKILL);
             return std::optional<int>();
         });

@@ -20,6 +20,7 @@
 #include <optional>
 
 #include "UiTestFiles.hpp"
+#include "support/SystemCallFaults.hpp"
 #include "support/TemporaryFolder.hpp"
 #include "system/FileSystem.hpp"
 #include "ui/HistoryDialog.hpp"
@@ -30,7 +31,7 @@ using tavix::Location;
 using tavix::Position;
 using tavix::RenameRule;
 using tavix::TavixModel;
-using tavix::testing::TemporaryFolder;
+using tavix::test::TemporaryFolder;
 using tavix::ui::HistoryDialog;
 using tavix::ui::MainWindow;
 using tavix::uitest::part;
@@ -47,9 +48,9 @@ void killedRename(const std::vector<Location>& files, const fs::path& state) {
         TavixModel model;
         model.setStateFolder(state);
         model.add(files);
-        model.setRule(model.rules().front().id, RenameRule{AddText{"x-", Position::prefix}});
+        model.setRule(model.rules().front().id, RenameRule{tavix::AddText{"x-", Position::prefix}});
         int moves = 0;
-        tavix::FileSystem::testing::failMovesTo([&](const fs::path&, const fs::path&) {
+        tavix::test::failMovesTo([&](const fs::path&, const fs::path&) {
             if (++moves == 2) ::raise(SIGKILL);
             return std::optional<int>();
         });
@@ -94,7 +95,7 @@ private Q_SLOTS:
         const auto a = box_->write("files/a.txt", "a");
         const auto b = box_->write("files/b.txt", "b");
         model().add({a, b});
-        model().setRule(model().rules().front().id, RenameRule{AddText{"x-", Position::prefix}});
+        model().setRule(model().rules().front().id, RenameRule{tavix::AddText{"x-", Position::prefix}});
         model().rename();
         const auto xb = box_->path() / "files/x-b.txt";
         fs::remove(xb);
