@@ -44,8 +44,7 @@ class ActionFormTest : public QObject {
 
 private Q_SLOTS:
     void initTestCase() {
-        QStandardPaths::setTestModeEnabled(true);
-        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+        tavix::uitest::useTestSettingsAndStyle();
         // A locale with a grouping separator, whatever the machine's is.
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     }

@@ -70,8 +70,7 @@ class ContentViewTest : public QObject {
 
 private Q_SLOTS:
     void initTestCase() {
-        QStandardPaths::setTestModeEnabled(true);
-        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+        tavix::uitest::useTestSettingsAndStyle();
         QApplication::setPalette(QApplication::style()->standardPalette());
     }
 

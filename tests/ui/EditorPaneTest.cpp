@@ -48,8 +48,7 @@ class EditorPaneTest : public QObject {
 
 private Q_SLOTS:
     void initTestCase() {
-        QStandardPaths::setTestModeEnabled(true);
-        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+        tavix::uitest::useTestSettingsAndStyle();
     }
 
     // Dragging a step renumbers the list and keeps the selection; plus appends

@@ -69,8 +69,7 @@ class HistoryDialogTest : public QObject {
 
 private Q_SLOTS:
     void initTestCase() {
-        QStandardPaths::setTestModeEnabled(true);
-        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+        tavix::uitest::useTestSettingsAndStyle();
     }
 
     void init() {

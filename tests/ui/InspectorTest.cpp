@@ -73,8 +73,7 @@ class InspectorTest : public QObject {
 
 private Q_SLOTS:
     void initTestCase() {
-        QStandardPaths::setTestModeEnabled(true);
-        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+        tavix::uitest::useTestSettingsAndStyle();
     }
 
     void namesAreDrawnWhole_data() {

@@ -38,8 +38,7 @@ class TypingTest : public QObject {
 
 private Q_SLOTS:
     void initTestCase() {
-        QStandardPaths::setTestModeEnabled(true);
-        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+        tavix::uitest::useTestSettingsAndStyle();
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     }
 

@@ -1,14 +1,24 @@
 #pragma once
 
+#include <QApplication>
 #include <QColor>
 #include <QImage>
 #include <QLabel>
 #include <QObject>
+#include <QStandardPaths>
+#include <QStyleFactory>
 #include <filesystem>
 
 namespace tavix::uitest {
 
 using Path = std::filesystem::path;
+
+// Settings in a folder of their own, and one style whatever the machine has,
+// so that every widget test draws and measures alike.
+inline void useTestSettingsAndStyle() {
+    QStandardPaths::setTestModeEnabled(true);
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+}
 
 // The child of `root` of type T with this object name; stops the test program
 // when there is none, as every later step would fail for the same reason.
