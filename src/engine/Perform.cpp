@@ -374,12 +374,6 @@ std::vector<bool> undoEach(const std::vector<Move>& moves) {
     return putBack;
 }
 
-std::int64_t undo(const std::vector<Move>& moves) {
-    std::int64_t count = 0;
-    for (bool done : undoEach(moves)) count += done ? 1 : 0;
-    return count;
-}
-
 namespace {
 
 using Kind = UndoOutcome::Kind;
