@@ -148,8 +148,27 @@ Batch::Batch(const RenamePlan& plan, const MoveOrder& order) : plan_(&plan) {
             named_.emplace_back(place[move], order.temporaries[move]);
         }
     }
-    steps_.reserve(order.steps.size());
-    for (const MoveOrder::Step& step : order.steps) steps_.push_back({place[step.move], step.leg});
+    using OrderLeg = MoveOrder::Leg;
+    const auto& given = order.steps;
+    steps_.reserve(given.size());
+    for (std::size_t s = 0; s < given.size(); ++s) {
+        const MoveOrder::Step& step = given[s];
+        // A cycle of two: its file steps aside, the other file takes its name
+        // whole, and it comes back for the other's. The middle step being whole
+        // means neither move changes letter case only (a swap of "a" and "A"),
+        // which keeps to the temporary name.
+        if (step.leg == OrderLeg::toTemporary && s + 2 < given.size() &&
+            given[s + 1].leg == OrderLeg::whole &&
+            given[s + 2] == MoveOrder::Step{step.move, OrderLeg::fromTemporary}) {
+            steps_.push_back({place[given[s + 1].move], Leg::exchange});
+            s += 2;
+            continue;
+        }
+        const Leg leg = step.leg == OrderLeg::whole         ? Leg::whole
+                        : step.leg == OrderLeg::toTemporary ? Leg::toTemporary
+                                                            : Leg::fromTemporary;
+        steps_.push_back({place[step.move], leg});
+    }
 }
 
 // As PathNames::folder and PathNames::name give them, without copies.
@@ -293,9 +312,11 @@ void Batch::perform(const std::function<void(std::size_t, const Applied::Failure
 
 void Batch::performSteps(
     const std::function<void(std::size_t, const Applied::Failure*)>& done) const {
-    using Leg = MoveOrder::Leg;
     std::optional<FileSystem::Folder> open;
     std::string_view openText;
+    // Whether the open folder's file system has refused an exchange: its
+    // other swaps go through their temporary names without asking again.
+    bool exchangeRefused = false;
     std::string scratch;
     // Moves whose first step failed: their file stays where it is, and their
     // last step isn't tried.
@@ -310,34 +331,57 @@ void Batch::performSteps(
             item(move).url, failureMessage(fromName(move), toName(move), temporary, outcome)};
         done(move, &failure);
     };
-    for (const MoveOrder::Step& step : steps_) {
-        const std::size_t move = step.move;
-        const std::string_view folderText = folder(move);
-        if (!open || folderText != openText) {
-            open.emplace(std::string(folderText));
-            openText = folderText;
-        }
+    const auto make = [&](std::size_t move, Leg leg) {
         const char* from = terminated(fromName(move), pathText(item(move)), scratch);
         const char* to = toName(move).c_str();
-        if (step.leg == Leg::whole) {
+        if (leg == Leg::whole) {
             report(move, {}, {open->move(from, to)});
-            continue;
+            return;
         }
         const std::string& temporary = *namedOf(move);
-        if (step.leg == Leg::toTemporary) {
+        if (leg == Leg::toTemporary) {
             if (const auto error = open->move(from, temporary.c_str())) {
                 stopped[move] = true;
                 report(move, {}, {error});
             }
-            continue;
+            return;
         }
-        if (stopped[move]) continue;
+        if (stopped[move]) return;
         Outcome outcome{open->move(temporary.c_str(), to)};
         // Back to its old name when the last step fails; that name may have been
         // taken meanwhile by another file of a cycle, and then the file stays
         // under its temporary name, which the journal records.
         if (outcome.error) outcome.leftAtTemporary = static_cast<bool>(open->move(temporary.c_str(), from));
         report(move, temporary, outcome);
+    };
+    for (const Step& step : steps_) {
+        const std::size_t move = step.move;
+        const std::string_view folderText = folder(move);
+        if (!open || folderText != openText) {
+            open.emplace(std::string(folderText));
+            openText = folderText;
+            exchangeRefused = false;
+        }
+        if (step.leg != Leg::exchange) {
+            make(move, step.leg);
+            continue;
+        }
+        // The two files trade names in one step, so neither is ever without
+        // one. An exchange changes nothing when it fails: then the swap is made
+        // as the order gives it, whose steps report each file's own failure.
+        if (!exchangeRefused) {
+            const char* first = terminated(fromName(move), pathText(item(move)), scratch);
+            const std::error_code error = open->exchange(first, toName(move).c_str());
+            if (!error) {
+                report(move, {}, {});
+                report(move + 1, {}, {});
+                continue;
+            }
+            exchangeRefused = FileSystem::exchangeRefused(error);
+        }
+        make(move + 1, Leg::toTemporary);
+        make(move, Leg::whole);
+        make(move + 1, Leg::fromTemporary);
     }
 }
 

@@ -58,7 +58,9 @@ struct Applied {
 // (".tavix-…", for changes of letter case and for the files that break cycles)
 // and makes the order's steps: a file that breaks a cycle leaves for its
 // temporary name before the other files of its cycle move, and reaches its new
-// name after them.
+// name after them. A cycle of two files (a swap) is made as one exchange of
+// their names instead, where the file system can; elsewhere, or when the
+// exchange fails, it takes the temporary name's three steps.
 class Batch {
 public:
     explicit Batch(const RenamePlan& plan);
@@ -95,8 +97,9 @@ public:
     // batch and nothing already moved is rolled back. With a move order, its
     // steps are made: a move that fails leaves its file where it is (or, when
     // its last step fails and its old name is taken, at its temporary name), and
-    // a move that needs the name it would have given up then fails too. `done`
-    // is told after each move: its index and its failure, null on success.
+    // a move that needs the name it would have given up then fails too. A swap
+    // made in one exchange finishes both its moves at once. `done` is told
+    // after each move: its index and its failure, null on success.
     void perform(const std::function<void(std::size_t, const Applied::Failure*)>& done) const;
 
     // Move `move` as whole paths.
@@ -119,9 +122,19 @@ private:
     // only their UUIDs are kept, the names are made when they are needed.
     std::vector<std::pair<std::uint32_t, Uuid>> temporaries_;
 
+    // A rename to make: one of the order's steps, or a swap. `exchange` swaps
+    // the names of `move` and the move after it, the two moves of a cycle of
+    // two, which the order makes as: the second to its temporary name, the
+    // first whole, the second from its temporary name.
+    enum class Leg : std::uint8_t { whole, toTemporary, fromTemporary, exchange };
+    struct Step {
+        std::uint32_t move;
+        Leg leg;
+    };
+
     // With a move order: the renames to make, by move of this batch, and the
     // order's temporary names, by move, in move order.
-    std::vector<MoveOrder::Step> steps_;
+    std::vector<Step> steps_;
     std::vector<std::pair<std::uint32_t, std::string>> named_;
 };
 

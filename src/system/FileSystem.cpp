@@ -92,6 +92,18 @@ std::error_code Folder::move(const char* from, const char* to) const {
     return {moveWithoutReplacing(fd_, from, to), std::system_category()};
 }
 
+std::error_code Folder::exchange(const char* a, const char* b) const {
+    if (fd_ < 0) return {error_, std::system_category()};
+    const int error = SystemCalls::renameExchange(fd_, a, b) == 0 ? 0 : errno;
+    return {error, std::system_category()};
+}
+
+bool exchangeRefused(const std::error_code& error) {
+    if (error.category() != std::system_category()) return false;
+    const int value = error.value();
+    return value == EINVAL || value == ENOSYS || value == EOPNOTSUPP;
+}
+
 namespace {
 
 std::optional<ResourceValues> readValues(const Location& path, bool withKind) {

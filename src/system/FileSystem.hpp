@@ -75,12 +75,21 @@ public:
 
     // Renames the entry `from` to `to`, both names in this folder.
     std::error_code move(const char* from, const char* to) const;
+    // Swaps the entries `a` and `b` of this folder in one atomic step: each
+    // file takes the other's name, and neither is ever without one. Fails,
+    // changing nothing, when either is missing, and where the file system has
+    // no such step (EINVAL, ENOSYS or EOPNOTSUPP; see exchangeRefused).
+    std::error_code exchange(const char* a, const char* b) const;
 
 private:
     std::string path_;
     int fd_ = -1;
     int error_ = 0;
 };
+
+// Whether `error` from Folder::exchange means the file system can't swap two
+// names in one step at all, rather than that these two couldn't be.
+bool exchangeRefused(const std::error_code& error);
 
 struct ResourceValues {
     std::optional<std::uint64_t> size;

@@ -11,6 +11,10 @@ int renameNoReplace(int folder, const char* from, const char* to) {
     return ::renameat2(folder, from, folder, to, RENAME_NOREPLACE);
 }
 
+int renameExchange(int folder, const char* a, const char* b) {
+    return ::renameat2(folder, a, folder, b, RENAME_EXCHANGE);
+}
+
 int open(const char* path, int flags, mode_t mode) {
     return ::open(path, flags, mode);
 }

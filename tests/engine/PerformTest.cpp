@@ -105,50 +105,66 @@ TEST(Perform, NamesTheTemporaryFileWhenItCannotGoBack) {
                   names[0] + "\u201D");
 }
 
-// Undo goes last move first, changes letter case back through a temporary
-// name, and skips a move whose old name is taken again.
-// A swap and a 3-cycle, made in their move order: each cycle's file that steps
-// aside first; when a move of a cycle fails, no file is lost and none is left
-// under a temporary name.
-TEST(PerformInOrder, BreaksCyclesAndKeepsEveryFileWhenAMoveFails) {
-    for (const bool failing : {false, true}) {
-        SCOPED_TRACE(failing ? "a move fails" : "every move is made");
+// Two swaps and a 3-cycle, made in their move order. Each swap is one exchange
+// of names where the file system has it; where it refuses, the swaps (asking
+// only once) and the 3-cycle go through a temporary name: the cycle's file that
+// steps aside moves first and finishes last. When a move of a swap fails, no
+// file is lost and none is left under a temporary name.
+TEST(PerformInOrder, SwapsInOneStepBreaksCyclesAndKeepsEveryFileWhenAMoveFails) {
+    struct Case {
+        std::string name;
+        bool exchanges;   // the file system swaps two names in one step
+        bool failsFromA;  // every rename of "a" fails
+        std::size_t renames;
+    };
+    for (const Case& c : {Case{"every move is made", true, false, 1 + 1 + 4},
+                          Case{"exchanges are refused", false, false, 1 + 3 + 3 + 4},
+                          Case{"a move fails", true, true, 1 + 4 + 1 + 4}}) {
+        SCOPED_TRACE(c.name);
         TemporaryFolder folder;
-        const auto a = folder.write("a", "A");
-        const auto b = folder.write("b", "B");
-        const auto x = folder.write("x", "X");
-        const auto y = folder.write("y", "Y");
-        const auto z = folder.write("z", "Z");
-        const RenamePlan plan{{change(a, "b"), change(b, "a"), change(x, "y"), change(y, "z"),
-                               change(z, "x")}};
+        for (const char name : std::string("abcdxyz")) {
+            folder.write(std::string(1, name), std::string(1, static_cast<char>(name - 'a' + 'A')));
+        }
+        const auto at = [&](const char* name) { return folder.path() / name; };
+        const RenamePlan plan{{change(at("a"), "b"), change(at("b"), "a"), change(at("c"), "d"),
+                               change(at("d"), "c"), change(at("x"), "y"), change(at("y"), "z"),
+                               change(at("z"), "x")}};
         std::uint64_t bits = 0;
         const RenameEngine::Batch batch(
             plan, RenameEngine::orderMoves(RenameEngine::moveRequests(plan), [&] { return ++bits; }));
+        test::refuseExchanges(!c.exchanges);
+        std::size_t renames = 0;
         const test::MoveHook fault([&](const fs::path& from, const fs::path&) {
-            return failing && from == a ? std::optional(EACCES) : std::nullopt;
+            ++renames;
+            return c.failsFromA && from == at("a") ? std::optional(EACCES) : std::nullopt;
         });
         std::vector<std::string> made;
         std::vector<std::string> failed;
         batch.perform([&](std::size_t move, const RenameEngine::Applied::Failure* failure) {
             (failure ? failed : made).push_back(batch.item(move).originalName);
         });
+        test::refuseExchanges(false);
         std::vector<std::string> contents;
         for (const auto& name : namesIn(folder.path())) {
             contents.push_back(name + "=" + contentsOf(folder.path() / name));
         }
+        EXPECT_EQ(renames, c.renames);
         // In the order they finish: y stepped aside and comes last.
         using Names = std::vector<std::string>;
-        EXPECT_EQ(made, (failing ? Names{"x", "z", "y"} : Names{"a", "b", "x", "z", "y"}));
-        if (failing) {
+        if (c.failsFromA) {
+            EXPECT_EQ(made, (Names{"c", "d", "x", "z", "y"}));
             // b, which stepped aside for a, comes back to its own name.
-            EXPECT_EQ(contents, (std::vector<std::string>{"a=A", "b=B", "x=Z", "y=X", "z=Y"}));
-            EXPECT_EQ(failed, (std::vector<std::string>{"a", "b"}));
+            EXPECT_EQ(contents, (Names{"a=A", "b=B", "c=D", "d=C", "x=Z", "y=X", "z=Y"}));
+            EXPECT_EQ(failed, (Names{"a", "b"}));
         } else {
-            EXPECT_EQ(contents, (std::vector<std::string>{"a=B", "b=A", "x=Z", "y=X", "z=Y"}));
+            EXPECT_EQ(made, (Names{"a", "b", "c", "d", "x", "z", "y"}));
+            EXPECT_EQ(contents, (Names{"a=B", "b=A", "c=D", "d=C", "x=Z", "y=X", "z=Y"}));
         }
     }
 }
 
+// Undo goes last move first, changes letter case back through a temporary
+// name, and skips a move whose old name is taken again.
 TEST(Undo, PutsFilesBackLastFirstAndSkipsWhatCannotGoBack) {
     TemporaryFolder folder;
     std::vector<Move> moves;

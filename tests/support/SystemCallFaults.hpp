@@ -6,12 +6,13 @@
 
 // Faults the machine can't produce on demand (running as root ignores
 // permission bits and reads any folder; local file systems all accept
-// RENAME_NOREPLACE; a disk fills up when it likes), made by the test programs'
+// RENAME_NOREPLACE and RENAME_EXCHANGE; a disk fills up when it likes), made by the test programs'
 // own system calls (faults/SystemCallFaults.cpp) in place of the library's.
 // Not thread-safe: set and clear them around the test.
 namespace tavix::test {
 
-// While set, every move first asks `fault` with its two whole paths and fails
+// While set, every move (and every swap of two names, as a move from the
+// first to the second) first asks `fault` with its two whole paths and fails
 // with the errno it answers, without touching the disk. Empty clears it.
 void failMovesTo(std::function<std::optional<int>(const std::filesystem::path& from,
                                                   const std::filesystem::path& to)>
@@ -19,6 +20,10 @@ void failMovesTo(std::function<std::optional<int>(const std::filesystem::path& f
 
 // While true, moves behave as on a file system that rejects RENAME_NOREPLACE.
 void refuseExclusiveRenames(bool refuse);
+
+// While true, swapping two names fails with EINVAL, as on a file system
+// without RENAME_EXCHANGE.
+void refuseExchanges(bool refuse);
 
 // While set, every open for writing, write and sync (of a file or a folder)
 // first asks `fault` with the file's path and fails with the errno it answers,

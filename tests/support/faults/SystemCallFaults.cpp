@@ -17,6 +17,7 @@ namespace fs = std::filesystem;
 
 std::function<std::optional<int>(const fs::path&, const fs::path&)> moveFault;
 bool exclusiveRenamesRefused = false;
+bool exchangesRefused = false;
 std::function<std::optional<int>(const fs::path&)> writeFault;
 int folderReadFault = 0;
 
@@ -52,6 +53,10 @@ void refuseExclusiveRenames(bool refuse) {
     exclusiveRenamesRefused = refuse;
 }
 
+void refuseExchanges(bool refuse) {
+    exchangesRefused = refuse;
+}
+
 void failWrites(std::function<std::optional<int>(const fs::path&)> fault) {
     writeFault = std::move(fault);
 }
@@ -77,6 +82,20 @@ int renameNoReplace(int folder, const char* from, const char* to) {
         return -1;
     }
     return ::renameat2(folder, from, folder, to, RENAME_NOREPLACE);
+}
+
+int renameExchange(int folder, const char* a, const char* b) {
+    if (moveFault) {
+        if (const auto error = moveFault(within(folder, a), within(folder, b))) {
+            errno = *error;
+            return -1;
+        }
+    }
+    if (exchangesRefused) {
+        errno = EINVAL;
+        return -1;
+    }
+    return ::renameat2(folder, a, folder, b, RENAME_EXCHANGE);
 }
 
 int open(const char* path, int flags, mode_t mode) {
