@@ -4,7 +4,6 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "engine/RenameEngine.hpp"
@@ -56,9 +55,10 @@ struct Arguments {
     bool chains = false;             // a name given up within the batch is free
     std::optional<std::string> map;  // PATH<TAB>NEW NAME pairs; "-" is standard input
     bool yes = false;                // edit: rename without asking
-    // Each file's new name by its absolute path (from --map or the editor): the
-    // files are planned with these names instead of steps.
-    std::shared_ptr<const std::unordered_map<std::string, std::string>> newNames;
+    // The new name of each of `paths`, by place (from --map or the editor),
+    // which are then absolute: the files are planned with these names instead
+    // of steps. A path given more than once takes its first name.
+    std::shared_ptr<const std::vector<std::string>> newNames;
 };
 
 // Reads the command and its options; throws UsageError for anything the

@@ -10,32 +10,52 @@
 namespace tavix::cli {
 namespace {
 
-RenamePlan planNames(std::vector<Location>&& files, const Arguments& args) {
+// Whether each file is the path given at its own place: nothing was skipped
+// (a missing file, a folder, a path given twice) and nothing reordered.
+bool inGivenOrder(const std::vector<Location>& files, const std::vector<std::string>& paths) {
+    if (files.size() != paths.size()) return false;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (files[i].native() != paths[i]) return false;
+    }
+    return true;
+}
+
+// Each file's new name: the first given for its path.
+std::vector<std::string> namesByPath(const std::vector<Location>& files, const Arguments& args) {
+    std::unordered_map<std::string_view, std::size_t> place;
+    place.reserve(files.size());
+    for (std::size_t i = 0; i < files.size(); ++i) place.emplace(files[i].native(), i);
     std::vector<std::string> names;
     names.reserve(files.size());
-    for (const Location& file : files) {
-        const auto found = args.newNames->find(file.native());
-        names.push_back(found != args.newNames->end() ? found->second : PathNames::name(file));
+    for (const Location& file : files) names.push_back(PathNames::name(file));
+    // Last to first, so that a path's first name is the one that stays.
+    for (std::size_t k = args.paths.size(); k-- > 0;) {
+        const auto found = place.find(args.paths[k]);
+        if (found != place.end()) names[found->second] = (*args.newNames)[k];
     }
-    return RenameEngine::planNames(std::move(files), names);
+    return names;
 }
 
 // Files with names given: one plan, or with `perFolder` one per folder (so that
 // names clash only within a folder), batch after batch as the steps' plan has them.
 RenamePlan planGivenNames(std::vector<Location> files, const Arguments& args) {
-    if (!args.perFolder) return planNames(std::move(files), args);
-    std::vector<std::vector<Location>> batches;
+    const bool aligned = inGivenOrder(files, args.paths);
+    if (aligned && !args.perFolder) return RenameEngine::planNames(std::move(files), *args.newNames);
+    std::vector<std::string> names = aligned ? *args.newNames : namesByPath(files, args);
+    if (!args.perFolder) return RenameEngine::planNames(std::move(files), names);
+    std::vector<std::pair<std::vector<Location>, std::vector<std::string>>> batches;
     std::unordered_map<std::string, std::size_t> batchOf;
-    for (Location& file : files) {
+    for (std::size_t i = 0; i < files.size(); ++i) {
         const auto [at, added] =
-            batchOf.try_emplace(PathNames::folder(file).string(), batches.size());
+            batchOf.try_emplace(PathNames::folder(files[i]).string(), batches.size());
         if (added) batches.emplace_back();
-        batches[at->second].push_back(std::move(file));
+        batches[at->second].first.push_back(std::move(files[i]));
+        batches[at->second].second.push_back(std::move(names[i]));
     }
     RenamePlan plan;
     plan.items.reserve(files.size());
-    for (auto& batch : batches) {
-        RenamePlan part = planNames(std::move(batch), args);
+    for (auto& [batchFiles, batchNames] : batches) {
+        RenamePlan part = RenameEngine::planNames(std::move(batchFiles), batchNames);
         std::move(part.items.begin(), part.items.end(), std::back_inserter(plan.items));
     }
     return plan;

@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <memory>
 #include <optional>
-#include <unordered_map>
 
 #include "cli/Batches.hpp"
 #include "cli/EditText.hpp"
@@ -102,10 +101,12 @@ int editFiles(Arguments args, Io& io) {
         return 2;
     }
 
-    auto names = std::make_shared<std::unordered_map<std::string, std::string>>();
+    // A deleted line leaves its file's name as it is.
+    auto names = std::make_shared<std::vector<std::string>>();
+    names->reserve(files.size());
     args.paths.clear();
     for (std::size_t i = 0; i < files.size(); ++i) {
-        if (edited[i]) names->try_emplace(files[i].native(), std::move(*edited[i]));
+        names->push_back(edited[i] ? std::move(*edited[i]) : PathNames::name(files[i]));
         args.paths.push_back(files[i].native());
     }
     args.newNames = std::move(names);

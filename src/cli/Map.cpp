@@ -1,18 +1,19 @@
 #include "cli/Map.hpp"
 
 #include <memory>
-#include <unordered_map>
 
 #include "cli/Inputs.hpp"
 
 namespace tavix::cli {
 
 void readMap(std::string_view text, Arguments& args, const Io& io) {
-    auto names = std::make_shared<std::unordered_map<std::string, std::string>>();
+    // Names by place, not by path: a table keyed by path would cost more than
+    // the paths themselves.
+    auto names = std::make_shared<std::vector<std::string>>();
     args.paths.clear();
     const auto add = [&](std::string_view path, std::string_view name) {
-        args.paths.emplace_back(path);
-        names->try_emplace(absolutePath(io.workingDirectory, std::string(path)).native(), name);
+        args.paths.push_back(absolutePath(io.workingDirectory, std::string(path)).native());
+        names->emplace_back(name);
     };
     if (args.nulSeparated) {
         if (!text.empty() && text.back() == '\0') text.remove_suffix(1);

@@ -147,11 +147,14 @@ TEST_F(ChainsAndEdit, MapRenamesEachPathToTheNameBesideIt) {
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(namesIn(folder.path()), (Names{"B.TXT", "c.txt", "x\ty.txt"}));
 
-    const auto slash = run({"plan", "--map", "-"}, "c.txt\td/e\nc.txt\tf\n");
-    EXPECT_EQ(slash.out,
+    // Paths skipped (missing, given again) don't shift the names of the others;
+    // a path given twice keeps its first name.
+    const auto skips = run({"plan", "--map", "-"}, "gone\tg\nc.txt\td/e\nB.TXT\tb.txt\nc.txt\tf\n");
+    EXPECT_EQ(skips.out,
               "c.txt  \u2192  Names can't contain \u201C/\u201D or \u201C:\u201D\n"
-              "1 file \u00B7 0 will change\n");
-    EXPECT_NE(slash.err.find("skipped"), std::string::npos);
+              "B.TXT  \u2192  b.txt\n"
+              "2 files \u00B7 1 will change\n");
+    EXPECT_NE(skips.err.find("skipped"), std::string::npos);
 }
 
 TEST_F(ChainsAndEdit, MapRefusesWhatIsNotAMap) {
