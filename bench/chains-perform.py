@@ -6,7 +6,8 @@ times, in turn, one rename of them:
   shift  `rename --chains --map shift.tsv`: each to "file (n+1)", one chain
   plain  `rename --map plain.tsv`: each to "new (n)", no order needed
   swap   `rename --chains --map swap.tsv`: pairs swapped, COUNT/2 cycles,
-         each through a temporary name
+         each one exchange of two names (through a temporary name where the
+         file system can't exchange)
 and checks the listing after each. The figure is each batch's CPU time (user +
 system of the tavix-cli process) over the plain rename's of the same round;
 the median over the rounds is printed, with wall times.
