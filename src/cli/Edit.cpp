@@ -6,7 +6,7 @@
 #include <optional>
 #include <unordered_map>
 
-#include "cli/Batches.hpp"
+#include "cli/CommandPlan.hpp"
 #include "cli/EditText.hpp"
 #include "cli/Inputs.hpp"
 #include "cli/PlanOutput.hpp"
