@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "cli/Arguments.hpp"
-#include "cli/Batches.hpp"
+#include "cli/CommandPlan.hpp"
 #include "cli/Describe.hpp"
 #include "cli/Edit.hpp"
 #include "cli/Help.hpp"
@@ -14,11 +14,11 @@
 #include "cli/PresetsCommand.hpp"
 #include "cli/RenameCommands.hpp"
 #include "cli/TerminalText.hpp"
-#include "update/Version.hpp"
 #include "engine/RenamePlan.hpp"
 #include "model/FileInfo.hpp"
 #include "model/FileTokens.hpp"
 #include "rules/Catalogue.hpp"
+#include "update/Version.hpp"
 
 namespace tavix::cli {
 namespace {

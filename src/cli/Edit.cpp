@@ -5,7 +5,7 @@
 #include <memory>
 #include <optional>
 
-#include "cli/Batches.hpp"
+#include "cli/CommandPlan.hpp"
 #include "cli/EditText.hpp"
 #include "cli/Inputs.hpp"
 #include "cli/PlanOutput.hpp"

@@ -4,7 +4,7 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 
-#include "cli/Batches.hpp"
+#include "cli/CommandPlan.hpp"
 #include "cli/Inputs.hpp"
 #include "cli/PlanOutput.hpp"
 #include "cli/TerminalText.hpp"

@@ -84,11 +84,6 @@ Outcome moveThrough(const MoveFunction& move, const Name& from, const Name& temp
     return {error, static_cast<bool>(move(temporary, from))};
 }
 
-Outcome moveFile(const Path& from, const Path& to, const std::optional<Path>& temporary) {
-    if (temporary) return moveThrough(FileSystem::move, from, *temporary, to);
-    return {FileSystem::move(from, to)};
-}
-
 std::string failureText(std::string_view fromName, std::string_view toName,
                         const std::error_code& error) {
     std::string text = "Couldn't rename \u201C";
@@ -407,15 +402,6 @@ Applied perform(const RenamePlan& plan) {
         }
     });
     return applied;
-}
-
-std::vector<bool> undoEach(const std::vector<Move>& moves) {
-    std::vector<bool> putBack(moves.size(), false);
-    for (std::size_t i = moves.size(); i-- > 0;) {
-        const Move& move = moves[i];
-        putBack[i] = !moveFile(move.to, move.from, temporaryFor(move.to, move.from)).error;
-    }
-    return putBack;
 }
 
 namespace {

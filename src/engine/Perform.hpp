@@ -141,11 +141,6 @@ private:
 // The moves of Batch(plan), made as Batch::perform makes them.
 Applied perform(const RenamePlan& plan);
 
-// Moves a batch back, last move first, without checking identity (a case-only
-// move goes back through a temporary name); tells which moves were put back, in
-// the order given.
-std::vector<bool> undoEach(const std::vector<Move>& moves);
-
 // What undo found for one recorded move.
 struct UndoOutcome {
     enum class Kind {

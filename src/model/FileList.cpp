@@ -24,19 +24,19 @@ std::string_view describe(SkipReason reason) {
     return {};
 }
 
-std::vector<Path> adding(const std::vector<Path>& current, std::vector<Path> given,
-                         const std::function<void(const Path&, SkipReason)>& onSkip) {
-    std::vector<Path> files;
+std::vector<Location> adding(const std::vector<Location>& current, std::vector<Location> given,
+                             const std::function<void(const Location&, SkipReason)>& onSkip) {
+    std::vector<Location> files;
     // Reserved up front so that the views in `listed` never move.
     files.reserve(current.size() + given.size());
     files.insert(files.end(), current.begin(), current.end());
     std::unordered_set<std::string_view> listed;
     listed.reserve(files.capacity());
-    for (const Path& path : files) listed.insert(path.native());
+    for (const Location& path : files) listed.insert(path.native());
     // Asked for all at once: a folder that holds many of them is read once.
     const std::vector<FileSystem::ExistsAndKind> found = FileSystem::existAndKinds(given);
     for (std::size_t i = 0; i < given.size(); ++i) {
-        Path& path = given[i];
+        Location& path = given[i];
         const auto report = [&](SkipReason reason) {
             if (onSkip) onSkip(path, reason);
         };
@@ -58,18 +58,18 @@ std::vector<Path> adding(const std::vector<Path>& current, std::vector<Path> giv
     return files;
 }
 
-std::vector<Path> sortedByName(std::vector<Path> files) {
+std::vector<Location> sortedByName(std::vector<Location> files) {
     // One sort key per name, made once: comparing keys is a byte comparison.
     std::vector<std::string_view> names;
     names.reserve(files.size());
-    for (const Path& file : files) names.push_back(PathNames::nameView(file));
+    for (const Location& file : files) names.push_back(PathNames::nameView(file));
     const std::vector<std::string> keys = text::nameSortKeys(names);
     if (keys.size() != files.size()) return files;
     std::vector<std::size_t> order(files.size());
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(),
                      [&](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
-    std::vector<Path> sorted;
+    std::vector<Location> sorted;
     sorted.reserve(files.size());
     for (std::size_t i : order) sorted.push_back(std::move(files[i]));
     return sorted;

@@ -10,8 +10,6 @@
 // model and the terminal program.
 namespace tavix::FileList {
 
-using Path = Location;
-
 enum class SkipReason { alreadyListed, isFolder, doesNotExist };
 
 // "already listed", "is a folder", "does not exist".
@@ -19,12 +17,12 @@ std::string_view describe(SkipReason reason);
 
 // `current` followed by each of `given` in order that is not listed yet (by
 // path), exists and is not a folder. `onSkip`, when set, hears of every skip.
-std::vector<Path> adding(const std::vector<Path>& current, std::vector<Path> given,
-                         const std::function<void(const Path&, SkipReason)>& onSkip = {});
+std::vector<Location> adding(const std::vector<Location>& current, std::vector<Location> given,
+                             const std::function<void(const Location&, SkipReason)>& onSkip = {});
 
 // A stable sort by file name as a file browser orders names: the user's
 // locale's collation, letter case ignored, runs of digits by numeric value.
-std::vector<Path> sortedByName(std::vector<Path> files);
+std::vector<Location> sortedByName(std::vector<Location> files);
 
 // Other orders, by date included: FileOrder.hpp.
 

@@ -22,12 +22,11 @@ namespace tavix {
 namespace {
 
 namespace fs = std::filesystem;
-using Path = TavixModel::Path;
 using Kind = RenameEngine::UndoOutcome::Kind;
 
 // `files` with, for each move in order, the first listing of its `from` replaced
 // by its `to`; everything else keeps its place.
-std::vector<Path> following(std::vector<Path> files, const std::vector<Move>& moves) {
+std::vector<Location> following(std::vector<Location> files, const std::vector<Move>& moves) {
     // Only the paths the moves name are indexed, each with the ascending offsets
     // that hold it now, so a move finds its first listing without scanning the list.
     std::unordered_map<std::string_view, std::vector<std::size_t>> holders;

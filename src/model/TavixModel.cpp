@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "model/Batches.hpp"
 #include "model/FileList.hpp"
+#include "model/ListPlanning.hpp"
 #include "rules/Catalogue.hpp"
 
 namespace tavix {
@@ -71,12 +71,12 @@ void TavixModel::replan() {
     // leaves rather than beside it: at 100,000 files that halves the peak and
     // the pages the system has to provide.
     plan_ = RenamePlan();
-    plan_ = Batches::plan(files_, steps,
-                          {.keepExtension = keepExtension_,
-                           .perFolder = perFolder_,
-                           .dates = dateSource_,
-                           .inListOrder = true},
-                          stages_);
+    plan_ = ListPlanning::plan(files_, steps,
+                               {.keepExtension = keepExtension_,
+                                .perFolder = perFolder_,
+                                .dates = dateSource_,
+                                .inListOrder = true},
+                               stages_);
     changedCount_ = plan_.changedCount();
     planHasProblems_ = plan_.hasProblems();
 }
@@ -86,7 +86,7 @@ void TavixModel::rebuild() {
     notify(Field::plan);
 }
 
-void TavixModel::assignFiles(std::vector<Path> files) {
+void TavixModel::assignFiles(std::vector<Location> files) {
     files_ = std::move(files);
     stages_.clear();
     replan();
@@ -107,10 +107,6 @@ void TavixModel::assignLastMoves(std::vector<Move> moves) {
         unjournaled_.clear();
     }
     assign(lastMoves_, std::move(moves), Field::lastMoves);
-}
-
-void TavixModel::setFiles(std::vector<Path> files) {
-    assignFiles(std::move(files));
 }
 
 void TavixModel::setRules(std::vector<IdentifiedRule> rules) {
@@ -179,22 +175,22 @@ void TavixModel::setPreviewSelection(std::optional<Uuid> item) {
     assign(previewSelection_, item, Field::previewSelection);
 }
 
-std::optional<TavixModel::Path> TavixModel::selectedFile() const {
+std::optional<Location> TavixModel::selectedFile() const {
     if (!previewSelection_) return std::nullopt;
     const auto found = std::ranges::find(plan_.items, *previewSelection_, &RenamePlan::Item::id);
     if (found == plan_.items.end()) return std::nullopt;
     return found->url;
 }
 
-void TavixModel::addFiles() {
+void TavixModel::addChosenFiles() {
     if (!chooser_) return;
-    std::vector<Path> chosen = chooser_(FileChooserRequest{
+    std::vector<Location> chosen = chooser_(FileChooserRequest{
         .message = "Choose the files to rename", .filesOnly = true, .multiple = true});
     if (chosen.empty()) return;
     add(std::move(chosen));
 }
 
-void TavixModel::add(std::vector<Path> given) {
+void TavixModel::add(std::vector<Location> given) {
     // The files are checked folder by folder in one pass, so only its ends are told.
     const ProgressRun progress(*this, given.size());
     assignFiles(FileList::adding(files_, std::move(given)));
@@ -202,7 +198,7 @@ void TavixModel::add(std::vector<Path> given) {
 }
 
 void TavixModel::remove(const std::set<std::size_t>& offsets) {
-    std::vector<Path> kept;
+    std::vector<Location> kept;
     kept.reserve(files_.size());
     for (std::size_t i = 0; i < files_.size(); ++i) {
         if (!offsets.contains(i)) kept.push_back(files_[i]);
@@ -232,11 +228,11 @@ void TavixModel::sort(FileList::SortOrder order, bool reverse) {
 }
 
 void TavixModel::removeSelectedFile() {
-    const std::optional<Path> selected = selectedFile();
+    const std::optional<Location> selected = selectedFile();
     if (!selected) return;
-    std::vector<Path> kept;
+    std::vector<Location> kept;
     kept.reserve(files_.size());
-    for (const Path& file : files_) {
+    for (const Location& file : files_) {
         if (file != *selected) kept.push_back(file);
     }
     assignFiles(std::move(kept));
@@ -252,7 +248,7 @@ void TavixModel::addStep() {
     setSelection(id);
 }
 
-void TavixModel::removeSelected() {
+void TavixModel::removeSelectedStep() {
     if (!selection_) return;
     const auto found = std::ranges::find(rules_, *selection_, &IdentifiedRule::id);
     if (found == rules_.end()) return;

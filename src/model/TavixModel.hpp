@@ -39,8 +39,6 @@ namespace tavix {
 // `message`.
 class TavixModel {
 public:
-    using Path = Location;
-
     // One step of the stack: a rule with an identity made when the step is
     // created; the step form edits `rule` in place, `id` never changes.
     struct IdentifiedRule {
@@ -75,7 +73,7 @@ public:
 
     using Observer = std::function<void(Field)>;
 
-    // What addFiles asks the window's open dialog for.
+    // What addChosenFiles asks the window's open dialog for.
     struct FileChooserRequest {
         std::string message;
         bool filesOnly = false;  // files may be chosen, folders may not
@@ -83,7 +81,7 @@ public:
     };
     // Shows the dialog (bringing the application to the front) and returns the
     // chosen files in the dialog's order; nothing when the user cancels.
-    using FileChooser = std::function<std::vector<Path>(const FileChooserRequest&)>;
+    using FileChooser = std::function<std::vector<Location>(const FileChooserRequest&)>;
 
     // One blank find-and-replace step, selected; no files; keepExtension,
     // highlightChanges and showInspector on; every other toggle off.
@@ -123,7 +121,7 @@ public:
     void setFileChooser(FileChooser chooser);
 
     // Fields.
-    const std::vector<Path>& files() const { return files_; }
+    const std::vector<Location>& files() const { return files_; }
     const std::vector<IdentifiedRule>& rules() const { return rules_; }
     bool keepExtension() const { return keepExtension_; }
     const RenamePlan& plan() const { return plan_; }
@@ -143,8 +141,7 @@ public:
     // What date steps write: modification dates in a new window.
     RenameEngine::DateSource dateSource() const { return dateSource_; }
 
-    // These five rebuild the plan.
-    void setFiles(std::vector<Path> files);
+    // These four rebuild the plan.
     void setRules(std::vector<IdentifiedRule> rules);
     void setKeepExtension(bool keep);
     void setPerFolder(bool on);
@@ -174,18 +171,18 @@ public:
     // The url of the plan item whose id is previewSelection. Every rebuild makes
     // new ids, so this is absent after any change of files or steps until a row is
     // selected again.
-    std::optional<Path> selectedFile() const;
+    std::optional<Location> selectedFile() const;
 
     // Recomputes the plan from files, the steps' rules in order, keepExtension,
     // perFolder and dateSource.
     void rebuild();
 
     // Asks the chooser for files and adds them; a cancel (or no chooser) does nothing.
-    void addFiles();
+    void addChosenFiles();
     // Appends each given file that exists, is not a folder and is not listed yet
     // (also within `given`), then clears the message. Skips are silent. Always one
     // assignment to files, also when nothing is added.
-    void add(std::vector<Path> given);
+    void add(std::vector<Location> given);
     // Removes the files at these offsets; offsets past the end are ignored.
     void remove(const std::set<std::size_t>& offsets);
     // Empties the files and the undo record and clears the message; the steps,
@@ -210,7 +207,7 @@ public:
     // Removes the selected step and selects the one that took its place, else
     // the new last one, else nothing. Nothing happens when no step is selected.
     // The last remaining step can be removed.
-    void removeSelected();
+    void removeSelectedStep();
     // A list drag: the steps at `from` (offsets before the move), in their order,
     // land just before the step that stood at `to`; `to` equal to the number of
     // steps means the end. Offsets past the end are ignored and `to` past the end
@@ -305,7 +302,7 @@ private:
     // Stores the plan for the current files, rules and planning settings, without
     // notifying.
     void replan();
-    void assignFiles(std::vector<Path> files);
+    void assignFiles(std::vector<Location> files);
     void assignRules(std::vector<IdentifiedRule> rules);
     // Also forgets how the last batch is undone when `moves` is empty.
     void assignLastMoves(std::vector<Move> moves);
@@ -333,7 +330,7 @@ private:
         notify(name);
     }
 
-    std::vector<Path> files_;
+    std::vector<Location> files_;
     std::vector<IdentifiedRule> rules_;
     bool keepExtension_ = true;
     RenamePlan plan_;

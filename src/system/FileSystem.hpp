@@ -15,7 +15,6 @@
 // other layer reaches the disk only through these; a port replaces this folder.
 namespace tavix::FileSystem {
 
-using Path = std::filesystem::path;
 using Timestamp = std::chrono::sys_time<std::chrono::nanoseconds>;
 
 // Whether something exists at `path`, following symbolic links.

@@ -281,11 +281,6 @@ Dates readDates(const std::filesystem::path& path, Wanted wanted) {
 
 }  // namespace
 
-std::optional<Timestamp> fromExif(std::span<const unsigned char> exif, Reading reading) {
-    const Dates dates = ExifDate::dates(exif);
-    return reading == Reading::moment ? dates.moment : dates.cameraClock;
-}
-
 Dates read(const std::filesystem::path& path) {
     return readDates(path, Wanted::both);
 }

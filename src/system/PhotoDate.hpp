@@ -2,7 +2,6 @@
 
 #include <filesystem>
 #include <optional>
-#include <span>
 
 #include "system/ExifDate.hpp"
 #include "system/FileSystem.hpp"
@@ -17,12 +16,6 @@ namespace tavix::PhotoDate {
 // read in this machine's time zone (for writing the date the camera showed
 // where the photo was taken, whatever the zone here).
 enum class Reading { moment, cameraClock };
-
-// From a block of EXIF data: the TIFF structure, with or without the
-// "Exif\0\0" header in front. Without an offset the date is taken as local
-// time; a date that is blank, zero or out of range gives nothing.
-std::optional<FileSystem::Timestamp> fromExif(std::span<const unsigned char> exif,
-                                              Reading reading = Reading::moment);
 
 using Dates = ExifDate::Dates;
 

@@ -13,34 +13,34 @@ std::string_view trimmedOfTrailingSlashes(std::string_view text) {
 
 }  // namespace
 
-std::string_view nameView(const Path& path) {
+std::string_view nameView(const Location& path) {
     const std::string_view text = trimmedOfTrailingSlashes(path.native());
     if (text == "/") return text;
     const auto slash = text.rfind('/');
     return slash == std::string_view::npos ? text : text.substr(slash + 1);
 }
 
-std::string name(const Path& path) {
+std::string name(const Location& path) {
     return std::string(nameView(path));
 }
 
-Path folder(const Path& path) {
+Location folder(const Location& path) {
     const std::string_view text = trimmedOfTrailingSlashes(path.native());
     const auto slash = text.rfind('/');
     if (slash == std::string_view::npos) return ".";
     // Drop the whole run of slashes before the last component ("/a//b" -> "/a").
-    return Path(std::string(trimmedOfTrailingSlashes(text.substr(0, slash + 1))));
+    return Location(std::string(trimmedOfTrailingSlashes(text.substr(0, slash + 1))));
 }
 
-Path child(const Path& folder, const std::string& name) {
+Location child(const Location& folder, const std::string& name) {
     // Joined as text: operator/ would let a name starting with "/" replace the folder.
     std::string text = folder.native();
     if (text.empty() || text.back() != '/') text += '/';
     text += name;
-    return Path(std::move(text));
+    return Location(std::move(text));
 }
 
-std::string extension(const Path& path) {
+std::string extension(const Location& path) {
     return nameExtension(nameView(path));
 }
 

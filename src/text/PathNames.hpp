@@ -9,26 +9,24 @@
 // stored (a name that is not valid UTF-8 survives untouched).
 namespace tavix::PathNames {
 
-using Path = Location;
-
 // The last path component, extension included. Trailing slashes are ignored;
 // the root's name is "/".
-std::string name(const Path& path);
+std::string name(const Location& path);
 // The path without its last component, with no trailing slash ("/" for the root,
 // "." for a bare name).
-Path folder(const Path& path);
+Location folder(const Location& path);
 // The path of `name` inside `folder`, joined as text: a name that starts with a
 // slash never replaces the folder.
-Path child(const Path& folder, const std::string& name);
+Location child(const Location& folder, const std::string& name);
 // The text after the last dot of the name; empty for a name without a dot, whose
 // only dot is its first character, or that ends in a dot.
-std::string extension(const Path& path);
+std::string extension(const Location& path);
 // extension() of a bare file name.
 std::string nameExtension(std::string_view fileName);
 // nameExtension() as a view into `fileName`.
 std::string_view nameExtensionView(std::string_view fileName);
 // name() as a view into `path`'s text, without a copy; `path` must outlive it.
-std::string_view nameView(const Path& path);
-std::string_view nameView(Path&&) = delete;
+std::string_view nameView(const Location& path);
+std::string_view nameView(Location&&) = delete;
 
 }  // namespace tavix::PathNames

@@ -77,8 +77,8 @@ protected:
 };
 
 // The local files a drag carries, in its order; empty when it carries none.
-std::vector<TavixModel::Path> localFiles(const QMimeData* data) {
-    std::vector<TavixModel::Path> files;
+std::vector<Location> localFiles(const QMimeData* data) {
+    std::vector<Location> files;
     if (data == nullptr || !data->hasUrls()) return files;
     for (const QUrl& url : data->urls()) {
         if (url.isLocalFile())
@@ -135,7 +135,7 @@ void ContentView::focusTable() {
     table_->setFocus(Qt::OtherFocusReason);
 }
 
-void ContentView::takeFiles(std::vector<TavixModel::Path> files) {
+void ContentView::takeFiles(std::vector<Location> files) {
     model_.add(std::move(files));
 }
 
@@ -363,7 +363,7 @@ bool ContentView::handleDrag(QWidget*, QEvent* event) {
         return false;
     }
     auto* drop = static_cast<QDropEvent*>(event);
-    std::vector<TavixModel::Path> files = localFiles(drop->mimeData());
+    std::vector<Location> files = localFiles(drop->mimeData());
     // Anything else (text dragged into a field) goes on to its widget.
     if (files.empty()) return false;
     drop->setDropAction(Qt::CopyAction);

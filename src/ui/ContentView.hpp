@@ -41,7 +41,7 @@ public:
 
     // Adds files handed to the window, dropped or named on the command line: in
     // their order, skipping what the model's `add` skips, as one addition.
-    void takeFiles(std::vector<TavixModel::Path> files);
+    void takeFiles(std::vector<Location> files);
 
     // Gives the focus to the file table, or to "Add Files…" while the list is
     // empty: where it goes after a command whose control went away.

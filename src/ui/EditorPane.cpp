@@ -96,7 +96,7 @@ QWidget* EditorPane::buildStepsSection() {
     connect(add_, &QToolButton::clicked, this, [this] { model_.addStep(); });
     remove_ =
         borderlessButton(section, "removeStepButton", Symbol::minus, QStringLiteral("Remove Step"));
-    connect(remove_, &QToolButton::clicked, this, [this] { model_.removeSelected(); });
+    connect(remove_, &QToolButton::clicked, this, [this] { model_.removeSelectedStep(); });
 
     auto* header = new QHBoxLayout;
     header->setContentsMargins(14, 7, 14, 7);

@@ -63,7 +63,7 @@ EmptyState::EmptyState(TavixModel& model, QWidget* parent) : QWidget(parent), mo
 
     addFiles_ = new QPushButton(QStringLiteral("Add Files\u2026"), this);
     addFiles_->setObjectName(QStringLiteral("addFilesButton"));
-    connect(addFiles_, &QPushButton::clicked, this, [this] { model_.addFiles(); });
+    connect(addFiles_, &QPushButton::clicked, this, [this] { model_.addChosenFiles(); });
 
     auto* layout = new QVBoxLayout(this);
     layout->setSpacing(10);

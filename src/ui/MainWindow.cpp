@@ -41,8 +41,7 @@ MainWindow::MainWindow(FilePicker picker, QWidget* parent)
 
 MainWindow::~MainWindow() = default;
 
-std::vector<TavixModel::Path> MainWindow::chooseFiles(
-    const TavixModel::FileChooserRequest& request) {
+std::vector<Location> MainWindow::chooseFiles(const TavixModel::FileChooserRequest& request) {
     raise();
     activateWindow();
     const QStringList names =
@@ -51,7 +50,7 @@ std::vector<TavixModel::Path> MainWindow::chooseFiles(
     // Once the files have joined the list, the table takes the focus rather than
     // whichever control opened the dialog.
     QTimer::singleShot(0, &content_, [this] { content_.focusTable(); });
-    std::vector<TavixModel::Path> chosen;
+    std::vector<Location> chosen;
     for (const QString& name : names) chosen.emplace_back(QFile::encodeName(name).toStdString());
     return chosen;
 }

@@ -47,7 +47,7 @@ Q_SIGNALS:
     void launchFinished();
 
 private:
-    std::vector<TavixModel::Path> chooseFiles(const TavixModel::FileChooserRequest& request);
+    std::vector<Location> chooseFiles(const TavixModel::FileChooserRequest& request);
 
     FilePicker picker_;
     // Declared in this order, the views die before the model they hold.

@@ -85,7 +85,7 @@ void PreviewControls::makeSettings() {
 
 void PreviewControls::makeFileButtons() {
     add_ = borderlessButton(this, "addButton", Symbol::plus, QStringLiteral("Add Files"));
-    connect(add_, &QToolButton::clicked, this, [this] { model_.addFiles(); });
+    connect(add_, &QToolButton::clicked, this, [this] { model_.addChosenFiles(); });
     remove_ = borderlessButton(this, "removeButton", Symbol::minus,
                                QStringLiteral("Remove Selected File"));
     connect(remove_, &QToolButton::clicked, this, [this] { model_.removeSelectedFile(); });

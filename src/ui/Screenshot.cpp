@@ -1,3 +1,9 @@
+// Touches the disk itself, outside the system layer, on purpose: the
+// scenes are drawn from sample files made in a throwaway folder, and both the
+// sample photos and the picture itself are written by Qt's image writers
+// (QImage::save), which take a file name. None of it is the user's files, and
+// none of it needs the system layer's guarantees (durable, exclusive, never
+// replacing): the folder is removed once the picture is written.
 #include "ui/Screenshot.hpp"
 
 #include <QApplication>
@@ -65,10 +71,10 @@ void makeSample(const QString& folder, const Sample& sample) {
 // files renamed and put back, then the other folder's files renamed once more.
 // The list keeps the sample files under their first names.
 void makeHistory(TavixModel& model, const QString& folder) {
-    const std::vector<TavixModel::Path> listed = model.files();
+    const std::vector<Location> listed = model.files();
     const QString other = QDir::cleanPath(folder + QStringLiteral("/../Porto 2023"));
     QDir().mkpath(other);
-    std::vector<TavixModel::Path> porto;
+    std::vector<Location> porto;
     for (const char* name : {"DSC01877.JPG", "DSC01878.JPG", "DSC01893.JPG"}) {
         const QString path = other + QLatin1Char('/') + QLatin1String(name);
         QFile file(path);
@@ -76,9 +82,12 @@ void makeHistory(TavixModel& model, const QString& folder) {
         porto.emplace_back(QFile::encodeName(path).toStdString());
     }
     const Uuid step = model.rules().front().id;
-    const auto renameAll = [&](std::vector<TavixModel::Path> files, const char* find,
-                               const char* replace) {
-        model.setFiles(std::move(files));
+    const auto list = [&](std::vector<Location> files) {
+        model.clear();
+        model.add(std::move(files));
+    };
+    const auto renameAll = [&](std::vector<Location> files, const char* find, const char* replace) {
+        list(std::move(files));
         model.setRule(step, RenameRule{FindReplace{find, replace, false, false, Occurrences::all}});
         model.rename();
         return model.files();
@@ -87,7 +96,7 @@ void makeHistory(TavixModel& model, const QString& folder) {
     renameAll(listed, "IMG_", "Lisbon ");
     model.undo();
     renameAll(porto, "Porto ", "Porto-");
-    model.setFiles(listed);
+    list(listed);
     model.setRule(step, RenameRule{FindReplace{"IMG_", "Lisbon ", false, false, Occurrences::all}});
     model.setMessage(std::nullopt);
 }
@@ -96,7 +105,7 @@ void stage(ContentView& content, const QString& folder, Scene scene) {
     TavixModel& model = content.model();
     if (scene == Scene::empty) return;
 
-    std::vector<TavixModel::Path> files;
+    std::vector<Location> files;
     for (const Sample& sample : samples) {
         files.emplace_back(QFile::encodeName(folder).toStdString() + "/" + sample.name);
     }
@@ -222,7 +231,7 @@ void drawHistory(MainWindow& window, QImage& image) {
 // the rename tells only its start, as soon as its progress shows).
 bool grabMidRename(MainWindow& window, const QString& folder, QImage& image, QString& error) {
     constexpr int count = 100'000;
-    std::vector<TavixModel::Path> files;
+    std::vector<Location> files;
     files.reserve(count);
     const std::string base = QFile::encodeName(folder).toStdString() + "/";
     for (int i = 1; i <= count; ++i) {

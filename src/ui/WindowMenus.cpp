@@ -58,7 +58,7 @@ void WindowMenus::buildFile() {
     file_->setObjectName(QStringLiteral("fileMenu"));
     QAction* add = file_->addAction(QStringLiteral("&Add Files\u2026"), this, [this] {
         // The focus moves to the table once the dialog has closed.
-        model_.addFiles();
+        model_.addChosenFiles();
     });
     add->setObjectName(QStringLiteral("addFiles"));
     add->setShortcut(QKeySequence::Open);
@@ -125,7 +125,7 @@ void WindowMenus::buildSteps() {
     add->setObjectName(QStringLiteral("addStep"));
     add->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A));
     removeStep_ = steps_->addAction(QStringLiteral("&Remove Step"), this, [this] {
-        model_.removeSelected();
+        model_.removeSelectedStep();
         content_.editorPane()->list()->setFocus(Qt::OtherFocusReason);
     });
     removeStep_->setObjectName(QStringLiteral("removeStep"));
@@ -235,7 +235,7 @@ void WindowMenus::runEdit(EditCommand command) {
         model_.removeSelectedFile();
         content_.focusTable();
     } else {
-        model_.removeSelected();
+        model_.removeSelectedStep();
     }
     refresh();
 }

@@ -1,24 +1,18 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "support/CliRun.hpp"
+#include "support/Files.hpp"
 #include "support/TemporaryFolder.hpp"
 
 namespace tavix {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string contents(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
+using test::contentsOf;
 
 // A batch that alternates between two folders at every file and spans several
 // of the pieces a journal is written in: the planned moves keep the plan's
@@ -51,7 +45,7 @@ TEST(LargeJournal, ManyMovesAcrossFoldersAreUndoneWhateverTheLayout) {
                            R"({"addText":{"text":"-1","position":"After name"}})"});
     ASSERT_EQ(done.status, 0) << done.err;
     std::vector<nlohmann::json> journal;
-    std::istringstream lines(contents(folder.path() / "j.jsonl"));
+    std::istringstream lines(contentsOf(folder.path() / "j.jsonl"));
     for (std::string line; std::getline(lines, line);)
         journal.push_back(nlohmann::json::parse(line));
     // The header, the planned moves, the intent, a line per move, the state.
@@ -78,8 +72,8 @@ TEST(LargeJournal, ManyMovesAcrossFoldersAreUndoneWhateverTheLayout) {
                               "\u201D: another file is there now\n"
                               "tavix-cli: not put back: \u201C" +
                               at(renamed(count - 1)) + "\u201D: it is no longer there\n");
-    for (int i = 1; i < count - 1; ++i) ASSERT_EQ(contents(at(name(i))), name(i));
-    EXPECT_NE(contents(folder.path() / "j.jsonl").find("{\"state\":\"undone\""), std::string::npos);
+    for (int i = 1; i < count - 1; ++i) ASSERT_EQ(contentsOf(at(name(i))), name(i));
+    EXPECT_NE(contentsOf(folder.path() / "j.jsonl").find("{\"state\":\"undone\""), std::string::npos);
 }
 
 }  // namespace

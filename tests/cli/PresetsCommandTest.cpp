@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <cstdlib>
 #include <fstream>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
 #include "cli/Cli.hpp"
 #include "support/CliRun.hpp"
@@ -19,19 +17,16 @@ using test::TemporaryFolder;
 using Result = test::CliResult;
 
 // Presets kept in a fresh config folder for each test.
-class Presets : public ::testing::Test {
+class Presets : public test::CliFolder {
 protected:
     Presets() { setenv("XDG_CONFIG_HOME", config.path().c_str(), 1); }
     ~Presets() override { unsetenv("XDG_CONFIG_HOME"); }
-
-    Result run(const std::vector<std::string>& args) { return test::runCli(args, files.path()); }
 
     std::string stored(const std::string& name) {
         return test::contentsOf(config.path() / "tavix" / "presets" / (name + ".json"));
     }
 
     TemporaryFolder config;
-    TemporaryFolder files;
 };
 
 TEST_F(Presets, RoundTripWithoutWritingJson) {
@@ -48,8 +43,8 @@ TEST_F(Presets, RoundTripWithoutWritingJson) {
               "  2. Number from 1 with at least 3 digits, after the name.\n");
 
     // Presets and --rules first, in the order given, then each --step.
-    files.write("IMG_A.JPG");
-    files.write("suffix.json", R"([{"addText":{"text":"_x","position":"After name"}}])");
+    folder.write("IMG_A.JPG");
+    folder.write("suffix.json", R"([{"addText":{"text":"_x","position":"After name"}}])");
     const Result planned = run({"plan", "--step", "addText text=Lisbon_", "--preset", "photos",
                                 "--rules", "suffix.json", "IMG_A.JPG"});
     EXPECT_EQ(planned.out,
@@ -111,26 +106,6 @@ TEST_F(Presets, ShowNamesAndStepsEscaped) {
               "red\\x1b[31m\n  1. Add \u201C\\n\u201D after the name.\n");
     EXPECT_EQ(run({"presets", "show", name}).out, "1. Add \u201C\\n\u201D after the name.\n");
     EXPECT_EQ(run({"presets", "delete", name}).out, "Deleted preset \u201Cred\\x1b[31m\u201D.\n");
-}
-
-// One name in NFC and NFD is one preset, saved under its NFC spelling.
-TEST_F(Presets, TwoSpellingsOfANameAreOnePreset) {
-    ASSERT_EQ(run({"presets", "save", "Cafe\u0301", "--step", "changeCase lower"}).out,
-              "Saved preset \u201CCaf\u00E9\u201D: 1 step.\n");
-    EXPECT_EQ(
-        run({"presets", "save", "Caf\u00E9", "--step", "changeCase upper"}).err,
-        "tavix-cli: preset \u201CCaf\u00E9\u201D exists already; add --force to replace it\n");
-    EXPECT_EQ(run({"presets", "list"}).out, "Caf\u00E9\n  1. Convert the name to lowercase.\n");
-}
-
-// A FIFO would block the reader forever; it is refused at once instead.
-TEST_F(Presets, RefuseAFifoWithoutReadingIt) {
-    std::filesystem::create_directories(config.path() / "tavix" / "presets");
-    ASSERT_EQ(::mkfifo((config.path() / "tavix" / "presets" / "fifo.json").c_str(), 0600), 0);
-    const Result shown = run({"presets", "show", "fifo"});
-    EXPECT_EQ(shown.status, 2);
-    EXPECT_EQ(shown.err, "tavix-cli: preset \u201Cfifo\u201D: not a regular file\n");
-    EXPECT_EQ(run({"presets", "list"}).status, 0);  // and passed over by the list
 }
 
 }  // namespace

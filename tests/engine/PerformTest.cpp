@@ -163,31 +163,6 @@ TEST(PerformInOrder, SwapsInOneStepBreaksCyclesAndKeepsEveryFileWhenAMoveFails) 
     }
 }
 
-// Undo goes last move first, changes letter case back through a temporary
-// name, and skips a move whose old name is taken again.
-TEST(Undo, PutsFilesBackLastFirstAndSkipsWhatCannotGoBack) {
-    TemporaryFolder folder;
-    std::vector<Move> moves;
-    for (const char* name : {"a", "b", "c"}) {
-        const auto from = folder.write(std::string(name) + ".txt");
-        const auto to = folder.path() / (std::string(name) + "-1.txt");
-        fs::rename(from, to);
-        moves.push_back({from, to});
-    }
-    moves.push_back({folder.path() / "notes.txt", folder.write("Notes.txt")});
-    moves.push_back({folder.path() / "d.txt", folder.write("d-1.txt")});
-    folder.write("d.txt", "in the way");
-    std::optional<MoveRecorder> recorder(std::in_place);
-    EXPECT_EQ(RenameEngine::undoEach(moves), (std::vector<bool>{true, true, true, true, false}));
-    const auto order = recorder->moves;
-    recorder.reset();
-    ASSERT_EQ(order.size(), 6u);  // the change of case takes two steps
-    for (std::size_t i : {0, 1, 3, 4, 5}) EXPECT_EQ(order[i].from, moves[i < 2 ? 4 - i : 5 - i].to);
-    EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"a.txt", "b.txt", "c.txt",
-                                                                "d-1.txt", "d.txt", "notes.txt"}));
-    EXPECT_EQ(contentsOf(folder.path() / "d.txt"), "in the way");
-}
-
 TEST(UndoChecked, PutsBackOnlyTheFilesItRecorded) {
     TemporaryFolder folder;
     using Kind = RenameEngine::UndoOutcome::Kind;

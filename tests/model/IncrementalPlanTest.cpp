@@ -4,8 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "model/Batches.hpp"
+#include "model/ListPlanning.hpp"
 #include "model/TavixModel.hpp"
+#include "support/TemporaryFolder.hpp"
 
 namespace tavix {
 namespace {
@@ -37,10 +38,16 @@ std::vector<RenameRule> someRules() {
     };
 }
 
-std::vector<Location> someFiles() {
-    return {"/nowhere/one/IMG_0001.jpg", "/nowhere/one/img_0002.JPG", "/nowhere/two/Caf\u00e9 3.png",
-            "/nowhere/two/a  b  c", "/nowhere/one/\xff\xfe bytes 4.txt", "/nowhere/two/.hidden",
-            "/nowhere/one/Z\u00fcrich 2024 05.heic", "/nowhere/two/x", "/nowhere/one/" + std::string(29, 'a') + "!"};
+// Files in two folders, made in `folder`.
+std::vector<Location> someFiles(const test::TemporaryFolder& folder) {
+    std::vector<Location> files;
+    for (const std::string& name : std::vector<std::string>{
+             "one/IMG_0001.jpg", "one/img_0002.JPG", "two/Caf\u00e9 3.png", "two/a  b  c",
+             "one/\xff\xfe bytes 4.txt", "two/.hidden", "one/Z\u00fcrich 2024 05.heic", "two/x",
+             "one/" + std::string(29, 'a') + "!"}) {
+        files.push_back(folder.write(name));
+    }
+    return files;
 }
 
 std::vector<RenameRule> rulesOf(const std::vector<Step>& steps) {
@@ -59,9 +66,11 @@ TEST(IncrementalPlan, GivesWhatAFullReplanGivesAfterEveryEdit) {
         const auto pick = [&](std::size_t n) {
             return std::uniform_int_distribution<std::size_t>(0, n - 1)(random);
         };
+        test::TemporaryFolder folder;
         TavixModel model;
         model.setPerFolder(perFolder);
-        model.setFiles(someFiles());
+        model.add(someFiles(folder));
+        ASSERT_EQ(model.files().size(), 9u);
         std::vector<Step> steps;
         for (int i = 0; i < 5; ++i) steps.push_back(Step::make(rules[pick(rules.size())]));
         model.setRules(steps);
@@ -72,7 +81,7 @@ TEST(IncrementalPlan, GivesWhatAFullReplanGivesAfterEveryEdit) {
                 model.setRule(model.rules()[at].id, rules[pick(rules.size())]);
             } else if (kind == 7 && model.rules().size() > 1) {
                 model.setSelection(model.rules()[pick(model.rules().size())].id);
-                model.removeSelected();
+                model.removeSelectedStep();
             } else if (kind == 8 && model.rules().size() < 8) {
                 std::vector<Step> more = model.rules();
                 more.insert(more.begin() + static_cast<std::ptrdiff_t>(pick(more.size() + 1)),
@@ -82,8 +91,8 @@ TEST(IncrementalPlan, GivesWhatAFullReplanGivesAfterEveryEdit) {
                 model.moveRules({pick(model.rules().size())}, pick(model.rules().size() + 1));
             }
             const RenamePlan full =
-                Batches::plan(model.files(), rulesOf(model.rules()),
-                              {.perFolder = perFolder, .inListOrder = true});
+                ListPlanning::plan(model.files(), rulesOf(model.rules()),
+                                   {.perFolder = perFolder, .inListOrder = true});
             ASSERT_EQ(model.plan().items.size(), full.items.size());
             for (std::size_t i = 0; i < full.items.size(); ++i) {
                 const RenamePlan::Item& item = model.plan().items[i];
@@ -98,17 +107,20 @@ TEST(IncrementalPlan, GivesWhatAFullReplanGivesAfterEveryEdit) {
 // The kept stems belong to one list: new files, or another way of splitting
 // names, start again.
 TEST(IncrementalPlan, StartsAgainWhenTheFilesOrSettingsChange) {
+    test::TemporaryFolder folder;
     TavixModel model;
-    model.setFiles({"/nowhere/a.txt", "/nowhere/b.txt"});
+    model.add({folder.write("a.txt"), folder.write("b.txt")});
     model.setRules({Step::make(RenameRule{AddText{"x", Position::suffix}}),
                     Step::make(RenameRule{Sequence{1, 1, 1, Position::suffix, "-"}})});
     EXPECT_EQ(model.plan().items[1].newName, "bx-2.txt");
-    model.setFiles({"/nowhere/c.txt"});
+    model.clear();
+    model.add({folder.write("c.txt")});
     EXPECT_EQ(model.plan().items[0].newName, "cx-1.txt");
     model.setKeepExtension(false);
     EXPECT_EQ(model.plan().items[0].newName, "c.txtx-1");
     model.setPerFolder(true);
-    model.setFiles({"/nowhere/one/c.txt", "/nowhere/two/d.txt"});
+    model.clear();
+    model.add({folder.write("one/c.txt"), folder.write("two/d.txt")});
     EXPECT_EQ(model.plan().items[1].newName, "d.txtx-1");
 }
 

@@ -64,7 +64,7 @@ TEST_F(Progress, RenameAndUndoTellEachFile) {
     for (const bool journaled : {true, false}) {
         SCOPED_TRACE(journaled ? "journaled" : "from memory");
         model.setStateFolder(journaled ? folder.path() / "state" : std::filesystem::path());
-        model.setFiles({});
+        model.clear();
         model.add({folder.write("a"), folder.write("b"), folder.write("c")});
         model.setRule(model.rules().front().id, RenameRule{AddText{"x-", Position::prefix}});
         reports.clear();

@@ -142,7 +142,8 @@ TEST_F(RenameCommands, RenamesWithoutAJournalWhenNoneCanBeMade) {
 TEST_F(RenameCommands, UndoesAnEarlierBatchFromTheHistory) {
     model.rename();  // batch 1: a, b and c
     const Location d = folder.write("files/d.txt", "d.txt");
-    model.setFiles({d});
+    model.clear();
+    model.add({d});
     model.rename();  // batch 2: d
     const Location newD = folder.path() / "files/new-d.txt";
     model.add({renamed[0], renamed[2]});

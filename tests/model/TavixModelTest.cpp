@@ -116,7 +116,7 @@ TEST_F(ModelWithFiles, CommandsTellWhatChangedAndRebuildOnce) {
                 ElementsAre(F::files, F::plan));
     EXPECT_THAT(told([&] { model.add({}); }), ElementsAre(F::files, F::plan, F::message));
     EXPECT_THAT(told([&] { model.addStep(); }), ElementsAre(F::rules, F::plan, F::selection));
-    EXPECT_THAT(told([&] { model.removeSelected(); }),
+    EXPECT_THAT(told([&] { model.removeSelectedStep(); }),
                 ElementsAre(F::rules, F::plan, F::selection));
     EXPECT_THAT(told([&] { model.setShowDateColumn(true); }), ElementsAre(F::showDateColumn));
     EXPECT_THAT(told([&] { model.removeSelectedFile(); }), ElementsAre());
@@ -127,7 +127,7 @@ TEST_F(ModelWithFiles, CommandsTellWhatChangedAndRebuildOnce) {
                 ElementsAre(F::lastMoves, F::files, F::plan, F::message));
     EXPECT_THAT(told([&] { model.undo(); }),
                 ElementsAre(F::files, F::plan, F::lastMoves, F::notPutBack, F::message));
-    EXPECT_THAT(told([&] { model.addFiles(); }), ElementsAre());  // no dialog to ask
+    EXPECT_THAT(told([&] { model.addChosenFiles(); }), ElementsAre());  // no dialog to ask
     model.setClearAfterRenaming(true);
     EXPECT_THAT(
         told([&] { model.rename(); }),
@@ -204,14 +204,14 @@ TEST(ModelAddFiles, AsksForSeveralFilesAndAddsThemUnlessCancelled) {
     std::vector<Location> chosen{folder.write("b.txt"), folder.write("a.txt")};
     std::vector<TavixModel::FileChooserRequest> asked;
     TavixModel model([&](const auto& request) { return asked.push_back(request), chosen; });
-    model.addFiles();
+    model.addChosenFiles();
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_EQ(asked[0].message, "Choose the files to rename");
     EXPECT_TRUE(asked[0].filesOnly && asked[0].multiple);
     EXPECT_THAT(fileNames(model), ElementsAre("b.txt", "a.txt"));
     chosen.clear();
     model.setMessage("Renamed 1 file.");
-    model.addFiles();  // cancelled: nothing changes
+    model.addChosenFiles();  // cancelled: nothing changes
     EXPECT_EQ(model.message(), "Renamed 1 file.");
 }
 
@@ -292,7 +292,7 @@ TEST(ModelSteps, RemoveSelectedSelectsANeighbour) {
         model.setRules(labelledSteps(c.steps));
         const auto selected = c.offset ? std::optional(model.rules()[*c.offset].id) : c.selected;
         model.setSelection(selected);
-        model.removeSelected();
+        model.removeSelectedStep();
         EXPECT_EQ(labelsOf(model.rules()), c.remaining) << c.steps << " " << c.offset.value_or(9);
         if (c.nowSelected) {
             EXPECT_EQ(model.selection(), model.rules()[c.remaining.find(*c.nowSelected)].id);

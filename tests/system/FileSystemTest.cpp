@@ -18,7 +18,6 @@ namespace tavix {
 namespace {
 
 namespace fs = std::filesystem;
-using FileSystem::Path;
 
 using test::contentsOf;
 
@@ -28,15 +27,15 @@ protected:
 };
 
 TEST_F(OnDisk, ExistenceFollowsSymbolicLinks) {
-    const Path file = temp.write("a.txt", "a");
-    const Path folder = temp.folder("photos");
+    const fs::path file = temp.write("a.txt", "a");
+    const fs::path folder = temp.folder("photos");
     fs::create_symlink(file, temp.path() / "link-to-file");
     fs::create_symlink(folder, temp.path() / "link-to-folder");
     fs::create_symlink(temp.path() / "gone", temp.path() / "dangling");
 
     using Found = FileSystem::ExistsAndKind;
     const struct {
-        Path path;
+        fs::path path;
         Found expected;
     } cases[] = {
         {file, {true, false}},
@@ -53,7 +52,7 @@ TEST_F(OnDisk, ExistenceFollowsSymbolicLinks) {
 }
 
 TEST_F(OnDisk, AnythingAtTheDestinationExistsButTheFileItself) {
-    const Path self = temp.write("a.txt", "a");
+    const fs::path self = temp.write("a.txt", "a");
     temp.write("b.txt", "b");
     fs::create_hard_link(self, temp.path() / "hard-link.txt");
     fs::create_symlink(self, temp.path() / "soft-link.txt");
@@ -92,12 +91,12 @@ protected:
 };
 
 TEST_P(Moves, RenameWithoutEverReplacing) {
-    const Path from = temp.write("a.txt", "alpha");
+    const fs::path from = temp.write("a.txt", "alpha");
     EXPECT_FALSE(FileSystem::move(from, temp.path() / "b.txt"));
     EXPECT_FALSE(fs::exists(from));
     EXPECT_EQ(contentsOf(temp.path() / "b.txt"), "alpha");
 
-    const Path other = temp.write("c.txt", "gamma");
+    const fs::path other = temp.write("c.txt", "gamma");
     EXPECT_EQ(FileSystem::move(other, temp.path() / "b.txt"), std::errc::file_exists);
     EXPECT_EQ(contentsOf(other), "gamma");
     EXPECT_EQ(contentsOf(temp.path() / "b.txt"), "alpha");
@@ -116,7 +115,7 @@ FileSystem::Timestamp at(std::int64_t seconds, std::int64_t nanoseconds) {
 
 TEST_F(OnDisk, ResourceValuesFollowLinksAndFailForMissingFiles) {
     const auto before = std::chrono::system_clock::now() - std::chrono::seconds{2};
-    const Path file = temp.write("notes.txt", "twelve bytes");
+    const fs::path file = temp.write("notes.txt", "twelve bytes");
     fs::create_symlink(file, temp.path() / "link");
     const auto values = FileSystem::resourceValues(temp.path() / "link");
     ASSERT_TRUE(values);
@@ -133,7 +132,7 @@ TEST_F(OnDisk, ResourceValuesFollowLinksAndFailForMissingFiles) {
 }
 
 TEST_F(OnDisk, ModificationTimeKeepsNanoseconds) {
-    const Path file = temp.write("a.txt", "a");
+    const fs::path file = temp.write("a.txt", "a");
     test::setModified(file, 1'709'647'620, 123'456'789);
     EXPECT_EQ(FileSystem::modificationTime(file), at(1'709'647'620, 123'456'789));
     EXPECT_EQ(FileSystem::resourceValues(file)->modified, at(1'709'647'620, 123'456'789));

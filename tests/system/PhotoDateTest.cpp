@@ -90,8 +90,9 @@ TEST(PhotoDate, ReadsTheCameraClockAsLocalTime) {
         return fields.tm_mday * 100 + fields.tm_hour;
     };
     const std::string local = exifBlock("2024:05:01 10:00:00");
-    EXPECT_EQ(dayAndHour(PhotoDate::fromExif(
-                  std::span(reinterpret_cast<const unsigned char*>(local.data()), local.size()))),
+    EXPECT_EQ(dayAndHour(ExifDate::dates(std::span(
+                             reinterpret_cast<const unsigned char*>(local.data()), local.size()))
+                             .moment),
               110);
     TemporaryFolder folder;
     const auto dates = PhotoDate::read(folder.write("a.jpg", jpegWith(withOffset)));

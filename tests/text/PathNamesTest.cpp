@@ -7,12 +7,10 @@
 namespace tavix {
 namespace {
 
-using PathNames::Path;
-
 struct PathCase {
-    Path url;
+    Location url;
     std::string name;
-    Path folder;
+    Location folder;
     std::string extension;
 };
 
@@ -42,9 +40,9 @@ INSTANTIATE_TEST_SUITE_P(
         PathCase{"/home//ann//a.txt", "a.txt", "/home//ann", "txt"}, PathCase{"/", "/", "/", ""}));
 
 TEST(PathOperations, ChildStaysInsideItsFolder) {
-    EXPECT_EQ(PathNames::child("/home/ann", "b.txt"), Path("/home/ann/b.txt"));
-    EXPECT_EQ(PathNames::child("/", "b.txt"), Path("/b.txt"));
-    EXPECT_EQ(PathNames::child("/home/ann/", "b.txt"), Path("/home/ann/b.txt"));
+    EXPECT_EQ(PathNames::child("/home/ann", "b.txt"), Location("/home/ann/b.txt"));
+    EXPECT_EQ(PathNames::child("/", "b.txt"), Location("/b.txt"));
+    EXPECT_EQ(PathNames::child("/home/ann/", "b.txt"), Location("/home/ann/b.txt"));
     // A name beginning with a slash must not replace the folder.
     EXPECT_EQ(PathNames::child("/home/ann", "/etc/passwd").native().rfind("/home/ann/", 0), 0u);
 }

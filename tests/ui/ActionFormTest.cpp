@@ -5,8 +5,6 @@
 #include <QLocale>
 #include <QRadioButton>
 #include <QSignalSpy>
-#include <QStandardPaths>
-#include <QStyleFactory>
 #include <QTest>
 #include <QToolButton>
 
@@ -14,7 +12,7 @@
 #include <limits>
 #include <tuple>
 
-#include "UiTestFiles.hpp"
+#include "support/UiTest.hpp"
 #include "rules/Catalogue.hpp"
 #include "rules/RenameRule.hpp"
 #include "rules/RuleCoding.hpp"
@@ -44,7 +42,7 @@ class ActionFormTest : public QObject {
 
 private Q_SLOTS:
     void initTestCase() {
-        tavix::uitest::useTestSettingsAndStyle();
+        tavix::test::useTestSettingsAndStyle();
         // A locale with a grouping separator, whatever the machine's is.
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     }
@@ -161,7 +159,7 @@ private Q_SLOTS:
         QSignalSpy edited(&form, &ActionForm::ruleEdited);
         connect(&form, &ActionForm::ruleEdited, &form, &ActionForm::setRule);
 
-        auto* text = tavix::uitest::labelled<QLineEdit>(form, "formLabel", "Text:");
+        auto* text = tavix::test::labelled<QLineEdit>(form, "formLabel", "Text:");
         text->setFocus();
         text->setCursorPosition(2);
         QTest::keyClick(text, Qt::Key_X);
@@ -171,7 +169,7 @@ private Q_SLOTS:
         QCOMPARE(text->cursorPosition(), 3);
         QVERIFY(text->hasFocus());
 
-        auto* offset = tavix::uitest::labelled<QLineEdit>(form, "formLabel", "At position:");
+        auto* offset = tavix::test::labelled<QLineEdit>(form, "formLabel", "At position:");
         QTest::keyClicks(offset, QStringLiteral("9"));
         QCOMPARE(edited.count(), 2);
         QCOMPARE(form.rule(), (RenameRule{tavix::InsertAt{"abxcd", 39}}));

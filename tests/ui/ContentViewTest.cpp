@@ -1,25 +1,20 @@
 // The main window's content driven through its controls: the file controls,
 // the table's cells as drawn, the status bar, drops, real renames and Tab.
 #include <QAction>
-#include <QApplication>
-#include <QDir>
+#include <QHelpEvent>
 #include <QMimeData>
 #include <QPushButton>
-#include <QStandardPaths>
-#include <QStyleFactory>
 #include <QTableView>
-#include <QTest>
 #include <QToolButton>
 #include <QToolTip>
-#include <QHelpEvent>
 #include <QUrl>
 
 #include <algorithm>
 
-#include "UiTestFiles.hpp"
 #include "support/ExifBytes.hpp"
 #include "support/Files.hpp"
 #include "support/TemporaryFolder.hpp"
+#include "support/UiTest.hpp"
 #include "model/TavixModel.hpp"
 #include "system/FileSystem.hpp"
 #include "ui/ContentView.hpp"
@@ -32,23 +27,16 @@ using tavix::TavixModel;
 using tavix::ui::ContentView;
 using tavix::ui::ElidedLabel;
 using tavix::ui::PlanTableModel;
-using tavix::uitest::part;
-using tavix::uitest::countPixels;
-using tavix::uitest::Path;
+using tavix::test::countPixels;
+using tavix::test::part;
 using tavix::test::TemporaryFolder;
+namespace fs = std::filesystem;
 
 namespace {
 
 // Makes every name change: "a.txt" becomes "new-a.txt".
 void prefixEveryName(TavixModel& model) {
-    model.setRule(model.rules().front().id,
-                  RenameRule{tavix::AddText{"new-", tavix::Position::prefix}});
-}
-
-// The names of the entries of `folder`.
-QStringList names(const Path& folder) {
-    return QDir(QString::fromStdString(folder.string()))
-        .entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
+    tavix::test::setFirstStep(model, RenameRule{tavix::AddText{"new-", tavix::Position::prefix}});
 }
 
 QImage cellImage(QTableView* table, int row, int column) {
@@ -70,7 +58,7 @@ class ContentViewTest : public QObject {
 
 private Q_SLOTS:
     void initTestCase() {
-        tavix::uitest::useTestSettingsAndStyle();
+        tavix::test::useTestSettingsAndStyle();
         QApplication::setPalette(QApplication::style()->standardPalette());
     }
 
@@ -92,8 +80,8 @@ private Q_SLOTS:
     void theControlsDriveTheModel() {
         TemporaryFolder box;
         TavixModel& model = view_->model();
-        const Path b = box.write("img10.txt");
-        const Path a = box.write("img2.txt");
+        const fs::path b = box.write("img10.txt");
+        const fs::path a = box.write("img2.txt");
         auto* clear = part<QToolButton>(view_.get(), "clearButton");
         auto* minus = part<QToolButton>(view_.get(), "removeButton");
         QVERIFY(!clear->isEnabled());
@@ -161,12 +149,12 @@ private Q_SLOTS:
         // Made in this order, so created c, a, b where birth times are kept.
         // The kernel stamps birth times from a clock that ticks every few
         // milliseconds, so files made within one tick would tie.
-        const Path c = box.write("c.txt", std::string(500, 'c'));
+        const fs::path c = box.write("c.txt", std::string(500, 'c'));
         QTest::qWait(30);
-        const Path a = box.write("a.jpg", tavix::test::jpegWith(
+        const fs::path a = box.write("a.jpg", tavix::test::jpegWith(
                                               tavix::test::exifBlock("2001:05:06 07:08:09")));
         QTest::qWait(30);
-        const Path b = box.write("b.txt", "b");
+        const fs::path b = box.write("b.txt", "b");
         setModified(b, 1577836800);  // 2020
         setModified(c, 1609459200);  // 2021
         setModified(a, 1640995200);  // 2022
@@ -190,7 +178,8 @@ private Q_SLOTS:
         std::reverse(order.begin(), order.end());
         QCOMPARE(model.files(), named(order));
         // The direction holds for the next sort.
-        model.setFiles(named(QStringLiteral("cba")));
+        model.clear();
+        model.add(named(QStringLiteral("cba")));
         part<QAction>(view_.get(), qPrintable(item))->trigger();
         QCOMPARE(model.files(), named(order));
         reverse->trigger();
@@ -217,8 +206,7 @@ private Q_SLOTS:
         TavixModel& model = view_->model();
         const std::string side(90, 'a');
         model.add({box.write(side + "MID" + side + ".txt")});
-        model.setRule(model.rules().front().id,
-                      RenameRule{tavix::FindReplace{"MID", "NEW", false, true, {}}});
+        tavix::test::setFirstStep(model, RenameRule{tavix::FindReplace{"MID", "NEW", false, true, {}}});
         QTableView* table = view_->table();
         const QRect cell = table->visualRect(table->model()->index(0, PlanTableModel::changeTo));
         QHelpEvent hover(QEvent::ToolTip, cell.center(), table->viewport()->mapToGlobal(cell.center()));
@@ -231,43 +219,19 @@ private Q_SLOTS:
         QToolTip::hideText();
     }
 
-    // Keys go in through the window, the way the platform delivers them.
-    void performAndUndoByButtonAndByKeyboard() {
-        TemporaryFolder box;
-        TavixModel& model = view_->model();
-        model.add({box.write("a.txt")});
-        auto* perform = part<QPushButton>(view_.get(), "performButton");
-        auto* undo = part<QPushButton>(view_.get(), "undoButton");
-        view_->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(view_.get()));
-        view_->table()->setFocus();
-        // With no name to change, neither the button nor the shortcut acts.
-        QVERIFY(!perform->isEnabled());
-        QTest::keyClick(view_->windowHandle(), Qt::Key_Return, Qt::ControlModifier);
-        QVERIFY(!model.message());
-
-        prefixEveryName(model);
-        perform->click();
-        QCOMPARE(names(box.path()), QStringList{"new-a.txt"});
-        undo->click();
-        QCOMPARE(names(box.path()), QStringList{"a.txt"});
-        QTest::keyClick(view_->windowHandle(), Qt::Key_Return, Qt::ControlModifier);
-        QCOMPARE(names(box.path()), QStringList{"new-a.txt"});
-    }
-
     void droppingFilesAddsThemInOrderSkippingFolders() {
         TemporaryFolder box;
-        const Path c = box.write("c.txt");
-        const Path folder = box.folder("folder");
-        const Path a = box.write("a.txt");
-        const Path b = box.write("b.txt");
+        const fs::path c = box.write("c.txt");
+        const fs::path folder = box.folder("folder");
+        const fs::path a = box.write("a.txt");
+        const fs::path b = box.write("b.txt");
         TavixModel& model = view_->model();
 
         // Over the steps pane, not the table: the whole split view takes files.
         QWidget* over = part<QWidget>(view_.get(), "stepsPlaceholder");
         QMimeData data;
         QList<QUrl> urls;
-        for (const Path& file : {c, folder, a, b}) urls << QUrl::fromLocalFile(file.c_str());
+        for (const fs::path& file : {c, folder, a, b}) urls << QUrl::fromLocalFile(file.c_str());
         data.setUrls(urls);
         QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, {});
         QApplication::sendEvent(over, &enter);

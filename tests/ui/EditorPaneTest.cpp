@@ -4,13 +4,11 @@
 #include <QCheckBox>
 #include <QListView>
 #include <QMimeData>
-#include <QStandardPaths>
-#include <QStyleFactory>
 #include <QTest>
 #include <QToolButton>
 #include <memory>
 
-#include "UiTestFiles.hpp"
+#include "support/UiTest.hpp"
 #include "ui/ActionForm.hpp"
 #include "ui/EditorPane.hpp"
 #include "ui/StepListModel.hpp"
@@ -20,7 +18,7 @@ using tavix::RenameRule;
 using tavix::TavixModel;
 using tavix::ui::EditorPane;
 using tavix::ui::StepListModel;
-using tavix::uitest::part;
+using tavix::test::part;
 
 namespace {
 
@@ -48,7 +46,7 @@ class EditorPaneTest : public QObject {
 
 private Q_SLOTS:
     void initTestCase() {
-        tavix::uitest::useTestSettingsAndStyle();
+        tavix::test::useTestSettingsAndStyle();
     }
 
     // Dragging a step renumbers the list and keeps the selection; plus appends

@@ -5,11 +5,10 @@
 #include <QContextMenuEvent>
 #include <QDBusMessage>
 #include <QMenu>
-#include <QStandardPaths>
 #include <QTableView>
 #include <QTest>
 
-#include "UiTestFiles.hpp"
+#include "support/UiTest.hpp"
 #include "model/TavixModel.hpp"
 #include "support/TemporaryFolder.hpp"
 #include "ui/ContentView.hpp"
@@ -53,10 +52,10 @@ private Q_SLOTS:
         const QPoint at = table->visualRect(table->model()->index(1, 0)).center();
         QContextMenuEvent click(QContextMenuEvent::Mouse, at, table->viewport()->mapToGlobal(at));
         QApplication::sendEvent(table->viewport(), &click);
-        auto* menu = tavix::uitest::part<QMenu>(table, "rowMenu");
+        auto* menu = tavix::test::part<QMenu>(table, "rowMenu");
         QTRY_VERIFY(menu->isVisible());
         QCOMPARE(table->selectionModel()->selectedRows().value(0).row(), 1);
-        auto* show = tavix::uitest::part<QAction>(menu, "showInFileManager");
+        auto* show = tavix::test::part<QAction>(menu, "showInFileManager");
         QCOMPARE(show->text(), QStringLiteral("Show in File Manager"));
         show->trigger();
         QCOMPARE(shown, QList<QUrl>{QUrl::fromLocalFile(

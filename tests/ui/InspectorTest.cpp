@@ -2,9 +2,7 @@
 #include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
-#include <QStandardPaths>
 #include <QStyle>
-#include <QStyleFactory>
 #include <QTest>
 #include <QToolButton>
 
@@ -13,7 +11,7 @@
 #include <string>
 #include <utility>
 
-#include "UiTestFiles.hpp"
+#include "support/UiTest.hpp"
 #include "model/TavixModel.hpp"
 #include "support/TemporaryFolder.hpp"
 #include "ui/Appearance.hpp"
@@ -27,7 +25,7 @@ using tavix::ui::Inspector;
 namespace {
 
 QLineEdit* valueOf(const Inspector& inspector, const QString& label) {
-    return tavix::uitest::labelled<QLineEdit>(inspector, "inspectorLabel", label);
+    return tavix::test::labelled<QLineEdit>(inspector, "inspectorLabel", label);
 }
 
 QToolButton* tabButton(const Inspector& inspector, const char* title) {
@@ -44,7 +42,7 @@ std::pair<int, int> lowestInk(QWidget& widget) {
                    std::abs(c.blue() - back.blue()) > 90;
     };
     for (int y = image.height() - 1; y >= 0; --y) {
-        const int ink = tavix::uitest::countPixels(image.copy(0, y, image.width(), 1), isInk);
+        const int ink = tavix::test::countPixels(image.copy(0, y, image.width(), 1), isInk);
         if (ink > 0) return {y, ink};
     }
     return {-1, 0};
@@ -73,7 +71,7 @@ class InspectorTest : public QObject {
 
 private Q_SLOTS:
     void initTestCase() {
-        tavix::uitest::useTestSettingsAndStyle();
+        tavix::test::useTestSettingsAndStyle();
     }
 
     void namesAreDrawnWhole_data() {

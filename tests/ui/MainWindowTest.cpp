@@ -2,17 +2,16 @@
 // on the command line, and the signal that starts the work after launch.
 #include <QApplication>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QTest>
 
-#include "UiTestFiles.hpp"
+#include "support/UiTest.hpp"
 #include "support/TemporaryFolder.hpp"
 #include "ui/CommandLineFiles.hpp"
 #include "ui/ContentView.hpp"
 #include "ui/MainWindow.hpp"
 
 using tavix::ui::MainWindow;
-using tavix::uitest::Path;
+namespace fs = std::filesystem;
 using tavix::test::TemporaryFolder;
 
 class MainWindowTest : public QObject {
@@ -32,8 +31,8 @@ private Q_SLOTS:
 
     void filesOnTheCommandLineAreListedInOrderAfterLaunch() {
         TemporaryFolder box;
-        const Path b = box.write("b_1.jpg");
-        const Path a = box.write("a_2.jpg");
+        const fs::path b = box.write("b_1.jpg");
+        const fs::path a = box.write("a_2.jpg");
         box.folder("folder");
         // As the shell hands them over, after options the window knows.
         const char* argv[] = {"tavix", "--dark",   "b_1.jpg", "--scene", "empty", "./a_2.jpg",

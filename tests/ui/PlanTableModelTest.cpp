@@ -2,10 +2,9 @@
 #include <QAbstractItemModelTester>
 #include <QGuiApplication>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QTest>
 
-#include "UiTestFiles.hpp"
+#include "support/UiTest.hpp"
 #include "support/TemporaryFolder.hpp"
 #include "model/TavixModel.hpp"
 #include "ui/Appearance.hpp"

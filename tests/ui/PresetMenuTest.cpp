@@ -2,47 +2,28 @@
 // preset saved there is offered here, one saved here is listed there, and the
 // store's refusals reach the user.
 #include <QAction>
-#include <QApplication>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QStandardPaths>
-#include <QStyleFactory>
-#include <QTest>
-#include <QTimer>
 
-#include <functional>
 #include <memory>
 
-#include "UiTestFiles.hpp"
 #include "model/Presets.hpp"
 #include "support/TemporaryFolder.hpp"
+#include "support/UiTest.hpp"
 #include "ui/MainWindow.hpp"
 
 using tavix::RenameRule;
 using tavix::TavixModel;
-using tavix::ui::MainWindow;
-using tavix::uitest::part;
+using tavix::test::part;
 using tavix::test::TemporaryFolder;
+using tavix::test::whenShown;
+using tavix::ui::MainWindow;
 namespace Presets = tavix::Presets;
 
 namespace {
-
-// Runs `answer` on the modal dialog of type T as soon as it shows.
-template <class T>
-void whenShown(std::function<void(T*)> answer) {
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, answer] {
-        if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            answer(dialog);
-        }
-    });
-    timer->start(20);
-}
 
 // Types `name` into the name dialog and presses Return, as a user would.
 void typeName(const QString& name) {
@@ -65,9 +46,7 @@ class PresetMenuTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() {
-        tavix::uitest::useTestSettingsAndStyle();
-    }
+    void initTestCase() { tavix::test::useTestSettingsAndStyle(); }
 
     void init() {
         config_ = std::make_unique<TemporaryFolder>();

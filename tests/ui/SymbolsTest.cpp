@@ -3,15 +3,14 @@
 #include <QApplication>
 #include <QIcon>
 #include <QPalette>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "UiTestFiles.hpp"
+#include "support/UiTest.hpp"
 #include "ui/Symbols.hpp"
 
 using tavix::ui::Symbol;
-using tavix::uitest::countPixels;
+using tavix::test::countPixels;
 
 namespace {
 

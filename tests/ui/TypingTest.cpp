@@ -1,14 +1,10 @@
 // The step form's number fields driven by the keyboard in a whole window: what
 // is typed counts at once, whatever command comes next.
-#include <QApplication>
-#include <QDir>
 #include <QLineEdit>
-#include <QStandardPaths>
-#include <QStyleFactory>
-#include <QTest>
 
-#include "UiTestFiles.hpp"
+#include "support/Files.hpp"
 #include "support/TemporaryFolder.hpp"
+#include "support/UiTest.hpp"
 #include "ui/MainWindow.hpp"
 #include "ui/Stepper.hpp"
 
@@ -17,18 +13,14 @@ using tavix::Position;
 using tavix::RenameRule;
 using tavix::ui::MainWindow;
 using tavix::test::TemporaryFolder;
+using Names = std::vector<std::string>;
 
 namespace {
-
-QStringList names(const std::filesystem::path& folder) {
-    return QDir(QString::fromStdString(folder.string()))
-        .entryList(QDir::NoDotAndDotDot | QDir::Files, QDir::Name);
-}
 
 // The number field a label names, or the one with this object name.
 QLineEdit* field(const QWidget& root, const QString& label) {
     if (auto* named = root.findChild<QLineEdit*>(label)) return named;
-    return tavix::uitest::labelled<QLineEdit>(root, "formLabel", label);
+    return tavix::test::labelled<QLineEdit>(root, "formLabel", label);
 }
 
 }  // namespace
@@ -38,7 +30,7 @@ class TypingTest : public QObject {
 
 private Q_SLOTS:
     void initTestCase() {
-        tavix::uitest::useTestSettingsAndStyle();
+        tavix::test::useTestSettingsAndStyle();
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     }
 
@@ -48,40 +40,38 @@ private Q_SLOTS:
         QTest::addColumn<RenameRule>("rule");
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("typed");
-        QTest::addColumn<QStringList>("renamed");
+        QTest::addColumn<Names>("renamed");
         const RenameRule sequence = RenameRule{tavix::Sequence{1, 1, 2, Position::suffix, "-"}};
         QTest::newRow("start with") << sequence << "Start with:" << "50"
-                                    << QStringList{"IMG_0041-50.jpg", "IMG_0042-51.jpg"};
+                                    << Names{"IMG_0041-50.jpg", "IMG_0042-51.jpg"};
         QTest::newRow("a lone minus keeps the start")
-            << sequence << "Start with:" << "-" << QStringList{"IMG_0041-01.jpg", "IMG_0042-02.jpg"};
+            << sequence << "Start with:" << "-" << Names{"IMG_0041-01.jpg", "IMG_0042-02.jpg"};
         QTest::newRow("step value") << sequence << "stepField" << "5"
-                                    << QStringList{"IMG_0041-01.jpg", "IMG_0042-06.jpg"};
+                                    << Names{"IMG_0041-01.jpg", "IMG_0042-06.jpg"};
         QTest::newRow("padding") << sequence << "Padding:" << "3"
-                                 << QStringList{"IMG_0041-001.jpg", "IMG_0042-002.jpg"};
+                                 << Names{"IMG_0041-001.jpg", "IMG_0042-002.jpg"};
         QTest::newRow("characters")
             << RenameRule{tavix::Crop{CropMode::removeFirst, 1}} << "Characters:"
-            << "4" << QStringList{"0041.jpg", "0042.jpg"};
+            << "4" << Names{"0041.jpg", "0042.jpg"};
         QTest::newRow("at position") << RenameRule{tavix::InsertAt{"x", 0}} << "At position:"
-                                     << "3" << QStringList{"IMGx_0041.jpg", "IMGx_0042.jpg"};
+                                     << "3" << Names{"IMGx_0041.jpg", "IMGx_0042.jpg"};
         QTest::newRow("maximum") << RenameRule{tavix::Truncate{20, Position::prefix}} << "Maximum:"
-                                 << "2" << QStringList{"41.jpg", "42.jpg"};
+                                 << "2" << Names{"41.jpg", "42.jpg"};
         QTest::newRow("roman start")
             << RenameRule{tavix::RomanNumeral{1, Position::suffix, "-"}} << "Start with:"
-            << "14" << QStringList{"IMG_0041-XIV.jpg", "IMG_0042-XV.jpg"};
+            << "14" << Names{"IMG_0041-XIV.jpg", "IMG_0042-XV.jpg"};
     }
 
     void ctrlReturnRenamesWithWhatIsTyped() {
         QFETCH(RenameRule, rule);
         QFETCH(QString, field);
         QFETCH(QString, typed);
-        QFETCH(QStringList, renamed);
+        QFETCH(Names, renamed);
         TemporaryFolder box;
         MainWindow window;
         window.model().add({box.write("IMG_0041.jpg"), box.write("IMG_0042.jpg")});
-        window.model().setRule(window.model().rules().front().id, rule);
-        window.show();
-        window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
+        tavix::test::setFirstStep(window.model(), rule);
+        QVERIFY(tavix::test::showActive(window));
 
         QLineEdit* edit = ::field(window, field);
         QVERIFY(edit != nullptr);
@@ -89,7 +79,7 @@ private Q_SLOTS:
         QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClicks(edit, typed);
         QTest::keyClick(window.windowHandle(), Qt::Key_Return, Qt::ControlModifier);
-        QCOMPARE(names(box.path()), renamed);
+        QCOMPARE(tavix::test::namesIn(box.path()), renamed);
         QCOMPARE(edit->text(), typed);
     }
 
@@ -97,11 +87,9 @@ private Q_SLOTS:
     // neither goes below the floor.
     void arrowKeysStepTheFieldAndItsStepper() {
         MainWindow window;
-        window.model().setRule(window.model().rules().front().id,
-                               RenameRule{tavix::Sequence{1, 1, 2, Position::suffix, "-"}});
-        window.show();
-        window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
+        tavix::test::setFirstStep(window.model(),
+                                  RenameRule{tavix::Sequence{1, 1, 2, Position::suffix, "-"}});
+        QVERIFY(tavix::test::showActive(window));
         const auto padding = [&] {
             return std::get<tavix::Sequence>(window.model().rules().front().rule.kind).padding;
         };
@@ -112,7 +100,7 @@ private Q_SLOTS:
         QCOMPARE(padding(), 4);
         QCOMPARE(edit->text(), QStringLiteral("4"));
         QTest::keyClick(window.windowHandle(), Qt::Key_Tab);
-        auto* stepper = tavix::uitest::part<tavix::ui::Stepper>(&window, "paddingStepper");
+        auto* stepper = tavix::test::part<tavix::ui::Stepper>(&window, "paddingStepper");
         QVERIFY(stepper->hasFocus());
         for (int i = 0; i < 5; ++i) QTest::keyClick(stepper, Qt::Key_Down);
         QCOMPARE(padding(), 1);

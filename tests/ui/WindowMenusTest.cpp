@@ -1,65 +1,33 @@
 // The window's menus and their keys, driven as a user does: keys pressed in the
 // window, items chosen from the menus, and where the focus goes afterwards.
 #include <QAction>
-#include <QApplication>
 #include <QLineEdit>
 #include <QListView>
-#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QStandardPaths>
-#include <QStyleFactory>
 #include <QTableView>
-#include <QTest>
-#include <QTimer>
 
 #include <algorithm>
-#include <functional>
 #include <memory>
 #include <optional>
 
-#include "UiTestFiles.hpp"
 #include "support/TemporaryFolder.hpp"
+#include "support/UiTest.hpp"
 #include "ui/MainWindow.hpp"
 #include "update/Version.hpp"
 
 using tavix::Position;
 using tavix::RenameRule;
 using tavix::TavixModel;
-using tavix::ui::MainWindow;
-using tavix::uitest::part;
+using tavix::test::part;
 using tavix::test::TemporaryFolder;
-
-namespace {
-
-// Runs `answer` on the modal dialog of type T as soon as it shows.
-template <class T>
-void whenShown(std::function<void(T*)> answer) {
-    // Answered again on every tick until the dialog has gone: a file dialog
-    // still reading its folder may not take the first answer.
-    auto* timer = new QTimer(qApp);  // gone with the application at the latest
-    auto answered = std::make_shared<bool>(false);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, answer, answered] {
-        if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            *answered = true;
-            answer(dialog);
-        } else if (*answered) {
-            timer->stop();
-            timer->deleteLater();
-        }
-    });
-    timer->start(20);
-}
-
-}  // namespace
+using tavix::ui::MainWindow;
 
 class WindowMenusTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() {
-        tavix::uitest::useTestSettingsAndStyle();
-    }
+    void initTestCase() { tavix::test::useTestSettingsAndStyle(); }
 
     void init() {
         // The open dialog answers at once with what the test chose, and says what
@@ -70,9 +38,7 @@ private Q_SLOTS:
             askedFor_ = multiple;
             return picked_;
         });
-        window_->show();
-        window_->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+        QVERIFY(tavix::test::showActive(*window_));
     }
 
     void cleanup() { window_.reset(); }
@@ -141,16 +107,21 @@ private Q_SLOTS:
         QCOMPARE(model().selection(), model().rules().back().id);
     }
 
-    // Undo Renames is there exactly while the status bar offers "Undo", puts the
-    // batch back and leaves the focus in the table.
-    void undoRenamesFollowsTheStatusBar() {
+    // Ctrl+Return and the button rename only when a name changes. Undo Renames
+    // is there exactly while the status bar offers "Undo", puts the batch back
+    // and leaves the focus in the table.
+    void performAndUndoRenamesFollowTheStatusBar() {
         TemporaryFolder box;
         model().add({box.write("a.txt")});
-        model().setRule(model().rules().front().id,
-                        RenameRule{tavix::AddText{"new-", Position::prefix}});
+        auto* perform = part<QPushButton>(window_.get(), "performButton");
+        QVERIFY(!perform->isEnabled());
+        press(Qt::CTRL | Qt::Key_Return);
+        QVERIFY(!model().message());
+        tavix::test::setFirstStep(model(), RenameRule{tavix::AddText{"new-", Position::prefix}});
         auto* button = part<QPushButton>(window_.get(), "undoButton");
         QVERIFY(!item("undoRenames")->isEnabled());
         press(Qt::CTRL | Qt::Key_Return);
+        QVERIFY(std::filesystem::exists(box.path() / "new-a.txt"));
         QVERIFY(button->isVisible());
         QVERIFY(item("undoRenames")->isEnabled());
         part<QLineEdit>(window_.get(), "textField")->setFocus();
@@ -161,7 +132,8 @@ private Q_SLOTS:
         QVERIFY(table()->hasFocus());
 
         // The status bar's button goes away when clicked; the focus goes to the table.
-        press(Qt::CTRL | Qt::Key_Return);
+        perform->click();
+        QVERIFY(std::filesystem::exists(box.path() / "new-a.txt"));
         QTest::mouseClick(button, Qt::LeftButton);
         QVERIFY(std::filesystem::exists(box.path() / "a.txt"));
         QVERIFY(table()->hasFocus());
@@ -170,8 +142,7 @@ private Q_SLOTS:
     // Chosen from the menu, the edit items work on the field that has the focus,
     // and what they change reaches the step.
     void editItemsActOnTheFocusedField() {
-        model().setRule(model().rules().front().id,
-                        RenameRule{tavix::FindReplace{"old", "", false, false, {}}});
+        tavix::test::setFirstStep(model(), RenameRule{tavix::FindReplace{"old", "", false, false, {}}});
         auto* find = part<QLineEdit>(window_.get(), "findField");
         auto* replace = part<QLineEdit>(window_.get(), "replaceField");
         find->setFocus();
@@ -196,7 +167,7 @@ private Q_SLOTS:
 
     void aboutNamesTheVersionAndTheLicence() {
         QString shown;
-        whenShown<QMessageBox>([&](QMessageBox* box) {
+        tavix::test::whenShown<QMessageBox>([&](QMessageBox* box) {
             shown = box->text() + box->informativeText();
             box->accept();
         });

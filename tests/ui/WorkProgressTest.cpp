@@ -1,33 +1,26 @@
 // Long work as the window shows it: a busy pointer and a progress bar with the
 // counts, drawn while the work runs, and gone when it ends.
 #include <QAction>
-#include <QApplication>
-#include <QLabel>
 #include <QProgressBar>
-#include <QStandardPaths>
-#include <QStyleFactory>
-#include <QTest>
 
 #include <memory>
 #include <string>
 
-#include "UiTestFiles.hpp"
 #include "support/TemporaryFolder.hpp"
+#include "support/UiTest.hpp"
 #include "ui/MainWindow.hpp"
 #include "ui/WorkProgress.hpp"
 
 using tavix::ui::MainWindow;
 using tavix::ui::WorkProgress;
-using tavix::uitest::part;
+using tavix::test::part;
 using tavix::test::TemporaryFolder;
 
 class WorkProgressTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() {
-        tavix::uitest::useTestSettingsAndStyle();
-    }
+    void initTestCase() { tavix::test::useTestSettingsAndStyle(); }
 
     void init() {
         window_ = std::make_unique<MainWindow>();

@@ -8,7 +8,7 @@
 #include "rules/RenameRule.hpp"
 #include "text/Location.hpp"
 
-namespace tavix::Batches {
+namespace tavix::ListPlanning {
 
 // How a list is planned beside its steps.
 struct Planning {
@@ -36,4 +36,4 @@ RenamePlan plan(std::vector<Location>&& files, const std::vector<RenameRule>& ru
 RenamePlan plan(const std::vector<Location>& files, const std::vector<RenameRule>& rules,
                 const Planning& planning, std::vector<RenameEngine::StepStages>& stages);
 
-}  // namespace tavix::Batches
+}  // namespace tavix::ListPlanning

@@ -7,17 +7,30 @@
 #include <QObject>
 #include <QStandardPaths>
 #include <QStyleFactory>
-#include <filesystem>
+#include <QTest>
+#include <QTimer>
 
-namespace tavix::uitest {
+#include <functional>
+#include <utility>
 
-using Path = std::filesystem::path;
+#include "model/TavixModel.hpp"
+
+// What the widget tests share: settings and style, finding controls, answering
+// dialogs, and a window shown as a user sees it.
+namespace tavix::test {
 
 // Settings in a folder of their own, and one style whatever the machine has,
 // so that every widget test draws and measures alike.
 inline void useTestSettingsAndStyle() {
     QStandardPaths::setTestModeEnabled(true);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+}
+
+// Shows `window` and waits until it is the active window, where keys go.
+inline bool showActive(QWidget& window) {
+    window.show();
+    window.activateWindow();
+    return QTest::qWaitForWindowActive(&window);
 }
 
 // The child of `root` of type T with this object name; stops the test program
@@ -50,4 +63,23 @@ int countPixels(const QImage& image, Wanted wanted) {
     return count;
 }
 
-}  // namespace tavix::uitest
+// Runs `answer` on the next modal dialog of type T as soon as it shows.
+template <class T>
+void whenShown(std::function<void(T*)> answer) {
+    auto* timer = new QTimer(qApp);  // gone with the application at the latest
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, answer = std::move(answer)] {
+        if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            answer(dialog);
+        }
+    });
+    timer->start(20);
+}
+
+// Makes `rule` the rule of the model's first step.
+inline void setFirstStep(TavixModel& model, RenameRule rule) {
+    model.setRule(model.rules().front().id, std::move(rule));
+}
+
+}  // namespace tavix::test

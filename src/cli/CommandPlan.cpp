@@ -1,10 +1,10 @@
-#include "cli/Batches.hpp"
+#include "cli/CommandPlan.hpp"
 
 #include <unordered_map>
 
 #include "cli/Inputs.hpp"
 #include "engine/Chains.hpp"
-#include "model/Batches.hpp"
+#include "model/ListPlanning.hpp"
 #include "text/PathNames.hpp"
 
 namespace tavix::cli {
@@ -66,10 +66,10 @@ RenamePlan planGivenNames(std::vector<Location> files, const Arguments& args) {
 RenamePlan planBatches(std::vector<Location> files, const std::vector<RenameRule>& rules,
                        const Arguments& args) {
     RenamePlan plan = args.newNames ? planGivenNames(std::move(files), args)
-                                    : Batches::plan(std::move(files), rules,
-                                                    {.keepExtension = args.keepExtension,
-                                                     .perFolder = args.perFolder,
-                                                     .dates = args.dateSource});
+                                    : ListPlanning::plan(std::move(files), rules,
+                                                         {.keepExtension = args.keepExtension,
+                                                          .perFolder = args.perFolder,
+                                                          .dates = args.dateSource});
     if (args.chains) RenameEngine::freeChains(plan);
     return plan;
 }

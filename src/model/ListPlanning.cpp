@@ -1,4 +1,4 @@
-#include "model/Batches.hpp"
+#include "model/ListPlanning.hpp"
 
 #include <iterator>
 #include <string>
@@ -6,7 +6,7 @@
 
 #include "text/PathNames.hpp"
 
-namespace tavix::Batches {
+namespace tavix::ListPlanning {
 namespace {
 
 // One plan per folder's files, joined in the order the folders first appear.
@@ -41,8 +41,8 @@ RenamePlan planEachFolder(Files& files, const std::vector<RenameRule>& rules,
             parts.push_back(RenameEngine::plan(batches[b], rules, planning.keepExtension,
                                                planning.dates, (*stages)[b]));
         } else {
-            parts.push_back(RenameEngine::plan(std::move(batches[b]), rules,
-                                               planning.keepExtension, planning.dates));
+            parts.push_back(RenameEngine::plan(std::move(batches[b]), rules, planning.keepExtension,
+                                               planning.dates));
         }
     }
     RenamePlan plan;
@@ -93,4 +93,4 @@ RenamePlan plan(const std::vector<Location>& files, const std::vector<RenameRule
     return planEachFolder<false>(files, rules, planning, &stages);
 }
 
-}  // namespace tavix::Batches
+}  // namespace tavix::ListPlanning

@@ -12,7 +12,6 @@
 #include <string_view>
 #include <system_error>
 
-#include "update/Version.hpp"
 #include "ui/Appearance.hpp"
 #include "ui/CommandLineFiles.hpp"
 #include "ui/FormSheet.hpp"
@@ -20,6 +19,7 @@
 #include "ui/Screenshot.hpp"
 #include "ui/WindowStyle.hpp"
 #include "update/UpdatePrompter.hpp"
+#include "update/Version.hpp"
 
 namespace {
 
