@@ -25,7 +25,8 @@ std::string_view describe(SkipReason reason) {
 }
 
 std::vector<Path> adding(const std::vector<Path>& current, std::vector<Path> given,
-                         const std::function<void(const Path&, SkipReason)>& onSkip) {
+                         const std::function<void(const Path&, SkipReason)>& onSkip,
+                         FileSystem::FolderSnapshots* folders) {
     std::vector<Path> files;
     // Reserved up front so that the views in `listed` never move.
     files.reserve(current.size() + given.size());
@@ -34,7 +35,8 @@ std::vector<Path> adding(const std::vector<Path>& current, std::vector<Path> giv
     listed.reserve(files.capacity());
     for (const Path& path : files) listed.insert(path.native());
     // Asked for all at once: a folder that holds many of them is read once.
-    const std::vector<FileSystem::ExistsAndKind> found = FileSystem::existAndKinds(given);
+    const std::vector<FileSystem::ExistsAndKind> found =
+        folders ? folders->existAndKinds(given) : FileSystem::existAndKinds(given);
     for (std::size_t i = 0; i < given.size(); ++i) {
         Path& path = given[i];
         const auto report = [&](SkipReason reason) {
