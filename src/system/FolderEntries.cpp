@@ -159,22 +159,32 @@ FolderSnapshot::FolderSnapshot(const std::string& folder, std::size_t asked, Fol
 }
 
 void FolderSnapshot::read(int fd, std::size_t expected) {
+    constexpr std::size_t blockSize = std::size_t{1} << blockBits;
     entries_.reserve(expected + 2);
     bool tooMany = false;
+    used_ = blockSize;
     const bool complete =
         forEachEntry(fd, [&](std::string_view name, unsigned char type, std::uint64_t inode) {
-            tooMany = tooMany || names_.size() + name.size() >= UINT32_MAX ||
-                      entries_.size() >= UINT32_MAX / 4;
+            if (used_ + name.size() > blockSize) {
+                tooMany = tooMany || blocks_.size() >= (std::size_t{1} << (32 - blockBits)) ||
+                          name.size() > blockSize;
+                if (tooMany) return;
+                blocks_.push_back(std::make_unique_for_overwrite<char[]>(blockSize));
+                used_ = 0;
+            }
+            tooMany = tooMany || entries_.size() >= UINT32_MAX / 4;
             if (tooMany) return;
-            entries_.push_back({.inode = inode,
-                                .nameAt = static_cast<std::uint32_t>(names_.size()),
-                                .length = static_cast<std::uint16_t>(name.size()),
-                                .type = type});
-            names_.append(name);
+            entries_.push_back(
+                {.inode = inode,
+                 .nameAt = static_cast<std::uint32_t>((blocks_.size() - 1) << blockBits | used_),
+                 .length = static_cast<std::uint16_t>(name.size()),
+                 .type = type});
+            std::memcpy(blocks_.back().get() + used_, name.data(), name.size());
+            used_ += name.size();
         });
     if (!complete || tooMany) {
-        entries_ = {};
-        names_ = {};
+        entries_.clear();
+        blocks_.clear();
         return;
     }
     std::size_t capacity = 16;
@@ -182,8 +192,7 @@ void FolderSnapshot::read(int fd, std::size_t expected) {
     slots_.resize(capacity);
     mask_ = capacity - 1;
     for (std::size_t i = 0; i < entries_.size(); ++i) {
-        const Stored& entry = entries_[i];
-        const std::string_view name(names_.data() + entry.nameAt, entry.length);
+        const std::string_view name = nameOf(static_cast<std::uint32_t>(i));
         const std::size_t hash = hashOf(name);
         Slot& slot = slots_[probe(name, hash)];
         // A folder lists each name once; should it list one twice, the first counts.
@@ -199,11 +208,14 @@ std::size_t FolderSnapshot::probe(std::string_view name, std::size_t hash) const
     for (std::size_t at = hash & mask_;; at = (at + 1) & mask_) {
         const Slot& slot = slots_[at];
         if (slot.index == 0) return at;
-        if (slot.tag == tag) {
-            const Stored& entry = entries_[slot.index - 1];
-            if (std::string_view(names_.data() + entry.nameAt, entry.length) == name) return at;
-        }
+        if (slot.tag == tag && nameOf(slot.index - 1) == name) return at;
     }
+}
+
+std::string_view FolderSnapshot::nameOf(std::uint32_t index) const {
+    const Stored& entry = entries_[index];
+    return {blocks_[entry.nameAt >> blockBits].get() + (entry.nameAt & ((1u << blockBits) - 1)),
+            entry.length};
 }
 
 std::optional<FolderSnapshot::Entry> FolderSnapshot::find(std::string_view name) const {

@@ -73,10 +73,15 @@ public:
 private:
     void read(int fd, std::size_t expected);
     std::size_t probe(std::string_view name, std::size_t hash) const;
+    std::string_view nameOf(std::uint32_t index) const;
+
+    // Names are kept in blocks of this many bytes, none split between two, so
+    // that a long folder's names are never copied to grow their room.
+    static constexpr std::size_t blockBits = 16;
 
     struct Stored {
         std::uint64_t inode;
-        std::uint32_t nameAt;
+        std::uint32_t nameAt;  // block << blockBits | offset
         std::uint16_t length;
         unsigned char type;
     };
@@ -86,7 +91,8 @@ private:
     };
 
     Outcome outcome_ = Outcome::unreadable;
-    std::string names_;  // every entry's name, one after another
+    std::vector<std::unique_ptr<char[]>> blocks_;  // every entry's name, one after another
+    std::size_t used_ = 0;  // bytes used in the last block
     std::vector<Stored> entries_;
     std::vector<Slot> slots_;  // an open-addressing table of the entries, by name
     std::size_t mask_ = 0;
