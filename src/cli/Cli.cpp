@@ -27,9 +27,12 @@ using Json = nlohmann::ordered_json;
 
 int plan(const Arguments& args, Io& io) {
     const auto rules = readSteps(args, io);
-    auto files = readFiles(args, io);
+    // Each folder is read once for the batch: to add the files, to test their
+    // destinations and for the journal.
+    const auto folders = std::make_shared<FileSystem::FolderSnapshots>();
+    auto files = readFiles(args, io, folders.get());
     const std::size_t fileCount = files.size();
-    const RenamePlan plan = planBatches(std::move(files), rules, args);
+    const RenamePlan plan = planBatches(std::move(files), rules, args, folders);
     std::optional<RenameEngine::ChainPlaces> chains;
     if (args.chains) chains = chainPlaces(plan);
     if (args.json) {

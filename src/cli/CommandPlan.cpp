@@ -64,12 +64,14 @@ RenamePlan planGivenNames(std::vector<Location> files, const Arguments& args) {
 }  // namespace
 
 RenamePlan planBatches(std::vector<Location> files, const std::vector<RenameRule>& rules,
-                       const Arguments& args) {
+                       const Arguments& args,
+                       std::shared_ptr<FileSystem::FolderSnapshots> folders) {
     RenamePlan plan = args.newNames ? planGivenNames(std::move(files), args)
                                     : ListPlanning::plan(std::move(files), rules,
                                                          {.keepExtension = args.keepExtension,
                                                           .perFolder = args.perFolder,
-                                                          .dates = args.dateSource});
+                                                          .dates = args.dateSource,
+                                                          .folders = std::move(folders)});
     if (args.chains) RenameEngine::freeChains(plan);
     return plan;
 }

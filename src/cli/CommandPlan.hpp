@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "cli/Arguments.hpp"
@@ -13,8 +14,10 @@ namespace tavix::cli {
 // extension, one batch per folder or one in all, and the date source.
 // With `newNames`, each file gets the name given for its path, with no step run.
 // With `chains`, names given up within the plan are free (freeChains).
+// The folders are read through `folders` when given.
 RenamePlan planBatches(std::vector<Location> files, const std::vector<RenameRule>& rules,
-                       const Arguments& args);
+                       const Arguments& args,
+                       std::shared_ptr<FileSystem::FolderSnapshots> folders = nullptr);
 
 // The order of the plan's moves, with fresh temporary names.
 MoveOrder moveOrder(const RenamePlan& plan);

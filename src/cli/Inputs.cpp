@@ -129,7 +129,8 @@ std::vector<RenameRule> readSteps(const Arguments& args, Io& io) {
     return rules;
 }
 
-std::vector<Location> readFiles(const Arguments& args, Io& io) {
+std::vector<Location> readFiles(const Arguments& args, Io& io,
+                                FileSystem::FolderSnapshots* folders) {
     // Each path is made absolute as it is read: the list's text and one string
     // per path, nothing more, is all the memory a long list takes.
     std::vector<Location> absolute;
@@ -157,7 +158,8 @@ std::vector<Location> readFiles(const Arguments& args, Io& io) {
         FileList::adding({}, std::move(absolute), [&](const auto& path, FileList::SkipReason why) {
             io.err << "tavix-cli: skipped " << printable(path) << ": " << FileList::describe(why)
                    << "\n";
-        });
+        },
+        folders);
     if (!args.sort) return files;
     return FileList::sorted(std::move(files), *args.sort, args.reverse);
 }

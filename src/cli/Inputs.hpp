@@ -7,6 +7,7 @@
 #include "cli/Arguments.hpp"
 #include "cli/Cli.hpp"
 #include "rules/RenameRule.hpp"
+#include "system/FolderEntries.hpp"
 #include "text/Location.hpp"
 
 namespace tavix::cli {
@@ -23,7 +24,9 @@ std::vector<RenameRule> readSteps(const Arguments& args, Io& io);
 
 // The operands and --files-from paths, made absolute, added as the window adds
 // files (each skip reported on standard error), then sorted if asked.
-std::vector<Location> readFiles(const Arguments& args, Io& io);
+// The folders are read through `folders` when given, kept for the plan.
+std::vector<Location> readFiles(const Arguments& args, Io& io,
+                                FileSystem::FolderSnapshots* folders = nullptr);
 
 // `text` made absolute against `workingDirectory` as text: "." components and
 // repeated or trailing slashes go, since they never change what the kernel finds;

@@ -62,9 +62,12 @@ using Wording::counted;
 
 int renameFiles(const Arguments& args, Io& io) {
     const auto rules = readSteps(args, io);
-    auto files = readFiles(args, io);
+    // Each folder is read once for the batch: to add the files, to test their
+    // destinations and for the journal.
+    const auto folders = std::make_shared<FileSystem::FolderSnapshots>();
+    auto files = readFiles(args, io, folders.get());
     const std::size_t fileCount = files.size();
-    const RenamePlan plan = planBatches(std::move(files), rules, args);
+    const RenamePlan plan = planBatches(std::move(files), rules, args, folders);
     // The moves are read from the plan's items in place: nothing is copied.
     // With chains they are made in their move order, which the journal keeps.
     const RenameEngine::Batch batch =

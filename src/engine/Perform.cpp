@@ -266,9 +266,11 @@ const char* terminated(std::string_view name, const std::string& whole, std::str
 }  // namespace
 
 std::vector<std::optional<FileSystem::FileId>> Batch::identities() const {
-    // A folder with many moves is read once rather than asked about each file.
-    return FileSystem::identities(
-        size(), [&](std::size_t move) { return trimmed(pathText(item(move))); });
+    // A folder with many moves is read once rather than asked about each file,
+    // or not again when the plan's read of it still holds.
+    const auto pathOf = [&](std::size_t move) { return trimmed(pathText(item(move))); };
+    if (plan_->folders) return plan_->folders->identities(size(), pathOf);
+    return FileSystem::identities(size(), pathOf);
 }
 
 void Batch::perform(const std::function<void(std::size_t, const Applied::Failure*)>& done) const {

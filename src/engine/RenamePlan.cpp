@@ -126,8 +126,10 @@ template <class Files>
 RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool keepExtension,
                     RenameEngine::DateSource dates,
                     const std::vector<std::string>* names = nullptr,
-                    RenameEngine::StepStages* kept = nullptr) {
+                    RenameEngine::StepStages* kept = nullptr,
+                    std::shared_ptr<FileSystem::FolderSnapshots> folders = nullptr) {
     RenamePlan plan;
+    plan.folders = folders ? std::move(folders) : std::make_shared<FileSystem::FolderSnapshots>();
     plan.items.reserve(files.size());
     // Each item's clash key: a view into its new name when that is its own key,
     // else into `ownKeys`. Neither moves: `plan.items` never reallocates.
@@ -242,7 +244,7 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
         }
     }
 
-    const std::vector<bool> taken = FileSystem::existBeside(toTest.size(), [&](std::size_t k) {
+    const std::vector<bool> taken = plan.folders->existBeside(toTest.size(), [&](std::size_t k) {
         const RenamePlan::Item& item = plan.items[toTest[k]];
         return FileSystem::BesideQuestion{item.url.native(), item.newName};
     });
@@ -266,19 +268,23 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
 
 RenamePlan RenameEngine::plan(const std::vector<Location>& files,
                               const std::vector<RenameRule>& rules, bool keepExtension,
-                              DateSource dates) {
-    return makePlan(files, rules, keepExtension, dates);
+                              DateSource dates,
+                              std::shared_ptr<FileSystem::FolderSnapshots> folders) {
+    return makePlan(files, rules, keepExtension, dates, nullptr, nullptr, std::move(folders));
 }
 
 RenamePlan RenameEngine::plan(std::vector<Location>&& files, const std::vector<RenameRule>& rules,
-                              bool keepExtension, DateSource dates) {
-    return makePlan(std::move(files), rules, keepExtension, dates);
+                              bool keepExtension, DateSource dates,
+                              std::shared_ptr<FileSystem::FolderSnapshots> folders) {
+    return makePlan(std::move(files), rules, keepExtension, dates, nullptr, nullptr,
+                    std::move(folders));
 }
 
 RenamePlan RenameEngine::plan(const std::vector<Location>& files,
                               const std::vector<RenameRule>& rules, bool keepExtension,
-                              DateSource dates, StepStages& stages) {
-    return makePlan(files, rules, keepExtension, dates, nullptr, &stages);
+                              DateSource dates, StepStages& stages,
+                              std::shared_ptr<FileSystem::FolderSnapshots> folders) {
+    return makePlan(files, rules, keepExtension, dates, nullptr, &stages, std::move(folders));
 }
 
 RenamePlan RenameEngine::planNames(std::vector<Location>&& files,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,6 +13,10 @@
 #include "text/Location.hpp"
 
 namespace tavix {
+
+namespace FileSystem {
+class FolderSnapshots;
+}
 
 // The preview of one batch: one item per file, in list order.
 struct RenamePlan {
@@ -37,6 +42,10 @@ struct RenamePlan {
     };
 
     std::vector<Item> items;
+    // The folders read for the existence tests, kept for the batch's later
+    // questions about them (the journal's identities); each answers only while
+    // its folder is unchanged.
+    std::shared_ptr<FileSystem::FolderSnapshots> folders = nullptr;
 
     bool hasProblems() const;
     // Items that are changed and have no problem.
@@ -59,11 +68,15 @@ namespace RenameEngine {
 // of the plan: every later name it would have run on is tooSlow too. A tooSlow
 // item keeps its original name as its new name and takes no part in clashes:
 // its real new name is unknown, and the problem alone blocks the batch.
+// The folders are read through `folders` when given (kept reads are reused),
+// else through a set of the plan's own; the plan keeps it in `folders`.
 RenamePlan plan(const std::vector<Location>& files, const std::vector<RenameRule>& rules,
-                bool keepExtension, DateSource dates = DateSource::modified);
+                bool keepExtension, DateSource dates = DateSource::modified,
+                std::shared_ptr<FileSystem::FolderSnapshots> folders = nullptr);
 // The same, moving the paths into the items instead of copying them.
 RenamePlan plan(std::vector<Location>&& files, const std::vector<RenameRule>& rules,
-                bool keepExtension, DateSource dates = DateSource::modified);
+                bool keepExtension, DateSource dates = DateSource::modified,
+                std::shared_ptr<FileSystem::FolderSnapshots> folders = nullptr);
 
 class StepStages;
 // The same, keeping the stems after each step in `stages` from one call to the
@@ -71,7 +84,8 @@ class StepStages;
 // steps k onwards only. `stages` must be cleared (or new) whenever `files`,
 // `keepExtension` or the order of the files differs from the last call's.
 RenamePlan plan(const std::vector<Location>& files, const std::vector<RenameRule>& rules,
-                bool keepExtension, DateSource dates, StepStages& stages);
+                bool keepExtension, DateSource dates, StepStages& stages,
+                std::shared_ptr<FileSystem::FolderSnapshots> folders = nullptr);
 
 // The plan of files whose new names are given, one per file in the same order
 // (from a list or an editor): no step is run and the names are taken whole, then

@@ -25,7 +25,8 @@ std::string_view describe(SkipReason reason) {
 }
 
 std::vector<Location> adding(const std::vector<Location>& current, std::vector<Location> given,
-                             const std::function<void(const Location&, SkipReason)>& onSkip) {
+                         const std::function<void(const Location&, SkipReason)>& onSkip,
+                         FileSystem::FolderSnapshots* folders) {
     std::vector<Location> files;
     // Reserved up front so that the views in `listed` never move.
     files.reserve(current.size() + given.size());
@@ -34,7 +35,8 @@ std::vector<Location> adding(const std::vector<Location>& current, std::vector<L
     listed.reserve(files.capacity());
     for (const Location& path : files) listed.insert(path.native());
     // Asked for all at once: a folder that holds many of them is read once.
-    const std::vector<FileSystem::ExistsAndKind> found = FileSystem::existAndKinds(given);
+    const std::vector<FileSystem::ExistsAndKind> found =
+        folders ? folders->existAndKinds(given) : FileSystem::existAndKinds(given);
     for (std::size_t i = 0; i < given.size(); ++i) {
         Location& path = given[i];
         const auto report = [&](SkipReason reason) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "system/FolderEntries.hpp"
 #include "text/PathNames.hpp"
 
 namespace tavix::ListPlanning {
@@ -32,6 +33,8 @@ RenamePlan planEachFolder(Files& files, const std::vector<RenameRule>& rules,
     }
     std::vector<RenamePlan> parts;
     parts.reserve(batches.size());
+    const auto folders =
+        planning.folders ? planning.folders : std::make_shared<FileSystem::FolderSnapshots>();
     if (stages != nullptr && stages->size() != batches.size()) {
         stages->clear();
         stages->resize(batches.size());
@@ -39,13 +42,14 @@ RenamePlan planEachFolder(Files& files, const std::vector<RenameRule>& rules,
     for (std::size_t b = 0; b < batches.size(); ++b) {
         if (stages != nullptr) {
             parts.push_back(RenameEngine::plan(batches[b], rules, planning.keepExtension,
-                                               planning.dates, (*stages)[b]));
+                                               planning.dates, (*stages)[b], folders));
         } else {
-            parts.push_back(RenameEngine::plan(std::move(batches[b]), rules, planning.keepExtension,
-                                               planning.dates));
+            parts.push_back(RenameEngine::plan(std::move(batches[b]), rules,
+                                               planning.keepExtension, planning.dates, folders));
         }
     }
     RenamePlan plan;
+    plan.folders = folders;
     plan.items.reserve(batchOfFile.size());
     if (planning.inListOrder) {
         // Each batch keeps its files in list order, so the next item of a file's
@@ -67,7 +71,8 @@ RenamePlan planEachFolder(Files& files, const std::vector<RenameRule>& rules,
 RenamePlan plan(const std::vector<Location>& files, const std::vector<RenameRule>& rules,
                 const Planning& planning) {
     if (!planning.perFolder) {
-        return RenameEngine::plan(files, rules, planning.keepExtension, planning.dates);
+        return RenameEngine::plan(files, rules, planning.keepExtension, planning.dates,
+                                  planning.folders);
     }
     return planEachFolder<false>(files, rules, planning);
 }
@@ -75,7 +80,8 @@ RenamePlan plan(const std::vector<Location>& files, const std::vector<RenameRule
 RenamePlan plan(std::vector<Location>&& files, const std::vector<RenameRule>& rules,
                 const Planning& planning) {
     if (!planning.perFolder) {
-        return RenameEngine::plan(std::move(files), rules, planning.keepExtension, planning.dates);
+        return RenameEngine::plan(std::move(files), rules, planning.keepExtension, planning.dates,
+                                  planning.folders);
     }
     return planEachFolder<true>(files, rules, planning);
 }
@@ -88,7 +94,7 @@ RenamePlan plan(const std::vector<Location>& files, const std::vector<RenameRule
             stages.emplace_back();
         }
         return RenameEngine::plan(files, rules, planning.keepExtension, planning.dates,
-                                  stages.front());
+                                  stages.front(), planning.folders);
     }
     return planEachFolder<false>(files, rules, planning, &stages);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "engine/RenameEngine.hpp"
@@ -21,6 +22,8 @@ struct Planning {
     // With perFolder: the items in the list's order (the window, whose rows are
     // the list), rather than batch after batch (the terminal's listing).
     bool inListOrder = false;
+    // The folders' reads to ask and keep, shared with the caller's next plans.
+    std::shared_ptr<FileSystem::FolderSnapshots> folders = nullptr;
 };
 
 // The plan of `files` with `rules`, performed like any other.

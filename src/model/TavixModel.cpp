@@ -75,8 +75,11 @@ void TavixModel::replan() {
                                {.keepExtension = keepExtension_,
                                 .perFolder = perFolder_,
                                 .dates = dateSource_,
-                                .inListOrder = true},
+                                .inListOrder = true,
+                                .folders = folders_},
                                stages_);
+    // Folders no longer listed are dropped; the others stay for the next edit.
+    folders_->forgetUnused();
     changedCount_ = plan_.changedCount();
     planHasProblems_ = plan_.hasProblems();
 }
@@ -193,7 +196,7 @@ void TavixModel::addChosenFiles() {
 void TavixModel::add(std::vector<Location> given) {
     // The files are checked folder by folder in one pass, so only its ends are told.
     const ProgressRun progress(*this, given.size());
-    assignFiles(FileList::adding(files_, std::move(given)));
+    assignFiles(FileList::adding(files_, std::move(given), {}, folders_.get()));
     setMessage(std::nullopt);
 }
 

@@ -21,6 +21,7 @@
 #include "journal/StateFolder.hpp"
 #include "journal/Undo.hpp"
 #include "rules/RenameRule.hpp"
+#include "system/FolderEntries.hpp"
 
 namespace tavix {
 
@@ -338,6 +339,10 @@ private:
     // that step and those below it only; emptied whenever the files or the
     // planning settings change.
     std::vector<RenameEngine::StepStages> stages_;
+    // The listed files' folders as last read, for the next plans and additions
+    // (each read answers only while its folder is unchanged).
+    std::shared_ptr<FileSystem::FolderSnapshots> folders_ =
+        std::make_shared<FileSystem::FolderSnapshots>();
     std::size_t changedCount_ = 0;
     bool planHasProblems_ = false;
     std::vector<Move> lastMoves_;

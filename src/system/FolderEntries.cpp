@@ -7,6 +7,7 @@
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -17,10 +18,14 @@
 #include <memory>
 #include <optional>
 #include <unordered_map>
+#include <utility>
 
 #include "system/Descriptor.hpp"
 #include "system/FileSystem.hpp"
 #include "system/SystemCalls.hpp"
+#include "text/CanonicalText.hpp"
+#include "text/CaseMapping.hpp"
+#include "text/Utf.hpp"
 
 namespace tavix::FileSystem {
 namespace {
@@ -63,73 +68,6 @@ bool isEntryName(std::string_view name) {
            name.find('/') == std::string_view::npos && name.find('\0') == std::string_view::npos;
 }
 
-// The names asked about, in an open-addressing table of their indices.
-class NameTable {
-public:
-    NameTable(std::size_t count, const FolderEntries::Names& names) : names_(names) {
-        std::size_t capacity = 16;
-        while (capacity < 2 * count) capacity *= 2;
-        slots_.resize(capacity);
-        mask_ = capacity - 1;
-        for (std::size_t i = 0; i < count; ++i) {
-            const std::string_view name = names(i);
-            if (!isEntryName(name)) continue;
-            const std::size_t hash = hashOf(name);
-            Slot& slot = slots_[probe(name, hash)];
-            if (slot.index == 0) {
-                slot = {.tag = tagOf(hash), .index = static_cast<std::uint32_t>(i + 1)};
-            } else {
-                sameAs_.emplace_back(i, slot.index - 1);
-            }
-        }
-    }
-
-    // Marks the name spelled `entry`, if it's asked about, with 1 + its type,
-    // and notes its inode where `inodes` has room for it.
-    void mark(std::string_view entry, unsigned char type, std::uint64_t inode,
-              std::vector<unsigned char>& found, std::vector<std::uint64_t>& inodes) const {
-        const Slot& slot = slots_[probe(entry, hashOf(entry))];
-        if (slot.index == 0) return;
-        found[slot.index - 1] = static_cast<unsigned char>(1 + type);
-        if (!inodes.empty()) inodes[slot.index - 1] = inode;
-    }
-
-    // Gives every repeated name the answer of its first occurrence.
-    void copyToRepeats(std::vector<unsigned char>& found,
-                       std::vector<std::uint64_t>& inodes) const {
-        for (const auto& [repeat, first] : sameAs_) {
-            found[repeat] = found[first];
-            if (!inodes.empty()) inodes[repeat] = inodes[first];
-        }
-    }
-
-private:
-    struct Slot {
-        std::uint32_t tag = 0;    // the hash's high half, to skip most comparisons
-        std::uint32_t index = 0;  // 1 + the name's index; 0 for a free slot
-    };
-
-    static std::size_t hashOf(std::string_view name) { return std::hash<std::string_view>{}(name); }
-    static std::uint32_t tagOf(std::size_t hash) {
-        return static_cast<std::uint32_t>(static_cast<std::uint64_t>(hash) >> 32);
-    }
-
-    // The slot holding `name`, or the free slot where it would go: at most half
-    // the slots are taken, so there is always one.
-    std::size_t probe(std::string_view name, std::size_t hash) const {
-        const std::uint32_t tag = tagOf(hash);
-        for (std::size_t at = hash & mask_;; at = (at + 1) & mask_) {
-            const Slot& slot = slots_[at];
-            if (slot.index == 0 || (slot.tag == tag && names_(slot.index - 1) == name)) return at;
-        }
-    }
-
-    const FolderEntries::Names& names_;
-    std::vector<Slot> slots_;
-    std::size_t mask_ = 0;
-    std::vector<std::pair<std::size_t, std::size_t>> sameAs_;
-};
-
 // Calls `visit` with the name, type (d_type) and inode of every entry of the
 // open folder `fd`; false if reading fails part way.
 template <class Visit>
@@ -160,11 +98,22 @@ bool forEachEntry(int fd, Visit&& visit) {
     }
 }
 
+
+std::size_t hashOf(std::string_view name) {
+    return std::hash<std::string_view>{}(name);
+}
+
+std::uint32_t tagOf(std::size_t hash) {
+    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(hash) >> 32);
+}
+
+bool sameTime(const struct timespec& a, const struct timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
 }  // namespace
 
-FolderEntries::FolderEntries(const std::string& folder, std::size_t count, const Names& names,
-                             bool withIdentities, FolderReads reads)
-    : found_(count), inodes_(withIdentities ? count : 0) {
+FolderSnapshot::FolderSnapshot(const std::string& folder, std::size_t asked, FolderReads reads) {
     const Descriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.get() < 0) return;
 
@@ -185,73 +134,106 @@ FolderEntries::FolderEntries(const std::string& folder, std::size_t count, const
         }
     }
 
+    // The clock the kernel stamps changes with, taken before the folder's
+    // stamps: a change after this instant gets a later time than any read here.
+    struct timespec now = {};
+    ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
     struct stat status;
     if (::fstat(dir.get(), &status) != 0) return;
-    const auto entries = static_cast<std::size_t>(status.st_size) / known->bytesPerEntry;
-    const bool worthIt = count >= fewestNames && count * entriesPerName >= entries;
+    const auto expected = static_cast<std::size_t>(status.st_size) / known->bytesPerEntry;
+    const bool worthIt = asked >= fewestNames && asked * entriesPerName >= expected;
     if (reads == FolderReads::never || (reads == FolderReads::judged && !worthIt)) {
         outcome_ = Outcome::notWorthIt;
         return;
     }
 
-    const NameTable table(count, names);
-    if (!forEachEntry(dir.get(),
-                      [&](std::string_view entry, unsigned char type, std::uint64_t inode) {
-                          table.mark(entry, type, inode, found_, inodes_);
-                      })) {
-        found_.assign(count, 0);
+    read(dir.get(), expected);
+    if (outcome_ != Outcome::read) return;
+    device_ = static_cast<std::uint64_t>(status.st_dev);
+    inode_ = static_cast<std::uint64_t>(status.st_ino);
+    modified_ = status.st_mtim;
+    changed_ = status.st_ctim;
+    // Whole seconds, for volumes that keep no finer times (ext4 with small inodes).
+    settled_ = modified_.tv_sec < now.tv_sec && changed_.tv_sec < now.tv_sec;
+    searchable_ = ::faccessat(AT_FDCWD, folder.c_str(), X_OK, AT_EACCESS) == 0;
+}
+
+void FolderSnapshot::read(int fd, std::size_t expected) {
+    constexpr std::size_t blockSize = std::size_t{1} << blockBits;
+    entries_.reserve(expected + 2);
+    bool tooMany = false;
+    used_ = blockSize;
+    const bool complete =
+        forEachEntry(fd, [&](std::string_view name, unsigned char type, std::uint64_t inode) {
+            if (used_ + name.size() > blockSize) {
+                tooMany = tooMany || blocks_.size() >= (std::size_t{1} << (32 - blockBits)) ||
+                          name.size() > blockSize;
+                if (tooMany) return;
+                blocks_.push_back(std::make_unique_for_overwrite<char[]>(blockSize));
+                used_ = 0;
+            }
+            tooMany = tooMany || entries_.size() >= UINT32_MAX / 4;
+            if (tooMany) return;
+            entries_.push_back(
+                {.inode = inode,
+                 .nameAt = static_cast<std::uint32_t>((blocks_.size() - 1) << blockBits | used_),
+                 .length = static_cast<std::uint16_t>(name.size()),
+                 .type = type});
+            std::memcpy(blocks_.back().get() + used_, name.data(), name.size());
+            used_ += name.size();
+        });
+    if (!complete || tooMany) {
+        entries_.clear();
+        blocks_.clear();
         return;
     }
-    table.copyToRepeats(found_, inodes_);
-    device_ = static_cast<std::uint64_t>(status.st_dev);
+    std::size_t capacity = 16;
+    while (capacity < 2 * entries_.size()) capacity *= 2;
+    slots_.resize(capacity);
+    mask_ = capacity - 1;
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        const std::string_view name = nameOf(static_cast<std::uint32_t>(i));
+        const std::size_t hash = hashOf(name);
+        Slot& slot = slots_[probe(name, hash)];
+        // A folder lists each name once; should it list one twice, the first counts.
+        if (slot.index == 0) slot = {.tag = tagOf(hash), .index = static_cast<std::uint32_t>(i + 1)};
+    }
     outcome_ = Outcome::read;
 }
 
-namespace {
-
-// Whether the directory `folder` holds an entry spelled exactly `entryName`.
-bool holdsEntry(const std::string& folder, std::string_view entryName) {
-    DIR* dir = ::opendir(folder.c_str());
-    if (dir == nullptr) return true;  // can't tell: count it as taken
-    bool found = false;
-    while (const dirent* entry = ::readdir(dir)) {
-        if (entryName == entry->d_name) {
-            found = true;
-            break;
-        }
+// The slot holding `name`, or the free slot where it would go: at most half
+// the slots are taken, so there is always one.
+std::size_t FolderSnapshot::probe(std::string_view name, std::size_t hash) const {
+    const std::uint32_t tag = tagOf(hash);
+    for (std::size_t at = hash & mask_;; at = (at + 1) & mask_) {
+        const Slot& slot = slots_[at];
+        if (slot.index == 0) return at;
+        if (slot.tag == tag && nameOf(slot.index - 1) == name) return at;
     }
-    ::closedir(dir);
-    return found;
 }
 
-// existsBeside, told whether the folder holds an entry spelled exactly `name`
-// when that is already known.
-bool existsBesideKnowing(std::string_view path, std::string_view name,
-                         std::optional<bool> spelledThere) {
-    const auto slash = path.rfind('/');
-    std::string destination;
-    destination.reserve(path.size() + name.size());
-    if (slash != std::string_view::npos) destination.append(path.substr(0, slash + 1));
-    destination.append(name);
-
-    // lstat: a rename meets the entry itself, whatever a link points to.
-    struct stat there;
-    if (::lstat(destination.c_str(), &there) != 0) return false;
-    const std::string source(path);
-    struct stat own;
-    if (::lstat(source.c_str(), &own) != 0) return true;
-    if (there.st_dev != own.st_dev || there.st_ino != own.st_ino) return true;
-    // The same file: the only entry of it is the file's own, reached under
-    // another spelling; with several hard links, an entry spelled exactly like
-    // the destination is another link.
-    if (own.st_nlink <= 1) return false;
-    if (path.substr(slash == std::string_view::npos ? 0 : slash + 1) == name) return false;
-    if (spelledThere) return *spelledThere;
-    const std::string folder = slash == std::string_view::npos ? std::string(".")
-                               : slash == 0                    ? std::string("/")
-                                                               : source.substr(0, slash);
-    return holdsEntry(folder, name);
+std::string_view FolderSnapshot::nameOf(std::uint32_t index) const {
+    const Stored& entry = entries_[index];
+    return {blocks_[entry.nameAt >> blockBits].get() + (entry.nameAt & ((1u << blockBits) - 1)),
+            entry.length};
 }
+
+std::optional<FolderSnapshot::Entry> FolderSnapshot::find(std::string_view name) const {
+    if (outcome_ != Outcome::read || !isEntryName(name)) return std::nullopt;
+    const Slot& slot = slots_[probe(name, hashOf(name))];
+    if (slot.index == 0) return std::nullopt;
+    const Stored& entry = entries_[slot.index - 1];
+    return Entry{.inode = entry.inode, .type = entry.type};
+}
+
+bool FolderSnapshot::stillMatches(const struct stat& status) const {
+    return outcome_ == Outcome::read && settled_ &&
+           static_cast<std::uint64_t>(status.st_dev) == device_ &&
+           static_cast<std::uint64_t>(status.st_ino) == inode_ &&
+           sameTime(status.st_mtim, modified_) && sameTime(status.st_ctim, changed_);
+}
+
+namespace {
 
 // The folder part of `path`, its last slash included; empty when it has none.
 std::string_view folderPart(std::string_view path) {
@@ -259,10 +241,108 @@ std::string_view folderPart(std::string_view path) {
     return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash + 1);
 }
 
+// The folder part of a path as the kernel takes it.
+std::string openable(std::string_view folder) {
+    if (folder.empty()) return ".";
+    if (folder.size() == 1) return "/";
+    return std::string(folder.substr(0, folder.size() - 1));
+}
+
+// The entries of one folder by their names' folded form, read when first
+// asked: which names a volume that ignores case takes for one another.
+class FoldedEntries {
+public:
+    explicit FoldedEntries(std::string_view folder) : folder_(openable(folder)) {}
+
+    // A name as a volume that ignores letter case and normalisation compares
+    // it: lowercased, in NFC; a name that isn't UTF-8 as it is.
+    static std::string key(std::string_view name) {
+        if (!text::isValidUtf8(name)) return std::string(name);
+        return canonicalForm(text::lowercased(name));
+    }
+
+    // Whether the only entry whose name folds like `name` is `own` (so that no
+    // entry is spelled exactly `name` unless `own` is). False when the folder
+    // can't be read: then it can't be told.
+    bool onlyOwnFoldsTo(std::string_view own, std::string_view name) {
+        if (!read_) {
+            read_ = true;
+            const Descriptor dir(::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+            readable_ = dir.get() >= 0 &&
+                        forEachEntry(dir.get(), [&](std::string_view entry, unsigned char,
+                                                    std::uint64_t) {
+                            if (entry == "." || entry == "..") return;
+                            auto& [first, count] = byFolded_[key(entry)];
+                            if (count++ == 0) first = entry;
+                        });
+        }
+        if (!readable_) return false;
+        const auto found = byFolded_.find(key(name));
+        return found != byFolded_.end() && found->second.second == 1 && found->second.first == own;
+    }
+
+private:
+    std::string folder_;
+    bool read_ = false;
+    bool readable_ = false;
+    // Each folded form: the first entry with it, and how many have it.
+    std::unordered_map<std::string, std::pair<std::string, std::size_t>> byFolded_;
+};
+
+// Whether the folder holds an entry spelled exactly `entryName`; true when it
+// can't be read (it can't be told: the name counts as taken).
+bool holdsEntry(std::string_view folder, std::string_view entryName) {
+    const Descriptor dir(::open(openable(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.get() < 0) return true;
+    bool found = false;
+    if (!forEachEntry(dir.get(), [&](std::string_view entry, unsigned char, std::uint64_t) {
+            found = found || entry == entryName;
+        })) {
+        return true;
+    }
+    return found;
+}
+
+// existsBeside, told whether the folder holds an entry spelled exactly `name`
+// when that is already known; `folded` is the folder's entries by folded
+// name, read when needed.
+bool existsBesideKnowing(std::string_view path, std::string_view name,
+                         std::optional<bool> spelledThere, FoldedEntries& folded) {
+    const std::string_view folder = folderPart(path);
+    const std::string_view ownName = path.substr(folder.size());
+    std::string destination;
+    destination.reserve(folder.size() + name.size());
+    destination.append(folder).append(name);
+
+    // lstat: a rename meets the entry itself, whatever a link points to.
+    struct stat there;
+    if (SystemCalls::lstat(destination.c_str(), &there) != 0) return false;
+    const std::string source(path);
+    struct stat own;
+    if (SystemCalls::lstat(source.c_str(), &own) != 0) return true;
+    if (there.st_dev != own.st_dev || there.st_ino != own.st_ino) {
+        // Another file, or the file itself under another spelling on a volume
+        // that ignores case and numbers each spelling apart (FAT through FUSE,
+        // some SMB mounts): then no entry is spelled like the destination and
+        // the file's own entry is the only one its spelling folds to.
+        if (spelledThere.value_or(false) || ownName == name) return true;
+        if (FoldedEntries::key(ownName) != FoldedEntries::key(name)) return true;
+        return !folded.onlyOwnFoldsTo(ownName, name);
+    }
+    // The same file: the only entry of it is the file's own, reached under
+    // another spelling; with several hard links, an entry spelled exactly like
+    // the destination is another link.
+    if (own.st_nlink <= 1) return false;
+    if (ownName == name) return false;
+    if (spelledThere) return *spelledThere;
+    return holdsEntry(folder, name);
+}
+
 }  // namespace
 
 bool existsBeside(const Location& path, std::string_view name) {
-    return existsBesideKnowing(path.native(), name, std::nullopt);
+    FoldedEntries folded(folderPart(path.native()));
+    return existsBesideKnowing(path.native(), name, std::nullopt, folded);
 }
 
 namespace {
@@ -316,11 +396,6 @@ public:
         return consecutive_ ? group.first + k : std::size_t{members_[group.first + k]};
     }
 
-    // The folder as the kernel takes it.
-    static std::string opened(const Group& group) {
-        return group.folder.empty() ? std::string(".") : std::string(group.folder);
-    }
-
 private:
     std::vector<Group> groups_;
     std::unordered_map<std::string_view, std::size_t> byFolder_;
@@ -330,30 +405,48 @@ private:
 
 }  // namespace
 
-std::vector<bool> existBeside(std::size_t count,
-                              const std::function<BesideQuestion(std::size_t)>& question,
-                              FolderReads reads) {
+const FolderSnapshot* FolderSnapshots::of(std::string_view folder, std::size_t asked) {
+    const std::string path = openable(folder);
+    std::string key(folder);
+    if (const auto found = kept_.find(key); found != kept_.end()) {
+        struct stat status;
+        if (::stat(path.c_str(), &status) == 0 && found->second.snapshot->stillMatches(status)) {
+            found->second.used = true;
+            return found->second.snapshot.get();
+        }
+        kept_.erase(found);
+    }
+    if (asked < fewestNames && reads_ != FolderReads::always) return nullptr;
+    auto snapshot = std::make_unique<FolderSnapshot>(path, asked, reads_);
+    if (snapshot->outcome() != FolderSnapshot::Outcome::read) return nullptr;
+    Kept& kept = kept_[std::move(key)];
+    kept = {.snapshot = std::move(snapshot), .used = true};
+    return kept.snapshot.get();
+}
+
+void FolderSnapshots::forgetUnused() {
+    std::erase_if(kept_, [](const auto& entry) { return !entry.second.used; });
+    for (auto& [folder, kept] : kept_) kept.used = false;
+}
+
+std::vector<bool> FolderSnapshots::existBeside(
+    std::size_t count, const std::function<BesideQuestion(std::size_t)>& question) {
     std::vector<bool> answers(count);
     const FolderGroups folders(count, [&](std::size_t i) { return question(i).path; });
     for (const FolderGroups::Group& group : folders.groups()) {
         const auto index = [&](std::size_t k) { return folders.index(group, k); };
-        std::optional<FolderEntries> entries;
-        if (group.size >= fewestNames) {
-            entries.emplace(
-                FolderGroups::opened(group), group.size,
-                [&](std::size_t k) { return question(index(k)).name; }, false, reads);
-        }
-        const bool read = entries && entries->outcome() == FolderEntries::Outcome::read;
+        const FolderSnapshot* const entries = of(group.folder, group.size);
+        FoldedEntries folded(group.folder);
         for (std::size_t k = 0; k < group.size; ++k) {
             const BesideQuestion asked = question(index(k));
             // A name lstat wouldn't look up as one entry, or a path it would
             // refuse as too long, keeps lstat's own answer.
-            const bool asTheFolderSays = read && isEntryName(asked.name) &&
+            const bool asTheFolderSays = entries != nullptr && isEntryName(asked.name) &&
                                          group.folder.size() + asked.name.size() < PATH_MAX;
-            if (asTheFolderSays && !entries->found(k)) continue;
-            answers[index(k)] =
-                existsBesideKnowing(asked.path, asked.name,
-                                    asTheFolderSays ? std::optional(true) : std::nullopt);
+            if (asTheFolderSays && !entries->find(asked.name)) continue;
+            answers[index(k)] = existsBesideKnowing(
+                asked.path, asked.name, asTheFolderSays ? std::optional(true) : std::nullopt,
+                folded);
         }
     }
     return answers;
@@ -361,52 +454,42 @@ std::vector<bool> existBeside(std::size_t count,
 
 namespace {
 
-// Calls answer(i, entries, k) for each path i from 0 to count-1, the k-th of
-// its folder. `entries` is that folder's read when the folder holds enough of
-// the paths for its size, could be read and may be searched (a lookup by path
-// needs that, reading doesn't), and path i names one of its entries as a lookup
-// would; else it is null and the path is left to a lookup of its own.
+// Calls answer(i, entries, name) for each path i from 0 to count-1, with
+// `name` its last part. `entries` is its folder's read when the folder may be
+// searched as well as read (a lookup by path needs that, reading doesn't) and
+// path i names one of its entries as a lookup would; else it is null and the
+// path is left to a lookup of its own.
 template <class Answer>
-void byFolder(std::size_t count, const std::function<std::string_view(std::size_t)>& path,
-              bool withIdentities, FolderReads reads, Answer&& answer) {
-    const auto nameOf = [&](std::size_t i) {
-        const std::string_view whole = path(i);
-        return whole.substr(whole.rfind('/') + 1);
-    };
+void byFolder(FolderSnapshots& snapshots, std::size_t count,
+              const std::function<std::string_view(std::size_t)>& path, Answer&& answer) {
     const FolderGroups folders(count, path);
     for (const FolderGroups::Group& group : folders.groups()) {
-        const auto index = [&](std::size_t k) { return folders.index(group, k); };
-        std::optional<FolderEntries> entries;
-        if (group.size >= fewestNames) {
-            entries.emplace(FolderGroups::opened(group), group.size,
-                            [&](std::size_t k) { return nameOf(index(k)); }, withIdentities,
-                            reads);
-        }
-        const bool read = entries && entries->outcome() == FolderEntries::Outcome::read &&
-                          ::faccessat(AT_FDCWD, FolderGroups::opened(group).c_str(), X_OK,
-                                      AT_EACCESS) == 0;
+        const FolderSnapshot* entries = snapshots.of(group.folder, group.size);
+        if (entries != nullptr && !entries->searchable()) entries = nullptr;
         for (std::size_t k = 0; k < group.size; ++k) {
-            const std::size_t i = index(k);
-            const bool asEntry = read && isEntryName(nameOf(i)) && path(i).size() < PATH_MAX;
-            answer(i, asEntry ? &*entries : nullptr, k);
+            const std::size_t i = folders.index(group, k);
+            const std::string_view whole = path(i);
+            const std::string_view name = whole.substr(group.folder.size());
+            const bool asEntry = entries != nullptr && isEntryName(name) && whole.size() < PATH_MAX;
+            answer(i, asEntry ? entries : nullptr, name);
         }
     }
 }
 
 }  // namespace
 
-std::vector<ExistsAndKind> existAndKinds(const std::vector<Location>& paths, FolderReads reads) {
+std::vector<ExistsAndKind> FolderSnapshots::existAndKinds(const std::vector<Location>& paths) {
     std::vector<ExistsAndKind> answers(paths.size());
     const auto pathOf = [&](std::size_t i) -> std::string_view { return paths[i].native(); };
-    byFolder(paths.size(), pathOf, false, reads,
-             [&](std::size_t i, const FolderEntries* entries, std::size_t k) {
+    byFolder(*this, paths.size(), pathOf,
+             [&](std::size_t i, const FolderSnapshot* entries, std::string_view name) {
                  if (entries) {
-                     if (!entries->found(k)) return;
+                     const auto entry = entries->find(name);
+                     if (!entry) return;
                      // A link is followed, and a volume that doesn't give types
                      // is asked; every other entry is what it says it is.
-                     const unsigned char type = entries->type(k);
-                     if (type != DT_LNK && type != DT_UNKNOWN) {
-                         answers[i] = {.exists = true, .isFolder = type == DT_DIR};
+                     if (entry->type != DT_LNK && entry->type != DT_UNKNOWN) {
+                         answers[i] = {.exists = true, .isFolder = entry->type == DT_DIR};
                          return;
                      }
                  }
@@ -415,20 +498,37 @@ std::vector<ExistsAndKind> existAndKinds(const std::vector<Location>& paths, Fol
     return answers;
 }
 
+std::vector<std::optional<FileId>> FolderSnapshots::identities(
+    std::size_t count, const std::function<std::string_view(std::size_t)>& path) {
+    std::vector<std::optional<FileId>> answers(count);
+    byFolder(*this, count, path,
+             [&](std::size_t i, const FolderSnapshot* entries, std::string_view name) {
+                 if (!entries) {
+                     answers[i] = identity(Location(path(i)));
+                 } else if (const auto entry = entries->find(name)) {
+                     // An entry's inode is its file's; the folder's device is
+                     // its entries' (an entry that is a mount point can't be
+                     // renamed).
+                     answers[i] = FileId{.device = entries->device(), .inode = entry->inode};
+                 }
+             });
+    return answers;
+}
+
+std::vector<bool> existBeside(std::size_t count,
+                              const std::function<BesideQuestion(std::size_t)>& question,
+                              FolderReads reads) {
+    return FolderSnapshots(reads).existBeside(count, question);
+}
+
+std::vector<ExistsAndKind> existAndKinds(const std::vector<Location>& paths, FolderReads reads) {
+    return FolderSnapshots(reads).existAndKinds(paths);
+}
+
 std::vector<std::optional<FileId>> identities(
     std::size_t count, const std::function<std::string_view(std::size_t)>& path,
     FolderReads reads) {
-    std::vector<std::optional<FileId>> answers(count);
-    byFolder(count, path, true, reads, [&](std::size_t i, const FolderEntries* entries, std::size_t k) {
-        if (!entries) {
-            answers[i] = identity(Location(path(i)));
-        } else if (entries->found(k)) {
-            // An entry's inode is its file's; the folder's device is its
-            // entries' (an entry that is a mount point can't be renamed).
-            answers[i] = entries->identity(k);
-        }
-    });
-    return answers;
+    return FolderSnapshots(reads).identities(count, path);
 }
 
 }  // namespace tavix::FileSystem

@@ -1,11 +1,15 @@
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "system/FileSystem.hpp"
@@ -13,7 +17,9 @@
 
 // Existence tests for many names at once: one read of a folder's entries
 // answers every name asked about in it, where that gives exactly the answer of
-// one lstat per name and costs less.
+// one lstat per name and costs less. The read is kept (FolderSnapshots) and
+// answers the next questions about the same folder for as long as the folder
+// provably hasn't changed.
 namespace tavix::FileSystem {
 
 // When a folder's entries are read rather than each name looked up: as judged
@@ -21,46 +27,81 @@ namespace tavix::FileSystem {
 // whenever there is a folder that can be read, or never (for comparing the two).
 enum class FolderReads { judged, always, never };
 
-// Which of some names are entries of one folder, spelled byte for byte, from
-// one pass over its entries (getdents64). Only on a volume known to compare
-// names byte for byte (tmpfs, ext2/3/4, btrfs, f2fs), in a folder that doesn't
-// fold letter case: there, an entry spelled exactly like a name is what lstat
-// of that name finds. Every other volume may ignore case or normalise names, so
-// its folders are left to lstat.
-class FolderEntries {
+// Every entry of one folder, from one pass over its entries (getdents64): its
+// exact spelling, type and inode. Only on a volume known to compare names byte
+// for byte (tmpfs, ext2/3/4, btrfs, f2fs), in a folder that doesn't fold letter
+// case: there, an entry spelled exactly like a name is what lstat of that name
+// finds. Every other volume may ignore case or normalise names, so its folders
+// are left to lstat.
+class FolderSnapshot {
 public:
     enum class Outcome {
-        read,        // the folder was read: found() answers every name
+        read,        // the folder was read: find() answers every name
         foldsNames,  // its volume may compare names otherwise, or can't be told
         notWorthIt,  // the folder is too large for so few names: an lstat each costs less
         unreadable,  // it can't be opened or read (missing, not a folder, no permission)
     };
 
-    // The names asked about, by index.
-    using Names = std::function<std::string_view(std::size_t)>;
+    struct Entry {
+        std::uint64_t inode = 0;
+        unsigned char type = 0;  // DT_REG, DT_DIR, DT_LNK, …; DT_UNKNOWN where the volume doesn't say
+    };
 
-    // Looks for names(0) to names(count-1) among the entries of `folder` (a path
-    // the kernel takes; "." for the current folder). A name that can't be a
-    // single entry's (empty, ".", "..", holding "/" or NUL) is never found.
-    // `withIdentities` also keeps each found entry's identity.
-    FolderEntries(const std::string& folder, std::size_t count, const Names& names,
-                  bool withIdentities = false, FolderReads reads = FolderReads::judged);
+    // Reads `folder` (a path the kernel takes; "." for the current folder) when
+    // `reads` says so; judged, when `asked` names are few enough for its size.
+    FolderSnapshot(const std::string& folder, std::size_t asked, FolderReads reads);
 
     Outcome outcome() const { return outcome_; }
-    // Whether names(i) is an entry of the folder; false unless outcome() is read.
-    bool found(std::size_t i) const { return found_[i] != 0; }
-    // The type the folder gives a found entry (DT_REG, DT_DIR, DT_LNK, …;
-    // DT_UNKNOWN where the volume doesn't say).
-    unsigned char type(std::size_t i) const { return static_cast<unsigned char>(found_[i] - 1); }
-    // A found entry's identity as lstat gives it (the folder's device and the
-    // entry's inode), when asked for `withIdentities`.
-    FileId identity(std::size_t i) const { return {.device = device_, .inode = inodes_[i]}; }
+    // The entry spelled exactly `name`; nothing when there is none, or unless
+    // outcome() is read. A name that can't be a single entry's (empty, ".",
+    // "..", holding "/" or NUL) is never found.
+    std::optional<Entry> find(std::string_view name) const;
+    // The device of the folder, which its entries share (but an entry that is
+    // a mount point).
+    std::uint64_t device() const { return device_; }
+    // Whether names in the folder can be looked up (search permission), as
+    // well as read.
+    bool searchable() const { return searchable_; }
+    // Whether `status` (a stat of the folder's path now) shows the very folder
+    // read, untouched since: the same device and inode, the same modification
+    // and change times, and a read made in a later second than both (so that a
+    // change in the same tick as the read, which could leave the times as they
+    // were, can't go unnoticed). Any entry added, removed or renamed, and any
+    // change of permissions, moves the change time.
+    bool stillMatches(const struct stat& status) const;
 
 private:
+    void read(int fd, std::size_t expected);
+    std::size_t probe(std::string_view name, std::size_t hash) const;
+    std::string_view nameOf(std::uint32_t index) const;
+
+    // Names are kept in blocks of this many bytes, none split between two, so
+    // that a long folder's names are never copied to grow their room.
+    static constexpr std::size_t blockBits = 16;
+
+    struct Stored {
+        std::uint64_t inode;
+        std::uint32_t nameAt;  // block << blockBits | offset
+        std::uint16_t length;
+        unsigned char type;
+    };
+    struct Slot {
+        std::uint32_t tag = 0;    // the hash's high half, to skip most comparisons
+        std::uint32_t index = 0;  // 1 + the entry's index; 0 for a free slot
+    };
+
     Outcome outcome_ = Outcome::unreadable;
-    std::vector<unsigned char> found_;  // 0, or 1 + the entry's type
-    std::vector<std::uint64_t> inodes_;
+    std::vector<std::unique_ptr<char[]>> blocks_;  // every entry's name, one after another
+    std::size_t used_ = 0;  // bytes used in the last block
+    std::vector<Stored> entries_;
+    std::vector<Slot> slots_;  // an open-addressing table of the entries, by name
+    std::size_t mask_ = 0;
     std::uint64_t device_ = 0;
+    std::uint64_t inode_ = 0;
+    struct timespec modified_ = {};
+    struct timespec changed_ = {};
+    bool settled_ = false;
+    bool searchable_ = false;
 };
 
 // One question of existsBeside: would renaming `path` to `name` in its folder
@@ -70,24 +111,57 @@ struct BesideQuestion {
     std::string_view name;
 };
 
-// existsBeside(path, name) for questions 0 to count-1, in order, with exactly its
-// answers. The questions are gathered by folder; a folder asked about often
-// enough for its size is read once (FolderEntries) and only names found in it
-// are looked at further; every other question is answered by existsBeside.
-// `question` may be called several times for each index; the text it points to
-// must stay put until the call returns.
+// The folders read for a batch, kept for its later questions (and for the
+// window's next plan): a kept read answers only while the folder's path still
+// leads to the same folder, unchanged since the read (FolderSnapshot::
+// stillMatches, one stat per folder and question); any other folder is read
+// again, or left to lstat, as judged anew. Every answer is the one a fresh
+// lstat per name would give. Not thread-safe.
+class FolderSnapshots {
+public:
+    explicit FolderSnapshots(FolderReads reads = FolderReads::judged) : reads_(reads) {}
+
+    // existsBeside(path, name) for questions 0 to count-1, in order, with exactly
+    // its answers. Only names found in a folder's read are looked at further;
+    // a folder without one leaves each question to existsBeside. `question` may
+    // be called several times for each index; the text it points to must stay
+    // put until the call returns.
+    std::vector<bool> existBeside(std::size_t count,
+                                  const std::function<BesideQuestion(std::size_t)>& question);
+
+    // existsAndKind(path) for every one of `paths`, with exactly its answers:
+    // only links among a read folder's entries (and entries of no given type)
+    // are looked at further.
+    std::vector<ExistsAndKind> existAndKinds(const std::vector<Location>& paths);
+
+    // identity(path(i)) for i from 0 to count-1, with the same answers.
+    std::vector<std::optional<FileId>> identities(
+        std::size_t count, const std::function<std::string_view(std::size_t)>& path);
+
+    // Drops the reads of folders not asked about since the last call, so that
+    // a long-lived set keeps only the folders still in use.
+    void forgetUnused();
+
+    // The kept or fresh read of `folder` (its path as the files' paths give it,
+    // its last slash included; empty for the current folder), for `asked`
+    // names in it; null when the folder's names are left to lstat.
+    const FolderSnapshot* of(std::string_view folder, std::size_t asked);
+
+private:
+    struct Kept {
+        std::unique_ptr<FolderSnapshot> snapshot;
+        bool used = true;
+    };
+    FolderReads reads_;
+    std::unordered_map<std::string, Kept> kept_;
+};
+
+// The same questions with a set of reads of their own, made for this call.
 std::vector<bool> existBeside(std::size_t count,
                               const std::function<BesideQuestion(std::size_t)>& question,
                               FolderReads reads = FolderReads::judged);
-
-// existsAndKind(path) for every one of `paths`, with exactly its answers: a
-// folder holding enough of them for its size is read once, and only links
-// among its entries (and entries of no given type) are looked at further.
 std::vector<ExistsAndKind> existAndKinds(const std::vector<Location>& paths,
                                          FolderReads reads = FolderReads::judged);
-
-// identity(path(i)) for i from 0 to count-1, with the same answers: a folder
-// holding enough of the paths for its size is read once instead.
 std::vector<std::optional<FileId>> identities(
     std::size_t count, const std::function<std::string_view(std::size_t)>& path,
     FolderReads reads = FolderReads::judged);

@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tavix::FileSystem::SystemCalls {
@@ -29,6 +30,10 @@ int fsync(int fd) {
 
 ssize_t readEntries(int fd, void* buffer, std::size_t size) {
     return ::getdents64(fd, buffer, size);
+}
+
+int lstat(const char* path, struct stat* status) {
+    return ::lstat(path, status);
 }
 
 }  // namespace tavix::FileSystem::SystemCalls

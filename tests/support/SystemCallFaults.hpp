@@ -33,6 +33,19 @@ void failWrites(std::function<std::optional<int>(const std::filesystem::path&)> 
 // While not 0, reading a folder's entries fails with this errno.
 void failFolderReads(int error);
 
+// While it lives, `folder` behaves as on a volume that ignores letter case and
+// numbers each spelling of a name apart (FAT through FUSE): lstat of a name no
+// entry is spelled as, but one is but for ASCII letter case, finds that entry
+// under an inode number of its own, and a move to such a name fails with
+// EEXIST. Only the file system services' lstat and moves see it.
+class FoldLetterCase {
+public:
+    explicit FoldLetterCase(std::filesystem::path folder);
+    ~FoldLetterCase();
+    FoldLetterCase(const FoldLetterCase&) = delete;
+    FoldLetterCase& operator=(const FoldLetterCase&) = delete;
+};
+
 // While it lives, `hook` sees every move the file system services make; an
 // errno it returns makes that move fail.
 class MoveHook {

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <numeric>
 #include <random>
 #include <string>
@@ -20,7 +23,7 @@ namespace tavix {
 namespace {
 
 namespace fs = std::filesystem;
-using FileSystem::FolderEntries;
+using FileSystem::FolderSnapshot;
 using FileSystem::FolderReads;
 
 // Spellings of one name that a volume ignoring case or normalising names could
@@ -93,6 +96,11 @@ std::string candidate(const Folder& folder, const fs::path& source, std::mt19937
         }
         default: return special[pick(std::size(special))];
     }
+}
+
+bool isEntryName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." &&
+           name.find_first_of(std::string_view("/\0", 2)) == std::string::npos;
 }
 
 class FolderEntriesTest : public ::testing::Test {
@@ -177,27 +185,113 @@ TEST_F(FolderEntriesTest, AnswerAsOneLstatPerNameDoes) {
 
         // The read itself, name by name, where the volume compares bytes.
         for (const Folder& folder : folders) {
-            std::vector<std::string> asked;
-            for (std::size_t i = 0; i < names.size(); ++i) {
-                if (fs::path(urls[i]).parent_path() == folder.path && !names[i].empty() &&
-                    names[i] != "." && names[i] != ".." &&
-                    names[i].find_first_of(std::string_view("/\0", 2)) == std::string::npos)
-                    asked.push_back(names[i]);
-            }
-            const FolderEntries entries(
-                folder.path.string(), asked.size(),
-                [&](std::size_t i) { return std::string_view(asked[i]); }, false,
-                FolderReads::always);
-            if (entries.outcome() == FolderEntries::Outcome::foldsNames)
+            const FolderSnapshot entries(folder.path.string(), 0, FolderReads::always);
+            if (entries.outcome() == FolderSnapshot::Outcome::foldsNames)
                 GTEST_SKIP() << folder.path << " is on a volume that may fold names";
-            ASSERT_EQ(entries.outcome(), FolderEntries::Outcome::read);
-            for (std::size_t i = 0; i < asked.size(); ++i) {
+            ASSERT_EQ(entries.outcome(), FolderSnapshot::Outcome::read);
+            for (const std::string& name : names) {
                 struct stat status;
-                const bool there = ::lstat((folder.path / asked[i]).c_str(), &status) == 0;
-                EXPECT_EQ(entries.found(i), there) << asked[i];
+                const bool there = isEntryName(name) &&
+                                   ::lstat((folder.path / name).c_str(), &status) == 0;
+                const auto entry = entries.find(name);
+                EXPECT_EQ(entry.has_value(), there) << name;
+                if (entry && there) {
+                    EXPECT_EQ(entry->inode, status.st_ino) << name;
+                }
             }
         }
     }
+}
+
+// Waits until the clock's second is past the folders' last changes, so that
+// their reads can be kept.
+void settle(const std::vector<fs::path>& folders) {
+    for (;;) {
+        struct timespec now;
+        ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
+        bool settled = true;
+        for (const fs::path& folder : folders) {
+            struct stat status;
+            ::stat(folder.c_str(), &status);
+            settled = settled && status.st_ctim.tv_sec < now.tv_sec &&
+                      status.st_mtim.tv_sec < now.tv_sec;
+        }
+        if (settled) return;
+        ::usleep(50'000);
+    }
+}
+
+// A kept read answers again, without reading, only while its folder is the
+// same folder unchanged; every change to it, or a folder changed just before
+// its read, has it read again. Each answer is lstat's all along.
+TEST_F(FolderEntriesTest, KeptReadsAnswerOnlyWhileTheFolderIsUnchanged) {
+    test::TemporaryFolder temp;
+    std::mt19937 random(7);
+    const fs::path outside = temp.write("outside.jpg");
+    const std::vector<std::function<void(const fs::path&)>> changes = {
+        [](const fs::path& f) { std::ofstream{f / "new.jpg"}; },
+        [](const fs::path& f) { fs::remove(f / "0photo.jpg"); },
+        [](const fs::path& f) { fs::rename(f / "0photo.jpg", f / "0Photo.jpg"); },
+        [&](const fs::path& f) { fs::create_hard_link(outside, f / "0hard.jpg"); },
+        [](const fs::path& f) { fs::create_symlink("gone", f / "link"); },
+        [](const fs::path& f) { fs::permissions(f, fs::perms::owner_exec, fs::perm_options::remove); },
+        [&](const fs::path& f) {  // another folder at the same path
+            fs::rename(f, temp.path() / "moved");
+            fs::copy(temp.path() / "moved", f,
+                     fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+        },
+    };
+    std::vector<fs::path> paths;
+    std::vector<Folder> folders;
+    for (std::size_t c = 0; c < changes.size(); ++c) {
+        folders.push_back(makeFolder(temp.path() / std::to_string(c), random));
+        if (!fs::exists(folders.back().path / "0photo.jpg")) std::ofstream{folders.back().path / "0photo.jpg"};
+        paths.push_back(folders.back().path);
+    }
+    const auto ask = [&](FileSystem::FolderSnapshots& kept, const Folder& folder) {
+        std::vector<Location> asked;
+        for (const std::string& name : folder.entries) asked.emplace_back(folder.path / name);
+        for (const char* name : {"0photo.jpg", "0Photo.jpg", "0hard.jpg", "new.jpg", "link", "none"})
+            asked.emplace_back(folder.path / name);
+        std::vector<FileSystem::ExistsAndKind> kinds;
+        std::vector<std::optional<FileSystem::FileId>> ids;
+        for (const Location& path : asked) {
+            kinds.push_back(FileSystem::existsAndKind(path));
+            ids.push_back(FileSystem::identity(path));
+        }
+        EXPECT_EQ(kept.existAndKinds(asked), kinds);
+        EXPECT_EQ(kept.identities(asked.size(),
+                                  [&](std::size_t i) -> std::string_view { return asked[i].native(); }),
+                  ids);
+    };
+
+    settle(paths);
+    FileSystem::FolderSnapshots kept;
+    for (const Folder& folder : folders) ask(kept, folder);
+    const std::string folderText = folders[0].path.string() + "/";
+    ASSERT_NE(kept.of(folderText, 100), nullptr);
+    if (FolderSnapshot(folders[0].path.string(), 0, FolderReads::always).outcome() ==
+        FolderSnapshot::Outcome::foldsNames)
+        GTEST_SKIP() << "the temporary folder's volume may fold names";
+    // Unchanged: answered from the kept read, which reading now couldn't give.
+    test::failFolderReads(EACCES);
+    for (const Folder& folder : folders)
+        EXPECT_NE(kept.of(folder.path.string() + "/", 100), nullptr) << folder.path;
+    test::failFolderReads(0);
+
+    for (std::size_t c = 0; c < changes.size(); ++c) {
+        SCOPED_TRACE(c);
+        changes[c](folders[c].path);
+        test::failFolderReads(EACCES);
+        EXPECT_EQ(kept.of(folders[c].path.string() + "/", 100), nullptr);
+        test::failFolderReads(0);
+        ask(kept, folders[c]);
+    }
+    // A folder changed within the read's second is read again next time.
+    ask(kept, folders[0]);
+    test::failFolderReads(EACCES);
+    EXPECT_EQ(kept.of(folderText, 100), nullptr);
+    test::failFolderReads(0);
 }
 
 }  // namespace

@@ -5,6 +5,9 @@
 #include <stdio.h>
 #include <unistd.h>
 
+#include <sys/stat.h>
+
+#include <cctype>
 #include <cerrno>
 #include <string>
 
@@ -20,6 +23,7 @@ bool exclusiveRenamesRefused = false;
 bool exchangesRefused = false;
 std::function<std::optional<int>(const fs::path&)> writeFault;
 int folderReadFault = 0;
+fs::path foldingFolder;
 
 // The path an open descriptor was opened at.
 fs::path pathOf(int fd) {
@@ -41,9 +45,32 @@ int failedWrite(const fs::path& path) {
     return -1;
 }
 
+// The entry of the folding folder spelled like `path`'s name but for ASCII
+// letter case, when `path` is in that folder; itself when it is spelled so.
+std::optional<fs::path> foldedEntry(const fs::path& path) {
+    if (foldingFolder.empty() || path.parent_path() != foldingFolder) return std::nullopt;
+    const std::string name = path.filename().string();
+    const auto lower = [](std::string text) {
+        for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return text;
+    };
+    for (const auto& entry : fs::directory_iterator(foldingFolder)) {
+        if (lower(entry.path().filename().string()) == lower(name)) return entry.path();
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 namespace test {
+
+FoldLetterCase::FoldLetterCase(fs::path folder) {
+    foldingFolder = std::move(folder);
+}
+
+FoldLetterCase::~FoldLetterCase() {
+    foldingFolder.clear();
+}
 
 void failMovesTo(std::function<std::optional<int>(const fs::path&, const fs::path&)> fault) {
     moveFault = std::move(fault);
@@ -76,6 +103,10 @@ int renameNoReplace(int folder, const char* from, const char* to) {
             errno = *error;
             return -1;
         }
+    }
+    if (const auto taken = foldedEntry(within(folder, to))) {
+        errno = EEXIST;
+        return -1;
     }
     if (exclusiveRenamesRefused) {
         errno = EINVAL;
@@ -119,6 +150,18 @@ ssize_t readEntries(int fd, void* buffer, std::size_t size) {
         return -1;
     }
     return ::getdents64(fd, buffer, size);
+}
+
+int lstat(const char* path, struct stat* status) {
+    if (::lstat(path, status) == 0) return 0;
+    const int error = errno;
+    if (const auto entry = foldedEntry(path); entry && ::lstat(entry->c_str(), status) == 0) {
+        // Each spelling gets its own number, as the volume gives it.
+        status->st_ino += 1 + std::hash<std::string>{}(fs::path(path).filename().string()) % 1000;
+        return 0;
+    }
+    errno = error;
+    return -1;
 }
 
 }  // namespace FileSystem::SystemCalls

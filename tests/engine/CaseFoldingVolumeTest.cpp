@@ -1,0 +1,148 @@
+// Changes of letter case on volumes that ignore it and give each spelling of a
+// name an inode number of its own (FAT through FUSE, some SMB mounts), where
+// the destination's lookup finds the file itself under another number.
+#include <gtest/gtest.h>
+#include <sys/vfs.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "engine/Perform.hpp"
+#include "engine/RenamePlan.hpp"
+#include "support/Files.hpp"
+#include "support/SystemCallFaults.hpp"
+#include "support/TemporaryFolder.hpp"
+
+namespace tavix {
+namespace {
+
+namespace fs = std::filesystem;
+using test::contentsOf;
+using test::namesIn;
+
+const RenameRule lower{ChangeCase{CaseStyle::lower}};
+
+std::vector<Location> writeCameraFiles(const fs::path& folder) {
+    std::vector<Location> files;
+    for (const char* name : {"Photo.JPG", "IMG_0001.JPG", "Notes.TXT"}) {
+        std::ofstream(folder / name) << name;
+        files.emplace_back(folder / name);
+    }
+    return files;
+}
+
+std::vector<std::optional<RenamePlan::Problem>> problemsOf(const RenamePlan& plan) {
+    std::vector<std::optional<RenamePlan::Problem>> problems;
+    for (const auto& item : plan.items) problems.push_back(item.problem);
+    return problems;
+}
+
+// Another file under another spelling of the destination is still `exists`.
+void expectOtherFilesTaken(const fs::path& folder) {
+    std::ofstream(folder / "a.txt") << "a";
+    std::ofstream(folder / "b.txt") << "b";
+    const RenamePlan plan = RenameEngine::planNames({folder / "a.txt", folder / "b.txt"},
+                                                    {"photo.jpg", "IMG_0001.jpg"});
+    EXPECT_EQ(problemsOf(plan), (std::vector<std::optional<RenamePlan::Problem>>{
+                                    RenamePlan::Problem::exists, RenamePlan::Problem::exists}));
+}
+
+TEST(CaseFoldingVolume, ChangesOnlyLetterCaseOfTheFileItself) {
+    test::TemporaryFolder temp;
+    const auto files = writeCameraFiles(temp.path());
+    const test::FoldLetterCase folding(temp.path());
+
+    const RenamePlan plan = RenameEngine::plan(files, {lower}, false);
+    EXPECT_EQ(problemsOf(plan), std::vector<std::optional<RenamePlan::Problem>>(3));
+    EXPECT_EQ(plan.changedCount(), 3u);
+    const auto applied = RenameEngine::perform(plan);
+    EXPECT_EQ(applied.moves.size(), 3u);
+    EXPECT_TRUE(applied.failures.empty());
+    EXPECT_EQ(namesIn(temp.path()),
+              (std::vector<std::string>{"img_0001.jpg", "notes.txt", "photo.jpg"}));
+    EXPECT_EQ(contentsOf(temp.path() / "photo.jpg"), "Photo.JPG");
+
+    expectOtherFilesTaken(temp.path());
+}
+
+// A FAT image mounted through FUSE, unmounted when the value goes.
+class FatMount {
+public:
+    explicit FatMount(const fs::path& where) : image_(where / "fat.img"), folder_(where / "fat") {
+        fs::create_directory(folder_);
+        if (::access("/dev/fuse", R_OK | W_OK) != 0) {
+            why_ = "/dev/fuse can't be opened";
+            return;
+        }
+        const std::string make = "truncate -s 4M '" + image_.string() +
+                                 "' && mkfs.vfat '" + image_.string() + "' >/dev/null 2>&1";
+        if (std::system(make.c_str()) != 0) {
+            why_ = "mkfs.vfat is missing (apt-get install dosfstools)";
+            return;
+        }
+        const std::string mount = "fusefat -o rw+ '" + image_.string() + "' '" +
+                                  folder_.string() + "' >/dev/null 2>&1";
+        if (std::system(mount.c_str()) != 0) {
+            why_ = "fusefat is missing or can't mount (apt-get install fusefat)";
+            return;
+        }
+        mounted_ = true;
+        // FUSE_SUPER_MAGIC: the mount has taken the folder's place.
+        for (int tries = 0; tries < 100; ++tries) {
+            struct statfs volume;
+            if (::statfs(folder_.c_str(), &volume) == 0 && volume.f_type == 0x65735546) return;
+            ::usleep(50'000);
+        }
+        why_ = "the FAT image didn't appear mounted";
+    }
+    ~FatMount() {
+        if (!mounted_) return;
+        const std::string unmount = "fusermount -u '" + folder_.string() + "' >/dev/null 2>&1";
+        if (std::system(unmount.c_str()) != 0) {
+            const std::string lazily = "umount -l '" + folder_.string() + "' >/dev/null 2>&1";
+            [[maybe_unused]] const int ignored = std::system(lazily.c_str());
+        }
+    }
+    FatMount(const FatMount&) = delete;
+    FatMount& operator=(const FatMount&) = delete;
+
+    // Empty when mounted; else why not.
+    const std::string& unavailable() const { return why_; }
+    const fs::path& folder() const { return folder_; }
+
+private:
+    fs::path image_;
+    fs::path folder_;
+    std::string why_;
+    bool mounted_ = false;
+};
+
+// The same on a real FAT volume. Its FUSE server takes neither RENAME_NOREPLACE
+// nor hard links, so no move can be made there without risking a plain rename:
+// every move fails and leaves its file as it was.
+TEST(CaseFoldingVolume, OnAFatImageThroughFuse) {
+    test::TemporaryFolder temp;
+    const FatMount fat(temp.path());
+    if (!fat.unavailable().empty()) GTEST_SKIP() << "No FAT volume: " << fat.unavailable();
+    const auto files = writeCameraFiles(fat.folder());
+
+    const RenamePlan plan = RenameEngine::plan(files, {lower}, false);
+    EXPECT_EQ(problemsOf(plan), std::vector<std::optional<RenamePlan::Problem>>(3));
+    const auto applied = RenameEngine::perform(plan);
+    EXPECT_EQ(applied.moves.size() + applied.failures.size(), 3u);
+    for (const auto& move : applied.moves) EXPECT_TRUE(fs::exists(move.to)) << move.to;
+    std::vector<std::string> contents;
+    for (const auto& name : namesIn(fat.folder())) contents.push_back(contentsOf(fat.folder() / name));
+    std::ranges::sort(contents);
+    EXPECT_EQ(contents, (std::vector<std::string>{"IMG_0001.JPG", "Notes.TXT", "Photo.JPG"}));
+
+    expectOtherFilesTaken(fat.folder());
+}
+
+}  // namespace
+}  // namespace tavix
