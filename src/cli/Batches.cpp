@@ -35,8 +35,7 @@ RenamePlan planGivenNames(std::vector<Location> files, const Arguments& args) {
     RenamePlan plan;
     plan.items.reserve(files.size());
     for (auto& batch : batches) {
-        RenamePlan part = planNames(std::move(batch), args);
-        std::move(part.items.begin(), part.items.end(), std::back_inserter(plan.items));
+        plan.append(planNames(std::move(batch), args));
     }
     return plan;
 }
