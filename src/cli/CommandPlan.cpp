@@ -55,8 +55,7 @@ RenamePlan planGivenNames(std::vector<Location> files, const Arguments& args) {
     RenamePlan plan;
     plan.items.reserve(files.size());
     for (auto& [batchFiles, batchNames] : batches) {
-        RenamePlan part = RenameEngine::planNames(std::move(batchFiles), batchNames);
-        std::move(part.items.begin(), part.items.end(), std::back_inserter(plan.items));
+        plan.append(RenameEngine::planNames(std::move(batchFiles), batchNames));
     }
     return plan;
 }

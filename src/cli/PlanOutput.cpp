@@ -33,12 +33,12 @@ void printPlan(const RenamePlan& plan, std::size_t fileCount, bool highlight, st
                const RenameEngine::ChainPlaces* chains) {
     for (std::size_t i = 0; i < plan.items.size(); ++i) {
         const RenamePlan::Item& item = plan.items[i];
-        out << printable(item.originalName) << "  \u2192  ";
+        out << printable(item.originalName()) << "  \u2192  ";
         if (item.problem) {
             out << rawValue(*item.problem);
         } else {
             const AttributedName name =
-                NameDiff::attributed(item.originalName, item.newName, highlight);
+                NameDiff::attributed(item.originalName(), item.newName, highlight);
             if (name.marked) {
                 const std::string_view t = name.text;
                 out << printable(t.substr(0, name.marked->start)) << boldOnYellow
@@ -63,13 +63,13 @@ void writePlanJson(const RenamePlan& plan, std::ostream& out,
     for (std::size_t i = 0; i < plan.items.size(); ++i) {
         const RenamePlan::Item& item = plan.items[i];
         Json entry;
-        entry["path"] = item.url.string();
-        entry["originalName"] = item.originalName;
+        entry["path"] = item.url;
+        entry["originalName"] = item.originalName();
         entry["newName"] = item.newName;
         entry["changed"] = item.isChanged();
         entry["problem"] = item.problem ? Json(problemName(*item.problem)) : Json(nullptr);
         entry["problemMessage"] = item.problem ? Json(rawValue(*item.problem)) : Json(nullptr);
-        const auto range = NameDiff::changedRange(item.originalName, item.newName);
+        const auto range = NameDiff::changedRange(item.originalName(), item.newName);
         entry["changedRange"] = range ? Json::array({range->start, range->end}) : Json(nullptr);
         if (chains) {
             entry["order"] = chains->order[i] > 0 ? Json(chains->order[i]) : Json(nullptr);

@@ -11,7 +11,7 @@ namespace {
 constexpr std::uint32_t none = std::numeric_limits<std::uint32_t>::max();
 
 std::string_view folderOf(const RenamePlan::Item& item) {
-    const std::string_view path = item.url.native();
+    const std::string_view path = item.url;
     return path.substr(0, PathNames::nameView(item.url).data() - path.data());
 }
 

@@ -159,13 +159,13 @@ std::vector<MoveRequest> moveRequests(const RenamePlan& plan) {
     std::vector<MoveRequest> moves;
     for (const std::uint32_t i : movingItems(plan)) {
         const RenamePlan::Item& item = plan.items[i];
-        const std::string_view path = item.url.native();
+        const std::string_view path = item.url;
         const std::string_view name = PathNames::nameView(item.url);
         // The folder's text up to and with its last slash: every item's folder is
         // written the same way, so its destination is found among the sources.
         const std::string_view folder = path.substr(0, name.data() - path.data());
         moves.push_back(
-            {folder, name, item.newName, differsOnlyInCase(item.originalName, item.newName)});
+            {folder, name, item.newName, differsOnlyInCase(item.originalName(), item.newName)});
     }
     return moves;
 }

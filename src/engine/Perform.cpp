@@ -106,9 +106,9 @@ std::string failureMessage(std::string_view fromName, std::string_view toName,
     return message;
 }
 
-// The path of an item's file as text.
-const std::string& pathText(const RenamePlan::Item& item) {
-    return item.url.native();
+// The path of an item's file as text, followed by a NUL.
+std::string_view pathText(const RenamePlan::Item& item) {
+    return item.url;
 }
 
 // A path's text without trailing slashes; a path of slashes alone stays "/".
@@ -257,7 +257,7 @@ namespace {
 
 // A name of the plan as the system takes it: NUL-terminated where it ends its
 // path already (every plain file name), else copied into `scratch`.
-const char* terminated(std::string_view name, const std::string& whole, std::string& scratch) {
+const char* terminated(std::string_view name, std::string_view whole, std::string& scratch) {
     if (name.data() + name.size() == whole.data() + whole.size()) return name.data();
     scratch.assign(name);
     return scratch.c_str();
@@ -285,7 +285,7 @@ void Batch::perform(const std::function<void(std::size_t, const Applied::Failure
         const RenamePlan::Item& moved = item(move);
         const std::string_view fromText = fromName(move);
         const char* from = terminated(fromText, pathText(moved), scratch);
-        const char* to = moved.newName.c_str();
+        const char* to = moved.newName.data();
         const std::string* through = nullptr;
         if (temporary != temporaries_.end() && temporary->first == move) {
             temporaryName(temporary->second, moved.newName, temporaryText);
@@ -300,7 +300,7 @@ void Batch::perform(const std::function<void(std::size_t, const Applied::Failure
             return;
         }
         const Applied::Failure failure{
-            moved.url,
+            Location(moved.url),
             failureMessage(fromText, moved.newName,
                            through ? std::string_view(*through) : std::string_view{}, outcome)};
         if (done) done(move, &failure);
@@ -325,12 +325,12 @@ void Batch::performSteps(
             return;
         }
         const Applied::Failure failure{
-            item(move).url, failureMessage(fromName(move), toName(move), temporary, outcome)};
+            Location(item(move).url), failureMessage(fromName(move), toName(move), temporary, outcome)};
         done(move, &failure);
     };
     const auto make = [&](std::size_t move, Leg leg) {
         const char* from = terminated(fromName(move), pathText(item(move)), scratch);
-        const char* to = toName(move).c_str();
+        const char* to = toName(move).data();
         if (leg == Leg::whole) {
             report(move, {}, {open->move(from, to)});
             return;
@@ -368,7 +368,7 @@ void Batch::performSteps(
         // as the order gives it, whose steps report each file's own failure.
         if (!exchangeRefused) {
             const char* first = terminated(fromName(move), pathText(item(move)), scratch);
-            const std::error_code error = open->exchange(first, toName(move).c_str());
+            const std::error_code error = open->exchange(first, toName(move).data());
             if (!error) {
                 report(move, {}, {});
                 report(move + 1, {}, {});
@@ -383,11 +383,11 @@ void Batch::performSteps(
 }
 
 PlannedMove Batch::planned(std::size_t move) const {
-    const Path folderPath = PathNames::folder(item(move).url);
+    const Path folderPath = PathNames::folder(Location(item(move).url));
     std::optional<Path> temporaryPath;
     std::string name;
     if (temporaryNameOf(move, name)) temporaryPath = PathNames::child(folderPath, name);
-    return {item(move).url, PathNames::child(folderPath, item(move).newName),
+    return {Location(item(move).url), PathNames::child(folderPath, std::string(item(move).newName)),
             std::move(temporaryPath), std::nullopt, std::nullopt};
 }
 
@@ -399,8 +399,9 @@ Applied perform(const RenamePlan& plan) {
             applied.failures.push_back(*failure);
         } else {
             applied.moves.push_back(
-                {batch.item(move).url,
-                 PathNames::child(PathNames::folder(batch.item(move).url), batch.toName(move))});
+                {Location(batch.item(move).url),
+                 PathNames::child(PathNames::folder(Location(batch.item(move).url)),
+                                  std::string(batch.toName(move)))});
         }
     });
     return applied;

@@ -74,7 +74,7 @@ public:
     // names in it.
     std::string_view folder(std::size_t move) const;
     std::string_view fromName(std::size_t move) const;
-    const std::string& toName(std::size_t move) const { return item(move).newName; }
+    std::string_view toName(std::size_t move) const { return item(move).newName; }
     // Whether the move passes through a temporary name beside the file: it
     // changes letter case only ("<UUID>-<new name>", or the order's name), or
     // it breaks a cycle of a move order.

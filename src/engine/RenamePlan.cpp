@@ -1,9 +1,9 @@
 #include "engine/RenamePlan.hpp"
 
 #include <algorithm>
+#include <cstring>
 #include <bit>
 #include <cstdint>
-#include <deque>
 #include <type_traits>
 #include <unordered_set>
 
@@ -34,12 +34,12 @@ bool isIllegal(std::string_view name) {
 // keep their bytes, so two different such names never clash. Nothing when the
 // name is its own key (no capitals, already in NFC: every name after a
 // lowercase step), so that most plans keep no second copy of their names.
-std::optional<std::string> clashKey(const std::string& name, bool valid) {
+std::optional<std::string> clashKey(std::string_view name, bool valid) {
     if (!valid) return std::nullopt;
     if (text::isAscii(name)) {
         if (std::none_of(name.begin(), name.end(), [](char c) { return c >= 'A' && c <= 'Z'; }))
             return std::nullopt;
-        std::string key = name;
+        std::string key(name);
         for (char& c : key) c = text::asciiLower(c);
         return key;
     }
@@ -49,17 +49,17 @@ std::optional<std::string> clashKey(const std::string& name, bool valid) {
 }
 
 // The items' clash keys seen so far, each with the first item that had it: an
-// open-addressing table of item offsets over the plan's own key views, a few
+// open-addressing table of item offsets over the keys `keyOf(i)` gives, a few
 // bytes per file where a node-based map takes a heap block for each.
+template <class KeyOf>
 class KeysSeen {
 public:
-    // `keys` holds the key of every item; it must outlive the table.
-    explicit KeysSeen(const std::vector<std::string_view>& keys)
-        : keys_(keys), slots_(std::bit_ceil(std::max<std::size_t>(2 * keys.size(), 8))) {}
+    KeysSeen(std::size_t items, KeyOf keyOf)
+        : keyOf_(std::move(keyOf)), slots_(std::bit_ceil(std::max<std::size_t>(2 * items, 8))) {}
 
     // Records item `i`'s key; false when an earlier item recorded the same key.
     bool insertFirst(std::size_t i) {
-        const std::string_view key = keys_[i];
+        const std::string_view key = keyOf_(i);
         const std::size_t mask = slots_.size() - 1;
         for (std::size_t slot = std::hash<std::string_view>{}(key)&mask;;
              slot = (slot + 1) & mask) {
@@ -67,12 +67,15 @@ public:
                 slots_[slot] = static_cast<std::uint32_t>(i + 1);
                 return true;
             }
-            if (keys_[slots_[slot] - 1] == key) return false;
+            if (keyOf_(slots_[slot] - 1) == key) return false;
         }
     }
 
+    // Gives the table's memory back.
+    void release() { std::vector<std::uint32_t>().swap(slots_); }
+
 private:
-    const std::vector<std::string_view>& keys_;
+    KeyOf keyOf_;
     // 1 + an item's offset, 0 for an empty slot. 32 bits are plenty: a plan of
     // four billion items would not fit in memory.
     std::vector<std::uint32_t> slots_;
@@ -80,14 +83,56 @@ private:
 
 }  // namespace
 
-RenamePlan::Item RenamePlan::Item::make(Location url, std::string originalName, std::string newName,
-                                        std::optional<Problem> problem) {
-    return Item{Uuid::random(), std::move(url), std::move(originalName), std::move(newName),
-                problem};
+PlanText& PlanText::operator=(const PlanText& other) {
+    if (this != &other) *this = PlanText(other);
+    return *this;
+}
+
+std::string_view PlanText::keep(std::string_view text) {
+    if (left_ < text.size() + 1) {
+        // Blocks grow from a few hundred bytes to 64 KiB, so that a plan of one
+        // file (one of many folders' plans) takes little and a long plan few blocks.
+        const std::size_t size = std::max(nextBlock_, text.size() + 1);
+        nextBlock_ = std::min<std::size_t>(2 * nextBlock_, 64 * 1024);
+        std::shared_ptr<char[]> block(new char[size]);
+        free_ = block.get();
+        left_ = size;
+        owners_.push_back(std::move(block));
+    }
+    char* const at = free_;
+    if (!text.empty()) std::memcpy(at, text.data(), text.size());
+    at[text.size()] = '\0';
+    free_ += text.size() + 1;
+    left_ -= text.size() + 1;
+    return {at, text.size()};
+}
+
+void PlanText::share(const PlanText& other) {
+    owners_.insert(owners_.end(), other.owners_.begin(), other.owners_.end());
+}
+
+RenamePlan::Item& RenamePlan::add(std::string_view url, std::string_view newName,
+                                  std::optional<Problem> problem) {
+    const std::string_view kept = text.keep(url);
+    return items.emplace_back(Item{Uuid::random(), kept, text.keep(newName), problem});
+}
+
+void RenamePlan::append(RenamePlan&& part) {
+    text.share(part.text);
+    if (items.empty()) {
+        items = std::move(part.items);
+    } else {
+        items.insert(items.end(), part.items.begin(), part.items.end());
+    }
+    part.items.clear();
+}
+
+std::string_view RenamePlan::Item::originalName() const {
+    return PathNames::nameView(url);
 }
 
 bool RenamePlan::Item::isChanged() const {
-    return !canonicallyEqual(newName, originalName);
+    return !canonicallyEqual(newName, originalName());
 }
 
 bool RenamePlan::hasProblems() const {
@@ -119,28 +164,36 @@ std::string_view rawValue(RenamePlan::Problem problem) {
 
 namespace {
 
-// Both overloads: `Files` is a const or movable vector of paths.
-// `names`, when given, holds each file's new name whole: no step is run and no
-// extension is kept apart.
+// Both overloads: `Files` is a const or movable vector of paths; a moved one
+// gives each path's memory back as soon as the plan has its copy, and is left
+// empty. `names`, when given, holds each file's new name whole: no step is run
+// and no extension is kept apart.
 template <class Files>
 RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool keepExtension,
                     RenameEngine::DateSource dates,
                     const std::vector<std::string>* names = nullptr,
                     RenameEngine::StepStages* kept = nullptr,
                     std::shared_ptr<FileSystem::FolderSnapshots> folders = nullptr) {
+    constexpr bool moving = !std::is_lvalue_reference_v<Files>;
+    const std::size_t count = files.size();
     RenamePlan plan;
     plan.folders = folders ? std::move(folders) : std::make_shared<FileSystem::FolderSnapshots>();
-    plan.items.reserve(files.size());
-    // Each item's clash key: a view into its new name when that is its own key,
-    // else into `ownKeys`. Neither moves: `plan.items` never reallocates.
-    std::vector<std::string_view> keys(files.size());
-    std::deque<std::string> ownKeys;
-    KeysSeen seen(keys);
-    std::unordered_set<std::string_view> clashing;
+    plan.items.reserve(count);
+    // Each item's clash key: its new name, or where that isn't its own key, the
+    // text numbered ownKeyOf[i] in ownKeys.
+    constexpr std::uint32_t noKey = UINT32_MAX;
+    std::vector<std::uint32_t> ownKeyOf(count, noKey);
+    TextColumn ownKeys;
+    const auto keyOf = [&](std::size_t i) -> std::string_view {
+        return ownKeyOf[i] == noKey ? plan.items[i].newName : ownKeys[ownKeyOf[i]];
+    };
+    KeysSeen seen(count, keyOf);
+    // Items whose key an earlier item had.
+    std::vector<std::uint32_t> repeated;
     // Changed items without a problem, tested for an entry at their new name
     // once all are known, so that a folder holding many of them is read once.
     std::vector<std::uint32_t> toTest;
-    toTest.reserve(files.size());
+    toTest.reserve(count);
     // With kept stages, the steps go over the list one after another and only
     // from the first that changed (StepStages); otherwise each file goes
     // through every step in turn, with each step made ready once for the plan
@@ -148,9 +201,9 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
     // starting the program).
     const bool staged = kept != nullptr && !names;
     if (staged) {
-        if (kept->size() != files.size() || files.empty()) {
+        if (kept->size() != count || files.empty()) {
             TextColumn stems;
-            stems.reserve(files.size(), 0);
+            stems.reserve(count, 0);
             for (const Location& url : files) {
                 const std::string_view original = PathNames::nameView(url);
                 std::string_view stem = original;
@@ -172,9 +225,11 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
     }
 
     std::string stem;
-    for (std::size_t i = 0; i < files.size(); ++i) {
+    std::string joined;
+    for (std::size_t i = 0; i < count; ++i) {
         auto& url = files[i];
-        std::string original = PathNames::name(url);
+        const std::string_view path = plan.text.keep(url.native());
+        const std::string_view original = PathNames::nameView(path);
         bool valid = text::isValidUtf8(original);
 
         // A name that isn't UTF-8 is planned unchanged, so its bytes survive.
@@ -206,27 +261,29 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
                 }
             }
         }
-        std::string newName;
+        // Moved out, not assigned over: assigning an empty text would keep the
+        // path's memory.
+        if constexpr (moving) Location gone = std::move(url);
+
+        // A name left as it was is a view into its path, when nothing follows it
+        // there but the NUL.
+        std::string_view newName = original;
         if (finished) {
-            newName.reserve(stem.size() + (extension.empty() ? 0 : 1 + extension.size()));
-            newName.append(stem);
-            if (!extension.empty()) newName.append(".").append(extension);
+            joined.assign(stem);
+            if (!extension.empty()) joined.append(".").append(extension);
+            newName = joined;
+        }
+        if (newName != original || original.end() != path.end()) {
+            newName = plan.text.keep(newName);
         } else {
             newName = original;
         }
 
-        Location location;
-        if constexpr (std::is_lvalue_reference_v<Files>) {
-            location = url;
-        } else {
-            location = std::move(url);
-        }
-        RenamePlan::Item& item = plan.items.emplace_back(
-            RenamePlan::Item::make(std::move(location), std::move(original), std::move(newName)));
+        RenamePlan::Item& item =
+            plan.items.emplace_back(RenamePlan::Item{Uuid::random(), path, newName, std::nullopt});
         if (auto key = clashKey(item.newName, valid)) {
-            keys[i] = ownKeys.emplace_back(std::move(*key));
-        } else {
-            keys[i] = item.newName;
+            ownKeyOf[i] = static_cast<std::uint32_t>(ownKeys.size());
+            ownKeys.push_back(*key);
         }
         if (!finished) {
             item.problem = RenamePlan::Problem::tooSlow;
@@ -237,29 +294,37 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
         } else {
             if (!seen.insertFirst(i)) {
                 item.problem = RenamePlan::Problem::duplicate;
-                clashing.insert(keys[i]);
+                repeated.push_back(static_cast<std::uint32_t>(i));
             } else if (item.isChanged()) {
                 toTest.push_back(static_cast<std::uint32_t>(i));
             }
         }
     }
-
-    const std::vector<bool> taken = plan.folders->existBeside(toTest.size(), [&](std::size_t k) {
-        const RenamePlan::Item& item = plan.items[toTest[k]];
-        return FileSystem::BesideQuestion{item.url.native(), item.newName};
-    });
-    for (std::size_t k = 0; k < toTest.size(); ++k) {
-        if (taken[k]) plan.items[toTest[k]].problem = RenamePlan::Problem::exists;
-    }
+    if constexpr (moving) std::vector<Location>().swap(files);
 
     // Every member of a clashing group is marked, the first one included.
-    if (!clashing.empty()) {
-        for (std::size_t i = 0; i < plan.items.size(); ++i) {
+    if (!repeated.empty()) {
+        std::unordered_set<std::string_view> clashing;
+        for (const std::uint32_t i : repeated) clashing.insert(keyOf(i));
+        for (std::size_t i = 0; i < count; ++i) {
             if (plan.items[i].problem != RenamePlan::Problem::tooSlow &&
-                clashing.contains(keys[i])) {
+                clashing.contains(keyOf(i))) {
                 plan.items[i].problem = RenamePlan::Problem::duplicate;
             }
         }
+    }
+    // The keys are done with: their memory goes back before the folders are read.
+    seen.release();
+    ownKeys.release();
+    std::vector<std::uint32_t>().swap(ownKeyOf);
+    std::erase_if(toTest, [&](std::uint32_t i) { return plan.items[i].problem.has_value(); });
+
+    const std::vector<bool> taken = plan.folders->existBeside(toTest.size(), [&](std::size_t k) {
+        const RenamePlan::Item& item = plan.items[toTest[k]];
+        return FileSystem::BesideQuestion{item.url, item.newName};
+    });
+    for (std::size_t k = 0; k < toTest.size(); ++k) {
+        if (taken[k]) plan.items[toTest[k]].problem = RenamePlan::Problem::exists;
     }
     return plan;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -17,6 +18,30 @@ namespace tavix {
 namespace FileSystem {
 class FolderSnapshots;
 }
+// The text a plan's items view: their paths and new names, each followed by a
+// NUL so that it can go to a system call as it is. What is written is never
+// moved or changed, and a copy of a plan, or a plan its items are moved into,
+// shares the blocks (and the lists adopted) instead of copying them, so every
+// item's views stay valid as long as any plan holding them does.
+class PlanText {
+public:
+    PlanText() = default;
+    PlanText(const PlanText& other) : owners_(other.owners_) {}
+    PlanText& operator=(const PlanText& other);
+    PlanText(PlanText&&) noexcept = default;
+    PlanText& operator=(PlanText&&) noexcept = default;
+
+    // A copy of `text`, followed by a NUL, in blocks that grow with the plan.
+    std::string_view keep(std::string_view text);
+    // Keeps `other`'s text alive as long as this.
+    void share(const PlanText& other);
+
+private:
+    std::vector<std::shared_ptr<const char[]>> owners_;
+    char* free_ = nullptr;  // the unwritten rest of the last block of this object
+    std::size_t left_ = 0;
+    std::size_t nextBlock_ = 256;
+};
 
 // The preview of one batch: one item per file, in list order.
 struct RenamePlan {
@@ -24,19 +49,17 @@ struct RenamePlan {
     // couldn't finish on this name (its regular expression ran out of time or
     // stack, here or on enough earlier names to be given up), so the new name
     // isn't known.
-    enum class Problem { duplicate, exists, empty, illegal, tooSlow };
+    enum class Problem : std::uint8_t { duplicate, exists, empty, illegal, tooSlow };
 
+    // Views into the plan's text (see PlanText), each followed by a NUL.
     struct Item {
         Uuid id;  // fresh for every item of every plan
-        Location url;
-        std::string originalName;  // extension included
-        std::string newName;       // extension included
+        std::string_view url;
+        std::string_view newName;  // extension included
         std::optional<Problem> problem;
 
-        // An item with a fresh id.
-        static Item make(Location url, std::string originalName, std::string newName,
-                         std::optional<Problem> problem = std::nullopt);
-
+        // The name the file has now (extension included): url's last component.
+        std::string_view originalName() const;
         // The new name differs from the original (canonical equivalence; case counts).
         bool isChanged() const;
     };
@@ -46,6 +69,13 @@ struct RenamePlan {
     // questions about them (the journal's identities); each answers only while
     // its folder is unchanged.
     std::shared_ptr<FileSystem::FolderSnapshots> folders = nullptr;
+    PlanText text;
+
+    // Adds an item with a fresh id, keeping copies of its texts.
+    Item& add(std::string_view url, std::string_view newName,
+              std::optional<Problem> problem = std::nullopt);
+    // Moves the items of `part` to the end of this plan.
+    void append(RenamePlan&& part);
 
     bool hasProblems() const;
     // Items that are changed and have no problem.

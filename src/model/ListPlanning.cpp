@@ -55,14 +55,13 @@ RenamePlan planEachFolder(Files& files, const std::vector<RenameRule>& rules,
         // Each batch keeps its files in list order, so the next item of a file's
         // batch is that file's.
         std::vector<std::size_t> next(parts.size(), 0);
+        for (const RenamePlan& part : parts) plan.text.share(part.text);
         for (std::size_t batch : batchOfFile) {
             plan.items.push_back(std::move(parts[batch].items[next[batch]++]));
         }
         return plan;
     }
-    for (RenamePlan& part : parts) {
-        std::move(part.items.begin(), part.items.end(), std::back_inserter(plan.items));
-    }
+    for (RenamePlan& part : parts) plan.append(std::move(part));
     return plan;
 }
 

@@ -14,7 +14,11 @@ std::string_view trimmedOfTrailingSlashes(std::string_view text) {
 }  // namespace
 
 std::string_view nameView(const Location& path) {
-    const std::string_view text = trimmedOfTrailingSlashes(path.native());
+    return nameView(std::string_view(path.native()));
+}
+
+std::string_view nameView(std::string_view pathText) {
+    const std::string_view text = trimmedOfTrailingSlashes(pathText);
     if (text == "/") return text;
     const auto slash = text.rfind('/');
     return slash == std::string_view::npos ? text : text.substr(slash + 1);

@@ -28,5 +28,7 @@ std::string_view nameExtensionView(std::string_view fileName);
 // name() as a view into `path`'s text, without a copy; `path` must outlive it.
 std::string_view nameView(const Location& path);
 std::string_view nameView(Location&&) = delete;
+// The same for a path's text.
+std::string_view nameView(std::string_view pathText);
 
 }  // namespace tavix::PathNames

@@ -15,7 +15,7 @@ QString fromUtf8(std::string_view text) {
 }
 
 QString folderOf(const RenamePlan::Item& item) {
-    return fromUtf8(item.url.parent_path().native());
+    return fromUtf8(Location(item.url).parent_path().native());
 }
 
 }  // namespace
@@ -114,19 +114,19 @@ QVariant PlanTableModel::data(const QModelIndex& index, int role) const {
         case Qt::DisplayRole:
             switch (column) {
                 case currentName:
-                    return fromUtf8(item.originalName);
+                    return fromUtf8(item.originalName());
                 // The size and date are read from the disk each time they are
                 // shown, so a change on disk shows at the next repaint.
                 case size:
-                    return fromUtf8(FileInfo::readListing(item.url).size);
+                    return fromUtf8(FileInfo::readListing(std::filesystem::path(item.url)).size);
                 case dateModified:
-                    return fromUtf8(FileInfo::readListing(item.url).modified);
+                    return fromUtf8(FileInfo::readListing(std::filesystem::path(item.url)).modified);
                 case path:
                     return folderOf(item);
             }
             return {};
         case Qt::ToolTipRole:
-            if (column == currentName) return fromUtf8(item.originalName);
+            if (column == currentName) return fromUtf8(item.originalName());
             if (column == path) return folderOf(item);
             return {};
         case Qt::ForegroundRole:
@@ -158,7 +158,7 @@ QVariant PlanTableModel::changeToData(const RenamePlan::Item& item, int role) co
         case MarkedSegmentsRole: {
             if (item.problem) return {};
             const AttributedName name =
-                NameDiff::attributed(item.originalName, item.newName, model_.highlightChanges());
+                NameDiff::attributed(item.originalName(), item.newName, model_.highlightChanges());
             if (!name.marked) return {};
             // Each piece is decoded on its own: the span is in UTF-8 bytes, the
             // view works in UTF-16 units.

@@ -111,7 +111,7 @@ TEST(PreparedSteps, NamesAPatternCouldNotFinishAreTooSlow) {
         EXPECT_EQ(plan.items.front().problem, std::nullopt);
         for (int i = 1; i <= timeouts; ++i) {
             EXPECT_EQ(plan.items[i].problem, RenamePlan::Problem::tooSlow) << i;
-            EXPECT_EQ(plan.items[i].newName, plan.items[i].originalName);
+            EXPECT_EQ(plan.items[i].newName, plan.items[i].originalName());
         }
         const bool givenUp = timeouts == text::kRegexGiveUpAfter;
         const RenamePlan::Item& after = plan.items.back();

@@ -19,8 +19,11 @@ using test::TemporaryFolder;
 using test::contentsOf;
 using test::namesIn;
 
-RenamePlan::Item change(const fs::path& url, const std::string& newName) {
-    return RenamePlan::Item::make(url, url.filename().string(), newName);
+// A plan that moves each file to its new name.
+RenamePlan changes(std::initializer_list<std::pair<fs::path, std::string>> moves) {
+    RenamePlan plan;
+    for (const auto& [path, newName] : moves) plan.add(path.native(), newName);
+    return plan;
 }
 
 // Records every move while it lives.
@@ -36,7 +39,7 @@ TEST(Perform, MovesOnlyChangedItemsWithoutProblems) {
     const auto a = folder.write("a.txt", "A");
     const auto b = folder.write("b.txt", "B");
     const auto c = folder.write("c.txt", "C");
-    RenamePlan plan{{change(a, "x.txt"), change(b, "b.txt"), change(c, "y.txt")}};
+    RenamePlan plan = changes({{a, "x.txt"}, {b, "b.txt"}, {c, "y.txt"}});
     plan.items[2].problem = RenamePlan::Problem::duplicate;
     const auto applied = RenameEngine::perform(plan);
     EXPECT_EQ(applied.moves, (std::vector<Move>{{a, folder.path() / "x.txt"}}));
@@ -48,7 +51,7 @@ TEST(Perform, ChangesLetterCaseThroughATemporaryName) {
     TemporaryFolder folder;
     const auto notes = folder.write("notes.txt", "n");
     const MoveRecorder recorder;
-    const auto applied = RenameEngine::perform(RenamePlan{{change(notes, "Notes.txt")}});
+    const auto applied = RenameEngine::perform(changes({{notes, "Notes.txt"}}));
     EXPECT_EQ(applied.moves, (std::vector<Move>{{notes, folder.path() / "Notes.txt"}}));
     ASSERT_EQ(recorder.moves.size(), 2u);
     const std::string temporary = recorder.moves[0].to.filename();
@@ -61,7 +64,7 @@ TEST(Perform, NeverReplacesAFileThatAppearedAfterPlanning) {
     TemporaryFolder folder;
     const auto a = folder.write("a.txt", "mine");
     const auto c = folder.write("c.txt", "C");
-    const RenamePlan plan{{change(a, "b.txt"), change(c, "d.txt")}};
+    const RenamePlan plan = changes({{a, "b.txt"}, {c, "d.txt"}});
     folder.write("b.txt", "theirs");
     const auto applied = RenameEngine::perform(plan);
     ASSERT_EQ(applied.failures.size(), 1u);
@@ -80,7 +83,7 @@ TEST(Perform, PutsACaseChangeBackWhenItsSecondStepFails) {
     const test::MoveHook fault([&](const fs::path&, const fs::path& to) {
         return to == dest ? std::optional(EACCES) : std::nullopt;
     });
-    const auto applied = RenameEngine::perform(RenamePlan{{change(photo, "PHOTO.jpg")}});
+    const auto applied = RenameEngine::perform(changes({{photo, "PHOTO.jpg"}}));
     ASSERT_EQ(applied.failures.size(), 1u);
     EXPECT_EQ(applied.failures[0].message,
               "Couldn't rename \u201Cphoto.jpg\u201D to \u201CPHOTO.jpg\u201D: Permission denied");
@@ -94,7 +97,7 @@ TEST(Perform, NamesTheTemporaryFileWhenItCannotGoBack) {
     const test::MoveHook fault([&](const fs::path& from, const fs::path&) {
         return from != photo ? std::optional(EIO) : std::nullopt;
     });
-    const auto applied = RenameEngine::perform(RenamePlan{{change(photo, "PHOTO.jpg")}});
+    const auto applied = RenameEngine::perform(changes({{photo, "PHOTO.jpg"}}));
     ASSERT_EQ(applied.failures.size(), 1u);
     const auto names = namesIn(folder.path());
     ASSERT_EQ(names.size(), 1u);
@@ -126,9 +129,9 @@ TEST(PerformInOrder, SwapsInOneStepBreaksCyclesAndKeepsEveryFileWhenAMoveFails) 
             folder.write(std::string(1, name), std::string(1, static_cast<char>(name - 'a' + 'A')));
         }
         const auto at = [&](const char* name) { return folder.path() / name; };
-        const RenamePlan plan{{change(at("a"), "b"), change(at("b"), "a"), change(at("c"), "d"),
-                               change(at("d"), "c"), change(at("x"), "y"), change(at("y"), "z"),
-                               change(at("z"), "x")}};
+        const RenamePlan plan = changes({{at("a"), "b"}, {at("b"), "a"}, {at("c"), "d"},
+                                         {at("d"), "c"}, {at("x"), "y"}, {at("y"), "z"},
+                                         {at("z"), "x"}});
         std::uint64_t bits = 0;
         const RenameEngine::Batch batch(
             plan, RenameEngine::orderMoves(RenameEngine::moveRequests(plan), [&] { return ++bits; }));
@@ -141,7 +144,7 @@ TEST(PerformInOrder, SwapsInOneStepBreaksCyclesAndKeepsEveryFileWhenAMoveFails) 
         std::vector<std::string> made;
         std::vector<std::string> failed;
         batch.perform([&](std::size_t move, const RenameEngine::Applied::Failure* failure) {
-            (failure ? failed : made).push_back(batch.item(move).originalName);
+            (failure ? failed : made).push_back(std::string(batch.item(move).originalName()));
         });
         test::refuseExchanges(false);
         std::vector<std::string> contents;

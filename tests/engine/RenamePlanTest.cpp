@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "engine/RenamePlan.hpp"
 #include "rules/Catalogue.hpp"
 #include "support/TemporaryFolder.hpp"
@@ -28,7 +30,7 @@ std::vector<std::optional<Problem>> problems(const RenamePlan& plan) {
 
 std::vector<std::string> newNames(const RenamePlan& plan) {
     std::vector<std::string> out;
-    for (const auto& item : plan.items) out.push_back(item.newName);
+    for (const auto& item : plan.items) out.emplace_back(item.newName);
     return out;
 }
 
@@ -48,7 +50,7 @@ TEST_P(ExtensionSplitting, KeepsTheExtensionOutOfTheSteps) {
     const auto file = folder.write(c.name);
     const RenamePlan plan = RenameEngine::plan({file}, {c.rule}, c.keepExtension);
     ASSERT_EQ(plan.items.size(), 1u);
-    EXPECT_EQ(plan.items[0].originalName, c.name);
+    EXPECT_EQ(plan.items[0].originalName(), c.name);
     EXPECT_EQ(plan.items[0].newName, c.expected);
     EXPECT_EQ(plan.items[0].problem, c.problem);
 }
@@ -137,6 +139,37 @@ TEST(RenamePlan, NumbersFilesInListOrderAndGivesFreshIds) {
     const RenamePlan first = RenameEngine::plan({b, a}, rules, true);
     EXPECT_EQ(newNames(first), (std::vector<std::string>{"b-01.txt", "a-02.txt"}));
     EXPECT_NE(first.items[0].id, RenameEngine::plan({b, a}, rules, true).items[0].id);
+}
+
+// The plan holds its own paths and names, each followed by a NUL (moves hand
+// them to the system as they are), and copies of it share that text safely:
+// neither the list it was made from nor the plan it was copied from is needed,
+// and what one copy adds doesn't show in another.
+TEST(RenamePlan, KeepsItsOwnTerminatedTextThatCopiesShare) {
+    TemporaryFolder folder;
+    std::vector<Location> files{folder.write("a.txt"), folder.write("kept.txt"),
+                                Location(folder.path().native() + "/sub/")};
+    const std::string base = folder.path().native();
+    auto planned = std::make_optional(RenameEngine::plan(std::move(files), {replace("a", "b")}, true));
+    EXPECT_TRUE(files.empty());
+    RenamePlan first = *planned;
+    RenamePlan second = *planned;
+    planned.reset();
+    first.add("/x/one", "two");
+    second.add("/y/three", "four");
+    for (const RenamePlan* plan : {&first, &second}) {
+        ASSERT_EQ(plan->items.size(), 4u);
+        EXPECT_EQ(plan->items[0].url, base + "/a.txt");
+        EXPECT_EQ(plan->items[2].url, base + "/sub/");
+        EXPECT_EQ(newNames(*plan), (std::vector<std::string>{"b.txt", "kept.txt", "sub",
+                                                             plan == &first ? "two" : "four"}));
+        for (const RenamePlan::Item& item : plan->items) {
+            EXPECT_EQ(item.url.data()[item.url.size()], '\0') << item.url;
+            EXPECT_EQ(item.newName.data()[item.newName.size()], '\0') << item.url;
+        }
+    }
+    EXPECT_EQ(first.items[3].url, "/x/one");
+    EXPECT_EQ(second.items[3].url, "/y/three");
 }
 
 // A vanished file is planned from its path; a name that isn't UTF-8 stays as it is.

@@ -56,7 +56,7 @@ TEST_F(RenameCommands, RenameThenUndoGoThroughTheJournal) {
     EXPECT_EQ(model.lastMoves(), (std::vector<Move>{{original[0], renamed[0]},
                                                     {original[1], renamed[1]},
                                                     {original[2], renamed[2]}}));
-    EXPECT_EQ(model.plan().items[0].originalName, "new-a.txt");
+    EXPECT_EQ(model.plan().items[0].originalName(), "new-a.txt");
     auto history = model.history();
     ASSERT_EQ(history.batches.size(), 1u);
     EXPECT_EQ(history.batches[0].state, JournalState::complete);
@@ -113,7 +113,7 @@ TEST_F(RenameCommands, UndoLeavesWhatIsNoLongerOursWhereItIs) {
         EXPECT_EQ(test::contentsOf(moved[1]), c.replaced ? "intruder" : "b");
         EXPECT_FALSE(fs::exists(files[1]));
         EXPECT_FALSE(m.canUndo());
-        EXPECT_EQ(m.plan().items[1].originalName, "new-b");
+        EXPECT_EQ(m.plan().items[1].originalName(), "new-b");
         m.clear();
         EXPECT_TRUE(m.notPutBack().empty());
     }

@@ -41,7 +41,7 @@ private:
 
 std::vector<std::string> newNames(const TavixModel& model) {
     std::vector<std::string> names;
-    for (const auto& item : model.plan().items) names.push_back(item.newName);
+    for (const auto& item : model.plan().items) names.emplace_back(item.newName);
     return names;
 }
 
