@@ -63,7 +63,7 @@ void writePlanJson(const RenamePlan& plan, std::ostream& out,
     for (std::size_t i = 0; i < plan.items.size(); ++i) {
         const RenamePlan::Item& item = plan.items[i];
         Json entry;
-        entry["path"] = item.url;
+        entry["path"] = item.path;
         entry["originalName"] = item.originalName();
         entry["newName"] = item.newName;
         entry["changed"] = item.isChanged();

@@ -123,7 +123,7 @@ int renameFiles(const Arguments& args, Io& io) {
     if (args.json) {
         io.out << "],\"failures\":[";
         for (std::size_t i = 0; i < failures.size(); ++i) {
-            const Json failure = {{"path", failures[i].url.string()},
+            const Json failure = {{"path", failures[i].path.string()},
                                   {"message", failures[i].message}};
             io.out << (i > 0 ? "," : "") << dumpJson(failure);
         }

@@ -11,8 +11,8 @@ namespace {
 constexpr std::uint32_t none = std::numeric_limits<std::uint32_t>::max();
 
 std::string_view folderOf(const RenamePlan::Item& item) {
-    const std::string_view path = item.url;
-    return path.substr(0, PathNames::nameView(item.url).data() - path.data());
+    const std::string_view path = item.path;
+    return path.substr(0, PathNames::nameView(item.path).data() - path.data());
 }
 
 enum class State : std::uint8_t { unknown, visiting, freed, blocked };
@@ -28,7 +28,7 @@ void freeChains(RenamePlan& plan) {
     if (waiting.empty()) return;
 
     NameTable items(plan.items.size(), [&](std::uint32_t i) {
-        return FolderName{folderOf(plan.items[i]), PathNames::nameView(plan.items[i].url)};
+        return FolderName{folderOf(plan.items[i]), PathNames::nameView(plan.items[i].path)};
     });
     for (std::uint32_t i = 0; i < count; ++i) items.insert(i);
     // For each item waiting, the item whose file holds its destination.

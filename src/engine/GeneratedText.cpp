@@ -68,27 +68,27 @@ std::string datePattern(const DateStamp& rule) {
 }
 
 std::string dateStamp(const DateStamp& rule, const DateFormatter& dates, const std::string& name,
-                      const Location& url, bool taken) {
+                      const Location& path, bool taken) {
     // A photo's date is written as its camera showed it where it was taken.
-    const auto date = taken ? PhotoDate::takenOrModified(url, PhotoDate::Reading::cameraClock)
-                            : FileSystem::modificationTime(url);
+    const auto date = taken ? PhotoDate::takenOrModified(path, PhotoDate::Reading::cameraClock)
+                            : FileSystem::modificationTime(path);
     const auto time = date.value_or(
         std::chrono::time_point_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now()));
     return join(name, dates.format(time), rule.position, rule.separator);
 }
 
 std::string imageDimensions(const ImageDimensions& rule, const std::string& name,
-                            const Location& url) {
-    const auto image = ImageProbe::read(url);
+                            const Location& path) {
+    const auto image = ImageProbe::read(path);
     if (!image || !image->pixelWidth || !image->pixelHeight) return name;
     const std::string size =
         std::to_string(*image->pixelWidth) + "x" + std::to_string(*image->pixelHeight);
     return join(name, size, rule.position, rule.separator);
 }
 
-std::string parentFolder(const ParentFolder& rule, const std::string& name, const Location& url) {
+std::string parentFolder(const ParentFolder& rule, const std::string& name, const Location& path) {
     // The root's name is "/".
-    std::string folderName = PathNames::name(PathNames::folder(url));
+    std::string folderName = PathNames::name(PathNames::folder(path));
     if (folderName.empty()) return name;
     return join(name, folderName, rule.position, rule.separator);
 }

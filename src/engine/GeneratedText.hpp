@@ -32,11 +32,11 @@ std::string datePattern(const DateStamp& rule);
 // by `dates`, built from datePattern(rule). With `taken`, the date a photo was
 // taken comes first, where the file has one, as the camera's clock showed it.
 std::string dateStamp(const DateStamp& rule, const DateFormatter& dates, const std::string& name,
-                      const Location& url, bool taken = false);
+                      const Location& path, bool taken = false);
 // "640x480" from the image header; the name unchanged for a file that isn't one.
 std::string imageDimensions(const ImageDimensions& rule, const std::string& name,
-                            const Location& url);
+                            const Location& path);
 // The enclosing folder's name ("/" for a file in the root folder).
-std::string parentFolder(const ParentFolder& rule, const std::string& name, const Location& url);
+std::string parentFolder(const ParentFolder& rule, const std::string& name, const Location& path);
 
 }  // namespace tavix::GeneratedText

@@ -159,8 +159,8 @@ std::vector<MoveRequest> moveRequests(const RenamePlan& plan) {
     std::vector<MoveRequest> moves;
     for (const std::uint32_t i : movingItems(plan)) {
         const RenamePlan::Item& item = plan.items[i];
-        const std::string_view path = item.url;
-        const std::string_view name = PathNames::nameView(item.url);
+        const std::string_view path = item.path;
+        const std::string_view name = PathNames::nameView(item.path);
         // The folder's text up to and with its last slash: every item's folder is
         // written the same way, so its destination is found among the sources.
         const std::string_view folder = path.substr(0, name.data() - path.data());

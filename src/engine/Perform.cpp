@@ -108,7 +108,7 @@ std::string failureMessage(std::string_view fromName, std::string_view toName,
 
 // The path of an item's file as text, followed by a NUL.
 std::string_view pathText(const RenamePlan::Item& item) {
-    return item.url;
+    return item.path;
 }
 
 // A path's text without trailing slashes; a path of slashes alone stays "/".
@@ -300,7 +300,7 @@ void Batch::perform(const std::function<void(std::size_t, const Applied::Failure
             return;
         }
         const Applied::Failure failure{
-            Location(moved.url),
+            Location(moved.path),
             failureMessage(fromText, moved.newName,
                            through ? std::string_view(*through) : std::string_view{}, outcome)};
         if (done) done(move, &failure);
@@ -325,7 +325,7 @@ void Batch::performSteps(
             return;
         }
         const Applied::Failure failure{
-            Location(item(move).url), failureMessage(fromName(move), toName(move), temporary, outcome)};
+            Location(item(move).path), failureMessage(fromName(move), toName(move), temporary, outcome)};
         done(move, &failure);
     };
     const auto make = [&](std::size_t move, Leg leg) {
@@ -383,11 +383,11 @@ void Batch::performSteps(
 }
 
 PlannedMove Batch::planned(std::size_t move) const {
-    const Path folderPath = PathNames::folder(Location(item(move).url));
+    const Path folderPath = PathNames::folder(Location(item(move).path));
     std::optional<Path> temporaryPath;
     std::string name;
     if (temporaryNameOf(move, name)) temporaryPath = PathNames::child(folderPath, name);
-    return {Location(item(move).url), PathNames::child(folderPath, std::string(item(move).newName)),
+    return {Location(item(move).path), PathNames::child(folderPath, std::string(item(move).newName)),
             std::move(temporaryPath), std::nullopt, std::nullopt};
 }
 
@@ -399,8 +399,8 @@ Applied perform(const RenamePlan& plan) {
             applied.failures.push_back(*failure);
         } else {
             applied.moves.push_back(
-                {Location(batch.item(move).url),
-                 PathNames::child(PathNames::folder(Location(batch.item(move).url)),
+                {Location(batch.item(move).path),
+                 PathNames::child(PathNames::folder(Location(batch.item(move).path)),
                                   std::string(batch.toName(move)))});
         }
     });

@@ -40,7 +40,7 @@ namespace RenameEngine {
 // What a batch did: the moves made and the failures met, both in plan order.
 struct Applied {
     struct Failure {
-        Location url;               // the file as planned
+        Location path;              // the file as planned
         std::string message;        // one line naming the file and the reason
         friend bool operator==(const Failure&, const Failure&) = default;
     };

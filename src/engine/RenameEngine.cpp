@@ -35,7 +35,7 @@ using Parts = PreparedStep::Parts;
 struct Subject {
     const std::string& name;
     std::int64_t index;
-    const Location& url;
+    const Location& path;
     DateSource dates;
 };
 
@@ -199,14 +199,14 @@ std::string applyStep(const LetterSequence& step, Parts&, const Subject& subject
     return GeneratedText::letterSequence(step, subject.name, subject.index);
 }
 std::string applyStep(const DateStamp& step, Parts& parts, const Subject& subject) {
-    return GeneratedText::dateStamp(step, *parts.dates, subject.name, subject.url,
+    return GeneratedText::dateStamp(step, *parts.dates, subject.name, subject.path,
                                     subject.dates == DateSource::taken);
 }
 std::string applyStep(const ImageDimensions& step, Parts&, const Subject& subject) {
-    return GeneratedText::imageDimensions(step, subject.name, subject.url);
+    return GeneratedText::imageDimensions(step, subject.name, subject.path);
 }
 std::string applyStep(const ParentFolder& step, Parts&, const Subject& subject) {
-    return GeneratedText::parentFolder(step, subject.name, subject.url);
+    return GeneratedText::parentFolder(step, subject.name, subject.path);
 }
 
 // What each kind works out once.
@@ -252,14 +252,14 @@ PreparedStep::PreparedStep(PreparedStep&&) noexcept = default;
 PreparedStep& PreparedStep::operator=(PreparedStep&&) noexcept = default;
 
 std::optional<std::string> PreparedStep::tryApply(const std::string& name, std::int64_t index,
-                                                  const Location& url) {
+                                                  const Location& path) {
     // A name that isn't well-formed UTF-8 keeps its bytes: no step re-encodes it.
     // ICU measures texts in 32-bit lengths.
     if (name.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()) / 4 ||
         !text::isValidUtf8(name)) {
         return name;
     }
-    const Subject subject{name, index, url, dates_};
+    const Subject subject{name, index, path, dates_};
     return std::visit(
         [&](const auto& step) -> std::optional<std::string> {
             return applyStep(step, *parts_, subject);
@@ -267,14 +267,14 @@ std::optional<std::string> PreparedStep::tryApply(const std::string& name, std::
         parts_->rule.kind);
 }
 
-std::string PreparedStep::apply(const std::string& name, std::int64_t index, const Location& url) {
-    std::optional<std::string> out = tryApply(name, index, url);
+std::string PreparedStep::apply(const std::string& name, std::int64_t index, const Location& path) {
+    std::optional<std::string> out = tryApply(name, index, path);
     return out ? std::move(*out) : name;
 }
 
 std::string apply(const RenameRule& rule, const std::string& name, std::int64_t index,
-                  const Location& url, DateSource dates) {
-    return PreparedStep(rule, dates).apply(name, index, url);
+                  const Location& path, DateSource dates) {
+    return PreparedStep(rule, dates).apply(name, index, path);
 }
 
 }  // namespace tavix::RenameEngine

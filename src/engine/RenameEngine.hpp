@@ -17,10 +17,10 @@ enum class DateSource { modified, taken };
 // The name after one step. Never fails and never reports: a step that can't be
 // carried out (empty search text, a pattern that doesn't compile or runs out of
 // time, a count of zero) returns the name unchanged. `index` is the file's
-// 0-based position in the planned list and `url` its absolute path; only the
+// 0-based position in the planned list and `path` its absolute path; only the
 // generated kinds use them.
 std::string apply(const RenameRule& rule, const std::string& name, std::int64_t index,
-                  const Location& url, DateSource dates = DateSource::modified);
+                  const Location& path, DateSource dates = DateSource::modified);
 
 // One step made ready for many names: its regular expression compiled, its
 // search text keyed and its date formatter built once, not once per name. Gives
@@ -39,9 +39,9 @@ public:
     // given up before it. The step's other reasons to leave a name alone (a
     // pattern that doesn't compile, an empty search text) give the name.
     std::optional<std::string> tryApply(const std::string& name, std::int64_t index,
-                                        const Location& url);
+                                        const Location& path);
     // tryApply's name, or `name` unchanged where the step couldn't finish.
-    std::string apply(const std::string& name, std::int64_t index, const Location& url);
+    std::string apply(const std::string& name, std::int64_t index, const Location& path);
 
     struct Parts;
 

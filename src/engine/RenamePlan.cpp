@@ -111,9 +111,9 @@ void PlanText::share(const PlanText& other) {
     owners_.insert(owners_.end(), other.owners_.begin(), other.owners_.end());
 }
 
-RenamePlan::Item& RenamePlan::add(std::string_view url, std::string_view newName,
+RenamePlan::Item& RenamePlan::add(std::string_view path, std::string_view newName,
                                   std::optional<Problem> problem) {
-    const std::string_view kept = text.keep(url);
+    const std::string_view kept = text.keep(path);
     return items.emplace_back(Item{Uuid::random(), kept, text.keep(newName), problem});
 }
 
@@ -128,7 +128,7 @@ void RenamePlan::append(RenamePlan&& part) {
 }
 
 std::string_view RenamePlan::Item::originalName() const {
-    return PathNames::nameView(url);
+    return PathNames::nameView(path);
 }
 
 bool RenamePlan::Item::isChanged() const {
@@ -204,8 +204,8 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
         if (kept->size() != count || files.empty()) {
             TextColumn stems;
             stems.reserve(count, 0);
-            for (const Location& url : files) {
-                const std::string_view original = PathNames::nameView(url);
+            for (const Location& file : files) {
+                const std::string_view original = PathNames::nameView(file);
                 std::string_view stem = original;
                 if (keepExtension && text::isValidUtf8(original)) {
                     const std::string_view extension = PathNames::nameExtensionView(original);
@@ -227,8 +227,8 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
     std::string stem;
     std::string joined;
     for (std::size_t i = 0; i < count; ++i) {
-        auto& url = files[i];
-        const std::string_view path = plan.text.keep(url.native());
+        auto& file = files[i];
+        const std::string_view path = plan.text.keep(file.native());
         const std::string_view original = PathNames::nameView(path);
         bool valid = text::isValidUtf8(original);
 
@@ -252,7 +252,7 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
             if (valid) {
                 for (RenameEngine::PreparedStep& step : steps) {
                     std::optional<std::string> next =
-                        step.tryApply(stem, static_cast<std::int64_t>(i), url);
+                        step.tryApply(stem, static_cast<std::int64_t>(i), file);
                     if (!next) {
                         finished = false;
                         break;
@@ -263,7 +263,7 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
         }
         // Moved out, not assigned over: assigning an empty text would keep the
         // path's memory.
-        if constexpr (moving) Location gone = std::move(url);
+        if constexpr (moving) Location gone = std::move(file);
 
         // A name left as it was is a view into its path, when nothing follows it
         // there but the NUL.
@@ -321,7 +321,7 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
 
     const std::vector<bool> taken = plan.folders->existBeside(toTest.size(), [&](std::size_t k) {
         const RenamePlan::Item& item = plan.items[toTest[k]];
-        return FileSystem::BesideQuestion{item.url, item.newName};
+        return FileSystem::BesideQuestion{item.path, item.newName};
     });
     for (std::size_t k = 0; k < toTest.size(); ++k) {
         if (taken[k]) plan.items[toTest[k]].problem = RenamePlan::Problem::exists;

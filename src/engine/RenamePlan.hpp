@@ -54,11 +54,11 @@ struct RenamePlan {
     // Views into the plan's text (see PlanText), each followed by a NUL.
     struct Item {
         Uuid id;  // fresh for every item of every plan
-        std::string_view url;
+        std::string_view path;
         std::string_view newName;  // extension included
         std::optional<Problem> problem;
 
-        // The name the file has now (extension included): url's last component.
+        // The name the file has now (extension included): path's last component.
         std::string_view originalName() const;
         // The new name differs from the original (canonical equivalence; case counts).
         bool isChanged() const;
@@ -72,7 +72,7 @@ struct RenamePlan {
     PlanText text;
 
     // Adds an item with a fresh id, keeping copies of its texts.
-    Item& add(std::string_view url, std::string_view newName,
+    Item& add(std::string_view path, std::string_view newName,
               std::optional<Problem> problem = std::nullopt);
     // Moves the items of `part` to the end of this plan.
     void append(RenamePlan&& part);

@@ -182,7 +182,7 @@ std::optional<Location> TavixModel::selectedFile() const {
     if (!previewSelection_) return std::nullopt;
     const auto found = std::ranges::find(plan_.items, *previewSelection_, &RenamePlan::Item::id);
     if (found == plan_.items.end()) return std::nullopt;
-    return Location(found->url);
+    return Location(found->path);
 }
 
 void TavixModel::addChosenFiles() {

@@ -169,7 +169,7 @@ public:
 
     // Derived, computed on every call.
     bool canUndo() const { return !lastMoves_.empty(); }
-    // The url of the plan item whose id is previewSelection. Every rebuild makes
+    // The path of the plan item whose id is previewSelection. Every rebuild makes
     // new ids, so this is absent after any change of files or steps until a row is
     // selected again.
     std::optional<Location> selectedFile() const;

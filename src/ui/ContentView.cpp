@@ -234,7 +234,7 @@ void ContentView::showRowMenu(const QPoint& at) {
     if (item == nullptr) return;
     // The row under the pointer becomes the selected one, as in a file manager.
     table_->selectRow(index.row());
-    const QUrl file = QUrl::fromLocalFile(QFile::decodeName(item->url.data()));
+    const QUrl file = QUrl::fromLocalFile(QFile::decodeName(item->path.data()));
     auto* menu = new QMenu(table_);
     menu->setObjectName(QStringLiteral("rowMenu"));
     menu->setAttribute(Qt::WA_DeleteOnClose);

@@ -15,7 +15,7 @@ QString fromUtf8(std::string_view text) {
 }
 
 QString folderOf(const RenamePlan::Item& item) {
-    return fromUtf8(Location(item.url).parent_path().native());
+    return fromUtf8(Location(item.path).parent_path().native());
 }
 
 }  // namespace
@@ -118,9 +118,9 @@ QVariant PlanTableModel::data(const QModelIndex& index, int role) const {
                 // The size and date are read from the disk each time they are
                 // shown, so a change on disk shows at the next repaint.
                 case size:
-                    return fromUtf8(FileInfo::readListing(std::filesystem::path(item.url)).size);
+                    return fromUtf8(FileInfo::readListing(std::filesystem::path(item.path)).size);
                 case dateModified:
-                    return fromUtf8(FileInfo::readListing(std::filesystem::path(item.url)).modified);
+                    return fromUtf8(FileInfo::readListing(std::filesystem::path(item.path)).modified);
                 case path:
                     return folderOf(item);
             }

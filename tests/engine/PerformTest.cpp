@@ -68,7 +68,7 @@ TEST(Perform, NeverReplacesAFileThatAppearedAfterPlanning) {
     folder.write("b.txt", "theirs");
     const auto applied = RenameEngine::perform(plan);
     ASSERT_EQ(applied.failures.size(), 1u);
-    EXPECT_EQ(applied.failures[0].url, a);
+    EXPECT_EQ(applied.failures[0].path, a);
     EXPECT_EQ(applied.failures[0].message,
               "Couldn't rename \u201Ca.txt\u201D to \u201Cb.txt\u201D: File exists");
     EXPECT_EQ(contentsOf(folder.path() / "b.txt"), "theirs");

@@ -159,17 +159,17 @@ TEST(RenamePlan, KeepsItsOwnTerminatedTextThatCopiesShare) {
     second.add("/y/three", "four");
     for (const RenamePlan* plan : {&first, &second}) {
         ASSERT_EQ(plan->items.size(), 4u);
-        EXPECT_EQ(plan->items[0].url, base + "/a.txt");
-        EXPECT_EQ(plan->items[2].url, base + "/sub/");
+        EXPECT_EQ(plan->items[0].path, base + "/a.txt");
+        EXPECT_EQ(plan->items[2].path, base + "/sub/");
         EXPECT_EQ(newNames(*plan), (std::vector<std::string>{"b.txt", "kept.txt", "sub",
                                                              plan == &first ? "two" : "four"}));
         for (const RenamePlan::Item& item : plan->items) {
-            EXPECT_EQ(item.url.data()[item.url.size()], '\0') << item.url;
-            EXPECT_EQ(item.newName.data()[item.newName.size()], '\0') << item.url;
+            EXPECT_EQ(item.path.data()[item.path.size()], '\0') << item.path;
+            EXPECT_EQ(item.newName.data()[item.newName.size()], '\0') << item.path;
         }
     }
-    EXPECT_EQ(first.items[3].url, "/x/one");
-    EXPECT_EQ(second.items[3].url, "/y/three");
+    EXPECT_EQ(first.items[3].path, "/x/one");
+    EXPECT_EQ(second.items[3].path, "/y/three");
 }
 
 // A vanished file is planned from its path; a name that isn't UTF-8 stays as it is.

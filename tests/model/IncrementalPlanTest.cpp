@@ -98,7 +98,7 @@ TEST(IncrementalPlan, GivesWhatAFullReplanGivesAfterEveryEdit) {
                 const RenamePlan::Item& item = model.plan().items[i];
                 ASSERT_EQ(item.newName, full.items[i].newName) << round << " " << i;
                 ASSERT_EQ(item.problem, full.items[i].problem) << round << " " << i;
-                ASSERT_EQ(item.url, full.items[i].url) << round << " " << i;
+                ASSERT_EQ(item.path, full.items[i].path) << round << " " << i;
             }
         }
     }
