@@ -8,7 +8,7 @@ namespace tavix {
 namespace {
 
 struct PathCase {
-    Location url;
+    Location path;
     std::string name;
     Location folder;
     std::string extension;
@@ -18,9 +18,9 @@ class PathOperations : public ::testing::TestWithParam<PathCase> {};
 
 TEST_P(PathOperations, SplitTheLastComponent) {
     const auto& c = GetParam();
-    EXPECT_EQ(PathNames::name(c.url), c.name);
-    EXPECT_EQ(PathNames::folder(c.url), c.folder);
-    EXPECT_EQ(PathNames::extension(c.url), c.extension);
+    EXPECT_EQ(PathNames::name(c.path), c.name);
+    EXPECT_EQ(PathNames::folder(c.path), c.folder);
+    EXPECT_EQ(PathNames::extension(c.path), c.extension);
 }
 
 INSTANTIATE_TEST_SUITE_P(
