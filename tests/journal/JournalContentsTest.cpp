@@ -54,6 +54,28 @@ TEST(JournalContents, ALineCutShortAtTheEndIsIgnoredDamageElsewhereIsNamed) {
     EXPECT_EQ(damaged.message, "Renamed 1 file.");
 }
 
+// A value of the wrong type is damage: a fraction or a string never passes for
+// the null of a move recorded without identity, birth or temporary name.
+TEST(JournalContents, ValuesOfTheWrongTypeMakeAPlannedMoveUnreadable) {
+    const std::pair<std::string, std::string> cases[] = {
+        {R"("device":1.5,"inode":2.5,"birth":null,"temporary":null)",
+         "a planned move without a valid device and inode"},
+        {R"("device":"1","inode":2,"birth":null,"temporary":null)",
+         "a planned move without a valid device and inode"},
+        {R"("device":null,"inode":null,"birth":0.5,"temporary":null)",
+         "a birth time that can't be read"},
+        {R"("device":null,"inode":null,"birth":null,"temporary":1.5)",
+         "a temporary name that isn't a path"},
+    };
+    for (const auto& [fields, reason] : cases) {
+        const auto contents = read(header + "\n" + R"({"from":"/d/a","to":"/d/b",)" +
+                                   fields + "}\n" + move("/d/c", "/d/e") + "\n");
+        ASSERT_EQ(contents.damage.size(), 1u) << fields;
+        EXPECT_EQ(contents.damage[0], "line 2: " + reason) << fields;
+        EXPECT_EQ(contents.fates, (std::vector{Fate::unreadable, Fate::unknown})) << fields;
+    }
+}
+
 TEST(JournalContents, PathsThatCouldLeadAnywhereRefuseTheWholeJournal) {
     const std::pair<std::string, std::string> cases[] = {
         {move("/d/x/../../etc/a", "/d/x/../../etc/b"),

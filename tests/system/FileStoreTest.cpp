@@ -4,10 +4,12 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <string>
 
 #include "support/Files.hpp"
+#include "support/SystemCallFaults.hpp"
 #include "support/TemporaryFolder.hpp"
 
 namespace tavix {
@@ -41,6 +43,26 @@ TEST(FileStore, SavesWholeAndReplacesOnlyWhenAsked) {
     std::sort(names.begin(), names.end());
     EXPECT_FALSE(error);
     EXPECT_EQ(names, (std::vector<std::string>{"link.json", "p.json"}));  // no temporary left
+}
+
+// A replacement that the disk takes but can't sync is not put in place: the
+// error is returned and the old contents stay, with no temporary left.
+TEST(FileStore, AReplacementThatCannotBeSyncedLeavesTheOldContents) {
+    test::TemporaryFolder temp;
+    const fs::path file = temp.path() / "p.json";
+    ASSERT_FALSE(FileSystem::saveWhole(file, "one", false));
+    // Only a sync meets a file that already holds the new bytes.
+    test::failWrites([](const fs::path& path) -> std::optional<int> {
+        std::error_code error;
+        return fs::is_regular_file(path, error) && fs::file_size(path, error) == 3
+                   ? std::optional(EIO)
+                   : std::nullopt;
+    });
+    const std::error_code error = FileSystem::saveWhole(file, "two", true);
+    test::failWrites({});
+    EXPECT_EQ(error, std::errc::io_error);
+    EXPECT_EQ(test::contentsOf(file), "one");
+    EXPECT_EQ(test::namesIn(temp.path()), (std::vector<std::string>{"p.json"}));
 }
 
 TEST(FileStore, ListsRegularFilesOnlyAndRemovesEntries) {

@@ -1,6 +1,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -80,6 +81,27 @@ TEST_F(OnDisk, AnythingAtTheDestinationExistsButTheFileItself) {
     EXPECT_EQ(FileSystem::identity(temp.path() / "hard-link.txt"), id);
     EXPECT_NE(FileSystem::identity(temp.path() / "soft-link.txt"), id);
     EXPECT_EQ(FileSystem::identity(temp.path() / "missing"), std::nullopt);
+}
+
+// Another hard link is told apart by reading the folder; a folder that can be
+// searched but not read can't tell, so the name counts as taken. Root reads
+// every folder: a child process asks as nobody.
+TEST_F(OnDisk, AHardLinkInAFolderThatCantBeReadCountsAsTaken) {
+    const Path folder = temp.folder("locked");
+    const Path self = temp.write("locked/a.txt", "a");
+    fs::create_hard_link(self, folder / "b.txt");
+    ASSERT_EQ(::chmod(temp.path().c_str(), 0711), 0);
+    ASSERT_EQ(::chmod(folder.c_str(), 0311), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::getuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(3);
+        ::_exit(FileSystem::existsBeside(self, "b.txt") ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ::chmod(folder.c_str(), 0700);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
 // Where the file system refuses RENAME_NOREPLACE, link and unlink stand in and
