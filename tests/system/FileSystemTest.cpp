@@ -87,8 +87,8 @@ TEST_F(OnDisk, AnythingAtTheDestinationExistsButTheFileItself) {
 // searched but not read can't tell, so the name counts as taken. Root reads
 // every folder: a child process asks as nobody.
 TEST_F(OnDisk, AHardLinkInAFolderThatCantBeReadCountsAsTaken) {
-    const Path folder = temp.folder("locked");
-    const Path self = temp.write("locked/a.txt", "a");
+    const auto folder = temp.folder("locked");
+    const auto self = temp.write("locked/a.txt", "a");
     fs::create_hard_link(self, folder / "b.txt");
     ASSERT_EQ(::chmod(temp.path().c_str(), 0711), 0);
     ASSERT_EQ(::chmod(folder.c_str(), 0311), 0);
