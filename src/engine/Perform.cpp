@@ -17,8 +17,6 @@
 namespace tavix::RenameEngine {
 namespace {
 
-using Path = Location;
-
 // The longest name most Linux file systems accept, in bytes.
 constexpr std::size_t nameMax = 255;
 
@@ -61,7 +59,7 @@ std::string temporaryName(const std::string& name) {
     return temporary;
 }
 
-std::optional<Path> temporaryFor(const Path& from, const Path& to) {
+std::optional<Location> temporaryFor(const Location& from, const Location& to) {
     const std::string newName = PathNames::name(to);
     if (!differsOnlyInCase(PathNames::name(from), newName)) return std::nullopt;
     return PathNames::child(PathNames::folder(from), temporaryName(newName));
@@ -383,8 +381,8 @@ void Batch::performSteps(
 }
 
 PlannedMove Batch::planned(std::size_t move) const {
-    const Path folderPath = PathNames::folder(Location(item(move).path));
-    std::optional<Path> temporaryPath;
+    const Location folderPath = PathNames::folder(Location(item(move).path));
+    std::optional<Location> temporaryPath;
     std::string name;
     if (temporaryNameOf(move, name)) temporaryPath = PathNames::child(folderPath, name);
     return {Location(item(move).path), PathNames::child(folderPath, std::string(item(move).newName)),
@@ -435,7 +433,7 @@ UndoOutcome undoThrough(const PlannedMove& move, const Name& from, const Name& t
     };
     if (!move.identity) {
         if (const auto via = temporaryFor(move.to, move.from)) {
-            if constexpr (std::is_same_v<Name, Path>) {
+            if constexpr (std::is_same_v<Name, Location>) {
                 return through(to, *via, from);
             } else {
                 return through(to, PathNames::name(*via), from);
@@ -475,10 +473,10 @@ UndoOutcome undoThrough(const PlannedMove& move, const Name& from, const Name& t
 }
 
 UndoOutcome undoOne(const PlannedMove& move) {
-    return undoThrough<Path>(
+    return undoThrough<Location>(
         move, move.from, move.to, move.temporary,
-        [](const Path& path) { return FileSystem::stamp(path); },
-        [](const Path& a, const Path& b) { return FileSystem::move(a, b); });
+        [](const Location& path) { return FileSystem::stamp(path); },
+        [](const Location& a, const Location& b) { return FileSystem::move(a, b); });
 }
 
 }  // namespace

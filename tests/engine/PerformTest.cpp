@@ -117,12 +117,13 @@ TEST(PerformInOrder, SwapsInOneStepBreaksCyclesAndKeepsEveryFileWhenAMoveFails) 
     struct Case {
         std::string name;
         bool exchanges;   // the file system swaps two names in one step
-        bool failsFromA;  // every rename of "a" fails
+        std::string failingFrom;  // every rename of this file fails
         std::size_t renames;
     };
-    for (const Case& c : {Case{"every move is made", true, false, 1 + 1 + 4},
-                          Case{"exchanges are refused", false, false, 1 + 3 + 3 + 4},
-                          Case{"a move fails", true, true, 1 + 4 + 1 + 4}}) {
+    for (const Case& c : {Case{"every move is made", true, "", 1 + 1 + 4},
+                          Case{"exchanges are refused", false, "", 1 + 3 + 3 + 4},
+                          Case{"a move fails", true, "a", 1 + 4 + 1 + 4},
+                          Case{"a step aside fails", true, "y", 1 + 1 + 3}}) {
         SCOPED_TRACE(c.name);
         TemporaryFolder folder;
         for (const char name : std::string("abcdxyz")) {
@@ -139,7 +140,8 @@ TEST(PerformInOrder, SwapsInOneStepBreaksCyclesAndKeepsEveryFileWhenAMoveFails) 
         std::size_t renames = 0;
         const test::MoveHook fault([&](const fs::path& from, const fs::path&) {
             ++renames;
-            return c.failsFromA && from == at("a") ? std::optional(EACCES) : std::nullopt;
+            return !c.failingFrom.empty() && from == at(c.failingFrom.c_str()) ? std::optional(EACCES)
+                                                                                : std::nullopt;
         });
         std::vector<std::string> made;
         std::vector<std::string> failed;
@@ -154,7 +156,13 @@ TEST(PerformInOrder, SwapsInOneStepBreaksCyclesAndKeepsEveryFileWhenAMoveFails) 
         EXPECT_EQ(renames, c.renames);
         // In the order they finish: y stepped aside and comes last.
         using Names = std::vector<std::string>;
-        if (c.failsFromA) {
+        if (c.failingFrom == "y") {
+            // The cycle's file that steps aside can't: no file of it moves,
+            // and each is told once.
+            EXPECT_EQ(made, (Names{"a", "b", "c", "d"}));
+            EXPECT_EQ(contents, (Names{"a=B", "b=A", "c=D", "d=C", "x=X", "y=Y", "z=Z"}));
+            EXPECT_EQ(failed, (Names{"y", "x", "z"}));
+        } else if (c.failingFrom == "a") {
             EXPECT_EQ(made, (Names{"c", "d", "x", "z", "y"}));
             // b, which stepped aside for a, comes back to its own name.
             EXPECT_EQ(contents, (Names{"a=A", "b=B", "c=D", "d=C", "x=Z", "y=X", "z=Y"}));
