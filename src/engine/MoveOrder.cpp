@@ -5,10 +5,8 @@
 #include <random>
 
 #include "engine/NameTable.hpp"
-#include "text/CanonicalText.hpp"
-#include "text/CaseMapping.hpp"
+#include "text/CaseFolding.hpp"
 #include "text/PathNames.hpp"
-#include "text/Utf.hpp"
 
 namespace tavix::RenameEngine {
 namespace {
@@ -26,18 +24,6 @@ std::string temporaryName(std::uint64_t bits) {
         bits /= 26;
     }
     return name;
-}
-
-bool differsOnlyInCase(std::string_view a, std::string_view b) {
-    if (text::isAscii(a) && text::isAscii(b)) {
-        if (a.size() != b.size()) return false;
-        for (std::size_t i = 0; i < a.size(); ++i) {
-            if (text::asciiLower(a[i]) != text::asciiLower(b[i])) return false;
-        }
-        return true;
-    }
-    if (!text::isValidUtf8(a) || !text::isValidUtf8(b)) return false;
-    return canonicallyEqual(text::lowercased(a), text::lowercased(b));
 }
 
 }  // namespace
@@ -165,7 +151,7 @@ std::vector<MoveRequest> moveRequests(const RenamePlan& plan) {
         // written the same way, so its destination is found among the sources.
         const std::string_view folder = path.substr(0, name.data() - path.data());
         moves.push_back(
-            {folder, name, item.newName, differsOnlyInCase(item.originalName(), item.newName)});
+            {folder, name, item.newName, text::differsOnlyInCase(item.originalName(), item.newName)});
     }
     return moves;
 }

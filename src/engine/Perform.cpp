@@ -9,40 +9,14 @@
 #include "system/FileStatus.hpp"
 #include "system/FileSystem.hpp"
 #include "system/FolderEntries.hpp"
-#include "text/CanonicalText.hpp"
-#include "text/CaseMapping.hpp"
+#include "text/CaseFolding.hpp"
 #include "text/PathNames.hpp"
-#include "text/Utf.hpp"
 
 namespace tavix::RenameEngine {
 namespace {
 
 // The longest name most Linux file systems accept, in bytes.
 constexpr std::size_t nameMax = 255;
-
-bool isAscii(std::string_view text) {
-    for (const char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x80) return false;
-    }
-    return true;
-}
-
-char asciiLower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool differsOnlyInCase(std::string_view a, std::string_view b) {
-    // Names in ASCII, most of them, are compared without building lowercase copies.
-    if (isAscii(a) && isAscii(b)) {
-        if (a.size() != b.size()) return false;
-        for (std::size_t i = 0; i < a.size(); ++i) {
-            if (asciiLower(a[i]) != asciiLower(b[i])) return false;
-        }
-        return true;
-    }
-    if (!text::isValidUtf8(a) || !text::isValidUtf8(b)) return false;
-    return canonicallyEqual(text::lowercased(a), text::lowercased(b));
-}
 
 // "<UUID>-<name>", or the UUID alone where that would be too long a name.
 void temporaryName(const Uuid& id, std::string_view name, std::string& out) {
@@ -61,7 +35,7 @@ std::string temporaryName(const std::string& name) {
 
 std::optional<Location> temporaryFor(const Location& from, const Location& to) {
     const std::string newName = PathNames::name(to);
-    if (!differsOnlyInCase(PathNames::name(from), newName)) return std::nullopt;
+    if (!text::differsOnlyInCase(PathNames::name(from), newName)) return std::nullopt;
     return PathNames::child(PathNames::folder(from), temporaryName(newName));
 }
 
@@ -123,7 +97,7 @@ Batch::Batch(const RenamePlan& plan) : plan_(&plan) {
         if (item.problem || !item.isChanged()) continue;
         const auto move = static_cast<std::uint32_t>(items_.size());
         items_.push_back(static_cast<std::uint32_t>(i));
-        if (differsOnlyInCase(fromName(move), item.newName)) {
+        if (text::differsOnlyInCase(fromName(move), item.newName)) {
             temporaries_.emplace_back(move, Uuid::random());
         }
     }
@@ -454,7 +428,7 @@ UndoOutcome undoThrough(const PlannedMove& move, const Name& from, const Name& t
     if (ours(atNewName)) {
         // A case-only change goes back through its recorded temporary name, so
         // that an interruption leaves the file where the journal can find it.
-        if (temporary && differsOnlyInCase(PathNames::name(move.from), PathNames::name(move.to))) {
+        if (temporary && text::differsOnlyInCase(PathNames::name(move.from), PathNames::name(move.to))) {
             return through(to, *temporary, from);
         }
         const UndoOutcome outcome = once(to, from);

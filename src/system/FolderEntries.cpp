@@ -23,9 +23,7 @@
 #include "system/Descriptor.hpp"
 #include "system/FileSystem.hpp"
 #include "system/SystemCalls.hpp"
-#include "text/CanonicalText.hpp"
-#include "text/CaseMapping.hpp"
-#include "text/Utf.hpp"
+#include "text/CaseFolding.hpp"
 
 namespace tavix::FileSystem {
 namespace {
@@ -254,13 +252,6 @@ class FoldedEntries {
 public:
     explicit FoldedEntries(std::string_view folder) : folder_(openable(folder)) {}
 
-    // A name as a volume that ignores letter case and normalisation compares
-    // it: lowercased, in NFC; a name that isn't UTF-8 as it is.
-    static std::string key(std::string_view name) {
-        if (!text::isValidUtf8(name)) return std::string(name);
-        return canonicalForm(text::lowercased(name));
-    }
-
     // Whether the only entry whose name folds like `name` is `own` (so that no
     // entry is spelled exactly `name` unless `own` is). False when the folder
     // can't be read: then it can't be told.
@@ -272,12 +263,12 @@ public:
                         forEachEntry(dir.get(), [&](std::string_view entry, unsigned char,
                                                     std::uint64_t) {
                             if (entry == "." || entry == "..") return;
-                            auto& [first, count] = byFolded_[key(entry)];
+                            auto& [first, count] = byFolded_[text::caseFoldedKey(entry)];
                             if (count++ == 0) first = entry;
                         });
         }
         if (!readable_) return false;
-        const auto found = byFolded_.find(key(name));
+        const auto found = byFolded_.find(text::caseFoldedKey(name));
         return found != byFolded_.end() && found->second.second == 1 && found->second.first == own;
     }
 
@@ -326,7 +317,7 @@ bool existsBesideKnowing(std::string_view path, std::string_view name,
         // some SMB mounts): then no entry is spelled like the destination and
         // the file's own entry is the only one its spelling folds to.
         if (spelledThere.value_or(false) || ownName == name) return true;
-        if (FoldedEntries::key(ownName) != FoldedEntries::key(name)) return true;
+        if (!text::differsOnlyInCase(ownName, name)) return true;
         return !folded.onlyOwnFoldsTo(ownName, name);
     }
     // The same file: the only entry of it is the file's own, reached under
