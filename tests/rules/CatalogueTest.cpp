@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include <unordered_set>
 
 #include "rules/Catalogue.hpp"
 #include "rules/RuleCoding.hpp"
@@ -53,15 +54,28 @@ TEST(Kinds, EveryKindHasOneSample) {
 }
 
 TEST(Kinds, RoundTripThroughTheKeyedFormAndSummariseTheirParameters) {
+    // With a blank step of each kind, every step differs from every other but
+    // a kind's without parameters, and equal steps hash alike: copies add
+    // nothing to a set, nor ids to theirs.
+    std::unordered_set<RenameRule> rules;
+    std::unordered_set<std::string> ids;
+    std::size_t parameterless = 0;
+    for (const auto& sample : samples) {
+        parameterless += encodeRule(sample.rule).front().empty();
+        for (const RenameRule& rule : {sample.rule, blank(sample.rule.action())}) {
+            rules.insert(rule), rules.insert(RenameRule(rule)), ids.insert(rule.id());
+        }
+    }
+    EXPECT_EQ(rules.size(), 2 * std::size(samples) - parameterless);
+    EXPECT_EQ(ids.size(), rules.size());
     for (const auto& [rule, summary] : samples) {
         const std::string text = encodeRule(rule).dump();
         EXPECT_EQ(decodeRule(std::string_view(text)), rule) << text;
         EXPECT_EQ(rule.summary(), summary) << text;
         const RenameRule fresh = blank(rule.action());
         EXPECT_EQ(decodeRule(encodeRule(fresh)), fresh) << text;
-        // Every parameter counts: the sample is no blank rule, and shows it.
+        // Every parameter counts: a sample that has any shows them.
         if (!encodeRule(rule).front().empty()) {
-            EXPECT_NE(rule, fresh) << text;
             EXPECT_NE(rule.summary(), fresh.summary()) << text;
         }
     }
@@ -86,7 +100,6 @@ TEST(Catalogue, OffersEveryKindOnceUnderItsCategory) {
         EXPECT_EQ(fresh.kind.index(), sample.rule.kind.index()) << rawValue(action);
         EXPECT_EQ(fresh.action(), action);
         EXPECT_FALSE(rawValue(action).empty());
-        EXPECT_EQ(fromRawValue<RuleAction>(rawValue(action)), action) << rawValue(action);
     }
 }
 
