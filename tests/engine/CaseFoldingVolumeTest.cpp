@@ -75,20 +75,12 @@ class FatMount {
 public:
     explicit FatMount(const fs::path& where) : image_(where / "fat.img"), folder_(where / "fat") {
         fs::create_directory(folder_);
-        if (::access("/dev/fuse", R_OK | W_OK) != 0) {
-            why_ = "/dev/fuse can't be opened";
-            return;
-        }
-        const std::string make = "truncate -s 4M '" + image_.string() +
-                                 "' && mkfs.vfat '" + image_.string() + "' >/dev/null 2>&1";
-        if (std::system(make.c_str()) != 0) {
-            why_ = "mkfs.vfat is missing (apt-get install dosfstools)";
-            return;
-        }
-        const std::string mount = "fusefat -o rw+ '" + image_.string() + "' '" +
+        const std::string image = "'" + image_.string() + "'";
+        const std::string mount = "truncate -s 4M " + image + " && mkfs.vfat " + image +
+                                  " >/dev/null 2>&1 && fusefat -o rw+ " + image + " '" +
                                   folder_.string() + "' >/dev/null 2>&1";
-        if (std::system(mount.c_str()) != 0) {
-            why_ = "fusefat is missing or can't mount (apt-get install fusefat)";
+        if (::access("/dev/fuse", R_OK | W_OK) != 0 || std::system(mount.c_str()) != 0) {
+            why_ = "no /dev/fuse, or no mkfs.vfat and fusefat (dosfstools, fusefat)";
             return;
         }
         mounted_ = true;

@@ -120,15 +120,6 @@ TEST(RenamePlan, AnotherEntryAtTheDestinationExistsEvenIfItIsTheSameFile) {
     EXPECT_EQ(caseOnly.changedCount(), 1u);
     folder.write("PHOTO.jpg");
     EXPECT_EQ(RenameEngine::plan({a}, {upper()}, true).items[0].problem, Problem::exists);
-    // A hard link of the file, or a symbolic link to it, takes the name all the same.
-    const auto b = folder.write("b.txt");
-    std::filesystem::create_hard_link(b, folder.path() / "hard.txt");
-    std::filesystem::create_symlink(b, folder.path() / "soft.txt");
-    for (const char* name : {"hard", "soft"}) {
-        EXPECT_EQ(RenameEngine::plan({b}, {replace("b", name)}, true).items[0].problem,
-                  Problem::exists)
-            << name;
-    }
 }
 
 TEST(RenamePlan, NumbersFilesInListOrderAndGivesFreshIds) {
