@@ -33,11 +33,14 @@ protected:
                    at("c.jpg", "1234", 2), at("d.txt", "1234", 2)});
     }
 
-    std::vector<std::string> sortedNames(SortOrder order, bool reverse) {
-        model.sort(order, reverse);
+    std::vector<std::string> names() const {
         std::vector<std::string> names;
         for (const auto& file : model.files()) names.push_back(file.filename().string());
         return names;
+    }
+    std::vector<std::string> sortedNames(SortOrder order, bool reverse) {
+        model.sort(order, reverse);
+        return names();
     }
 
     TemporaryFolder folder;
@@ -66,12 +69,17 @@ TEST_F(Orders, AreStableAndReverseOnlyTheKeys) {
         EXPECT_EQ(sortedNames(c.order, c.reverse), c.expected)
             << int(c.order) << " reverse " << c.reverse;
     }
+    model.sortByName();
+    model.sortByDate();
+    EXPECT_EQ(names(), cases[2].expected);
 }
 
 TEST_F(Orders, PutFilesWhoseKeyCantBeReadFirst) {
     model.add({folder.write("vanished.jpg", "x")});
     std::filesystem::remove(folder.path() / "vanished.jpg");
-    for (SortOrder order : {SortOrder::size, SortOrder::created, SortOrder::taken}) {
+    for (SortOrder order :
+         {SortOrder::date, SortOrder::size, SortOrder::created, SortOrder::taken}) {
+        model.sort(SortOrder::name);  // the vanished file last, and then first
         for (bool reverse : {false, true}) {
             EXPECT_EQ(sortedNames(order, reverse).front(), "vanished.jpg");
         }

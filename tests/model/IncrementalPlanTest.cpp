@@ -56,9 +56,10 @@ std::vector<RenameRule> rulesOf(const std::vector<Step>& steps) {
     return rules;
 }
 
-// Each step of a stack is replaced in turn by every other rule, and steps are
-// removed, added and moved, in random order: after each change the model's plan
-// is the one a plan from scratch gives, for either way of batching.
+// Each step of a stack is replaced in turn by every other rule, steps are
+// removed, added and moved, the extension is kept or not and files leave and
+// come back, in random order: after each change the model's plan is the one a
+// plan from scratch gives, for either way of batching.
 TEST(IncrementalPlan, GivesWhatAFullReplanGivesAfterEveryEdit) {
     const std::vector<RenameRule> rules = someRules();
     for (const bool perFolder : {false, true}) {
@@ -75,7 +76,7 @@ TEST(IncrementalPlan, GivesWhatAFullReplanGivesAfterEveryEdit) {
         for (int i = 0; i < 5; ++i) steps.push_back(Step::make(rules[pick(rules.size())]));
         model.setRules(steps);
         for (int round = 0; round < 300; ++round) {
-            const std::size_t kind = pick(10);
+            const std::size_t kind = pick(12);
             if (kind < 7 && !model.rules().empty()) {
                 const std::size_t at = round % model.rules().size();
                 model.setRule(model.rules()[at].id, rules[pick(rules.size())]);
@@ -87,12 +88,20 @@ TEST(IncrementalPlan, GivesWhatAFullReplanGivesAfterEveryEdit) {
                 more.insert(more.begin() + static_cast<std::ptrdiff_t>(pick(more.size() + 1)),
                             Step::make(rules[pick(rules.size())]));
                 model.setRules(more);
+            } else if (kind == 10) {
+                model.setKeepExtension(!model.keepExtension());
+            } else if (kind == 11) {  // a file leaves the list and comes back at its end
+                const std::size_t at = pick(model.files().size());
+                const Location file = model.files()[at];
+                model.remove({at});
+                model.add({file});
             } else if (!model.rules().empty()) {
                 model.moveRules({pick(model.rules().size())}, pick(model.rules().size() + 1));
             }
-            const RenamePlan full =
-                ListPlanning::plan(model.files(), rulesOf(model.rules()),
-                                   {.perFolder = perFolder, .inListOrder = true});
+            const RenamePlan full = ListPlanning::plan(model.files(), rulesOf(model.rules()),
+                                                       {.keepExtension = model.keepExtension(),
+                                                        .perFolder = perFolder,
+                                                        .inListOrder = true});
             ASSERT_EQ(model.plan().items.size(), full.items.size());
             for (std::size_t i = 0; i < full.items.size(); ++i) {
                 const RenamePlan::Item& item = model.plan().items[i];

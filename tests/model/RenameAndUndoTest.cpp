@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "model/StatusTexts.hpp"
 #include "model/TavixModel.hpp"
 #include "support/Files.hpp"
 #include "support/SystemCallFaults.hpp"
@@ -209,12 +208,6 @@ TEST(RenameUndoRecord, FollowsTheCommands) {
         EXPECT_EQ(m.canUndo(), c.recorded > 0) << c.acts;
         EXPECT_EQ(m.files().size(), c.listed) << c.acts;
     }
-}
-
-TEST(RenameMessages, CountTheBatch) {
-    EXPECT_EQ(StatusTexts::renamed(1, 3, "x"), "Renamed 1; 3 failed \u2014 x");
-    EXPECT_EQ(StatusTexts::renamed(1, 0, "x") + StatusTexts::putBack(1),
-              "Renamed 1 file.Put 1 file back.");
 }
 
 }  // namespace

@@ -137,20 +137,6 @@ TEST_F(ModelWithFiles, CommandsTellWhatChangedAndRebuildOnce) {
     EXPECT_THAT(told([&] { model.remove({0}); }), ElementsAre(F::files, F::plan));
 }
 
-// The plan that follows a change is made from the new values.
-TEST_F(ModelWithFiles, ReplansFromTheNewValues) {
-    model.setRule(model.rules()[1].id, RenameRule{ChangeCase{CaseStyle::upper}});
-    model.setKeepExtension(false);
-    EXPECT_THAT(newNames(model), ElementsAre("B.TXT", "A.TXT", "C.TXT"));
-    model.setRule(model.rules()[0].id, RenameRule{AddText{"-x", Position::suffix}});
-    EXPECT_THAT(newNames(model), ElementsAre("B.TXT-X", "A.TXT-X", "C.TXT-X"));
-    model.moveRules({1}, 0);  // upper case first, then the suffix
-    EXPECT_THAT(newNames(model), ElementsAre("B.TXT-x", "A.TXT-x", "C.TXT-x"));
-    model.remove({1});
-    model.setRules({});
-    EXPECT_THAT(newNames(model), ElementsAre("b.txt", "c.txt"));
-}
-
 TEST(ModelObservers, MayEndThemselvesAndOthersWhileTold) {
     TavixModel model;
     std::vector<std::string> heard;
@@ -260,20 +246,6 @@ TEST(ModelSort, ByNameAsAFileBrowserDoes) {
         EXPECT_THAT(fileNames(model), ElementsAre("a.txt", "B.txt", "img2.jpg", "img10.jpg"))
             << name;
     }
-}
-
-TEST(ModelSort, ByDateOldestFirstWithUnreadableDatesBeforeAll) {
-    test::TemporaryFolder folder;
-    const auto at = [&](const std::string& name, int seconds) {
-        return test::setModified(folder.write(name), seconds), folder.path() / name;
-    };
-    TavixModel model;
-    model.add({at("late.txt", 300), at("first-of-two.txt", 100), at("middle.txt", 200),
-               at("second-of-two.txt", 100), folder.write("gone.txt")});
-    fs::remove(folder.path() / "gone.txt");
-    model.sortByDate();
-    EXPECT_THAT(fileNames(model), ElementsAre("gone.txt", "first-of-two.txt", "second-of-two.txt",
-                                              "middle.txt", "late.txt"));
 }
 
 TEST(ModelSteps, RemoveSelectedSelectsANeighbour) {
