@@ -226,6 +226,8 @@ TEST(ModelPlanning, PerFolderBatchesAndDateSourceRebuildThePlan) {
     // The rows stay in the list's order.
     EXPECT_THAT(newNames(model), ElementsAre("x-1.jpg", "x-1.jpg", "y-2.jpg"));
     EXPECT_FALSE(model.planHasProblems());  // x-1.jpg twice, in two folders
+    model.setRules({Step::make(RenameRule{FindReplace{"y", "x", false, true, Occurrences::all}})});
+    EXPECT_TRUE(model.planHasProblems());  // one/y.jpg would take one/x.jpg's name
 
     model.setRules({Step::make(RenameRule{DateStamp{"yyyy", Position::prefix, "_"}})});
     EXPECT_EQ(model.dateSource(), RenameEngine::DateSource::modified);
