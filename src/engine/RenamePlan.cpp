@@ -49,36 +49,54 @@ std::optional<std::string> clashKey(std::string_view name, bool valid) {
 }
 
 // The items' clash keys seen so far, each with the first item that had it: an
-// open-addressing table of item offsets over the keys `keyOf(i)` gives, a few
-// bytes per file where a node-based map takes a heap block for each.
+// open-addressing table over the keys `keyOf(i)` gives, a few bytes per file
+// where a node-based map takes a heap block for each. Each slot keeps part of
+// its key's hash beside the item's offset, so that a probe reads another
+// item's key only when the hashes agree; and a slot can be fetched ahead
+// (prefetch) while earlier items are inserted, as a long list's table lies far
+// beyond the cache.
 template <class KeyOf>
 class KeysSeen {
 public:
     KeysSeen(std::size_t items, KeyOf keyOf)
         : keyOf_(std::move(keyOf)), slots_(std::bit_ceil(std::max<std::size_t>(2 * items, 8))) {}
 
-    // Records item `i`'s key; false when an earlier item recorded the same key.
-    bool insertFirst(std::size_t i) {
-        const std::string_view key = keyOf_(i);
+    static std::uint64_t hashOf(std::string_view key) {
+        return std::hash<std::string_view>{}(key);
+    }
+
+    // Starts fetching the slot where a key with `hash` is first looked for.
+    void prefetch(std::uint64_t hash) const {
+        __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
+    }
+
+    // Records item `i`'s key, whose hash is `hash`; false when an earlier item
+    // recorded the same key.
+    bool insertFirst(std::size_t i, std::uint64_t hash) {
         const std::size_t mask = slots_.size() - 1;
-        for (std::size_t slot = std::hash<std::string_view>{}(key)&mask;;
-             slot = (slot + 1) & mask) {
-            if (slots_[slot] == 0) {
-                slots_[slot] = static_cast<std::uint32_t>(i + 1);
+        const auto tag = static_cast<std::uint32_t>(hash >> 32);
+        for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+            const std::uint64_t entry = slots_[slot];
+            if (entry == 0) {
+                slots_[slot] = std::uint64_t{tag} << 32 | static_cast<std::uint32_t>(i + 1);
                 return true;
             }
-            if (keyOf_(slots_[slot] - 1) == key) return false;
+            if (static_cast<std::uint32_t>(entry >> 32) == tag &&
+                keyOf_(static_cast<std::uint32_t>(entry) - 1) == keyOf_(i)) {
+                return false;
+            }
         }
     }
 
     // Gives the table's memory back.
-    void release() { std::vector<std::uint32_t>().swap(slots_); }
+    void release() { std::vector<std::uint64_t>().swap(slots_); }
 
 private:
     KeyOf keyOf_;
-    // 1 + an item's offset, 0 for an empty slot. 32 bits are plenty: a plan of
-    // four billion items would not fit in memory.
-    std::vector<std::uint32_t> slots_;
+    // The upper half of the key's hash, then 1 + an item's offset; 0 for an
+    // empty slot. 32 bits are plenty: a plan of four billion items would not
+    // fit in memory.
+    std::vector<std::uint64_t> slots_;
 };
 
 }  // namespace
@@ -190,10 +208,12 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
     KeysSeen seen(count, keyOf);
     // Items whose key an earlier item had.
     std::vector<std::uint32_t> repeated;
-    // Changed items without a problem, tested for an entry at their new name
-    // once all are known, so that a folder holding many of them is read once.
+    // Items without a problem so far, and their keys' hashes: their keys go
+    // into `seen` once all are known, each slot fetched a few items ahead.
     std::vector<std::uint32_t> toTest;
     toTest.reserve(count);
+    std::vector<std::uint64_t> hashes;
+    hashes.reserve(count);
     // With kept stages, the steps go over the list one after another and only
     // from the first that changed (StepStages); otherwise each file goes
     // through every step in turn, with each step made ready once for the plan
@@ -292,15 +312,29 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
         } else if (isIllegal(item.newName)) {
             item.problem = RenamePlan::Problem::illegal;
         } else {
-            if (!seen.insertFirst(i)) {
-                item.problem = RenamePlan::Problem::duplicate;
-                repeated.push_back(static_cast<std::uint32_t>(i));
-            } else if (item.isChanged()) {
-                toTest.push_back(static_cast<std::uint32_t>(i));
-            }
+            toTest.push_back(static_cast<std::uint32_t>(i));
+            hashes.push_back(KeysSeen<decltype(keyOf)>::hashOf(keyOf(i)));
         }
     }
     if constexpr (moving) std::vector<Location>().swap(files);
+
+    // Changed items without a problem are kept in toTest, to be tested for an
+    // entry at their new name once all are known, so that a folder holding
+    // many of them is read once.
+    constexpr std::size_t ahead = 8;
+    std::size_t changed = 0;
+    for (std::size_t k = 0; k < toTest.size(); ++k) {
+        if (k + ahead < hashes.size()) seen.prefetch(hashes[k + ahead]);
+        const std::uint32_t i = toTest[k];
+        if (!seen.insertFirst(i, hashes[k])) {
+            plan.items[i].problem = RenamePlan::Problem::duplicate;
+            repeated.push_back(i);
+        } else if (plan.items[i].isChanged()) {
+            toTest[changed++] = i;
+        }
+    }
+    toTest.resize(changed);
+    std::vector<std::uint64_t>().swap(hashes);
 
     // Every member of a clashing group is marked, the first one included.
     if (!repeated.empty()) {
