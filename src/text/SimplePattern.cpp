@@ -22,7 +22,7 @@ bool isPunctuation(char c) {
     return c > ' ' && c < 0x7f && !isLetter(c) && !isDigit(c);
 }
 
-using Set = std::array<std::uint64_t, 2>;
+using Set = std::array<std::uint64_t, 4>;
 
 void add(Set& set, unsigned char c) {
     set[c >> 6] |= std::uint64_t{1} << (c & 63);
@@ -233,11 +233,13 @@ std::optional<SimplePattern> SimplePattern::parse(std::string_view pattern, bool
     for (std::size_t i = 0; i < result.atoms_.size(); ++i) {
         const Atom& atom = result.atoms_[i];
         consumes = consumes || atom.min > 0;
+        result.shortest_ += atom.min;
         if (atom.min == atom.max) continue;
         for (std::size_t j = i + 1; j < result.atoms_.size(); ++j) {
             const Set& later = result.atoms_[j].set;
-            if ((atom.set[0] & later[0]) != 0 || (atom.set[1] & later[1]) != 0)
-                return std::nullopt;
+            for (std::size_t word = 0; word < atom.set.size(); ++word) {
+                if ((atom.set[word] & later[word]) != 0) return std::nullopt;
+            }
         }
     }
     if (!consumes) return std::nullopt;
@@ -264,6 +266,7 @@ std::optional<std::size_t> SimplePattern::matchAt(std::string_view text, std::si
 bool SimplePattern::find(std::string_view text, std::size_t from, Spans& spans) const {
     const Atom& first = atoms_.front();
     for (std::size_t at = from; at < text.size(); ++at) {
+        if (text.size() - at < shortest_) return false;
         // Where the first character can't start, no match can.
         if (first.min > 0 && !first.has(static_cast<unsigned char>(text[at]))) continue;
         const std::optional<std::size_t> end = matchAt(text, at);

@@ -43,10 +43,10 @@ public:
 
 private:
     struct Atom {
-        std::array<std::uint64_t, 2> set{};  // the ASCII characters it matches
+        std::array<std::uint64_t, 4> set{};  // the bytes it matches, all ASCII
         std::uint32_t min = 1;
         std::uint32_t max = 1;
-        bool has(unsigned char c) const { return c < 128 && (set[c >> 6] >> (c & 63) & 1) != 0; }
+        bool has(unsigned char c) const { return (set[c >> 6] >> (c & 63) & 1) != 0; }
     };
     struct Group {
         std::size_t first;  // its first atom
@@ -57,6 +57,7 @@ private:
 
     std::vector<Atom> atoms_;
     std::vector<Group> groups_;
+    std::size_t shortest_ = 0;  // the fewest bytes a match takes
     bool digits_ = false;
     bool fold_ = false;
     mutable std::vector<std::size_t> starts_;  // per atom, where it began in the last match
