@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <thread>
+#include <utility>
 #include <bit>
 #include <cstdint>
 #include <type_traits>
@@ -17,9 +19,13 @@
 #include "text/CanonicalText.hpp"
 #include "text/CharacterClasses.hpp"
 #include "text/PathNames.hpp"
+#include "text/RegexReplace.hpp"
 
 namespace tavix {
 namespace {
+
+// A list is spread over threads in shares of at least this many files.
+constexpr std::size_t kFilesPerShare = 4096;
 
 // "/" and ":" are refused; so is NUL, which no file system can hold: the name
 // would be cut at it.
@@ -196,27 +202,53 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
     const std::size_t count = files.size();
     RenamePlan plan;
     plan.folders = folders ? std::move(folders) : std::make_shared<FileSystem::FolderSnapshots>();
-    plan.items.reserve(count);
+    plan.items.resize(count);
+    // The list is cut into shares of consecutive files, each built on a thread
+    // of its own (one share for a short list): its items, the text they view,
+    // and the keys and hashes below. The results are those of one thread going
+    // file by file; see the accounting after the threads.
+    const bool runsSteps = kept == nullptr && !names && count > 0;
+    const bool spread =
+        !runsSteps || std::none_of(rules.begin(), rules.end(), RenameEngine::readsDisk);
+    const std::size_t parts =
+        spread ? std::clamp<std::size_t>(count / kFilesPerShare, 1,
+                                         std::max(1u, std::thread::hardware_concurrency()))
+               : 1;
+    struct Share {
+        std::size_t begin = 0;
+        std::size_t end = 0;
+        PlanText text;
+        TextColumn ownKeys;
+        std::size_t candidates = 0;  // how many of toTest's slots from `begin` it filled
+        // The files, in order, on which a step couldn't finish, and that step.
+        std::vector<std::pair<std::uint32_t, std::uint32_t>> stops;
+    };
+    std::vector<Share> shares(parts);
+    for (std::size_t part = 0; part < parts; ++part) {
+        shares[part].begin = count * part / parts;
+        shares[part].end = count * (part + 1) / parts;
+    }
     // Each item's clash key: its new name, or where that isn't its own key, the
-    // text numbered ownKeyOf[i] in ownKeys.
+    // text numbered ownKeyOf[i] in its share's ownKeys.
     constexpr std::uint32_t noKey = UINT32_MAX;
     std::vector<std::uint32_t> ownKeyOf(count, noKey);
-    TextColumn ownKeys;
     const auto keyOf = [&](std::size_t i) -> std::string_view {
-        return ownKeyOf[i] == noKey ? plan.items[i].newName : ownKeys[ownKeyOf[i]];
+        if (ownKeyOf[i] == noKey) return plan.items[i].newName;
+        std::size_t part = parts - 1;
+        while (shares[part].begin > i) --part;
+        return shares[part].ownKeys[ownKeyOf[i]];
     };
     KeysSeen seen(count, keyOf);
     // Items whose key an earlier item had.
     std::vector<std::uint32_t> repeated;
     // Items without a problem so far, and their keys' hashes: their keys go
     // into `seen` once all are known, each slot fetched a few items ahead.
-    std::vector<std::uint32_t> toTest;
-    toTest.reserve(count);
-    std::vector<std::uint64_t> hashes;
-    hashes.reserve(count);
+    // Each share fills the slots from its first file's.
+    std::vector<std::uint32_t> toTest(count);
+    std::vector<std::uint64_t> hashes(count);
     // With kept stages, the steps go over the list one after another and only
     // from the first that changed (StepStages); otherwise each file goes
-    // through every step in turn, with each step made ready once for the plan
+    // through every step in turn, with each step made ready once per share
     // (and not at all for an empty list: compiling a pattern costs more than
     // starting the program).
     const bool staged = kept != nullptr && !names;
@@ -238,17 +270,18 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
         const std::vector<Location>& list = files;
         kept->run(list, rules, dates);
     }
+
+    const auto build = [&](Share& share) {
     std::vector<RenameEngine::PreparedStep> steps;
-    if (!staged && !names && !files.empty()) {
+    if (runsSteps) {
         steps.reserve(rules.size());
         for (const RenameRule& rule : rules) steps.emplace_back(rule, dates);
     }
-
     std::string stem;
     std::string joined;
-    for (std::size_t i = 0; i < count; ++i) {
+    for (std::size_t i = share.begin; i < share.end; ++i) {
         auto& file = files[i];
-        const std::string_view path = plan.text.keep(file.native());
+        const std::string_view path = share.text.keep(file.native());
         const std::string_view original = PathNames::nameView(path);
         bool valid = text::isValidUtf8(original);
 
@@ -270,11 +303,13 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
             stem.assign(original, 0,
                         original.size() - (extension.empty() ? 0 : extension.size() + 1));
             if (valid) {
-                for (RenameEngine::PreparedStep& step : steps) {
+                for (std::size_t step = 0; step < steps.size(); ++step) {
                     std::optional<std::string> next =
-                        step.tryApply(stem, static_cast<std::int64_t>(i), file);
+                        steps[step].tryApply(stem, static_cast<std::int64_t>(i), file);
                     if (!next) {
                         finished = false;
+                        share.stops.emplace_back(static_cast<std::uint32_t>(i),
+                                                 static_cast<std::uint32_t>(step));
                         break;
                     }
                     stem = std::move(*next);
@@ -294,16 +329,16 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
             newName = joined;
         }
         if (newName != original || original.end() != path.end()) {
-            newName = plan.text.keep(newName);
+            newName = share.text.keep(newName);
         } else {
             newName = original;
         }
 
-        RenamePlan::Item& item =
-            plan.items.emplace_back(RenamePlan::Item{Uuid::random(), path, newName, std::nullopt});
+        RenamePlan::Item& item = plan.items[i];
+        item = RenamePlan::Item{Uuid::random(), path, newName, std::nullopt};
         if (auto key = clashKey(item.newName, valid)) {
-            ownKeyOf[i] = static_cast<std::uint32_t>(ownKeys.size());
-            ownKeys.push_back(*key);
+            ownKeyOf[i] = static_cast<std::uint32_t>(share.ownKeys.size());
+            share.ownKeys.push_back(*key);
         }
         if (!finished) {
             item.problem = RenamePlan::Problem::tooSlow;
@@ -312,11 +347,68 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
         } else if (isIllegal(item.newName)) {
             item.problem = RenamePlan::Problem::illegal;
         } else {
-            toTest.push_back(static_cast<std::uint32_t>(i));
-            hashes.push_back(KeysSeen<decltype(keyOf)>::hashOf(keyOf(i)));
+            const std::size_t slot = share.begin + share.candidates++;
+            toTest[slot] = static_cast<std::uint32_t>(i);
+            const std::string_view key =
+                ownKeyOf[i] == noKey ? item.newName : share.ownKeys[ownKeyOf[i]];
+            hashes[slot] = KeysSeen<decltype(keyOf)>::hashOf(key);
         }
     }
+    };
+    if (parts == 1) {
+        build(shares[0]);
+    } else {
+        std::vector<std::jthread> workers;
+        workers.reserve(parts - 1);
+        for (std::size_t part = 1; part < parts; ++part) {
+            workers.emplace_back([&, part] { build(shares[part]); });
+        }
+        build(shares[0]);
+    }
     if constexpr (moving) std::vector<Location>().swap(files);
+    for (Share& share : shares) plan.text.share(share.text);
+
+    // A step gives up once it has failed on kRegexGiveUpAfter of the names that
+    // reached it, in list order; each share's prepared steps counted only that
+    // share's. A name stopped at step s in its share reached s (and failed
+    // there) in list order too, unless an earlier step had been given up by
+    // then; and when its share's own count made s give up, the count in list
+    // order had too. So the names in list order after the one on which a step
+    // is given up are the ones left unknown, those finished in a later share
+    // included: such an item becomes what one thread would have made of it.
+    std::size_t givenUpAt = count;
+    if (parts > 1) {
+        std::vector<int> failures(rules.size(), 0);
+        std::size_t firstGivenUp = rules.size();
+        for (const Share& share : shares) {
+            for (const auto& [i, step] : share.stops) {
+                if (firstGivenUp > step && ++failures[step] >= text::kRegexGiveUpAfter) {
+                    firstGivenUp = step;
+                    if (givenUpAt == count) givenUpAt = i;
+                }
+            }
+        }
+    }
+    for (std::size_t i = givenUpAt + 1; i < count; ++i) {
+        RenamePlan::Item& item = plan.items[i];
+        if (item.problem == RenamePlan::Problem::tooSlow) continue;
+        const std::string_view original = item.originalName();
+        item.newName = original.end() == item.path.end() ? original : plan.text.keep(original);
+        item.problem = RenamePlan::Problem::tooSlow;
+        ownKeyOf[i] = noKey;
+    }
+    // The shares' candidates, in list order, without those just found unknown.
+    std::size_t candidates = 0;
+    for (const Share& share : shares) {
+        for (std::size_t k = share.begin; k < share.begin + share.candidates; ++k) {
+            if (plan.items[toTest[k]].problem) continue;
+            toTest[candidates] = toTest[k];
+            hashes[candidates] = hashes[k];
+            ++candidates;
+        }
+    }
+    toTest.resize(candidates);
+    hashes.resize(candidates);
 
     // Changed items without a problem are kept in toTest, to be tested for an
     // entry at their new name once all are known, so that a folder holding
@@ -349,7 +441,7 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
     }
     // The keys are done with: their memory goes back before the folders are read.
     seen.release();
-    ownKeys.release();
+    for (Share& share : shares) share.ownKeys.release();
     std::vector<std::uint32_t>().swap(ownKeyOf);
     std::erase_if(toTest, [&](std::uint32_t i) { return plan.items[i].problem.has_value(); });
 
