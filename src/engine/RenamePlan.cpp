@@ -1,25 +1,25 @@
 #include "engine/RenamePlan.hpp"
 
 #include <algorithm>
-#include <cstring>
-#include <thread>
-#include <utility>
 #include <bit>
 #include <cstdint>
+#include <cstring>
+#include <thread>
 #include <type_traits>
 #include <unordered_set>
+#include <utility>
 
 #include "engine/RenameEngine.hpp"
 #include "engine/StepStages.hpp"
 #include "engine/TextColumn.hpp"
-#include "text/CaseMapping.hpp"
-#include "text/Utf.hpp"
 #include "system/FileSystem.hpp"
 #include "system/FolderEntries.hpp"
 #include "text/CanonicalText.hpp"
+#include "text/CaseMapping.hpp"
 #include "text/CharacterClasses.hpp"
 #include "text/PathNames.hpp"
 #include "text/RegexReplace.hpp"
+#include "text/Utf.hpp"
 
 namespace tavix {
 namespace {
@@ -67,9 +67,7 @@ public:
     KeysSeen(std::size_t items, KeyOf keyOf)
         : keyOf_(std::move(keyOf)), slots_(std::bit_ceil(std::max<std::size_t>(2 * items, 8))) {}
 
-    static std::uint64_t hashOf(std::string_view key) {
-        return std::hash<std::string_view>{}(key);
-    }
+    static std::uint64_t hashOf(std::string_view key) { return std::hash<std::string_view>{}(key); }
 
     // Starts fetching the slot where a key with `hash` is first looked for.
     void prefetch(std::uint64_t hash) const {
@@ -194,8 +192,7 @@ namespace {
 // and no extension is kept apart.
 template <class Files>
 RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool keepExtension,
-                    RenameEngine::DateSource dates,
-                    const std::vector<std::string>* names = nullptr,
+                    RenameEngine::DateSource dates, const std::vector<std::string>* names = nullptr,
                     RenameEngine::StepStages* kept = nullptr,
                     std::shared_ptr<FileSystem::FolderSnapshots> folders = nullptr) {
     constexpr bool moving = !std::is_lvalue_reference_v<Files>;
@@ -272,88 +269,88 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
     }
 
     const auto build = [&](Share& share) {
-    std::vector<RenameEngine::PreparedStep> steps;
-    if (runsSteps) {
-        steps.reserve(rules.size());
-        for (const RenameRule& rule : rules) steps.emplace_back(rule, dates);
-    }
-    std::string stem;
-    std::string joined;
-    for (std::size_t i = share.begin; i < share.end; ++i) {
-        auto& file = files[i];
-        const std::string_view path = share.text.keep(file.native());
-        const std::string_view original = PathNames::nameView(path);
-        bool valid = text::isValidUtf8(original);
-
-        // A name that isn't UTF-8 is planned unchanged, so its bytes survive.
-        std::string_view extension;
-        if (names) {
-            stem = (*names)[i];
-            valid = text::isValidUtf8(stem);
-        } else if (valid && keepExtension) {
-            extension = PathNames::nameExtensionView(original);
+        std::vector<RenameEngine::PreparedStep> steps;
+        if (runsSteps) {
+            steps.reserve(rules.size());
+            for (const RenameRule& rule : rules) steps.emplace_back(rule, dates);
         }
-        // A step that couldn't finish leaves the new name unknown: the later
-        // steps don't run, and the item keeps its name.
-        bool finished = true;
-        if (staged) {
-            finished = kept->finished(i);
-            if (finished) stem = kept->stem(i);
-        } else if (!names) {
-            stem.assign(original, 0,
-                        original.size() - (extension.empty() ? 0 : extension.size() + 1));
-            if (valid) {
-                for (std::size_t step = 0; step < steps.size(); ++step) {
-                    std::optional<std::string> next =
-                        steps[step].tryApply(stem, static_cast<std::int64_t>(i), file);
-                    if (!next) {
-                        finished = false;
-                        share.stops.emplace_back(static_cast<std::uint32_t>(i),
-                                                 static_cast<std::uint32_t>(step));
-                        break;
+        std::string stem;
+        std::string joined;
+        for (std::size_t i = share.begin; i < share.end; ++i) {
+            auto& file = files[i];
+            const std::string_view path = share.text.keep(file.native());
+            const std::string_view original = PathNames::nameView(path);
+            bool valid = text::isValidUtf8(original);
+
+            // A name that isn't UTF-8 is planned unchanged, so its bytes survive.
+            std::string_view extension;
+            if (names) {
+                stem = (*names)[i];
+                valid = text::isValidUtf8(stem);
+            } else if (valid && keepExtension) {
+                extension = PathNames::nameExtensionView(original);
+            }
+            // A step that couldn't finish leaves the new name unknown: the later
+            // steps don't run, and the item keeps its name.
+            bool finished = true;
+            if (staged) {
+                finished = kept->finished(i);
+                if (finished) stem = kept->stem(i);
+            } else if (!names) {
+                stem.assign(original, 0,
+                            original.size() - (extension.empty() ? 0 : extension.size() + 1));
+                if (valid) {
+                    for (std::size_t step = 0; step < steps.size(); ++step) {
+                        std::optional<std::string> next =
+                            steps[step].tryApply(stem, static_cast<std::int64_t>(i), file);
+                        if (!next) {
+                            finished = false;
+                            share.stops.emplace_back(static_cast<std::uint32_t>(i),
+                                                     static_cast<std::uint32_t>(step));
+                            break;
+                        }
+                        stem = std::move(*next);
                     }
-                    stem = std::move(*next);
                 }
             }
-        }
-        // Moved out, not assigned over: assigning an empty text would keep the
-        // path's memory.
-        if constexpr (moving) Location gone = std::move(file);
+            // Moved out, not assigned over: assigning an empty text would keep the
+            // path's memory.
+            if constexpr (moving) Location gone = std::move(file);
 
-        // A name left as it was is a view into its path, when nothing follows it
-        // there but the NUL.
-        std::string_view newName = original;
-        if (finished) {
-            joined.assign(stem);
-            if (!extension.empty()) joined.append(".").append(extension);
-            newName = joined;
-        }
-        if (newName != original || original.end() != path.end()) {
-            newName = share.text.keep(newName);
-        } else {
-            newName = original;
-        }
+            // A name left as it was is a view into its path, when nothing follows it
+            // there but the NUL.
+            std::string_view newName = original;
+            if (finished) {
+                joined.assign(stem);
+                if (!extension.empty()) joined.append(".").append(extension);
+                newName = joined;
+            }
+            if (newName != original || original.end() != path.end()) {
+                newName = share.text.keep(newName);
+            } else {
+                newName = original;
+            }
 
-        RenamePlan::Item& item = plan.items[i];
-        item = RenamePlan::Item{Uuid::random(), path, newName, std::nullopt};
-        if (auto key = clashKey(item.newName, valid)) {
-            ownKeyOf[i] = static_cast<std::uint32_t>(share.ownKeys.size());
-            share.ownKeys.push_back(*key);
+            RenamePlan::Item& item = plan.items[i];
+            item = RenamePlan::Item{Uuid::random(), path, newName, std::nullopt};
+            if (auto key = clashKey(item.newName, valid)) {
+                ownKeyOf[i] = static_cast<std::uint32_t>(share.ownKeys.size());
+                share.ownKeys.push_back(*key);
+            }
+            if (!finished) {
+                item.problem = RenamePlan::Problem::tooSlow;
+            } else if (text::trimWhitespace(stem).empty()) {
+                item.problem = RenamePlan::Problem::empty;
+            } else if (isIllegal(item.newName)) {
+                item.problem = RenamePlan::Problem::illegal;
+            } else {
+                const std::size_t slot = share.begin + share.candidates++;
+                toTest[slot] = static_cast<std::uint32_t>(i);
+                const std::string_view key =
+                    ownKeyOf[i] == noKey ? item.newName : share.ownKeys[ownKeyOf[i]];
+                hashes[slot] = KeysSeen<decltype(keyOf)>::hashOf(key);
+            }
         }
-        if (!finished) {
-            item.problem = RenamePlan::Problem::tooSlow;
-        } else if (text::trimWhitespace(stem).empty()) {
-            item.problem = RenamePlan::Problem::empty;
-        } else if (isIllegal(item.newName)) {
-            item.problem = RenamePlan::Problem::illegal;
-        } else {
-            const std::size_t slot = share.begin + share.candidates++;
-            toTest[slot] = static_cast<std::uint32_t>(i);
-            const std::string_view key =
-                ownKeyOf[i] == noKey ? item.newName : share.ownKeys[ownKeyOf[i]];
-            hashes[slot] = KeysSeen<decltype(keyOf)>::hashOf(key);
-        }
-    }
     };
     if (parts == 1) {
         build(shares[0]);

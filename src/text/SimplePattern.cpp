@@ -79,12 +79,8 @@ public:
         }
         // Letters, digits, spaces and the punctuation that has no meaning of its own.
         if (c < ' ' || c >= 0x7f) return std::nullopt;
-        switch (c) {
-            case '^': case '$': case '.': case '|': case '?': case '*': case '+':
-            case '(': case ')': case '[': case ']': case '{': case '}':
-                return std::nullopt;
-            default:
-                break;
+        if (std::string_view("^$.|?*+()[]{}").find(c) != std::string_view::npos) {
+            return std::nullopt;
         }
         ++at_;
         add(set, static_cast<unsigned char>(c));
@@ -161,13 +157,7 @@ private:
             return text_[at_ - 1];
         }
         if (c < ' ' || c >= 0x7f) return std::nullopt;
-        switch (c) {
-            case '[': case ']': case '^': case '-': case '&': case '$': case ':': case '{':
-            case '}':
-                return std::nullopt;
-            default:
-                break;
-        }
+        if (std::string_view("[]^-&$:{}").find(c) != std::string_view::npos) return std::nullopt;
         ++at_;
         return c;
     }
