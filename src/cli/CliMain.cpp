@@ -1,3 +1,4 @@
+#include <malloc.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -7,6 +8,10 @@
 #include "cli/Cli.hpp"
 
 int main(int argc, char** argv) {
+    // One heap for every thread: a long plan is built on several, and a second
+    // heap would keep what its thread frees apart from the first's, megabytes
+    // more at the peak.
+    mallopt(M_ARENA_MAX, 1);
     std::ios::sync_with_stdio(false);
     std::error_code error;
     const char* noColor = std::getenv("NO_COLOR");

@@ -1,25 +1,31 @@
 #include "engine/RenamePlan.hpp"
 
 #include <algorithm>
-#include <cstring>
 #include <bit>
 #include <cstdint>
+#include <cstring>
+#include <thread>
 #include <type_traits>
 #include <unordered_set>
+#include <utility>
 
 #include "engine/RenameEngine.hpp"
 #include "engine/StepStages.hpp"
 #include "engine/TextColumn.hpp"
-#include "text/CaseMapping.hpp"
-#include "text/Utf.hpp"
 #include "system/FileSystem.hpp"
 #include "system/FolderEntries.hpp"
 #include "text/CanonicalText.hpp"
+#include "text/CaseMapping.hpp"
 #include "text/CharacterClasses.hpp"
 #include "text/PathNames.hpp"
+#include "text/RegexReplace.hpp"
+#include "text/Utf.hpp"
 
 namespace tavix {
 namespace {
+
+// A list is spread over threads in shares of at least this many files.
+constexpr std::size_t kFilesPerShare = 4096;
 
 // "/" and ":" are refused; so is NUL, which no file system can hold: the name
 // would be cut at it.
@@ -49,36 +55,52 @@ std::optional<std::string> clashKey(std::string_view name, bool valid) {
 }
 
 // The items' clash keys seen so far, each with the first item that had it: an
-// open-addressing table of item offsets over the keys `keyOf(i)` gives, a few
-// bytes per file where a node-based map takes a heap block for each.
+// open-addressing table over the keys `keyOf(i)` gives, a few bytes per file
+// where a node-based map takes a heap block for each. Each slot keeps part of
+// its key's hash beside the item's offset, so that a probe reads another
+// item's key only when the hashes agree; and a slot can be fetched ahead
+// (prefetch) while earlier items are inserted, as a long list's table lies far
+// beyond the cache.
 template <class KeyOf>
 class KeysSeen {
 public:
     KeysSeen(std::size_t items, KeyOf keyOf)
         : keyOf_(std::move(keyOf)), slots_(std::bit_ceil(std::max<std::size_t>(2 * items, 8))) {}
 
-    // Records item `i`'s key; false when an earlier item recorded the same key.
-    bool insertFirst(std::size_t i) {
-        const std::string_view key = keyOf_(i);
+    static std::uint64_t hashOf(std::string_view key) { return std::hash<std::string_view>{}(key); }
+
+    // Starts fetching the slot where a key with `hash` is first looked for.
+    void prefetch(std::uint64_t hash) const {
+        __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
+    }
+
+    // Records item `i`'s key, whose hash is `hash`; false when an earlier item
+    // recorded the same key.
+    bool insertFirst(std::size_t i, std::uint64_t hash) {
         const std::size_t mask = slots_.size() - 1;
-        for (std::size_t slot = std::hash<std::string_view>{}(key)&mask;;
-             slot = (slot + 1) & mask) {
-            if (slots_[slot] == 0) {
-                slots_[slot] = static_cast<std::uint32_t>(i + 1);
+        const auto tag = static_cast<std::uint32_t>(hash >> 32);
+        for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+            const std::uint64_t entry = slots_[slot];
+            if (entry == 0) {
+                slots_[slot] = std::uint64_t{tag} << 32 | static_cast<std::uint32_t>(i + 1);
                 return true;
             }
-            if (keyOf_(slots_[slot] - 1) == key) return false;
+            if (static_cast<std::uint32_t>(entry >> 32) == tag &&
+                keyOf_(static_cast<std::uint32_t>(entry) - 1) == keyOf_(i)) {
+                return false;
+            }
         }
     }
 
     // Gives the table's memory back.
-    void release() { std::vector<std::uint32_t>().swap(slots_); }
+    void release() { std::vector<std::uint64_t>().swap(slots_); }
 
 private:
     KeyOf keyOf_;
-    // 1 + an item's offset, 0 for an empty slot. 32 bits are plenty: a plan of
-    // four billion items would not fit in memory.
-    std::vector<std::uint32_t> slots_;
+    // The upper half of the key's hash, then 1 + an item's offset; 0 for an
+    // empty slot. 32 bits are plenty: a plan of four billion items would not
+    // fit in memory.
+    std::vector<std::uint64_t> slots_;
 };
 
 }  // namespace
@@ -170,33 +192,60 @@ namespace {
 // and no extension is kept apart.
 template <class Files>
 RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool keepExtension,
-                    RenameEngine::DateSource dates,
-                    const std::vector<std::string>* names = nullptr,
+                    RenameEngine::DateSource dates, const std::vector<std::string>* names = nullptr,
                     RenameEngine::StepStages* kept = nullptr,
                     std::shared_ptr<FileSystem::FolderSnapshots> folders = nullptr) {
     constexpr bool moving = !std::is_lvalue_reference_v<Files>;
     const std::size_t count = files.size();
     RenamePlan plan;
     plan.folders = folders ? std::move(folders) : std::make_shared<FileSystem::FolderSnapshots>();
-    plan.items.reserve(count);
+    plan.items.resize(count);
+    // The list is cut into shares of consecutive files, each built on a thread
+    // of its own (one share for a short list): its items, the text they view,
+    // and the keys and hashes below. The results are those of one thread going
+    // file by file; see the accounting after the threads.
+    const bool runsSteps = kept == nullptr && !names && count > 0;
+    const bool spread =
+        !runsSteps || std::none_of(rules.begin(), rules.end(), RenameEngine::readsDisk);
+    const std::size_t parts =
+        spread ? std::clamp<std::size_t>(count / kFilesPerShare, 1,
+                                         std::max(1u, std::thread::hardware_concurrency()))
+               : 1;
+    struct Share {
+        std::size_t begin = 0;
+        std::size_t end = 0;
+        PlanText text;
+        TextColumn ownKeys;
+        std::size_t candidates = 0;  // how many of toTest's slots from `begin` it filled
+        // The files, in order, on which a step couldn't finish, and that step.
+        std::vector<std::pair<std::uint32_t, std::uint32_t>> stops;
+    };
+    std::vector<Share> shares(parts);
+    for (std::size_t part = 0; part < parts; ++part) {
+        shares[part].begin = count * part / parts;
+        shares[part].end = count * (part + 1) / parts;
+    }
     // Each item's clash key: its new name, or where that isn't its own key, the
-    // text numbered ownKeyOf[i] in ownKeys.
+    // text numbered ownKeyOf[i] in its share's ownKeys.
     constexpr std::uint32_t noKey = UINT32_MAX;
     std::vector<std::uint32_t> ownKeyOf(count, noKey);
-    TextColumn ownKeys;
     const auto keyOf = [&](std::size_t i) -> std::string_view {
-        return ownKeyOf[i] == noKey ? plan.items[i].newName : ownKeys[ownKeyOf[i]];
+        if (ownKeyOf[i] == noKey) return plan.items[i].newName;
+        std::size_t part = parts - 1;
+        while (shares[part].begin > i) --part;
+        return shares[part].ownKeys[ownKeyOf[i]];
     };
     KeysSeen seen(count, keyOf);
     // Items whose key an earlier item had.
     std::vector<std::uint32_t> repeated;
-    // Changed items without a problem, tested for an entry at their new name
-    // once all are known, so that a folder holding many of them is read once.
-    std::vector<std::uint32_t> toTest;
-    toTest.reserve(count);
+    // Items without a problem so far, and their keys' hashes: their keys go
+    // into `seen` once all are known, each slot fetched a few items ahead.
+    // Each share fills the slots from its first file's.
+    std::vector<std::uint32_t> toTest(count);
+    std::vector<std::uint64_t> hashes(count);
     // With kept stages, the steps go over the list one after another and only
     // from the first that changed (StepStages); otherwise each file goes
-    // through every step in turn, with each step made ready once for the plan
+    // through every step in turn, with each step made ready once per share
     // (and not at all for an empty list: compiling a pattern costs more than
     // starting the program).
     const bool staged = kept != nullptr && !names;
@@ -218,89 +267,163 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
         const std::vector<Location>& list = files;
         kept->run(list, rules, dates);
     }
-    std::vector<RenameEngine::PreparedStep> steps;
-    if (!staged && !names && !files.empty()) {
-        steps.reserve(rules.size());
-        for (const RenameRule& rule : rules) steps.emplace_back(rule, dates);
-    }
 
-    std::string stem;
-    std::string joined;
-    for (std::size_t i = 0; i < count; ++i) {
-        auto& file = files[i];
-        const std::string_view path = plan.text.keep(file.native());
-        const std::string_view original = PathNames::nameView(path);
-        bool valid = text::isValidUtf8(original);
-
-        // A name that isn't UTF-8 is planned unchanged, so its bytes survive.
-        std::string_view extension;
-        if (names) {
-            stem = (*names)[i];
-            valid = text::isValidUtf8(stem);
-        } else if (valid && keepExtension) {
-            extension = PathNames::nameExtensionView(original);
+    const auto build = [&](Share& share) {
+        std::vector<RenameEngine::PreparedStep> steps;
+        if (runsSteps) {
+            steps.reserve(rules.size());
+            for (const RenameRule& rule : rules) steps.emplace_back(rule, dates);
         }
-        // A step that couldn't finish leaves the new name unknown: the later
-        // steps don't run, and the item keeps its name.
-        bool finished = true;
-        if (staged) {
-            finished = kept->finished(i);
-            if (finished) stem = kept->stem(i);
-        } else if (!names) {
-            stem.assign(original, 0,
-                        original.size() - (extension.empty() ? 0 : extension.size() + 1));
-            if (valid) {
-                for (RenameEngine::PreparedStep& step : steps) {
-                    std::optional<std::string> next =
-                        step.tryApply(stem, static_cast<std::int64_t>(i), file);
-                    if (!next) {
-                        finished = false;
-                        break;
+        std::string stem;
+        std::string joined;
+        for (std::size_t i = share.begin; i < share.end; ++i) {
+            auto& file = files[i];
+            const std::string_view path = share.text.keep(file.native());
+            const std::string_view original = PathNames::nameView(path);
+            bool valid = text::isValidUtf8(original);
+
+            // A name that isn't UTF-8 is planned unchanged, so its bytes survive.
+            std::string_view extension;
+            if (names) {
+                stem = (*names)[i];
+                valid = text::isValidUtf8(stem);
+            } else if (valid && keepExtension) {
+                extension = PathNames::nameExtensionView(original);
+            }
+            // A step that couldn't finish leaves the new name unknown: the later
+            // steps don't run, and the item keeps its name.
+            bool finished = true;
+            if (staged) {
+                finished = kept->finished(i);
+                if (finished) stem = kept->stem(i);
+            } else if (!names) {
+                stem.assign(original, 0,
+                            original.size() - (extension.empty() ? 0 : extension.size() + 1));
+                if (valid) {
+                    for (std::size_t step = 0; step < steps.size(); ++step) {
+                        std::optional<std::string> next =
+                            steps[step].tryApply(stem, static_cast<std::int64_t>(i), file);
+                        if (!next) {
+                            finished = false;
+                            share.stops.emplace_back(static_cast<std::uint32_t>(i),
+                                                     static_cast<std::uint32_t>(step));
+                            break;
+                        }
+                        stem = std::move(*next);
                     }
-                    stem = std::move(*next);
+                }
+            }
+            // Moved out, not assigned over: assigning an empty text would keep the
+            // path's memory.
+            if constexpr (moving) Location gone = std::move(file);
+
+            // A name left as it was is a view into its path, when nothing follows it
+            // there but the NUL.
+            std::string_view newName = original;
+            if (finished) {
+                joined.assign(stem);
+                if (!extension.empty()) joined.append(".").append(extension);
+                newName = joined;
+            }
+            if (newName != original || original.end() != path.end()) {
+                newName = share.text.keep(newName);
+            } else {
+                newName = original;
+            }
+
+            RenamePlan::Item& item = plan.items[i];
+            item = RenamePlan::Item{Uuid::random(), path, newName, std::nullopt};
+            if (auto key = clashKey(item.newName, valid)) {
+                ownKeyOf[i] = static_cast<std::uint32_t>(share.ownKeys.size());
+                share.ownKeys.push_back(*key);
+            }
+            if (!finished) {
+                item.problem = RenamePlan::Problem::tooSlow;
+            } else if (text::trimWhitespace(stem).empty()) {
+                item.problem = RenamePlan::Problem::empty;
+            } else if (isIllegal(item.newName)) {
+                item.problem = RenamePlan::Problem::illegal;
+            } else {
+                const std::size_t slot = share.begin + share.candidates++;
+                toTest[slot] = static_cast<std::uint32_t>(i);
+                const std::string_view key =
+                    ownKeyOf[i] == noKey ? item.newName : share.ownKeys[ownKeyOf[i]];
+                hashes[slot] = KeysSeen<decltype(keyOf)>::hashOf(key);
+            }
+        }
+    };
+    if (parts == 1) {
+        build(shares[0]);
+    } else {
+        std::vector<std::jthread> workers;
+        workers.reserve(parts - 1);
+        for (std::size_t part = 1; part < parts; ++part) {
+            workers.emplace_back([&, part] { build(shares[part]); });
+        }
+        build(shares[0]);
+    }
+    if constexpr (moving) std::vector<Location>().swap(files);
+    for (Share& share : shares) plan.text.share(share.text);
+
+    // A step gives up once it has failed on kRegexGiveUpAfter of the names that
+    // reached it, in list order; each share's prepared steps counted only that
+    // share's. A name stopped at step s in its share reached s (and failed
+    // there) in list order too, unless an earlier step had been given up by
+    // then; and when its share's own count made s give up, the count in list
+    // order had too. So the names in list order after the one on which a step
+    // is given up are the ones left unknown, those finished in a later share
+    // included: such an item becomes what one thread would have made of it.
+    std::size_t givenUpAt = count;
+    if (parts > 1) {
+        std::vector<int> failures(rules.size(), 0);
+        std::size_t firstGivenUp = rules.size();
+        for (const Share& share : shares) {
+            for (const auto& [i, step] : share.stops) {
+                if (firstGivenUp > step && ++failures[step] >= text::kRegexGiveUpAfter) {
+                    firstGivenUp = step;
+                    if (givenUpAt == count) givenUpAt = i;
                 }
             }
         }
-        // Moved out, not assigned over: assigning an empty text would keep the
-        // path's memory.
-        if constexpr (moving) Location gone = std::move(file);
-
-        // A name left as it was is a view into its path, when nothing follows it
-        // there but the NUL.
-        std::string_view newName = original;
-        if (finished) {
-            joined.assign(stem);
-            if (!extension.empty()) joined.append(".").append(extension);
-            newName = joined;
-        }
-        if (newName != original || original.end() != path.end()) {
-            newName = plan.text.keep(newName);
-        } else {
-            newName = original;
-        }
-
-        RenamePlan::Item& item =
-            plan.items.emplace_back(RenamePlan::Item{Uuid::random(), path, newName, std::nullopt});
-        if (auto key = clashKey(item.newName, valid)) {
-            ownKeyOf[i] = static_cast<std::uint32_t>(ownKeys.size());
-            ownKeys.push_back(*key);
-        }
-        if (!finished) {
-            item.problem = RenamePlan::Problem::tooSlow;
-        } else if (text::trimWhitespace(stem).empty()) {
-            item.problem = RenamePlan::Problem::empty;
-        } else if (isIllegal(item.newName)) {
-            item.problem = RenamePlan::Problem::illegal;
-        } else {
-            if (!seen.insertFirst(i)) {
-                item.problem = RenamePlan::Problem::duplicate;
-                repeated.push_back(static_cast<std::uint32_t>(i));
-            } else if (item.isChanged()) {
-                toTest.push_back(static_cast<std::uint32_t>(i));
-            }
+    }
+    for (std::size_t i = givenUpAt + 1; i < count; ++i) {
+        RenamePlan::Item& item = plan.items[i];
+        if (item.problem == RenamePlan::Problem::tooSlow) continue;
+        const std::string_view original = item.originalName();
+        item.newName = original.end() == item.path.end() ? original : plan.text.keep(original);
+        item.problem = RenamePlan::Problem::tooSlow;
+        ownKeyOf[i] = noKey;
+    }
+    // The shares' candidates, in list order, without those just found unknown.
+    std::size_t candidates = 0;
+    for (const Share& share : shares) {
+        for (std::size_t k = share.begin; k < share.begin + share.candidates; ++k) {
+            if (plan.items[toTest[k]].problem) continue;
+            toTest[candidates] = toTest[k];
+            hashes[candidates] = hashes[k];
+            ++candidates;
         }
     }
-    if constexpr (moving) std::vector<Location>().swap(files);
+    toTest.resize(candidates);
+    hashes.resize(candidates);
+
+    // Changed items without a problem are kept in toTest, to be tested for an
+    // entry at their new name once all are known, so that a folder holding
+    // many of them is read once.
+    constexpr std::size_t ahead = 8;
+    std::size_t changed = 0;
+    for (std::size_t k = 0; k < toTest.size(); ++k) {
+        if (k + ahead < hashes.size()) seen.prefetch(hashes[k + ahead]);
+        const std::uint32_t i = toTest[k];
+        if (!seen.insertFirst(i, hashes[k])) {
+            plan.items[i].problem = RenamePlan::Problem::duplicate;
+            repeated.push_back(i);
+        } else if (plan.items[i].isChanged()) {
+            toTest[changed++] = i;
+        }
+    }
+    toTest.resize(changed);
+    std::vector<std::uint64_t>().swap(hashes);
 
     // Every member of a clashing group is marked, the first one included.
     if (!repeated.empty()) {
@@ -315,7 +438,7 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
     }
     // The keys are done with: their memory goes back before the folders are read.
     seen.release();
-    ownKeys.release();
+    for (Share& share : shares) share.ownKeys.release();
     std::vector<std::uint32_t>().swap(ownKeyOf);
     std::erase_if(toTest, [&](std::uint32_t i) { return plan.items[i].problem.has_value(); });
 

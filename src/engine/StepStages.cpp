@@ -39,13 +39,12 @@ bool identical(const RenameRule& a, const RenameRule& b) {
         a.kind);
 }
 
-// Steps whose result depends on the disk as well as on the name and the file's place.
+}  // namespace
+
 bool readsDisk(const RenameRule& rule) {
     return std::holds_alternative<DateStamp>(rule.kind) ||
            std::holds_alternative<ImageDimensions>(rule.kind);
 }
-
-}  // namespace
 
 StepStages::StepStages(unsigned threads, std::size_t filesPerThread)
     : threads_(threads != 0 ? threads : std::max(1u, std::thread::hardware_concurrency())),

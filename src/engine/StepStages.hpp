@@ -12,6 +12,10 @@
 
 namespace tavix::RenameEngine {
 
+// Whether the step's result depends on the disk as well as on the name and the
+// file's place (such steps are not spread over threads).
+bool readsDisk(const RenameRule& rule);
+
 // The stems of one list after each step of a stack. Kept from one plan of a
 // list to the next, a stack that first differs from the last one at step k has
 // steps k onwards applied again and the stems after steps 0 … k−1 reused. A

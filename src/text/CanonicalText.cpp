@@ -28,7 +28,10 @@ std::string nfc(std::string_view text) {
 
 // Whether `text` is already in NFC, so that it is its own canonical form.
 bool isNfc(std::string_view text) {
-    if (text::isAscii(text)) return true;
+    // Below U+0300 no scalar combines or decomposes (ICU's own quick check
+    // starts there).
+    const text::Utf8Shape shape = text::shape(text);
+    if (shape.valid && shape.simple) return true;
     UErrorCode status = U_ZERO_ERROR;
     const icu::Normalizer2* normalizer = icu::Normalizer2::getNFCInstance(status);
     if (U_FAILURE(status)) return false;

@@ -67,9 +67,21 @@ void appendAsciiCapitalized(std::string_view word, std::string& out) {
 }  // namespace
 
 std::string lowercased(std::string_view text) {
-    if (!isAscii(text)) return mapped(Mapping::lower, text);
+    // Below U+0100 a letter lowers on its own, whatever surrounds it: A–Z and
+    // À–Þ (but ×) by a fixed offset, in place. Any other scalar goes to ICU.
     std::string out(text);
-    for (char& c : out) c = asciiLower(c);
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        const auto c = static_cast<unsigned char>(out[i]);
+        if (c < 0x80) {
+            out[i] = asciiLower(out[i]);
+            continue;
+        }
+        if ((c != 0xC2 && c != 0xC3) || i + 1 == out.size()) return mapped(Mapping::lower, text);
+        const auto next = static_cast<unsigned char>(out[i + 1]);
+        if (next < 0x80 || next > 0xBF) return mapped(Mapping::lower, text);
+        if (c == 0xC3 && next <= 0x9E && next != 0x97) out[i + 1] = static_cast<char>(next + 0x20);
+        ++i;
+    }
     return out;
 }
 

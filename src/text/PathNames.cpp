@@ -1,5 +1,7 @@
 #include "text/PathNames.hpp"
 
+#include <string.h>
+
 #include <utility>
 
 namespace tavix::PathNames {
@@ -20,8 +22,11 @@ std::string_view nameView(const Location& path) {
 std::string_view nameView(std::string_view pathText) {
     const std::string_view text = trimmedOfTrailingSlashes(pathText);
     if (text == "/") return text;
-    const auto slash = text.rfind('/');
-    return slash == std::string_view::npos ? text : text.substr(slash + 1);
+    // memrchr, not rfind: rfind looks at one byte at a time.
+    const void* slash = text.empty() ? nullptr : memrchr(text.data(), '/', text.size());
+    return slash == nullptr ? text
+                            : text.substr(static_cast<std::size_t>(
+                                  static_cast<const char*>(slash) - text.data() + 1));
 }
 
 std::string name(const Location& path) {

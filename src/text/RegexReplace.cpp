@@ -1,13 +1,16 @@
 #include "text/RegexReplace.hpp"
 
 #include <unicode/regex.h>
+#include <unicode/uchar.h>
 #include <unicode/ustring.h>
+#include <unicode/utf8.h>
 
 #include <memory>
 #include <type_traits>
 
 #include "text/CaseFreePattern.hpp"
 #include "text/ReplacementTemplate.hpp"
+#include "text/SimplePattern.hpp"
 #include "text/Utf.hpp"
 
 namespace tavix::text {
@@ -22,9 +25,39 @@ struct RegexReplacer::Compiled {
     std::unique_ptr<icu::RegexMatcher> matcher;
     ReplacementTemplate replacement;
     int failures = 0;  // names that ran out of time or stack
+    // The pattern read without ICU, when it is simple enough (SimplePattern),
+    // and the spans of its last match.
+    std::optional<SimplePattern> simple;
+    SimplePattern::Spans spans;
 };
 
 namespace {
+
+// The longest ASCII name a SimplePattern matches in ICU's stead. A pattern it
+// takes runs in steps linear in the name's length from each position, so ICU
+// can't run out of time on a name this short (the worst, "a+b" over 255 a's,
+// takes a fraction of kRegexTimeLimit); longer ones go to ICU, whose count of
+// steps decides.
+constexpr std::size_t kSimpleLongest = 255;
+
+// Whether a SimplePattern finds in `text` (well-formed UTF-8) what ICU finds:
+// an ASCII text always; another when none of its characters beyond ASCII can
+// match: the pattern folds no case and, if it has a \d, the text has no digit
+// of another script.
+bool matchesSimply(const SimplePattern& pattern, std::string_view text) {
+    if (text.size() > kSimpleLongest) return false;
+    if (isAscii(text)) return true;
+    if (pattern.foldsCase()) return false;
+    if (!pattern.hasDigitClass()) return true;
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+    const auto length = static_cast<std::int32_t>(text.size());
+    for (std::int32_t i = 0; i < length;) {
+        UChar32 c = 0;
+        U8_NEXT(bytes, i, length, c);
+        if (c >= 0x80 && u_charType(c) == U_DECIMAL_DIGIT_NUMBER) return false;
+    }
+    return true;
+}
 
 // `text` (well-formed UTF-8) into `out`, reusing its buffer.
 void assignUtf16(std::string_view text, icu::UnicodeString& out) {
@@ -81,11 +114,20 @@ std::unique_ptr<RegexReplacer> RegexReplacer::make(std::string_view pattern,
     parts->pattern = std::move(compiled);
     parts->matcher = std::move(matcher);
     parts->replacement = std::move(*expansion);
+    parts->simple = SimplePattern::parse(pattern, fold);
+    if (parts->simple &&
+        parts->simple->groupCount() != static_cast<std::size_t>(parts->matcher->groupCount())) {
+        parts->simple.reset();
+    }
     return std::unique_ptr<RegexReplacer>(new RegexReplacer(std::move(parts)));
 }
 
 bool RegexReplacer::gaveUp() const {
     return compiled_->failures >= kRegexGiveUpAfter;
+}
+
+bool RegexReplacer::matchesWithoutIcu() const {
+    return compiled_->simple.has_value();
 }
 
 namespace {
@@ -125,6 +167,23 @@ bool replaceMatches(icu::RegexMatcher& matcher, const ReplacementTemplate& repla
 
 std::optional<std::string> RegexReplacer::replaceAll(std::string_view text) {
     if (gaveUp()) return std::nullopt;
+    if (compiled_->simple && matchesSimply(*compiled_->simple, text)) {
+        const SimplePattern& pattern = *compiled_->simple;
+        SimplePattern::Spans& spans = compiled_->spans;
+        std::string out;
+        std::size_t kept = 0;
+        bool matched = false;
+        // Every match is at least one character long: the next starts at its end.
+        while (pattern.find(text, kept, spans)) {
+            out.append(text.substr(kept, spans[0].first - kept));
+            compiled_->replacement.appendExpansion(spans, text, out);
+            kept = spans[0].second;
+            matched = true;
+        }
+        if (!matched) return std::string(text);
+        out.append(text.substr(kept));
+        return out;
+    }
     icu::UnicodeString& input = compiled_->input;
     assignUtf16(text, input);
     icu::RegexMatcher& matcher = *compiled_->matcher;

@@ -40,6 +40,9 @@ public:
 
     // Whether it has given up (every later name is left alone).
     bool gaveUp() const;
+    // Whether the pattern is simple enough to match short ASCII names without
+    // ICU (SimplePattern), with the same results.
+    bool matchesWithoutIcu() const;
 
 private:
     struct Compiled;

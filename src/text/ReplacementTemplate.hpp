@@ -5,8 +5,10 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -32,6 +34,10 @@ public:
     // `input`: one over an ASCII text.
     void appendExpansion(const icu::RegexMatcher& matcher, std::string_view input,
                          std::string& out) const;
+    // The same for a match whose groups' spans (start and end byte offsets in
+    // `input`, [0] the whole match) are given, each having taken part.
+    void appendExpansion(std::span<const std::pair<std::size_t, std::size_t>> groups,
+                         std::string_view input, std::string& out) const;
 
 private:
     struct Literal {

@@ -48,5 +48,41 @@ TEST(StepStages, ThreadsGiveWhatOneThreadGives) {
     }
 }
 
+// A long list planned once is spread over the cores (when there are several)
+// with the results of one thread: numbering, the steps' giving up, and clashes
+// between files in different threads' shares.
+TEST(StepStages, ALongListPlannedOnceGivesWhatOneThreadGives) {
+    const RenameRule slow{FindReplace{"(a+)+$|_", "-", true, false, Occurrences::all}};
+    const RenameRule lower{ChangeCase{CaseStyle::lower}};
+    const RenameRule numbered{Sequence{1, 1, 5, Position::suffix, "-"}};
+    std::vector<Location> files;
+    for (int i = 0; i < 3 * 4096; ++i) {
+        // Every 1,000th name runs out of time, so the pattern is given up in
+        // the second share of the list; the second, one in the first share and
+        // one in the second have names that differ only in case.
+        files.push_back("/nowhere/" +
+                        (i % 1000 == 999 ? std::string(29, 'a') + "!"
+                         : i == 3001     ? "img_"
+                                         : "IMG_") +
+                        std::to_string(i == 3001 || i == 6501 ? 1 : i) + (i % 2 ? ".JPG" : ".jpg"));
+    }
+    for (const auto& stack : {std::vector{slow, lower, numbered}, std::vector{slow, lower}}) {
+        RenameEngine::StepStages oneThread(1);
+        const RenamePlan one = RenameEngine::plan(files, stack, true,
+                                                  RenameEngine::DateSource::modified, oneThread);
+        ASSERT_EQ(one.items[10000].problem, RenamePlan::Problem::tooSlow);  // given up by then
+        ASSERT_EQ(one.items[6501].problem, stack.size() == 3
+                                               ? std::nullopt
+                                               : std::optional(RenamePlan::Problem::duplicate));
+        const RenamePlan once = RenameEngine::plan(files, stack, true);
+        ASSERT_EQ(once.items.size(), one.items.size());
+        for (std::size_t i = 0; i < one.items.size(); ++i) {
+            ASSERT_EQ(once.items[i].path, one.items[i].path) << i;
+            ASSERT_EQ(once.items[i].newName, one.items[i].newName) << i;
+            ASSERT_EQ(once.items[i].problem, one.items[i].problem) << i;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace tavix

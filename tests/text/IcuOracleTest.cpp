@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unicode/brkiter.h>
 #include <unicode/locid.h>
+#include <unicode/normalizer2.h>
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
 #include <unicode/ustring.h>
@@ -14,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "text/CanonicalText.hpp"
 #include "text/CaseMapping.hpp"
 #include "text/Graphemes.hpp"
 #include "text/Utf.hpp"
@@ -78,6 +80,15 @@ void expectUtfAgreesWithIcu(const std::string& bytes) {
     }
     ASSERT_EQ(forwards, expected) << hex(bytes);
     ASSERT_EQ(backwards, expected) << hex(bytes);
+    // The shortcuts below U+0100 and U+0300.
+    UErrorCode status = U_ZERO_ERROR;
+    std::string composed;
+    icu::Normalizer2::getNFCInstance(status)->normalize(wide, status).toUTF8String(composed);
+    ASSERT_EQ(canonicalForm(bytes), composed) << hex(bytes);
+    icu::UnicodeString lower = wide;
+    std::string lowerText;
+    ASSERT_EQ(lowercased(bytes), lower.toLower(icu::Locale::getRoot()).toUTF8String(lowerText))
+        << hex(bytes);
 }
 
 TEST(IcuOracle, EveryTwoBytesAtEveryWordPositionReadAsIcuReadsThem) {

@@ -120,27 +120,53 @@ const std::vector<std::string> patternAtoms = {
     "\\h",     "[\\d_]",  "[ -/]"};
 const std::vector<std::string> quantifiers = {"", "", "", "+", "*", "?", "{2}", "{1,3}", "+?"};
 
+// Names mostly of ASCII and the pieces of patterns that may be matched without
+// ICU (SimplePattern), and some near them that may not; beyond ASCII, what
+// \d or folded letters match: digits of other scripts, the Kelvin sign, the
+// long s, sharp s, a ligature.
+const std::vector<std::string> simpleNameParts = {
+    "a", "A", "b", "k", "K", "s", "S", "z", "Z", "0", "1", "2", "9", " ", "  ", "_", "-",
+    ".", "!", "(", ")", "$", "\\", "[", "]", "{", "}", "^", "#", ":", "&", "IMG_", "2019",
+    "0101", "Photo ", "Photo ", "2019", "_", "\u00e9", "e\u0301", "\u0661", "\uff15",
+    "\u212a", "\u017f", "\u00df", "\ufb06", "\U0001F44D"};
+const std::vector<std::string> simpleAtoms = {
+    "a",      "A",      "k",       "s",       "S",       "z",      "\\d",   "[ _]",
+    "[0-9]",  "[a-z]",  "[A-Z]",   "[aeiou]", "_",       " ",      "-",       "#",
+    ":",      "&",      "\\.",   "!",       "\\$",   "\\(",  "\\[",   "\\{",
+    "\\\\", "\\-", "[\\d_]", "[ -/]",  "[!-/]",   "[;-@]",  "[\\]\\[]", "[_-]",
+    "[#:&]",  "[ \\-]", "\\:",   "\\#",   "[Z-a]",   "[{}]",   "]",       "}"};
+const std::vector<std::string> simpleQuantifiers = {"", "", "", "+", "*", "?", "{2}", "{1,3}",
+                                                    "{0}", "{2,}", "{0,2}", "+?", "{,2}"};
+
 class Generator {
 public:
-    explicit Generator(unsigned seed) : random_(seed) {}
+    // `simple`: names mostly of ASCII and patterns of the pieces SimplePattern reads.
+    Generator(unsigned seed, bool simple = false) : random_(seed), simple_(simple) {}
 
     std::string name() {
         std::string out;
-        for (int n = below(12); n > 0; --n) out += pick(nameParts);
+        for (int n = below(12); n > 0; --n) out += pick(simple_ ? simpleNameParts : nameParts);
         return out;
     }
 
     std::string pattern() {
+        const auto& atoms = simple_ ? simpleAtoms : patternAtoms;
+        const auto& counts = simple_ ? simpleQuantifiers : quantifiers;
         std::string out;
         int groups = 0;
         for (int n = 1 + below(4); n > 0; --n) {
             if (below(4) == 0) {
-                out += "(" + pick(patternAtoms) + pick(patternAtoms) + ")" + pick(quantifiers);
+                if (simple_) {
+                    out += "(" + pick(atoms) + pick(counts) + pick(atoms) + ")";
+                    if (below(4) == 0) out += pick(counts);
+                } else {
+                    out += "(" + pick(atoms) + pick(atoms) + ")" + pick(counts);
+                }
                 ++groups;
             } else {
-                out += pick(patternAtoms) + pick(quantifiers);
+                out += pick(atoms) + pick(counts);
             }
-            if (below(8) == 0) out += "|";
+            if (below(simple_ ? 30 : 8) == 0) out += "|";
         }
         groups_ = groups;
         return out;
@@ -167,11 +193,14 @@ private:
         return from[static_cast<std::size_t>(below(static_cast<int>(from.size())))];
     }
     std::mt19937 random_;
+    bool simple_;
     int groups_ = 0;
 };
 
 // The replacer gives what the straightforward UTF-16 path gives, time-outs
-// included, for every generated pattern, both with and without case.
+// included, for every generated pattern, both with and without case: patterns
+// of every kind over names of every script, and patterns SimplePattern may
+// read over ASCII names, up to and past the longest it matches without ICU.
 TEST(RegexReplace, GivesWhatTheUtf16PathGives) {
     const std::vector<std::pair<std::string, std::vector<TemplatePiece>>> fixed = {
         {"(\\d{4})(\\d{2})(\\d{2})", {{"", 1}, {"-"}, {"", 2}, {"-"}, {"", 3}}},
@@ -179,16 +208,27 @@ TEST(RegexReplace, GivesWhatTheUtf16PathGives) {
         {"(a+)+$|!", {{"Z"}}},
         {"(.)\\1", {{"<"}, {"", 1}, {">"}}},
         {"[ -~]+", {{"."}}},
-        {"\\s+", {{"_"}}}};
+        {"\\s+", {{"_"}}},
+        // Without ICU: the most steps a simple pattern takes on a name of "a"s.
+        {"a+b", {{"<"}, {"", 0}, {">"}}},
+        {"(A*)(k?)(B+)!", {{"", 3}, {"", 2}, {"", 1}}}};
     std::size_t compared = 0;
     std::size_t timeouts = 0;
     std::size_t caseFree = 0;
-    for (unsigned seed : {1u, 2u, 3u, 4u}) {
-        Generator generate(seed);
+    std::size_t withoutIcu = 0;
+    for (unsigned seed : {1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u}) {
+        const bool simple = seed > 4;
+        Generator generate(seed, simple);
         std::vector<std::string> names;
         for (int i = 0; i < 60; ++i) names.push_back(generate.name());
         names.push_back(std::string(29, 'a') + "!1");
         names.push_back("IMG_20190101_000000");
+        if (simple) {
+            for (const std::size_t length : {254, 255, 256}) {
+                names.push_back(std::string(length, 'a'));
+                names.push_back(std::string(length - 4, 'A') + "kBB!");
+            }
+        }
         for (int p = 0; p < 150 + static_cast<int>(fixed.size()); ++p) {
             std::string pattern;
             std::vector<TemplatePiece> pieces;
@@ -207,6 +247,7 @@ TEST(RegexReplace, GivesWhatTheUtf16PathGives) {
                 auto replacer = RegexReplacer::make(pattern, replacement, caseSensitive);
                 ASSERT_EQ(replacer != nullptr, reference.pattern != nullptr) << pattern;
                 if (!replacer) continue;
+                withoutIcu += replacer->matchesWithoutIcu();
                 for (const std::string& name : names) {
                     if (replacer->gaveUp())
                         replacer = RegexReplacer::make(pattern, replacement, caseSensitive);
@@ -220,10 +261,12 @@ TEST(RegexReplace, GivesWhatTheUtf16PathGives) {
             }
         }
     }
-    // The corpus reaches what it is meant to: time-outs and case-free patterns.
+    // The corpus reaches what it is meant to: time-outs, case-free patterns and
+    // patterns matched without ICU.
     EXPECT_GT(timeouts, 0u);
-    EXPECT_GT(caseFree, 50u);
-    EXPECT_GT(compared, 60000u);
+    EXPECT_GT(caseFree, 100u);
+    EXPECT_GT(withoutIcu, 300u);
+    EXPECT_GT(compared, 120000u);
 }
 
 // Patterns the case-insensitive flag can't change, and patterns it can (or
