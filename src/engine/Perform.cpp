@@ -19,7 +19,7 @@ namespace {
 constexpr std::size_t nameMax = 255;
 
 // "<UUID>-<name>", or the UUID alone where that would be too long a name.
-void temporaryName(const Uuid& id, std::string_view name, std::string& out) {
+void uuidName(const Uuid& id, std::string_view name, std::string& out) {
     out = id.text();
     if (out.size() + 1 + name.size() <= nameMax) {
         out += '-';
@@ -27,16 +27,16 @@ void temporaryName(const Uuid& id, std::string_view name, std::string& out) {
     }
 }
 
-std::string temporaryName(const std::string& name) {
+std::string freshTemporaryName(const std::string& name) {
     std::string temporary;
-    temporaryName(Uuid::random(), name, temporary);
+    uuidName(Uuid::random(), name, temporary);
     return temporary;
 }
 
 std::optional<Location> temporaryFor(const Location& from, const Location& to) {
     const std::string newName = PathNames::name(to);
     if (!text::differsOnlyInCase(PathNames::name(from), newName)) return std::nullopt;
-    return PathNames::child(PathNames::folder(from), temporaryName(newName));
+    return PathNames::child(PathNames::folder(from), freshTemporaryName(newName));
 }
 
 struct Outcome {
@@ -175,14 +175,14 @@ bool Batch::hasTemporary(std::size_t move) const {
     return steps_.empty() ? temporaryOf(move) != nullptr : namedOf(move) != nullptr;
 }
 
-bool Batch::temporaryNameOf(std::size_t move, std::string& out) const {
+bool Batch::temporaryName(std::size_t move, std::string& out) const {
     if (!steps_.empty()) {
         const std::string* name = namedOf(move);
         if (name != nullptr) out = *name;
         return name != nullptr;
     }
     const Uuid* id = temporaryOf(move);
-    if (id != nullptr) temporaryName(*id, toName(move), out);
+    if (id != nullptr) uuidName(*id, toName(move), out);
     return id != nullptr;
 }
 
@@ -207,7 +207,7 @@ void Batch::destinationPath(std::size_t move, std::string& out) const {
 
 void Batch::temporaryPath(std::size_t move, std::string& out) const {
     std::string name;
-    temporaryNameOf(move, name);
+    temporaryName(move, name);
     childPath(folder(move), name, out);
 }
 
@@ -260,7 +260,7 @@ void Batch::perform(const std::function<void(std::size_t, const Applied::Failure
         const char* to = moved.newName.data();
         const std::string* through = nullptr;
         if (temporary != temporaries_.end() && temporary->first == move) {
-            temporaryName(temporary->second, moved.newName, temporaryText);
+            uuidName(temporary->second, moved.newName, temporaryText);
             through = &temporaryText;
             ++temporary;
         }
@@ -358,7 +358,7 @@ PlannedMove Batch::planned(std::size_t move) const {
     const Location folderPath = PathNames::folder(Location(item(move).path));
     std::optional<Location> temporaryPath;
     std::string name;
-    if (temporaryNameOf(move, name)) temporaryPath = PathNames::child(folderPath, name);
+    if (temporaryName(move, name)) temporaryPath = PathNames::child(folderPath, name);
     return {Location(item(move).path), PathNames::child(folderPath, std::string(item(move).newName)),
             std::move(temporaryPath), std::nullopt, std::nullopt};
 }
