@@ -162,7 +162,9 @@ std::error_code BatchJournal::writeIntent(const std::string& by) {
         identities = batch_.identities();
     }
 
-    std::string out = "{\"tavixJournal\":3,\"created\":";
+    std::string out;
+    out.reserve(piece + 4096);  // room for a piece and, as a rule, the line that passes it
+    out = "{\"tavixJournal\":3,\"created\":";
     appendString(out, utcNow("%Y-%m-%dT%H:%M:%SZ"));
     out += ",\"by\":";
     appendString(out, text::validUtf8(by));

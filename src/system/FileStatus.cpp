@@ -90,15 +90,14 @@ void stampRange(std::size_t begin, std::size_t end,
     }
 }
 
-// Below this many entries a second thread costs more than it saves.
-constexpr std::size_t stampsPerThread = 4096;
-
 }  // namespace
 
 std::vector<std::optional<Stamp>> stampsWithBirth(
-    std::size_t count, const std::function<std::string_view(std::size_t)>& path) {
+    std::size_t count, const std::function<std::string_view(std::size_t)>& path,
+    std::size_t perThread) {
     std::vector<std::optional<Stamp>> stamps(count);
-    if (count < 2 * stampsPerThread || std::thread::hardware_concurrency() < 2) {
+    // Below a few thousand entries a second thread costs more than it saves.
+    if (count < 2 * perThread || std::thread::hardware_concurrency() < 2) {
         stampRange(0, count, path, stamps);
         return stamps;
     }

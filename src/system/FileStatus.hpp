@@ -48,10 +48,12 @@ std::optional<Stamp> stamp(const Folder& folder, const char* name);
 // The stamps of `count` entries, by index (path(i) gives the i-th path, whose
 // folder part must be absolute or relative to the working folder), where the
 // entry's volume records birth times: one statx per entry, spread over two
-// threads for a large batch (path is then called from both). A folder whose
-// volume records no birth time is asked once, its entries not at all, and has
-// nothing for them; so has an entry that can't be reached.
+// threads when there are at least twice `perThread` (path is then called from
+// both). A folder whose volume records no birth time is asked once, its
+// entries not at all, and has nothing for them; so has an entry that can't be
+// reached.
 std::vector<std::optional<Stamp>> stampsWithBirth(
-    std::size_t count, const std::function<std::string_view(std::size_t)>& path);
+    std::size_t count, const std::function<std::string_view(std::size_t)>& path,
+    std::size_t perThread = 4096);
 
 }  // namespace tavix::FileSystem
