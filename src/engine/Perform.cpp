@@ -95,8 +95,9 @@ std::string_view trimmed(std::string_view text) {
 std::size_t lastSlash(std::string_view text) {
     if (text.empty()) return std::string_view::npos;
     const void* found = ::memrchr(text.data(), '/', text.size());
-    return found == nullptr ? std::string_view::npos
-                            : static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
+    return found == nullptr
+               ? std::string_view::npos
+               : static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
 }
 
 }  // namespace

@@ -155,8 +155,8 @@ std::error_code BatchJournal::writeIntent(const std::string& by) {
     // Where the volume records birth times every file is asked for its stamp,
     // which gives its identity too; elsewhere the identities come from the
     // folders' reads.
-    const auto stamps = FileSystem::stampsWithBirth(
-        count, [&](std::size_t move) { return batch_.fromPath(move); });
+    const auto stamps =
+        FileSystem::stampsWithBirth(count, [&](std::size_t move) { return batch_.fromPath(move); });
     std::vector<std::optional<FileSystem::FileId>> identities;
     if (std::any_of(stamps.begin(), stamps.end(), [](const auto& stamp) { return !stamp; })) {
         identities = batch_.identities();
