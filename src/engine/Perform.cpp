@@ -1,6 +1,7 @@
 #include "engine/Perform.hpp"
 
 #include <algorithm>
+#include <cstring>
 #include <optional>
 #include <tuple>
 #include <type_traits>
@@ -19,7 +20,7 @@ namespace {
 constexpr std::size_t nameMax = 255;
 
 // "<UUID>-<name>", or the UUID alone where that would be too long a name.
-void temporaryName(const Uuid& id, std::string_view name, std::string& out) {
+void uuidName(const Uuid& id, std::string_view name, std::string& out) {
     out = id.text();
     if (out.size() + 1 + name.size() <= nameMax) {
         out += '-';
@@ -27,16 +28,16 @@ void temporaryName(const Uuid& id, std::string_view name, std::string& out) {
     }
 }
 
-std::string temporaryName(const std::string& name) {
+std::string freshTemporaryName(const std::string& name) {
     std::string temporary;
-    temporaryName(Uuid::random(), name, temporary);
+    uuidName(Uuid::random(), name, temporary);
     return temporary;
 }
 
 std::optional<Location> temporaryFor(const Location& from, const Location& to) {
     const std::string newName = PathNames::name(to);
     if (!text::differsOnlyInCase(PathNames::name(from), newName)) return std::nullopt;
-    return PathNames::child(PathNames::folder(from), temporaryName(newName));
+    return PathNames::child(PathNames::folder(from), freshTemporaryName(newName));
 }
 
 struct Outcome {
@@ -87,6 +88,16 @@ std::string_view pathText(const RenamePlan::Item& item) {
 std::string_view trimmed(std::string_view text) {
     while (text.size() > 1 && text.back() == '/') text.remove_suffix(1);
     return text;
+}
+
+// Where the last slash of `text` is, or npos: memrchr, as a move's name is
+// looked for at every step of a batch and rfind goes a byte at a time.
+std::size_t lastSlash(std::string_view text) {
+    if (text.empty()) return std::string_view::npos;
+    const void* found = ::memrchr(text.data(), '/', text.size());
+    return found == nullptr
+               ? std::string_view::npos
+               : static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
 }
 
 }  // namespace
@@ -141,7 +152,7 @@ Batch::Batch(const RenamePlan& plan, const MoveOrder& order) : plan_(&plan) {
 // As PathNames::folder and PathNames::name give them, without copies.
 std::string_view Batch::folder(std::size_t move) const {
     const std::string_view text = trimmed(pathText(item(move)));
-    const auto slash = text.rfind('/');
+    const auto slash = lastSlash(text);
     if (slash == std::string_view::npos) return ".";
     return trimmed(text.substr(0, slash + 1));
 }
@@ -149,7 +160,7 @@ std::string_view Batch::folder(std::size_t move) const {
 std::string_view Batch::fromName(std::size_t move) const {
     const std::string_view text = trimmed(pathText(item(move)));
     if (text == "/") return text;
-    const auto slash = text.rfind('/');
+    const auto slash = lastSlash(text);
     return slash == std::string_view::npos ? text : text.substr(slash + 1);
 }
 
@@ -175,14 +186,14 @@ bool Batch::hasTemporary(std::size_t move) const {
     return steps_.empty() ? temporaryOf(move) != nullptr : namedOf(move) != nullptr;
 }
 
-bool Batch::temporaryNameOf(std::size_t move, std::string& out) const {
+bool Batch::temporaryName(std::size_t move, std::string& out) const {
     if (!steps_.empty()) {
         const std::string* name = namedOf(move);
         if (name != nullptr) out = *name;
         return name != nullptr;
     }
     const Uuid* id = temporaryOf(move);
-    if (id != nullptr) temporaryName(*id, toName(move), out);
+    if (id != nullptr) uuidName(*id, toName(move), out);
     return id != nullptr;
 }
 
@@ -207,7 +218,7 @@ void Batch::destinationPath(std::size_t move, std::string& out) const {
 
 void Batch::temporaryPath(std::size_t move, std::string& out) const {
     std::string name;
-    temporaryNameOf(move, name);
+    temporaryName(move, name);
     childPath(folder(move), name, out);
 }
 
@@ -260,7 +271,7 @@ void Batch::perform(const std::function<void(std::size_t, const Applied::Failure
         const char* to = moved.newName.data();
         const std::string* through = nullptr;
         if (temporary != temporaries_.end() && temporary->first == move) {
-            temporaryName(temporary->second, moved.newName, temporaryText);
+            uuidName(temporary->second, moved.newName, temporaryText);
             through = &temporaryText;
             ++temporary;
         }
@@ -358,7 +369,7 @@ PlannedMove Batch::planned(std::size_t move) const {
     const Location folderPath = PathNames::folder(Location(item(move).path));
     std::optional<Location> temporaryPath;
     std::string name;
-    if (temporaryNameOf(move, name)) temporaryPath = PathNames::child(folderPath, name);
+    if (temporaryName(move, name)) temporaryPath = PathNames::child(folderPath, name);
     return {Location(item(move).path), PathNames::child(folderPath, std::string(item(move).newName)),
             std::move(temporaryPath), std::nullopt, std::nullopt};
 }

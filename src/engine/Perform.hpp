@@ -80,6 +80,9 @@ public:
     // it breaks a cycle of a move order.
     bool hasTemporary(std::size_t move) const;
 
+    // The move's temporary name, written into `out`; false when it has none.
+    bool temporaryName(std::size_t move, std::string& out) const;
+
     // The move's whole paths as text: its file's, and its destination's and its
     // temporary name's (written into `out`, whose room is reused).
     std::string_view fromPath(std::size_t move) const;
@@ -112,8 +115,6 @@ private:
     void performSteps(const std::function<void(std::size_t, const Applied::Failure*)>& done) const;
     const Uuid* temporaryOf(std::size_t move) const;
     const std::string* namedOf(std::size_t move) const;
-    // The move's temporary name, written into `out`; false when it has none.
-    bool temporaryNameOf(std::size_t move, std::string& out) const;
 
     const RenamePlan* plan_;
     std::vector<std::uint32_t> items_;  // the plan's items that move

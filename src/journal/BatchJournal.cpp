@@ -2,6 +2,9 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <charconv>
+
 #include "journal/Encoding.hpp"
 #include "journal/StateFolder.hpp"
 #include "system/FileStatus.hpp"
@@ -29,6 +32,7 @@ bool isNewNameOf(const fs::path& file, const RenameEngine::Batch& batch) {
     const std::string wanted = file.lexically_normal().native();
     std::string to;
     for (std::size_t move = 0; move < batch.size(); ++move) {
+        if (!std::string_view(wanted).ends_with(batch.toName(move))) continue;
         batch.destinationPath(move, to);
         if (to == wanted) return true;
     }
@@ -47,27 +51,69 @@ bool hasDotComponent(std::string_view path) {
     return false;
 }
 
+// Appends `value` in decimal.
+void appendNumber(std::string& out, std::uint64_t value) {
+    char digits[20];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    out.append(digits, end);
+}
+
 // A move's paths as the journal records them: as the plan gives them, or, when
 // they reach the file by way of "." or "..", in the folder the system resolves
-// them to (the kernel's own reading, symbolic links included).
+// them to (the kernel's own reading, symbolic links included). The folder's
+// part of the paths is made and escaped once for a run of moves in one folder.
 class JournalPaths {
 public:
-    void set(std::string& from, std::string& to, std::optional<std::string>& temporary) {
-        if (!hasDotComponent(from)) return;
-        const std::string folder = PathNames::folder(Location(from)).native();
-        if (folder != folder_) {
-            folder_ = folder;
-            resolved_ = FileSystem::resolvedFolder(folder).value_or(folder);
-            if (resolved_ != "/") resolved_ += '/';
+    // Takes the folder of `move`.
+    void enter(const RenameEngine::Batch& batch, std::size_t move) {
+        const std::string_view folder = batch.folder(move);
+        const std::string_view name = batch.fromName(move);
+        const bool resolve = hasDotComponent(folder) || name == "." || name == "..";
+        if (started_ && folder == folder_ && resolve == resolved_) return;
+        started_ = true;
+        folder_.assign(folder);
+        resolved_ = resolve;
+        prefix_ = resolve ? FileSystem::resolvedFolder(folder_).value_or(folder_) : folder_;
+        if (prefix_.empty() || prefix_.back() != '/') prefix_ += '/';
+        utf8_ = text::isValidUtf8(prefix_);
+        escaped_.clear();
+        if (utf8_) appendEscaped(escaped_, prefix_);
+    }
+
+    // Appends the path of `name` in the folder entered.
+    void append(std::string& out, std::string_view name) {
+        if (utf8_ && text::isValidUtf8(name)) {
+            out += '"';
+            out += escaped_;
+            appendEscaped(out, name);
+            out += '"';
+            return;
         }
-        for (std::string* path : {&from, &to, temporary ? &*temporary : nullptr}) {
-            if (path != nullptr) *path = resolved_ + PathNames::name(Location(*path));
+        whole_.assign(prefix_).append(name);
+        appendPath(out, whole_);
+    }
+
+    // Appends the path of the move's file: as the plan gives it, which is the
+    // folder's path and its name unless it was resolved or is spelled otherwise.
+    void appendFrom(std::string& out, const RenameEngine::Batch& batch, std::size_t move) {
+        const std::string_view given = batch.fromPath(move);
+        const std::string_view name = batch.fromName(move);
+        if (!resolved_ && !(given.size() == prefix_.size() + name.size() &&
+                            given.starts_with(prefix_) && given.ends_with(name))) {
+            appendPath(out, given);
+            return;
         }
+        append(out, name);
     }
 
 private:
-    std::string folder_;
-    std::string resolved_;
+    bool started_ = false;
+    std::string folder_;  // the folder as the plan gives it
+    bool resolved_ = false;
+    std::string prefix_;  // the folder recorded, ending in "/"
+    bool utf8_ = false;
+    std::string escaped_;  // prefix_ inside a JSON string
+    std::string whole_;
 };
 
 }  // namespace
@@ -105,44 +151,55 @@ std::unique_ptr<BatchJournal> BatchJournal::beginInFolder(const fs::path& folder
 }
 
 std::error_code BatchJournal::writeIntent(const std::string& by) {
-    const auto identities = batch_.identities();
-    const auto births = FileSystem::birthTimes(
-        batch_.size(), [&](std::size_t move) { return batch_.fromPath(move); }, identities);
+    const std::size_t count = batch_.size();
+    // Where the volume records birth times every file is asked for its stamp,
+    // which gives its identity too; elsewhere the identities come from the
+    // folders' reads.
+    const auto stamps =
+        FileSystem::stampsWithBirth(count, [&](std::size_t move) { return batch_.fromPath(move); });
+    std::vector<std::optional<FileSystem::FileId>> identities;
+    if (std::any_of(stamps.begin(), stamps.end(), [](const auto& stamp) { return !stamp; })) {
+        identities = batch_.identities();
+    }
 
-    std::string out = "{\"tavixJournal\":3,\"created\":";
+    std::string out;
+    out.reserve(piece + 4096);  // room for a piece and, as a rule, the line that passes it
+    out = "{\"tavixJournal\":3,\"created\":";
     appendString(out, utcNow("%Y-%m-%dT%H:%M:%SZ"));
     out += ",\"by\":";
     appendString(out, text::validUtf8(by));
-    out += ",\"planned\":" + std::to_string(batch_.size()) + "}\n";
+    out += ",\"planned\":";
+    appendNumber(out, count);
+    out += "}\n";
     JournalPaths paths;
-    std::string from;
-    std::string to;
-    std::optional<std::string> temporary;
-    for (std::size_t move = 0; move < batch_.size(); ++move) {
-        from.assign(batch_.fromPath(move));
-        batch_.destinationPath(move, to);
-        temporary.reset();
-        if (batch_.hasTemporary(move)) batch_.temporaryPath(move, temporary.emplace());
-        paths.set(from, to, temporary);
+    std::string temporary;
+    for (std::size_t move = 0; move < count; ++move) {
+        paths.enter(batch_, move);
         out += "{\"from\":";
-        appendPath(out, from);
+        paths.appendFrom(out, batch_, move);
         out += ",\"to\":";
-        appendPath(out, to);
-        if (const auto& id = identities[move]) {
-            out += ",\"device\":" + std::to_string(id->device);
-            out += ",\"inode\":" + std::to_string(id->inode);
+        paths.append(out, batch_.toName(move));
+        const auto& stamp = stamps[move];
+        const std::optional<FileSystem::FileId> id = stamp ? stamp->id : identities[move];
+        if (id) {
+            out += ",\"device\":";
+            appendNumber(out, id->device);
+            out += ",\"inode\":";
+            appendNumber(out, id->inode);
         } else {
             out += ",\"device\":null,\"inode\":null";
         }
         out += ",\"birth\":";
-        if (births[move]) {
-            out += '"' + timeText(*births[move]) + '"';
+        if (stamp && stamp->birth) {
+            out += '"';
+            appendTime(out, *stamp->birth);
+            out += '"';
         } else {
             out += "null";
         }
         out += ",\"temporary\":";
-        if (temporary) {
-            appendPath(out, *temporary);
+        if (batch_.temporaryName(move, temporary)) {
+            paths.append(out, temporary);
         } else {
             out += "null";
         }
@@ -159,12 +216,14 @@ std::error_code BatchJournal::writeIntent(const std::string& by) {
 
 void BatchJournal::record(std::size_t move, const RenameEngine::Applied::Failure* failure) {
     if (failure) {
-        lines_ += "{\"failed\":" + std::to_string(move + 1) + ",\"message\":";
+        lines_ += "{\"failed\":";
+        appendNumber(lines_, move + 1);
+        lines_ += ",\"message\":";
         appendString(lines_, text::validUtf8(failure->message));
         lines_ += "}\n";
     } else {
         lines_ += "{\"moved\":";
-        lines_ += std::to_string(move + 1);
+        appendNumber(lines_, move + 1);
         lines_ += "}\n";
     }
     if (lines_.size() >= piece) flush();

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <ctime>
 
@@ -42,11 +41,15 @@ bool needsEscape(std::string_view text) {
 }  // namespace
 
 void appendString(std::string& out, std::string_view text) {
-    static constexpr char hex[] = "0123456789abcdef";
     out += '"';
+    appendEscaped(out, text);
+    out += '"';
+}
+
+void appendEscaped(std::string& out, std::string_view text) {
+    static constexpr char hex[] = "0123456789abcdef";
     if (!needsEscape(text)) {
         out += text;
-        out += '"';
         return;
     }
     std::size_t plain = 0;  // runs that need no escape are copied at once
@@ -72,7 +75,6 @@ void appendString(std::string& out, std::string_view text) {
         }
     }
     out.append(text, plain);
-    out += '"';
 }
 
 void appendPath(std::string& out, std::string_view bytes) {
@@ -128,16 +130,57 @@ std::optional<std::string> fromBase64(std::string_view text) {
     return out;
 }
 
-std::string timeText(FileSystem::Timestamp time) {
+namespace {
+
+// The proleptic Gregorian date of a day counted from 1970-01-01 (negative
+// before it), by the days-from-civil method run backwards.
+struct Date {
+    long long year;
+    unsigned month;
+    unsigned day;
+};
+Date dateOf(long long days) {
+    days += 719468;
+    const long long era = (days >= 0 ? days : days - 146096) / 146097;
+    const auto ofEra = static_cast<unsigned>(days - era * 146097);
+    const unsigned yearOfEra = (ofEra - ofEra / 1460 + ofEra / 36524 - ofEra / 146096) / 365;
+    const unsigned ofYear = ofEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const unsigned shifted = (5 * ofYear + 2) / 153;
+    const unsigned day = ofYear - (153 * shifted + 2) / 5 + 1;
+    const unsigned month = shifted < 10 ? shifted + 3 : shifted - 9;
+    return {static_cast<long long>(yearOfEra) + era * 400 + (month <= 2 ? 1 : 0), month, day};
+}
+
+// Writes `value` as `width` decimal digits ending at `end`.
+void putDigits(char* end, unsigned long long value, int width) {
+    for (int i = 0; i < width; ++i, value /= 10) *--end = static_cast<char>('0' + value % 10);
+}
+
+}  // namespace
+
+void appendTime(std::string& out, FileSystem::Timestamp time) {
+    // Written by hand, not by strftime and printf: a journal writes one per file.
     const auto seconds = std::chrono::floor<std::chrono::seconds>(time);
-    const auto nanoseconds = (time - seconds).count();
-    const std::time_t whole = seconds.time_since_epoch().count();
-    std::tm parts{};
-    ::gmtime_r(&whole, &parts);
-    char date[32];
-    std::strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%S", &parts);
-    char text[48];
-    std::snprintf(text, sizeof text, "%s.%09lldZ", date, static_cast<long long>(nanoseconds));
+    const auto nanoseconds = static_cast<unsigned long long>((time - seconds).count());
+    const long long whole = seconds.time_since_epoch().count();
+    const long long days = (whole >= 0 ? whole : whole - 86399) / 86400;
+    const auto ofDay = static_cast<unsigned long long>(whole - days * 86400);
+    // Nanoseconds since 1970 in 64 bits reach only the years 1677 to 2262.
+    const Date date = dateOf(days);
+    char text[] = "0000-00-00T00:00:00.000000000Z";
+    putDigits(text + 4, static_cast<unsigned long long>(date.year), 4);
+    putDigits(text + 7, date.month, 2);
+    putDigits(text + 10, date.day, 2);
+    putDigits(text + 13, ofDay / 3600, 2);
+    putDigits(text + 16, ofDay / 60 % 60, 2);
+    putDigits(text + 19, ofDay % 60, 2);
+    putDigits(text + 29, nanoseconds, 9);
+    out.append(text, sizeof text - 1);
+}
+
+std::string timeText(FileSystem::Timestamp time) {
+    std::string text;
+    appendTime(text, time);
     return text;
 }
 

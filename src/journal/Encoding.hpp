@@ -15,6 +15,9 @@ namespace tavix::journal {
 // value-then-dump route copies each one twice; tested against the library's
 // parser for every byte value and escape.
 void appendString(std::string& out, std::string_view text);
+// The same without the quotes: what goes between them. A path split anywhere
+// is escaped piece by piece to the same text as whole.
+void appendEscaped(std::string& out, std::string_view text);
 // Appends a path: UTF-8 as a JSON string, any other bytes as {"base64":"…"}.
 void appendPath(std::string& out, std::string_view bytes);
 
@@ -24,6 +27,7 @@ std::optional<std::string> fromBase64(std::string_view text);
 
 // "2026-12-01T10:00:00.123456789Z", and back; nothing for any other text.
 std::string timeText(FileSystem::Timestamp time);
+void appendTime(std::string& out, FileSystem::Timestamp time);
 std::optional<FileSystem::Timestamp> parseTime(std::string_view text);
 // The time now in UTC, formatted by strftime's `format`.
 std::string utcNow(const char* format);

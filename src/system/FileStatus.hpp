@@ -45,11 +45,15 @@ std::optional<Stamp> stamp(const Location& path);
 // The same for the entry `name` of a folder held open.
 std::optional<Stamp> stamp(const Folder& folder, const char* name);
 
-// Birth times of `count` files, by index (path(i) gives the i-th path), for
-// files that `identities` found: a folder whose file system records no birth
-// time is asked once, its files not at all.
-std::vector<std::optional<Timestamp>> birthTimes(
+// The stamps of `count` entries, by index (path(i) gives the i-th path, whose
+// folder part must be absolute or relative to the working folder), where the
+// entry's volume records birth times: one statx per entry, spread over two
+// threads when there are at least twice `perThread` (path is then called from
+// both). A folder whose volume records no birth time is asked once, its
+// entries not at all, and has nothing for them; so has an entry that can't be
+// reached.
+std::vector<std::optional<Stamp>> stampsWithBirth(
     std::size_t count, const std::function<std::string_view(std::size_t)>& path,
-    const std::vector<std::optional<FileId>>& identities);
+    std::size_t perThread = 4096);
 
 }  // namespace tavix::FileSystem

@@ -3,6 +3,7 @@
 #include <unicode/normalizer2.h>
 #include <unicode/unistr.h>
 
+#include <array>
 #include <string>
 
 #include "text/Utf.hpp"
@@ -40,8 +41,35 @@ bool isNfc(std::string_view text) {
     return U_SUCCESS(status) && normalized;
 }
 
+namespace {
+
+constexpr bool isKeptAscii(unsigned char c) {
+    if (c >= 0x80 || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) return false;
+    return c != ';' && c != '<' && c != '=' && c != '>' && c != '`';
+}
+
+}  // namespace
+
+bool differInKeptAscii(std::string_view a, std::string_view b) {
+    static constexpr auto kept = [] {
+        std::array<bool, 256> table{};
+        for (unsigned c = 0; c < 256; ++c) table[c] = isKeptAscii(static_cast<unsigned char>(c));
+        return table;
+    }();
+    const auto isKept = [](char c) { return kept[static_cast<unsigned char>(c)]; };
+    std::size_t i = 0;
+    std::size_t j = 0;
+    for (;;) {
+        while (i < a.size() && !isKept(a[i])) ++i;
+        while (j < b.size() && !isKept(b[j])) ++j;
+        if (i == a.size() || j == b.size()) return (i == a.size()) != (j == b.size());
+        if (a[i++] != b[j++]) return true;
+    }
+}
+
 bool canonicallyEqual(std::string_view a, std::string_view b) {
     if (a == b) return true;
+    if (differInKeptAscii(a, b)) return false;
     // Two different texts that are both in NFC are never equivalent.
     if (isNfc(a) && isNfc(b)) return false;
     return nfc(a) == nfc(b);

@@ -15,7 +15,7 @@ bool differsOnlyInCase(std::string_view a, std::string_view b) {
         }
         return true;
     }
-    if (!isValidUtf8(a) || !isValidUtf8(b)) return false;
+    if (differInKeptAscii(a, b) || !isValidUtf8(a) || !isValidUtf8(b)) return false;
     return canonicallyEqual(lowercased(a), lowercased(b));
 }
 

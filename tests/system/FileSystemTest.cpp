@@ -9,10 +9,12 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "support/Files.hpp"
 #include "support/SystemCallFaults.hpp"
 #include "support/TemporaryFolder.hpp"
+#include "system/FileStatus.hpp"
 #include "system/FileSystem.hpp"
 
 namespace tavix {
@@ -162,6 +164,35 @@ TEST_F(OnDisk, ModificationTimeKeepsNanoseconds) {
     test::setModified(file, -86'400, 500);
     EXPECT_EQ(FileSystem::modificationTime(file), at(-86'400, 500));
     EXPECT_EQ(FileSystem::modificationTime(temp.path() / "missing"), std::nullopt);
+}
+
+// A batch asked about on two threads, its files in two
+// folders by turns, a link among them and some missing: each gets its own
+// stamp, exactly as asking for it alone gives it, and a missing one none.
+TEST_F(OnDisk, StampsOfABatchAreEachFilesOwn) {
+    if (!FileSystem::stamp(Location(temp.path()))->birth) {
+        GTEST_SKIP() << "this file system records no birth time";
+    }
+    constexpr std::size_t count = 1200;
+    temp.folder("a");
+    temp.folder("b");
+    std::vector<std::string> paths;
+    for (std::size_t i = 0; i < count; ++i) {
+        paths.push_back((temp.path() / (i % 2 ? "a/f" : "b/f")).string() + std::to_string(i));
+        if (i % 100 == 7) continue;  // missing
+        if (i == 600) {
+            fs::create_symlink("f1", paths.back());
+        } else {
+            std::ofstream{paths.back()};
+        }
+    }
+    const auto stamps = FileSystem::stampsWithBirth(
+        count, [&](std::size_t i) { return std::string_view(paths[i]); }, 100);
+    ASSERT_EQ(stamps.size(), count);
+    for (std::size_t i = 0; i < count; ++i) {
+        ASSERT_EQ(stamps[i], FileSystem::stamp(Location(paths[i]))) << paths[i];
+        ASSERT_EQ(stamps[i].has_value(), i % 100 != 7) << paths[i];
+    }
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "text/CanonicalText.hpp"
+#include "text/CaseFolding.hpp"
 #include "text/CaseMapping.hpp"
 #include "text/Graphemes.hpp"
 #include "text/Utf.hpp"
@@ -207,6 +208,50 @@ TEST(IcuOracle, EveryAsciiPairCasesAndBreaksAsIcuDoes) {
                     << hex(text);
             }
         }
+    }
+}
+
+TEST(IcuOracle, NoOtherCharacterDecomposesOrLowercasesToAKeptAsciiOne) {
+    // What differInKeptAscii rests on: no code point but a kept ASCII character
+    // itself, nor its lowercase, has one in its canonical decomposition (which
+    // also holds every precomposed character a kept one could combine into).
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::Normalizer2* nfd = icu::Normalizer2::getNFDInstance(status);
+    ASSERT_TRUE(U_SUCCESS(status));
+    for (UChar32 c = 0; c <= 0x10FFFF; ++c) {
+        if (U_IS_SURROGATE(c) || !u_isdefined(c)) continue;
+        std::string character;
+        icu::UnicodeString(c).toUTF8String(character);
+        if (differInKeptAscii(character, "")) continue;  // a kept one
+        for (const std::string& form : {character, lowercased(character)}) {
+            std::string decomposed;
+            nfd->normalize(icu::UnicodeString::fromUTF8(form), status).toUTF8String(decomposed);
+            ASSERT_TRUE(U_SUCCESS(status));
+            ASSERT_FALSE(differInKeptAscii(decomposed, "")) << std::hex << c;
+        }
+    }
+}
+
+TEST(IcuOracle, KeptAsciiDecidesOnlyWhereItMust) {
+    struct Case {
+        std::string a, b;
+        bool canonical, caseOnly;
+    };
+    const Case cases[] = {
+        {"IMG 1.JPG", "img 1.jpg", false, true},
+        {"IMG 1.JPG", "img-1.jpg", false, false},
+        {"cr\u00E8me 2", "cre\u0300me 2", true, true},
+        {"Cr\u00C8ME 2", "cre\u0300me 2", false, true},
+        {"Cr\u00E8me 2", "cr\u00E8me 3", false, false},
+        // Characters that decompose to ; and `, or compose from = and a mark.
+        {"a;b", "a\u037Eb", true, true},
+        {"a`b", "a\u1FEFb", true, true},
+        {"a\u2260b", "a=\u0338b", true, true},
+        {"\u212A 1", "k 1", false, true},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(canonicallyEqual(c.a, c.b), c.canonical) << c.a << " / " << c.b;
+        EXPECT_EQ(differsOnlyInCase(c.a, c.b), c.caseOnly) << c.a << " / " << c.b;
     }
 }
 
