@@ -76,7 +76,8 @@ TEST_F(Orders, AreStableAndReverseOnlyTheKeys) {
 TEST_F(Orders, PutFilesWhoseKeyCantBeReadFirst) {
     model.add({folder.write("vanished.jpg", "x")});
     std::filesystem::remove(folder.path() / "vanished.jpg");
-    for (SortOrder order : {SortOrder::size, SortOrder::created, SortOrder::taken}) {
+    for (SortOrder order : {SortOrder::date, SortOrder::size, SortOrder::created,
+                            SortOrder::taken}) {
         for (bool reverse : {false, true}) {
             EXPECT_EQ(sortedNames(order, reverse).front(), "vanished.jpg");
         }

@@ -268,20 +268,6 @@ TEST(ModelSort, ByNameAsAFileBrowserDoes) {
     }
 }
 
-TEST(ModelSort, ByDateOldestFirstWithUnreadableDatesBeforeAll) {
-    test::TemporaryFolder folder;
-    const auto at = [&](const std::string& name, int seconds) {
-        return test::setModified(folder.write(name), seconds), folder.path() / name;
-    };
-    TavixModel model;
-    model.add({at("late.txt", 300), at("first-of-two.txt", 100), at("middle.txt", 200),
-               at("second-of-two.txt", 100), folder.write("gone.txt")});
-    fs::remove(folder.path() / "gone.txt");
-    model.sortByDate();
-    EXPECT_THAT(fileNames(model), ElementsAre("gone.txt", "first-of-two.txt", "second-of-two.txt",
-                                              "middle.txt", "late.txt"));
-}
-
 TEST(ModelSteps, RemoveSelectedSelectsANeighbour) {
     const struct {
         std::string steps;
