@@ -30,9 +30,11 @@ int plan(const Arguments& args, Io& io) {
     // Each folder is read once for the batch: to add the files, to test their
     // destinations and for the journal.
     const auto folders = std::make_shared<FileSystem::FolderSnapshots>();
-    auto files = readFiles(args, io, folders.get());
+    // A sort by the date the date steps write hands the dates on: each file is read once.
+    std::vector<std::optional<FileSystem::Timestamp>> dates;
+    auto files = readFiles(args, io, folders.get(), &dates);
     const std::size_t fileCount = files.size();
-    const RenamePlan plan = planBatches(std::move(files), rules, args, folders);
+    const RenamePlan plan = planBatches(std::move(files), rules, args, folders, dates);
     std::optional<RenameEngine::ChainPlaces> chains;
     if (args.chains) chains = chainPlaces(plan);
     if (args.json) {

@@ -38,11 +38,17 @@ std::vector<std::string> namesByPath(const std::vector<Location>& files, const A
 
 // Files with names given: one plan, or with `perFolder` one per folder (so that
 // names clash only within a folder), batch after batch as the steps' plan has them.
-RenamePlan planGivenNames(std::vector<Location> files, const Arguments& args) {
+// Every part reads its folders through `folders`, which the plan keeps.
+RenamePlan planGivenNames(std::vector<Location> files, const Arguments& args,
+                          std::shared_ptr<FileSystem::FolderSnapshots> folders) {
+    if (!folders) folders = std::make_shared<FileSystem::FolderSnapshots>();
     const bool aligned = inGivenOrder(files, args.paths);
-    if (aligned && !args.perFolder) return RenameEngine::planNames(std::move(files), *args.newNames);
+    if (aligned && !args.perFolder) {
+        return RenameEngine::planNames(std::move(files), *args.newNames, std::move(folders));
+    }
     std::vector<std::string> names = aligned ? *args.newNames : namesByPath(files, args);
-    if (!args.perFolder) return RenameEngine::planNames(std::move(files), names);
+    if (!args.perFolder)
+        return RenameEngine::planNames(std::move(files), names, std::move(folders));
     std::vector<std::pair<std::vector<Location>, std::vector<std::string>>> batches;
     std::unordered_map<std::string, std::size_t> batchOf;
     for (std::size_t i = 0; i < files.size(); ++i) {
@@ -53,9 +59,10 @@ RenamePlan planGivenNames(std::vector<Location> files, const Arguments& args) {
         batches[at->second].second.push_back(std::move(names[i]));
     }
     RenamePlan plan;
+    plan.folders = folders;
     plan.items.reserve(files.size());
     for (auto& [batchFiles, batchNames] : batches) {
-        plan.append(RenameEngine::planNames(std::move(batchFiles), batchNames));
+        plan.append(RenameEngine::planNames(std::move(batchFiles), batchNames, folders));
     }
     return plan;
 }
@@ -63,14 +70,15 @@ RenamePlan planGivenNames(std::vector<Location> files, const Arguments& args) {
 }  // namespace
 
 RenamePlan planBatches(std::vector<Location> files, const std::vector<RenameRule>& rules,
-                       const Arguments& args,
-                       std::shared_ptr<FileSystem::FolderSnapshots> folders) {
-    RenamePlan plan = args.newNames ? planGivenNames(std::move(files), args)
+                       const Arguments& args, std::shared_ptr<FileSystem::FolderSnapshots> folders,
+                       RenameEngine::KnownDates stepDates) {
+    RenamePlan plan = args.newNames ? planGivenNames(std::move(files), args, std::move(folders))
                                     : ListPlanning::plan(std::move(files), rules,
                                                          {.keepExtension = args.keepExtension,
                                                           .perFolder = args.perFolder,
                                                           .dates = args.dateSource,
-                                                          .folders = std::move(folders)});
+                                                          .folders = std::move(folders),
+                                                          .stepDates = stepDates});
     if (args.chains) RenameEngine::freeChains(plan);
     return plan;
 }

@@ -14,10 +14,13 @@ namespace tavix::cli {
 // extension, one batch per folder or one in all, and the date source.
 // With `newNames`, each file gets the name given for its path, with no step run.
 // With `chains`, names given up within the plan are free (freeChains).
-// The folders are read through `folders` when given.
+// The folders are read through `folders` when given, else through a set of the
+// plan's own; the plan keeps them in `folders` either way. Date steps take the
+// dates in `stepDates` where given (readFiles's, one per file).
 RenamePlan planBatches(std::vector<Location> files, const std::vector<RenameRule>& rules,
                        const Arguments& args,
-                       std::shared_ptr<FileSystem::FolderSnapshots> folders = nullptr);
+                       std::shared_ptr<FileSystem::FolderSnapshots> folders = nullptr,
+                       RenameEngine::KnownDates stepDates = {});
 
 // The order of the plan's moves, with fresh temporary names.
 MoveOrder moveOrder(const RenamePlan& plan);

@@ -129,8 +129,8 @@ std::vector<RenameRule> readSteps(const Arguments& args, Io& io) {
     return rules;
 }
 
-std::vector<Location> readFiles(const Arguments& args, Io& io,
-                                FileSystem::FolderSnapshots* folders) {
+std::vector<Location> readFiles(const Arguments& args, Io& io, FileSystem::FolderSnapshots* folders,
+                                std::vector<std::optional<FileSystem::Timestamp>>* stepDates) {
     // Each path is made absolute as it is read: the list's text and one string
     // per path, nothing more, is all the memory a long list takes.
     std::vector<Location> absolute;
@@ -160,8 +160,13 @@ std::vector<Location> readFiles(const Arguments& args, Io& io,
                    << "\n";
         },
         folders);
+    if (stepDates) stepDates->clear();
     if (!args.sort) return files;
-    return FileList::sorted(std::move(files), *args.sort, args.reverse);
+    if (!stepDates) return FileList::sorted(std::move(files), *args.sort, args.reverse);
+    FileList::StepDates read{args.dateSource, {}};
+    files = FileList::sorted(std::move(files), *args.sort, args.reverse, {}, &read);
+    *stepDates = std::move(read.dates);
+    return files;
 }
 
 }  // namespace tavix::cli

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -25,8 +26,12 @@ std::vector<RenameRule> readSteps(const Arguments& args, Io& io);
 // The operands and --files-from paths, made absolute, added as the window adds
 // files (each skip reported on standard error), then sorted if asked.
 // The folders are read through `folders` when given, kept for the plan.
-std::vector<Location> readFiles(const Arguments& args, Io& io,
-                                FileSystem::FolderSnapshots* folders = nullptr);
+// With `stepDates`, a sort that reads the dates the date steps write (by the
+// date taken with --date-source taken, by date with modified) hands them on
+// there, one per file, for the plan; otherwise it is left empty.
+std::vector<Location> readFiles(
+    const Arguments& args, Io& io, FileSystem::FolderSnapshots* folders = nullptr,
+    std::vector<std::optional<FileSystem::Timestamp>>* stepDates = nullptr);
 
 // `text` made absolute against `workingDirectory` as text: "." components and
 // repeated or trailing slashes go, since they never change what the kernel finds;

@@ -70,8 +70,13 @@ std::string datePattern(const DateStamp& rule) {
 std::string dateStamp(const DateStamp& rule, const DateFormatter& dates, const std::string& name,
                       const Location& path, bool taken) {
     // A photo's date is written as its camera showed it where it was taken.
-    const auto date = taken ? PhotoDate::takenOrModified(path, PhotoDate::Reading::cameraClock)
-                            : FileSystem::modificationTime(path);
+    return dateStamp(rule, dates, name,
+                     taken ? PhotoDate::takenOrModified(path, PhotoDate::Reading::cameraClock)
+                           : FileSystem::modificationTime(path));
+}
+
+std::string dateStamp(const DateStamp& rule, const DateFormatter& dates, const std::string& name,
+                      std::optional<FileSystem::Timestamp> date) {
     const auto time = date.value_or(
         std::chrono::time_point_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now()));
     return join(name, dates.format(time), rule.position, rule.separator);

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "rules/RenameRule.hpp"
@@ -33,6 +34,9 @@ std::string datePattern(const DateStamp& rule);
 // taken comes first, where the file has one, as the camera's clock showed it.
 std::string dateStamp(const DateStamp& rule, const DateFormatter& dates, const std::string& name,
                       const Location& path, bool taken = false);
+// The same with the date already read: `date`, or "now" without one.
+std::string dateStamp(const DateStamp& rule, const DateFormatter& dates, const std::string& name,
+                      std::optional<FileSystem::Timestamp> date);
 // "640x480" from the image header; the name unchanged for a file that isn't one.
 std::string imageDimensions(const ImageDimensions& rule, const std::string& name,
                             const Location& path);

@@ -37,6 +37,8 @@ struct Subject {
     std::int64_t index;
     const Location& path;
     DateSource dates;
+    // The date its date step writes, where already read.
+    const std::optional<FileSystem::Timestamp>* knownDate;
 };
 
 // A text parameter as well-formed UTF-8.
@@ -199,6 +201,9 @@ std::string applyStep(const LetterSequence& step, Parts&, const Subject& subject
     return GeneratedText::letterSequence(step, subject.name, subject.index);
 }
 std::string applyStep(const DateStamp& step, Parts& parts, const Subject& subject) {
+    if (subject.knownDate) {
+        return GeneratedText::dateStamp(step, *parts.dates, subject.name, *subject.knownDate);
+    }
     return GeneratedText::dateStamp(step, *parts.dates, subject.name, subject.path,
                                     subject.dates == DateSource::taken);
 }
@@ -241,8 +246,8 @@ void prepare(const auto&, Parts&) {}
 
 }  // namespace
 
-PreparedStep::PreparedStep(const RenameRule& rule, DateSource dates)
-    : parts_(std::make_unique<Parts>()), dates_(dates) {
+PreparedStep::PreparedStep(const RenameRule& rule, DateSource dates, KnownDates known)
+    : parts_(std::make_unique<Parts>()), dates_(dates), known_(known) {
     parts_->rule = rule;
     std::visit([&](const auto& step) { prepare(step, *parts_); }, parts_->rule.kind);
 }
@@ -259,7 +264,9 @@ std::optional<std::string> PreparedStep::tryApply(const std::string& name, std::
         !text::isValidUtf8(name)) {
         return name;
     }
-    const Subject subject{name, index, path, dates_};
+    const bool known = index >= 0 && static_cast<std::size_t>(index) < known_.size();
+    const Subject subject{name, index, path, dates_,
+                          known ? &known_[static_cast<std::size_t>(index)] : nullptr};
     return std::visit(
         [&](const auto& step) -> std::optional<std::string> {
             return applyStep(step, *parts_, subject);

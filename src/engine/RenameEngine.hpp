@@ -3,9 +3,11 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "rules/RenameRule.hpp"
+#include "system/FileSystem.hpp"
 #include "text/Location.hpp"
 
 namespace tavix::RenameEngine {
@@ -13,6 +15,12 @@ namespace tavix::RenameEngine {
 // The date the date steps write: the content modification time (the window's
 // only choice), or the date a photo was taken, falling back to the former.
 enum class DateSource { modified, taken };
+
+// The date each file's date step writes, where the caller has read it already
+// (a sort by that date reads it): one per file of the planned list, in its
+// order, nothing where the file has no date ("now" is written then). Empty, or
+// not one per file: each date step reads its file.
+using KnownDates = std::span<const std::optional<FileSystem::Timestamp>>;
 
 // The name after one step. Never fails and never reports: a step that can't be
 // carried out (empty search text, a pattern that doesn't compile or runs out of
@@ -26,10 +34,13 @@ std::string apply(const RenameRule& rule, const std::string& name, std::int64_t 
 // search text keyed and its date formatter built once, not once per name. Gives
 // what apply() gives, with one difference: a regular expression that has run
 // out of time on kRegexGiveUpAfter names is given up, and doesn't run on any
-// later name. Not thread-safe (the expression keeps one matcher).
+// later name. Not thread-safe (the expression keeps one matcher). A date step
+// given `known` dates takes file `index`'s from them instead of reading the
+// file; they must outlive the step.
 class PreparedStep {
 public:
-    explicit PreparedStep(const RenameRule& rule, DateSource dates = DateSource::modified);
+    explicit PreparedStep(const RenameRule& rule, DateSource dates = DateSource::modified,
+                          KnownDates known = {});
     ~PreparedStep();
     PreparedStep(PreparedStep&&) noexcept;
     PreparedStep& operator=(PreparedStep&&) noexcept;
@@ -48,6 +59,7 @@ public:
 private:
     std::unique_ptr<Parts> parts_;
     DateSource dates_;
+    KnownDates known_;
 };
 
 }  // namespace tavix::RenameEngine

@@ -194,9 +194,11 @@ template <class Files>
 RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool keepExtension,
                     RenameEngine::DateSource dates, const std::vector<std::string>* names = nullptr,
                     RenameEngine::StepStages* kept = nullptr,
-                    std::shared_ptr<FileSystem::FolderSnapshots> folders = nullptr) {
+                    std::shared_ptr<FileSystem::FolderSnapshots> folders = nullptr,
+                    RenameEngine::KnownDates known = {}) {
     constexpr bool moving = !std::is_lvalue_reference_v<Files>;
     const std::size_t count = files.size();
+    if (known.size() != count) known = {};
     RenamePlan plan;
     plan.folders = folders ? std::move(folders) : std::make_shared<FileSystem::FolderSnapshots>();
     plan.items.resize(count);
@@ -265,14 +267,14 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
             kept->setInput(std::move(stems));
         }
         const std::vector<Location>& list = files;
-        kept->run(list, rules, dates);
+        kept->run(list, rules, dates, known);
     }
 
     const auto build = [&](Share& share) {
         std::vector<RenameEngine::PreparedStep> steps;
         if (runsSteps) {
             steps.reserve(rules.size());
-            for (const RenameRule& rule : rules) steps.emplace_back(rule, dates);
+            for (const RenameRule& rule : rules) steps.emplace_back(rule, dates, known);
         }
         std::string stem;
         std::string joined;
@@ -457,27 +459,34 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
 RenamePlan RenameEngine::plan(const std::vector<Location>& files,
                               const std::vector<RenameRule>& rules, bool keepExtension,
                               DateSource dates,
-                              std::shared_ptr<FileSystem::FolderSnapshots> folders) {
-    return makePlan(files, rules, keepExtension, dates, nullptr, nullptr, std::move(folders));
+                              std::shared_ptr<FileSystem::FolderSnapshots> folders,
+                              KnownDates known) {
+    return makePlan(files, rules, keepExtension, dates, nullptr, nullptr, std::move(folders),
+                    known);
 }
 
 RenamePlan RenameEngine::plan(std::vector<Location>&& files, const std::vector<RenameRule>& rules,
                               bool keepExtension, DateSource dates,
-                              std::shared_ptr<FileSystem::FolderSnapshots> folders) {
+                              std::shared_ptr<FileSystem::FolderSnapshots> folders,
+                              KnownDates known) {
     return makePlan(std::move(files), rules, keepExtension, dates, nullptr, nullptr,
-                    std::move(folders));
+                    std::move(folders), known);
 }
 
 RenamePlan RenameEngine::plan(const std::vector<Location>& files,
                               const std::vector<RenameRule>& rules, bool keepExtension,
                               DateSource dates, StepStages& stages,
-                              std::shared_ptr<FileSystem::FolderSnapshots> folders) {
-    return makePlan(files, rules, keepExtension, dates, nullptr, &stages, std::move(folders));
+                              std::shared_ptr<FileSystem::FolderSnapshots> folders,
+                              KnownDates known) {
+    return makePlan(files, rules, keepExtension, dates, nullptr, &stages, std::move(folders),
+                    known);
 }
 
 RenamePlan RenameEngine::planNames(std::vector<Location>&& files,
-                                   const std::vector<std::string>& newNames) {
-    return makePlan(std::move(files), {}, false, DateSource::modified, &newNames);
+                                   const std::vector<std::string>& newNames,
+                                   std::shared_ptr<FileSystem::FolderSnapshots> folders) {
+    return makePlan(std::move(files), {}, false, DateSource::modified, &newNames, nullptr,
+                    std::move(folders));
 }
 
 }  // namespace tavix

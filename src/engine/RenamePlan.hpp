@@ -100,13 +100,16 @@ namespace RenameEngine {
 // its real new name is unknown, and the problem alone blocks the batch.
 // The folders are read through `folders` when given (kept reads are reused),
 // else through a set of the plan's own; the plan keeps it in `folders`.
+// Date steps take the dates in `known` where given (one per file).
 RenamePlan plan(const std::vector<Location>& files, const std::vector<RenameRule>& rules,
                 bool keepExtension, DateSource dates = DateSource::modified,
-                std::shared_ptr<FileSystem::FolderSnapshots> folders = nullptr);
+                std::shared_ptr<FileSystem::FolderSnapshots> folders = nullptr,
+                KnownDates known = {});
 // The same, moving the paths into the items instead of copying them.
 RenamePlan plan(std::vector<Location>&& files, const std::vector<RenameRule>& rules,
                 bool keepExtension, DateSource dates = DateSource::modified,
-                std::shared_ptr<FileSystem::FolderSnapshots> folders = nullptr);
+                std::shared_ptr<FileSystem::FolderSnapshots> folders = nullptr,
+                KnownDates known = {});
 
 class StepStages;
 // The same, keeping the stems after each step in `stages` from one call to the
@@ -115,12 +118,14 @@ class StepStages;
 // `keepExtension` or the order of the files differs from the last call's.
 RenamePlan plan(const std::vector<Location>& files, const std::vector<RenameRule>& rules,
                 bool keepExtension, DateSource dates, StepStages& stages,
-                std::shared_ptr<FileSystem::FolderSnapshots> folders = nullptr);
+                std::shared_ptr<FileSystem::FolderSnapshots> folders = nullptr,
+                KnownDates known = {});
 
 // The plan of files whose new names are given, one per file in the same order
 // (from a list or an editor): no step is run and the names are taken whole, then
 // tested for problems as above.
-RenamePlan planNames(std::vector<Location>&& files, const std::vector<std::string>& newNames);
+RenamePlan planNames(std::vector<Location>&& files, const std::vector<std::string>& newNames,
+                     std::shared_ptr<FileSystem::FolderSnapshots> folders = nullptr);
 
 }  // namespace RenameEngine
 }  // namespace tavix

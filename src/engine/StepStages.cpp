@@ -64,7 +64,7 @@ void StepStages::setInput(TextColumn stems) {
 }
 
 void StepStages::run(const std::vector<Location>& files, const std::vector<RenameRule>& rules,
-                     DateSource dates) {
+                     DateSource dates, KnownDates known) {
     if (columns_.empty()) setInput({});
     // The steps whose stems can be kept: those above the first that differs or
     // reads the disk.
@@ -93,16 +93,16 @@ void StepStages::run(const std::vector<Location>& files, const std::vector<Renam
         std::vector<std::vector<TextColumn>> outs(parts);
         const auto bounds = [&](std::size_t part) { return count * part / parts; };
         if (parts == 1) {
-            applyTo(0, count, from, files, outs[0]);
+            applyTo(0, count, from, files, known, outs[0]);
         } else {
             std::vector<std::jthread> workers;
             workers.reserve(parts - 1);
             for (std::size_t part = 1; part < parts; ++part) {
                 workers.emplace_back([&, part] {
-                    applyTo(bounds(part), bounds(part + 1), from, files, outs[part]);
+                    applyTo(bounds(part), bounds(part + 1), from, files, known, outs[part]);
                 });
             }
-            applyTo(0, bounds(1), from, files, outs[0]);
+            applyTo(0, bounds(1), from, files, known, outs[0]);
         }
         for (std::size_t step = from; step < rules.size(); ++step) {
             if (parts == 1) {
@@ -123,11 +123,14 @@ void StepStages::run(const std::vector<Location>& files, const std::vector<Renam
 }
 
 void StepStages::applyTo(std::size_t begin, std::size_t end, std::size_t from,
-                         const std::vector<Location>& files, std::vector<TextColumn>& out) {
+                         const std::vector<Location>& files, KnownDates known,
+                         std::vector<TextColumn>& out) {
     // Each thread has its own prepared steps: a compiled pattern keeps one matcher.
     std::vector<PreparedStep> steps;
     steps.reserve(rules_.size() - from);
-    for (std::size_t step = from; step < rules_.size(); ++step) steps.emplace_back(rules_[step], dates_);
+    for (std::size_t step = from; step < rules_.size(); ++step) {
+        steps.emplace_back(rules_[step], dates_, known);
+    }
     out.resize(steps.size());
     std::string name;
     for (std::size_t step = from; step < rules_.size(); ++step) {

@@ -43,8 +43,9 @@ public:
 
     // Brings the stems after the last step up to date with `rules` over
     // `files`, the list the input is of (the same files in the same order).
+    // Date steps take the dates in `known` where given (one per file), this run only.
     void run(const std::vector<Location>& files, const std::vector<RenameRule>& rules,
-             DateSource dates);
+             DateSource dates, KnownDates known = {});
 
     // After run: file i's stem after every step, meaningful when finished(i).
     std::string_view stem(std::size_t i) const { return columns_.back()[i]; }
@@ -58,7 +59,8 @@ private:
 
     // Applies steps `from` onwards to files [begin, end) into `out`, one column per step.
     void applyTo(std::size_t begin, std::size_t end, std::size_t from,
-                 const std::vector<Location>& files, std::vector<TextColumn>& out);
+                 const std::vector<Location>& files, KnownDates known,
+                 std::vector<TextColumn>& out);
     // Works out finished() from each file's stop.
     void account();
 

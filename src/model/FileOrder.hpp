@@ -2,8 +2,11 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <vector>
 
+#include "engine/RenameEngine.hpp"
+#include "system/FileSystem.hpp"
 #include "text/Location.hpp"
 
 // The orders a list of files can be sorted into, shared by the window's model
@@ -24,7 +27,16 @@ enum class SortOrder {
 // before sorting; files whose key can't be read come first, either way.
 // `keysRead`, when set, is told after each key read from the disk how many have
 // been read (the name order reads none).
+// With `stepDates`, an order whose keys are read from the same place as a date
+// step with `stepDates->source` reads its date (taken with taken, date with
+// modified) hands those dates on in `stepDates->dates`, one per sorted file, so
+// that the step doesn't read the file again; other orders leave it empty.
+struct StepDates {
+    RenameEngine::DateSource source = RenameEngine::DateSource::modified;
+    std::vector<std::optional<FileSystem::Timestamp>> dates;
+};
 std::vector<Location> sorted(std::vector<Location> files, SortOrder order, bool reverse = false,
-                             const std::function<void(std::size_t)>& keysRead = {});
+                             const std::function<void(std::size_t)>& keysRead = {},
+                             StepDates* stepDates = nullptr);
 
 }  // namespace tavix::FileList

@@ -1,6 +1,7 @@
 #include "model/ListPlanning.hpp"
 
 #include <iterator>
+#include <optional>
 #include <string>
 #include <unordered_map>
 
@@ -17,13 +18,20 @@ RenamePlan planEachFolder(Files& files, const std::vector<RenameRule>& rules,
                           const Planning& planning,
                           std::vector<RenameEngine::StepStages>* stages = nullptr) {
     std::vector<std::vector<Location>> batches;
+    // Each batch's share of the dates read, when they were.
+    std::vector<std::vector<std::optional<FileSystem::Timestamp>>> dates;
+    const bool datesRead = planning.stepDates.size() == files.size();
     std::unordered_map<std::string, std::size_t> batchOf;
     std::vector<std::size_t> batchOfFile;
     batchOfFile.reserve(files.size());
     for (auto& file : files) {
         const auto [at, added] =
             batchOf.try_emplace(PathNames::folder(file).string(), batches.size());
-        if (added) batches.emplace_back();
+        if (added) {
+            batches.emplace_back();
+            if (datesRead) dates.emplace_back();
+        }
+        if (datesRead) dates[at->second].push_back(planning.stepDates[batchOfFile.size()]);
         batchOfFile.push_back(at->second);
         if constexpr (movePaths) {
             batches[at->second].push_back(std::move(file));
@@ -40,12 +48,14 @@ RenamePlan planEachFolder(Files& files, const std::vector<RenameRule>& rules,
         stages->resize(batches.size());
     }
     for (std::size_t b = 0; b < batches.size(); ++b) {
+        const RenameEngine::KnownDates known =
+            datesRead ? RenameEngine::KnownDates(dates[b]) : RenameEngine::KnownDates();
         if (stages != nullptr) {
             parts.push_back(RenameEngine::plan(batches[b], rules, planning.keepExtension,
-                                               planning.dates, (*stages)[b], folders));
+                                               planning.dates, (*stages)[b], folders, known));
         } else {
-            parts.push_back(RenameEngine::plan(std::move(batches[b]), rules,
-                                               planning.keepExtension, planning.dates, folders));
+            parts.push_back(RenameEngine::plan(std::move(batches[b]), rules, planning.keepExtension,
+                                               planning.dates, folders, known));
         }
     }
     RenamePlan plan;
@@ -71,7 +81,7 @@ RenamePlan plan(const std::vector<Location>& files, const std::vector<RenameRule
                 const Planning& planning) {
     if (!planning.perFolder) {
         return RenameEngine::plan(files, rules, planning.keepExtension, planning.dates,
-                                  planning.folders);
+                                  planning.folders, planning.stepDates);
     }
     return planEachFolder<false>(files, rules, planning);
 }
@@ -80,7 +90,7 @@ RenamePlan plan(std::vector<Location>&& files, const std::vector<RenameRule>& ru
                 const Planning& planning) {
     if (!planning.perFolder) {
         return RenameEngine::plan(std::move(files), rules, planning.keepExtension, planning.dates,
-                                  planning.folders);
+                                  planning.folders, planning.stepDates);
     }
     return planEachFolder<true>(files, rules, planning);
 }
@@ -93,7 +103,7 @@ RenamePlan plan(const std::vector<Location>& files, const std::vector<RenameRule
             stages.emplace_back();
         }
         return RenameEngine::plan(files, rules, planning.keepExtension, planning.dates,
-                                  stages.front(), planning.folders);
+                                  stages.front(), planning.folders, planning.stepDates);
     }
     return planEachFolder<false>(files, rules, planning, &stages);
 }

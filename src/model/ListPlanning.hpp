@@ -24,6 +24,9 @@ struct Planning {
     bool inListOrder = false;
     // The folders' reads to ask and keep, shared with the caller's next plans.
     std::shared_ptr<FileSystem::FolderSnapshots> folders = nullptr;
+    // The date each file's date step writes, in the list's order, where the
+    // caller read it already (FileList::StepDates); empty: the steps read them.
+    RenameEngine::KnownDates stepDates = {};
 };
 
 // The plan of `files` with `rules`, performed like any other.

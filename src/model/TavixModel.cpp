@@ -76,8 +76,11 @@ void TavixModel::replan() {
                                 .perFolder = perFolder_,
                                 .dates = dateSource_,
                                 .inListOrder = true,
-                                .folders = folders_},
+                                .folders = folders_,
+                                .stepDates = sortDates_},
                                stages_);
+    // Read with a sort for the plan after it only: later plans read the disk now.
+    sortDates_.clear();
     // Folders no longer listed are dropped; the others stay for the next edit.
     folders_->forgetUnused();
     changedCount_ = plan_.changedCount();
@@ -226,8 +229,12 @@ void TavixModel::sortByDate() {
 
 void TavixModel::sort(FileList::SortOrder order, bool reverse) {
     const ProgressRun progress(*this, files_.size());
-    assignFiles(FileList::sorted(files_, order, reverse,
-                                 [&progress](std::size_t read) { progress.advance(read); }));
+    // A sort by the date the date steps write hands the dates on to the plan.
+    FileList::StepDates read{dateSource_, {}};
+    std::vector<Location> files = FileList::sorted(
+        files_, order, reverse, [&progress](std::size_t count) { progress.advance(count); }, &read);
+    sortDates_ = std::move(read.dates);
+    assignFiles(std::move(files));
 }
 
 void TavixModel::removeSelectedFile() {

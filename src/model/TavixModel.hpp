@@ -343,6 +343,9 @@ private:
     // (each read answers only while its folder is unchanged).
     std::shared_ptr<FileSystem::FolderSnapshots> folders_ =
         std::make_shared<FileSystem::FolderSnapshots>();
+    // The dates the date steps write, read by the sort just made, for the plan
+    // after it; empty otherwise.
+    std::vector<std::optional<FileSystem::Timestamp>> sortDates_;
     std::size_t changedCount_ = 0;
     bool planHasProblems_ = false;
     std::vector<Move> lastMoves_;

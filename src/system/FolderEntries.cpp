@@ -185,10 +185,10 @@ void FolderSnapshot::read(int fd, std::size_t expected) {
         blocks_.clear();
         return;
     }
-    std::size_t capacity = 16;
-    while (capacity < 2 * entries_.size()) capacity *= 2;
-    slots_.resize(capacity);
-    mask_ = capacity - 1;
+    // Two thirds full at most: with the tags, a miss looks at a few slots in a
+    // row, and the table takes 12 bytes an entry rather than a power of two's
+    // 16 to 32.
+    slots_.resize(entries_.size() + entries_.size() / 2 + 16);
     for (std::size_t i = 0; i < entries_.size(); ++i) {
         const std::string_view name = nameOf(static_cast<std::uint32_t>(i));
         const std::size_t hash = hashOf(name);
@@ -199,11 +199,15 @@ void FolderSnapshot::read(int fd, std::size_t expected) {
     outcome_ = Outcome::read;
 }
 
-// The slot holding `name`, or the free slot where it would go: at most half
-// the slots are taken, so there is always one.
+// The slot holding `name`, or the free slot where it would go: at most two
+// thirds of the slots are taken, so there is always one.
 std::size_t FolderSnapshot::probe(std::string_view name, std::size_t hash) const {
     const std::uint32_t tag = tagOf(hash);
-    for (std::size_t at = hash & mask_;; at = (at + 1) & mask_) {
+    // The hash's low half scaled to the table: any size will do.
+    const std::size_t size = slots_.size();
+    const std::size_t start = static_cast<std::size_t>(
+        (static_cast<std::uint64_t>(static_cast<std::uint32_t>(hash)) * size) >> 32);
+    for (std::size_t at = start;; at = at + 1 == size ? 0 : at + 1) {
         const Slot& slot = slots_[at];
         if (slot.index == 0) return at;
         if (slot.tag == tag && nameOf(slot.index - 1) == name) return at;

@@ -95,7 +95,6 @@ private:
     std::size_t used_ = 0;  // bytes used in the last block
     std::vector<Stored> entries_;
     std::vector<Slot> slots_;  // an open-addressing table of the entries, by name
-    std::size_t mask_ = 0;
     std::uint64_t device_ = 0;
     std::uint64_t inode_ = 0;
     struct timespec modified_ = {};

@@ -5,9 +5,11 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "cli/CommandPlan.hpp"
 #include "support/CliRun.hpp"
 #include "support/Files.hpp"
 #include "support/TemporaryFolder.hpp"
+#include "system/FolderEntries.hpp"
 
 namespace tavix {
 namespace {
@@ -55,6 +57,30 @@ protected:
 
     TemporaryFolder tools;
 };
+
+// A plan of names given keeps the folder reads it was made with, one batch or
+// one per folder, so that the journal's identities come from them too.
+TEST_F(ChainsAndEdit, PlansOfNamesGivenKeepTheFolderReads) {
+    write({"a", "b", "sub/c"});
+    const std::vector<std::string> paths = {(folder.path() / "a").string(),
+                                            (folder.path() / "sub/c").string(),
+                                            (folder.path() / "b").string()};
+    for (const bool perFolder : {false, true}) {
+        for (const bool aligned : {true, false}) {
+            cli::Arguments args;
+            args.paths = paths;
+            args.perFolder = perFolder;
+            args.newNames = std::make_shared<const std::vector<std::string>>(Names{"x", "y", "z"});
+            std::vector<Location> files(paths.begin(), paths.end());
+            if (!aligned) std::swap(files[1], files[2]);
+            const auto reads = std::make_shared<FileSystem::FolderSnapshots>();
+            const RenamePlan plan = cli::planBatches(std::move(files), {}, args, reads);
+            EXPECT_EQ(plan.folders, reads) << perFolder << aligned;
+            ASSERT_EQ(plan.items.size(), 3u);
+            EXPECT_EQ(plan.items[0].newName, "x");
+        }
+    }
+}
 
 TEST_F(ChainsAndEdit, PlanWithChainsOrdersASwapAndMarksIt) {
     write({"a", "b", "c"});

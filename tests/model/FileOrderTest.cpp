@@ -7,16 +7,21 @@
 #include <string>
 #include <vector>
 
+#include "model/ListPlanning.hpp"
 #include "model/TavixModel.hpp"
 #include "support/ExifBytes.hpp"
 #include "support/Files.hpp"
+#include "support/LocaleAndZone.hpp"
 #include "support/TemporaryFolder.hpp"
+#include "system/PhotoDate.hpp"
 
 namespace tavix {
 namespace {
 
 using namespace test;
 using FileList::SortOrder;
+using RenameEngine::DateSource;
+using Date = std::optional<FileSystem::Timestamp>;
 
 // Files whose keys disagree: b.jpg is the largest, modified first but taken
 // last; c.jpg and d.txt are as large and as old as each other.
@@ -82,6 +87,85 @@ TEST_F(Orders, PutFilesWhoseKeyCantBeReadFirst) {
         model.sort(SortOrder::name);  // the vanished file last, and then first
         for (bool reverse : {false, true}) {
             EXPECT_EQ(sortedNames(order, reverse).front(), "vanished.jpg");
+        }
+    }
+}
+
+// A sort whose keys come from where the date step reads its date hands each
+// file's date on, as the step would read it: the camera's clock (not the moment
+// the sort orders by), else the modification time, else nothing.
+TEST_F(Orders, HandOnTheDatesTheDateStepWouldRead) {
+    model.add({folder.write("vanished.jpg", "x")});
+    std::filesystem::remove(folder.path() / "vanished.jpg");
+    const auto stepDate = [](const Location& file, DateSource source) {
+        return source == DateSource::taken
+                   ? PhotoDate::takenOrModified(file, PhotoDate::Reading::cameraClock)
+                   : FileSystem::modificationTime(file);
+    };
+    const struct {
+        SortOrder order;
+        DateSource source;
+        bool handedOn;
+    } cases[] = {
+        {SortOrder::taken, DateSource::taken, true},
+        {SortOrder::date, DateSource::modified, true},
+        {SortOrder::taken, DateSource::modified, false},
+        {SortOrder::date, DateSource::taken, false},
+        {SortOrder::size, DateSource::modified, false},
+        {SortOrder::name, DateSource::taken, false},
+    };
+    for (const auto& c : cases) {
+        for (const bool reverse : {false, true}) {
+            FileList::StepDates read{c.source, {Date()}};
+            const std::vector<Location> files =
+                FileList::sorted(model.files(), c.order, reverse, {}, &read);
+            EXPECT_EQ(files, FileList::sorted(model.files(), c.order, reverse));
+            if (!c.handedOn) {
+                EXPECT_TRUE(read.dates.empty()) << int(c.order);
+                continue;
+            }
+            ASSERT_EQ(read.dates.size(), files.size());
+            for (std::size_t i = 0; i < files.size(); ++i) {
+                EXPECT_EQ(read.dates[i], stepDate(files[i], c.source)) << files[i] << reverse;
+            }
+        }
+    }
+}
+
+// The dates handed on are the ones the date steps write, each to its own
+// file, in one batch or one per folder, with kept stages (the window) or not;
+// dates not one per file are read from the files.
+TEST(PlanWithDatesRead, TakesEachFilesOwnDate) {
+    const LocaleAndZone zone("en_US", "UTC");
+    TemporaryFolder folder;
+    std::vector<Location> files;
+    for (const char* name : {"one/a", "two/b", "one/c"}) {
+        files.push_back(folder.write(name));
+        setModified(files.back(), 1'800'000'000);  // 2027
+    }
+    const auto year = [](int y) -> Date {
+        return std::chrono::sys_days(std::chrono::year(y) / 1 / 1);
+    };
+    const std::vector<Date> dates = {year(2001), year(2002), year(2003)};
+    const std::vector<RenameRule> rules = {RenameRule{DateStamp{"yyyy", Position::prefix, "_"}}};
+    for (const bool perFolder : {false, true}) {
+        for (const bool staged : {false, true}) {
+            for (const std::size_t given : {std::size_t{3}, std::size_t{2}}) {
+                const ListPlanning::Planning planning{
+                    .perFolder = perFolder,
+                    .dates = DateSource::taken,
+                    .inListOrder = true,
+                    .stepDates = RenameEngine::KnownDates(dates).first(given)};
+                std::vector<RenameEngine::StepStages> stages;
+                const RenamePlan plan = staged ? ListPlanning::plan(files, rules, planning, stages)
+                                               : ListPlanning::plan(files, rules, planning);
+                std::vector<std::string_view> names;
+                for (const auto& item : plan.items) names.push_back(item.newName);
+                EXPECT_THAT(names, given == 3
+                                       ? ::testing::ElementsAre("2001_a", "2002_b", "2003_c")
+                                       : ::testing::ElementsAre("2027_a", "2027_b", "2027_c"))
+                    << perFolder << staged;
+            }
         }
     }
 }

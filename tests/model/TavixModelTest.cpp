@@ -234,6 +234,12 @@ TEST(ModelPlanning, PerFolderBatchesAndDateSourceRebuildThePlan) {
     EXPECT_EQ(model.plan().items[0].newName, "2027_x.jpg");
     model.setDateSource(RenameEngine::DateSource::taken);
     EXPECT_EQ(model.plan().items[0].newName, "2023_x.jpg");
+    // The dates the sort read serve the plan after it only: later plans read the disk.
+    model.sort(FileList::SortOrder::taken);
+    EXPECT_EQ(model.plan().items[0].newName, "2023_x.jpg");
+    folder.write("one/x.jpg", test::jpegWith(test::exifBlock("2021:08:01 12:00:00", "")));
+    model.setRules(model.rules());
+    EXPECT_EQ(model.plan().items[0].newName, "2021_x.jpg");
 }
 
 TEST(ModelSort, ByNameAsAFileBrowserDoes) {
