@@ -269,6 +269,10 @@ TEST_F(RenameCommands, UndoRefusesJournalsItCannotReadOrTrustBeforeMovingAnythin
     const std::pair<std::string, std::string> cases[] = {
         {R"({"moves":[1,)", "not valid JSON"},
         {"[]", "not a journal (no \"moves\" list)"},
+        // A document of the earliest form goes through a reader of its own.
+        {R"({"moves":[{"from":"a","to":"b"}]})", "a path that isn't absolute"},
+        {R"({"moves":[{"from":")" + base + R"(/a","to":"/etc/a"}]})",
+         "a move that leaves its folder"},
         // A textual "same folder" that isn't: refused whole, nothing moves.
         {planned(base + "/x/../../../etc/b", base + "/x/../a"),
          "line 2: a path with \".\" or \"..\" in it"},
