@@ -9,9 +9,7 @@
 #include <set>
 
 #include "support/CliRun.hpp"
-#include "support/Files.hpp"
 #include "support/SystemCallFaults.hpp"
-#include "support/TemporaryFolder.hpp"
 #include "system/FileSystem.hpp"
 
 namespace tavix {

@@ -179,6 +179,11 @@ TEST_F(Cli, ErrorsStopWithOneLineAndStatusTwo) {
         {{"plan", "--json=yes"}, "tavix-cli: --json takes no value\n"},
         {{"describe", "--sort=name"}, "tavix-cli: describe does not take --sort\n"},
         {{"plan", "--frob"}, "tavix-cli: unknown option --frob\n"},
+        {{"plan", "--map", "-", "a"},
+         "tavix-cli: --map takes the place of steps, presets and files\n"},
+        {{"plan", "--map", "-", "--step", "collapseSpaces"},
+         "tavix-cli: --map takes the place of steps, presets and files\n"},
+        {{"edit", "--map", "-"}, "tavix-cli: edit does not take --map\n"},
         {{"frobnicate"}, "tavix-cli: unknown command frobnicate; see tavix-cli --help\n"},
         {{}, "tavix-cli: no command given; see tavix-cli --help\n"}};
     for (const auto& [args, err] : cases) {

@@ -29,11 +29,6 @@ TEST(EditText, NumbersFilesAndNamesFoldersOnlyWhenThereAreSeveral) {
               "# /d\n1\ta.txt\n\n# /e\n2\tb.txt\n3\tc.txt\n");
 }
 
-TEST(EditText, ReadsNamesBackByNumberInAnyOrder) {
-    const auto names = readEditText("# comment\n\n3\tC\n1\tA\\tB\n", 3);
-    EXPECT_EQ(names, (std::vector<std::optional<std::string>>{"A\tB", std::nullopt, "C"}));
-}
-
 TEST(EditText, RefusesLinesItCantReadNamingTheLine) {
     const std::vector<std::pair<std::string, std::string>> rows{
         {"1\ta\nno tab here\n", "line 2: no tab between the number and the name"},

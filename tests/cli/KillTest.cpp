@@ -9,9 +9,7 @@
 #include <thread>
 
 #include "support/CliRun.hpp"
-#include "support/Files.hpp"
 #include "support/SystemCallFaults.hpp"
-#include "support/TemporaryFolder.hpp"
 #include "system/FileSystem.hpp"
 
 namespace tavix {

@@ -5,8 +5,6 @@
 #include <sstream>
 
 #include "support/CliRun.hpp"
-#include "support/Files.hpp"
-#include "support/TemporaryFolder.hpp"
 
 namespace tavix {
 namespace {

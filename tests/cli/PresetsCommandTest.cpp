@@ -6,8 +6,6 @@
 
 #include "cli/Cli.hpp"
 #include "support/CliRun.hpp"
-#include "support/Files.hpp"
-#include "support/TemporaryFolder.hpp"
 
 namespace tavix {
 namespace {
@@ -73,13 +71,9 @@ TEST_F(Presets, RefuseBadNamesAndNameTheStepThatDoesNotDecode) {
         " can't name a preset: use 1 to 100 characters, no \u201C/\u201D or control characters, "
         "not starting with \u201C.\u201D\n";
     // Which names are refused is the store's test; here, how the refusal reads.
-    const std::pair<std::string, std::string> names[] = {
-        {"a/b", "a/b"}, {"two\nlines", "two\\nlines"}, {"red\x1b[31m", "red\\x1b[31m"}};
-    for (const auto& [name, shown] : names) {
-        const Result r = run({"presets", "save", name, "--step", "collapseSpaces"});
-        EXPECT_EQ(r.status, 2);
-        EXPECT_EQ(r.err, "tavix-cli: \u201C" + shown + "\u201D" + badName);
-    }
+    const Result refused = run({"presets", "save", "a/b\n\x1b[31m", "--step", "collapseSpaces"});
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(refused.err, "tavix-cli: \u201Ca/b\\n\\x1b[31m\u201D" + badName);
     EXPECT_EQ(run({"presets", "save", std::string(100, 'x'), "--step", "collapseSpaces"}).status,
               0);
 

@@ -14,9 +14,10 @@
 #include <utility>
 
 #include "model/TavixModel.hpp"
+#include "support/TemporaryFolder.hpp"
 
 // What the widget tests share: settings and style, finding controls, answering
-// dialogs, and a window shown as a user sees it.
+// dialogs, a window shown as a user sees it, and temporary folders.
 namespace tavix::test {
 
 // Settings in a folder of their own, and one style whatever the machine has,

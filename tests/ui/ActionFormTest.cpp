@@ -1,11 +1,9 @@
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QLocale>
 #include <QRadioButton>
 #include <QSignalSpy>
-#include <QTest>
 #include <QToolButton>
 
 #include <cstdint>
@@ -18,10 +16,8 @@
 #include "rules/RuleCoding.hpp"
 #include "ui/ActionForm.hpp"
 
-using tavix::Position;
-using tavix::RenameRule;
-using tavix::RuleAction;
-using tavix::ui::ActionForm;
+using namespace tavix;
+using namespace tavix::ui;
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "ui/ChangeToDelegate.hpp"
 
 using Run = tavix::ui::ChangeToDelegate::Run;
-using tavix::ui::ChangeToDelegate;
+using namespace tavix::ui;
 
 namespace {
 
@@ -71,15 +71,6 @@ private Q_SLOTS:
         const QList<Run> huge{{QStringLiteral("a-"), false}, {QString(200, 'X'), true}};
         const QString cut = joined(ChangeToDelegate::fit(huge, font_, 100));
         QVERIFY2(cut.startsWith(QStringLiteral("a-X")) && cut.count(ellipsis) == 1, qPrintable(cut));
-    }
-
-    // The tooltip holds the whole name, its change marked, its text escaped.
-    void theTooltipShowsTheWholeNameAndItsChange() {
-        const QString tip = ChangeToDelegate::toolTip(
-            {{QStringLiteral("a<b>&"), false}, {QStringLiteral("-01"), true}, {".jpg", false}},
-            QApplication::palette());
-        QVERIFY2(tip.contains(QStringLiteral("a&lt;b&gt;&amp;<b><u><span")), qPrintable(tip));
-        QVERIFY2(tip.contains(QStringLiteral(">-01</span></u></b>.jpg")), qPrintable(tip));
     }
 
 private:

@@ -1,7 +1,10 @@
 // The main window's content driven through its controls: the file controls,
-// the table's cells as drawn, the status bar, drops, real renames and Tab.
+// the table's cells as drawn, the status bar, drops, the row menu and Tab.
 #include <QAction>
+#include <QContextMenuEvent>
+#include <QDBusMessage>
 #include <QHelpEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTableView>
@@ -13,23 +16,17 @@
 
 #include "support/ExifBytes.hpp"
 #include "support/Files.hpp"
-#include "support/TemporaryFolder.hpp"
 #include "support/UiTest.hpp"
-#include "model/TavixModel.hpp"
 #include "system/FileSystem.hpp"
 #include "ui/ContentView.hpp"
 #include "ui/ElidedLabel.hpp"
+#include "ui/FileManager.hpp"
 #include "ui/Inspector.hpp"
 #include "ui/PlanTableModel.hpp"
 
-using tavix::RenameRule;
-using tavix::TavixModel;
-using tavix::ui::ContentView;
-using tavix::ui::ElidedLabel;
-using tavix::ui::PlanTableModel;
-using tavix::test::countPixels;
-using tavix::test::part;
-using tavix::test::TemporaryFolder;
+using namespace tavix;
+using namespace tavix::test;
+using namespace tavix::ui;
 namespace fs = std::filesystem;
 
 namespace {
@@ -200,12 +197,13 @@ private Q_SLOTS:
         QVERIFY(!perFolder->isChecked() && !taken->isChecked());
     }
 
-    // Hovering over a shortened new name shows it whole, its change marked.
+    // Hovering over a shortened new name shows it whole, its change marked and
+    // its text escaped.
     void aShortenedNameShowsWholeInItsTooltip() {
         TemporaryFolder box;
         TavixModel& model = view_->model();
         const std::string side(90, 'a');
-        model.add({box.write(side + "MID" + side + ".txt")});
+        model.add({box.write("<R&D>" + side + "MID" + side + ".txt")});
         tavix::test::setFirstStep(model, RenameRule{tavix::FindReplace{"MID", "NEW", false, true, {}}});
         QTableView* table = view_->table();
         const QRect cell = table->visualRect(table->model()->index(0, PlanTableModel::changeTo));
@@ -213,7 +211,8 @@ private Q_SLOTS:
         QApplication::sendEvent(table->viewport(), &hover);
         QTRY_VERIFY(QToolTip::isVisible());
         const QString tip = QToolTip::text();
-        QVERIFY2(tip.contains(QString::fromStdString(side) + QStringLiteral("<b><u>")), qPrintable(tip));
+        QVERIFY2(tip.contains("&lt;R&amp;D&gt;" + QString::fromStdString(side) + "<b><u>"),
+                 qPrintable(tip));
         QVERIFY2(tip.contains(QStringLiteral(">NEW</span></u></b>") + QString::fromStdString(side)),
                  qPrintable(tip));
         QToolTip::hideText();
@@ -246,6 +245,37 @@ private Q_SLOTS:
         QVERIFY(model.files().empty());
 
         QTRY_COMPARE(model.files(), (std::vector<tavix::Location>{c, a, b}));
+    }
+
+    // "Show in File Manager" in the row menu sends the file under the pointer;
+    // the call names files by URI, encoded as the interface wants them.
+    void theRowMenuShowsTheFileInTheFileManager() {
+        TemporaryFolder box;
+        view_->model().add({box.write("a.txt"), box.write("b c.txt")});
+        QList<QUrl> shown;
+        view_->setFileShower([&](const QList<QUrl>& files) { shown = files; });
+        QTableView* table = view_->table();
+        const QPoint at = table->visualRect(table->model()->index(1, 0)).center();
+        QContextMenuEvent click(QContextMenuEvent::Mouse, at, table->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(table->viewport(), &click);
+        auto* menu = part<QMenu>(table, "rowMenu");
+        QTRY_VERIFY(menu->isVisible());
+        QCOMPARE(table->selectionModel()->selectedRows().value(0).row(), 1);
+        auto* show = part<QAction>(menu, "showInFileManager");
+        QCOMPARE(show->text(), QStringLiteral("Show in File Manager"));
+        show->trigger();
+        menu->close();
+        QCOMPARE(shown, QList<QUrl>{QUrl::fromLocalFile(
+                            QString::fromStdString((box.path() / "b c.txt").string()))});
+
+        const QDBusMessage call =
+            showItemsMessage({QUrl::fromLocalFile(QStringLiteral("/tmp/a b/\u00E9t\u00E9.jpg"))});
+        QCOMPARE((QStringList{call.service(), call.path(), call.interface(), call.member()}),
+                 (QStringList{"org.freedesktop.FileManager1", "/org/freedesktop/FileManager1",
+                              "org.freedesktop.FileManager1", "ShowItems"}));
+        QCOMPARE(call.arguments().at(0).toStringList(),
+                 QStringList{QStringLiteral("file:///tmp/a%20b/%C3%A9t%C3%A9.jpg")});
+        QCOMPARE(call.arguments().at(1).toString(), QString());
     }
 
     void tabGoesFromControlToControlInTheOrderShown() {

@@ -1,10 +1,8 @@
 // The steps pane driven through its widgets: the form or the placeholder, the
 // list with plus and minus, drag reordering and the extension checkbox.
-#include <QApplication>
 #include <QCheckBox>
 #include <QListView>
 #include <QMimeData>
-#include <QTest>
 #include <QToolButton>
 #include <memory>
 
@@ -13,12 +11,9 @@
 #include "ui/EditorPane.hpp"
 #include "ui/StepListModel.hpp"
 
-using tavix::Position;
-using tavix::RenameRule;
-using tavix::TavixModel;
-using tavix::ui::EditorPane;
-using tavix::ui::StepListModel;
-using tavix::test::part;
+using namespace tavix;
+using namespace tavix::test;
+using namespace tavix::ui;
 
 namespace {
 

@@ -2,7 +2,6 @@
 // from the dialog by keyboard or mouse, the window's list following its files
 // back, and what couldn't be put back listed with why.
 #include <QAction>
-#include <QLabel>
 #include <QProcess>
 #include <QPushButton>
 #include <QTableView>
@@ -13,19 +12,13 @@
 #include <memory>
 
 #include "support/Files.hpp"
-#include "support/TemporaryFolder.hpp"
 #include "support/UiTest.hpp"
 #include "ui/HistoryDialog.hpp"
 #include "ui/MainWindow.hpp"
 
-using tavix::Location;
-using tavix::Position;
-using tavix::RenameRule;
-using tavix::TavixModel;
-using tavix::test::part;
-using tavix::test::TemporaryFolder;
-using tavix::ui::HistoryDialog;
-using tavix::ui::MainWindow;
+using namespace tavix;
+using namespace tavix::test;
+using namespace tavix::ui;
 namespace fs = std::filesystem;
 
 class HistoryDialogTest : public QObject {

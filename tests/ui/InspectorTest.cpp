@@ -1,26 +1,20 @@
-#include <QApplication>
 #include <QClipboard>
-#include <QLabel>
 #include <QLineEdit>
 #include <QStyle>
-#include <QTest>
 #include <QToolButton>
 
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <utility>
 
 #include "support/UiTest.hpp"
-#include "model/TavixModel.hpp"
-#include "support/TemporaryFolder.hpp"
 #include "ui/Appearance.hpp"
 #include "ui/ElidedLabel.hpp"
 #include "ui/Inspector.hpp"
 
 namespace fs = std::filesystem;
-using tavix::TavixModel;
-using tavix::ui::Inspector;
+using namespace tavix;
+using namespace tavix::ui;
 
 namespace {
 

@@ -2,18 +2,14 @@
 #include <QAbstractItemModelTester>
 #include <QGuiApplication>
 #include <QSignalSpy>
-#include <QTest>
 
 #include "support/UiTest.hpp"
-#include "support/TemporaryFolder.hpp"
-#include "model/TavixModel.hpp"
 #include "ui/Appearance.hpp"
 #include "ui/PlanTableModel.hpp"
 
-using tavix::RenameRule;
-using tavix::TavixModel;
-using tavix::ui::PlanTableModel;
-using tavix::test::TemporaryFolder;
+using namespace tavix;
+using namespace tavix::test;
+using namespace tavix::ui;
 
 namespace {
 

@@ -1,16 +1,14 @@
 // The window's symbols as drawn on a machine without an icon theme: in the
 // text colour or their own, and fainter when disabled.
-#include <QApplication>
 #include <QIcon>
 #include <QPalette>
 #include <QTemporaryDir>
-#include <QTest>
 
 #include "support/UiTest.hpp"
 #include "ui/Symbols.hpp"
 
-using tavix::ui::Symbol;
-using tavix::test::countPixels;
+using namespace tavix::test;
+using namespace tavix::ui;
 
 namespace {
 

@@ -3,16 +3,13 @@
 #include <QLineEdit>
 
 #include "support/Files.hpp"
-#include "support/TemporaryFolder.hpp"
 #include "support/UiTest.hpp"
 #include "ui/MainWindow.hpp"
 #include "ui/Stepper.hpp"
 
-using tavix::CropMode;
-using tavix::Position;
-using tavix::RenameRule;
-using tavix::ui::MainWindow;
-using tavix::test::TemporaryFolder;
+using namespace tavix;
+using namespace tavix::test;
+using namespace tavix::ui;
 using Names = std::vector<std::string>;
 
 namespace {

@@ -19,8 +19,7 @@
 #include "update/UpdatePrompter.hpp"
 
 using namespace std::chrono_literals;
-using tavix::UpdatePrompter;
-using tavix::UpdatePrompterOptions;
+using namespace tavix;
 
 namespace {
 

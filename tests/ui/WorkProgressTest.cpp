@@ -6,15 +6,12 @@
 #include <memory>
 #include <string>
 
-#include "support/TemporaryFolder.hpp"
 #include "support/UiTest.hpp"
 #include "ui/MainWindow.hpp"
 #include "ui/WorkProgress.hpp"
 
-using tavix::ui::MainWindow;
-using tavix::ui::WorkProgress;
-using tavix::test::part;
-using tavix::test::TemporaryFolder;
+using namespace tavix::test;
+using namespace tavix::ui;
 
 class WorkProgressTest : public QObject {
     Q_OBJECT
