@@ -26,6 +26,9 @@ TEST(KeyedForm, DecodesWhatTheFormAllows) {
     EXPECT_EQ(decodeRule(std::string_view(
                   R"({"insertAt":{"offset":-9223372036854775808,"text":"x","z":0}})")),
               (RenameRule{InsertAt{"x", INT64_MIN}}));
+    EXPECT_EQ(decodeRule(std::string_view(
+                  R"({"insertAt":{"offset":-9.223372036854775808e18,"text":"x"}})")),
+              (RenameRule{InsertAt{"x", INT64_MIN}}));
     EXPECT_EQ(decodeRule(std::string_view(R"({"truncate":{"limit":2.0,"from":"Before name"}})")),
               (RenameRule{Truncate{2, Position::prefix}}));
 }

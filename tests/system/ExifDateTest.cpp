@@ -214,6 +214,9 @@ TEST(ExifDate, ParsesTheDateAndItsOffset) {
                   dates.cameraClock)
             << bad;
     }
+    // The camera's clock keeps its minutes and seconds.
+    const auto clock = [](const char* date) { return *ExifDate::parse(date, "").cameraClock; };
+    EXPECT_EQ(clock("2024:05:01 10:07:30") - clock("2024:05:01 10:00:00"), 450s);
 }
 
 }  // namespace
