@@ -33,6 +33,8 @@ INSTANTIATE_TEST_SUITE_P(
         {"first, case-sensitive", plain("a", "x", first, true), "Alpha", "Alphx"},
         {"matches don't overlap", plain("aa", "X"), "aaaaa", "XXa"},
         {"last is the match that starts last", plain("aa", "X", last), "aaa", "aX"},
+        {"last, none found", plain("z", "x", last), "Alpha", "Alpha"},
+        {"last, none found beyond ASCII", plain("z", "x", last), "Caf\u00e9", "Caf\u00e9"},
         {"replacement is verbatim", plain("a", "$0\\1"), "cat", "c$0\\1t"},
         // Canonical equivalence, both ways, and bytes outside matches untouched.
         {"precomposed finds decomposed", plain("\u00e9", "e"), cafeDecomposed, "Cafe"},
