@@ -195,5 +195,21 @@ TEST_F(OnDisk, StampsOfABatchAreEachFilesOwn) {
     }
 }
 
+// A folder opened for moves closes its descriptor when it goes, also when
+// another is moved over it.
+TEST(Folders, GiveBackTheirDescriptors) {
+    test::TemporaryFolder temp;
+    const auto openDescriptors = [] {
+        return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator{});
+    };
+    const auto before = openDescriptors();
+    {
+        FileSystem::Folder kept(temp.path().string());
+        FileSystem::Folder other(temp.path().string());
+        kept = std::move(other);
+    }
+    EXPECT_EQ(openDescriptors(), before);
+}
+
 }  // namespace
 }  // namespace tavix
