@@ -90,16 +90,6 @@ std::string_view trimmed(std::string_view text) {
     return text;
 }
 
-// Where the last slash of `text` is, or npos: memrchr, as a move's name is
-// looked for at every step of a batch and rfind goes a byte at a time.
-std::size_t lastSlash(std::string_view text) {
-    if (text.empty()) return std::string_view::npos;
-    const void* found = ::memrchr(text.data(), '/', text.size());
-    return found == nullptr
-               ? std::string_view::npos
-               : static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
-}
-
 }  // namespace
 
 Batch::Batch(const RenamePlan& plan) : plan_(&plan) {
@@ -151,17 +141,11 @@ Batch::Batch(const RenamePlan& plan, const MoveOrder& order) : plan_(&plan) {
 
 // As PathNames::folder and PathNames::name give them, without copies.
 std::string_view Batch::folder(std::size_t move) const {
-    const std::string_view text = trimmed(pathText(item(move)));
-    const auto slash = lastSlash(text);
-    if (slash == std::string_view::npos) return ".";
-    return trimmed(text.substr(0, slash + 1));
+    return PathNames::folderView(pathText(item(move)));
 }
 
 std::string_view Batch::fromName(std::size_t move) const {
-    const std::string_view text = trimmed(pathText(item(move)));
-    if (text == "/") return text;
-    const auto slash = lastSlash(text);
-    return slash == std::string_view::npos ? text : text.substr(slash + 1);
+    return PathNames::nameView(pathText(item(move)));
 }
 
 const Uuid* Batch::temporaryOf(std::size_t move) const {

@@ -25,20 +25,25 @@ std::string_view nameView(std::string_view pathText) {
     // memrchr, not rfind: rfind looks at one byte at a time.
     const void* slash = text.empty() ? nullptr : memrchr(text.data(), '/', text.size());
     return slash == nullptr ? text
-                            : text.substr(static_cast<std::size_t>(
-                                  static_cast<const char*>(slash) - text.data() + 1));
+                            : text.substr(static_cast<std::size_t>(static_cast<const char*>(slash) -
+                                                                   text.data() + 1));
 }
 
 std::string name(const Location& path) {
     return std::string(nameView(path));
 }
 
-Location folder(const Location& path) {
-    const std::string_view text = trimmedOfTrailingSlashes(path.native());
-    const auto slash = text.rfind('/');
-    if (slash == std::string_view::npos) return ".";
+std::string_view folderView(std::string_view pathText) {
+    const std::string_view text = trimmedOfTrailingSlashes(pathText);
+    const void* slash = text.empty() ? nullptr : memrchr(text.data(), '/', text.size());
+    if (slash == nullptr) return ".";
     // Drop the whole run of slashes before the last component ("/a//b" -> "/a").
-    return Location(std::string(trimmedOfTrailingSlashes(text.substr(0, slash + 1))));
+    const auto at = static_cast<std::size_t>(static_cast<const char*>(slash) - text.data());
+    return trimmedOfTrailingSlashes(text.substr(0, at + 1));
+}
+
+Location folder(const Location& path) {
+    return Location(std::string(folderView(path.native())));
 }
 
 Location child(const Location& folder, const std::string& name) {

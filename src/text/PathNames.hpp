@@ -30,5 +30,8 @@ std::string_view nameView(const Location& path);
 std::string_view nameView(Location&&) = delete;
 // The same for a path's text.
 std::string_view nameView(std::string_view pathText);
+// The folder part of a path's text, as `folder` gives it, without a copy: "."
+// when the path has no folder part.
+std::string_view folderView(std::string_view pathText);
 
 }  // namespace tavix::PathNames
