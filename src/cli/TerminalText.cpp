@@ -24,14 +24,15 @@ bool needsEscaping(std::string_view text) {
 
 }  // namespace
 
-std::string printable(std::string_view raw) {
-    // Printable ASCII, most names, is already as it should be shown.
-    if (std::all_of(raw.begin(), raw.end(), [](char c) { return c >= 0x20 && c < 0x7F; }))
-        return std::string(raw);
-    std::string text = text::validUtf8(raw);
-    if (!needsEscaping(text)) return text;
-    std::string out;
-    out.reserve(text.size() + 8);
+void appendPrintable(std::string_view raw, std::string& out) {
+    // Printable ASCII, most names, is already as it should be shown; so is
+    // well-formed UTF-8 without control characters.
+    if (std::all_of(raw.begin(), raw.end(), [](char c) { return c >= 0x20 && c < 0x7F; }) ||
+        (text::isValidUtf8(raw) && !needsEscaping(raw))) {
+        out.append(raw);
+        return;
+    }
+    const std::string text = text::validUtf8(raw);
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto byte = static_cast<unsigned char>(text[i]);
         switch (byte) {
@@ -62,6 +63,11 @@ std::string printable(std::string_view raw) {
             out += static_cast<char>(byte);
         }
     }
+}
+
+std::string printable(std::string_view raw) {
+    std::string out;
+    appendPrintable(raw, out);
     return out;
 }
 
