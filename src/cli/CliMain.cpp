@@ -1,11 +1,40 @@
 #include <malloc.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <vector>
 
 #include "cli/Cli.hpp"
+
+namespace {
+
+// A page fault costs this program more than anything else it does for a long
+// list: tens of thousands of 4 KiB pages are touched for the first time. The
+// heap is given a large reserve of address space at once (nothing is resident
+// until used) and huge pages are asked for over it, so that it is filled 2 MiB
+// per fault. Past the reserve it grows as usual.
+void reserveHugeHeap() {
+    constexpr std::size_t reserve = std::size_t{256} << 20;
+    constexpr std::uintptr_t hugePage = std::uintptr_t{2} << 20;
+    mallopt(M_TOP_PAD, static_cast<int>(reserve));
+    const auto before = reinterpret_cast<std::uintptr_t>(sbrk(0));
+    // Blocks below the mapping threshold come from the heap: once the room at
+    // its top is used up, it grows by the reserve.
+    std::vector<void*> blocks;
+    while (reinterpret_cast<std::uintptr_t>(sbrk(0)) == before && blocks.size() < 16) {
+        blocks.push_back(std::malloc(100 * 1024));
+    }
+    const auto after = reinterpret_cast<std::uintptr_t>(sbrk(0));
+    const std::uintptr_t from = (before + hugePage - 1) & ~(hugePage - 1);
+    if (after > from) madvise(reinterpret_cast<void*>(from), after - from, MADV_HUGEPAGE);
+    for (void* block : blocks) std::free(block);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     // One heap for every thread: a long plan is built on several, and a second
@@ -18,6 +47,7 @@ int main(int argc, char** argv) {
     // every large array after it then comes from the heap, whose freed holes
     // stay resident: 3.4 MB of a 100,000-file plan's peak.
     mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+    reserveHugeHeap();
     std::ios::sync_with_stdio(false);
     std::error_code error;
     const char* noColor = std::getenv("NO_COLOR");

@@ -1,6 +1,7 @@
 #include "cli/Inputs.hpp"
 
 #include <algorithm>
+#include <cstring>
 #include <iostream>
 #include <nlohmann/json.hpp>
 
@@ -53,11 +54,20 @@ std::string readAll(const std::string& path, Io& io) {
 
 namespace {
 
-// Whether `text` holds a "." component, a repeated slash or a trailing slash.
+// Whether `text` holds a "." component, a repeated slash or a trailing slash:
+// one pass from slash to slash.
 bool needsTidying(std::string_view text) {
     if (text.size() > 1 && text.back() == '/') return true;
-    if (text.size() >= 2 && text.substr(text.size() - 2) == "/.") return true;
-    return text.find("//") != std::string_view::npos || text.find("/./") != std::string_view::npos;
+    const char* const end = text.data() + text.size();
+    for (const char* at = text.data();
+         (at = static_cast<const char*>(std::memchr(at, '/', static_cast<std::size_t>(end - at))));
+         ++at) {
+        const std::size_t rest = static_cast<std::size_t>(end - at) - 1;
+        if (rest == 0) break;
+        if (at[1] == '/') return true;
+        if (at[1] == '.' && (rest == 1 || at[2] == '/')) return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -140,9 +150,14 @@ std::vector<Location> readFiles(const Arguments& args, Io& io, FileSystem::Folde
     if (args.filesFrom) {
         const std::string text = readAll(*args.filesFrom, io);
         const char separator = args.nulSeparated ? '\0' : '\n';
-        absolute.reserve(absolute.size() +
-                         static_cast<std::size_t>(std::count(text.begin(), text.end(), separator)) +
-                         1);
+        std::size_t lines = 1;
+        for (const char* at = text.data(), *end = at + text.size();
+             (at = static_cast<const char*>(
+                  std::memchr(at, separator, static_cast<std::size_t>(end - at))));
+             ++at) {
+            ++lines;
+        }
+        absolute.reserve(absolute.size() + lines);
         std::size_t start = 0;
         while (start < text.size()) {
             std::size_t end = text.find(separator, start);

@@ -31,28 +31,50 @@ std::string_view problemName(RenamePlan::Problem problem) {
 
 void printPlan(const RenamePlan& plan, std::size_t fileCount, bool highlight, std::ostream& out,
                const RenameEngine::ChainPlaces* chains) {
+    // The lines are gathered in one buffer and written some tens of kilobytes
+    // at a time, not piece by piece through the stream.
+    constexpr std::size_t chunk = 64 * 1024;
+    std::string lines;
+    lines.reserve(chunk + 1024);
+    std::size_t changed = 0;
     for (std::size_t i = 0; i < plan.items.size(); ++i) {
         const RenamePlan::Item& item = plan.items[i];
-        out << printable(item.originalName()) << "  \u2192  ";
+        appendPrintable(item.originalName(), lines);
+        lines += "  \u2192  ";
         if (item.problem) {
-            out << rawValue(*item.problem);
+            lines += rawValue(*item.problem);
         } else {
-            const AttributedName name =
-                NameDiff::attributed(item.originalName(), item.newName, highlight);
-            if (name.marked) {
+            changed += item.isChanged();
+            if (highlight) {
+                const AttributedName name =
+                    NameDiff::attributed(item.originalName(), item.newName, true);
                 const std::string_view t = name.text;
-                out << printable(t.substr(0, name.marked->start)) << boldOnYellow
-                    << printable(
-                           t.substr(name.marked->start, name.marked->end - name.marked->start))
-                    << plain << printable(t.substr(name.marked->end));
+                if (name.marked) {
+                    appendPrintable(t.substr(0, name.marked->start), lines);
+                    lines += boldOnYellow;
+                    appendPrintable(
+                        t.substr(name.marked->start, name.marked->end - name.marked->start),
+                        lines);
+                    lines += plain;
+                    appendPrintable(t.substr(name.marked->end), lines);
+                } else {
+                    appendPrintable(t, lines);
+                }
             } else {
-                out << printable(name.text);
+                // Unmarked, the name is shown as printable() shows any text.
+                appendPrintable(item.newName, lines);
             }
-            if (chains && chains->inCycle[i]) out << "  (swap)";
+            if (chains && chains->inCycle[i]) lines += "  (swap)";
         }
-        out << "\n";
+        lines += '\n';
+        if (lines.size() >= chunk) {
+            out.write(lines.data(), static_cast<std::streamsize>(lines.size()));
+            lines.clear();
+        }
     }
-    out << StatusTexts::count(fileCount, plan.changedCount()) << "\n";
+    lines += StatusTexts::count(fileCount, changed);
+    lines += '\n';
+    out.write(lines.data(), static_cast<std::streamsize>(lines.size()));
 }
 
 void writePlanJson(const RenamePlan& plan, std::ostream& out,

@@ -1,6 +1,8 @@
 #include "cli/TerminalText.hpp"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 #include "text/Utf.hpp"
 
@@ -22,16 +24,36 @@ bool needsEscaping(std::string_view text) {
     return false;
 }
 
+// Whether every byte is printable ASCII (0x20 to 0x7E), eight at a time.
+bool isPrintableAscii(std::string_view text) {
+    constexpr std::uint64_t ones = 0x0101010101010101ull;
+    constexpr std::uint64_t highs = 0x8080808080808080ull;
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + i, sizeof word);
+        // With no byte of 0x80 or above, a byte below 0x20 borrows into its
+        // own top bit when 0x20 is taken from it, and only 0x7F becomes zero
+        // when xored with 0x7F.
+        const std::uint64_t del = word ^ (0x7F * ones);
+        if (((word | ((word - 0x20 * ones) & ~word) | ((del - ones) & ~del)) & highs) != 0) break;
+    }
+    for (; i < text.size(); ++i) {
+        if (text[i] < 0x20 || text[i] >= 0x7F) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
-std::string printable(std::string_view raw) {
-    // Printable ASCII, most names, is already as it should be shown.
-    if (std::all_of(raw.begin(), raw.end(), [](char c) { return c >= 0x20 && c < 0x7F; }))
-        return std::string(raw);
-    std::string text = text::validUtf8(raw);
-    if (!needsEscaping(text)) return text;
-    std::string out;
-    out.reserve(text.size() + 8);
+void appendPrintable(std::string_view raw, std::string& out) {
+    // Printable ASCII, most names, is already as it should be shown; so is
+    // well-formed UTF-8 without control characters.
+    if (isPrintableAscii(raw) || (text::isValidUtf8(raw) && !needsEscaping(raw))) {
+        out.append(raw);
+        return;
+    }
+    const std::string text = text::validUtf8(raw);
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto byte = static_cast<unsigned char>(text[i]);
         switch (byte) {
@@ -62,6 +84,11 @@ std::string printable(std::string_view raw) {
             out += static_cast<char>(byte);
         }
     }
+}
+
+std::string printable(std::string_view raw) {
+    std::string out;
+    appendPrintable(raw, out);
     return out;
 }
 

@@ -16,5 +16,7 @@ std::string printable(const std::string& text);
 std::string printable(const char* text);
 std::string printable(const std::filesystem::path& path);
 std::string printable(const Location& location);
+// printable(text) appended to `out`.
+void appendPrintable(std::string_view text, std::string& out);
 
 }  // namespace tavix::cli

@@ -40,62 +40,73 @@ std::string padded(std::int64_t value, std::int64_t width) {
 
 }  // namespace
 
-std::string join(const std::string& name, const std::string& generated, Position position,
-                 const std::string& separator) {
-    return position == Position::prefix ? generated + separator + name
-                                        : name + separator + generated;
+void join(std::string_view name, std::string_view generated, Position position,
+          std::string_view separator, std::string& out) {
+    out.clear();
+    out.reserve(name.size() + separator.size() + generated.size());
+    if (position == Position::prefix) {
+        out.append(generated).append(separator).append(name);
+    } else {
+        out.append(name).append(separator).append(generated);
+    }
 }
 
-std::string sequence(const Sequence& rule, const std::string& name, std::int64_t index) {
+void sequence(const Sequence& rule, std::string_view name, std::int64_t index, std::string& out) {
     const std::int64_t step = std::max<std::int64_t>(rule.step, 1);
     const std::int64_t number = saturatingAdd(rule.start, saturatingMultiply(index, step));
     const std::int64_t width = std::clamp<std::int64_t>(rule.padding, 1, maxDigits);
-    return join(name, padded(number, width), rule.position, rule.separator);
+    join(name, padded(number, width), rule.position, rule.separator, out);
 }
 
-std::string romanNumeral(const RomanNumeral& rule, const std::string& name, std::int64_t index) {
-    return join(name, Sequences::roman(saturatingAdd(rule.start, index)), rule.position,
-                rule.separator);
+void romanNumeral(const RomanNumeral& rule, std::string_view name, std::int64_t index,
+                  std::string& out) {
+    join(name, Sequences::roman(saturatingAdd(rule.start, index)), rule.position, rule.separator,
+         out);
 }
 
-std::string letterSequence(const LetterSequence& rule, const std::string& name,
-                           std::int64_t index) {
-    return join(name, Sequences::letters(index, rule.uppercase), rule.position, rule.separator);
+void letterSequence(const LetterSequence& rule, std::string_view name, std::int64_t index,
+                    std::string& out) {
+    join(name, Sequences::letters(index, rule.uppercase), rule.position, rule.separator, out);
 }
 
 std::string datePattern(const DateStamp& rule) {
     return rule.format.empty() ? std::string("yyyy-MM-dd") : rule.format;
 }
 
-std::string dateStamp(const DateStamp& rule, const DateFormatter& dates, const std::string& name,
-                      const Location& path, bool taken) {
+void dateStamp(const DateStamp& rule, const DateFormatter& dates, std::string_view name,
+               const Location& path, bool taken, std::string& out) {
     // A photo's date is written as its camera showed it where it was taken.
-    return dateStamp(rule, dates, name,
-                     taken ? PhotoDate::takenOrModified(path, PhotoDate::Reading::cameraClock)
-                           : FileSystem::modificationTime(path));
+    dateStamp(rule, dates, name,
+              taken ? PhotoDate::takenOrModified(path, PhotoDate::Reading::cameraClock)
+                    : FileSystem::modificationTime(path),
+              out);
 }
 
-std::string dateStamp(const DateStamp& rule, const DateFormatter& dates, const std::string& name,
-                      std::optional<FileSystem::Timestamp> date) {
+void dateStamp(const DateStamp& rule, const DateFormatter& dates, std::string_view name,
+               std::optional<FileSystem::Timestamp> date, std::string& out) {
     const auto time = date.value_or(
         std::chrono::time_point_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now()));
-    return join(name, dates.format(time), rule.position, rule.separator);
+    join(name, dates.format(time), rule.position, rule.separator, out);
 }
 
-std::string imageDimensions(const ImageDimensions& rule, const std::string& name,
-                            const Location& path) {
+bool imageDimensions(const ImageDimensions& rule, std::string_view name, const Location& path,
+                     std::string& out) {
     const auto image = ImageProbe::read(path);
-    if (!image || !image->pixelWidth || !image->pixelHeight) return name;
-    const std::string size =
-        std::to_string(*image->pixelWidth) + "x" + std::to_string(*image->pixelHeight);
-    return join(name, size, rule.position, rule.separator);
+    if (!image || !image->pixelWidth || !image->pixelHeight) return false;
+    std::string size = std::to_string(*image->pixelWidth);
+    size += 'x';
+    size += std::to_string(*image->pixelHeight);
+    join(name, size, rule.position, rule.separator, out);
+    return true;
 }
 
-std::string parentFolder(const ParentFolder& rule, const std::string& name, const Location& path) {
+bool parentFolder(const ParentFolder& rule, std::string_view name, const Location& path,
+                  std::string& out) {
     // The root's name is "/".
-    std::string folderName = PathNames::name(PathNames::folder(path));
-    if (folderName.empty()) return name;
-    return join(name, folderName, rule.position, rule.separator);
+    const std::string folderName = PathNames::name(PathNames::folder(path));
+    if (folderName.empty()) return false;
+    join(name, folderName, rule.position, rule.separator, out);
+    return true;
 }
 
 }  // namespace tavix::GeneratedText

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "rules/RenameRule.hpp"
 #include "system/FileSystem.hpp"
@@ -15,32 +16,39 @@ namespace tavix::GeneratedText {
 
 using DateFormatter = text::DatePattern;
 
+// Each writes the name with its generated text into `out` (what it held is
+// gone, its room reused); `out` must not view `name`.
+
 // g, separator, name (prefix) or name, separator, g (suffix); the separator is
 // inserted as it is, also when empty.
-std::string join(const std::string& name, const std::string& generated, Position position,
-                 const std::string& separator);
+void join(std::string_view name, std::string_view generated, Position position,
+          std::string_view separator, std::string& out);
 
 // start + index × step (a step below 1 counts as 1), saturating at the signed
 // 64-bit limits, written with at least `padding` digits (below 1 counts as 1;
 // at most 255, longer than any file name can be).
-std::string sequence(const Sequence& rule, const std::string& name, std::int64_t index);
+void sequence(const Sequence& rule, std::string_view name, std::int64_t index, std::string& out);
 // The roman numeral of start + index (saturating).
-std::string romanNumeral(const RomanNumeral& rule, const std::string& name, std::int64_t index);
-std::string letterSequence(const LetterSequence& rule, const std::string& name, std::int64_t index);
+void romanNumeral(const RomanNumeral& rule, std::string_view name, std::int64_t index,
+                  std::string& out);
+void letterSequence(const LetterSequence& rule, std::string_view name, std::int64_t index,
+                    std::string& out);
 // The pattern of a date step: its format, or "yyyy-MM-dd" when that is empty.
 std::string datePattern(const DateStamp& rule);
 // The file's content modification time ("now" when it can't be read), formatted
 // by `dates`, built from datePattern(rule). With `taken`, the date a photo was
 // taken comes first, where the file has one, as the camera's clock showed it.
-std::string dateStamp(const DateStamp& rule, const DateFormatter& dates, const std::string& name,
-                      const Location& path, bool taken = false);
+void dateStamp(const DateStamp& rule, const DateFormatter& dates, std::string_view name,
+               const Location& path, bool taken, std::string& out);
 // The same with the date already read: `date`, or "now" without one.
-std::string dateStamp(const DateStamp& rule, const DateFormatter& dates, const std::string& name,
-                      std::optional<FileSystem::Timestamp> date);
-// "640x480" from the image header; the name unchanged for a file that isn't one.
-std::string imageDimensions(const ImageDimensions& rule, const std::string& name,
-                            const Location& path);
+void dateStamp(const DateStamp& rule, const DateFormatter& dates, std::string_view name,
+               std::optional<FileSystem::Timestamp> date, std::string& out);
+// "640x480" from the image header; false (and `out` untouched) for a file that
+// isn't one, whose name stays.
+bool imageDimensions(const ImageDimensions& rule, std::string_view name, const Location& path,
+                     std::string& out);
 // The enclosing folder's name ("/" for a file in the root folder).
-std::string parentFolder(const ParentFolder& rule, const std::string& name, const Location& path);
+bool parentFolder(const ParentFolder& rule, std::string_view name, const Location& path,
+                  std::string& out);
 
 }  // namespace tavix::GeneratedText

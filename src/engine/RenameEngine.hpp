@@ -45,13 +45,13 @@ public:
     PreparedStep(PreparedStep&&) noexcept;
     PreparedStep& operator=(PreparedStep&&) noexcept;
 
-    // The name after the step, or nothing when the step couldn't finish on this
-    // name: its regular expression ran out of time or stack on it, or had been
-    // given up before it. The step's other reasons to leave a name alone (a
-    // pattern that doesn't compile, an empty search text) give the name.
-    std::optional<std::string> tryApply(const std::string& name, std::int64_t index,
-                                        const Location& path);
-    // tryApply's name, or `name` unchanged where the step couldn't finish.
+    // Turns `name` into the name after the step; false when the step couldn't
+    // finish on it, `name` then left as it was: its regular expression ran out
+    // of time or stack on it, or had been given up before it. The step's other
+    // reasons to leave a name alone (a pattern that doesn't compile, an empty
+    // search text) leave it and give true.
+    bool applyTo(std::string& name, std::int64_t index, const Location& path);
+    // The name after the step, or `name` unchanged where the step couldn't finish.
     std::string apply(const std::string& name, std::int64_t index, const Location& path);
 
     struct Parts;

@@ -303,15 +303,12 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
                             original.size() - (extension.empty() ? 0 : extension.size() + 1));
                 if (valid) {
                     for (std::size_t step = 0; step < steps.size(); ++step) {
-                        std::optional<std::string> next =
-                            steps[step].tryApply(stem, static_cast<std::int64_t>(i), file);
-                        if (!next) {
+                        if (!steps[step].applyTo(stem, static_cast<std::int64_t>(i), file)) {
                             finished = false;
                             share.stops.emplace_back(static_cast<std::uint32_t>(i),
                                                      static_cast<std::uint32_t>(step));
                             break;
                         }
-                        stem = std::move(*next);
                     }
                 }
             }

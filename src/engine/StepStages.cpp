@@ -147,10 +147,8 @@ void StepStages::applyTo(std::size_t begin, std::size_t end, std::size_t from,
                 continue;
             }
             name.assign((*in)[i - offset]);
-            std::optional<std::string> next =
-                steps[at].tryApply(name, static_cast<std::int64_t>(i), files[i]);
-            if (next) {
-                column.push_back(*next);
+            if (steps[at].applyTo(name, static_cast<std::int64_t>(i), files[i])) {
+                column.push_back(name);
             } else {
                 stops_[i] = static_cast<std::uint32_t>(step);
                 column.push_back({});

@@ -239,8 +239,10 @@ namespace {
 
 // The folder part of `path`, its last slash included; empty when it has none.
 std::string_view folderPart(std::string_view path) {
-    const auto slash = path.rfind('/');
-    return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash + 1);
+    // memrchr: rfind goes byte by byte.
+    const auto* slash = static_cast<const char*>(::memrchr(path.data(), '/', path.size()));
+    return slash == nullptr ? std::string_view()
+                            : path.substr(0, static_cast<std::size_t>(slash - path.data()) + 1);
 }
 
 // The folder part of a path as the kernel takes it.

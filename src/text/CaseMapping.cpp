@@ -66,22 +66,30 @@ void appendAsciiCapitalized(std::string_view word, std::string& out) {
 
 }  // namespace
 
-std::string lowercased(std::string_view text) {
+void lowercased(std::string_view text, std::string& out) {
     // Below U+0100 a letter lowers on its own, whatever surrounds it: A–Z and
     // À–Þ (but ×) by a fixed offset, in place. Any other scalar goes to ICU.
-    std::string out(text);
+    out.assign(text);
     for (std::size_t i = 0; i < out.size(); ++i) {
         const auto c = static_cast<unsigned char>(out[i]);
         if (c < 0x80) {
             out[i] = asciiLower(out[i]);
             continue;
         }
-        if ((c != 0xC2 && c != 0xC3) || i + 1 == out.size()) return mapped(Mapping::lower, text);
-        const auto next = static_cast<unsigned char>(out[i + 1]);
-        if (next < 0x80 || next > 0xBF) return mapped(Mapping::lower, text);
+        const auto next = i + 1 < out.size() ? static_cast<unsigned char>(out[i + 1]) : 0;
+        if ((c != 0xC2 && c != 0xC3) || next < 0x80 || next > 0xBF) {
+            out.clear();
+            appendMapped(Mapping::lower, text, out);
+            return;
+        }
         if (c == 0xC3 && next <= 0x9E && next != 0x97) out[i + 1] = static_cast<char>(next + 0x20);
         ++i;
     }
+}
+
+std::string lowercased(std::string_view text) {
+    std::string out;
+    lowercased(text, out);
     return out;
 }
 

@@ -10,6 +10,9 @@ namespace tavix::text {
 // no Lithuanian dot retention). One character may become several ('ß' → "SS").
 
 std::string lowercased(std::string_view text);
+// The same written into `out` (what it held is gone), its room reused; `out`
+// must not view `text`.
+void lowercased(std::string_view text, std::string& out);
 std::string uppercased(std::string_view text);
 
 // Words are maximal runs of scalars without the Unicode White_Space property

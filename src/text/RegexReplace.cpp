@@ -21,6 +21,7 @@ struct RegexReplacer::Compiled {
     // `input` between calls; `input` outlives it.
     icu::UnicodeString input;
     icu::UnicodeString out;
+    // ICU's pattern and matcher, null until a name needs them when `simple` is set.
     std::unique_ptr<icu::RegexPattern> pattern;
     std::unique_ptr<icu::RegexMatcher> matcher;
     ReplacementTemplate replacement;
@@ -29,6 +30,10 @@ struct RegexReplacer::Compiled {
     // and the spans of its last match.
     std::optional<SimplePattern> simple;
     SimplePattern::Spans spans;
+    // The pattern and its flags, for ICU to compile when first needed.
+    icu::UnicodeString text;
+    std::uint32_t flags = 0;
+    bool unusable = false;  // ICU didn't compile it as SimplePattern read it
 };
 
 namespace {
@@ -90,35 +95,51 @@ RegexReplacer::~RegexReplacer() {
     if (compiled_) compiled_->matcher.reset();
 }
 
+namespace {
+
+// ICU's pattern and its matcher, with the limits of one name's evaluation;
+// nothing when the pattern doesn't compile.
+bool compileWithIcu(const icu::UnicodeString& text, std::uint32_t flags,
+                    std::unique_ptr<icu::RegexPattern>& pattern,
+                    std::unique_ptr<icu::RegexMatcher>& matcher) {
+    UErrorCode status = U_ZERO_ERROR;
+    UParseError parseError;
+    pattern.reset(icu::RegexPattern::compile(text, flags, parseError, status));
+    if (U_FAILURE(status) || !pattern) return false;
+    matcher.reset(pattern->matcher(status));
+    if (U_FAILURE(status) || !matcher) return false;
+    matcher->setTimeLimit(kRegexTimeLimit, status);
+    matcher->setStackLimit(kRegexStackLimit, status);
+    return U_SUCCESS(status);
+}
+
+}  // namespace
+
 std::unique_ptr<RegexReplacer> RegexReplacer::make(std::string_view pattern,
                                                    std::string_view replacement,
                                                    bool caseSensitive) {
-    UErrorCode status = U_ZERO_ERROR;
-    UParseError parseError;
+    auto parts = std::make_unique<Compiled>();
     // Folding case costs ICU a slower comparison of every literal it meets,
     // even one without letters; it is left out where it can't change a match.
     const bool fold = !caseSensitive && !matchesAlikeInEveryCase(pattern);
-    const std::uint32_t flags = fold ? UREGEX_CASE_INSENSITIVE : 0;
-    std::unique_ptr<icu::RegexPattern> compiled(
-        icu::RegexPattern::compile(toUtf16(pattern), flags, parseError, status));
-    if (U_FAILURE(status) || !compiled) return nullptr;
-    std::unique_ptr<icu::RegexMatcher> matcher(compiled->matcher(status));
-    if (U_FAILURE(status) || !matcher) return nullptr;
-    matcher->setTimeLimit(kRegexTimeLimit, status);
-    matcher->setStackLimit(kRegexStackLimit, status);
-    if (U_FAILURE(status)) return nullptr;
-    auto expansion = ReplacementTemplate::parse(toUtf16(replacement), matcher->groupCount());
-    if (!expansion) return nullptr;
-
-    auto parts = std::make_unique<Compiled>();
-    parts->pattern = std::move(compiled);
-    parts->matcher = std::move(matcher);
-    parts->replacement = std::move(*expansion);
+    parts->flags = fold ? UREGEX_CASE_INSENSITIVE : 0;
+    parts->text = toUtf16(pattern);
+    // A pattern SimplePattern reads is one ICU compiles, with as many groups
+    // (the differential test of the replacer holds both to it): compiling it,
+    // which costs more than replacing in thousands of names, waits for a name
+    // SimplePattern can't take.
     parts->simple = SimplePattern::parse(pattern, fold);
-    if (parts->simple &&
-        parts->simple->groupCount() != static_cast<std::size_t>(parts->matcher->groupCount())) {
-        parts->simple.reset();
+    std::int32_t groups = 0;
+    if (parts->simple) {
+        groups = static_cast<std::int32_t>(parts->simple->groupCount());
+    } else {
+        if (!compileWithIcu(parts->text, parts->flags, parts->pattern, parts->matcher))
+            return nullptr;
+        groups = parts->matcher->groupCount();
     }
+    auto expansion = ReplacementTemplate::parse(toUtf16(replacement), groups);
+    if (!expansion) return nullptr;
+    parts->replacement = std::move(*expansion);
     return std::unique_ptr<RegexReplacer>(new RegexReplacer(std::move(parts)));
 }
 
@@ -165,49 +186,60 @@ bool replaceMatches(icu::RegexMatcher& matcher, const ReplacementTemplate& repla
 
 }  // namespace
 
-std::optional<std::string> RegexReplacer::replaceAll(std::string_view text) {
-    if (gaveUp()) return std::nullopt;
-    if (compiled_->simple && matchesSimply(*compiled_->simple, text)) {
-        const SimplePattern& pattern = *compiled_->simple;
-        SimplePattern::Spans& spans = compiled_->spans;
-        std::string out;
+Replaced RegexReplacer::replaceAll(std::string_view text, std::string& out) {
+    if (gaveUp()) return Replaced::unfinished;
+    Compiled& parts = *compiled_;
+    if (parts.simple && matchesSimply(*parts.simple, text)) {
+        const SimplePattern& pattern = *parts.simple;
+        SimplePattern::Spans& spans = parts.spans;
         std::size_t kept = 0;
         bool matched = false;
         // Every match is at least one character long: the next starts at its end.
         while (pattern.find(text, kept, spans)) {
+            if (!matched) out.clear();
             out.append(text.substr(kept, spans[0].first - kept));
-            compiled_->replacement.appendExpansion(spans, text, out);
+            parts.replacement.appendExpansion(spans, text, out);
             kept = spans[0].second;
             matched = true;
         }
-        if (!matched) return std::string(text);
+        if (!matched) return Replaced::none;
         out.append(text.substr(kept));
-        return out;
+        return Replaced::some;
     }
-    icu::UnicodeString& input = compiled_->input;
+    if (!parts.matcher) {
+        if (parts.unusable) return Replaced::none;
+        // Should ICU ever read the pattern otherwise than SimplePattern did, it
+        // is left alone from here on, as one that doesn't compile is.
+        if (!compileWithIcu(parts.text, parts.flags, parts.pattern, parts.matcher) ||
+            parts.matcher->groupCount() != static_cast<std::int32_t>(parts.simple->groupCount())) {
+            parts.matcher.reset();
+            parts.unusable = true;
+            return Replaced::none;
+        }
+    }
+    icu::UnicodeString& input = parts.input;
     assignUtf16(text, input);
-    icu::RegexMatcher& matcher = *compiled_->matcher;
+    icu::RegexMatcher& matcher = *parts.matcher;
     // Resetting also restarts the time limit's count for this name.
     matcher.reset(input);
     bool matched = false;
     bool finished = false;
-    std::string out;
     // An ASCII name's UTF-16 offsets are its byte offsets: its replacement is
     // built from its own bytes, with no UTF-16 copy to convert back.
     if (input.length() == static_cast<std::int32_t>(text.size())) {
-        finished = replaceMatches(matcher, compiled_->replacement, text, out, matched);
+        out.clear();
+        finished = replaceMatches(matcher, parts.replacement, text, out, matched);
     } else {
-        icu::UnicodeString& wide = compiled_->out;
+        icu::UnicodeString& wide = parts.out;
         wide.remove();
-        finished = replaceMatches(matcher, compiled_->replacement, input, wide, matched);
+        finished = replaceMatches(matcher, parts.replacement, input, wide, matched);
         if (finished && matched) out = toUtf8(wide);
     }
     if (!finished) {  // out of time or stack
-        ++compiled_->failures;
-        return std::nullopt;
+        ++parts.failures;
+        return Replaced::unfinished;
     }
-    if (!matched) return std::string(text);
-    return out;
+    return matched ? Replaced::some : Replaced::none;
 }
 
 }  // namespace tavix::text

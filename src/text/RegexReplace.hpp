@@ -20,11 +20,20 @@ inline constexpr std::int32_t kRegexStackLimit = 4 << 20;
 // for good: a hostile pattern then costs a plan about 30 ms, not 4 ms per name.
 inline constexpr int kRegexGiveUpAfter = 8;
 
+// What one replace made of a text.
+enum class Replaced {
+    none,        // nothing matched: the text stays as it is
+    some,        // the text with its matches replaced is in `out`
+    unfinished,  // the evaluation ran out of time or stack, or had been given up
+};
+
 // An ICU regular expression and its replacement template, compiled once for
 // many names. The pattern is case-insensitive unless `caseSensitive`, with no
 // other flag (ICU is not asked to fold case where that can't change a match:
 // matchesAlikeInEveryCase); the replacement is read as a ReplacementTemplate.
-// Not thread-safe: it keeps one matcher and the buffers of the last name.
+// A pattern simple enough to match short names without ICU (SimplePattern) is
+// compiled by ICU only once a name needs it. Not thread-safe: it keeps one
+// matcher and the buffers of the last name.
 class RegexReplacer {
 public:
     // Nothing when the pattern doesn't compile or the template names a group the
@@ -33,10 +42,11 @@ public:
                                                std::string_view replacement, bool caseSensitive);
     ~RegexReplacer();
 
-    // Every match in `text`, from the start, replaced; `text` itself when nothing
-    // matches. Nothing when the evaluation runs out of time or stack, and for
-    // every name once that has happened kRegexGiveUpAfter times.
-    std::optional<std::string> replaceAll(std::string_view text);
+    // Every match in `text`, from the start, replaced, the result written into
+    // `out` (what it held is gone) when there was one. Unfinished when the
+    // evaluation runs out of time or stack, and for every name once that has
+    // happened kRegexGiveUpAfter times. `out` must not view `text`.
+    Replaced replaceAll(std::string_view text, std::string& out);
 
     // Whether it has given up (every later name is left alone).
     bool gaveUp() const;

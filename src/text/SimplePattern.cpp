@@ -234,6 +234,9 @@ std::optional<SimplePattern> SimplePattern::parse(std::string_view pattern, bool
     }
     if (!consumes) return std::nullopt;
     result.starts_.resize(result.atoms_.size() + 1);
+    for (unsigned c = 0; c < 256; ++c) {
+        result.starters_[c] = result.atoms_.front().has(static_cast<unsigned char>(c));
+    }
     return result;
 }
 
@@ -254,11 +257,15 @@ std::optional<std::size_t> SimplePattern::matchAt(std::string_view text, std::si
 }
 
 bool SimplePattern::find(std::string_view text, std::size_t from, Spans& spans) const {
+    if (text.size() < shortest_) return false;
+    const std::size_t last = text.size() - shortest_;  // the last place a match can start
     const Atom& first = atoms_.front();
-    for (std::size_t at = from; at < text.size(); ++at) {
-        if (text.size() - at < shortest_) return false;
+    for (std::size_t at = from; at <= last; ++at) {
         // Where the first character can't start, no match can.
-        if (first.min > 0 && !first.has(static_cast<unsigned char>(text[at]))) continue;
+        if (first.min > 0) {
+            while (at <= last && !starters_[static_cast<unsigned char>(text[at])]) ++at;
+            if (at > last) return false;
+        }
         const std::optional<std::size_t> end = matchAt(text, at);
         if (!end) continue;
         spans.resize(groups_.size() + 1);

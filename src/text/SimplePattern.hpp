@@ -61,6 +61,9 @@ private:
     bool digits_ = false;
     bool fold_ = false;
     mutable std::vector<std::size_t> starts_;  // per atom, where it began in the last match
+    // The bytes the first atom matches, one flag each: the search for where a
+    // match can start looks at every byte of a name.
+    std::array<bool, 256> starters_{};
 };
 
 }  // namespace tavix::text

@@ -53,7 +53,10 @@ bool isAscii(std::string_view text) {
 }
 
 bool isValidUtf8(std::string_view text) {
-    return isAscii(text) || shape(text).valid;
+    // What follows a run of ASCII starts a character of its own: the scan
+    // carries on from there.
+    const std::size_t ascii = asciiRunEnd(text, 0);
+    return ascii == text.size() || shape(text.substr(ascii)).valid;
 }
 
 std::string validUtf8(std::string_view text) {
