@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <memory>
 #include <numeric>
-#include <unordered_set>
 
+#include "engine/NameTable.hpp"
 #include "system/FileSystem.hpp"
 #include "system/FolderEntries.hpp"
 #include "text/NameCollation.hpp"
@@ -28,12 +28,13 @@ std::vector<Location> adding(const std::vector<Location>& current, std::vector<L
                          const std::function<void(const Location&, SkipReason)>& onSkip,
                          FileSystem::FolderSnapshots* folders) {
     std::vector<Location> files;
-    // Reserved up front so that the views in `listed` never move.
     files.reserve(current.size() + given.size());
     files.insert(files.end(), current.begin(), current.end());
-    std::unordered_set<std::string_view> listed;
-    listed.reserve(files.capacity());
-    for (const Location& path : files) listed.insert(path.native());
+    // The files listed so far, by path: a few bytes each.
+    NameTable listed(files.capacity(), [&](std::uint32_t i) {
+        return FolderName{{}, files[i].native()};
+    });
+    for (std::size_t i = 0; i < files.size(); ++i) listed.insert(static_cast<std::uint32_t>(i));
     // Asked for all at once: a folder that holds many of them is read once.
     const std::vector<FileSystem::ExistsAndKind> found =
         folders ? folders->existAndKinds(given) : FileSystem::existAndKinds(given);
@@ -42,7 +43,7 @@ std::vector<Location> adding(const std::vector<Location>& current, std::vector<L
         const auto report = [&](SkipReason reason) {
             if (onSkip) onSkip(path, reason);
         };
-        if (listed.contains(path.native())) {
+        if (listed.find(FolderName{{}, path.native()}) != listed.none) {
             report(SkipReason::alreadyListed);
             continue;
         }
@@ -55,7 +56,7 @@ std::vector<Location> adding(const std::vector<Location>& current, std::vector<L
             continue;
         }
         files.push_back(std::move(path));
-        listed.insert(files.back().native());
+        listed.insert(static_cast<std::uint32_t>(files.size() - 1));
     }
     return files;
 }
