@@ -391,10 +391,11 @@ const FolderSnapshot* FolderSnapshots::of(std::string_view folder, std::size_t a
                                           const FolderSnapshot::Visit& visit) {
     const std::string path = openable(folder);
     std::string key(folder);
-    if (const auto found = kept_.find(key); found != kept_.end()) {
+    // A kept read can't show its entries again: with `visit` it stays, to be
+    // replaced by a fresh read or to answer later questions.
+    if (const auto found = kept_.find(key); found != kept_.end() && !visit) {
         struct stat status;
-        if (!visit && ::stat(path.c_str(), &status) == 0 &&
-            found->second.snapshot->stillMatches(status)) {
+        if (::stat(path.c_str(), &status) == 0 && found->second.snapshot->stillMatches(status)) {
             found->second.used = true;
             return found->second.snapshot.get();
         }
