@@ -6,7 +6,6 @@
 #include <cstring>
 #include <thread>
 #include <type_traits>
-#include <unordered_set>
 #include <utility>
 
 #include "engine/RenameEngine.hpp"
@@ -37,68 +36,62 @@ bool isIllegal(std::string_view name) {
 
 // The clash key: the full lowercase mapping, independent of locale, in NFC, so
 // that names equal under canonical equivalence clash. Names that aren't UTF-8
-// keep their bytes, so two different such names never clash. Nothing when the
-// name is its own key (no capitals, already in NFC: every name after a
-// lowercase step), so that most plans keep no second copy of their names.
-std::optional<std::string> clashKey(std::string_view name, bool valid) {
-    if (!valid) return std::nullopt;
+// keep their bytes, so two different such names never clash. The name itself
+// when it is its own key (no capitals, already in NFC: every name after a
+// lowercase step), else `room`, which holds it. Keys are made again whenever
+// they are compared rather than kept: two names rarely share a key's hash.
+std::string_view clashKey(std::string_view name, std::string& room) {
     if (text::isAscii(name)) {
         if (std::none_of(name.begin(), name.end(), [](char c) { return c >= 'A' && c <= 'Z'; }))
-            return std::nullopt;
-        std::string key(name);
-        for (char& c : key) c = text::asciiLower(c);
-        return key;
+            return name;
+        room.assign(name);
+        for (char& c : room) c = text::asciiLower(c);
+        return room;
     }
-    std::string key = canonicalForm(text::lowercased(name));
-    if (key == name) return std::nullopt;
-    return key;
+    if (!text::isValidUtf8(name)) return name;
+    room = canonicalForm(text::lowercased(name));
+    return room;
 }
 
 // The items' clash keys seen so far, each with the first item that had it: an
-// open-addressing table over the keys `keyOf(i)` gives, a few bytes per file
-// where a node-based map takes a heap block for each. Each slot keeps part of
-// its key's hash beside the item's offset, so that a probe reads another
-// item's key only when the hashes agree; and a slot can be fetched ahead
+// open-addressing table of items by their keys' hashes, a few bytes per file
+// where a node-based map takes a heap block for each. Each slot keeps its
+// key's hash beside the item's offset, so that a probe compares two items'
+// keys (sameKey) only when the hashes agree; and a slot can be fetched ahead
 // (prefetch) while earlier items are inserted, as a long list's table lies far
 // beyond the cache.
-template <class KeyOf>
+template <class SameKey>
 class KeysSeen {
 public:
-    KeysSeen(std::size_t items, KeyOf keyOf)
-        : keyOf_(std::move(keyOf)), slots_(std::bit_ceil(std::max<std::size_t>(2 * items, 8))) {}
+    KeysSeen(std::size_t items, SameKey sameKey)
+        : sameKey_(std::move(sameKey)),
+          slots_(std::bit_ceil(std::max<std::size_t>(2 * items, 8))) {}
 
-    static std::uint64_t hashOf(std::string_view key) { return std::hash<std::string_view>{}(key); }
+    static constexpr std::uint32_t none = UINT32_MAX;
 
     // Starts fetching the slot where a key with `hash` is first looked for.
-    void prefetch(std::uint64_t hash) const {
+    void prefetch(std::uint32_t hash) const {
         __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
     }
 
-    // Records item `i`'s key, whose hash is `hash`; false when an earlier item
-    // recorded the same key.
-    bool insertFirst(std::size_t i, std::uint64_t hash) {
+    // Records item `i`'s key, whose hash is `hash`; when an earlier item
+    // recorded the same key, gives that item instead (else none).
+    std::uint32_t insertFirst(std::size_t i, std::uint32_t hash) {
         const std::size_t mask = slots_.size() - 1;
-        const auto tag = static_cast<std::uint32_t>(hash >> 32);
         for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
             const std::uint64_t entry = slots_[slot];
             if (entry == 0) {
-                slots_[slot] = std::uint64_t{tag} << 32 | static_cast<std::uint32_t>(i + 1);
-                return true;
+                slots_[slot] = std::uint64_t{hash} << 32 | static_cast<std::uint32_t>(i + 1);
+                return none;
             }
-            if (static_cast<std::uint32_t>(entry >> 32) == tag &&
-                keyOf_(static_cast<std::uint32_t>(entry) - 1) == keyOf_(i)) {
-                return false;
-            }
+            const std::uint32_t other = static_cast<std::uint32_t>(entry) - 1;
+            if (static_cast<std::uint32_t>(entry >> 32) == hash && sameKey_(other, i)) return other;
         }
     }
 
-    // Gives the table's memory back.
-    void release() { std::vector<std::uint64_t>().swap(slots_); }
-
 private:
-    KeyOf keyOf_;
-    // The upper half of the key's hash, then 1 + an item's offset; 0 for an
-    // empty slot. 32 bits are plenty: a plan of four billion items would not
+    SameKey sameKey_;
+    // The key's hash, then 1 + an item's offset; 0 for an empty slot. 32 bits are plenty: a plan of four billion items would not
     // fit in memory.
     std::vector<std::uint64_t> slots_;
 };
@@ -217,8 +210,6 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
         std::size_t begin = 0;
         std::size_t end = 0;
         PlanText text;
-        TextColumn ownKeys;
-        std::size_t candidates = 0;  // how many of toTest's slots from `begin` it filled
         // The files, in order, on which a step couldn't finish, and that step.
         std::vector<std::pair<std::uint32_t, std::uint32_t>> stops;
     };
@@ -227,24 +218,11 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
         shares[part].begin = count * part / parts;
         shares[part].end = count * (part + 1) / parts;
     }
-    // Each item's clash key: its new name, or where that isn't its own key, the
-    // text numbered ownKeyOf[i] in its share's ownKeys.
-    constexpr std::uint32_t noKey = UINT32_MAX;
-    std::vector<std::uint32_t> ownKeyOf(count, noKey);
-    const auto keyOf = [&](std::size_t i) -> std::string_view {
-        if (ownKeyOf[i] == noKey) return plan.items[i].newName;
-        std::size_t part = parts - 1;
-        while (shares[part].begin > i) --part;
-        return shares[part].ownKeys[ownKeyOf[i]];
-    };
-    KeysSeen seen(count, keyOf);
-    // Items whose key an earlier item had.
-    std::vector<std::uint32_t> repeated;
-    // Items without a problem so far, and their keys' hashes: their keys go
-    // into `seen` once all are known, each slot fetched a few items ahead.
-    // Each share fills the slots from its first file's.
-    std::vector<std::uint32_t> toTest(count);
-    std::vector<std::uint64_t> hashes(count);
+    // The hash of each item's key, for the items without a problem: their keys
+    // go into `seen` once all are known, each slot fetched a few items ahead.
+    // 32 bits are enough to tell keys apart but for a few pairs in a million,
+    // and those are compared.
+    std::vector<std::uint32_t> hashes(count);
     // With kept stages, the steps go over the list one after another and only
     // from the first that changed (StepStages); otherwise each file goes
     // through every step in turn, with each step made ready once per share
@@ -278,6 +256,7 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
         }
         std::string stem;
         std::string joined;
+        std::string keyRoom;
         for (std::size_t i = share.begin; i < share.end; ++i) {
             auto& file = files[i];
             const std::string_view path = share.text.keep(file.native());
@@ -332,10 +311,6 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
 
             RenamePlan::Item& item = plan.items[i];
             item = RenamePlan::Item{Uuid::random(), path, newName, std::nullopt};
-            if (auto key = clashKey(item.newName, valid)) {
-                ownKeyOf[i] = static_cast<std::uint32_t>(share.ownKeys.size());
-                share.ownKeys.push_back(*key);
-            }
             if (!finished) {
                 item.problem = RenamePlan::Problem::tooSlow;
             } else if (text::trimWhitespace(stem).empty()) {
@@ -343,11 +318,8 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
             } else if (isIllegal(item.newName)) {
                 item.problem = RenamePlan::Problem::illegal;
             } else {
-                const std::size_t slot = share.begin + share.candidates++;
-                toTest[slot] = static_cast<std::uint32_t>(i);
-                const std::string_view key =
-                    ownKeyOf[i] == noKey ? item.newName : share.ownKeys[ownKeyOf[i]];
-                hashes[slot] = KeysSeen<decltype(keyOf)>::hashOf(key);
+                hashes[i] = static_cast<std::uint32_t>(
+                    std::hash<std::string_view>{}(clashKey(item.newName, keyRoom)));
             }
         }
     };
@@ -391,54 +363,40 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
         const std::string_view original = item.originalName();
         item.newName = original.end() == item.path.end() ? original : plan.text.keep(original);
         item.problem = RenamePlan::Problem::tooSlow;
-        ownKeyOf[i] = noKey;
     }
-    // The shares' candidates, in list order, without those just found unknown.
-    std::size_t candidates = 0;
-    for (const Share& share : shares) {
-        for (std::size_t k = share.begin; k < share.begin + share.candidates; ++k) {
-            if (plan.items[toTest[k]].problem) continue;
-            toTest[candidates] = toTest[k];
-            hashes[candidates] = hashes[k];
-            ++candidates;
-        }
+    // The items without a problem so far, in list order.
+    std::vector<std::uint32_t> toTest;
+    toTest.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!plan.items[i].problem) toTest.push_back(static_cast<std::uint32_t>(i));
     }
-    toTest.resize(candidates);
-    hashes.resize(candidates);
 
     // Changed items without a problem are kept in toTest, to be tested for an
     // entry at their new name once all are known, so that a folder holding
-    // many of them is read once.
-    constexpr std::size_t ahead = 8;
-    std::size_t changed = 0;
-    for (std::size_t k = 0; k < toTest.size(); ++k) {
-        if (k + ahead < hashes.size()) seen.prefetch(hashes[k + ahead]);
-        const std::uint32_t i = toTest[k];
-        if (!seen.insertFirst(i, hashes[k])) {
-            plan.items[i].problem = RenamePlan::Problem::duplicate;
-            repeated.push_back(i);
-        } else if (plan.items[i].isChanged()) {
-            toTest[changed++] = i;
-        }
-    }
-    toTest.resize(changed);
-    std::vector<std::uint64_t>().swap(hashes);
-
-    // Every member of a clashing group is marked, the first one included.
-    if (!repeated.empty()) {
-        std::unordered_set<std::string_view> clashing;
-        for (const std::uint32_t i : repeated) clashing.insert(keyOf(i));
-        for (std::size_t i = 0; i < count; ++i) {
-            if (plan.items[i].problem != RenamePlan::Problem::tooSlow &&
-                clashing.contains(keyOf(i))) {
+    // many of them is read once. Every member of a clashing group is marked,
+    // the first one included. The table is made only now, in the room the file
+    // list leaves, and gone before the folders are read.
+    {
+        std::string roomA;
+        std::string roomB;
+        KeysSeen seen(toTest.size(), [&](std::size_t a, std::size_t b) {
+            return clashKey(plan.items[a].newName, roomA) == clashKey(plan.items[b].newName, roomB);
+        });
+        constexpr std::size_t ahead = 8;
+        std::size_t changed = 0;
+        for (std::size_t k = 0; k < toTest.size(); ++k) {
+            if (k + ahead < toTest.size()) seen.prefetch(hashes[toTest[k + ahead]]);
+            const std::uint32_t i = toTest[k];
+            if (const std::uint32_t first = seen.insertFirst(i, hashes[i]); first != seen.none) {
                 plan.items[i].problem = RenamePlan::Problem::duplicate;
+                plan.items[first].problem = RenamePlan::Problem::duplicate;
+            } else if (plan.items[i].isChanged()) {
+                toTest[changed++] = i;
             }
         }
+        toTest.resize(changed);
     }
-    // The keys are done with: their memory goes back before the folders are read.
-    seen.release();
-    for (Share& share : shares) share.ownKeys.release();
-    std::vector<std::uint32_t>().swap(ownKeyOf);
+    std::vector<std::uint32_t>().swap(hashes);
     std::erase_if(toTest, [&](std::uint32_t i) { return plan.items[i].problem.has_value(); });
 
     const std::vector<bool> taken = plan.folders->existBeside(toTest.size(), [&](std::size_t k) {

@@ -10,12 +10,14 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <numeric>
 #include <optional>
 #include <unordered_map>
 #include <utility>
@@ -97,12 +99,8 @@ bool forEachEntry(int fd, Visit&& visit) {
 }
 
 
-std::size_t hashOf(std::string_view name) {
-    return std::hash<std::string_view>{}(name);
-}
-
-std::uint32_t tagOf(std::size_t hash) {
-    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(hash) >> 32);
+std::uint32_t keyOf(std::size_t hash) {
+    return static_cast<std::uint32_t>(hash);
 }
 
 bool sameTime(const struct timespec& a, const struct timespec& b) {
@@ -111,7 +109,8 @@ bool sameTime(const struct timespec& a, const struct timespec& b) {
 
 }  // namespace
 
-FolderSnapshot::FolderSnapshot(const std::string& folder, std::size_t asked, FolderReads reads) {
+FolderSnapshot::FolderSnapshot(const std::string& folder, std::size_t asked, FolderReads reads,
+                               const Visit& visit) {
     const Descriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.get() < 0) return;
 
@@ -145,7 +144,7 @@ FolderSnapshot::FolderSnapshot(const std::string& folder, std::size_t asked, Fol
         return;
     }
 
-    read(dir.get(), expected);
+    read(dir.get(), expected, visit);
     if (outcome_ != Outcome::read) return;
     device_ = static_cast<std::uint64_t>(status.st_dev);
     inode_ = static_cast<std::uint64_t>(status.st_ino);
@@ -156,76 +155,64 @@ FolderSnapshot::FolderSnapshot(const std::string& folder, std::size_t asked, Fol
     searchable_ = ::faccessat(AT_FDCWD, folder.c_str(), X_OK, AT_EACCESS) == 0;
 }
 
-void FolderSnapshot::read(int fd, std::size_t expected) {
-    constexpr std::size_t blockSize = std::size_t{1} << blockBits;
-    entries_.reserve(expected + 2);
+void FolderSnapshot::read(int fd, std::size_t expected, const Visit& visit) {
+    // The entries in the order read, each bucket counted, then placed bucket by bucket.
+    std::vector<std::uint64_t> hashes;
+    std::vector<std::uint64_t> inodes;
+    hashes.reserve(expected + 2);
+    inodes.reserve(expected + 2);
+    // Bucket b counted in starts_[b + 1]; about eight entries to a bucket.
+    starts_.assign(std::max<std::size_t>(expected / 8, 1) + 1, 0);
     bool tooMany = false;
-    used_ = blockSize;
     const bool complete =
         forEachEntry(fd, [&](std::string_view name, unsigned char type, std::uint64_t inode) {
-            if (used_ + name.size() > blockSize) {
-                tooMany = tooMany || blocks_.size() >= (std::size_t{1} << (32 - blockBits)) ||
-                          name.size() > blockSize;
-                if (tooMany) return;
-                blocks_.push_back(std::make_unique_for_overwrite<char[]>(blockSize));
-                used_ = 0;
-            }
-            tooMany = tooMany || entries_.size() >= UINT32_MAX / 4;
+            tooMany = tooMany || hashes.size() >= UINT32_MAX / 2;
             if (tooMany) return;
-            entries_.push_back(
-                {.inode = inode,
-                 .nameAt = static_cast<std::uint32_t>((blocks_.size() - 1) << blockBits | used_),
-                 .length = static_cast<std::uint16_t>(name.size()),
-                 .type = type});
-            std::memcpy(blocks_.back().get() + used_, name.data(), name.size());
-            used_ += name.size();
+            const std::size_t hash = hashOf(name);
+            if (visit) visit(name, hash, type);
+            hashes.push_back(hash);
+            inodes.push_back(inode);
+            ++starts_[bucketOf(hash) + 1];
         });
     if (!complete || tooMany) {
-        entries_.clear();
-        blocks_.clear();
+        starts_.clear();
         return;
     }
-    // Two thirds full at most: with the tags, a miss looks at a few slots in a
-    // row, and the table takes 12 bytes an entry rather than a power of two's
-    // 16 to 32.
-    slots_.resize(entries_.size() + entries_.size() / 2 + 16);
-    for (std::size_t i = 0; i < entries_.size(); ++i) {
-        const std::string_view name = nameOf(static_cast<std::uint32_t>(i));
-        const std::size_t hash = hashOf(name);
-        Slot& slot = slots_[probe(name, hash)];
-        // A folder lists each name once; should it list one twice, the first counts.
-        if (slot.index == 0) slot = {.tag = tagOf(hash), .index = static_cast<std::uint32_t>(i + 1)};
+    std::partial_sum(starts_.begin(), starts_.end(), starts_.begin());
+    keys_.resize(hashes.size());
+    // Each entry goes to its bucket's next free place: its end, counting down.
+    std::vector<std::uint64_t>(hashes.size()).swap(inodes_);
+    for (std::size_t i = hashes.size(); i-- > 0;) {
+        const std::size_t bucket = bucketOf(hashes[i]);
+        // starts_[bucket + 1] is moved down to the bucket's start on the way.
+        const std::uint32_t at = --starts_[bucket + 1];
+        keys_[at] = keyOf(hashes[i]);
+        inodes_[at] = inodes[i];
     }
+    // Now starts_[b + 1] holds bucket b's start; shift them into place.
+    starts_.erase(starts_.begin());
+    starts_.push_back(static_cast<std::uint32_t>(keys_.size()));
     outcome_ = Outcome::read;
 }
 
-// The slot holding `name`, or the free slot where it would go: at most two
-// thirds of the slots are taken, so there is always one.
-std::size_t FolderSnapshot::probe(std::string_view name, std::size_t hash) const {
-    const std::uint32_t tag = tagOf(hash);
-    // The hash's low half scaled to the table: any size will do.
-    const std::size_t size = slots_.size();
-    const std::size_t start = static_cast<std::size_t>(
-        (static_cast<std::uint64_t>(static_cast<std::uint32_t>(hash)) * size) >> 32);
-    for (std::size_t at = start;; at = at + 1 == size ? 0 : at + 1) {
-        const Slot& slot = slots_[at];
-        if (slot.index == 0) return at;
-        if (slot.tag == tag && nameOf(slot.index - 1) == name) return at;
+std::size_t FolderSnapshot::bucketOf(std::size_t hash) const {
+    // The key scaled to the number of buckets (any number will do), so that
+    // names with the same key share a bucket.
+    return static_cast<std::size_t>((std::uint64_t{keyOf(hash)} * (starts_.size() - 1)) >> 32);
+}
+
+FolderSnapshot::Found FolderSnapshot::find(std::string_view name) const {
+    Found found;
+    if (outcome_ != Outcome::read || !isEntryName(name)) return found;
+    const std::size_t hash = hashOf(name);
+    const std::size_t bucket = bucketOf(hash);
+    const std::uint32_t key = keyOf(hash);
+    for (std::uint32_t at = starts_[bucket]; at < starts_[bucket + 1]; ++at) {
+        if (keys_[at] != key) continue;
+        ++found.sharing;
+        found.inode = inodes_[at];
     }
-}
-
-std::string_view FolderSnapshot::nameOf(std::uint32_t index) const {
-    const Stored& entry = entries_[index];
-    return {blocks_[entry.nameAt >> blockBits].get() + (entry.nameAt & ((1u << blockBits) - 1)),
-            entry.length};
-}
-
-std::optional<FolderSnapshot::Entry> FolderSnapshot::find(std::string_view name) const {
-    if (outcome_ != Outcome::read || !isEntryName(name)) return std::nullopt;
-    const Slot& slot = slots_[probe(name, hashOf(name))];
-    if (slot.index == 0) return std::nullopt;
-    const Stored& entry = entries_[slot.index - 1];
-    return Entry{.inode = entry.inode, .type = entry.type};
+    return found;
 }
 
 bool FolderSnapshot::stillMatches(const struct stat& status) const {
@@ -402,10 +389,13 @@ private:
 
 }  // namespace
 
-const FolderSnapshot* FolderSnapshots::of(std::string_view folder, std::size_t asked) {
+const FolderSnapshot* FolderSnapshots::of(std::string_view folder, std::size_t asked,
+                                          const FolderSnapshot::Visit& visit) {
     const std::string path = openable(folder);
     std::string key(folder);
-    if (const auto found = kept_.find(key); found != kept_.end()) {
+    // A kept read can't show its entries again: with `visit` it stays, to be
+    // replaced by a fresh read or to answer later questions.
+    if (const auto found = kept_.find(key); found != kept_.end() && !visit) {
         struct stat status;
         if (::stat(path.c_str(), &status) == 0 && found->second.snapshot->stillMatches(status)) {
             found->second.used = true;
@@ -414,7 +404,7 @@ const FolderSnapshot* FolderSnapshots::of(std::string_view folder, std::size_t a
         kept_.erase(found);
     }
     if (asked < fewestNames && reads_ != FolderReads::always) return nullptr;
-    auto snapshot = std::make_unique<FolderSnapshot>(path, asked, reads_);
+    auto snapshot = std::make_unique<FolderSnapshot>(path, asked, reads_, visit);
     if (snapshot->outcome() != FolderSnapshot::Outcome::read) return nullptr;
     Kept& kept = kept_[std::move(key)];
     kept = {.snapshot = std::move(snapshot), .used = true};
@@ -440,7 +430,9 @@ std::vector<bool> FolderSnapshots::existBeside(
             // refuse as too long, keeps lstat's own answer.
             const bool asTheFolderSays = entries != nullptr && isEntryName(asked.name) &&
                                          group.folder.size() + asked.name.size() < PATH_MAX;
-            if (asTheFolderSays && !entries->find(asked.name)) continue;
+            if (asTheFolderSays && entries->find(asked.name).sharing == 0) continue;
+            // A name whose key an entry has is asked about: on these volumes an
+            // entry lstat finds under it is spelled exactly so.
             answers[index(k)] = existsBesideKnowing(
                 asked.path, asked.name, asTheFolderSays ? std::optional(true) : std::nullopt,
                 folded);
@@ -451,64 +443,145 @@ std::vector<bool> FolderSnapshots::existBeside(
 
 namespace {
 
-// Calls answer(i, entries, name) for each path i from 0 to count-1, with
-// `name` its last part. `entries` is its folder's read when the folder may be
-// searched as well as read (a lookup by path needs that, reading doesn't) and
-// path i names one of its entries as a lookup would; else it is null and the
-// path is left to a lookup of its own.
-template <class Answer>
-void byFolder(FolderSnapshots& snapshots, std::size_t count,
-              const std::function<std::string_view(std::size_t)>& path, Answer&& answer) {
-    const FolderGroups folders(count, path);
-    for (const FolderGroups::Group& group : folders.groups()) {
-        const FolderSnapshot* entries = snapshots.of(group.folder, group.size);
-        if (entries != nullptr && !entries->searchable()) entries = nullptr;
-        for (std::size_t k = 0; k < group.size; ++k) {
-            const std::size_t i = folders.index(group, k);
-            const std::string_view whole = path(i);
-            const std::string_view name = whole.substr(group.folder.size());
-            const bool asEntry = entries != nullptr && isEntryName(name) && whole.size() < PATH_MAX;
-            answer(i, asEntry ? entries : nullptr, name);
+// The names asked about in one folder, each matched with its entry while the
+// folder is read: an open-addressing table of their indices, each slot with
+// part of its name's hash, so that an entry nobody asked about is rarely
+// compared with a name. Only names a lookup takes as one entry of the folder
+// are sought.
+class SoughtNames {
+public:
+    // No entry has the name; DT_* types are below 16.
+    static constexpr unsigned char missing = 0xFF;
+
+    // Names 0 to count-1, name(k) the k-th, in a folder whose path (its last
+    // slash included) is `folderLength` bytes long.
+    SoughtNames(std::size_t count, std::size_t folderLength,
+                const std::function<std::string_view(std::size_t)>& name)
+        : name_(name), slots_(count + count / 2 + 16), types_(count, missing) {
+        for (std::size_t k = 0; k < count; ++k) {
+            const std::string_view sought = name(k);
+            if (!isEntryName(sought) || folderLength + sought.size() >= PATH_MAX) continue;
+            const std::size_t hash = FolderSnapshot::hashOf(sought);
+            Slot& slot = slots_[probe(sought, hash)];
+            if (slot.index == 0) {
+                slot = {.tag = tagOf(hash), .index = static_cast<std::uint32_t>(k + 1)};
+            } else {
+                copies_.emplace_back(k, slot.index - 1);
+            }
         }
     }
-}
+
+    // An entry read: the name sought like it, if any, has its type.
+    void meet(std::string_view entry, std::size_t hash, unsigned char type) {
+        const Slot& slot = slots_[probe(entry, hash)];
+        if (slot.index != 0) types_[slot.index - 1] = type;
+    }
+
+    // What the read found for name k, a name sought: the type of the entry
+    // spelled so, or `missing`. Call once the folder is read.
+    unsigned char type(std::size_t k) {
+        if (!copies_.empty()) {
+            // A name asked about twice takes its first asking's answer.
+            for (const auto& [copy, first] : copies_) types_[copy] = types_[first];
+            copies_.clear();
+        }
+        return types_[k];
+    }
+
+private:
+    struct Slot {
+        std::uint32_t tag = 0;    // the hash's high half, to skip most comparisons
+        std::uint32_t index = 0;  // 1 + the name's index; 0 for a free slot
+    };
+    static std::uint32_t tagOf(std::size_t hash) {
+        return static_cast<std::uint32_t>(static_cast<std::uint64_t>(hash) >> 32);
+    }
+    // The slot holding `name`, or the free slot where it would go: at most two
+    // thirds of the slots are taken, so there is always one.
+    std::size_t probe(std::string_view name, std::size_t hash) const {
+        const std::uint32_t tag = tagOf(hash);
+        const std::size_t size = slots_.size();
+        const std::size_t start = static_cast<std::size_t>(
+            (static_cast<std::uint64_t>(static_cast<std::uint32_t>(hash)) * size) >> 32);
+        for (std::size_t at = start;; at = at + 1 == size ? 0 : at + 1) {
+            const Slot& slot = slots_[at];
+            if (slot.index == 0) return at;
+            if (slot.tag == tag && name_(slot.index - 1) == name) return at;
+        }
+    }
+
+    const std::function<std::string_view(std::size_t)>& name_;
+    std::vector<Slot> slots_;
+    std::vector<unsigned char> types_;
+    // Names asked about again: (k, the index of its first asking).
+    std::vector<std::pair<std::size_t, std::size_t>> copies_;
+};
 
 }  // namespace
 
 std::vector<ExistsAndKind> FolderSnapshots::existAndKinds(const std::vector<Location>& paths) {
     std::vector<ExistsAndKind> answers(paths.size());
-    const auto pathOf = [&](std::size_t i) -> std::string_view { return paths[i].native(); };
-    byFolder(*this, paths.size(), pathOf,
-             [&](std::size_t i, const FolderSnapshot* entries, std::string_view name) {
-                 if (entries) {
-                     const auto entry = entries->find(name);
-                     if (!entry) return;
-                     // A link is followed, and a volume that doesn't give types
-                     // is asked; every other entry is what it says it is.
-                     if (entry->type != DT_LNK && entry->type != DT_UNKNOWN) {
-                         answers[i] = {.exists = true, .isFolder = entry->type == DT_DIR};
-                         return;
-                     }
-                 }
-                 answers[i] = existsAndKind(paths[i]);
-             });
+    const FolderGroups folders(paths.size(),
+                               [&](std::size_t i) -> std::string_view { return paths[i].native(); });
+    for (const FolderGroups::Group& group : folders.groups()) {
+        const std::function<std::string_view(std::size_t)> nameOf = [&](std::size_t k) {
+            return std::string_view(paths[folders.index(group, k)].native())
+                .substr(group.folder.size());
+        };
+        SoughtNames sought(group.size, group.folder.size(), nameOf);
+        const FolderSnapshot* entries =
+            of(group.folder, group.size,
+               [&](std::string_view name, std::size_t hash, unsigned char type) {
+                   sought.meet(name, hash, type);
+               });
+        // A lookup by path needs search permission; reading doesn't.
+        if (entries != nullptr && !entries->searchable()) entries = nullptr;
+        for (std::size_t k = 0; k < group.size; ++k) {
+            const std::size_t i = folders.index(group, k);
+            const std::string_view name = nameOf(k);
+            if (entries != nullptr && isEntryName(name) &&
+                group.folder.size() + name.size() < PATH_MAX) {
+                const unsigned char type = sought.type(k);
+                if (type == SoughtNames::missing) continue;
+                // A link is followed, and a volume that doesn't give types is
+                // asked; every other entry is what it says it is.
+                if (type != DT_LNK && type != DT_UNKNOWN) {
+                    answers[i] = {.exists = true, .isFolder = type == DT_DIR};
+                    continue;
+                }
+            }
+            answers[i] = existsAndKind(paths[i]);
+        }
+    }
     return answers;
 }
 
 std::vector<std::optional<FileId>> FolderSnapshots::identities(
     std::size_t count, const std::function<std::string_view(std::size_t)>& path) {
     std::vector<std::optional<FileId>> answers(count);
-    byFolder(*this, count, path,
-             [&](std::size_t i, const FolderSnapshot* entries, std::string_view name) {
-                 if (!entries) {
-                     answers[i] = identity(Location(path(i)));
-                 } else if (const auto entry = entries->find(name)) {
-                     // An entry's inode is its file's; the folder's device is
-                     // its entries' (an entry that is a mount point can't be
-                     // renamed).
-                     answers[i] = FileId{.device = entries->device(), .inode = entry->inode};
-                 }
-             });
+    const FolderGroups folders(count, path);
+    for (const FolderGroups::Group& group : folders.groups()) {
+        const FolderSnapshot* entries = of(group.folder, group.size);
+        // A lookup by path needs search permission; reading doesn't.
+        if (entries != nullptr && !entries->searchable()) entries = nullptr;
+        for (std::size_t k = 0; k < group.size; ++k) {
+            const std::size_t i = folders.index(group, k);
+            const std::string_view whole = path(i);
+            const std::string_view name = whole.substr(group.folder.size());
+            if (entries != nullptr && isEntryName(name) && whole.size() < PATH_MAX) {
+                const FolderSnapshot::Found found = entries->find(name);
+                if (found.sharing == 0) continue;
+                // An entry's inode is its file's; the folder's device is its
+                // entries' (an entry that is a mount point can't be renamed).
+                // Names that share a key are told apart by lstat.
+                if (found.sharing == 1) {
+                    answers[i] = FileId{.device = entries->device(), .inode = found.inode};
+                    continue;
+                }
+            }
+            answers[i] = identity(Location(whole));
+        }
+    }
     return answers;
 }
 

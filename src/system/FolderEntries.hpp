@@ -27,12 +27,17 @@ namespace tavix::FileSystem {
 // whenever there is a folder that can be read, or never (for comparing the two).
 enum class FolderReads { judged, always, never };
 
-// Every entry of one folder, from one pass over its entries (getdents64): its
-// exact spelling, type and inode. Only on a volume known to compare names byte
-// for byte (tmpfs, ext2/3/4, btrfs, f2fs), in a folder that doesn't fold letter
-// case: there, an entry spelled exactly like a name is what lstat of that name
-// finds. Every other volume may ignore case or normalise names, so its folders
-// are left to lstat.
+// Every entry of one folder, from one pass over its entries (getdents64). Only
+// on a volume known to compare names byte for byte (tmpfs, ext2/3/4, btrfs,
+// f2fs), in a folder that doesn't fold letter case: there, an entry spelled
+// exactly like a name is what lstat of that name finds. Every other volume may
+// ignore case or normalise names, so its folders are left to lstat.
+// What is kept of each entry is a 32-bit key of its name (its hash's low half)
+// and its inode, 12 bytes where the name itself takes some tens: a name no
+// entry's key matches is certainly not there, and one whose key matches is,
+// unless another name shares the key (about one in four billion), which is
+// why an answer that must be exact is confirmed by lstat. Whoever needs more
+// of each entry is shown it while the folder is read.
 class FolderSnapshot {
 public:
     enum class Outcome {
@@ -42,20 +47,31 @@ public:
         unreadable,  // it can't be opened or read (missing, not a folder, no permission)
     };
 
-    struct Entry {
-        std::uint64_t inode = 0;
-        unsigned char type = 0;  // DT_REG, DT_DIR, DT_LNK, …; DT_UNKNOWN where the volume doesn't say
-    };
+    // Each entry as the read meets it: its name, the name's hash (hashOf) and
+    // its type (DT_REG, DT_DIR, DT_LNK, …; DT_UNKNOWN where the volume doesn't say).
+    using Visit = std::function<void(std::string_view name, std::size_t hash, unsigned char type)>;
 
     // Reads `folder` (a path the kernel takes; "." for the current folder) when
     // `reads` says so; judged, when `asked` names are few enough for its size.
-    FolderSnapshot(const std::string& folder, std::size_t asked, FolderReads reads);
+    // `visit`, when given, sees every entry; should the read not complete, it
+    // may have seen some and outcome() isn't read.
+    FolderSnapshot(const std::string& folder, std::size_t asked, FolderReads reads,
+                   const Visit& visit = {});
+
+    static std::size_t hashOf(std::string_view name) { return std::hash<std::string_view>{}(name); }
+
+    // What the read tells of a name: how many entries' names share its key (0:
+    // no entry is spelled `name`), and when one does, its inode: that of the
+    // entry spelled `name` if there is one. Nothing is found unless outcome()
+    // is read, nor for a name that can't be a single entry's (empty, ".",
+    // "..", holding "/" or NUL).
+    struct Found {
+        std::size_t sharing = 0;
+        std::uint64_t inode = 0;
+    };
+    Found find(std::string_view name) const;
 
     Outcome outcome() const { return outcome_; }
-    // The entry spelled exactly `name`; nothing when there is none, or unless
-    // outcome() is read. A name that can't be a single entry's (empty, ".",
-    // "..", holding "/" or NUL) is never found.
-    std::optional<Entry> find(std::string_view name) const;
     // The device of the folder, which its entries share (but an entry that is
     // a mount point).
     std::uint64_t device() const { return device_; }
@@ -71,30 +87,15 @@ public:
     bool stillMatches(const struct stat& status) const;
 
 private:
-    void read(int fd, std::size_t expected);
-    std::size_t probe(std::string_view name, std::size_t hash) const;
-    std::string_view nameOf(std::uint32_t index) const;
-
-    // Names are kept in blocks of this many bytes, none split between two, so
-    // that a long folder's names are never copied to grow their room.
-    static constexpr std::size_t blockBits = 16;
-
-    struct Stored {
-        std::uint64_t inode;
-        std::uint32_t nameAt;  // block << blockBits | offset
-        std::uint16_t length;
-        unsigned char type;
-    };
-    struct Slot {
-        std::uint32_t tag = 0;    // the hash's high half, to skip most comparisons
-        std::uint32_t index = 0;  // 1 + the entry's index; 0 for a free slot
-    };
+    void read(int fd, std::size_t expected, const Visit& visit);
+    std::size_t bucketOf(std::size_t hash) const;
 
     Outcome outcome_ = Outcome::unreadable;
-    std::vector<std::unique_ptr<char[]>> blocks_;  // every entry's name, one after another
-    std::size_t used_ = 0;  // bytes used in the last block
-    std::vector<Stored> entries_;
-    std::vector<Slot> slots_;  // an open-addressing table of the entries, by name
+    // The entries grouped by bucket (their keys scaled to about an eighth of
+    // their number): bucket b's are from starts_[b] to starts_[b + 1].
+    std::vector<std::uint32_t> starts_;
+    std::vector<std::uint32_t> keys_;  // each entry's key: its name's hash's low half
+    std::vector<std::uint64_t> inodes_;
     std::uint64_t device_ = 0;
     std::uint64_t inode_ = 0;
     struct timespec modified_ = {};
@@ -130,10 +131,14 @@ public:
 
     // existsAndKind(path) for every one of `paths`, with exactly its answers:
     // only links among a read folder's entries (and entries of no given type)
-    // are looked at further.
+    // are looked at further. The paths are found while their folders are read,
+    // afresh (a kept read knows its entries' keys, not their names and types).
     std::vector<ExistsAndKind> existAndKinds(const std::vector<Location>& paths);
 
-    // identity(path(i)) for i from 0 to count-1, with the same answers.
+    // identity(path(i)) for i from 0 to count-1, with the same answers for
+    // paths that name an entry (the files of a batch); for one that doesn't,
+    // nothing, or in the rare case of its name sharing a key with an entry's,
+    // that entry's identity.
     std::vector<std::optional<FileId>> identities(
         std::size_t count, const std::function<std::string_view(std::size_t)>& path);
 
@@ -143,8 +148,11 @@ public:
 
     // The kept or fresh read of `folder` (its path as the files' paths give it,
     // its last slash included; empty for the current folder), for `asked`
-    // names in it; null when the folder's names are left to lstat.
-    const FolderSnapshot* of(std::string_view folder, std::size_t asked);
+    // names in it; null when the folder's names are left to lstat. With
+    // `visit`, the folder is read afresh (when judged worth it) and `visit`
+    // sees each of its entries; what it saw counts only if the read is returned.
+    const FolderSnapshot* of(std::string_view folder, std::size_t asked,
+                             const FolderSnapshot::Visit& visit = {});
 
 private:
     struct Kept {

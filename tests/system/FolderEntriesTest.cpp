@@ -12,6 +12,7 @@
 #include <numeric>
 #include <random>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "support/SystemCallFaults.hpp"
@@ -193,14 +194,49 @@ TEST_F(FolderEntriesTest, AnswerAsOneLstatPerNameDoes) {
                 struct stat status;
                 const bool there = isEntryName(name) &&
                                    ::lstat((folder.path / name).c_str(), &status) == 0;
-                const auto entry = entries.find(name);
-                EXPECT_EQ(entry.has_value(), there) << name;
-                if (entry && there) {
-                    EXPECT_EQ(entry->inode, status.st_ino) << name;
+                const FolderSnapshot::Found found = entries.find(name);
+                EXPECT_EQ(found.sharing, there ? 1u : 0u) << name;
+                if (there) {
+                    EXPECT_EQ(found.inode, status.st_ino) << name;
                 }
             }
         }
     }
+}
+
+// Names whose keys are the same: the read can't tell them apart, so every
+// answer about them is lstat's: two entries (a, b), and an entry (c) and a name
+// no entry has (d).
+TEST_F(FolderEntriesTest, NamesSharingAKeyAreToldApartByLstat) {
+    std::unordered_map<std::uint32_t, std::string> byKey;
+    std::vector<std::string> pairs;
+    for (int i = 0; pairs.size() < 4; ++i) {
+        const std::string name = "n" + std::to_string(i) + ".jpg";
+        const auto [at, added] =
+            byKey.try_emplace(static_cast<std::uint32_t>(FolderSnapshot::hashOf(name)), name);
+        if (!added) pairs.insert(pairs.end(), {at->second, name});
+    }
+    test::TemporaryFolder temp;
+    const std::vector<Location> asked = {temp.write(pairs[0]), temp.write(pairs[1]),
+                                         temp.write(pairs[2]), temp.path() / pairs[3]};
+    const FolderSnapshot entries(temp.path().string(), 0, FolderReads::always);
+    if (entries.outcome() == FolderSnapshot::Outcome::foldsNames)
+        GTEST_SKIP() << "the temporary folder's volume may fold names";
+    EXPECT_EQ(entries.find(pairs[0]).sharing, 2u);
+    EXPECT_EQ(FileSystem::existAndKinds(asked, FolderReads::always),
+              (std::vector<FileSystem::ExistsAndKind>{{true, false}, {true, false}, {true, false}, {}}));
+    EXPECT_EQ(FileSystem::identities(
+                  2, [&](std::size_t i) -> std::string_view { return asked[i].native(); },
+                  FolderReads::always),
+              (std::vector<std::optional<FileSystem::FileId>>{FileSystem::identity(asked[0]),
+                                                              FileSystem::identity(asked[1])}));
+    EXPECT_EQ(FileSystem::existBeside(
+                  2,
+                  [&](std::size_t i) {
+                      return FileSystem::BesideQuestion{asked[0].native(), pairs[2 * i + 1]};
+                  },
+                  FolderReads::always),
+              (std::vector<bool>{true, false}));
 }
 
 // Waits until the clock's second is past the folders' last changes, so that
