@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <new>
 #include <optional>
 
 #include "ApplyCase.hpp"
@@ -101,19 +100,6 @@ TEST(RenamePlan, NumbersFilesInListOrderAndGivesFreshIds) {
     const RenamePlan first = RenameEngine::plan({b, a}, rules, true);
     EXPECT_EQ(printed(first), (Names{"b-01.txt", "a-02.txt"}));
     EXPECT_NE(first.items[0].id, RenameEngine::plan({b, a}, rules, true).items[0].id);
-}
-
-// A fresh id is a version 4 UUID, written within its own sixteen bytes.
-TEST(RenamePlan, IdsAreVersion4UuidsWrittenWithinTheirBytes) {
-    Uuid ids[2];
-    ids[1].bytes.fill(0xAB);
-    const auto untouched = ids[1].bytes;
-    new (&ids[0]) Uuid(Uuid::random());
-    EXPECT_EQ(ids[1].bytes, untouched);
-    const std::string text = ids[0].text();
-    ASSERT_EQ(text.size(), 36u);
-    EXPECT_EQ(text.substr(8, 1) + text.substr(13, 2) + text.substr(23, 1), "--4-") << text;
-    EXPECT_NE(std::string_view("89AB").find(text[19]), std::string_view::npos) << text;
 }
 
 // The plan holds its own paths and names, each followed by a NUL (moves hand
