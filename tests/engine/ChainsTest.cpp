@@ -45,6 +45,12 @@ INSTANTIATE_TEST_SUITE_P(
              "",
              "a>b b>c c>x/y",
              {"b !exists", "c !exists", "x/y !illegal"}},
+        // A chain that reaches a file an earlier chain freed is freed, whatever
+        // the chain just before it came to.
+        Case{"AChainMeetingAFreedOneAfterABlockedOne",
+             "",
+             "b>c c>d e>f f>x/y a>b",
+             {"c", "d", "f !exists", "x/y !illegal", "b"}},
         Case{"AClashInsideTheBatch", "", "a>c b>c c>d", {"c !duplicate", "c !duplicate", "d"}},
         // "B" is another file than the batch's "b": "a" stays, and so "b" can't
         // have its name.
