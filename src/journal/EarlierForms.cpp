@@ -200,7 +200,14 @@ JournalContents readEarlierForm(const ReadBytes& read, std::string start, const 
             if (const auto temporary = item.path("temporary")) move.temporary = *temporary;
             const auto device = item.number("device");
             const auto inode = item.number("inode");
-            if (device && inode) move.identity = FileSystem::FileId{*device, *inode};
+            const auto none = [&](const char* key) { return !item.has(key) || item.isNull(key); };
+            if (device && inode) {
+                move.identity = FileSystem::FileId{*device, *inode};
+            } else if (!none("device") || !none("inode")) {
+                // Damage, never a move recorded without identity whose file goes unchecked.
+                fault = "a planned move without a valid device and inode";
+                return;
+            }
         }
         if (auto why = pathFault(move)) {
             fault = std::move(*why);

@@ -4,8 +4,10 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "engine/RenameEngine.hpp"
+#include "engine/RenamePlan.hpp"
 #include "rules/RenameRule.hpp"
 
 namespace tavix {
@@ -27,5 +29,18 @@ inline std::string applied(const RenameRule& rule, const std::string& name) {
 }
 
 class ApplySteps : public ::testing::TestWithParam<ApplyCase> {};
+
+// Each item of a plan as its new name, then " !" and its problem if it has
+// one, after its path if asked: a whole plan in one comparison.
+inline std::vector<std::string> printed(const RenamePlan& plan, bool withPaths = false) {
+    static constexpr const char* problems[] = {"duplicate", "exists", "empty", "illegal", "tooSlow"};
+    std::vector<std::string> out;
+    for (const RenamePlan::Item& item : plan.items) {
+        std::string& line = out.emplace_back(withPaths ? std::string(item.path) + " > " : "");
+        line.append(item.newName);
+        if (item.problem) line.append(" !").append(problems[static_cast<int>(*item.problem)]);
+    }
+    return out;
+}
 
 }  // namespace tavix

@@ -1,4 +1,9 @@
+#include <cstdint>
+#include <limits>
+#include <vector>
+
 #include "ApplyCase.hpp"
+#include "support/LocaleAndZone.hpp"
 
 namespace tavix {
 
@@ -8,4 +13,176 @@ TEST_P(ApplySteps, RewriteTheName) {
     EXPECT_EQ(applied(c.rule, c.name), c.expected);
 }
 
+namespace {
+
+const RenameRule lower = RenameRule{ChangeCase{CaseStyle::lower}};
+const RenameRule upper = RenameRule{ChangeCase{CaseStyle::upper}};
+const RenameRule title = RenameRule{ChangeCase{CaseStyle::title}};
+const RenameRule sentence = RenameRule{ChangeCase{CaseStyle::sentence}};
+
+// One row of each style (lowercased, uppercased and titlecased texts are
+// compared with ICU's in src/text), and what sentence case does beyond ASCII.
+INSTANTIATE_TEST_SUITE_P(
+    ChangeCase, ApplySteps,
+    ::testing::ValuesIn(std::vector<ApplyCase>{
+        {"lower", lower, "IMG_0042 \u00c9T\u00c9", "img_0042 \u00e9t\u00e9"},
+        {"upper, one to many", upper, "stra\u00dfe", "STRASSE"},
+        {"title", title, "hello wORLD", "Hello World"},
+        {"sentence", sentence, "hELLO wORLD", "Hello world"},
+        {"sentence, leading space", sentence, " hELLO", " hello"},
+        {"sentence, mark stays on its letter", sentence, "e\u0301LAN", "E\u0301lan"},
+        {"sentence, uppercase not titlecase", sentence, "\u01c6EMAL", "\u01c4emal"},
+        {"sentence, ligature", sentence, "\ufb01NE", "FIne"}}));
+
+// The process's default locale never changes a name's case mapping.
+TEST(TurkishDefaultLocale, CaseMappingStaysRoot) {
+    const test::LocaleAndZone turkish("tr_TR");
+    const struct {
+        RenameRule rule;
+        std::string name, expected;
+    } rows[] = {
+        {upper, "istanbul", "ISTANBUL"},
+        {upper, "\u0131s\u0131k", "ISIK"},
+        {lower, "ISTANBUL", "istanbul"},
+        {lower, "\u0130STANBUL", "i\u0307stanbul"},
+        {title, "izmir \u0131l\u0131k", "Izmir Il\u0131k"},
+        {sentence, "iSTANBUL", "Istanbul"},
+        {RenameRule{FindReplace{"I", "-", false, false, Occurrences::all}}, "kiti", "k-t-"},
+        {RenameRule{FindReplace{"I", "-", true, false, Occurrences::all}}, "kiti", "k-t-"},
+    };
+    for (const auto& row : rows) EXPECT_EQ(applied(row.rule, row.name), row.expected) << row.name;
+}
+
+const auto removing = [](CharacterClass kind, std::string custom = "") {
+    return RenameRule{RemoveCharacters{kind, std::move(custom)}};
+};
+const RenameRule collapse = RenameRule{CollapseSpaces{}};
+
+INSTANTIATE_TEST_SUITE_P(
+    RemoveCharacters, ApplySteps,
+    ::testing::ValuesIn(std::vector<ApplyCase>{
+        {"digits", removing(CharacterClass::digits), "IMG_0042", "IMG_"},
+        {"Arabic-Indic digits", removing(CharacterClass::digits),
+         "\u0635\u0648\u0631\u0629\u0661\u0662\u0663", "\u0635\u0648\u0631\u0629"},
+        {"digits, not other numbers", removing(CharacterClass::digits), "\u00bd\u2162x",
+         "\u00bd\u2162x"},
+        {"punctuation", removing(CharacterClass::punctuation), "a-b_c(d)!\u00ab\u2014e\u00bb",
+         "abcde"},
+        {"whitespace", removing(CharacterClass::whitespace), "a b\tc\u00a0d\u3000e\u2028f\ng",
+         "abcde\u2028f\ng"},
+        {"symbols", removing(CharacterClass::symbols), "a+b=c$\u20ac\u00a9^\U0001F600d", "abcd"},
+        {"symbols, skin tone modifier is one", removing(CharacterClass::symbols),
+         "x\U0001F44D\U0001F3FD", "x"},
+        {"custom, every scalar", removing(CharacterClass::custom, "a\u00e9"), "Caf\u00e9 bar",
+         "Cf br"},
+        {"custom, scalars not characters", removing(CharacterClass::custom, "\u00e9"), "Cafe\u0301",
+         "Cafe\u0301"},
+        {"custom, a mark alone", removing(CharacterClass::custom, "\u0301"), "Cafe\u0301", "Cafe"},
+        {"custom, the mark survives its base", removing(CharacterClass::custom, "e"), "Cafe\u0301",
+         "Caf\u0301"},
+        {"custom, astral scalars", removing(CharacterClass::custom, "\U0001F3FD"),
+         "\U0001F44D\U0001F3FD", "\U0001F44D"},
+        {"custom ignored for other classes", removing(CharacterClass::digits, "a"), "a1", "a"}}));
+
+INSTANTIATE_TEST_SUITE_P(
+    CollapseSpaces, ApplySteps,
+    ::testing::ValuesIn(std::vector<ApplyCase>{
+        {"runs and ends", collapse, "  a   b  ", "a b"},
+        {"tabs stay", collapse, "a\t\tb", "a\t\tb"},
+        {"spaces around a tab", collapse, "a  \t  b", "a \t b"},
+        {"no-break spaces stay inside", collapse, "a\u00a0\u00a0b", "a\u00a0\u00a0b"},
+        {"ends trimmed of Zs and tabs", collapse, "\t\u00a0\u2003a b \u3000\t", "a b"},
+        {"line separator is not trimmed", collapse, "a \u2028", "a \u2028"},
+        {"only spaces", collapse, "   ", ""},
+        {"non-ASCII kept", collapse, " \u00e9  \U0001F44D ", "\u00e9 \U0001F44D"}}));
+
+constexpr std::int64_t huge = std::numeric_limits<std::int64_t>::max();
+constexpr std::int64_t tiny = std::numeric_limits<std::int64_t>::min();
+
+const auto crop = [](CropMode mode, std::int64_t n) { return RenameRule{Crop{mode, n}}; };
+const auto insert = [](std::string text, std::int64_t at) {
+    return RenameRule{InsertAt{text, at}};
+};
+const auto truncate = [](std::int64_t limit, Position from) {
+    return RenameRule{Truncate{limit, from}};
+};
+
+// Characters that take several scalars, each counted as one.
+const std::string family = "\U0001F468\u200d\U0001F469\u200d\U0001F467";
+const std::string france = "\U0001F1EB\U0001F1F7";
+const std::string russia = "\U0001F1F7\U0001F1FA";
+const std::string eAcute = "e\u0301";
+
+INSTANTIATE_TEST_SUITE_P(
+    LengthAndPosition, ApplySteps,
+    ::testing::ValuesIn(std::vector<ApplyCase>{
+        {"add, before", RenameRule{AddText{"new-", Position::prefix}}, "a", "new-a"},
+        {"add, after", RenameRule{AddText{"-new", Position::suffix}}, "a", "a-new"},
+        {"crop, count 0 keeps the name", crop(CropMode::keepFirst, 0), "abc", "abc"},
+        {"crop, most negative count", crop(CropMode::removeFirst, tiny), "abc", "abc"},
+        {"crop, remove first", crop(CropMode::removeFirst, 2), "abcdef", "cdef"},
+        {"crop, keep first", crop(CropMode::keepFirst, 2), "abcdef", "ab"},
+        {"crop, keep last", crop(CropMode::keepLast, 2), "abcdef", "ef"},
+        {"crop, remove beyond the length", crop(CropMode::removeLast, huge), "abcdef", ""},
+        {"crop, ZWJ family", crop(CropMode::removeFirst, 1), family + "x", "x"},
+        {"crop, combining mark", crop(CropMode::removeLast, 1), "caf" + eAcute, "caf"},
+        {"insert at offset 0", insert("-", 0), "hello", "-hello"},
+        {"insert, inside", insert("-", 2), "hello", "he-llo"},
+        {"insert, beyond the end", insert("-", 99), "hello", "hello-"},
+        {"insert, most negative", insert("-", tiny), "hello", "-hello"},
+        {"insert, after a combining mark", insert("-", 1), eAcute + "x", eAcute + "-x"},
+        {"insert, between flags", insert("-", 1), france + russia, france + "-" + russia},
+        {"truncate, cut the end", truncate(3, Position::suffix), "abcdef", "abc"},
+        {"truncate, cut the start", truncate(3, Position::prefix), "abcdef", "def"},
+        {"truncate, limit 0 is 1", truncate(0, Position::suffix), "abcdef", "a"},
+        {"truncate, most negative is 1", truncate(tiny, Position::prefix), "abcdef", "f"},
+        {"truncate, family kept whole", truncate(1, Position::prefix), "x" + family, family},
+        {"truncate, more bytes than characters", truncate(2, Position::suffix), eAcute + eAcute,
+         eAcute + eAcute}}));
+
+// One step of each text kind, each of which would change "ab cd".
+std::vector<RenameRule> changingSteps() {
+    return {
+        RenameRule{FindReplace{"b", "x", false, false, Occurrences::all}},
+        RenameRule{FindReplace{"b", "x", true, false, Occurrences::all}},
+        RenameRule{FindReplace{"b", "x", false, false, Occurrences::last}},
+        RenameRule{AddText{"x", Position::prefix}},
+        RenameRule{RemoveText{"b", false}},
+        RenameRule{ChangeCase{CaseStyle::upper}},
+        RenameRule{ChangeCase{CaseStyle::title}},
+        RenameRule{ChangeCase{CaseStyle::sentence}},
+        RenameRule{RemoveCharacters{CharacterClass::whitespace, ""}},
+        RenameRule{RemoveCharacters{CharacterClass::custom, "a"}},
+        RenameRule{CollapseSpaces{}},
+        RenameRule{Crop{CropMode::removeFirst, std::numeric_limits<std::int64_t>::max()}},
+        RenameRule{InsertAt{"x", 1}},
+        RenameRule{Truncate{1, Position::suffix}},
+    };
+}
+
+TEST(IllFormedNames, KeepEveryByte) {
+    const std::string names[] = {
+        "ab cd\xff",           // a byte that never occurs in UTF-8
+        "ab cd\xc3",           // a sequence cut short
+        "ab \xc0\xaf cd",      // an overlong slash
+        "ab \xed\xa0\x80 cd",  // an encoded surrogate
+        "\x80"
+        "ab cd",  // a lone continuation byte
+    };
+    for (const std::string& name : names) {
+        for (const RenameRule& rule : changingSteps()) {
+            EXPECT_EQ(applied(rule, name), name) << rule.id();
+        }
+    }
+}
+
+TEST(EmptyNames, StayEmptyUnlessTextIsAdded) {
+    for (const RenameRule& rule : changingSteps()) {
+        const bool adds = std::holds_alternative<AddText>(rule.kind) ||
+                          std::holds_alternative<InsertAt>(rule.kind);
+        EXPECT_EQ(applied(rule, ""), adds ? "x" : "") << rule.id();
+    }
+}
+
+}  // namespace
 }  // namespace tavix

@@ -1,19 +1,18 @@
 // Changes of letter case on volumes that ignore it and give each spelling of a
 // name an inode number of its own (FAT through FUSE, some SMB mounts), where
 // the destination's lookup finds the file itself under another number.
-#include <gtest/gtest.h>
 #include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
+#include "ApplyCase.hpp"
 #include "engine/Perform.hpp"
-#include "engine/RenamePlan.hpp"
 #include "support/Files.hpp"
 #include "support/SystemCallFaults.hpp"
 #include "support/TemporaryFolder.hpp"
@@ -24,6 +23,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::contentsOf;
 using test::namesIn;
+using Names = std::vector<std::string>;
 
 const RenameRule lower{ChangeCase{CaseStyle::lower}};
 
@@ -36,20 +36,13 @@ std::vector<Location> writeCameraFiles(const fs::path& folder) {
     return files;
 }
 
-std::vector<std::optional<RenamePlan::Problem>> problemsOf(const RenamePlan& plan) {
-    std::vector<std::optional<RenamePlan::Problem>> problems;
-    for (const auto& item : plan.items) problems.push_back(item.problem);
-    return problems;
-}
-
 // Another file under another spelling of the destination is still `exists`.
 void expectOtherFilesTaken(const fs::path& folder) {
     std::ofstream(folder / "a.txt") << "a";
     std::ofstream(folder / "b.txt") << "b";
     const RenamePlan plan = RenameEngine::planNames({folder / "a.txt", folder / "b.txt"},
                                                     {"photo.jpg", "IMG_0001.jpg"});
-    EXPECT_EQ(problemsOf(plan), (std::vector<std::optional<RenamePlan::Problem>>{
-                                    RenamePlan::Problem::exists, RenamePlan::Problem::exists}));
+    EXPECT_EQ(printed(plan), (Names{"photo.jpg !exists", "IMG_0001.jpg !exists"}));
 }
 
 TEST(CaseFoldingVolume, ChangesOnlyLetterCaseOfTheFileItself) {
@@ -58,13 +51,12 @@ TEST(CaseFoldingVolume, ChangesOnlyLetterCaseOfTheFileItself) {
     const test::FoldLetterCase folding(temp.path());
 
     const RenamePlan plan = RenameEngine::plan(files, {lower}, false);
-    EXPECT_EQ(problemsOf(plan), std::vector<std::optional<RenamePlan::Problem>>(3));
+    EXPECT_EQ(printed(plan), (Names{"photo.jpg", "img_0001.jpg", "notes.txt"}));
     EXPECT_EQ(plan.changedCount(), 3u);
     const auto applied = RenameEngine::perform(plan);
     EXPECT_EQ(applied.moves.size(), 3u);
     EXPECT_TRUE(applied.failures.empty());
-    EXPECT_EQ(namesIn(temp.path()),
-              (std::vector<std::string>{"img_0001.jpg", "notes.txt", "photo.jpg"}));
+    EXPECT_EQ(namesIn(temp.path()), (Names{"img_0001.jpg", "notes.txt", "photo.jpg"}));
     EXPECT_EQ(contentsOf(temp.path() / "photo.jpg"), "Photo.JPG");
 
     expectOtherFilesTaken(temp.path());
@@ -124,14 +116,15 @@ TEST(CaseFoldingVolume, OnAFatImageThroughFuse) {
     const auto files = writeCameraFiles(fat.folder());
 
     const RenamePlan plan = RenameEngine::plan(files, {lower}, false);
-    EXPECT_EQ(problemsOf(plan), std::vector<std::optional<RenamePlan::Problem>>(3));
+    EXPECT_EQ(printed(plan), (Names{"photo.jpg", "img_0001.jpg", "notes.txt"}));
     const auto applied = RenameEngine::perform(plan);
     EXPECT_EQ(applied.moves.size() + applied.failures.size(), 3u);
     for (const auto& move : applied.moves) EXPECT_TRUE(fs::exists(move.to)) << move.to;
     std::vector<std::string> contents;
-    for (const auto& name : namesIn(fat.folder())) contents.push_back(contentsOf(fat.folder() / name));
+    for (const auto& name : namesIn(fat.folder()))
+        contents.push_back(contentsOf(fat.folder() / name));
     std::ranges::sort(contents);
-    EXPECT_EQ(contents, (std::vector<std::string>{"IMG_0001.JPG", "Notes.TXT", "Photo.JPG"}));
+    EXPECT_EQ(contents, (Names{"IMG_0001.JPG", "Notes.TXT", "Photo.JPG"}));
 
     expectOtherFilesTaken(fat.folder());
 }

@@ -1,72 +1,60 @@
-#include <gtest/gtest.h>
-
-#include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "ApplyCase.hpp"
 #include "engine/Chains.hpp"
 #include "support/TemporaryFolder.hpp"
 
 namespace tavix {
 namespace {
 
-using Problem = RenamePlan::Problem;
-using test::TemporaryFolder;
-
 struct Case {
     std::string name;
-    std::vector<std::string> outside;  // files on disk that aren't in the batch
-    std::vector<std::pair<std::string, std::string>> renames;
-    std::vector<std::optional<Problem>> problems;
+    std::string outside;  // files on disk that aren't in the batch
+    std::string renames;  // "from>to …"
+    std::vector<std::string> planned;
 };
 
 class FreeChains : public ::testing::TestWithParam<Case> {};
 
 TEST_P(FreeChains, FreeNamesThatTheBatchGivesUp) {
     const Case& c = GetParam();
-    TemporaryFolder folder;
-    for (const auto& name : c.outside) folder.write(name);
+    test::TemporaryFolder folder;
+    std::istringstream outside(c.outside), renames(c.renames);
+    for (std::string name; outside >> name;) folder.write(name);
     std::vector<Location> files;
     std::vector<std::string> names;
-    for (const auto& [from, to] : c.renames) {
-        files.push_back(folder.write(from));
-        names.push_back(to);
+    for (std::string rename; renames >> rename;) {
+        files.push_back(folder.write(rename.substr(0, rename.find('>'))));
+        names.push_back(rename.substr(rename.find('>') + 1));
     }
     RenamePlan plan = RenameEngine::planNames(std::move(files), names);
     RenameEngine::freeChains(plan);
-    std::vector<std::optional<Problem>> problems;
-    for (const auto& item : plan.items) problems.push_back(item.problem);
-    EXPECT_EQ(problems, c.problems);
+    EXPECT_EQ(printed(plan), c.planned);
 }
-
-const std::optional<Problem> free;
-const std::optional<Problem> exists = Problem::exists;
-const std::optional<Problem> duplicate = Problem::duplicate;
 
 INSTANTIATE_TEST_SUITE_P(
     Chains, FreeChains,
     ::testing::Values(
-        Case{"ASwap", {}, {{"a", "b"}, {"b", "a"}}, {free, free}},
-        Case{"AThreeCycle", {}, {{"a", "b"}, {"b", "c"}, {"c", "a"}}, {free, free, free}},
-        Case{"AShiftIntoAFreeName",
-             {},
-             {{"f1", "f2"}, {"f2", "f3"}, {"f3", "f4"}},
-             {free, free, free}},
-        Case{"AShiftIntoAFileOutsideTheBatch",
-             {"f3"},
-             {{"f1", "f2"}, {"f2", "f3"}},
-             {exists, exists}},
+        Case{"ASwap", "", "a>b b>a", {"b", "a"}},
+        Case{"AThreeCycle", "", "a>b b>c c>a", {"b", "c", "a"}},
+        Case{"AShiftIntoAFreeName", "", "f1>f2 f2>f3 f3>f4", {"f2", "f3", "f4"}},
+        Case{"AShiftIntoAFileOutsideTheBatch", "f3", "f1>f2 f2>f3", {"f2 !exists", "f3 !exists"}},
         Case{"AChainEndingInAFileThatCantMove",
-             {},
-             {{"a", "b"}, {"b", "c"}, {"c", "x/y"}},
-             {exists, exists, Problem::illegal}},
-        Case{"AClashInsideTheBatch",
-             {},
-             {{"a", "c"}, {"b", "c"}, {"c", "d"}},
-             {duplicate, duplicate, free}},
+             "",
+             "a>b b>c c>x/y",
+             {"b !exists", "c !exists", "x/y !illegal"}},
+        // A chain that reaches a file an earlier chain freed is freed, whatever
+        // the chain just before it came to.
+        Case{"AChainMeetingAFreedOneAfterABlockedOne",
+             "",
+             "b>c c>d e>f f>x/y a>b",
+             {"c", "d", "f !exists", "x/y !illegal", "b"}},
+        Case{"AClashInsideTheBatch", "", "a>c b>c c>d", {"c !duplicate", "c !duplicate", "d"}},
         // "B" is another file than the batch's "b": "a" stays, and so "b" can't
         // have its name.
-        Case{"AFileThatStaysHoldsItsName", {"B"}, {{"a", "B"}, {"b", "a"}}, {exists, exists}}),
+        Case{"AFileThatStaysHoldsItsName", "B", "a>B b>a", {"B !exists", "a !exists"}}),
     [](const auto& info) { return info.param.name; });
 
 }  // namespace

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <map>
 #include <numeric>
 #include <random>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -62,25 +64,45 @@ std::map<std::string, std::string> listing(const std::vector<std::string>& names
     return folder;
 }
 
+// A batch written "from>to" (or "from~to" for a change of letter case only),
+// and the order it should get: the moves as they finish, the steps ("1>" puts
+// move 1 aside under its temporary name, "1<" brings it on), each move in a cycle (y) or not (n).
 struct Case {
-    std::string name;
-    std::vector<Named> moves;
-    std::vector<std::uint32_t> finished;
-    std::vector<MoveOrder::Step> steps;
-    std::vector<bool> inCycle;
+    std::string name, moves, finished, steps, inCycle;
     bool needsOrder;
 };
+
+std::vector<std::string> words(const std::string& text) {
+    std::istringstream in(text);
+    return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
+}
 
 class Orders : public ::testing::TestWithParam<Case> {};
 
 TEST_P(Orders, LeaveEachNameBeforeItIsTaken) {
     const Case& c = GetParam();
-    const MoveOrder order = RenameEngine::orderMoves(requests(c.moves), counter());
-    EXPECT_EQ(order.finished, c.finished);
-    EXPECT_EQ(order.steps, c.steps);
-    EXPECT_EQ(order.inCycle, c.inCycle);
+    std::vector<Named> moves;
+    for (const std::string& move : words(c.moves)) {
+        const auto arrow = move.find_first_of(">~");
+        moves.push_back({move.substr(0, arrow), move.substr(arrow + 1), move[arrow] == '~'});
+    }
+    const MoveOrder order = RenameEngine::orderMoves(requests(moves), counter());
+    std::vector<std::uint32_t> finished;
+    for (const std::string& move : words(c.finished)) finished.push_back(std::stoul(move));
+    std::vector<MoveOrder::Step> steps;
+    for (const std::string& step : words(c.steps)) {
+        const Leg leg = step.ends_with('>')   ? Leg::toTemporary
+                        : step.ends_with('<') ? Leg::fromTemporary
+                                              : Leg::whole;
+        steps.push_back({static_cast<std::uint32_t>(std::stoul(step)), leg});
+    }
+    std::vector<bool> inCycle;
+    for (const char move : c.inCycle) inCycle.push_back(move == 'y');
+    EXPECT_EQ(order.finished, finished);
+    EXPECT_EQ(order.steps, steps);
+    EXPECT_EQ(order.inCycle, inCycle);
     EXPECT_EQ(order.needsOrder, c.needsOrder);
-    for (std::size_t i = 0; i < c.moves.size(); ++i) {
+    for (std::size_t i = 0; i < moves.size(); ++i) {
         const bool passes = std::ranges::any_of(order.steps, [&](const auto& step) {
             return step.move == i && step.leg != Leg::whole;
         });
@@ -90,48 +112,16 @@ TEST_P(Orders, LeaveEachNameBeforeItIsTaken) {
 
 INSTANTIATE_TEST_SUITE_P(
     MoveOrder, Orders,
-    ::testing::Values(Case{"IndependentMovesKeepTheirOrder",
-                           {{"a", "x"}, {"b", "y"}},
-                           {0, 1},
-                           {{0}, {1}},
-                           {false, false},
-                           false},
-                      Case{"AChainInListOrderStaysAsItIs",
-                           {{"b", "c"}, {"a", "b"}},
-                           {0, 1},
-                           {{0}, {1}},
-                           {false, false},
-                           false},
-                      Case{"AShiftMovesTheLastFileFirst",
-                           {{"f1", "f2"}, {"f2", "f3"}, {"f3", "f4"}},
-                           {2, 1, 0},
-                           {{2}, {1}, {0}},
-                           {false, false, false},
-                           true},
-                      Case{"ASwapPutsTheSecondFileAside",
-                           {{"a", "b"}, {"b", "a"}},
-                           {0, 1},
-                           {{1, Leg::toTemporary}, {0}, {1, Leg::fromTemporary}},
-                           {true, true},
-                           true},
-                      Case{"AThreeCycleGoesRoundFromTheFirstFile",
-                           {{"a", "b"}, {"b", "c"}, {"c", "a"}},
-                           {0, 2, 1},
-                           {{1, Leg::toTemporary}, {0}, {2}, {1, Leg::fromTemporary}},
-                           {true, true, true},
-                           true},
-                      Case{"ACaseChangeKeepsBothLegsTogether",
-                           {{"x", "y"}, {"Photo", "photo", true}},
-                           {0, 1},
-                           {{0}, {1, Leg::toTemporary}, {1, Leg::fromTemporary}},
-                           {false, false},
-                           false},
-                      Case{"ACaseChangeWaitsForTheFileHoldingItsNewName",
-                           {{"Photo", "photo", true}, {"photo", "old"}},
-                           {1, 0},
-                           {{1}, {0, Leg::toTemporary}, {0, Leg::fromTemporary}},
-                           {false, false},
-                           true}),
+    ::testing::Values(
+        Case{"IndependentMovesKeepTheirOrder", "a>x b>y", "0 1", "0 1", "nn", false},
+        Case{"AChainInListOrderStaysAsItIs", "b>c a>b", "0 1", "0 1", "nn", false},
+        Case{"AShiftMovesTheLastFileFirst", "f1>f2 f2>f3 f3>f4", "2 1 0", "2 1 0", "nnn", true},
+        Case{"ASwapPutsTheSecondFileAside", "a>b b>a", "0 1", "1> 0 1<", "yy", true},
+        Case{"AThreeCycleGoesRoundFromTheFirstFile", "a>b b>c c>a", "0 2 1", "1> 0 2 1<", "yyy",
+             true},
+        Case{"ACaseChangeKeepsBothLegsTogether", "x>y Photo~photo", "0 1", "0 1> 1<", "nn", false},
+        Case{"ACaseChangeWaitsForTheFileHoldingItsNewName", "Photo~photo photo>old", "1 0",
+             "1 0> 0<", "nn", true}),
     [](const auto& info) { return info.param.name; });
 
 TEST(MoveOrder, TemporaryNamesAreFreshInTheBatch) {
@@ -170,26 +160,20 @@ Batch randomBatch(std::mt19937_64& random) {
     };
     std::set<std::string> taken;
     std::size_t fresh = 0;
-    const auto newName = [&](const std::string& stem) {
+    // A name no file has yet: a file's of the batch, or else free.
+    const auto newName = [&](const std::string& stem, bool file = true) {
         std::string name;
         do name = stem + std::to_string(fresh++);
-        while (taken.contains(name));
-        taken.insert(name);
-        batch.files.push_back(name);
-        return name;
-    };
-    const auto freeName = [&] {
-        std::string name;
-        do name = "free" + std::to_string(fresh++);
-        while (taken.contains(name));
-        taken.insert(name);
+        while (!taken.insert(name).second);
+        if (file) batch.files.push_back(name);
         return name;
     };
     for (std::size_t shape = 0, shapes = 1 + below(6); shape < shapes; ++shape) {
         const std::size_t length = 1 + below(8);
-        switch (below(6)) {
+        std::vector<std::string> names;
+        const std::size_t kind = below(6);
+        switch (kind) {
             case 0: {  // a permutation of some files: cycles of every length
-                std::vector<std::string> names;
                 for (std::size_t i = 0; i <= length; ++i) names.push_back(newName("p"));
                 std::vector<std::string> shuffled = names;
                 std::shuffle(shuffled.begin(), shuffled.end(), random);
@@ -198,37 +182,27 @@ Batch randomBatch(std::mt19937_64& random) {
                 }
                 break;
             }
-            case 1: {  // a shift by one into a free name
-                std::vector<std::string> names;
+            case 1:  // a shift by one into a free name
                 for (std::size_t i = 0; i < length; ++i) names.push_back(newName("s"));
-                names.push_back(freeName());
+                names.push_back(newName("free", false));
                 for (std::size_t i = 0; i + 1 < names.size(); ++i)
                     batch.moves.push_back({names[i], names[i + 1]});
                 break;
-            }
-            case 2: {  // a swap
-                const std::string a = newName("w"), b = newName("w");
-                batch.moves.push_back({a, b});
-                batch.moves.push_back({b, a});
+            case 2:  // a swap
+            case 3:  // a three-cycle
+                for (std::size_t i = 0; i < kind; ++i)
+                    names.push_back(newName(kind == 2 ? "w" : "t"));
+                for (std::size_t i = 0; i < kind; ++i)
+                    batch.moves.push_back({names[i], names[(i + 1) % kind]});
                 break;
-            }
-            case 3: {  // a three-cycle
-                const std::string a = newName("t"), b = newName("t"), c = newName("t");
-                batch.moves.push_back({a, b});
-                batch.moves.push_back({b, c});
-                batch.moves.push_back({c, a});
-                break;
-            }
             case 4: {  // a change of case, sometimes into a name another file leaves
                 const std::string upper = newName("C");
                 std::string lower = upper;
                 lower[0] = 'c';
-                if (!taken.contains(lower) && below(2) == 0) {
-                    taken.insert(lower);
+                if (taken.insert(lower).second && below(2) == 0) {
                     batch.files.push_back(lower);
-                    batch.moves.push_back({lower, freeName()});
+                    batch.moves.push_back({lower, newName("free", false)});
                 }
-                taken.insert(lower);
                 batch.moves.push_back({upper, lower, true});
                 break;
             }

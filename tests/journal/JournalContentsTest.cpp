@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstring>
 
 #include "journal/JournalContents.hpp"
 
@@ -13,15 +12,19 @@ namespace {
 
 using Fate = JournalContents::Fate;
 
-JournalContents read(const std::string& text) {
-    std::size_t at = 0;
-    const ReadBytes source = [&](char* buffer, std::size_t size, std::size_t& got) {
-        got = std::min(size, text.size() - at);
-        std::memcpy(buffer, text.data() + at, got);
-        at += got;
+// Reads `before`, `blanks` spaces, then `after`.
+ReadBytes source(std::string before, std::size_t blanks = 0, std::string after = "") {
+    return [=, at = std::size_t(0)](char* buffer, std::size_t size, std::size_t& got) mutable {
+        const std::size_t middle = before.size(), end = middle + blanks;
+        got = std::min(size, end + after.size() - at);
+        for (std::size_t i = 0; i < got; ++i, ++at)
+            buffer[i] = at < middle ? before[at] : at < end ? ' ' : after[at - end];
         return std::error_code();
     };
-    return readJournal(source, "j");
+}
+
+JournalContents read(const std::string& text) {
+    return readJournal(source(text), "j");
 }
 
 const std::string header =
@@ -68,8 +71,8 @@ TEST(JournalContents, ValuesOfTheWrongTypeMakeAPlannedMoveUnreadable) {
          "a temporary name that isn't a path"},
     };
     for (const auto& [fields, reason] : cases) {
-        const auto contents = read(header + "\n" + R"({"from":"/d/a","to":"/d/b",)" +
-                                   fields + "}\n" + move("/d/c", "/d/e") + "\n");
+        const auto contents = read(header + "\n" + R"({"from":"/d/a","to":"/d/b",)" + fields +
+                                   "}\n" + move("/d/c", "/d/e") + "\n");
         ASSERT_EQ(contents.damage.size(), 1u) << fields;
         EXPECT_EQ(contents.damage[0], "line 2: " + reason) << fields;
         EXPECT_EQ(contents.fates, (std::vector{Fate::unreadable, Fate::unknown})) << fields;
@@ -107,6 +110,12 @@ TEST(JournalContents, TheEarlierFormsAreReadARecordAtATime) {
     EXPECT_EQ(second.planned[0].identity, (FileSystem::FileId{1, 2}));
     EXPECT_EQ(second.message, "M");
 
+    // An identity of the wrong type is damage, as in a journal of lines.
+    EXPECT_THROW(
+        read(
+            R"({"tavixJournal":2,"planned":[{"from":"/d/a","to":"/d/b","device":1.5,"inode":2.5}]})"),
+        JournalError);
+
     const auto first = read(R"(  {"moves":[{"from":"/d/a","to":"/d/b"}]})");
     EXPECT_EQ(first.version, 1);
     EXPECT_FALSE(first.planned[0].identity);
@@ -128,27 +137,8 @@ TEST(JournalContents, HugeJournalsAreReadInBoundedMemory) {
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
-            const std::string text = before;
-            std::size_t at = 0;
-            std::size_t blanks = 200u << 20;
-            const ReadBytes source = [&](char* buffer, std::size_t size, std::size_t& got) {
-                if (at < text.size()) {
-                    got = std::min(size, text.size() - at);
-                    std::memcpy(buffer, text.data() + at, got);
-                    at += got;
-                } else if (blanks > 0) {
-                    got = std::min(size, blanks);
-                    std::memset(buffer, ' ', got);
-                    blanks -= got;
-                } else {
-                    got = std::min(size, after.size() - (at - text.size()));
-                    std::memcpy(buffer, after.data() + (at - text.size()), got);
-                    at += got;
-                }
-                return std::error_code();
-            };
             try {
-                (void)readJournal(source, "j");
+                (void)readJournal(source(before, 200u << 20, after), "j");
             } catch (const JournalError&) {
             }
             struct rusage usage;

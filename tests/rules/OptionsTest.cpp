@@ -1,31 +1,22 @@
 #include <gtest/gtest.h>
 
-#include <vector>
-
 #include "rules/Catalogue.hpp"
 #include "rules/Options.hpp"
 
 namespace tavix {
 namespace {
 
-template <class T>
+template <class... Sets>
 void expectEveryTitleReadsBack() {
-    for (T value : allCases<T>()) {
-        EXPECT_EQ(fromRawValue<T>(rawValue(value)), value) << rawValue(value);
-    }
+    (..., [] {
+        for (Sets value : allCases<Sets>())
+            EXPECT_EQ(fromRawValue<Sets>(rawValue(value)), value) << rawValue(value);
+    }());
 }
 
-TEST(OptionSets, ReadEveryTitleBackToItsCase) {
-    expectEveryTitleReadsBack<CaseStyle>();
-    expectEveryTitleReadsBack<CharacterClass>();
-    expectEveryTitleReadsBack<CropMode>();
-    expectEveryTitleReadsBack<Occurrences>();
-    expectEveryTitleReadsBack<Position>();
-    expectEveryTitleReadsBack<RuleAction>();
-    expectEveryTitleReadsBack<RuleCategory>();
-}
-
-TEST(OptionSets, MatchTitlesExactly) {
+TEST(OptionSets, ReadEveryTitleBackToItsCaseAndMatchTitlesExactly) {
+    expectEveryTitleReadsBack<CaseStyle, CharacterClass, CropMode, Occurrences, Position,
+                              RuleAction, RuleCategory>();
     EXPECT_EQ(fromRawValue<CaseStyle>("Lowercase"), std::nullopt);
     EXPECT_EQ(fromRawValue<CaseStyle>(" lowercase"), std::nullopt);
     EXPECT_EQ(fromRawValue<CharacterClass>("These characters..."), std::nullopt);

@@ -37,6 +37,7 @@ TEST(KeyedForm, DecodesWhatTheFormAllows) {
 TEST(KeyedForm, UndecodableStepsFailWithAClearMessage) {
     const std::pair<std::string, std::string> cases[] = {
         {"{}", "Invalid number of keys found, expected one."},
+        {R"({"":{}})", "Invalid number of keys found, expected one."},
         {"[]", "Expected an object for a rename step, found array."},
         {R"({"collapseSpaces":true})", "collapseSpaces: expected an object, found boolean."},
         {R"({"changeCase":{"_0":"title case"}})",

@@ -2,7 +2,6 @@
 #include <sys/stat.h>
 
 #include <cstdint>
-#include <fstream>
 #include <iostream>
 #include <iterator>
 #include <string>
@@ -70,100 +69,73 @@ TEST(ReadsImageHeaders, HeifAndAvif) {
     EXPECT_EQ(quietRead(temp.write("padded.heic", heic + test::freeBoxes(1000))), std::nullopt);
 }
 
-class RejectsWhatIsNoImage : public ::testing::Test {
-protected:
+// Only a whole header, found by content rather than name, within the first
+// kReadLimit bytes makes an image; anything else quietly gives nothing. A pipe
+// is never opened: that would wait for a writer for ever.
+TEST(ReadsImageHeaders, OnlyAWholeHeaderWithinTheLimit) {
     test::TemporaryFolder temp;
-
-    fs::path image(const std::string& name, const ImageShape& shape) {
+    const auto image = [&](const std::string& name, const ImageShape& shape) {
         std::string why;
         EXPECT_TRUE(test::writeImage(temp.path() / name, shape, why)) << why;
         return temp.path() / name;
-    }
-};
-
-TEST_F(RejectsWhatIsNoImage, QuietlyReturnsNothing) {
-    const std::string png = contentsOf(image("whole.png", {640, 480, 3, sRGB}));
-    const std::string jpeg = contentsOf(image("whole.jpg", {640, 480, 3, sRGB}));
-    const struct {
-        std::string name;
-        std::string contents;
-    } cases[] = {
-        {"notes.txt", "Shopping list\nmilk\n"},
-        {"empty.png", ""},
-        {"magic-only.png", png.substr(0, 8)},
-        {"garbage-after-magic.png", png.substr(0, 8) + std::string(400, '\x5A')},
-        {"cut-inside-header.png", png.substr(0, 20)},
-        {"cut-inside-header.jpg", jpeg.substr(0, 100)},
-        // libpng warns about a damaged critical chunk before it gives up.
-        {"bad-header-checksum.png", png.substr(0, 29) + std::string(4, '\0') + png.substr(33)},
-        {"bad-ftyp.heic", std::string(3, '\0') + "\x18" + "ftypheic" + std::string(100, '\0')},
-        {"drawing.svg", "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"10\" height=\"20\"/>"},
-        {"pixels.ppm", "P6\n2 2\n255\n" + std::string(12, '\0')},
     };
-    for (const auto& c : cases) {
-        std::ofstream(temp.path() / c.name, std::ios::binary) << c.contents;
-        EXPECT_EQ(quietRead(temp.path() / c.name), std::nullopt) << c.name;
-    }
-    // Formats whose libvips loaders count as untrusted are never read.
-    EXPECT_EQ(quietRead(image("still.jp2", {64, 48, 3, sRGB})), std::nullopt);
-    EXPECT_EQ(quietRead(temp.path() / "missing.png"), std::nullopt);
-    EXPECT_EQ(quietRead(temp.path()), std::nullopt);
-}
-
-// Only the header is read, by content, not name: a file cut after its header
-// still reports its size, while one cut inside the header is no image at all
-// (above). A pipe is never opened: that would wait for a writer for ever.
-TEST_F(RejectsWhatIsNoImage, ReadsOnlyTheHeaderOfWhatItCanOpen) {
     const std::string png = contentsOf(image("whole.png", {640, 480, 3, sRGB}));
-    temp.write("cut.txt", png.substr(0, png.size() / 2));
-    EXPECT_EQ(quietRead(temp.path() / "cut.txt"), (ImageProperties{640, 480, "RGB"}));
-    ASSERT_EQ(::mkfifo((temp.path() / "pipe.png").c_str(), 0600), 0);
-    EXPECT_EQ(ImageProbe::read(temp.path() / "pipe.png"), std::nullopt);
-}
-
-// At most the first kReadLimit bytes are read: a JPEG whose frame header lies
-// past them is no image here, though the same header just within them is read
-// after as much metadata.
-TEST_F(RejectsWhatIsNoImage, ReadsNoFurtherThanTheLimit) {
-    const std::string jpeg = contentsOf(image("whole.jpg", {64, 48, 3, sRGB}));
-    const std::string segment = "\xFF\xEF\xFF\xFF" + std::string(65533, '\0');  // APP15
-    const auto withSegments = [&](std::int64_t count) {
-        std::string padded = jpeg.substr(0, 2);
-        for (std::int64_t i = 0; i < count; ++i) padded += segment;
-        return padded + jpeg.substr(2);
-    };
-    const auto segmentSize = static_cast<std::int64_t>(segment.size());
-    const std::int64_t within =
-        (ImageProbe::kReadLimit - static_cast<std::int64_t>(jpeg.size())) / segmentSize;
-    std::ofstream(temp.path() / "within.jpg", std::ios::binary) << withSegments(within);
-    const std::int64_t beyond = ImageProbe::kReadLimit / segmentSize + 1;  // all header past it
-    std::ofstream(temp.path() / "beyond.jpg", std::ios::binary) << withSegments(beyond);
-    EXPECT_EQ(quietRead(temp.path() / "within.jpg"), (ImageProperties{64, 48, "RGB"}));
-    EXPECT_EQ(quietRead(temp.path() / "beyond.jpg"), std::nullopt);
-}
-
-TEST_F(RejectsWhatIsNoImage, ReadsTheFrameBehindWhatItSkipsQuietly) {
     const std::string jpeg = contentsOf(image("whole.jpg", {64, 48, 3, sRGB}));
     const std::size_t afterApp0 =
         4 + (static_cast<unsigned char>(jpeg[4]) << 8 | static_cast<unsigned char>(jpeg[5]));
+    const auto inserted = [&](std::size_t at, const std::string& bytes) {
+        return std::string(jpeg).insert(at, bytes);
+    };
+    // APP15 segments of the largest size, as many as fit within the limit, or
+    // enough to put the whole header past it.
+    const std::string segment = "\xFF\xEF\xFF\xFF" + std::string(65533, '\0');
+    const auto withSegments = [&](std::int64_t count) {
+        std::string padded;
+        for (std::int64_t i = 0; i < count; ++i) padded += segment;
+        return inserted(2, padded);
+    };
+    const auto segmentSize = static_cast<std::int64_t>(segment.size());
+    const std::optional<ImageProperties> none, small = ImageProperties{64, 48, "RGB"};
     const struct {
-        std::string what, inserted;
+        std::string name, contents;
+        std::optional<ImageProperties> expected;
     } cases[] = {
+        {"notes.txt", "Shopping list\nmilk\n", none},
+        {"empty.png", "", none},
+        {"magic-only.png", png.substr(0, 8), none},
+        {"garbage-after-magic.png", png.substr(0, 8) + std::string(400, '\x5A'), none},
+        {"cut-inside-header.png", png.substr(0, 20), none},
+        {"cut-inside-header.jpg", jpeg.substr(0, 100), none},
+        {"cut-after-header.txt", png.substr(0, png.size() / 2), ImageProperties{640, 480, "RGB"}},
+        // libpng warns about a damaged critical chunk before it gives up.
+        {"bad-header-checksum.png", png.substr(0, 29) + std::string(4, '\0') + png.substr(33),
+         none},
+        {"bad-ftyp.heic", std::string(3, '\0') + "\x18" + "ftypheic" + std::string(100, '\0'),
+         none},
+        {"drawing.svg", "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"10\" height=\"20\"/>",
+         none},
+        {"pixels.ppm", "P6\n2 2\n255\n" + std::string(12, '\0'), none},
+        {"within.jpg", withSegments((ImageProbe::kReadLimit - std::ssize(jpeg)) / segmentSize),
+         small},
+        {"beyond.jpg", withSegments(ImageProbe::kReadLimit / segmentSize + 1), none},
         // Bytes between two markers make libjpeg warn; the header is still whole.
-        {"stray bytes", "\x12\x34\x56"},
+        {"stray-bytes.jpg", inserted(afterApp0, "\x12\x34\x56"), small},
         // A segment skipped unread, within the first bytes read, that holds what
         // looks like a 9x7 frame header.
-        {"a small APP1 segment",
-         std::string("\xFF\xE1\x00\x15\xFF\xC0\x00\x11\x08\x00\x07\x00\x09\x03"
-                     "\x01\x22\x00\x02\x11\x01\x03\x11\x01",
-                     23)}};
-    for (const auto& c : cases) {
-        std::string changed = jpeg;
-        changed.insert(afterApp0, c.inserted);
-        std::ofstream(temp.path() / "changed.jpg", std::ios::binary | std::ios::trunc) << changed;
-        EXPECT_EQ(quietRead(temp.path() / "changed.jpg"), (ImageProperties{64, 48, "RGB"}))
-            << c.what;
-    }
+        {"small-app1.jpg",
+         inserted(afterApp0, std::string("\xFF\xE1\x00\x15\xFF\xC0\x00\x11\x08\x00\x07\x00\x09\x03"
+                                         "\x01\x22\x00\x02\x11\x01\x03\x11\x01",
+                                         23)),
+         small},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(quietRead(temp.write(c.name, c.contents)), c.expected) << c.name;
+    // Formats whose libvips loaders count as untrusted are never read.
+    EXPECT_EQ(quietRead(image("still.jp2", {64, 48, 3, sRGB})), none);
+    EXPECT_EQ(quietRead(temp.path() / "missing.png"), none);
+    EXPECT_EQ(quietRead(temp.path()), none);
+    ASSERT_EQ(::mkfifo((temp.path() / "pipe.png").c_str(), 0600), 0);
+    EXPECT_EQ(ImageProbe::read(temp.path() / "pipe.png"), none);
 }
 
 }  // namespace

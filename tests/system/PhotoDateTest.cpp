@@ -28,6 +28,22 @@ std::string jpegAfter(const std::string& segments, const std::string& exif) {
     return "\xFF\xD8" + segments + jpegWith(exif).substr(2);
 }
 
+// The HEIC fixture with its EXIF item (the file's last bytes, the last extent
+// of its item locations) grown with zeros to `size` bytes.
+std::string heicWithExifItemOf(std::uint32_t size) {
+    std::string heic = fixture("dated.heic");
+    const auto read32 = [&](std::size_t at) {
+        std::uint32_t v = 0;
+        for (std::size_t i = 0; i < 4; ++i) v = v << 8 | static_cast<unsigned char>(heic[at + i]);
+        return v;
+    };
+    const std::size_t extentLength = heic.find("iinf") - 8, mdat = heic.rfind("mdat") - 4;
+    const std::uint32_t grown = size - read32(extentLength);
+    heic.replace(extentLength, 4, bigEndian32(size));
+    heic.replace(mdat, 4, bigEndian32(read32(mdat) + grown));
+    return heic + std::string(grown, '\0');
+}
+
 TEST(PhotoDate, ReadsTheDateTakenFromTheHeader) {
     const struct {
         std::string what, file, contents;
@@ -36,6 +52,9 @@ TEST(PhotoDate, ReadsTheDateTakenFromTheHeader) {
         {"a JPEG's APP1 block", "a.jpg", jpegWith(withOffset), eightUtc},
         {"a HEIC's EXIF item", "a.heic", fixture("dated.heic"), eightUtc},
         {"an AVIF's EXIF item", "a.avif", fixture("dated.avif"), eightUtc},
+        {"a HEIC's EXIF item of the largest size read", "b.heic", heicWithExifItemOf(256 << 10),
+         eightUtc},
+        {"a HEIC's EXIF item a byte larger", "c.heic", heicWithExifItemOf((256 << 10) + 1), {}},
         {"a HEIC with more top-level boxes than libheif is given",
          "p.heic",
          fixture("dated.heic") + freeBoxes(1000),

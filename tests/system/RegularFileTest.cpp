@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,6 +8,7 @@
 #include <string>
 
 #include "support/TemporaryFolder.hpp"
+#include "system/ChunkReads.hpp"
 #include "system/RegularFile.hpp"
 
 namespace tavix {
@@ -94,6 +96,18 @@ TEST(RegularFile, ReadsPipesToTheirEndButNothingWithoutEnd) {
             EXPECT_EQ(bytes, c.bytes) << c.path;
         }
     }
+}
+
+// A read that fails is reported, not tried again: a folder can't be read.
+TEST(ChunkReads, AFailedReadIsReportedAtOnce) {
+    test::TemporaryFolder temp;
+    const FileSystem::Descriptor folder(::open(temp.path().c_str(), O_RDONLY | O_CLOEXEC));
+    char byte;
+    std::size_t got = 1;
+    const std::error_code isFolder(EISDIR, std::system_category());
+    EXPECT_EQ(FileSystem::readSome(folder, &byte, 1, got), isFolder);
+    EXPECT_EQ(FileSystem::readAt(folder, 0, &byte, 1, got), isFolder);
+    EXPECT_EQ(got, 0u);
 }
 
 }  // namespace

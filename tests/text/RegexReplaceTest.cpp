@@ -5,7 +5,9 @@
 #include <memory>
 #include <optional>
 #include <random>
+#include <ranges>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "text/CaseFreePattern.hpp"
@@ -14,6 +16,14 @@
 
 namespace tavix::text {
 namespace {
+
+// "a|b|c" as {"a", "b", "c"}.
+std::vector<std::string> split(std::string_view text) {
+    std::vector<std::string> out;
+    for (const auto piece : std::views::split(text, '|'))
+        out.emplace_back(piece.begin(), piece.end());
+    return out;
+}
 
 // A replacement template as the generator builds it: literal text (no digit,
 // "$" or backslash), or a group number, or an escaped "$".
@@ -88,64 +98,34 @@ std::optional<std::string> replaced(RegexReplacer& replacer, const std::string& 
 // Letters with case partners outside ASCII (Kelvin sign, long s, sharp s,
 // dotted and dotless i, final sigma, a ligature), marks, digits of other
 // scripts, spaces and punctuation.
-const std::vector<std::string> nameParts = {"a",          "A",       "b",
-                                            "B",          "k",       "K",
-                                            "s",          "S",       "i",
-                                            "I",          "z",       "Z",
-                                            "0",          "1",       "2",
-                                            "9",          " ",       "  ",
-                                            "_",          "-",       ".",
-                                            "!",          "(",       ")",
-                                            "$",          "\\",      "\u00e9",
-                                            "\u00c9",     "e\u0301", "\u00df",
-                                            "\u1e9e",     "\u212a",  "\u017f",
-                                            "\u0130",     "\u0131",  "\u03c3",
-                                            "\u03a3",     "\u03c2",  "\ufb00",
-                                            "\u0661",     "\u3000",  "\u00a0",
-                                            "\t",         "\u65e5",  "\U0001F44D",
-                                            "\U0001F3FD", "IMG_",    "2019",
-                                            "0101",       "Photo ",  "\u00e9t\u00e9",
-                                            "Stra\u00dfe"};
+const std::vector<std::string> nameParts = split(
+    "a|A|b|B|k|K|s|S|i|I|z|Z|0|1|2|9| |  "
+    "|_|-|.|!|(|)|$|\\|\u00e9|\u00c9|e\u0301|\u00df|\u1e9e|\u212a|\u017f|\u0130|\u0131|\u03c3|"
+    "\u03a3|\u03c2|\ufb00|\u0661|\u3000|\u00a0|\t|\u65e5|\U0001F44D|\U0001F3FD|IMG_|2019|0101|"
+    "Photo |\u00e9t\u00e9|Stra\u00dfe");
 
 // Pattern pieces: literals, sets, classes, properties, anchors, inline flags.
-const std::vector<std::string> patternAtoms = {
-    "a",       "A",       "k",
-    "s",       "S",       "ss",
-    "i",       "\u00e9",  "\u00df",
-    "\u212a",  "\u03c3",  "\\d",
-    "\\D",     "\\s",     "\\S",
-    "\\w",     "\\W",     "\\b",
-    ".",       "[ _]",    "[0-9]",
-    "[a-z]",   "[A-Z]",   "[ -~]",
-    "[!-/]",   "[\\[-`]", "[^ ]",
-    "[^0-9]",  "[_-]",    "\\p{L}",
-    "\\p{Lu}", "\\p{Ll}", "[[:upper:]]",
-    "\\x41",   "\\u00e9", "\\Qa.\\E",
-    "_",       " ",       "-",
-    "\\.",     "!",       "\\$",
-    "\\(",     "\\d{4}",  "\\d{2}",
-    "^",       "$",       "(?i)",
-    "(?-i)",   "\\1",     "\\N{LATIN SMALL LETTER SHARP S}",
-    "\\h",     "[\\d_]",  "[ -/]"};
-const std::vector<std::string> quantifiers = {"", "", "", "+", "*", "?", "{2}", "{1,3}", "+?"};
+const std::vector<std::string> patternAtoms = split(
+    "a|A|k|s|S|ss|i|\u00e9|\u00df|\u212a|\u03c3|\\d|\\D|\\s|\\S|\\w|\\W|\\b|.|[ "
+    "_]|[0-9]|[a-z]|[A-Z]|[ -~]|[!-/]|[\\[-`]|[^ "
+    "]|[^0-9]|[_-]|\\p{L}|\\p{Lu}|\\p{Ll}|[[:upper:]]|\\x41|\\u00e9|\\Qa.\\E|_| "
+    "|-|\\.|!|\\$|\\(|\\d{4}|\\d{2}|^|$|(?i)|(?-i)|\\1|\\N{LATIN SMALL LETTER SHARP "
+    "S}|\\h|[\\d_]|[ -/]");
+const std::vector<std::string> quantifiers = split("|||+|*|?|{2}|{1,3}|+?");
 
 // Names mostly of ASCII and the pieces of patterns that may be matched without
 // ICU (SimplePattern), and some near them that may not; beyond ASCII, what
 // \d or folded letters match: digits of other scripts, the Kelvin sign, the
 // long s, sharp s, a ligature.
-const std::vector<std::string> simpleNameParts = {
-    "a", "A", "b", "k", "K", "s", "S", "z", "Z", "0", "1", "2", "9", " ", "  ", "_", "-",
-    ".", "!", "(", ")", "$", "\\", "[", "]", "{", "}", "^", "#", ":", "&", "IMG_", "2019",
-    "0101", "Photo ", "Photo ", "2019", "_", "\u00e9", "e\u0301", "\u0661", "\uff15",
-    "\u212a", "\u017f", "\u00df", "\ufb06", "\U0001F44D"};
-const std::vector<std::string> simpleAtoms = {
-    "a",      "A",      "k",       "s",       "S",       "z",      "\\d",   "[ _]",
-    "[0-9]",  "[a-z]",  "[A-Z]",   "[aeiou]", "_",       " ",      "-",       "#",
-    ":",      "&",      "\\.",   "!",       "\\$",   "\\(",  "\\[",   "\\{",
-    "\\\\", "\\-", "[\\d_]", "[ -/]",  "[!-/]",   "[;-@]",  "[\\]\\[]", "[_-]",
-    "[#:&]",  "[ \\-]", "\\:",   "\\#",   "[Z-a]",   "[{}]",   "]",       "}"};
-const std::vector<std::string> simpleQuantifiers = {"", "", "", "+", "*", "?", "{2}", "{1,3}",
-                                                    "{0}", "{2,}", "{0,2}", "+?", "{,2}"};
+const std::vector<std::string> simpleNameParts = split(
+    "a|A|b|k|K|s|S|z|Z|0|1|2|9| |  |_|-|.|!|(|)|$|\\|[|]|{|}|^|#|:|&|IMG_|2019|0101|Photo |Photo "
+    "|2019|_|\u00e9|e\u0301|\u0661|\uff15|\u212a|\u017f|\u00df|\ufb06|\U0001F44D");
+const std::vector<std::string> simpleAtoms = split(
+    "a|A|k|s|S|z|\\d|[ _]|[0-9]|[a-z]|[A-Z]|[aeiou]|_| "
+    "|-|#|:|&|\\.|!|\\$|\\(|\\[|\\{|\\\\|\\-|[\\d_]|[ -/]|[!-/]|[;-@]|[\\]\\[]|[_-]|[#:&]|[ "
+    "\\-]|\\:|\\#|[Z-a]|[{}]|]|}");
+const std::vector<std::string> simpleQuantifiers =
+    split("|||+|*|?|{2}|{1,3}|{0}|{2,}|{0,2}|+?|{,2}");
 
 class Generator {
 public:
