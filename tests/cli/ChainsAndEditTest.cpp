@@ -20,6 +20,8 @@ using test::contentsOf;
 using test::namesIn;
 using test::TemporaryFolder;
 using Names = std::vector<std::string>;
+using Result = test::CliResult;
+using Listing = std::map<std::string, std::string>;
 
 class ChainsAndEdit : public test::CliFolder {
 protected:
@@ -27,15 +29,6 @@ protected:
 
     void write(const Names& names) const {
         for (const auto& name : names) folder.write(name, name);
-    }
-    // Each file's contents by name: a file keeps the contents it was made with.
-    std::map<std::string, std::string> contents() const {
-        std::map<std::string, std::string> all;
-        for (const auto& name : namesIn(folder.path())) {
-            if (!fs::is_directory(folder.path() / name))
-                all[name] = in(name);
-        }
-        return all;
     }
     // The editor: a shell script that copies what it was given to "seen" beside
     // the script, then runs `body` with the file as $1.
@@ -85,26 +78,23 @@ TEST_F(ChainsAndEdit, PlansOfNamesGivenKeepTheFolderReads) {
 TEST_F(ChainsAndEdit, PlanWithChainsOrdersASwapAndMarksIt) {
     write({"a", "b", "c"});
     const std::string map = "a\tb\nb\ta\nc\td\n";
-    const auto without = run({"plan", "--map", "-"}, map);
-    EXPECT_EQ(without.status, 1);
-    EXPECT_EQ(without.out,
-              "a  \u2192  A file with this name already exists\n"
-              "b  \u2192  A file with this name already exists\n"
-              "c  \u2192  d\n3 files \u00B7 1 will change\n");
-
-    const auto text = run({"plan", "--chains", "--map", "-"}, map);
-    EXPECT_EQ(text.status, 0) << text.err;
-    EXPECT_EQ(text.out,
-              "a  \u2192  b  (swap)\nb  \u2192  a  (swap)\nc  \u2192  d\n"
-              "3 files \u00B7 3 will change\n");
+    EXPECT_EQ(run({"plan", "--map", "-"}, map),
+              (Result{1,
+                      "a  \u2192  A file with this name already exists\n"
+                      "b  \u2192  A file with this name already exists\n"
+                      "c  \u2192  d\n3 files \u00B7 1 will change\n",
+                      ""}));
+    EXPECT_EQ(run({"plan", "--chains", "--map", "-"}, map),
+              (Result{0,
+                      "a  \u2192  b  (swap)\nb  \u2192  a  (swap)\nc  \u2192  d\n"
+                      "3 files \u00B7 3 will change\n",
+                      ""}));
 
     const auto document = json::parse(run({"plan", "--chains", "--json", "--map", "-"}, map).out);
-    const auto& items = document["items"];
-    EXPECT_EQ(items[0]["order"], 2);
-    EXPECT_EQ(items[1]["order"], 3);
-    EXPECT_EQ(items[2]["order"], 1);
-    EXPECT_EQ(items[0]["viaTemporary"], false);
-    EXPECT_EQ(items[1]["viaTemporary"], true);
+    std::vector<json> order;
+    for (const auto& item : document["items"])
+        order.push_back({item["order"], item["viaTemporary"]});
+    EXPECT_EQ(order, (std::vector<json>{{2, false}, {3, true}, {1, false}}));
     EXPECT_FALSE(document["hasProblems"]);
     EXPECT_FALSE(
         json::parse(run({"plan", "--json", "--map", "-"}, map).out)["items"][0].contains("order"));
@@ -115,13 +105,15 @@ TEST_F(ChainsAndEdit, PlanWithChainsOrdersASwapAndMarksIt) {
 
 TEST_F(ChainsAndEdit, RenameWithChainsSwapsShiftsAndJournalsTheOrder) {
     write({"a", "b", "f1", "f2", "f3"});
-    const auto renamed = run({"rename", "--chains", "--journal", "j.jsonl", "--map", "-"},
-                             "a\tb\nb\ta\nf1\tf2\nf2\tf3\nf3\tf4\n");
-    EXPECT_EQ(renamed.status, 0) << renamed.err;
-    EXPECT_EQ(renamed.out, "Renamed 5 files.\n");
-    EXPECT_EQ(contents(), (std::map<std::string, std::string>{
-                              {"a", "b"}, {"b", "a"}, {"f2", "f1"}, {"f3", "f2"}, {"f4", "f3"},
-                              {"j.jsonl", in("j.jsonl")}}));
+    EXPECT_EQ(run({"rename", "--chains", "--journal", "j.jsonl", "--map", "-"},
+                  "a\tb\nb\ta\nf1\tf2\nf2\tf3\nf3\tf4\n"),
+              (Result{0, "Renamed 5 files.\n", ""}));
+    EXPECT_EQ(test::filesIn(folder.path()), (Listing{{"a", "b"},
+                                                     {"b", "a"},
+                                                     {"f2", "f1"},
+                                                     {"f3", "f2"},
+                                                     {"f4", "f3"},
+                                                     {"j.jsonl", in("j.jsonl")}}));
 
     // The journal lists the moves in the order they finished: the shift from its
     // far end, then the swap, whose file that stepped aside comes last.
@@ -139,32 +131,34 @@ TEST_F(ChainsAndEdit, RenameWithChainsSwapsShiftsAndJournalsTheOrder) {
     EXPECT_EQ(order, (Names{"f3>f4", "f2>f3", "f1>f2", "a>b", "b>a"}));
     EXPECT_TRUE(fs::path(temporary).filename().string().starts_with(".tavix-")) << temporary;
 
-    const auto undone = run({"undo", "j.jsonl"});
-    EXPECT_EQ(undone.status, 0) << undone.err;
-    EXPECT_EQ(namesIn(folder.path()), (Names{"a", "b", "f1", "f2", "f3", "j.jsonl"}));
-    EXPECT_EQ(in("a"), "a");
-    EXPECT_EQ(in("f3"), "f3");
+    EXPECT_EQ(run({"undo", "j.jsonl"}).status, 0);
+    EXPECT_EQ(test::filesIn(folder.path()), (Listing{{"a", "a"},
+                                                     {"b", "b"},
+                                                     {"f1", "f1"},
+                                                     {"f2", "f2"},
+                                                     {"f3", "f3"},
+                                                     {"j.jsonl", in("j.jsonl")}}));
 }
 
 TEST_F(ChainsAndEdit, MapRenamesEachPathToTheNameBesideIt) {
     write({"a.txt", "b.txt", "c.txt"});
-    const auto result = run({"rename", "--no-journal", "-0", "--map", "-"},
-                            std::string("a.txt\0x\ty.txt\0", 14) +
-                                (folder.path() / "b.txt").string() + std::string("\0B.TXT\0", 7));
-    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(run({"rename", "--no-journal", "-0", "--map", "-"},
+                  std::string("a.txt\0x\ty.txt\0", 14) + at("b.txt") + std::string("\0B.TXT\0", 7))
+                  .status,
+              0);
     EXPECT_EQ(namesIn(folder.path()), (Names{"B.TXT", "c.txt", "x\ty.txt"}));
 
     // Paths skipped (missing, given again) don't shift the names of the others;
     // a path given twice keeps its first name.
-    const auto skips = run({"plan", "--map", "-"}, "gone\tg\nc.txt\td/e\nB.TXT\tb.txt\nc.txt\tf\n");
-    EXPECT_EQ(skips.out,
-              "c.txt  \u2192  Names can't contain \u201C/\u201D or \u201C:\u201D\n"
-              "B.TXT  \u2192  b.txt\n"
-              "2 files \u00B7 1 will change\n");
-    EXPECT_NE(skips.err.find("skipped"), std::string::npos);
-    const auto noTab = run({"plan", "--map", "-"}, "a.txt\tb\nno tab\n");
-    EXPECT_EQ(noTab.status, 2);
-    EXPECT_EQ(noTab.err, "tavix-cli: --map line 2 has no tab between the path and the new name\n");
+    EXPECT_EQ(run({"plan", "--map", "-"}, "gone\tg\nc.txt\td/e\nB.TXT\tb.txt\nc.txt\tf\n"),
+              (Result{1,
+                      "c.txt  \u2192  Names can't contain \u201C/\u201D or \u201C:\u201D\n"
+                      "B.TXT  \u2192  b.txt\n2 files \u00B7 1 will change\n",
+                      "tavix-cli: skipped " + at("gone") + ": does not exist\ntavix-cli: skipped " +
+                          at("c.txt") + ": already listed\n"}));
+    EXPECT_EQ(
+        run({"plan", "--map", "-"}, "a.txt\tb\nno tab\n"),
+        (Result{2, "", "tavix-cli: --map line 2 has no tab between the path and the new name\n"}));
 }
 
 TEST_F(ChainsAndEdit, EditRenamesWhatWasChangedAndLeavesDeletedLinesAlone) {
@@ -174,20 +168,19 @@ TEST_F(ChainsAndEdit, EditRenamesWhatWasChangedAndLeavesDeletedLinesAlone) {
     editor(
         "printf '3\\tone\\\\ttwo\\\\nthree.txt\\n2\\tB.txt\\n# a comment\\n\\n4\\tc.txt\\n' > "
         "\"$1\"");
-    const auto result =
-        run({"edit", "--yes", "--no-journal", "a.txt", "b.txt", "tab\there.txt", "sub/c.txt"});
-    EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(seen(), "# " + folder.path().string() +
-                          "\n1\ta.txt\n2\tb.txt\n3\ttab\\there.txt\n\n# " +
-                          (folder.path() / "sub").string() + "\n4\tc.txt\n");
-    EXPECT_EQ(result.out,
-              "a.txt  \u2192  a.txt\nb.txt  \u2192  B.txt\n"
-              "tab\\there.txt  \u2192  one\\ttwo\\nthree.txt\nc.txt  \u2192  c.txt\n"
-              "4 files \u00B7 2 will change\nRenamed 2 files.\n");
     EXPECT_EQ(
-        contents(),
-        (std::map<std::string, std::string>{
-            {"B.txt", "b.txt"}, {"a.txt", "a.txt"}, {"one\ttwo\nthree.txt", "tab\there.txt"}}));
+        run({"edit", "--yes", "--no-journal", "a.txt", "b.txt", "tab\there.txt", "sub/c.txt"}),
+        (Result{0,
+                "a.txt  \u2192  a.txt\nb.txt  \u2192  B.txt\n"
+                "tab\\there.txt  \u2192  one\\ttwo\\nthree.txt\nc.txt  \u2192  c.txt\n"
+                "4 files \u00B7 2 will change\nRenamed 2 files.\n",
+                ""}));
+    EXPECT_EQ(seen(), "# " + folder.path().string() +
+                          "\n1\ta.txt\n2\tb.txt\n3\ttab\\there.txt\n\n# " + at("sub") +
+                          "\n4\tc.txt\n");
+    EXPECT_EQ(test::filesIn(folder.path()), (Listing{{"B.txt", "b.txt"},
+                                                     {"a.txt", "a.txt"},
+                                                     {"one\ttwo\nthree.txt", "tab\there.txt"}}));
 }
 
 // Which lines can't be read is the edit text's test; here, what becomes of them.
@@ -196,8 +189,8 @@ TEST_F(ChainsAndEdit, EditKeepsTextItCantReadAndRenamesNothing) {
     editor("printf '1\\tx\\n1\\ty\\n' > \"$1\"; cp \"$1\" \"$1.typed\"");
     const auto result = run({"edit", "--yes", "--no-journal", "a", "b"});
     EXPECT_EQ(result.status, 2);
-    EXPECT_TRUE(result.err.starts_with(
-        "tavix-cli: line 2: file 1 is given twice; nothing was renamed\n"))
+    EXPECT_TRUE(
+        result.err.starts_with("tavix-cli: line 2: file 1 is given twice; nothing was renamed\n"))
         << result.err;
     const fs::path kept = keptFile(result.err);
     ASSERT_FALSE(kept.empty()) << result.err;
@@ -215,32 +208,27 @@ TEST_F(ChainsAndEdit, EditRenamesNothingWithoutAYes) {
     fs::remove(keptFile(noTerminal.err));
 
     inIsTerminal = true;
-    const auto declined = run({"edit", "--no-journal", "a"}, "n\n");
-    EXPECT_EQ(declined.status, 1);
-    EXPECT_EQ(declined.err, "Rename 1 file? [y/N] ");
+    const std::string plan = "a  \u2192  z\n1 file \u00B7 1 will change\n";
+    EXPECT_EQ(run({"edit", "--no-journal", "a"}, "n\n"),
+              (Result{1, plan, "Rename 1 file? [y/N] "}));
     EXPECT_EQ(namesIn(folder.path()), (Names{"a"}));
-
-    const auto accepted = run({"edit", "--no-journal", "a"}, "y\n");
-    EXPECT_EQ(accepted.status, 0) << accepted.err;
+    EXPECT_EQ(run({"edit", "--no-journal", "a"}, "y\n").status, 0);
     EXPECT_EQ(namesIn(folder.path()), (Names{"z"}));
 
     editor("printf '1\\ty\\n' > \"$1\"; exit 1");
-    const auto failed = run({"edit", "--yes", "--no-journal", "z"});
-    EXPECT_EQ(failed.status, 1);
-    EXPECT_EQ(failed.err, "tavix-cli: the editor exited with status 1; nothing was renamed\n");
+    EXPECT_EQ(run({"edit", "--yes", "--no-journal", "z"}),
+              (Result{1, "", "tavix-cli: the editor exited with status 1; nothing was renamed\n"}));
     EXPECT_EQ(namesIn(folder.path()), (Names{"z"}));
 }
 
 TEST_F(ChainsAndEdit, EditJournalsItsBatchSoUndoPutsItBack) {
     write({"a", "b"});
     editor("printf '1\\tc\\n2\\td\\n' > \"$1\"");
-    const auto edited = run({"edit", "--yes", "--journal", "j.jsonl", "a", "b"});
-    EXPECT_EQ(edited.status, 0) << edited.err;
+    EXPECT_EQ(run({"edit", "--yes", "--journal", "j.jsonl", "a", "b"}).status, 0);
     EXPECT_EQ(namesIn(folder.path()), (Names{"c", "d", "j.jsonl"}));
-    const auto undone = run({"undo", "j.jsonl"});
-    EXPECT_EQ(undone.status, 0) << undone.err;
-    EXPECT_EQ(contents().at("a"), "a");
-    EXPECT_EQ(contents().at("b"), "b");
+    EXPECT_EQ(run({"undo", "j.jsonl"}).status, 0);
+    EXPECT_EQ(test::filesIn(folder.path()),
+              (Listing{{"a", "a"}, {"b", "b"}, {"j.jsonl", in("j.jsonl")}}));
 }
 
 }  // namespace

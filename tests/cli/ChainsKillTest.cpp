@@ -18,15 +18,6 @@ namespace {
 namespace fs = std::filesystem;
 using Listing = std::map<std::string, std::string>;  // name → contents
 
-// A folder's files by name with their contents.
-Listing listing(const fs::path& folder) {
-    Listing files;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        files[entry.path().filename()] = test::contentsOf(entry.path());
-    }
-    return files;
-}
-
 void makeListing(const fs::path& folder, const Listing& files) {
     for (const auto& entry : fs::directory_iterator(folder)) fs::remove(entry.path());
     for (const auto& [name, contents] : files) {
@@ -172,12 +163,12 @@ TEST(ChainsKill, RandomBatchesEndAsPlannedAndUndoAfterAKillPutsEveryFileBack) {
         const bool performs = !batch.heldOutside && !batch.moves.empty();
         const auto renamed = renameWithChains(batch, folder, journal, state);
         ASSERT_EQ(renamed.status, performs ? 0 : 1) << renamed.out << renamed.err;
-        ASSERT_EQ(listing(folder), batch.after());
+        ASSERT_EQ(test::filesIn(folder), batch.after());
         if (!performs) continue;
         ++performed;
         const auto undone = test::runCli({"undo", journal.string()}, folder, "", false, state);
         ASSERT_EQ(undone.status, 0) << undone.err;
-        ASSERT_EQ(listing(folder), batch.before);
+        ASSERT_EQ(test::filesIn(folder), batch.before);
 
         // The second run dies at a random rename; undo puts back whatever moved.
         const int steps = static_cast<int>(batch.moves.size()) * 2;
@@ -189,7 +180,7 @@ TEST(ChainsKill, RandomBatchesEndAsPlannedAndUndoAfterAKillPutsEveryFileBack) {
         ASSERT_TRUE(back.status == 0 ||
                     back.err.find("stopped before its first move") != std::string::npos)
             << "killed at rename " << atMove << ": " << back.err;
-        ASSERT_EQ(listing(folder), batch.before) << "killed at rename " << atMove;
+        ASSERT_EQ(test::filesIn(folder), batch.before) << "killed at rename " << atMove;
     }
     test::refuseExchanges(false);
     // Most batches are performable; a few hold a name outside the batch.
@@ -209,10 +200,10 @@ TEST(ChainsKill, UndoAfterAKillBetweenTwoSwapsPutsThePairBack) {
     makeListing(folder, batch.before);
     const fs::path journal = state / "killed.jsonl";
     killedRename(batch, folder, journal, state, 2);
-    EXPECT_EQ(listing(folder), (Listing{{"a", "B"}, {"b", "A"}, {"c", "C"}, {"d", "D"}}));
+    EXPECT_EQ(test::filesIn(folder), (Listing{{"a", "B"}, {"b", "A"}, {"c", "C"}, {"d", "D"}}));
     const auto back = test::runCli({"undo", journal.string()}, folder, "", false, state);
     EXPECT_EQ(back.status, 0) << back.err;
-    EXPECT_EQ(listing(folder), batch.before);
+    EXPECT_EQ(test::filesIn(folder), batch.before);
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 
 #include <chrono>
 #include <random>
-#include <set>
+#include <map>
 #include <thread>
 
 #include "support/CliRun.hpp"
@@ -57,12 +57,12 @@ TEST(KilledBatch, UndoPutsEveryFileBackAfterSigkillAtAnyPoint) {
     std::mt19937 random(20261207);
     for (int trial = 0; trial < 5; ++trial) {
         test::TemporaryFolder temp;
-        std::set<std::string> names;
+        std::map<std::string, std::string> files;
         std::string list;
         for (int i = 0; i < fileCount; ++i) {
             char name[32];
             std::snprintf(name, sizeof name, "%c%04d.txt", i % 2 ? 'b' : 'a', i);
-            names.insert(name);
+            files[name] = name;
             list += temp.write(std::string("files/") + name, name).string() + "\n";
         }
         temp.write("list.txt", list);
@@ -82,12 +82,7 @@ TEST(KilledBatch, UndoPutsEveryFileBackAfterSigkillAtAnyPoint) {
         EXPECT_TRUE(undone.status == 0 ||
                     undone.err.find("stopped before its first move") != std::string::npos)
             << undone.err;
-        std::set<std::string> found;
-        for (const auto& entry : fs::directory_iterator(temp.path() / "files")) {
-            found.insert(entry.path().filename());
-            EXPECT_EQ(contentsOf(entry.path()), entry.path().filename().string());
-        }
-        EXPECT_EQ(found, names);
+        EXPECT_EQ(test::filesIn(temp.path() / "files"), files);
         // Nothing but the journal and what the test made: no temporary files.
         EXPECT_EQ(test::namesIn(temp.path()),
                   (std::vector<std::string>{"files", "j.jsonl", "list.txt"}));

@@ -10,15 +10,14 @@ namespace tavix {
 namespace {
 
 namespace fs = std::filesystem;
-using test::contentsOf;
 
 // A batch that alternates between two folders at every file and spans several
 // of the pieces a journal is written in: the planned moves keep the plan's
 // order and each file's identity, and undo puts back every file that is still
 // its own, naming the others in plan order.
-TEST(LargeJournal, ManyMovesAcrossFoldersAreUndoneWhateverTheLayout) {
-    test::TemporaryFolder folder;
-    test::TemporaryFolder state;
+using LargeJournal = test::CliFolder;
+
+TEST_F(LargeJournal, ManyMovesAcrossFoldersAreUndoneWhateverTheLayout) {
     constexpr int count = 1100;  // more than one chunk
     const auto name = [](int i) {
         return std::string(i % 2 ? "a/" : "b/") + "f" + std::to_string(i) + ".txt";
@@ -32,18 +31,12 @@ TEST(LargeJournal, ManyMovesAcrossFoldersAreUndoneWhateverTheLayout) {
         list += name(i) + "\n";
     }
     folder.write("list.txt", list);
-    const auto run = [&](const std::vector<std::string>& args) {
-        return test::runCli(args, folder.path(), "", false, state.path());
-    };
-    const auto at = [&](const std::string& relative) {
-        return (folder.path() / relative).string();
-    };
 
     const auto done = run({"rename", "--journal", "j.jsonl", "--files-from", "list.txt", "--step",
                            R"({"addText":{"text":"-1","position":"After name"}})"});
     ASSERT_EQ(done.status, 0) << done.err;
     std::vector<nlohmann::json> journal;
-    std::istringstream lines(contentsOf(folder.path() / "j.jsonl"));
+    std::istringstream lines(in("j.jsonl"));
     for (std::string line; std::getline(lines, line);)
         journal.push_back(nlohmann::json::parse(line));
     // The header, the planned moves, the intent, a line per move, the state.
@@ -63,15 +56,14 @@ TEST(LargeJournal, ManyMovesAcrossFoldersAreUndoneWhateverTheLayout) {
     folder.write(renamed(0), "foreign");
     fs::remove(at(renamed(count - 1)));
 
-    const auto undone = run({"undo", "j.jsonl"});
-    EXPECT_EQ(undone.status, 1);
-    EXPECT_EQ(undone.out, "Put " + std::to_string(count - 2) + " files back.\n");
-    EXPECT_EQ(undone.err, "tavix-cli: not put back: \u201C" + at(renamed(0)) +
-                              "\u201D: another file is there now\n"
-                              "tavix-cli: not put back: \u201C" +
-                              at(renamed(count - 1)) + "\u201D: it is no longer there\n");
-    for (int i = 1; i < count - 1; ++i) ASSERT_EQ(contentsOf(at(name(i))), name(i));
-    EXPECT_NE(contentsOf(folder.path() / "j.jsonl").find("{\"state\":\"undone\""), std::string::npos);
+    EXPECT_EQ(
+        run({"undo", "j.jsonl"}),
+        (test::CliResult{1, "Put " + std::to_string(count - 2) + " files back.\n",
+                         "tavix-cli: not put back: " + test::quoted(at(renamed(0))) +
+                             ": another file is there now\ntavix-cli: not put back: " +
+                             test::quoted(at(renamed(count - 1))) + ": it is no longer there\n"}));
+    for (int i = 1; i < count - 1; ++i) ASSERT_EQ(in(name(i)), name(i));
+    EXPECT_NE(in("j.jsonl").find("{\"state\":\"undone\""), std::string::npos);
 }
 
 }  // namespace

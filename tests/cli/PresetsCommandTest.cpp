@@ -28,10 +28,9 @@ protected:
 };
 
 TEST_F(Presets, RoundTripWithoutWritingJson) {
-    const Result saved = run({"presets", "save", "photos", "--step", "changeCase lower", "--step",
-                              "sequence padding=3"});
-    EXPECT_EQ(saved.status, 0) << saved.err;
-    EXPECT_EQ(saved.out, "Saved preset \u201Cphotos\u201D: 2 steps.\n");
+    EXPECT_EQ(run({"presets", "save", "photos", "--step", "changeCase lower", "--step",
+                   "sequence padding=3"}),
+              (Result{0, "Saved preset \u201Cphotos\u201D: 2 steps.\n", ""}));
     EXPECT_EQ(nlohmann::json::parse(stored("photos")),
               nlohmann::json::parse(R"([{"changeCase":{"_0":"lowercase"}},
                 {"sequence":{"start":1,"step":1,"padding":3,"position":"After name","separator":"-"}}])"));
@@ -43,9 +42,9 @@ TEST_F(Presets, RoundTripWithoutWritingJson) {
     // Presets and --rules first, in the order given, then each --step.
     folder.write("IMG_A.JPG");
     folder.write("suffix.json", R"([{"addText":{"text":"_x","position":"After name"}}])");
-    const Result planned = run({"plan", "--step", "addText text=Lisbon_", "--preset", "photos",
-                                "--rules", "suffix.json", "IMG_A.JPG"});
-    EXPECT_EQ(planned.out,
+    EXPECT_EQ(run({"plan", "--step", "addText text=Lisbon_", "--preset", "photos", "--rules",
+                   "suffix.json", "IMG_A.JPG"})
+                  .out,
               "IMG_A.JPG  \u2192  Lisbon_img_a-001_x.JPG\n1 file \u00B7 1 will change\n");
 
     EXPECT_EQ(run({"presets", "delete", "photos"}).out, "Deleted preset \u201Cphotos\u201D.\n");
@@ -61,9 +60,8 @@ TEST_F(Presets, NeverReplacedWithoutForce) {
     EXPECT_EQ(run({"presets", "save", "p", "--force", "--step", "changeCase upper"}).status, 0);
     EXPECT_NE(stored("p").find("UPPERCASE"), std::string::npos);
     // No temporary file is left behind either way.
-    EXPECT_EQ(
-        std::distance(std::filesystem::directory_iterator(config.path() / "tavix" / "presets"), {}),
-        1);
+    EXPECT_EQ(test::namesIn(config.path() / "tavix" / "presets"),
+              std::vector<std::string>{"p.json"});
 }
 
 TEST_F(Presets, RefuseBadNamesAndNameTheStepThatDoesNotDecode) {
@@ -71,15 +69,13 @@ TEST_F(Presets, RefuseBadNamesAndNameTheStepThatDoesNotDecode) {
         " can't name a preset: use 1 to 100 characters, no \u201C/\u201D or control characters, "
         "not starting with \u201C.\u201D\n";
     // Which names are refused is the store's test; here, how the refusal reads.
-    const Result refused = run({"presets", "save", "a/b\n\x1b[31m", "--step", "collapseSpaces"});
-    EXPECT_EQ(refused.status, 2);
-    EXPECT_EQ(refused.err, "tavix-cli: \u201Ca/b\\n\\x1b[31m\u201D" + badName);
+    EXPECT_EQ(run({"presets", "save", "a/b\n\x1b[31m", "--step", "collapseSpaces"}),
+              (Result{2, "", "tavix-cli: \u201Ca/b\\n\\x1b[31m\u201D" + badName}));
     EXPECT_EQ(run({"presets", "save", std::string(100, 'x'), "--step", "collapseSpaces"}).status,
               0);
 
-    std::filesystem::create_directories(config.path() / "tavix" / "presets");
-    std::ofstream(config.path() / "tavix" / "presets" / "broken.json")
-        << R"([{"collapseSpaces":{}},{"crop":{"mode":"Keep first"}}])";
+    config.write("tavix/presets/broken.json",
+                 R"([{"collapseSpaces":{}},{"crop":{"mode":"Keep first"}}])");
     const std::string why =
         "preset \u201Cbroken\u201D: step 2: Key \"count\" not found in \"crop\".";
     EXPECT_EQ(run({"plan", "--preset", "broken"}).err, "tavix-cli: " + why + "\n");
@@ -93,9 +89,8 @@ TEST_F(Presets, RefuseBadNamesAndNameTheStepThatDoesNotDecode) {
 // by hand with an escape sequence in its name, and a step adding a line break.
 TEST_F(Presets, ShowNamesAndStepsEscaped) {
     const std::string name = "red\x1b[31m";
-    std::filesystem::create_directories(config.path() / "tavix" / "presets");
-    std::ofstream(config.path() / "tavix" / "presets" / (name + ".json"))
-        << R"([{"addText":{"text":"\n","position":"After name"}}])";
+    config.write("tavix/presets/" + name + ".json",
+                 R"([{"addText":{"text":"\n","position":"After name"}}])");
     EXPECT_EQ(run({"presets", "list"}).out,
               "red\\x1b[31m\n  1. Add \u201C\\n\u201D after the name.\n");
     EXPECT_EQ(run({"presets", "show", name}).out, "1. Add \u201C\\n\u201D after the name.\n");

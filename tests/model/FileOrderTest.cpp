@@ -38,11 +38,7 @@ protected:
                    at("c.jpg", "1234", 2), at("d.txt", "1234", 2)});
     }
 
-    std::vector<std::string> names() const {
-        std::vector<std::string> names;
-        for (const auto& file : model.files()) names.push_back(file.filename().string());
-        return names;
-    }
+    std::vector<std::string> names() const { return namesOf(model.files()); }
     std::vector<std::string> sortedNames(SortOrder order, bool reverse) {
         model.sort(order, reverse);
         return names();

@@ -50,6 +50,16 @@ std::vector<Location> someFiles(const test::TemporaryFolder& folder) {
     return files;
 }
 
+// Each item's path, new name and problem, in order.
+std::vector<std::string> rows(const RenamePlan& plan) {
+    std::vector<std::string> rows;
+    for (const auto& item : plan.items) {
+        rows.push_back(std::string(item.path) + " > " + std::string(item.newName) + " " +
+                       std::string(item.problem ? rawValue(*item.problem) : ""));
+    }
+    return rows;
+}
+
 std::vector<RenameRule> rulesOf(const std::vector<Step>& steps) {
     std::vector<RenameRule> rules;
     for (const Step& step : steps) rules.push_back(step.rule);
@@ -102,13 +112,7 @@ TEST(IncrementalPlan, GivesWhatAFullReplanGivesAfterEveryEdit) {
                                                        {.keepExtension = model.keepExtension(),
                                                         .perFolder = perFolder,
                                                         .inListOrder = true});
-            ASSERT_EQ(model.plan().items.size(), full.items.size());
-            for (std::size_t i = 0; i < full.items.size(); ++i) {
-                const RenamePlan::Item& item = model.plan().items[i];
-                ASSERT_EQ(item.newName, full.items[i].newName) << round << " " << i;
-                ASSERT_EQ(item.problem, full.items[i].problem) << round << " " << i;
-                ASSERT_EQ(item.path, full.items[i].path) << round << " " << i;
-            }
+            ASSERT_EQ(rows(model.plan()), rows(full)) << "round " << round;
         }
     }
 }

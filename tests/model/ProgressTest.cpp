@@ -16,7 +16,8 @@ using Report = std::pair<std::size_t, std::size_t>;
 
 class Progress : public ::testing::Test {
 protected:
-    Progress() {
+    Progress() { listen(); }
+    void listen() {
         model.setProgress([this](std::size_t done, std::size_t total) {
             reports.emplace_back(done, total);
         });
@@ -91,9 +92,7 @@ TEST_F(Progress, NoListenerAndNoFilesAreFine) {
     model.setProgress({});
     model.add({folder.write("a")});
     EXPECT_TRUE(reports.empty());
-    model.setProgress([this](std::size_t done, std::size_t total) {
-        reports.emplace_back(done, total);
-    });
+    listen();
     model.clear();
     model.sort(FileList::SortOrder::size);
     EXPECT_EQ(reports, (std::vector<Report>{{0, 0}, {0, 0}}));

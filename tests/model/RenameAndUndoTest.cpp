@@ -25,26 +25,28 @@ using journal::NotPutBack;
 using Step = TavixModel::IdentifiedRule;
 using Paths = std::vector<Location>;
 
+// Lists files/a.txt, b.txt and c.txt of `folder` (each holding its name) to get
+// the prefix "new-", journaled in `state` unless it is empty.
+Paths listForPrefix(TavixModel& model, const test::TemporaryFolder& folder, const fs::path& state) {
+    model.setStateFolder(state);
+    const Paths files{folder.write("files/a.txt", "a.txt"), folder.write("files/b.txt", "b.txt"),
+                      folder.write("files/c.txt", "c.txt")};
+    model.add(files);
+    model.setRules({Step::make(RenameRule{AddText{"new-", Position::prefix}})});
+    return files;
+}
+
 // The model's own part of renaming: the journal, the list following the moves,
 // the undo record and the messages; what happens to the files themselves is
 // the engine's and the journal's.
 class RenameCommands : public ::testing::Test {
 protected:
-    RenameCommands() {
-        for (const char* name : {"a.txt", "b.txt", "c.txt"}) {
-            original.push_back(folder.write(std::string("files/") + name, name));
-            renamed.push_back(folder.path() / "files" / (std::string("new-") + name));
-        }
-        model.setStateFolder(state);
-        model.add(original);
-        model.setRules({Step::make(RenameRule{AddText{"new-", Position::prefix}})});
-    }
-
     test::TemporaryFolder folder;
     fs::path state = folder.path() / "state";
-    Paths original;
-    Paths renamed;
     TavixModel model;
+    Paths original = listForPrefix(model, folder, state);
+    fs::path files = folder.path() / "files";
+    Paths renamed{files / "new-a.txt", files / "new-b.txt", files / "new-c.txt"};
 };
 
 TEST_F(RenameCommands, RenameThenUndoGoThroughTheJournal) {
@@ -61,13 +63,13 @@ TEST_F(RenameCommands, RenameThenUndoGoThroughTheJournal) {
     EXPECT_EQ(history.batches[0].state, JournalState::complete);
     EXPECT_EQ(history.batches[0].message, "Renamed 3 files.");
     EXPECT_THAT(history.batches[0].by, StartsWith("tavix "));
-    EXPECT_EQ(history.batches[0].folder, (folder.path() / "files").string());
+    EXPECT_EQ(history.batches[0].folder, files.string());
 
     model.undo();
     EXPECT_EQ(model.message(), "Put 3 files back.");
     EXPECT_EQ(model.files(), original);
     EXPECT_FALSE(model.canUndo());
-    EXPECT_EQ(test::namesIn(folder.path() / "files"),
+    EXPECT_EQ(test::namesIn(files),
               (std::vector<std::string>{"a.txt", "b.txt", "c.txt"}));
     EXPECT_EQ(model.history().batches.at(0).state, JournalState::undone);
     model.undo();
@@ -88,11 +90,9 @@ TEST_F(RenameCommands, UndoLeavesWhatIsNoLongerOursWhereItIs) {
     for (const auto& c : cases) {
         test::TemporaryFolder box;
         TavixModel m;
-        m.setStateFolder(c.journaled ? box.path() / "state" : fs::path());
-        const Paths files{box.write("a", "a"), box.write("b", "b"), box.write("c", "c")};
-        const Paths moved{box.path() / "new-a", box.path() / "new-b", box.path() / "new-c"};
-        m.add(files);
-        m.setRules({Step::make(RenameRule{AddText{"new-", Position::prefix}})});
+        const Paths files = listForPrefix(m, box, c.journaled ? box.path() / "state" : fs::path());
+        const fs::path at = box.path() / "files";
+        const Paths moved{at / "new-a.txt", at / "new-b.txt", at / "new-c.txt"};
         m.rename();
         EXPECT_EQ(m.history().batches.size(), c.journaled ? 1u : 0u);
         if (c.replaced) {
@@ -109,10 +109,10 @@ TEST_F(RenameCommands, UndoLeavesWhatIsNoLongerOursWhereItIs) {
         EXPECT_EQ(m.message(), "Put 2 files back.");
         EXPECT_EQ(m.notPutBack(), (std::vector<NotPutBack>{{moved[1], c.reason}}));
         EXPECT_EQ(m.files(), (Paths{files[0], moved[1], files[2]}));
-        EXPECT_EQ(test::contentsOf(moved[1]), c.replaced ? "intruder" : "b");
+        EXPECT_EQ(test::contentsOf(moved[1]), c.replaced ? "intruder" : "b.txt");
         EXPECT_FALSE(fs::exists(files[1]));
         EXPECT_FALSE(m.canUndo());
-        EXPECT_EQ(m.plan().items[1].originalName(), "new-b");
+        EXPECT_EQ(m.plan().items[1].originalName(), "new-b.txt");
         m.clear();
         EXPECT_TRUE(m.notPutBack().empty());
     }
@@ -144,7 +144,7 @@ TEST_F(RenameCommands, UndoesAnEarlierBatchFromTheHistory) {
     model.clear();
     model.add({d});
     model.rename();  // batch 2: d
-    const Location newD = folder.path() / "files/new-d.txt";
+    const Location newD = files / "new-d.txt";
     model.add({renamed[0], renamed[2]});
     auto history = model.history();
     ASSERT_EQ(history.batches.size(), 2u);
@@ -154,7 +154,7 @@ TEST_F(RenameCommands, UndoesAnEarlierBatchFromTheHistory) {
     model.undoBatch(history.batches[1].journal);
     EXPECT_EQ(model.message(), "Put 3 files back.");
     EXPECT_EQ(model.files(), (Paths{newD, original[0], original[2]}));
-    EXPECT_EQ(test::namesIn(folder.path() / "files"),
+    EXPECT_EQ(test::namesIn(files),
               (std::vector<std::string>{"a.txt", "b.txt", "c.txt", "new-d.txt"}));
     EXPECT_TRUE(model.canUndo());  // the window's last batch is still batch 2
     EXPECT_EQ(model.history().batches[1].state, JournalState::undone);
@@ -189,10 +189,7 @@ TEST(RenameUndoRecord, FollowsTheCommands) {
     for (const auto& c : cases) {
         test::TemporaryFolder folder;
         TavixModel m;
-        m.setStateFolder(folder.path() / "state");
-        const Paths files{folder.write("a"), folder.write("b"), folder.write("c")};
-        m.add(files);
-        m.setRules({Step::make(RenameRule{AddText{"new-", Position::prefix}})});
+        const Paths files = listForPrefix(m, folder, folder.path() / "state");
         for (char act : c.acts) {
             if (act == 'R') m.rename();
             if (act == 'C') m.setClearAfterRenaming(true);

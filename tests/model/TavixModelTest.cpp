@@ -46,9 +46,7 @@ std::vector<std::string> newNames(const TavixModel& model) {
 }
 
 std::vector<std::string> fileNames(const TavixModel& model) {
-    std::vector<std::string> names;
-    for (const auto& file : model.files()) names.push_back(file.filename().string());
-    return names;
+    return test::namesOf(model.files());
 }
 
 // Steps told apart by the text they add.
@@ -185,6 +183,7 @@ TEST(ModelAdds, OnlyNewExistingFilesInTheOrderGiven) {
     }
 }
 
+// A dialog asks for several files, which are added unless it was cancelled.
 TEST(ModelAddFiles, AsksForSeveralFilesAndAddsThemUnlessCancelled) {
     test::TemporaryFolder folder;
     std::vector<Location> chosen{folder.write("b.txt"), folder.write("a.txt")};

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <optional>
 #include <random>
-#include <set>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -59,12 +59,12 @@ TEST(KilledWindowRename, UndoPutsEveryFileBack) {
     std::mt19937 random(20261209);
     for (int trial = 0; trial < 6; ++trial) {
         test::TemporaryFolder temp;
-        std::set<std::string> names;
+        std::map<std::string, std::string> names;
         std::vector<Location> files;
         for (int i = 0; i < fileCount; ++i) {
             char name[32];
             std::snprintf(name, sizeof name, "%c%04d.txt", i % 2 ? 'b' : 'a', i);
-            names.insert(name);
+            names[name] = name;
             files.push_back(temp.write(std::string("files/") + name, name));
         }
         const fs::path state = temp.path() / "state";
@@ -94,12 +94,7 @@ TEST(KilledWindowRename, UndoPutsEveryFileBack) {
                 EXPECT_EQ(atMove, 1) << error.what();
             }
         }
-        std::set<std::string> found;
-        for (const auto& entry : fs::directory_iterator(temp.path() / "files")) {
-            found.insert(entry.path().filename());
-            EXPECT_EQ(test::contentsOf(entry.path()), entry.path().filename().string());
-        }
-        EXPECT_EQ(found, names);
+        EXPECT_EQ(test::filesIn(temp.path() / "files"), names);
         if (atMove > 1) {
             EXPECT_EQ(model.history().batches.at(0).state, journal::JournalState::undone);
         }

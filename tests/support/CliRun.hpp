@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -13,11 +14,19 @@
 
 namespace tavix::test {
 
+// What a command did, compared and printed whole.
 struct CliResult {
     int status;
     std::string out;
     std::string err;
+    friend bool operator==(const CliResult&, const CliResult&) = default;
+    friend void PrintTo(const CliResult& r, std::ostream* os) {
+        *os << "{" << r.status << ", out \"" << r.out << "\", err \"" << r.err << "\"}";
+    }
 };
+
+// `text` between the typographic quotes messages put around names and paths.
+inline std::string quoted(const std::string& text) { return "\u201C" + text + "\u201D"; }
 
 // Runs one tavix-cli command line in process from `cwd`, with `input` on
 // standard input; an empty `state` takes the state folder from the environment.

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,23 @@ inline std::vector<std::string> namesIn(const std::filesystem::path& folder) {
     }
     std::ranges::sort(names);
     return names;
+}
+
+// The last part of each path, in order.
+template <class Path>
+std::vector<std::string> namesOf(const std::vector<Path>& paths) {
+    std::vector<std::string> names;
+    for (const auto& path : paths) names.push_back(path.filename().string());
+    return names;
+}
+
+// Each file in `folder` by name, with its contents; folders are left out.
+inline std::map<std::string, std::string> filesIn(const std::filesystem::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        if (!entry.is_directory()) files[entry.path().filename()] = contentsOf(entry.path());
+    }
+    return files;
 }
 
 // Sets a file's access and modification time; nanoseconds may be negative.
