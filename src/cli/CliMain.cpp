@@ -14,11 +14,14 @@ namespace {
 
 // A page fault costs this program more than anything else it does for a long
 // list: tens of thousands of 4 KiB pages are touched for the first time. The
-// heap is given a large reserve of address space at once (nothing is resident
-// until used) and huge pages are asked for over it, so that it is filled 2 MiB
-// per fault. Past the reserve it grows as usual.
+// heap is given a reserve of address space at once (nothing is resident until
+// used) and huge pages are asked for over it, so that it is filled 2 MiB per
+// fault. The reserve stays small: while the heap's free top is larger than a
+// big array, the array is cut from it instead of being mapped apart, and once
+// freed its pages stay resident. 16 MiB takes a third off a 100,000-file plan and
+// keeps a 1,000,000-file plan's peak where it is without (256 MiB added 42 MB).
 void reserveHugeHeap() {
-    constexpr std::size_t reserve = std::size_t{256} << 20;
+    constexpr std::size_t reserve = std::size_t{16} << 20;
     constexpr std::uintptr_t hugePage = std::uintptr_t{2} << 20;
     mallopt(M_TOP_PAD, static_cast<int>(reserve));
     const auto before = reinterpret_cast<std::uintptr_t>(sbrk(0));
