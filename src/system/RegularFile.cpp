@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstdint>
 
+#include "system/ChunkReads.hpp"
+
 namespace tavix::FileSystem {
 namespace {
 
@@ -89,9 +91,8 @@ std::error_code readAll(const Descriptor& file, std::size_t limit, std::string& 
     // byte more, to meet its end without growing): a list of millions of paths
     // is then neither copied through a buffer nor moved each time it grows.
     std::size_t room = 64 * 1024;
-    struct stat status;
-    if (::fstat(file.get(), &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0) {
-        room = static_cast<std::size_t>(status.st_size) + 1;
+    if (const auto length = sizeOf(file); length && *length > 0 && *length < SIZE_MAX) {
+        room = static_cast<std::size_t>(*length) + 1;
     }
     // Never more room than one byte past the limit: that byte tells it was passed.
     const std::size_t most = limit < SIZE_MAX ? limit + 1 : limit;
@@ -106,14 +107,14 @@ std::error_code readAll(const Descriptor& file, std::size_t limit, std::string& 
             }
             out.resize(size <= most / 2 ? 2 * size : most);
         }
-        const ssize_t n = ::read(file.get(), out.data() + size, out.size() - size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
+        std::size_t got = 0;
+        if (const std::error_code error =
+                readSome(file, out.data() + size, out.size() - size, got)) {
             out.clear();
-            return {errno, std::system_category()};
+            return error;
         }
-        if (n == 0) break;
-        size += static_cast<std::size_t>(n);
+        if (got == 0) break;
+        size += got;
     }
     out.resize(size);
     if (size > limit) {
