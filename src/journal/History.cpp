@@ -58,8 +58,10 @@ void readEnding(const FileSystem::Descriptor& file, HistoryEntry& entry) {
     bool sawState = false;
     while (end > 0) {
         const std::size_t start = tail.rfind('\n', end - 1);
-        if (start == std::string::npos && from > 0) break;  // the line starts before the tail
-        const std::size_t first = start == std::string::npos ? 0 : start + 1;
+        // The file's first line is the header, never a state line; a line with no
+        // newline before it in a tail that starts later began before the tail.
+        if (start == std::string::npos) break;
+        const std::size_t first = start + 1;
         if (!parseRecord(std::string_view(tail).substr(first, end - first), events)) break;
         const auto state = events.record.text("state");
         if (!state) break;
@@ -72,7 +74,6 @@ void readEnding(const FileSystem::Descriptor& file, HistoryEntry& entry) {
             entry.failed = events.record.number("failed");
             break;
         }
-        if (start == std::string::npos) break;
         end = start;
     }
 }

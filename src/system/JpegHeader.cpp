@@ -135,11 +135,10 @@ std::optional<ImageProperties> readJpegHeader(Prefix prefix, const FirstBytes& h
 
     Header header;
     if (!decodeHeader(source, header)) return std::nullopt;
+    // libjpeg refuses an image with no rows or columns, so both sides are positive here.
     ImageProperties properties;
-    if (header.width > 0 && header.height > 0) {
-        properties.pixelWidth = header.width;
-        properties.pixelHeight = header.height;
-    }
+    properties.pixelWidth = header.width;
+    properties.pixelHeight = header.height;
     properties.colorModel = colorModelOf(header.space);
     return properties;
 }
