@@ -343,10 +343,9 @@ private Q_SLOTS:
     }
 
     // With nothing saved the menu says so. A refused name says why in the
-    // store's words and writes nothing; a name in
-    // use is replaced only once the user agrees; a preset saved by the other
-    // program after the window opened is offered, and chosen with the mouse it
-    // replaces the steps.
+    // store's words and writes nothing; a name in use is replaced only once the
+    // user agrees; a preset saved by the other program after the window opened
+    // is offered, and chosen with the mouse it replaces the steps.
     void presetsAreSavedAndLoadedThroughTheStore() {
         auto* menu = part<QMenu>(window_.get(), "loadPresetMenu");
         menu->popup(window_->mapToGlobal(QPoint(10, 10)));
