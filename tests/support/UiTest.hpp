@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QColor>
 #include <QImage>
@@ -52,6 +54,30 @@ T* labelled(const QWidget& root, const char* name, const QString& text) {
         }
     }
     return nullptr;
+}
+
+// What a user tells of the named children of `root` at a glance, as one text:
+// each name followed by "hidden", "off" (disabled), "checked" and "focus"
+// where they apply, e.g. "undoButton hidden, undoRenames off".
+inline QString states(const QObject& root, std::initializer_list<const char*> names) {
+    QStringList shown;
+    for (const char* name : names) {
+        const QObject* found = root.findChild<QObject*>(QString::fromLatin1(name));
+        if (found == nullptr) qFatal("nothing named %s", name);
+        const auto* widget = qobject_cast<const QWidget*>(found);
+        const auto* action = qobject_cast<const QAction*>(found);
+        const auto* button = qobject_cast<const QAbstractButton*>(found);
+        QString state = QString::fromLatin1(name);
+        if (widget != nullptr && !widget->isVisible()) state += QLatin1String(" hidden");
+        if (widget != nullptr ? !widget->isEnabled() : !action->isEnabled())
+            state += QLatin1String(" off");
+        if (button != nullptr ? button->isChecked() : action != nullptr && action->isChecked()) {
+            state += QLatin1String(" checked");
+        }
+        if (widget != nullptr && widget->hasFocus()) state += QLatin1String(" focus");
+        shown << state;
+    }
+    return shown.join(QLatin1String(", "));
 }
 
 // How many pixels of `image` satisfy `wanted`.

@@ -20,19 +20,20 @@ using namespace tavix;
 using namespace tavix::test;
 using namespace tavix::ui;
 namespace fs = std::filesystem;
+using Names = std::vector<std::string>;
 
 class HistoryDialogTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { tavix::test::useTestSettingsAndStyle(); }
+    void initTestCase() { useTestSettingsAndStyle(); }
 
     void init() {
         box_ = std::make_unique<TemporaryFolder>();
         window_ = std::make_unique<MainWindow>();
         // The terminal keeps its journals in $XDG_STATE_HOME/tavix.
         model().setStateFolder(box_->path() / "xdg" / "tavix");
-        QVERIFY(tavix::test::showActive(*window_));
+        QVERIFY(showActive(*window_));
     }
 
     void cleanup() {
@@ -44,34 +45,25 @@ private Q_SLOTS:
     // the list shows the old name of the file put back, the other is listed as
     // left alone, and the batch, now undone, can't be undone again.
     void aBatchRenamedHereIsUndoneByReturn() {
-        const auto a = box_->write("files/a.txt", "a");
-        const auto b = box_->write("files/b.txt", "b");
+        const Location a = box_->write("files/a.txt", "a");
+        const Location b = box_->write("files/b.txt", "b");
         renameWithPrefix({a, b});
-        const auto xb = box_->path() / "files/x-b.txt";
+        const Location xb = box_->path() / "files/x-b.txt";
         fs::remove(xb);
         box_->write("files/x-b.txt", "another b");
 
         HistoryDialog* history = open();
-        QCOMPARE(rowTexts(history, 0), (QStringList{QStringLiteral("done"),
-                                                     QStringLiteral("Renamed 2 files."),
-                                                     QString::fromStdString((box_->path() / "files").string())}));
+        QCOMPARE(shown(history), (QStringList{"done", "Renamed 2 files.", folder()}));
         QVERIFY(history->batches()->hasFocus());
         QTest::keyClick(history->batches(), Qt::Key_Return);
-
-        QVERIFY(fs::exists(a));
-        QVERIFY(!fs::exists(b));
+        QCOMPARE(namesIn(box_->path() / "files"), (Names{"a.txt", "x-b.txt"}));
         QCOMPARE(model().files(), (std::vector<Location>{a, xb}));
-        QCOMPARE(part<QLabel>(history, "historyOutcome")->text(), QStringLiteral("Put 1 file back."));
-        QTreeWidget* left = history->leftAlone();
-        QVERIFY(left->isVisible());
-        QCOMPARE(left->topLevelItemCount(), 1);
-        QCOMPARE(left->topLevelItem(0)->text(0), QString::fromStdString(xb.string()));
-        QCOMPARE(left->topLevelItem(0)->text(1), QStringLiteral("another file is there now"));
-
-        QCOMPARE(rowTexts(history, 0).front(), QStringLiteral("undone"));
-        QVERIFY(!undoButton(history)->isEnabled());
+        QCOMPARE(
+            shown(history),
+            (QStringList{"undone", "Renamed 2 files.", folder(), "no undo", "Put 1 file back.",
+                         QString::fromStdString(xb.string()) + ": another file is there now"}));
         QTest::keyClick(history->batches(), Qt::Key_Return);
-        QVERIFY(fs::exists(xb));
+        QCOMPARE(contentsOf(xb), "another b");
 
         QTest::keyClick(history->batches(), Qt::Key_Escape);
         QTRY_VERIFY(window_->findChild<HistoryDialog*>() == nullptr);
@@ -85,8 +77,8 @@ private Q_SLOTS:
 #ifndef TAVIX_CLI
         QSKIP("built without tavix-cli");
 #else
-        const auto a = box_->write("files/IMG_1.jpg");
-        const auto b = box_->write("files/IMG_2.jpg");
+        const Location a = box_->write("files/IMG_1.jpg");
+        const Location b = box_->write("files/IMG_2.jpg");
         QProcess cli;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_STATE_HOME"),
@@ -94,28 +86,23 @@ private Q_SLOTS:
         cli.setProcessEnvironment(environment);
         cli.setStandardInputFile(QProcess::nullDevice());
         cli.start(QStringLiteral(TAVIX_CLI),
-                  {QStringLiteral("rename"), QStringLiteral("--step"),
-                   QStringLiteral("findReplace find=IMG_ replace=\"Lisbon \""),
+                  {"rename", "--step", "findReplace find=IMG_ replace=\"Lisbon \"",
                    QString::fromStdString(a.string()), QString::fromStdString(b.string())});
         QVERIFY(cli.waitForFinished(30'000));
         QCOMPARE(cli.exitCode(), 0);
-        const auto la = box_->path() / "files/Lisbon 1.jpg";
-        const auto lb = box_->path() / "files/Lisbon 2.jpg";
-        QVERIFY(fs::exists(la) && fs::exists(lb));
-        model().add({lb, la});
+        QCOMPARE(namesIn(box_->path() / "files"), (Names{"Lisbon 1.jpg", "Lisbon 2.jpg"}));
+        model().add({box_->path() / "files/Lisbon 2.jpg", box_->path() / "files/Lisbon 1.jpg"});
 
         HistoryDialog* history = open();
         QCOMPARE(history->batches()->topLevelItemCount(), 1);
-        QVERIFY(history->batches()->topLevelItem(0)->toolTip(0).startsWith(QStringLiteral("By tavix-cli ")));
-        QCOMPARE(rowTexts(history, 0).front(), QStringLiteral("done"));
-        QTest::mouseClick(undoButton(history), Qt::LeftButton);
-
-        QVERIFY(fs::exists(a) && fs::exists(b));
+        QVERIFY(history->batches()->topLevelItem(0)->toolTip(0).startsWith(
+            QStringLiteral("By tavix-cli ")));
+        QCOMPARE(shown(history).front(), QStringLiteral("done"));
+        QTest::mouseClick(part<QPushButton>(history, "undoBatch"), Qt::LeftButton);
+        QCOMPARE(namesIn(box_->path() / "files"), (Names{"IMG_1.jpg", "IMG_2.jpg"}));
         QCOMPARE(model().files(), (std::vector<Location>{b, a}));
-        QCOMPARE(part<QLabel>(history, "historyOutcome")->text(), QStringLiteral("Put 2 files back."));
-        QVERIFY(!history->leftAlone()->isVisible());
-        QCOMPARE(rowTexts(history, 0).front(), QStringLiteral("undone"));
-        QVERIFY(!undoButton(history)->isEnabled());
+        QCOMPARE(shown(history).mid(3), (QStringList{"no undo", "Put 2 files back."}));
+        QCOMPARE(shown(history).front(), QStringLiteral("undone"));
 #endif
     }
 
@@ -123,37 +110,36 @@ private Q_SLOTS:
     // second file never moved) is listed as interrupted, and its undo puts back
     // the one file that moved.
     void anInterruptedBatchIsShownAndUndone() {
-        const auto a = box_->write("files/a.txt");
-        const auto b = box_->write("files/b.txt");
-        renameWithPrefix({a, b});
+        const Location b = box_->write("files/b.txt");
+        renameWithPrefix({box_->write("files/a.txt"), b});
         fs::rename(box_->path() / "files/x-b.txt", b);
         const fs::path journal = model().history().batches.at(0).journal;
-        const std::string text = tavix::test::contentsOf(journal);
+        const std::string text = contentsOf(journal);
         std::ofstream(journal, std::ios::trunc) << text.substr(0, text.find("{\"moved\":2"));
 
         HistoryDialog* history = open();
         QCOMPARE(history->batches()->topLevelItemCount(), 1);
-        QCOMPARE(rowTexts(history, 0),
-                 (QStringList{QStringLiteral("interrupted"),
-                              QStringLiteral("Stopped before its end; 2 files were to be renamed."),
-                              QString::fromStdString((box_->path() / "files").string())}));
-        QVERIFY(undoButton(history)->isEnabled());
+        QCOMPARE(shown(history),
+                 (QStringList{"interrupted", "Stopped before its end; 2 files were to be renamed.",
+                              folder()}));
         QTest::keyClick(history->batches(), Qt::Key_Return);
-
-        QVERIFY(fs::exists(a) && fs::exists(b));
-        QVERIFY(!fs::exists(box_->path() / "files/x-a.txt"));
-        QCOMPARE(part<QLabel>(history, "historyOutcome")->text(), QStringLiteral("Put 1 file back."));
-        QCOMPARE(rowTexts(history, 0).front(), QStringLiteral("undone"));
-        QVERIFY(!undoButton(history)->isEnabled());
+        QCOMPARE(namesIn(box_->path() / "files"), (Names{"a.txt", "b.txt"}));
+        QCOMPARE(shown(history).front(), QStringLiteral("undone"));
+        QCOMPARE(shown(history).mid(3), (QStringList{"no undo", "Put 1 file back."}));
     }
 
 private:
-    TavixModel& model() { return window_->model(); }
+    TavixModel& model() {
+        return window_->model();
+    }
+    QString folder() const {
+        return QString::fromStdString((box_->path() / "files").string());
+    }
 
     // Renames `files` in the window: "a.txt" becomes "x-a.txt".
     void renameWithPrefix(const std::vector<Location>& files) {
         model().add(files);
-        tavix::test::setFirstStep(model(), RenameRule{tavix::AddText{"x-", Position::prefix}});
+        setFirstStep(model(), RenameRule{AddText{"x-", Position::prefix}});
         model().rename();
     }
 
@@ -167,15 +153,22 @@ private:
         return dialog;
     }
 
-    static QPushButton* undoButton(HistoryDialog* history) {
-        return part<QPushButton>(history, "undoBatch");
-    }
-
-    // The state, message and folder shown in a row.
-    static QStringList rowTexts(HistoryDialog* history, int row) {
-        const QTreeWidgetItem* item = history->batches()->topLevelItem(row);
-        if (item == nullptr) return {};
-        return {item->text(1), item->text(2), item->text(3)};
+    // What the dialog shows of its first batch: its state, message and folder,
+    // "no undo" when it can't be undone, the outcome of an undo, and each file
+    // left alone with why.
+    static QStringList shown(HistoryDialog* history) {
+        const QTreeWidgetItem* row = history->batches()->topLevelItem(0);
+        if (row == nullptr) return {};
+        QStringList texts{row->text(1), row->text(2), row->text(3)};
+        if (!part<QPushButton>(history, "undoBatch")->isEnabled()) texts << "no undo";
+        if (auto* outcome = part<QLabel>(history, "historyOutcome"); outcome->isVisible()) {
+            texts << outcome->text();
+        }
+        const QTreeWidget* left = history->leftAlone();
+        for (int i = 0; left->isVisible() && i < left->topLevelItemCount(); ++i) {
+            texts << left->topLevelItem(i)->text(0) + ": " + left->topLevelItem(i)->text(1);
+        }
+        return texts;
     }
 
     std::unique_ptr<TemporaryFolder> box_;

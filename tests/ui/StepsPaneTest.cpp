@@ -1,22 +1,30 @@
+// The steps pane driven through its widgets: the form of the selected step
+// (its kinds, numbers and texts), the placeholder, the list with plus and
+// minus, drag reordering and the extension checkbox.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QListView>
 #include <QLocale>
+#include <QMimeData>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QToolButton>
 
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <tuple>
 
-#include "support/UiTest.hpp"
 #include "rules/Catalogue.hpp"
-#include "rules/RenameRule.hpp"
 #include "rules/RuleCoding.hpp"
+#include "support/UiTest.hpp"
 #include "ui/ActionForm.hpp"
+#include "ui/EditorPane.hpp"
+#include "ui/StepListModel.hpp"
 
 using namespace tavix;
+using namespace tavix::test;
 using namespace tavix::ui;
 
 namespace {
@@ -31,14 +39,35 @@ void choose(QComboBox* menu, const QString& title) {
 
 constexpr auto int64Max = std::numeric_limits<std::int64_t>::max();
 
+// The list's rows as the user reads them, "1. summary", the selected one
+// marked with "*".
+QStringList rowsOf(QListView* list) {
+    QStringList rows;
+    QAbstractItemModel* model = list->model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        const QModelIndex index = model->index(row, 0);
+        rows << index.data(StepListModel::NumberRole).toString() + QLatin1Char(' ') +
+                    index.data().toString() +
+                    (list->selectionModel()->isRowSelected(row) ? "*" : "");
+    }
+    return rows;
+}
+
+RenameRule prefix(const char* text) {
+    return RenameRule{AddText{text, Position::prefix}};
+}
+QString summary(const char* text) {
+    return QString::fromStdString(prefix(text).summary());
+}
+
 }  // namespace
 
-class ActionFormTest : public QObject {
+class StepsPaneTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
     void initTestCase() {
-        tavix::test::useTestSettingsAndStyle();
+        useTestSettingsAndStyle();
         // A locale with a grouping separator, whatever the machine's is.
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     }
@@ -46,19 +75,21 @@ private Q_SLOTS:
     // Every kind can be picked, and its form has a control for each parameter.
     void everyKindHasAForm() {
         ActionForm form;
-        for (const RuleAction action : tavix::allCases<RuleAction>()) {
-            const RenameRule rule = tavix::blank(action);
+        for (const RuleAction action : allCases<RuleAction>()) {
+            const RenameRule rule = blank(action);
             form.setRule(rule);
             const QString title = QString::fromUtf8(rawValue(action));
             QCOMPARE(form.findChild<QComboBox*>(QStringLiteral("categoryMenu"))->currentText(),
                      QString::fromUtf8(rawValue(rule.category())));
-            QCOMPARE(form.findChild<QComboBox*>(QStringLiteral("actionMenu"))->currentText(), title);
+            QCOMPARE(form.findChild<QComboBox*>(QStringLiteral("actionMenu"))->currentText(),
+                     title);
             const auto* grid = form.findChild<QWidget*>(QStringLiteral("parameterGrid"));
             QVERIFY2(grid, qPrintable(title));
-            const qsizetype controls =
-                grid->findChildren<QLineEdit*>().size() + grid->findChildren<QCheckBox*>().size() +
-                grid->findChildren<QRadioButton*>().size() + grid->findChildren<QComboBox*>().size();
-            QVERIFY2(controls >= static_cast<qsizetype>(tavix::encodeRule(rule).front().size()),
+            const qsizetype controls = grid->findChildren<QLineEdit*>().size() +
+                                       grid->findChildren<QCheckBox*>().size() +
+                                       grid->findChildren<QRadioButton*>().size() +
+                                       grid->findChildren<QComboBox*>().size();
+            QVERIFY2(controls >= static_cast<qsizetype>(encodeRule(rule).front().size()),
                      qPrintable(title));
         }
     }
@@ -71,14 +102,13 @@ private Q_SLOTS:
             {"Character Positions & Ranges", "Insert text at position", RuleAction::insertAt}};
         for (const auto& [category, action, expected] : cases) {
             ActionForm form;
-            form.setRule(RenameRule{tavix::ParentFolder{Position::suffix, "_"}});
-            form.setRule(
-                RenameRule{tavix::FindReplace{"a", "b", true, true, tavix::Occurrences::last}});
+            form.setRule(RenameRule{ParentFolder{Position::suffix, "_"}});
+            form.setRule(RenameRule{FindReplace{"a", "b", true, true, Occurrences::last}});
             QSignalSpy edited(&form, &ActionForm::ruleEdited);
             auto* actions = form.findChild<QComboBox*>(QStringLiteral("actionMenu"));
             choose(form.findChild<QComboBox*>(QStringLiteral("categoryMenu")), category);
             if (!action.isEmpty()) choose(actions, action);
-            const RenameRule wanted = tavix::blank(expected);
+            const RenameRule wanted = blank(expected);
             QCOMPARE(form.rule(), wanted);
             QCOMPARE(edited.last().at(0).value<RenameRule>(), wanted);
             QCOMPARE(actions->currentText(), QString::fromUtf8(rawValue(wanted.action())));
@@ -105,18 +135,19 @@ private Q_SLOTS:
                                 << QString::fromLatin1(shown);
         };
         const auto truncate = [](std::int64_t n) {
-            return RenameRule{tavix::Truncate{n, Position::suffix}};
+            return RenameRule{Truncate{n, Position::suffix}};
         };
         const auto sequence = [](std::int64_t start, std::int64_t padding) {
-            return RenameRule{tavix::Sequence{start, 1, padding, Position::suffix, "-"}};
+            return RenameRule{Sequence{start, 1, padding, Position::suffix, "-"}};
         };
         row("maximum 0 stores 1", truncate(20), "limitField", "0", truncate(1), "1");
-        row("grouped thousands parse", truncate(20), "limitField", "1,234", truncate(1234), "1,234");
+        row("grouped thousands parse", truncate(20), "limitField", "1,234", truncate(1234),
+            "1,234");
         row("committing unchanged is no edit", truncate(20), "limitField", "", truncate(20), "20");
         row("beyond 64 bits keeps the last number", truncate(20), "limitField",
             "99999999999999999999", truncate(999999999999999999), "999,999,999,999,999,999");
-        row("negative position stores 0", RenameRule{tavix::InsertAt{"x", 3}}, "offsetField", "-1",
-            RenameRule{tavix::InsertAt{"x", 0}}, "0");
+        row("negative position stores 0", RenameRule{InsertAt{"x", 3}}, "offsetField", "-1",
+            RenameRule{InsertAt{"x", 0}}, "0");
         row("negative start is kept", sequence(1, 2), "startField", "-5", sequence(-5, 2), "-5");
         row("padding 1 down keeps 1", sequence(1, 1), "paddingStepper", "down", sequence(1, 1));
         row("start at the largest number stays", sequence(int64Max, 2), "startStepper", "up",
@@ -149,36 +180,87 @@ private Q_SLOTS:
     // edit straight back; the field being typed in must not notice.
     void handingBackTheSameRuleChangesNothing() {
         ActionForm form;
-        form.setRule(RenameRule{tavix::InsertAt{"abcd", 3}});
+        form.setRule(RenameRule{InsertAt{"abcd", 3}});
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QSignalSpy edited(&form, &ActionForm::ruleEdited);
         connect(&form, &ActionForm::ruleEdited, &form, &ActionForm::setRule);
 
-        auto* text = tavix::test::labelled<QLineEdit>(form, "formLabel", "Text:");
+        auto* text = labelled<QLineEdit>(form, "formLabel", "Text:");
         text->setFocus();
         text->setCursorPosition(2);
         QTest::keyClick(text, Qt::Key_X);
         QCOMPARE(edited.count(), 1);
-        QCOMPARE(edited.at(0).at(0).value<RenameRule>(), (RenameRule{tavix::InsertAt{"abxcd", 3}}));
+        QCOMPARE(edited.at(0).at(0).value<RenameRule>(), (RenameRule{InsertAt{"abxcd", 3}}));
         QCOMPARE(text->text(), QStringLiteral("abxcd"));
         QCOMPARE(text->cursorPosition(), 3);
         QVERIFY(text->hasFocus());
 
-        auto* offset = tavix::test::labelled<QLineEdit>(form, "formLabel", "At position:");
+        auto* offset = labelled<QLineEdit>(form, "formLabel", "At position:");
         QTest::keyClicks(offset, QStringLiteral("9"));
         QCOMPARE(edited.count(), 2);
-        QCOMPARE(form.rule(), (RenameRule{tavix::InsertAt{"abxcd", 39}}));
+        QCOMPARE(form.rule(), (RenameRule{InsertAt{"abxcd", 39}}));
         form.setRule(form.rule());
         QCOMPARE(offset->text(), QStringLiteral("39"));
 
         // Another rule of the same kind updates the fields that differ.
-        form.setRule(RenameRule{tavix::InsertAt{"abxcd", 5}});
+        form.setRule(RenameRule{InsertAt{"abxcd", 5}});
         QCOMPARE(offset->text(), QStringLiteral("5"));
         QCOMPARE(text->cursorPosition(), 3);
         QCOMPARE(edited.count(), 2);
     }
+
+    // Dragging a step renumbers the list and keeps the selection; plus appends
+    // a step and selects it, a click selects a step, an edit in the form
+    // reaches the list, the checkbox follows the model both ways, and with no
+    // step selected the placeholder stands in for the form.
+    void theControlsDriveTheSteps() {
+        TavixModel model;
+        EditorPane pane(model);
+        pane.resize(380, 520);
+        pane.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&pane));
+        model.setRules({TavixModel::IdentifiedRule::make(prefix("a-")),
+                        TavixModel::IdentifiedRule::make(prefix("b-")),
+                        TavixModel::IdentifiedRule::make(prefix("c-"))});
+        model.setSelection(model.rules()[1].id);
+        QListView* list = pane.list();
+        QAbstractItemModel* rows = list->model();
+        std::unique_ptr<QMimeData> last(rows->mimeData({rows->index(2, 0)}));
+        // Dropped above the first row; the view must not delete the dragged row itself.
+        QVERIFY(!rows->dropMimeData(last.get(), Qt::MoveAction, 0, 0, {}));
+        QCOMPARE(rowsOf(list), (QStringList{"1. " + summary("c-"), "2. " + summary("a-"),
+                                            "3. " + summary("b-") + "*"}));
+        // Dropped below the rows: to the end.
+        std::unique_ptr<QMimeData> first(rows->mimeData({rows->index(0, 0)}));
+        rows->dropMimeData(first.get(), Qt::MoveAction, -1, -1, {});
+        part<QToolButton>(&pane, "addStepButton")->click();
+        QCOMPARE(rowsOf(list).mid(0, 3), (QStringList{"1. " + summary("a-"), "2. " + summary("b-"),
+                                                      "3. " + summary("c-")}));
+        QVERIFY(rowsOf(list).at(3).startsWith("4. ") && rowsOf(list).at(3).endsWith("*"));
+        QCOMPARE(pane.form()->rule(), model.rules()[3].rule);
+
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualRect(rows->index(2, 0)).center());
+        QCOMPARE(model.selection(), std::optional(model.rules()[2].id));
+        QCOMPARE(pane.form()->rule(), prefix("c-"));
+        Q_EMIT pane.form()->ruleEdited(prefix("new "));
+        QCOMPARE(model.rules()[2].rule, prefix("new "));
+        QCOMPARE(rowsOf(list)[2], "3. " + summary("new ") + "*");
+
+        part<QCheckBox>(&pane, "keepExtension")->click();
+        QVERIFY(!model.keepExtension());
+        model.setKeepExtension(true);
+        QCOMPARE(states(pane, {"keepExtension"}), QStringLiteral("keepExtension checked"));
+
+        part<QToolButton>(&pane, "removeStepButton")->click();
+        QCOMPARE(model.rules().size(), std::size_t{3});
+        model.setSelection(Uuid::random());
+        QVERIFY(!rowsOf(list).join("").contains("*"));
+        QVERIFY(!pane.form()->isVisible());
+        QCOMPARE(states(pane, {"stepsPlaceholder"}), QStringLiteral("stepsPlaceholder"));
+    }
 };
 
-QTEST_MAIN(ActionFormTest)
-#include "ActionFormTest.moc"
+QTEST_MAIN(StepsPaneTest)
+#include "StepsPaneTest.moc"
