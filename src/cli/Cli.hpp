@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -19,6 +21,9 @@ struct Io {
     std::filesystem::path stateFolder = {};
     // Standard input is a terminal, where a question can be answered.
     bool inIsTerminal = false;
+    // Hears a file list's length in bytes before its paths are made, so that
+    // the program can make room at once for what a list that long needs.
+    std::function<void(std::size_t bytes)> expectList = {};
 };
 
 // Runs one command line (without the program's name) and returns the exit

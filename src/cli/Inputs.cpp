@@ -13,6 +13,7 @@
 #include "rules/Catalogue.hpp"
 #include "rules/RuleCoding.hpp"
 #include "rules/StepJson.hpp"
+#include "system/ChunkReads.hpp"
 #include "system/RegularFile.hpp"
 
 namespace tavix::cli {
@@ -29,9 +30,10 @@ std::string tooLong(std::string_view name) {
     return message;
 }
 
-}  // namespace
-
-std::string readAll(const std::string& path, Io& io) {
+// A whole file, or standard input for "-"; `expect`, when set, hears the
+// length before the text is read (after, from standard input).
+std::string readWhole(const std::string& path, Io& io,
+                      const std::function<void(std::size_t)>& expect) {
     std::string text;
     if (path == "-") {
         char buffer[1 << 16];
@@ -41,16 +43,28 @@ std::string readAll(const std::string& path, Io& io) {
             text.append(buffer, got);
         }
         if (io.in.bad()) throw InputError("standard input: could not be read");
+        if (expect) expect(text.size());
         return text;
     }
     std::filesystem::path location(path);
     if (location.is_relative()) location = io.workingDirectory / location;
-    if (const std::error_code error = FileSystem::readToEnd(location, largestInput, text)) {
+    std::error_code error;
+    const FileSystem::Descriptor file = FileSystem::openForReading(location, error);
+    if (!error) {
+        if (const auto size = FileSystem::sizeOf(file); size && expect)
+            expect(static_cast<std::size_t>(std::min<std::uint64_t>(*size, largestInput)));
+        error = FileSystem::readAll(file, largestInput, text);
+    }
+    if (error) {
         if (error == FileSystem::FileError::tooLarge) throw InputError(tooLong(path));
         throw InputError(path + ": " + error.message());
     }
     return text;
 }
+
+}  // namespace
+
+std::string readAll(const std::string& path, Io& io) { return readWhole(path, io, {}); }
 
 namespace {
 
@@ -148,7 +162,7 @@ std::vector<Location> readFiles(const Arguments& args, Io& io, FileSystem::Folde
     for (const std::string& path : args.paths)
         absolute.push_back(absolutePath(io.workingDirectory, path));
     if (args.filesFrom) {
-        const std::string text = readAll(*args.filesFrom, io);
+        const std::string text = readWhole(*args.filesFrom, io, io.expectList);
         const char separator = args.nulSeparated ? '\0' : '\n';
         std::size_t lines = 1;
         for (const char* at = text.data(), *end = at + text.size();

@@ -136,6 +136,32 @@ TEST_F(Cli, PlanJsonHasEveryFieldAndAProblemBlocksTheBatch) {
     EXPECT_NE(escaped.find("\\u001b"), std::string::npos);
 }
 
+// A list's length in bytes is heard before its paths are read, from a file as
+// from standard input; a list that can't be read is never announced, and
+// operands alone announce nothing.
+TEST_F(Cli, ListLengthIsAnnouncedOnce) {
+    folder.write("list.txt", "a.txt\nplain.txt\n");
+    const struct {
+        std::vector<std::string> args;
+        std::string input;
+        std::vector<std::size_t> heard;
+    } cases[] = {{{"plan", "--files-from", "list.txt"}, "", {16}},
+                 {{"rename", "--no-journal", "--files-from", "-", "-0", "IMG_1.jpg"},
+                  std::string("a.txt\0b!1", 9), {9}},
+                 {{"plan", "--files-from", "missing.txt"}, "", {}},
+                 {{"plan", "a.txt"}, "", {}}};
+    for (const auto& c : cases) {
+        std::istringstream in(c.input);
+        std::ostringstream out;
+        std::ostringstream err;
+        std::vector<std::size_t> heard;
+        cli::Io io{in, out, err, false, false, folder.path(), state.path()};
+        io.expectList = [&](std::size_t bytes) { heard.push_back(bytes); };
+        cli::run(c.args, io);
+        EXPECT_EQ(heard, c.heard) << ::testing::PrintToString(c.args);
+    }
+}
+
 // Each folder's files numbered on their own, folder after folder; within a
 // folder a clash is still a clash.
 TEST_F(Cli, PerFolderBatchesRestartNumberingAndClashOnlyWithin) {
