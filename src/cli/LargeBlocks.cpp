@@ -21,13 +21,20 @@ constexpr std::size_t largeBlock = hugePage;
 constexpr std::size_t pageSize = 4096;
 
 // Before each large block, at the start of its mapping (on a huge-page
-// boundary): what marks it as ours and how long its mapping is.
+// boundary): what marks it as ours and how long its mapping is. The mark is
+// mixed with the header's own address, so bytes of a malloc block that happen to
+// sit on a boundary (a file's name, say) can't pass for it: they would have to
+// predict where the heap was placed.
 struct Header {
     std::uint64_t mark;
     std::size_t length;
 };
 constexpr std::size_t headerSize = 64;  // keeps the block aligned as new must
 constexpr std::uint64_t ourMark = 0x7461766978424c4bull;
+
+std::uint64_t markAt(std::uintptr_t header) {
+    return ourMark ^ static_cast<std::uint64_t>(header);
+}
 
 void* mapLarge(std::size_t size) {
     if (size > SIZE_MAX - headerSize - hugePage - pageSize) return nullptr;
@@ -43,7 +50,7 @@ void* mapLarge(std::size_t size) {
     if (end > at + length) munmap(reinterpret_cast<void*>(at + length), end - at - length);
     madvise(reinterpret_cast<void*>(at), length, MADV_HUGEPAGE);
     auto* header = reinterpret_cast<Header*>(at);
-    header->mark = ourMark;
+    header->mark = markAt(at);
     header->length = length;
     return reinterpret_cast<void*>(at + headerSize);
 }
@@ -53,7 +60,7 @@ void* mapLarge(std::size_t size) {
 bool isLarge(void* block) {
     const auto at = reinterpret_cast<std::uintptr_t>(block);
     if ((at & (hugePage - 1)) != headerSize) return false;
-    return reinterpret_cast<const Header*>(at - headerSize)->mark == ourMark;
+    return reinterpret_cast<const Header*>(at - headerSize)->mark == markAt(at - headerSize);
 }
 
 void unmapLarge(void* block) {
