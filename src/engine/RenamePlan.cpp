@@ -4,7 +4,6 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
-#include <thread>
 #include <type_traits>
 #include <utility>
 
@@ -13,6 +12,7 @@
 #include "engine/TextColumn.hpp"
 #include "system/FileSystem.hpp"
 #include "system/FolderEntries.hpp"
+#include "system/Shares.hpp"
 #include "text/CanonicalText.hpp"
 #include "text/CaseMapping.hpp"
 #include "text/CharacterClasses.hpp"
@@ -202,22 +202,13 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
     const bool runsSteps = kept == nullptr && !names && count > 0;
     const bool spread =
         !runsSteps || std::none_of(rules.begin(), rules.end(), RenameEngine::readsDisk);
-    const std::size_t parts =
-        spread ? std::clamp<std::size_t>(count / kFilesPerShare, 1,
-                                         std::max(1u, std::thread::hardware_concurrency()))
-               : 1;
+    const std::size_t parts = spread ? Shares::count(count, kFilesPerShare) : 1;
     struct Share {
-        std::size_t begin = 0;
-        std::size_t end = 0;
         PlanText text;
         // The files, in order, on which a step couldn't finish, and that step.
         std::vector<std::pair<std::uint32_t, std::uint32_t>> stops;
     };
     std::vector<Share> shares(parts);
-    for (std::size_t part = 0; part < parts; ++part) {
-        shares[part].begin = count * part / parts;
-        shares[part].end = count * (part + 1) / parts;
-    }
     // The hash of each item's key, for the items without a problem: their keys
     // go into `seen` once all are known, each slot fetched a few items ahead.
     // 32 bits are enough to tell keys apart but for a few pairs in a million,
@@ -248,7 +239,8 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
         kept->run(list, rules, dates, known);
     }
 
-    const auto build = [&](Share& share) {
+    const auto build = [&](std::size_t part, std::size_t begin, std::size_t end) {
+        Share& share = shares[part];
         std::vector<RenameEngine::PreparedStep> steps;
         if (runsSteps) {
             steps.reserve(rules.size());
@@ -257,7 +249,7 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
         std::string stem;
         std::string joined;
         std::string keyRoom;
-        for (std::size_t i = share.begin; i < share.end; ++i) {
+        for (std::size_t i = begin; i < end; ++i) {
             auto& file = files[i];
             const std::string_view path = share.text.keep(file.native());
             const std::string_view original = PathNames::nameView(path);
@@ -323,16 +315,7 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
             }
         }
     };
-    if (parts == 1) {
-        build(shares[0]);
-    } else {
-        std::vector<std::jthread> workers;
-        workers.reserve(parts - 1);
-        for (std::size_t part = 1; part < parts; ++part) {
-            workers.emplace_back([&, part] { build(shares[part]); });
-        }
-        build(shares[0]);
-    }
+    Shares::forEach(count, parts, build);
     if constexpr (moving) std::vector<Location>().swap(files);
     for (Share& share : shares) plan.text.share(share.text);
 
