@@ -14,7 +14,7 @@
 #include "system/FolderEntries.hpp"
 #include "system/Shares.hpp"
 #include "text/CanonicalText.hpp"
-#include "text/CaseMapping.hpp"
+#include "text/CaseFolding.hpp"
 #include "text/CharacterClasses.hpp"
 #include "text/PathNames.hpp"
 #include "text/RegexReplace.hpp"
@@ -32,25 +32,6 @@ bool isIllegal(std::string_view name) {
     // One scan per byte sought: find_first_of would call memchr per character.
     return name.find('/') != std::string::npos || name.find(':') != std::string::npos ||
            name.find('\0') != std::string::npos;
-}
-
-// The clash key: the full lowercase mapping, independent of locale, in NFC, so
-// that names equal under canonical equivalence clash. Names that aren't UTF-8
-// keep their bytes, so two different such names never clash. The name itself
-// when it is its own key (no capitals, already in NFC: every name after a
-// lowercase step), else `room`, which holds it. Keys are made again whenever
-// they are compared rather than kept: two names rarely share a key's hash.
-std::string_view clashKey(std::string_view name, std::string& room) {
-    if (text::isAscii(name)) {
-        if (std::none_of(name.begin(), name.end(), [](char c) { return c >= 'A' && c <= 'Z'; }))
-            return name;
-        room.assign(name);
-        for (char& c : room) c = text::asciiLower(c);
-        return room;
-    }
-    if (!text::isValidUtf8(name)) return name;
-    room = canonicalForm(text::lowercased(name));
-    return room;
 }
 
 // The items' clash keys seen so far, each with the first item that had it: an
@@ -310,8 +291,10 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
             } else if (isIllegal(item.newName)) {
                 item.problem = RenamePlan::Problem::illegal;
             } else {
+                // Names clash when their case-folded keys are equal. The keys are
+                // made again when two hashes agree rather than kept: that is rare.
                 hashes[i] = static_cast<std::uint32_t>(
-                    std::hash<std::string_view>{}(clashKey(item.newName, keyRoom)));
+                    std::hash<std::string_view>{}(text::caseFoldedKey(item.newName, keyRoom)));
             }
         }
     };
@@ -363,7 +346,8 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
         std::string roomA;
         std::string roomB;
         KeysSeen seen(toTest.size(), [&](std::size_t a, std::size_t b) {
-            return clashKey(plan.items[a].newName, roomA) == clashKey(plan.items[b].newName, roomB);
+            return text::caseFoldedKey(plan.items[a].newName, roomA) ==
+                   text::caseFoldedKey(plan.items[b].newName, roomB);
         });
         constexpr std::size_t ahead = 8;
         std::size_t changed = 0;

@@ -256,12 +256,13 @@ public:
                         forEachEntry(dir.get(), [&](std::string_view entry, unsigned char,
                                                     std::uint64_t) {
                             if (entry == "." || entry == "..") return;
-                            auto& [first, count] = byFolded_[text::caseFoldedKey(entry)];
+                            auto& [first, count] =
+                                byFolded_[std::string(text::caseFoldedKey(entry, room_))];
                             if (count++ == 0) first = entry;
                         });
         }
         if (!readable_) return false;
-        const auto found = byFolded_.find(text::caseFoldedKey(name));
+        const auto found = byFolded_.find(std::string(text::caseFoldedKey(name, room_)));
         return found != byFolded_.end() && found->second.second == 1 && found->second.first == own;
     }
 
@@ -269,6 +270,7 @@ private:
     std::string folder_;
     bool read_ = false;
     bool readable_ = false;
+    std::string room_;  // a folded form's
     // Each folded form: the first entry with it, and how many have it.
     std::unordered_map<std::string, std::pair<std::string, std::size_t>> byFolded_;
 };
