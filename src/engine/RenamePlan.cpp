@@ -1,7 +1,6 @@
 #include "engine/RenamePlan.hpp"
 
 #include <algorithm>
-#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <type_traits>
@@ -16,6 +15,7 @@
 #include "text/CanonicalText.hpp"
 #include "text/CaseFolding.hpp"
 #include "text/CharacterClasses.hpp"
+#include "text/HashedIndices.hpp"
 #include "text/PathNames.hpp"
 #include "text/RegexReplace.hpp"
 #include "text/Utf.hpp"
@@ -33,49 +33,6 @@ bool isIllegal(std::string_view name) {
     return name.find('/') != std::string::npos || name.find(':') != std::string::npos ||
            name.find('\0') != std::string::npos;
 }
-
-// The items' clash keys seen so far, each with the first item that had it: an
-// open-addressing table of items by their keys' hashes, a few bytes per file
-// where a node-based map takes a heap block for each. Each slot keeps its
-// key's hash beside the item's offset, so that a probe compares two items'
-// keys (sameKey) only when the hashes agree; and a slot can be fetched ahead
-// (prefetch) while earlier items are inserted, as a long list's table lies far
-// beyond the cache.
-template <class SameKey>
-class KeysSeen {
-public:
-    KeysSeen(std::size_t items, SameKey sameKey)
-        : sameKey_(std::move(sameKey)),
-          slots_(std::bit_ceil(std::max<std::size_t>(2 * items, 8))) {}
-
-    static constexpr std::uint32_t none = UINT32_MAX;
-
-    // Starts fetching the slot where a key with `hash` is first looked for.
-    void prefetch(std::uint32_t hash) const {
-        __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
-    }
-
-    // Records item `i`'s key, whose hash is `hash`; when an earlier item
-    // recorded the same key, gives that item instead (else none).
-    std::uint32_t insertFirst(std::size_t i, std::uint32_t hash) {
-        const std::size_t mask = slots_.size() - 1;
-        for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
-            const std::uint64_t entry = slots_[slot];
-            if (entry == 0) {
-                slots_[slot] = std::uint64_t{hash} << 32 | static_cast<std::uint32_t>(i + 1);
-                return none;
-            }
-            const std::uint32_t other = static_cast<std::uint32_t>(entry) - 1;
-            if (static_cast<std::uint32_t>(entry >> 32) == hash && sameKey_(other, i)) return other;
-        }
-    }
-
-private:
-    SameKey sameKey_;
-    // The key's hash, then 1 + an item's offset; 0 for an empty slot. 32 bits are plenty: a plan of four billion items would not
-    // fit in memory.
-    std::vector<std::uint64_t> slots_;
-};
 
 }  // namespace
 
@@ -343,18 +300,21 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
     // the first one included. The table is made only now, in the room the file
     // list leaves, and gone before the folders are read.
     {
+        // The items by their keys, each key with the first item that had it.
+        HashedIndices seen(toTest.size());
         std::string roomA;
         std::string roomB;
-        KeysSeen seen(toTest.size(), [&](std::size_t a, std::size_t b) {
-            return text::caseFoldedKey(plan.items[a].newName, roomA) ==
-                   text::caseFoldedKey(plan.items[b].newName, roomB);
-        });
         constexpr std::size_t ahead = 8;
         std::size_t changed = 0;
         for (std::size_t k = 0; k < toTest.size(); ++k) {
             if (k + ahead < toTest.size()) seen.prefetch(hashes[toTest[k + ahead]]);
             const std::uint32_t i = toTest[k];
-            if (const std::uint32_t first = seen.insertFirst(i, hashes[i]); first != seen.none) {
+            const auto sameKey = [&](std::uint32_t other) {
+                return text::caseFoldedKey(plan.items[other].newName, roomA) ==
+                       text::caseFoldedKey(plan.items[i].newName, roomB);
+            };
+            const std::uint32_t first = seen.insert(hashes[i], i, sameKey);
+            if (first != seen.none) {
                 plan.items[i].problem = RenamePlan::Problem::duplicate;
                 plan.items[first].problem = RenamePlan::Problem::duplicate;
             } else if (plan.items[i].isChanged()) {
