@@ -84,12 +84,6 @@ std::string_view pathText(const RenamePlan::Item& item) {
     return item.path;
 }
 
-// A path's text without trailing slashes; a path of slashes alone stays "/".
-std::string_view trimmed(std::string_view text) {
-    while (text.size() > 1 && text.back() == '/') text.remove_suffix(1);
-    return text;
-}
-
 }  // namespace
 
 Batch::Batch(const RenamePlan& plan) : plan_(&plan) {
@@ -235,7 +229,9 @@ const char* terminated(std::string_view name, std::string_view whole, std::strin
 std::vector<std::optional<FileSystem::FileId>> Batch::identities() const {
     // A folder with many moves is read once rather than asked about each file,
     // or not again when the plan's read of it still holds.
-    const auto pathOf = [&](std::size_t move) { return trimmed(pathText(item(move))); };
+    const auto pathOf = [&](std::size_t move) {
+        return PathNames::trimmedOfTrailingSlashes(pathText(item(move)));
+    };
     if (plan_->folders) return plan_->folders->identities(size(), pathOf);
     return FileSystem::identities(size(), pathOf);
 }

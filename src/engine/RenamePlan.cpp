@@ -1,10 +1,8 @@
 #include "engine/RenamePlan.hpp"
 
 #include <algorithm>
-#include <bit>
 #include <cstdint>
 #include <cstring>
-#include <thread>
 #include <type_traits>
 #include <utility>
 
@@ -13,9 +11,11 @@
 #include "engine/TextColumn.hpp"
 #include "system/FileSystem.hpp"
 #include "system/FolderEntries.hpp"
+#include "system/Shares.hpp"
 #include "text/CanonicalText.hpp"
-#include "text/CaseMapping.hpp"
+#include "text/CaseFolding.hpp"
 #include "text/CharacterClasses.hpp"
+#include "text/HashedIndices.hpp"
 #include "text/PathNames.hpp"
 #include "text/RegexReplace.hpp"
 #include "text/Utf.hpp"
@@ -33,68 +33,6 @@ bool isIllegal(std::string_view name) {
     return name.find('/') != std::string::npos || name.find(':') != std::string::npos ||
            name.find('\0') != std::string::npos;
 }
-
-// The clash key: the full lowercase mapping, independent of locale, in NFC, so
-// that names equal under canonical equivalence clash. Names that aren't UTF-8
-// keep their bytes, so two different such names never clash. The name itself
-// when it is its own key (no capitals, already in NFC: every name after a
-// lowercase step), else `room`, which holds it. Keys are made again whenever
-// they are compared rather than kept: two names rarely share a key's hash.
-std::string_view clashKey(std::string_view name, std::string& room) {
-    if (text::isAscii(name)) {
-        if (std::none_of(name.begin(), name.end(), [](char c) { return c >= 'A' && c <= 'Z'; }))
-            return name;
-        room.assign(name);
-        for (char& c : room) c = text::asciiLower(c);
-        return room;
-    }
-    if (!text::isValidUtf8(name)) return name;
-    room = canonicalForm(text::lowercased(name));
-    return room;
-}
-
-// The items' clash keys seen so far, each with the first item that had it: an
-// open-addressing table of items by their keys' hashes, a few bytes per file
-// where a node-based map takes a heap block for each. Each slot keeps its
-// key's hash beside the item's offset, so that a probe compares two items'
-// keys (sameKey) only when the hashes agree; and a slot can be fetched ahead
-// (prefetch) while earlier items are inserted, as a long list's table lies far
-// beyond the cache.
-template <class SameKey>
-class KeysSeen {
-public:
-    KeysSeen(std::size_t items, SameKey sameKey)
-        : sameKey_(std::move(sameKey)),
-          slots_(std::bit_ceil(std::max<std::size_t>(2 * items, 8))) {}
-
-    static constexpr std::uint32_t none = UINT32_MAX;
-
-    // Starts fetching the slot where a key with `hash` is first looked for.
-    void prefetch(std::uint32_t hash) const {
-        __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
-    }
-
-    // Records item `i`'s key, whose hash is `hash`; when an earlier item
-    // recorded the same key, gives that item instead (else none).
-    std::uint32_t insertFirst(std::size_t i, std::uint32_t hash) {
-        const std::size_t mask = slots_.size() - 1;
-        for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
-            const std::uint64_t entry = slots_[slot];
-            if (entry == 0) {
-                slots_[slot] = std::uint64_t{hash} << 32 | static_cast<std::uint32_t>(i + 1);
-                return none;
-            }
-            const std::uint32_t other = static_cast<std::uint32_t>(entry) - 1;
-            if (static_cast<std::uint32_t>(entry >> 32) == hash && sameKey_(other, i)) return other;
-        }
-    }
-
-private:
-    SameKey sameKey_;
-    // The key's hash, then 1 + an item's offset; 0 for an empty slot. 32 bits are plenty: a plan of four billion items would not
-    // fit in memory.
-    std::vector<std::uint64_t> slots_;
-};
 
 }  // namespace
 
@@ -202,22 +140,13 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
     const bool runsSteps = kept == nullptr && !names && count > 0;
     const bool spread =
         !runsSteps || std::none_of(rules.begin(), rules.end(), RenameEngine::readsDisk);
-    const std::size_t parts =
-        spread ? std::clamp<std::size_t>(count / kFilesPerShare, 1,
-                                         std::max(1u, std::thread::hardware_concurrency()))
-               : 1;
+    const std::size_t parts = spread ? Shares::count(count, kFilesPerShare) : 1;
     struct Share {
-        std::size_t begin = 0;
-        std::size_t end = 0;
         PlanText text;
         // The files, in order, on which a step couldn't finish, and that step.
         std::vector<std::pair<std::uint32_t, std::uint32_t>> stops;
     };
     std::vector<Share> shares(parts);
-    for (std::size_t part = 0; part < parts; ++part) {
-        shares[part].begin = count * part / parts;
-        shares[part].end = count * (part + 1) / parts;
-    }
     // The hash of each item's key, for the items without a problem: their keys
     // go into `seen` once all are known, each slot fetched a few items ahead.
     // 32 bits are enough to tell keys apart but for a few pairs in a million,
@@ -248,7 +177,8 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
         kept->run(list, rules, dates, known);
     }
 
-    const auto build = [&](Share& share) {
+    const auto build = [&](std::size_t part, std::size_t begin, std::size_t end) {
+        Share& share = shares[part];
         std::vector<RenameEngine::PreparedStep> steps;
         if (runsSteps) {
             steps.reserve(rules.size());
@@ -257,7 +187,7 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
         std::string stem;
         std::string joined;
         std::string keyRoom;
-        for (std::size_t i = share.begin; i < share.end; ++i) {
+        for (std::size_t i = begin; i < end; ++i) {
             auto& file = files[i];
             const std::string_view path = share.text.keep(file.native());
             const std::string_view original = PathNames::nameView(path);
@@ -318,21 +248,14 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
             } else if (isIllegal(item.newName)) {
                 item.problem = RenamePlan::Problem::illegal;
             } else {
+                // Names clash when their case-folded keys are equal. The keys are
+                // made again when two hashes agree rather than kept: that is rare.
                 hashes[i] = static_cast<std::uint32_t>(
-                    std::hash<std::string_view>{}(clashKey(item.newName, keyRoom)));
+                    std::hash<std::string_view>{}(text::caseFoldedKey(item.newName, keyRoom)));
             }
         }
     };
-    if (parts == 1) {
-        build(shares[0]);
-    } else {
-        std::vector<std::jthread> workers;
-        workers.reserve(parts - 1);
-        for (std::size_t part = 1; part < parts; ++part) {
-            workers.emplace_back([&, part] { build(shares[part]); });
-        }
-        build(shares[0]);
-    }
+    Shares::forEach(count, parts, build);
     if constexpr (moving) std::vector<Location>().swap(files);
     for (Share& share : shares) plan.text.share(share.text);
 
@@ -377,17 +300,21 @@ RenamePlan makePlan(Files&& files, const std::vector<RenameRule>& rules, bool ke
     // the first one included. The table is made only now, in the room the file
     // list leaves, and gone before the folders are read.
     {
+        // The items by their keys, each key with the first item that had it.
+        HashedIndices seen(toTest.size());
         std::string roomA;
         std::string roomB;
-        KeysSeen seen(toTest.size(), [&](std::size_t a, std::size_t b) {
-            return clashKey(plan.items[a].newName, roomA) == clashKey(plan.items[b].newName, roomB);
-        });
         constexpr std::size_t ahead = 8;
         std::size_t changed = 0;
         for (std::size_t k = 0; k < toTest.size(); ++k) {
             if (k + ahead < toTest.size()) seen.prefetch(hashes[toTest[k + ahead]]);
             const std::uint32_t i = toTest[k];
-            if (const std::uint32_t first = seen.insertFirst(i, hashes[i]); first != seen.none) {
+            const auto sameKey = [&](std::uint32_t other) {
+                return text::caseFoldedKey(plan.items[other].newName, roomA) ==
+                       text::caseFoldedKey(plan.items[i].newName, roomB);
+            };
+            const std::uint32_t first = seen.insert(hashes[i], i, sameKey);
+            if (first != seen.none) {
                 plan.items[i].problem = RenamePlan::Problem::duplicate;
                 plan.items[first].problem = RenamePlan::Problem::duplicate;
             } else if (plan.items[i].isChanged()) {

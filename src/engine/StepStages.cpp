@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <optional>
 #include <string>
-#include <thread>
 #include <tuple>
 #include <utility>
 #include <variant>
 
+#include "system/Shares.hpp"
 #include "text/RegexReplace.hpp"
 
 namespace tavix::RenameEngine {
@@ -47,8 +47,7 @@ bool readsDisk(const RenameRule& rule) {
 }
 
 StepStages::StepStages(unsigned threads, std::size_t filesPerThread)
-    : threads_(threads != 0 ? threads : std::max(1u, std::thread::hardware_concurrency())),
-      filesPerThread_(std::max<std::size_t>(filesPerThread, 1)) {}
+    : threads_(threads), filesPerThread_(filesPerThread) {}
 
 void StepStages::clear() {
     rules_.clear();
@@ -85,25 +84,14 @@ void StepStages::run(const std::vector<Location>& files, const std::vector<Renam
     const std::size_t count = size();
     const bool parallel = std::none_of(rules.begin() + static_cast<std::ptrdiff_t>(from),
                                        rules.end(), readsDisk);
-    const std::size_t parts =
-        parallel ? std::clamp<std::size_t>(count / filesPerThread_, 1, threads_) : 1;
+    const std::size_t parts = parallel ? Shares::count(count, filesPerThread_, threads_) : 1;
     // No step is prepared for an empty list: compiling a pattern costs more
     // than starting the program.
     if (from < rules.size() && count > 0) {
         std::vector<std::vector<TextColumn>> outs(parts);
-        const auto bounds = [&](std::size_t part) { return count * part / parts; };
-        if (parts == 1) {
-            applyTo(0, count, from, files, known, outs[0]);
-        } else {
-            std::vector<std::jthread> workers;
-            workers.reserve(parts - 1);
-            for (std::size_t part = 1; part < parts; ++part) {
-                workers.emplace_back([&, part] {
-                    applyTo(bounds(part), bounds(part + 1), from, files, known, outs[part]);
-                });
-            }
-            applyTo(0, bounds(1), from, files, known, outs[0]);
-        }
+        Shares::forEach(count, parts, [&](std::size_t part, std::size_t begin, std::size_t end) {
+            applyTo(begin, end, from, files, known, outs[part]);
+        });
         for (std::size_t step = from; step < rules.size(); ++step) {
             if (parts == 1) {
                 columns_.push_back(std::move(outs[0][step - from]));

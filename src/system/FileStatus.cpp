@@ -6,8 +6,8 @@
 #include <unistd.h>
 
 #include <string>
-#include <system_error>
-#include <thread>
+
+#include "system/Shares.hpp"
 
 namespace tavix::FileSystem {
 namespace {
@@ -96,24 +96,13 @@ std::vector<std::optional<Stamp>> stampsWithBirth(
     std::size_t count, const std::function<std::string_view(std::size_t)>& path,
     std::size_t perThread) {
     std::vector<std::optional<Stamp>> stamps(count);
-    // Below a few thousand entries a second thread costs more than it saves.
-    if (count < 2 * perThread || std::thread::hardware_concurrency() < 2) {
-        stampRange(0, count, path, stamps);
-        return stamps;
-    }
     // The lookups of one folder's entries don't lock the folder, so two
-    // threads halve the time; each writes its own half of `stamps`.
-    const std::size_t half = count / 2;
-    std::jthread other;
-    try {
-        other = std::jthread([&] { stampRange(half, count, path, stamps); });
-    } catch (const std::system_error&) {
-        // No thread to be had: this one asks about them all.
-        stampRange(0, count, path, stamps);
-        return stamps;
-    }
-    stampRange(0, half, path, stamps);
-    other.join();
+    // threads halve the time (below a few thousand entries a second thread
+    // costs more than it saves); each writes its own share of `stamps`.
+    Shares::forEach(count, Shares::count(count, perThread, 2),
+                    [&](std::size_t, std::size_t begin, std::size_t end) {
+                        stampRange(begin, end, path, stamps);
+                    });
     return stamps;
 }
 

@@ -26,6 +26,7 @@
 #include "system/FileSystem.hpp"
 #include "system/SystemCalls.hpp"
 #include "text/CaseFolding.hpp"
+#include "text/HashedIndices.hpp"
 
 namespace tavix::FileSystem {
 namespace {
@@ -256,12 +257,13 @@ public:
                         forEachEntry(dir.get(), [&](std::string_view entry, unsigned char,
                                                     std::uint64_t) {
                             if (entry == "." || entry == "..") return;
-                            auto& [first, count] = byFolded_[text::caseFoldedKey(entry)];
+                            auto& [first, count] =
+                                byFolded_[std::string(text::caseFoldedKey(entry, room_))];
                             if (count++ == 0) first = entry;
                         });
         }
         if (!readable_) return false;
-        const auto found = byFolded_.find(text::caseFoldedKey(name));
+        const auto found = byFolded_.find(std::string(text::caseFoldedKey(name, room_)));
         return found != byFolded_.end() && found->second.second == 1 && found->second.first == own;
     }
 
@@ -269,6 +271,7 @@ private:
     std::string folder_;
     bool read_ = false;
     bool readable_ = false;
+    std::string room_;  // a folded form's
     // Each folded form: the first entry with it, and how many have it.
     std::unordered_map<std::string, std::pair<std::string, std::size_t>> byFolded_;
 };
@@ -444,10 +447,9 @@ std::vector<bool> FolderSnapshots::existBeside(
 namespace {
 
 // The names asked about in one folder, each matched with its entry while the
-// folder is read: an open-addressing table of their indices, each slot with
-// part of its name's hash, so that an entry nobody asked about is rarely
-// compared with a name. Only names a lookup takes as one entry of the folder
-// are sought.
+// folder is read: their indices by their hashes' low halves, so that an entry
+// nobody asked about is rarely compared with a name. Only names a lookup takes
+// as one entry of the folder are sought.
 class SoughtNames {
 public:
     // No entry has the name; DT_* types are below 16.
@@ -457,24 +459,22 @@ public:
     // slash included) is `folderLength` bytes long.
     SoughtNames(std::size_t count, std::size_t folderLength,
                 const std::function<std::string_view(std::size_t)>& name)
-        : name_(name), slots_(count + count / 2 + 16), types_(count, missing) {
+        : name_(name), indices_(count), types_(count, missing) {
         for (std::size_t k = 0; k < count; ++k) {
             const std::string_view sought = name(k);
             if (!isEntryName(sought) || folderLength + sought.size() >= PATH_MAX) continue;
-            const std::size_t hash = FolderSnapshot::hashOf(sought);
-            Slot& slot = slots_[probe(sought, hash)];
-            if (slot.index == 0) {
-                slot = {.tag = tagOf(hash), .index = static_cast<std::uint32_t>(k + 1)};
-            } else {
-                copies_.emplace_back(k, slot.index - 1);
-            }
+            const std::uint32_t first = indices_.insert(
+                keyOf(FolderSnapshot::hashOf(sought)), static_cast<std::uint32_t>(k),
+                [&](std::uint32_t other) { return name(other) == sought; });
+            if (first != HashedIndices::none) copies_.emplace_back(k, first);
         }
     }
 
     // An entry read: the name sought like it, if any, has its type.
     void meet(std::string_view entry, std::size_t hash, unsigned char type) {
-        const Slot& slot = slots_[probe(entry, hash)];
-        if (slot.index != 0) types_[slot.index - 1] = type;
+        const std::uint32_t k =
+            indices_.find(keyOf(hash), [&](std::uint32_t other) { return name_(other) == entry; });
+        if (k != HashedIndices::none) types_[k] = type;
     }
 
     // What the read found for name k, a name sought: the type of the entry
@@ -489,29 +489,8 @@ public:
     }
 
 private:
-    struct Slot {
-        std::uint32_t tag = 0;    // the hash's high half, to skip most comparisons
-        std::uint32_t index = 0;  // 1 + the name's index; 0 for a free slot
-    };
-    static std::uint32_t tagOf(std::size_t hash) {
-        return static_cast<std::uint32_t>(static_cast<std::uint64_t>(hash) >> 32);
-    }
-    // The slot holding `name`, or the free slot where it would go: at most two
-    // thirds of the slots are taken, so there is always one.
-    std::size_t probe(std::string_view name, std::size_t hash) const {
-        const std::uint32_t tag = tagOf(hash);
-        const std::size_t size = slots_.size();
-        const std::size_t start = static_cast<std::size_t>(
-            (static_cast<std::uint64_t>(static_cast<std::uint32_t>(hash)) * size) >> 32);
-        for (std::size_t at = start;; at = at + 1 == size ? 0 : at + 1) {
-            const Slot& slot = slots_[at];
-            if (slot.index == 0) return at;
-            if (slot.tag == tag && name_(slot.index - 1) == name) return at;
-        }
-    }
-
     const std::function<std::string_view(std::size_t)>& name_;
-    std::vector<Slot> slots_;
+    HashedIndices indices_;
     std::vector<unsigned char> types_;
     // Names asked about again: (k, the index of its first asking).
     std::vector<std::pair<std::size_t, std::size_t>> copies_;

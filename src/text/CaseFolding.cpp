@@ -1,5 +1,7 @@
 #include "text/CaseFolding.hpp"
 
+#include <algorithm>
+
 #include "text/CanonicalText.hpp"
 #include "text/CaseMapping.hpp"
 #include "text/Utf.hpp"
@@ -19,9 +21,17 @@ bool differsOnlyInCase(std::string_view a, std::string_view b) {
     return canonicallyEqual(lowercased(a), lowercased(b));
 }
 
-std::string caseFoldedKey(std::string_view name) {
-    if (!isValidUtf8(name)) return std::string(name);
-    return canonicalForm(lowercased(name));
+std::string_view caseFoldedKey(std::string_view name, std::string& room) {
+    if (isAscii(name)) {
+        if (std::none_of(name.begin(), name.end(), [](char c) { return c >= 'A' && c <= 'Z'; }))
+            return name;
+        room.assign(name);
+        for (char& c : room) c = asciiLower(c);
+        return room;
+    }
+    if (!isValidUtf8(name)) return name;
+    room = canonicalForm(lowercased(name));
+    return room;
 }
 
 }  // namespace tavix::text

@@ -13,7 +13,10 @@ namespace tavix::text {
 bool differsOnlyInCase(std::string_view a, std::string_view b);
 
 // The form two such names share exactly when differsOnlyInCase holds for them:
-// lowercased, in NFC; a name that isn't UTF-8 as it is.
-std::string caseFoldedKey(std::string_view name);
+// the full lowercase mapping, in NFC; a name that isn't UTF-8 as it is, so two
+// different such names never share it. `name` itself when it is its own key
+// (no capitals, already in NFC: every name after a lowercase step), else
+// `room`, which holds it.
+std::string_view caseFoldedKey(std::string_view name, std::string& room);
 
 }  // namespace tavix::text

@@ -5,15 +5,11 @@
 #include <utility>
 
 namespace tavix::PathNames {
-namespace {
 
-// The path's text without trailing slashes; a path of slashes alone stays "/".
-std::string_view trimmedOfTrailingSlashes(std::string_view text) {
-    while (text.size() > 1 && text.back() == '/') text.remove_suffix(1);
-    return text;
+std::string_view trimmedOfTrailingSlashes(std::string_view pathText) {
+    while (pathText.size() > 1 && pathText.back() == '/') pathText.remove_suffix(1);
+    return pathText;
 }
-
-}  // namespace
 
 std::string_view nameView(const Location& path) {
     return nameView(std::string_view(path.native()));

@@ -33,5 +33,7 @@ std::string_view nameView(std::string_view pathText);
 // The folder part of a path's text, as `folder` gives it, without a copy: "."
 // when the path has no folder part.
 std::string_view folderView(std::string_view pathText);
+// A path's text without trailing slashes; a path of slashes alone stays "/".
+std::string_view trimmedOfTrailingSlashes(std::string_view pathText);
 
 }  // namespace tavix::PathNames

@@ -24,7 +24,8 @@ TEST(UpdateChecker, VersionsCompareByNumericPieces) {
         // Pieces that are not whole numbers count as 0.
         {"2.1-beta", "2.0", false}, {"1.2 ", "1.0", false},
         // An optional leading sign; a second sign or a lone sign is not a number.
-        {"+2", "1", true}, {"-1", "-2", true}, {"+-3", "0", false}, {"1.-", "1.0", false},
+        {"+2", "1", true}, {"-1", "-2", true}, {"+-3", "0", false}, {"+-3", "-3", true},
+        {"1.-", "1.0", false},
         // Empty pieces are dropped.
         {"1..3", "1.2", true}, {"1", "", true},
         // 64-bit pieces; one that overflows counts as 0.
