@@ -99,11 +99,6 @@ std::string candidate(const Folder& folder, const fs::path& source, std::mt19937
     }
 }
 
-bool isEntryName(const std::string& name) {
-    return !name.empty() && name != "." && name != ".." &&
-           name.find_first_of(std::string_view("/\0", 2)) == std::string::npos;
-}
-
 class FolderEntriesTest : public ::testing::Test {
 protected:
     void TearDown() override { test::failFolderReads(0); }
@@ -177,23 +172,6 @@ TEST_F(FolderEntriesTest, AnswerAsOneLstatPerNameDoes) {
                       ids);
         }
 
-        // The read itself, name by name, where the volume compares bytes.
-        for (const Folder& folder : folders) {
-            const FolderSnapshot entries(folder.path.string(), 0, FolderReads::always);
-            if (entries.outcome() == FolderSnapshot::Outcome::foldsNames)
-                GTEST_SKIP() << folder.path << " is on a volume that may fold names";
-            ASSERT_EQ(entries.outcome(), FolderSnapshot::Outcome::read);
-            for (const std::string& name : names) {
-                struct stat status;
-                const bool there = isEntryName(name) &&
-                                   ::lstat((folder.path / name).c_str(), &status) == 0;
-                const FolderSnapshot::Found found = entries.find(name);
-                EXPECT_EQ(found.sharing, there ? 1u : 0u) << name;
-                if (there) {
-                    EXPECT_EQ(found.inode, status.st_ino) << name;
-                }
-            }
-        }
     }
 }
 
