@@ -137,7 +137,9 @@ TEST_F(FolderEntriesTest, AnswerAsOneLstatPerNameDoes) {
         const auto batch = [&](FolderReads reads) {
             std::vector<bool> answers(order.size()), asked = FileSystem::existBeside(
                 order.size(),
-                [&](std::size_t i) { return FileSystem::BesideQuestion{urls[order[i]], names[order[i]]}; },
+                [&](std::size_t i) {
+                    return FileSystem::BesideQuestion{urls[order[i]], names[order[i]]};
+                },
                 reads);
             for (std::size_t i = 0; i < order.size(); ++i) answers[order[i]] = asked[i];
             return answers;
@@ -145,7 +147,8 @@ TEST_F(FolderEntriesTest, AnswerAsOneLstatPerNameDoes) {
         EXPECT_EQ(batch(FolderReads::judged), expected);
         EXPECT_EQ(batch(FolderReads::always), expected);
         // The same questions folder by folder, as most lists come.
-        std::ranges::stable_sort(order, {}, [&](std::size_t i) { return fs::path(urls[i]).parent_path(); });
+        std::ranges::stable_sort(order, {},
+                                 [&](std::size_t i) { return fs::path(urls[i]).parent_path(); });
         EXPECT_EQ(batch(FolderReads::always), expected);
         // A folder that can't be read leaves every answer to lstat.
         test::failFolderReads(EACCES);
@@ -194,6 +197,8 @@ TEST_F(FolderEntriesTest, NamesSharingAKeyAreToldApartByLstat) {
     if (entries.outcome() == FolderSnapshot::Outcome::foldsNames)
         GTEST_SKIP() << "the temporary folder's volume may fold names";
     EXPECT_EQ(entries.find(pairs[0]).sharing, 2u);
+    // What can't name an entry finds none.
+    for (const char* name : {"", ".", "..", "a/b"}) EXPECT_EQ(entries.find(name).sharing, 0u) << name;
     EXPECT_EQ(FileSystem::existAndKinds(asked, FolderReads::always),
               (std::vector<FileSystem::ExistsAndKind>{{true, false}, {true, false}, {true, false}, {}}));
     EXPECT_EQ(FileSystem::identities(
@@ -287,7 +292,8 @@ TEST_F(FolderEntriesTest, KeptReadsAnswerOnlyWhileTheFolderIsUnchanged) {
         FolderSnapshot::Outcome::foldsNames)
         GTEST_SKIP() << "the temporary folder's volume may fold names";
     // Unchanged: answered from the kept read, which reading now couldn't give.
-    for (const Folder& folder : folders) EXPECT_TRUE(keptWithoutReading(kept, folder.path)) << folder.path;
+    for (const Folder& folder : folders)
+        EXPECT_TRUE(keptWithoutReading(kept, folder.path)) << folder.path;
 
     for (std::size_t c = 0; c < changes.size(); ++c) {
         SCOPED_TRACE(c);
