@@ -80,7 +80,8 @@ TEST_F(Perform, ACaseChangeWhoseSecondStepFailsLeavesTheFileFound) {
     });
     const Lines reported = performed(changes({{"photo.jpg", "PHOTO.jpg"}}));
     Files files = filesIn(folder.path());
-    const auto left = std::ranges::find_if(files, [](const auto& f) { return f.first.ends_with("-PHOTO.jpg"); });
+    const auto left = std::ranges::find_if(
+        files, [](const auto& file) { return file.first.ends_with("-PHOTO.jpg"); });
     ASSERT_NE(left, files.end());
     EXPECT_EQ(left->second, "photo.jpg");
     EXPECT_EQ(reported, Lines{"! Couldn't rename \u201Cphoto.jpg\u201D to \u201CPHOTO.jpg\u201D: "

@@ -30,7 +30,8 @@ inline std::string tiff(bool motorola, const std::vector<TiffEntry>& ifd0,
                         const std::vector<TiffEntry>& exif) {
     std::string out, values;
     const auto put = [&](std::string& to, std::uint32_t v, int bytes) {
-        for (int i = 0; i < bytes; ++i) to += static_cast<char>(v >> (motorola ? 8 * (bytes - 1 - i) : 8 * i) & 0xFF);
+        for (int i = 0; i < bytes; ++i)
+            to += static_cast<char>(v >> (motorola ? 8 * (bytes - 1 - i) : 8 * i) & 0xFF);
     };
     const std::uint32_t exifAt = 8 + 2 + 12 * static_cast<std::uint32_t>(ifd0.size()) + 4;
     std::uint32_t valuesAt = exifAt + 2 + 12 * static_cast<std::uint32_t>(exif.size()) + 4;
@@ -44,7 +45,8 @@ inline std::string tiff(bool motorola, const std::vector<TiffEntry>& ifd0,
                 put(out, exifAt, 4);
             } else if (e.at || e.value.size() > 4) {
                 put(out, e.at.value_or(valuesAt), 4);
-                if (!e.at) values += e.value, valuesAt += static_cast<std::uint32_t>(e.value.size());
+                if (!e.at)
+                    values += e.value, valuesAt += static_cast<std::uint32_t>(e.value.size());
             } else {
                 out += e.value + std::string(4 - e.value.size(), '\0');
             }
