@@ -354,22 +354,6 @@ PlannedMove Batch::planned(std::size_t move) const {
             std::move(temporaryPath), std::nullopt, std::nullopt};
 }
 
-Applied perform(const RenamePlan& plan) {
-    const Batch batch(plan);
-    Applied applied;
-    batch.perform([&](std::size_t move, const Applied::Failure* failure) {
-        if (failure) {
-            applied.failures.push_back(*failure);
-        } else {
-            applied.moves.push_back(
-                {Location(batch.item(move).path),
-                 PathNames::child(PathNames::folder(Location(batch.item(move).path)),
-                                  std::string(batch.toName(move)))});
-        }
-    });
-    return applied;
-}
-
 namespace {
 
 using Kind = UndoOutcome::Kind;

@@ -37,15 +37,13 @@ struct PlannedMove {
 
 namespace RenameEngine {
 
-// What a batch did: the moves made and the failures met, both in plan order.
+// What a batch tells of a move it couldn't make.
 struct Applied {
     struct Failure {
         Location path;              // the file as planned
         std::string message;        // one line naming the file and the reason
         friend bool operator==(const Failure&, const Failure&) = default;
     };
-    std::vector<Move> moves;
-    std::vector<Failure> failures;
 };
 
 // The moves of a plan, read in place from its items: every changed item
@@ -138,9 +136,6 @@ private:
     std::vector<Step> steps_;
     std::vector<std::pair<std::uint32_t, std::string>> named_;
 };
-
-// The moves of Batch(plan), made as Batch::perform makes them.
-Applied perform(const RenamePlan& plan);
 
 // What undo found for one recorded move.
 struct UndoOutcome {

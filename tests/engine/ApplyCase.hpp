@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/Perform.hpp"
 #include "engine/RenameEngine.hpp"
 #include "engine/RenamePlan.hpp"
 #include "rules/RenameRule.hpp"
@@ -40,6 +41,19 @@ inline std::vector<std::string> printed(const RenamePlan& plan, bool withPaths =
         line.append(item.newName);
         if (item.problem) line.append(" !").append(problems[static_cast<int>(*item.problem)]);
     }
+    return out;
+}
+
+// Makes a plan's moves as the programs make them, through a batch: each move
+// as "old > new" when it is made, or "! " and the failure's message, in the
+// order the batch tells them.
+inline std::vector<std::string> performed(const RenamePlan& plan) {
+    const RenameEngine::Batch batch(plan);
+    std::vector<std::string> out;
+    batch.perform([&](std::size_t move, const RenameEngine::Applied::Failure* failure) {
+        std::string& line = out.emplace_back(failure ? "! " + failure->message : "");
+        if (!failure) line.append(batch.fromName(move)).append(" > ").append(batch.toName(move));
+    });
     return out;
 }
 

@@ -8,11 +8,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "ApplyCase.hpp"
-#include "engine/Perform.hpp"
 #include "support/Files.hpp"
 #include "support/SystemCallFaults.hpp"
 #include "support/TemporaryFolder.hpp"
@@ -53,57 +53,50 @@ TEST(CaseFoldingVolume, ChangesOnlyLetterCaseOfTheFileItself) {
     const RenamePlan plan = RenameEngine::plan(files, {lower}, false);
     EXPECT_EQ(printed(plan), (Names{"photo.jpg", "img_0001.jpg", "notes.txt"}));
     EXPECT_EQ(plan.changedCount(), 3u);
-    const auto applied = RenameEngine::perform(plan);
-    EXPECT_EQ(applied.moves.size(), 3u);
-    EXPECT_TRUE(applied.failures.empty());
-    EXPECT_EQ(namesIn(temp.path()), (Names{"img_0001.jpg", "notes.txt", "photo.jpg"}));
-    EXPECT_EQ(contentsOf(temp.path() / "photo.jpg"), "Photo.JPG");
+    EXPECT_EQ(performed(plan), (Names{"Photo.JPG > photo.jpg", "IMG_0001.JPG > img_0001.jpg",
+                                      "Notes.TXT > notes.txt"}));
+    EXPECT_EQ(test::filesIn(temp.path()), (std::map<std::string, std::string>{
+                                               {"img_0001.jpg", "IMG_0001.JPG"},
+                                               {"notes.txt", "Notes.TXT"},
+                                               {"photo.jpg", "Photo.JPG"}}));
 
     expectOtherFilesTaken(temp.path());
 }
 
-// A FAT image mounted through FUSE, unmounted when the value goes.
-class FatMount {
-public:
-    explicit FatMount(const fs::path& where) : image_(where / "fat.img"), folder_(where / "fat") {
-        fs::create_directory(folder_);
-        const std::string image = "'" + image_.string() + "'";
+// A FAT image mounted through FUSE in `folder`, unmounted when the value goes;
+// `unavailable` says why not when it couldn't be mounted.
+struct FatMount {
+    explicit FatMount(const fs::path& where) : folder(where / "fat") {
+        fs::create_directory(folder);
+        const std::string image = "'" + (where / "fat.img").string() + "'";
         const std::string mount = "truncate -s 4M " + image + " && mkfs.vfat " + image +
                                   " >/dev/null 2>&1 && fusefat -o rw+ " + image + " '" +
-                                  folder_.string() + "' >/dev/null 2>&1";
+                                  folder.string() + "' >/dev/null 2>&1";
         if (::access("/dev/fuse", R_OK | W_OK) != 0 || std::system(mount.c_str()) != 0) {
-            why_ = "no /dev/fuse, or no mkfs.vfat and fusefat (dosfstools, fusefat)";
+            unavailable = "no /dev/fuse, or no mkfs.vfat and fusefat (dosfstools, fusefat)";
             return;
         }
-        mounted_ = true;
+        mounted = true;
         // FUSE_SUPER_MAGIC: the mount has taken the folder's place.
         for (int tries = 0; tries < 100; ++tries) {
             struct statfs volume;
-            if (::statfs(folder_.c_str(), &volume) == 0 && volume.f_type == 0x65735546) return;
+            if (::statfs(folder.c_str(), &volume) == 0 && volume.f_type == 0x65735546) return;
             ::usleep(50'000);
         }
-        why_ = "the FAT image didn't appear mounted";
+        unavailable = "the FAT image didn't appear mounted";
     }
     ~FatMount() {
-        if (!mounted_) return;
-        const std::string unmount = "fusermount -u '" + folder_.string() + "' >/dev/null 2>&1";
-        if (std::system(unmount.c_str()) != 0) {
-            const std::string lazily = "umount -l '" + folder_.string() + "' >/dev/null 2>&1";
-            [[maybe_unused]] const int ignored = std::system(lazily.c_str());
+        const std::string quoted = " '" + folder.string() + "' >/dev/null 2>&1";
+        if (mounted && std::system(("fusermount -u" + quoted).c_str()) != 0) {
+            [[maybe_unused]] const int lazily = std::system(("umount -l" + quoted).c_str());
         }
     }
     FatMount(const FatMount&) = delete;
     FatMount& operator=(const FatMount&) = delete;
 
-    // Empty when mounted; else why not.
-    const std::string& unavailable() const { return why_; }
-    const fs::path& folder() const { return folder_; }
-
-private:
-    fs::path image_;
-    fs::path folder_;
-    std::string why_;
-    bool mounted_ = false;
+    fs::path folder;
+    std::string unavailable;
+    bool mounted = false;
 };
 
 // The same on a real FAT volume. Its FUSE server takes neither RENAME_NOREPLACE
@@ -112,21 +105,25 @@ private:
 TEST(CaseFoldingVolume, OnAFatImageThroughFuse) {
     test::TemporaryFolder temp;
     const FatMount fat(temp.path());
-    if (!fat.unavailable().empty()) GTEST_SKIP() << "No FAT volume: " << fat.unavailable();
-    const auto files = writeCameraFiles(fat.folder());
+    if (!fat.unavailable.empty()) GTEST_SKIP() << "No FAT volume: " << fat.unavailable;
+    const auto files = writeCameraFiles(fat.folder);
 
     const RenamePlan plan = RenameEngine::plan(files, {lower}, false);
     EXPECT_EQ(printed(plan), (Names{"photo.jpg", "img_0001.jpg", "notes.txt"}));
-    const auto applied = RenameEngine::perform(plan);
-    EXPECT_EQ(applied.moves.size() + applied.failures.size(), 3u);
-    for (const auto& move : applied.moves) EXPECT_TRUE(fs::exists(move.to)) << move.to;
+    const Names reported = performed(plan);
+    EXPECT_EQ(reported.size(), 3u);
+    for (const std::string& line : reported) {
+        const auto to = line.find("> ");
+        EXPECT_TRUE(line.starts_with("! ") || fs::exists(fat.folder / line.substr(to + 2)))
+            << line;
+    }
     std::vector<std::string> contents;
-    for (const auto& name : namesIn(fat.folder()))
-        contents.push_back(contentsOf(fat.folder() / name));
+    for (const auto& name : namesIn(fat.folder))
+        contents.push_back(contentsOf(fat.folder / name));
     std::ranges::sort(contents);
     EXPECT_EQ(contents, (Names{"IMG_0001.JPG", "Notes.TXT", "Photo.JPG"}));
 
-    expectOtherFilesTaken(fat.folder());
+    expectOtherFilesTaken(fat.folder);
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <iterator>
 #include <map>
 #include <numeric>
 #include <random>
@@ -64,44 +63,40 @@ std::map<std::string, std::string> listing(const std::vector<std::string>& names
     return folder;
 }
 
-// A batch written "from>to" (or "from~to" for a change of letter case only),
-// and the order it should get: the moves as they finish, the steps ("1>" puts
-// move 1 aside under its temporary name, "1<" brings it on), each move in a cycle (y) or not (n).
-struct Case {
-    std::string name, moves, finished, steps, inCycle;
-    bool needsOrder;
-};
-
-std::vector<std::string> words(const std::string& text) {
-    std::istringstream in(text);
-    return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
+// An order as text: the moves as they finish, "|", its steps ("1>" puts move 1
+// aside under its temporary name, "1<" brings it on), "|", each move in a
+// cycle (y) or not (n), and "ordered" when the moves need the order at all.
+std::string described(const MoveOrder& order) {
+    std::string out;
+    for (const std::uint32_t move : order.finished) out += std::to_string(move) + " ";
+    out += "|";
+    for (const MoveOrder::Step& step : order.steps) {
+        out += " " + std::to_string(step.move);
+        if (step.leg != Leg::whole) out += step.leg == Leg::toTemporary ? ">" : "<";
+    }
+    out += " | ";
+    for (const bool inCycle : order.inCycle) out += inCycle ? 'y' : 'n';
+    return out + (order.needsOrder ? " ordered" : "");
 }
+
+// A batch written "from>to" (or "from~to" for a change of letter case only),
+// and the order it should get.
+struct Case {
+    std::string name, moves, order;
+};
 
 class Orders : public ::testing::TestWithParam<Case> {};
 
 TEST_P(Orders, LeaveEachNameBeforeItIsTaken) {
     const Case& c = GetParam();
     std::vector<Named> moves;
-    for (const std::string& move : words(c.moves)) {
+    std::istringstream in(c.moves);
+    for (std::string move; in >> move;) {
         const auto arrow = move.find_first_of(">~");
         moves.push_back({move.substr(0, arrow), move.substr(arrow + 1), move[arrow] == '~'});
     }
     const MoveOrder order = RenameEngine::orderMoves(requests(moves), counter());
-    std::vector<std::uint32_t> finished;
-    for (const std::string& move : words(c.finished)) finished.push_back(std::stoul(move));
-    std::vector<MoveOrder::Step> steps;
-    for (const std::string& step : words(c.steps)) {
-        const Leg leg = step.ends_with('>')   ? Leg::toTemporary
-                        : step.ends_with('<') ? Leg::fromTemporary
-                                              : Leg::whole;
-        steps.push_back({static_cast<std::uint32_t>(std::stoul(step)), leg});
-    }
-    std::vector<bool> inCycle;
-    for (const char move : c.inCycle) inCycle.push_back(move == 'y');
-    EXPECT_EQ(order.finished, finished);
-    EXPECT_EQ(order.steps, steps);
-    EXPECT_EQ(order.inCycle, inCycle);
-    EXPECT_EQ(order.needsOrder, c.needsOrder);
+    EXPECT_EQ(described(order), c.order);
     for (std::size_t i = 0; i < moves.size(); ++i) {
         const bool passes = std::ranges::any_of(order.steps, [&](const auto& step) {
             return step.move == i && step.leg != Leg::whole;
@@ -113,15 +108,15 @@ TEST_P(Orders, LeaveEachNameBeforeItIsTaken) {
 INSTANTIATE_TEST_SUITE_P(
     MoveOrder, Orders,
     ::testing::Values(
-        Case{"IndependentMovesKeepTheirOrder", "a>x b>y", "0 1", "0 1", "nn", false},
-        Case{"AChainInListOrderStaysAsItIs", "b>c a>b", "0 1", "0 1", "nn", false},
-        Case{"AShiftMovesTheLastFileFirst", "f1>f2 f2>f3 f3>f4", "2 1 0", "2 1 0", "nnn", true},
-        Case{"ASwapPutsTheSecondFileAside", "a>b b>a", "0 1", "1> 0 1<", "yy", true},
-        Case{"AThreeCycleGoesRoundFromTheFirstFile", "a>b b>c c>a", "0 2 1", "1> 0 2 1<", "yyy",
-             true},
-        Case{"ACaseChangeKeepsBothLegsTogether", "x>y Photo~photo", "0 1", "0 1> 1<", "nn", false},
-        Case{"ACaseChangeWaitsForTheFileHoldingItsNewName", "Photo~photo photo>old", "1 0",
-             "1 0> 0<", "nn", true}),
+        Case{"IndependentMovesKeepTheirOrder", "a>x b>y", "0 1 | 0 1 | nn"},
+        Case{"AChainInListOrderStaysAsItIs", "b>c a>b", "0 1 | 0 1 | nn"},
+        Case{"AShiftMovesTheLastFileFirst", "f1>f2 f2>f3 f3>f4", "2 1 0 | 2 1 0 | nnn ordered"},
+        Case{"ASwapPutsTheSecondFileAside", "a>b b>a", "0 1 | 1> 0 1< | yy ordered"},
+        Case{"AThreeCycleGoesRoundFromTheFirstFile", "a>b b>c c>a",
+             "0 2 1 | 1> 0 2 1< | yyy ordered"},
+        Case{"ACaseChangeKeepsBothLegsTogether", "x>y Photo~photo", "0 1 | 0 1> 1< | nn"},
+        Case{"ACaseChangeWaitsForTheFileHoldingItsNewName", "Photo~photo photo>old",
+             "1 0 | 1 0> 0< | nn ordered"}),
     [](const auto& info) { return info.param.name; });
 
 TEST(MoveOrder, TemporaryNamesAreFreshInTheBatch) {
@@ -141,9 +136,7 @@ TEST(MoveOrder, TemporaryNamesAreFreshInTheBatch) {
 
 TEST(MoveOrder, NamesInOtherFoldersAreOtherNames) {
     std::vector<MoveRequest> moves{{"/a/", "x", "y"}, {"/b/", "y", "z"}};
-    const MoveOrder order = RenameEngine::orderMoves(moves, counter());
-    EXPECT_FALSE(order.needsOrder);
-    EXPECT_EQ(order.finished, (std::vector<std::uint32_t>{0, 1}));
+    EXPECT_EQ(described(RenameEngine::orderMoves(moves, counter())), "0 1 | 0 1 | nn");
 }
 
 // A random batch in one folder: a few shapes of moves mixed, as a user's steps

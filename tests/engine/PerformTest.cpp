@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <fstream>
-#include <sstream>
 
-#include "engine/Perform.hpp"
+#include "ApplyCase.hpp"
 #include "support/Files.hpp"
 #include "support/SystemCallFaults.hpp"
 #include "support/TemporaryFolder.hpp"
@@ -14,125 +12,113 @@ namespace tavix {
 namespace {
 
 namespace fs = std::filesystem;
-using test::TemporaryFolder;
-
-using test::contentsOf;
+using test::filesIn;
 using test::namesIn;
+using Files = std::map<std::string, std::string>;
+using Lines = std::vector<std::string>;
 
-// A plan that moves each file to its new name.
-RenamePlan changes(std::initializer_list<std::pair<fs::path, std::string>> moves) {
-    RenamePlan plan;
-    for (const auto& [path, newName] : moves) plan.add(path.native(), newName);
-    return plan;
-}
-
-// Records every move while it lives.
-struct MoveRecorder {
-    std::vector<Move> moves;
-    test::MoveHook hook{[this](const fs::path& from, const fs::path& to) {
-        return moves.push_back({from, to}), std::optional<int>();
-    }};
+// A folder of files, each holding its own name, and plans of moves within it.
+class Perform : public ::testing::Test {
+protected:
+    Perform() {
+        for (const char* name : {"a.txt", "b.txt", "c.txt", "photo.jpg"}) folder.write(name, name);
+    }
+    fs::path at(const std::string& name) const { return folder.path() / name; }
+    RenamePlan changes(std::initializer_list<std::pair<std::string, std::string>> moves) const {
+        RenamePlan plan;
+        for (const auto& [from, to] : moves) plan.add(at(from).native(), to);
+        return plan;
+    }
+    test::TemporaryFolder folder;
 };
 
-TEST(Perform, MovesOnlyChangedItemsWithoutProblems) {
-    TemporaryFolder folder;
-    const auto a = folder.write("a.txt", "A");
-    const auto b = folder.write("b.txt", "B");
-    const auto c = folder.write("c.txt", "C");
-    RenamePlan plan = changes({{a, "x.txt"}, {b, "b.txt"}, {c, "y.txt"}});
+TEST_F(Perform, MovesOnlyChangedItemsWithoutProblems) {
+    RenamePlan plan = changes({{"a.txt", "x.txt"}, {"b.txt", "b.txt"}, {"c.txt", "y.txt"}});
     plan.items[2].problem = RenamePlan::Problem::duplicate;
-    const auto applied = RenameEngine::perform(plan);
-    EXPECT_EQ(applied.moves, (std::vector<Move>{{a, folder.path() / "x.txt"}}));
-    EXPECT_TRUE(applied.failures.empty());
-    EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"b.txt", "c.txt", "x.txt"}));
+    EXPECT_EQ(performed(plan), Lines{"a.txt > x.txt"});
+    EXPECT_EQ(namesIn(folder.path()), (Lines{"b.txt", "c.txt", "photo.jpg", "x.txt"}));
 }
 
-TEST(Perform, ChangesLetterCaseThroughATemporaryName) {
-    TemporaryFolder folder;
-    const auto notes = folder.write("notes.txt", "n");
-    const MoveRecorder recorder;
-    const auto applied = RenameEngine::perform(changes({{notes, "Notes.txt"}}));
-    EXPECT_EQ(applied.moves, (std::vector<Move>{{notes, folder.path() / "Notes.txt"}}));
-    ASSERT_EQ(recorder.moves.size(), 2u);
-    const std::string temporary = recorder.moves[0].to.filename();
-    EXPECT_EQ(temporary.size(), 46u);
-    EXPECT_TRUE(temporary.ends_with("-Notes.txt"));
-    EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"Notes.txt"}));
-}
-
-TEST(Perform, NeverReplacesAFileThatAppearedAfterPlanning) {
-    TemporaryFolder folder;
-    const auto a = folder.write("a.txt", "mine");
-    const auto c = folder.write("c.txt", "C");
-    const RenamePlan plan = changes({{a, "b.txt"}, {c, "d.txt"}});
-    folder.write("b.txt", "theirs");
-    const auto applied = RenameEngine::perform(plan);
-    ASSERT_EQ(applied.failures.size(), 1u);
-    EXPECT_EQ(applied.failures[0].path, a);
-    EXPECT_EQ(applied.failures[0].message,
-              "Couldn't rename \u201Ca.txt\u201D to \u201Cb.txt\u201D: File exists");
-    EXPECT_EQ(contentsOf(folder.path() / "b.txt"), "theirs");
-    EXPECT_EQ(contentsOf(a), "mine");
-    EXPECT_EQ(applied.moves, (std::vector<Move>{{c, folder.path() / "d.txt"}}));
-}
-
-TEST(Perform, PutsACaseChangeBackWhenItsSecondStepFails) {
-    TemporaryFolder folder;
-    const auto photo = folder.write("photo.jpg", "p");
-    const auto dest = folder.path() / "PHOTO.jpg";
-    const test::MoveHook fault([&](const fs::path&, const fs::path& to) {
-        return to == dest ? std::optional(EACCES) : std::nullopt;
+TEST_F(Perform, ChangesLetterCaseThroughATemporaryName) {
+    std::vector<fs::path> steps;
+    const test::MoveHook recorder([&](const fs::path&, const fs::path& to) {
+        return steps.push_back(to), std::optional<int>();
     });
-    const auto applied = RenameEngine::perform(changes({{photo, "PHOTO.jpg"}}));
-    ASSERT_EQ(applied.failures.size(), 1u);
-    EXPECT_EQ(applied.failures[0].message,
-              "Couldn't rename \u201Cphoto.jpg\u201D to \u201CPHOTO.jpg\u201D: Permission denied");
-    EXPECT_TRUE(applied.moves.empty());
-    EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"photo.jpg"}));
+    EXPECT_EQ(performed(changes({{"photo.jpg", "Photo.jpg"}})), Lines{"photo.jpg > Photo.jpg"});
+    ASSERT_EQ(steps.size(), 2u);
+    const std::string temporary = steps[0].filename();
+    EXPECT_EQ(temporary.size(), 46u);  // a UUID, "-" and the new name
+    EXPECT_TRUE(temporary.ends_with("-Photo.jpg")) << temporary;
+    EXPECT_EQ(steps[1], at("Photo.jpg"));
 }
 
-TEST(Perform, NamesTheTemporaryFileWhenItCannotGoBack) {
-    TemporaryFolder folder;
-    const auto photo = folder.write("photo.jpg", "p");
+TEST_F(Perform, NeverReplacesAFileThatAppearedAfterPlanning) {
+    const RenamePlan plan = changes({{"a.txt", "new.txt"}, {"c.txt", "d.txt"}});
+    folder.write("new.txt", "theirs");
+    EXPECT_EQ(performed(plan), (Lines{"! Couldn't rename \u201Ca.txt\u201D to \u201Cnew.txt\u201D: "
+                                      "File exists",
+                                      "c.txt > d.txt"}));
+    EXPECT_EQ(filesIn(folder.path()), (Files{{"a.txt", "a.txt"}, {"b.txt", "b.txt"},
+                                             {"d.txt", "c.txt"}, {"new.txt", "theirs"},
+                                             {"photo.jpg", "photo.jpg"}}));
+}
+
+// When the second step of a change of letter case fails, the file goes back
+// to its old name, or, when that fails too, the message names where it is.
+TEST_F(Perform, ACaseChangeWhoseSecondStepFailsLeavesTheFileFound) {
+    {
+        const test::MoveHook fault([&](const fs::path&, const fs::path& to) {
+            return to == at("PHOTO.jpg") ? std::optional(EACCES) : std::nullopt;
+        });
+        EXPECT_EQ(performed(changes({{"photo.jpg", "PHOTO.jpg"}})),
+                  Lines{"! Couldn't rename \u201Cphoto.jpg\u201D to \u201CPHOTO.jpg\u201D: "
+                        "Permission denied"});
+        EXPECT_EQ(filesIn(folder.path()).at("photo.jpg"), "photo.jpg");
+    }
     const test::MoveHook fault([&](const fs::path& from, const fs::path&) {
-        return from != photo ? std::optional(EIO) : std::nullopt;
+        return from != at("photo.jpg") ? std::optional(EIO) : std::nullopt;
     });
-    const auto applied = RenameEngine::perform(changes({{photo, "PHOTO.jpg"}}));
-    ASSERT_EQ(applied.failures.size(), 1u);
-    const auto names = namesIn(folder.path());
-    ASSERT_EQ(names.size(), 1u);
-    EXPECT_TRUE(names[0].ends_with("-PHOTO.jpg"));
-    EXPECT_EQ(applied.failures[0].message,
-              "Couldn't rename \u201Cphoto.jpg\u201D to \u201CPHOTO.jpg\u201D: Input/output error; "
-              "the file is now named \u201C" +
-                  names[0] + "\u201D");
+    const Lines reported = performed(changes({{"photo.jpg", "PHOTO.jpg"}}));
+    Files files = filesIn(folder.path());
+    const auto left = std::ranges::find_if(
+        files, [](const auto& file) { return file.first.ends_with("-PHOTO.jpg"); });
+    ASSERT_NE(left, files.end());
+    EXPECT_EQ(left->second, "photo.jpg");
+    EXPECT_EQ(reported, Lines{"! Couldn't rename \u201Cphoto.jpg\u201D to \u201CPHOTO.jpg\u201D: "
+                              "Input/output error; the file is now named \u201C" +
+                              left->first + "\u201D"});
 }
 
 // Two swaps and a 3-cycle, made in their move order. Each swap is one exchange
 // of names where the file system has it; where it refuses, the swaps (asking
 // only once) and the 3-cycle go through a temporary name: the cycle's file that
-// steps aside moves first and finishes last. When a move of a swap fails, no
-// file is lost and none is left under a temporary name.
+// steps aside moves first and finishes last. When a move fails, no file is lost
+// and none is left under a temporary name.
 TEST(PerformInOrder, SwapsInOneStepBreaksCyclesAndKeepsEveryFileWhenAMoveFails) {
     struct Case {
         std::string name;
-        bool exchanges;   // the file system swaps two names in one step
+        bool exchanges;           // the file system swaps two names in one step
         std::string failingFrom;  // every rename of this file fails
         std::size_t renames;
+        std::string reported;  // the moves as the batch reports them, "!" for a failure
+        std::string left;      // each name and the contents it ends with
     };
-    for (const Case& c : {Case{"every move is made", true, "", 1 + 1 + 4},
-                          Case{"exchanges are refused", false, "", 1 + 3 + 3 + 4},
-                          Case{"a move fails", true, "a", 1 + 4 + 1 + 4},
-                          Case{"a step aside fails", true, "y", 1 + 1 + 3}}) {
+    const std::string made = "a b c d x z y", swapped = "a=B b=A c=D d=C x=Z y=X z=Y";
+    for (const Case& c : {Case{"every move is made", true, "", 1 + 1 + 4, made, swapped},
+                          Case{"exchanges are refused", false, "", 1 + 3 + 3 + 4, made, swapped},
+                          Case{"a move fails", true, "a", 1 + 4 + 1 + 4, "!a !b c d x z y",
+                               "a=A b=B c=D d=C x=Z y=X z=Y"},
+                          // The file that steps aside can't: no file of its cycle moves.
+                          Case{"a step aside fails", true, "y", 1 + 1 + 3, "a b c d !y !x !z",
+                               "a=B b=A c=D d=C x=X y=Y z=Z"}}) {
         SCOPED_TRACE(c.name);
-        TemporaryFolder folder;
-        for (const char name : std::string("abcdxyz")) {
+        test::TemporaryFolder folder;
+        for (const char name : std::string("abcdxyz"))
             folder.write(std::string(1, name), std::string(1, static_cast<char>(name - 'a' + 'A')));
-        }
         const auto at = [&](const char* name) { return folder.path() / name; };
-        const RenamePlan plan = changes({{at("a"), "b"}, {at("b"), "a"}, {at("c"), "d"},
-                                         {at("d"), "c"}, {at("x"), "y"}, {at("y"), "z"},
-                                         {at("z"), "x"}});
+        RenamePlan plan;
+        for (const char* move : {"ab", "ba", "cd", "dc", "xy", "yz", "zx"})
+            plan.add(at(std::string(1, move[0]).c_str()).native(), std::string(1, move[1]));
         std::uint64_t bits = 0;
         const RenameEngine::Batch batch(
             plan, RenameEngine::orderMoves(RenameEngine::moveRequests(plan), [&] { return ++bits; }));
@@ -143,39 +129,23 @@ TEST(PerformInOrder, SwapsInOneStepBreaksCyclesAndKeepsEveryFileWhenAMoveFails) 
             return !c.failingFrom.empty() && from == at(c.failingFrom.c_str()) ? std::optional(EACCES)
                                                                                 : std::nullopt;
         });
-        std::vector<std::string> made;
-        std::vector<std::string> failed;
+        std::string reported;
         batch.perform([&](std::size_t move, const RenameEngine::Applied::Failure* failure) {
-            (failure ? failed : made).push_back(std::string(batch.item(move).originalName()));
+            reported += (reported.empty() ? "" : " ") + std::string(failure ? "!" : "") +
+                        std::string(batch.item(move).originalName());
         });
         test::refuseExchanges(false);
-        std::vector<std::string> contents;
-        for (const auto& name : namesIn(folder.path())) {
-            contents.push_back(name + "=" + contentsOf(folder.path() / name));
-        }
+        std::string left;
+        for (const auto& [name, contents] : filesIn(folder.path()))
+            left += (left.empty() ? "" : " ") + name + "=" + contents;
         EXPECT_EQ(renames, c.renames);
-        // In the order they finish: y stepped aside and comes last.
-        using Names = std::vector<std::string>;
-        if (c.failingFrom == "y") {
-            // The cycle's file that steps aside can't: no file of it moves,
-            // and each is told once.
-            EXPECT_EQ(made, (Names{"a", "b", "c", "d"}));
-            EXPECT_EQ(contents, (Names{"a=B", "b=A", "c=D", "d=C", "x=X", "y=Y", "z=Z"}));
-            EXPECT_EQ(failed, (Names{"y", "x", "z"}));
-        } else if (c.failingFrom == "a") {
-            EXPECT_EQ(made, (Names{"c", "d", "x", "z", "y"}));
-            // b, which stepped aside for a, comes back to its own name.
-            EXPECT_EQ(contents, (Names{"a=A", "b=B", "c=D", "d=C", "x=Z", "y=X", "z=Y"}));
-            EXPECT_EQ(failed, (Names{"a", "b"}));
-        } else {
-            EXPECT_EQ(made, (Names{"a", "b", "c", "d", "x", "z", "y"}));
-            EXPECT_EQ(contents, (Names{"a=B", "b=A", "c=D", "d=C", "x=Z", "y=X", "z=Y"}));
-        }
+        EXPECT_EQ(reported, c.reported);
+        EXPECT_EQ(left, c.left);
     }
 }
 
 TEST(UndoChecked, PutsBackOnlyTheFilesItRecorded) {
-    TemporaryFolder folder;
+    test::TemporaryFolder folder;
     using Kind = RenameEngine::UndoOutcome::Kind;
     const auto at = [&](const std::string& name) { return folder.path() / name; };
     // Each file holds its original name; a planned move records its identity.
@@ -204,13 +174,10 @@ TEST(UndoChecked, PutsBackOnlyTheFilesItRecorded) {
     EXPECT_EQ(kinds, (std::vector<Kind>{Kind::putBack, Kind::notMoved, Kind::anotherFile,
                                         Kind::missing, Kind::putBack, Kind::failed}));
     EXPECT_EQ(outcomes[5].error, std::errc::file_exists);
-    EXPECT_EQ(namesIn(folder.path()),
-              (std::vector<std::string>{"elsewhere", "moved", "never", "photo.jpg", "replaced-1",
-                                        "taken", "taken-1"}));
-    for (const char* name : {"moved", "never", "photo.jpg"}) EXPECT_EQ(contentsOf(at(name)), name);
-    EXPECT_EQ(contentsOf(at("replaced-1")), "foreign");
-    EXPECT_EQ(contentsOf(at("taken")), "newcomer");
-    EXPECT_EQ(contentsOf(at("taken-1")), "taken");
+    EXPECT_EQ(filesIn(folder.path()),
+              (Files{{"elsewhere", "replaced"}, {"moved", "moved"}, {"never", "never"},
+                     {"photo.jpg", "photo.jpg"}, {"replaced-1", "foreign"}, {"taken", "newcomer"},
+                     {"taken-1", "taken"}}));
 }
 
 }  // namespace

@@ -1,33 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace tavix::test {
-
-// A little-endian EXIF block (the TIFF structure) whose EXIF directory holds
-// DateTimeOriginal and, when given, OffsetTimeOriginal, their text `gap`
-// bytes after the directory.
-inline std::string exifBlock(const std::string& date, const std::string& offset = "",
-                             std::uint32_t gap = 0) {
-    std::string out;
-    const auto u16 = [&](unsigned v) { out += char(v & 0xFF), out += char(v >> 8 & 0xFF); };
-    const auto u32 = [&](std::uint32_t v) { u16(v & 0xFFFF), u16(v >> 16); };
-    const unsigned entries = offset.empty() ? 1 : 2;
-    const std::uint32_t exifIfd = 26, data = exifIfd + 2 + 12 * entries + 4 + gap;
-    out += "II";
-    u16(42), u32(8);
-    u16(1), u16(0x8769), u16(4), u32(1), u32(exifIfd), u32(0);  // IFD0: the EXIF pointer
-    u16(entries);
-    u16(0x9003), u16(2), u32(20), u32(data);
-    if (!offset.empty()) u16(0x9011), u16(2), u32(7), u32(data + 20);
-    u32(0);
-    out += std::string(gap, '\0');
-    out += date.substr(0, 19) + std::string(20 - std::min<std::size_t>(date.size(), 19), '\0');
-    if (!offset.empty())
-        out += offset.substr(0, 6) + std::string(7 - offset.substr(0, 6).size(), '\0');
-    return out;
-}
 
 inline std::string bigEndian32(std::uint32_t v) {
     return {char(v >> 24), char(v >> 16 & 0xFF), char(v >> 8 & 0xFF), char(v & 0xFF)};
@@ -35,6 +13,62 @@ inline std::string bigEndian32(std::uint32_t v) {
 
 inline std::string littleEndian32(std::uint32_t v) {
     return {char(v & 0xFF), char(v >> 8 & 0xFF), char(v >> 16 & 0xFF), char(v >> 24)};
+}
+
+// An entry of a TIFF directory; its value inline when four bytes or fewer.
+struct TiffEntry {
+    std::uint16_t tag, format;
+    std::uint32_t count;
+    std::string value;
+    std::optional<std::uint32_t> at{};  // the offset written instead of the value's
+};
+
+// A TIFF structure: IFD0, then the EXIF directory, then the values that don't
+// fit in their entries. An IFD0 entry of tag 0x8769 without `at` points to the
+// EXIF directory.
+inline std::string tiff(bool motorola, const std::vector<TiffEntry>& ifd0,
+                        const std::vector<TiffEntry>& exif) {
+    std::string out, values;
+    const auto put = [&](std::string& to, std::uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            to += static_cast<char>(v >> (motorola ? 8 * (bytes - 1 - i) : 8 * i) & 0xFF);
+    };
+    const std::uint32_t exifAt = 8 + 2 + 12 * static_cast<std::uint32_t>(ifd0.size()) + 4;
+    std::uint32_t valuesAt = exifAt + 2 + 12 * static_cast<std::uint32_t>(exif.size()) + 4;
+    out += motorola ? "MM" : "II";
+    put(out, 42, 2), put(out, 8, 4);
+    for (const auto* ifd : {&ifd0, &exif}) {
+        put(out, static_cast<std::uint32_t>(ifd->size()), 2);
+        for (const TiffEntry& e : *ifd) {
+            put(out, e.tag, 2), put(out, e.format, 2), put(out, e.count, 4);
+            if (e.tag == 0x8769 && !e.at && ifd == &ifd0) {
+                put(out, exifAt, 4);
+            } else if (e.at || e.value.size() > 4) {
+                put(out, e.at.value_or(valuesAt), 4);
+                if (!e.at)
+                    values += e.value, valuesAt += static_cast<std::uint32_t>(e.value.size());
+            } else {
+                out += e.value + std::string(4 - e.value.size(), '\0');
+            }
+        }
+        put(out, 0, 4);
+    }
+    return out + values;
+}
+
+// A little-endian EXIF block whose EXIF directory holds DateTimeOriginal and,
+// when given, OffsetTimeOriginal, their text `gap` bytes after the directory.
+inline std::string exifBlock(const std::string& date, const std::string& offset = "",
+                             std::uint32_t gap = 0) {
+    const auto text = [](std::uint16_t tag, const std::string& value, std::uint32_t size) {
+        const std::string kept = value.substr(0, size - 1);
+        return TiffEntry{tag, 2, size, kept + std::string(size - kept.size(), '\0')};
+    };
+    std::vector<TiffEntry> exif;
+    if (gap > 0) exif.push_back({0x9000, 7, gap, std::string(gap, '\0')});
+    exif.push_back(text(0x9003, date, 20));
+    if (!offset.empty()) exif.push_back(text(0x9011, offset, 7));
+    return tiff(false, {{0x8769, 4, 1, ""}}, exif);
 }
 
 // The block in each container the date is read from (no pixels: only the header matters).

@@ -8,53 +8,15 @@
 #include <string>
 #include <vector>
 
+#include "support/ExifBytes.hpp"
+
 namespace tavix {
 namespace {
 
 using std::string;
 
-struct Entry {
-    std::uint16_t tag, format;
-    std::uint32_t count;
-    string value;                       // inline when four bytes or fewer
-    std::optional<std::uint32_t> at{};  // the offset written instead of the value's
-};
-
-// A TIFF structure: IFD0, then the EXIF directory, then the values that don't
-// fit in their entries. An IFD0 entry of tag 0x8769 without `at` points to the
-// EXIF directory.
-string tiff(bool motorola, const std::vector<Entry>& ifd0, const std::vector<Entry>& exif) {
-    string out, values;
-    const auto put = [&](string& to, std::uint32_t v, int bytes) {
-        for (int i = 0; i < bytes; ++i) {
-            const int shift = motorola ? 8 * (bytes - 1 - i) : 8 * i;
-            to += static_cast<char>(v >> shift & 0xFF);
-        }
-    };
-    const std::uint32_t exifAt = 8 + 2 + 12 * static_cast<std::uint32_t>(ifd0.size()) + 4;
-    std::uint32_t valuesAt = exifAt + 2 + 12 * static_cast<std::uint32_t>(exif.size()) + 4;
-    out += motorola ? "MM" : "II";
-    put(out, 42, 2), put(out, 8, 4);
-    for (const auto* ifd : {&ifd0, &exif}) {
-        put(out, static_cast<std::uint32_t>(ifd->size()), 2);
-        for (const Entry& e : *ifd) {
-            put(out, e.tag, 2), put(out, e.format, 2), put(out, e.count, 4);
-            if (e.tag == 0x8769 && !e.at && ifd == &ifd0) {
-                put(out, exifAt, 4);
-            } else if (e.at) {
-                put(out, *e.at, 4);
-            } else if (e.value.size() <= 4) {
-                out += e.value + string(4 - e.value.size(), '\0');
-            } else {
-                put(out, valuesAt, 4);
-                values += e.value;
-                valuesAt += static_cast<std::uint32_t>(e.value.size());
-            }
-        }
-        put(out, 0, 4);
-    }
-    return out + values;
-}
+using Entry = test::TiffEntry;
+using test::tiff;
 
 // The two tags as libexif's full load finds them.
 std::pair<string, string> loadedByLibexif(const string& block) {

@@ -29,50 +29,37 @@ protected:
     test::TemporaryFolder temp;
 };
 
-TEST_F(OnDisk, ExistenceFollowsSymbolicLinks) {
-    const fs::path file = temp.write("a.txt", "a");
-    const fs::path folder = temp.folder("photos");
-    fs::create_symlink(file, temp.path() / "link-to-file");
-    fs::create_symlink(folder, temp.path() / "link-to-folder");
-    fs::create_symlink(temp.path() / "gone", temp.path() / "dangling");
-
-    using Found = FileSystem::ExistsAndKind;
-    const struct {
-        fs::path path;
-        Found expected;
-    } cases[] = {
-        {file, {true, false}},
-        {folder, {true, true}},
-        {temp.path() / "link-to-file", {true, false}},
-        {temp.path() / "link-to-folder", {true, true}},
-        {temp.path() / "dangling", {false, false}},
-        {file / "inside", {false, false}},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(FileSystem::existsAndKind(c.path), c.expected) << c.path;
-        EXPECT_EQ(FileSystem::exists(c.path), c.expected.exists) << c.path;
-    }
-}
-
-TEST_F(OnDisk, AnythingAtTheDestinationExistsButTheFileItself) {
+// Whether a path exists follows symbolic links; whether a name beside a file
+// is taken counts every other entry, links to the file itself included.
+TEST_F(OnDisk, ExistenceFollowsLinksAndAnythingButTheFileItselfTakesItsName) {
     const fs::path self = temp.write("a.txt", "a");
     temp.write("b.txt", "b");
+    temp.folder("photos");
     fs::create_hard_link(self, temp.path() / "hard-link.txt");
     fs::create_symlink(self, temp.path() / "soft-link.txt");
+    fs::create_symlink(temp.path() / "photos", temp.path() / "link-to-folder");
     fs::create_symlink(temp.path() / "gone", temp.path() / "dangling");
+    using Found = FileSystem::ExistsAndKind;
     const struct {
         std::string name;
-        bool exists;
+        Found found;
+        bool taken;
     } cases[] = {
-        {"a.txt", false},         // its own entry
-        {"free.txt", false},      // nothing there
-        {"b.txt", true},          // another file
-        {"hard-link.txt", true},  // another entry of the same file
-        {"soft-link.txt", true},  // a link to the file itself
-        {"dangling", true},       // a link to nothing still takes the name
+        {"a.txt", {true, false}, false},  // its own entry
+        {"free.txt", {false, false}, false},
+        {"b.txt", {true, false}, true},
+        {"hard-link.txt", {true, false}, true},  // another entry of the same file
+        {"soft-link.txt", {true, false}, true},
+        {"photos", {true, true}, true},
+        {"link-to-folder", {true, true}, true},
+        {"dangling", {false, false}, true},  // a link to nothing still takes the name
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(FileSystem::existsBeside(self, c.name), c.exists) << c.name;
+    for (const auto& c : cases) {
+        EXPECT_EQ(FileSystem::existsAndKind(temp.path() / c.name), c.found) << c.name;
+        EXPECT_EQ(FileSystem::exists(temp.path() / c.name), c.found.exists) << c.name;
+        EXPECT_EQ(FileSystem::existsBeside(self, c.name), c.taken) << c.name;
+    }
+    EXPECT_EQ(FileSystem::existsAndKind(self / "inside"), (Found{false, false}));
     // A file's only entry is its own, whatever spelling reaches it.
     EXPECT_FALSE(FileSystem::existsBeside(temp.write("single.txt"), "single.txt"));
     // A source that has vanished can't be what sits at the destination.

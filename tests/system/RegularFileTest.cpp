@@ -17,9 +17,11 @@ namespace {
 namespace fs = std::filesystem;
 using FileSystem::FileError;
 
-// What reading a path handed to us gives: its bytes, or why not. Anything that
-// isn't a regular file is refused at once, never read and never waited on.
-TEST(RegularFile, ReadsOnlyRegularFilesAndWithinTheirLimit) {
+// What reading a path handed to us gives: its bytes, or why not. A regular
+// file's read refuses anything else at once, never read and never waited on;
+// a read to the end takes pipes and FIFOs too (lists and steps handed to the
+// terminal program come that way) but nothing without end.
+TEST(RegularFile, ReadsOnlyRegularFilesOrPipesAndWithinTheirLimit) {
     test::TemporaryFolder temp;
     const fs::path file = temp.write("notes.json", "[1,2,3]");
     const fs::path fifo = temp.path() / "fifo";
@@ -28,46 +30,6 @@ TEST(RegularFile, ReadsOnlyRegularFilesAndWithinTheirLimit) {
     fs::create_symlink(file, toFile);
     const fs::path toZero = temp.path() / "zero";
     fs::create_symlink("/dev/zero", toZero);
-
-    struct Case {
-        fs::path path;
-        std::size_t limit;
-        std::error_code error;
-        std::string bytes;
-    };
-    const Case cases[] = {
-        {file, 100, {}, "[1,2,3]"},
-        {file, 7, {}, "[1,2,3]"},
-        {file, 6, FileError::tooLarge, ""},
-        {toFile, 100, {}, "[1,2,3]"},
-        {fifo, 100, FileError::notRegular, ""},
-        {toZero, 100, FileError::notRegular, ""},
-        {temp.path(), 100, FileError::notRegular, ""},
-        {temp.path() / "missing", 100, std::error_code(ENOENT, std::system_category()),
-         ""},
-    };
-    for (const Case& c : cases) {
-        std::string bytes;
-        const std::error_code error = FileSystem::readRegularFile(c.path, c.limit, bytes);
-        EXPECT_EQ(error, c.error) << c.path << ": " << error.message();
-        if (!c.error) {
-            EXPECT_EQ(bytes, c.bytes) << c.path;
-        }
-    }
-
-    std::error_code error;
-    EXPECT_FALSE(FileSystem::openRegularNoFollow(toFile, error));
-    EXPECT_EQ(error, std::error_code(ELOOP, std::system_category()));
-    EXPECT_TRUE(FileSystem::openRegularNoFollow(file, error));
-}
-
-// Lists and steps handed to the terminal program may come through a pipe or a
-// FIFO; nothing is ever waited on without a writer, nor read without end.
-TEST(RegularFile, ReadsPipesToTheirEndButNothingWithoutEnd) {
-    test::TemporaryFolder temp;
-    const fs::path file = temp.write("list.txt", "a.jpg\nb.jpg\n");
-    const fs::path fifo = temp.path() / "fifo";
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     int ends[2];
     ASSERT_EQ(::pipe(ends), 0);
     ASSERT_EQ(::write(ends[1], "c.jpg\n", 6), 6);
@@ -75,27 +37,38 @@ TEST(RegularFile, ReadsPipesToTheirEndButNothingWithoutEnd) {
     const FileSystem::Descriptor reading(ends[0]);
     const fs::path pipe = "/proc/self/fd/" + std::to_string(ends[0]);
 
-    struct Case {
+    const auto system = [](int error) { return std::error_code(error, std::system_category()); };
+    const struct {
         fs::path path;
-        std::error_code error;
+        std::size_t limit;
+        std::error_code regular, toEnd;
         std::string bytes;
+    } cases[] = {
+        {file, 100, {}, {}, "[1,2,3]"},
+        {file, 7, {}, {}, "[1,2,3]"},
+        {file, 6, FileError::tooLarge, FileError::tooLarge, ""},
+        {toFile, 100, {}, {}, "[1,2,3]"},
+        {fifo, 100, FileError::notRegular, {}, ""},  // no writer: at its end at once
+        {pipe, 100, FileError::notRegular, {}, "c.jpg\n"},
+        {toZero, 100, FileError::notRegular, FileError::tooLarge, ""},
+        {temp.path(), 100, FileError::notRegular, system(EISDIR), ""},
+        {temp.path() / "missing", 100, system(ENOENT), system(ENOENT), ""},
     };
-    const Case cases[] = {
-        {file, {}, "a.jpg\nb.jpg\n"},
-        {pipe, {}, "c.jpg\n"},
-        {fifo, {}, ""},  // no writer: at its end at once
-        {"/dev/zero", FileError::tooLarge, ""},
-        {temp.path(), std::error_code(EISDIR, std::system_category()), ""},
-        {temp.path() / "missing", std::error_code(ENOENT, std::system_category()), ""},
-    };
-    for (const Case& c : cases) {
-        std::string bytes;
-        const std::error_code error = FileSystem::readToEnd(c.path, 1000, bytes);
-        EXPECT_EQ(error, c.error) << c.path << ": " << error.message();
-        if (!c.error) {
-            EXPECT_EQ(bytes, c.bytes) << c.path;
+    for (const auto& c : cases) {
+        for (const bool toEnd : {false, true}) {
+            std::string bytes;
+            const std::error_code error =
+                toEnd ? FileSystem::readToEnd(c.path, c.limit, bytes)
+                      : FileSystem::readRegularFile(c.path, c.limit, bytes);
+            EXPECT_EQ(error, toEnd ? c.toEnd : c.regular) << c.path << ": " << error.message();
+            EXPECT_EQ(bytes, error ? "" : c.bytes) << c.path;
         }
     }
+
+    std::error_code error;
+    EXPECT_FALSE(FileSystem::openRegularNoFollow(toFile, error));
+    EXPECT_EQ(error, system(ELOOP));
+    EXPECT_TRUE(FileSystem::openRegularNoFollow(file, error));
 }
 
 // A read that fails is reported, not tried again: a folder can't be read.

@@ -11,6 +11,7 @@
 #include <unicode/ustring.h>
 #include <unicode/utext.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <random>
@@ -56,11 +57,12 @@ std::string hex(const std::string& bytes) {
 void expectUtfAgreesWithIcu(const std::string& bytes) {
     const IcuReading icu = icuRead(bytes);
     const Utf8Shape found = shape(bytes);
-    bool ascii = true;
-    for (unsigned char c : bytes) ascii = ascii && c < 0x80;
+    const bool ascii = std::ranges::all_of(bytes, [](unsigned char c) { return c < 0x80; });
     bool simple = icu.substitutions == 0;
     const icu::UnicodeString wide = icu::UnicodeString::fromUTF8(bytes);
+    std::vector<UChar32> expected;  // ICU's code points
     for (std::int32_t i = 0; i < wide.length(); i = wide.moveIndex32(i, 1)) {
+        expected.push_back(wide.char32At(i));
         simple = simple && wide.char32At(i) < 0x300;
     }
     ASSERT_EQ(found.valid, icu.substitutions == 0) << hex(bytes);
@@ -78,10 +80,6 @@ void expectUtfAgreesWithIcu(const std::string& bytes) {
     std::vector<UChar32> forwards, backwards;
     for (std::size_t i = 0; i < bytes.size();) forwards.push_back(nextScalar(bytes, i));
     for (std::size_t i = bytes.size(); i > 0;) backwards.insert(backwards.begin(), previousScalar(bytes, i));
-    std::vector<UChar32> expected;
-    for (std::int32_t i = 0; i < wide.length(); i = wide.moveIndex32(i, 1)) {
-        expected.push_back(wide.char32At(i));
-    }
     ASSERT_EQ(forwards, expected) << hex(bytes);
     ASSERT_EQ(backwards, expected) << hex(bytes);
     // The shortcuts below U+0100 and U+0300.

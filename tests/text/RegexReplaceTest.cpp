@@ -60,7 +60,6 @@ struct Reference {
         matcher->setTimeLimit(kRegexTimeLimit, status);
         matcher->setStackLimit(kRegexStackLimit, status);
     }
-    ~Reference() { matcher.reset(); }
 
     std::optional<std::string> replaceAll(const std::string& name,
                                           const std::vector<TemplatePiece>& pieces) {

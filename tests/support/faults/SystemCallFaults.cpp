@@ -36,13 +36,19 @@ fs::path within(int folder, const char* name) {
     return folder == AT_FDCWD ? fs::path(name) : pathOf(folder) / name;
 }
 
-// -1 with errno set when the write fault answers for `path`, else 0.
-int failedWrite(const fs::path& path) {
-    if (!writeFault) return 0;
-    const auto error = writeFault(path);
+// -1 with errno set to `error` when there is one, else 0.
+int failWith(std::optional<int> error) {
     if (!error) return 0;
     errno = *error;
     return -1;
+}
+
+// What the write fault answers for `path`, and the move fault for a move.
+int failedWrite(const fs::path& path) {
+    return writeFault ? failWith(writeFault(path)) : 0;
+}
+int failedMove(int folder, const char* from, const char* to) {
+    return moveFault ? failWith(moveFault(within(folder, from), within(folder, to))) : 0;
 }
 
 // The entry of the folding folder spelled like `path`'s name but for ASCII
@@ -98,34 +104,15 @@ void failFolderReads(int error) {
 namespace FileSystem::SystemCalls {
 
 int renameNoReplace(int folder, const char* from, const char* to) {
-    if (moveFault) {
-        if (const auto error = moveFault(within(folder, from), within(folder, to))) {
-            errno = *error;
-            return -1;
-        }
-    }
-    if (const auto taken = foldedEntry(within(folder, to))) {
-        errno = EEXIST;
-        return -1;
-    }
-    if (exclusiveRenamesRefused) {
-        errno = EINVAL;
-        return -1;
-    }
+    if (failedMove(folder, from, to) != 0) return -1;
+    if (foldedEntry(within(folder, to))) return failWith(EEXIST);
+    if (exclusiveRenamesRefused) return failWith(EINVAL);
     return ::renameat2(folder, from, folder, to, RENAME_NOREPLACE);
 }
 
 int renameExchange(int folder, const char* a, const char* b) {
-    if (moveFault) {
-        if (const auto error = moveFault(within(folder, a), within(folder, b))) {
-            errno = *error;
-            return -1;
-        }
-    }
-    if (exchangesRefused) {
-        errno = EINVAL;
-        return -1;
-    }
+    if (failedMove(folder, a, b) != 0) return -1;
+    if (exchangesRefused) return failWith(EINVAL);
     return ::renameat2(folder, a, folder, b, RENAME_EXCHANGE);
 }
 
@@ -145,10 +132,7 @@ int fsync(int fd) {
 }
 
 ssize_t readEntries(int fd, void* buffer, std::size_t size) {
-    if (folderReadFault != 0) {
-        errno = folderReadFault;
-        return -1;
-    }
+    if (folderReadFault != 0) return failWith(folderReadFault);
     return ::getdents64(fd, buffer, size);
 }
 
