@@ -77,6 +77,10 @@ TEST(JournalContents, ValuesOfTheWrongTypeMakeAPlannedMoveUnreadable) {
         EXPECT_EQ(contents.damage, std::vector<std::string>{"line 2: " + reason}) << fields;
         EXPECT_EQ(contents.fates, (std::vector{Fate::unreadable, Fate::unknown})) << fields;
     }
+    // A move without its new name.
+    EXPECT_EQ(read(header + "\n" + R"({"from":"/d/a","device":null,"inode":null})" + "\n" + moves)
+                  .damage,
+              std::vector<std::string>{"line 2: a planned move needs \"from\" and \"to\" paths"});
 }
 
 TEST(JournalContents, PathsThatCouldLeadAnywhereRefuseTheWholeJournal) {
@@ -86,6 +90,8 @@ TEST(JournalContents, PathsThatCouldLeadAnywhereRefuseTheWholeJournal) {
         {move("d/a", "d/b"), "a path that isn't absolute"},
         {move("/d/a", "/e/a"), "a move that leaves its folder"},
         {move("/d/a", "/d/"), "a path that names no file"},
+        {R"({"from":"/d/a","to":"/d/b","device":1,"inode":2,"birth":null,"temporary":"/d/.."})",
+         "a path with \".\" or \"..\" in it"},
     };
     for (const auto& [line, error] : cases) {
         try {
