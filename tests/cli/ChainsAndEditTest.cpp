@@ -130,10 +130,10 @@ TEST_F(ChainsAndEdit, RenameWithChainsSwapsShiftsAndJournalsTheOrder) {
 
 TEST_F(ChainsAndEdit, MapRenamesEachPathToTheNameBesideIt) {
     write({"a.txt", "b.txt", "c.txt"});
-    EXPECT_EQ(run({"rename", "--no-journal", "-0", "--map", "-"},
-                  std::string("a.txt\0x\ty.txt\0", 14) + at("b.txt") + std::string("\0B.TXT\0", 7))
-                  .status,
-              0);
+    const auto renamed = run({"rename", "--json", "--no-journal", "-0", "--map", "-"},
+                             std::string("a.txt\0x\ty.txt\0", 14) + at("b.txt") +
+                                 std::string("\0B.TXT\0", 7));
+    EXPECT_EQ(json::parse(renamed.out)["moves"].size(), 2u) << renamed.err;
     EXPECT_EQ(namesIn(folder.path()), (Names{"B.TXT", "c.txt", "x\ty.txt"}));
 }
 
