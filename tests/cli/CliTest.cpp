@@ -42,6 +42,7 @@ TEST_F(Cli, CommandsPrintExactlyThis) {
     const auto skipped = [&](const std::string& path, const std::string& why) {
         return "tavix-cli: skipped " + folder.path().string() + "/" + path + ": " + why + "\n";
     };
+    const std::string swap = "a.txt\tplain.txt\nplain.txt\ta.txt\nIMG_1.jpg\tIMG_9.jpg\n";
     const auto error = [](const std::string& message) {
         return Result{2, "", "tavix-cli: " + message + "\n"};
     };
@@ -72,6 +73,35 @@ TEST_F(Cli, CommandsPrintExactlyThis) {
          {0, "e\\x1b[2Jv\\til\\u009b.txt  \u2192  \x1b[1;43mE\\x1b[2JV\\tIL\x1b[0m\\u009b.txt\n"
              "1 file \u00B7 1 will change\n",
           skipped("gone\\r\\x07.txt", "does not exist")}},
+        // Per folder: batch after batch, folders as they first come, each
+        // numbered on its own; a clash is one within a folder only.
+        {{"plan", "--per-folder", "--step", "sequence", "one/a.txt", "a.txt", "two/a.txt",
+          "plain.txt"},
+         "", false,
+         {0, "a.txt  \u2192  a-01.txt\na.txt  \u2192  a-01.txt\nplain.txt  \u2192  plain-02.txt\n"
+             "a.txt  \u2192  a-01.txt\n4 files \u00B7 4 will change\n", ""}},
+        {{"plan", "--per-folder", "--step", "findReplace find=plain replace=a", "one/a.txt",
+          "plain.txt", "a.txt"},
+         "", false,
+         {1, "a.txt  \u2192  a.txt\nplain.txt  \u2192  Two files would share this name\n"
+             "a.txt  \u2192  Two files would share this name\n"
+             "3 files \u00B7 0 will change\n", ""}},
+        // A swap is blocked unless chains are asked for, and then marked.
+        {{"plan", "--map", "-"}, swap, false,
+         {1, "a.txt  \u2192  A file with this name already exists\n"
+             "plain.txt  \u2192  A file with this name already exists\n"
+             "IMG_1.jpg  \u2192  IMG_9.jpg\n3 files \u00B7 1 will change\n", ""}},
+        {{"plan", "--chains", "--map", "-"}, swap, false,
+         {0, "a.txt  \u2192  plain.txt  (swap)\nplain.txt  \u2192  a.txt  (swap)\n"
+             "IMG_1.jpg  \u2192  IMG_9.jpg\n3 files \u00B7 3 will change\n", ""}},
+        // Paths skipped don't shift the names of the others; a path given twice
+        // keeps its first name.
+        {{"plan", "--map", "-"}, "gone\tg\nplain.txt\td/e\nIMG_1.jpg\tx.jpg\nplain.txt\tf\n", false,
+         {1, "plain.txt  \u2192  Names can't contain \u201C/\u201D or \u201C:\u201D\n"
+             "IMG_1.jpg  \u2192  x.jpg\n2 files \u00B7 1 will change\n",
+          skipped("gone", "does not exist") + skipped("plain.txt", "already listed")}},
+        {{"plan", "--map", "-"}, "a.txt\tb\nno tab\n", false,
+         error("--map line 2 has no tab between the path and the new name")},
         {{"plan", "--step", slowStep, slow, "b!1"}, "", false,
          {1, slow + "  \u2192  The pattern takes too long on this name\nb!1  \u2192  bZ1\n"
                     "2 files \u00B7 1 will change\n", ""}},
@@ -160,26 +190,6 @@ TEST_F(Cli, ListLengthIsAnnouncedOnce) {
         cli::run(c.args, io);
         EXPECT_EQ(heard, c.heard) << ::testing::PrintToString(c.args);
     }
-}
-
-// Each folder's files numbered on their own, folder after folder; within a
-// folder a clash is still a clash.
-TEST_F(Cli, PerFolderBatchesRestartNumberingAndClashOnlyWithin) {
-    folder.write("one/x.txt"), folder.write("two/x.txt"), folder.write("one/y.txt");
-    const Result renamed = run({"rename", "--per-folder", "--step", "sequence", "--json",
-                                "--no-journal", "one/x.txt", "two/x.txt", "one/y.txt"});
-    ASSERT_EQ(renamed.status, 0) << renamed.err;
-    std::vector<std::string> to;
-    const json moves = json::parse(renamed.out)["moves"];
-    for (const auto& move : moves) {
-        to.push_back(std::filesystem::path(move["to"].get<std::string>())
-                         .lexically_relative(folder.path()));
-    }
-    EXPECT_EQ(to, (std::vector<std::string>{"one/x-01.txt", "one/y-02.txt", "two/x-01.txt"}));
-    EXPECT_EQ(run({"plan", "--per-folder", "--step", "findReplace find=y-02 replace=x-01",
-                   "one/x-01.txt", "one/y-02.txt", "two/x-01.txt"})
-                  .status,
-              1);
 }
 
 TEST_F(Cli, InfoShowsWhatTheInspectorShows) {

@@ -125,21 +125,20 @@ TEST_F(RenameCommands, TheStateFolderIsPrivateListedNewestFirstAndUndoLastNeverF
               json::parse(R"({"putBack":1,"notPutBack":[],"message":"Put 1 file back."})"));
 }
 
-TEST_F(RenameCommands, HistoryPruneRemovesFinishedJournalsBeyondTheNewestButNeverAPendingOne) {
+// Which journals prune keeps is the history's test; here, the option, the
+// count, and a journal cut short as by a crash, shown pending and kept.
+TEST_F(RenameCommands, HistoryPruneKeepsTheNewestItIsToldToAndCountsTheRest) {
     for (const std::string name : {"f0", "f1", "f2", "f3"}) {
         folder.write(name);
         ASSERT_EQ(suffixed({name}).status, 0);
     }
-    auto paths = history();
-    ASSERT_EQ(paths.size(), 4u);
-    ASSERT_EQ(run({"undo", paths[2]}).status, 0);
-    // The oldest one is cut short as by a crash before its end: pending.
+    const auto paths = history();
     const std::string text = contentsOf(paths[3]);
     std::ofstream(paths[3], std::ios::trunc) << text.substr(0, text.find("{\"state\""));
-    EXPECT_EQ(run({"history", "prune", "--keep", "1"}).out, "Removed 2 journals.\n");
+    EXPECT_EQ(json::parse(run({"history", "--json"}).out)[3]["state"], "pending");
+    EXPECT_EQ(run({"history", "prune", "--keep", "1"}), (Result{0, "Removed 2 journals.\n", ""}));
     EXPECT_EQ(history(), (Names{paths[0], paths[3]}));
     EXPECT_EQ(run({"history", "prune"}).out, "Removed 0 journals.\n");
-    EXPECT_EQ(run({"history", "--keep", "3"}).status, 2);
 }
 
 TEST_F(RenameCommands, AJournalThatCannotBeCreatedStopsBeforeAnyRename) {
@@ -182,20 +181,16 @@ TEST_F(RenameCommands, AJournalThatCannotBeCompletedStillPutsEveryFileBack) {
     EXPECT_EQ(in("a.txt") + in("b.txt"), "ab");
 }
 
+// How each byte is written is the journal's test; here, a path that isn't
+// UTF-8 and one of escapes, renamed and put back.
 TEST_F(RenameCommands, PathsRoundTripByteForByte) {
-    Names names = {"caf\xE9/x.txt"};
-    // Each escaped byte at another place of an eight-byte word of the path.
-    for (const char* escaped : {"\"", "\\", "\n", "\t", "\x01", "\x1f"}) {
-        for (std::size_t before = 0; before < 9; before += 4)
-            names.push_back(std::string(before, 'x') + escaped + "z" +
-                            std::to_string(names.size()));
-    }
+    const Names names = {"caf\xE9/x.txt", "q\"b\\n\nt\te\x01u\x1f"};
     Names args = {"rename", "--step", upper, "--journal", "j.jsonl"};
     for (const std::string& name : names) folder.write(name, name), args.push_back(name);
     ASSERT_EQ(run(args).status, 0);
     const auto j = lines();
     EXPECT_TRUE(j[1]["to"].contains("base64")) << j[1].dump();
-    for (std::size_t i = 1; i < names.size(); ++i) EXPECT_EQ(j[i + 1]["from"], at(names[i]));
+    EXPECT_EQ(j[2]["from"], at(names[1]));
     EXPECT_EQ(run({"undo", "j.jsonl"}).status, 0);
     for (const std::string& name : names) EXPECT_EQ(in(name), name);
 }
@@ -268,9 +263,6 @@ TEST_F(RenameCommands, UndoRefusesJournalsItCannotReadOrTrustBeforeMovingAnythin
         {R"({"moves":[{"from":"a","to":"b"}]})", "a path that isn't absolute"},
         {R"({"moves":[{"from":")" + base + R"(/a","to":"/etc/a"}]})",
          "a move that leaves its folder"},
-        // A textual "same folder" that isn't: refused whole, nothing moves.
-        {planned(base + "/x/../../../etc/b", base + "/x/../a"),
-         "line 2: a path with \".\" or \"..\" in it"},
         {R"({"tavixJournal":3,"created":"2026-12-09T14:03:11Z","by":"t","planned":1})"
          "\n{\"from\":\"/x",
          "the batch stopped before its first move; nothing to put back"},

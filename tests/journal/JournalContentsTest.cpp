@@ -60,15 +60,12 @@ TEST(JournalContents, ALineCutShortAtTheEndIsIgnoredDamageElsewhereIsNamed) {
 // A value of the wrong type is damage: a fraction or a string never passes for
 // the null of a move recorded without identity, birth or temporary name.
 TEST(JournalContents, ValuesOfTheWrongTypeMakeAPlannedMoveUnreadable) {
+    const std::string noIdentity = "a planned move without a valid device and inode";
     const std::pair<std::string, std::string> cases[] = {
-        {R"("device":1.5,"inode":2.5,"birth":null,"temporary":null)",
-         "a planned move without a valid device and inode"},
-        {R"("device":"1","inode":2,"birth":null,"temporary":null)",
-         "a planned move without a valid device and inode"},
-        {R"("device":null,"inode":2,"birth":null,"temporary":null)",
-         "a planned move without a valid device and inode"},
-        {R"("device":-1,"inode":2,"birth":null,"temporary":null)",
-         "a planned move without a valid device and inode"},
+        {R"("device":1.5,"inode":2.5,"birth":null,"temporary":null)", noIdentity},
+        {R"("device":"1","inode":2,"birth":null,"temporary":null)", noIdentity},
+        {R"("device":null,"inode":2,"birth":null,"temporary":null)", noIdentity},
+        {R"("device":-1,"inode":2,"birth":null,"temporary":null)", noIdentity},
         {R"("device":null,"inode":null,"birth":0.5,"temporary":null)",
          "a birth time that can't be read"},
         {R"("device":null,"inode":null,"birth":null,"temporary":1.5)",
@@ -77,27 +74,31 @@ TEST(JournalContents, ValuesOfTheWrongTypeMakeAPlannedMoveUnreadable) {
     for (const auto& [fields, reason] : cases) {
         const auto contents = read(header + "\n" + R"({"from":"/d/a","to":"/d/b",)" + fields +
                                    "}\n" + move("/d/c", "/d/e") + "\n");
-        ASSERT_EQ(contents.damage.size(), 1u) << fields;
-        EXPECT_EQ(contents.damage[0], "line 2: " + reason) << fields;
+        EXPECT_EQ(contents.damage, std::vector<std::string>{"line 2: " + reason}) << fields;
         EXPECT_EQ(contents.fates, (std::vector{Fate::unreadable, Fate::unknown})) << fields;
     }
+    // A move without its new name.
+    EXPECT_EQ(read(header + "\n" + R"({"from":"/d/a","device":null,"inode":null})" + "\n" + moves)
+                  .damage,
+              std::vector<std::string>{"line 2: a planned move needs \"from\" and \"to\" paths"});
 }
 
 TEST(JournalContents, PathsThatCouldLeadAnywhereRefuseTheWholeJournal) {
     const std::pair<std::string, std::string> cases[] = {
-        {move("/d/x/../../etc/a", "/d/x/../../etc/b"),
-         "j: line 2: a path with \".\" or \"..\" in it"},
-        {move("/d/./a", "/d/./b"), "j: line 2: a path with \".\" or \"..\" in it"},
-        {move("d/a", "d/b"), "j: line 2: a path that isn't absolute"},
-        {move("/d/a", "/e/a"), "j: line 2: a move that leaves its folder"},
-        {move("/d/a", "/d/"), "j: line 2: a path that names no file"},
+        {move("/d/x/../../etc/a", "/d/x/../../etc/b"), "a path with \".\" or \"..\" in it"},
+        {move("/d/./a", "/d/./b"), "a path with \".\" or \"..\" in it"},
+        {move("d/a", "d/b"), "a path that isn't absolute"},
+        {move("/d/a", "/e/a"), "a move that leaves its folder"},
+        {move("/d/a", "/d/"), "a path that names no file"},
+        {R"({"from":"/d/a","to":"/d/b","device":1,"inode":2,"birth":null,"temporary":"/d/.."})",
+         "a path with \".\" or \"..\" in it"},
     };
     for (const auto& [line, error] : cases) {
         try {
             read(header + "\n" + line + "\n");
             ADD_FAILURE() << line;
         } catch (const JournalError& failure) {
-            EXPECT_EQ(failure.what(), error);
+            EXPECT_EQ(failure.what(), "j: line 2: " + error);
         }
     }
     EXPECT_THROW(read("{\"tavixJournal\":3,\"planned\":1\n" + moves), JournalError);

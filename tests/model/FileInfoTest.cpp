@@ -56,42 +56,37 @@ protected:
     test::TemporaryFolder temp;
 };
 
-TEST_F(ReadsFileInfo, TextFile) {
-    const fs::path file = temp.write("notes.txt", "milk\neggs\n");
-    const FileInfo info = FileInfo::read(file);
-    EXPECT_EQ(info.path, temp.path().native());
-    EXPECT_EQ(info.size, "10 bytes");
-    EXPECT_EQ(info.kind, "plain text document");
-    EXPECT_FALSE(info.dimensions || info.colorSpace);
-    EXPECT_EQ(FileInfo::read(temp.write("empty.dat")).size, "0 bytes");
-    // Unknown content falls back to the extension.
-    const std::string binary("\x01\x02\x00\xFF\xFE", 5);
-    EXPECT_EQ(FileInfo::read(temp.write("data.xyz1", binary)).kind, "XYZ1");
-    EXPECT_EQ(FileInfo::read(temp.write("data", binary)).kind, "");
-}
-
-TEST_F(ReadsFileInfo, DeletedFileKeepsOnlyItsFolderAndExtension) {
-    const fs::path file = temp.write("report.final.pdf", "%PDF-1.4");
-    fs::remove(file);
-    const std::string none = "\u2014";
-    EXPECT_EQ(FileInfo::read(file), (FileInfo{.path = temp.path().native(),
-                                              .size = none,
-                                              .created = none,
-                                              .modified = none,
-                                              .kind = "PDF",
-                                              .dimensions = {},
-                                              .colorSpace = {}}));
-    EXPECT_EQ(FileInfo::read(temp.path() / "Makefile").kind, "");
-    EXPECT_EQ(FileInfo::read(temp.path() / "caf\u00e9.gr\u00fc\u00df").kind, "GR\u00dcSS");
-}
-
-TEST_F(ReadsFileInfo, ListingShowsTheSameSizeAndDatesAndNothingElse) {
-    const fs::path file = temp.write("notes.txt", "milk\neggs\n");
-    const FileInfo full = FileInfo::read(file);
-    EXPECT_EQ(FileInfo::readListing(file),
-              (FileInfo{"", full.size, full.created, full.modified, "", {}, {}}));
-    fs::remove(file);
-    EXPECT_EQ(FileInfo::readListing(file).modified, "\u2014");
+// The kind comes from the contents, else from the extension; a file that is
+// gone keeps its folder and the kind its extension names, and shows a dash for
+// the rest. The list's columns show the same size and dates and nothing else.
+TEST_F(ReadsFileInfo, SizeKindAndDatesOfFilesThereAndGone) {
+    const std::string binary("\x01\x02\x00\xFF\xFE", 5), none = "\u2014";
+    const struct {
+        std::string name;
+        std::optional<std::string> contents;  // none: no such file
+        std::string size, kind;
+    } cases[] = {
+        {"notes.txt", "milk\neggs\n", "10 bytes", "plain text document"},
+        {"empty.dat", "", "0 bytes", "empty document"},
+        {"data.xyz1", binary, "5 bytes", "XYZ1"},
+        {"data", binary, "5 bytes", ""},
+        {"report.final.pdf", {}, none, "PDF"},
+        {"Makefile", {}, none, ""},
+        {"caf\u00e9.gr\u00fc\u00df", {}, none, "GR\u00dcSS"},
+    };
+    for (const auto& c : cases) {
+        if (c.contents) temp.write(c.name, *c.contents);
+        const FileInfo info = FileInfo::read(temp.path() / c.name);
+        EXPECT_EQ(info.path, temp.path().native()) << c.name;
+        EXPECT_EQ(info.size + " " + info.kind, c.size + " " + c.kind) << c.name;
+        EXPECT_FALSE(info.dimensions || info.colorSpace) << c.name;
+        if (!c.contents) {
+            EXPECT_EQ(info.created + info.modified, none + none) << c.name;
+        }
+        EXPECT_EQ(FileInfo::readListing(temp.path() / c.name),
+                  (FileInfo{"", info.size, info.created, info.modified, "", {}, {}}))
+            << c.name;
+    }
 }
 
 TEST_F(ReadsFileInfo, ImageDimensionsAndColourSpace) {

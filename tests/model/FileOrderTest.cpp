@@ -87,42 +87,30 @@ TEST_F(Orders, PutFilesWhoseKeyCantBeReadFirst) {
     }
 }
 
-// A sort whose keys come from where the date step reads its date hands each
-// file's date on, as the step would read it: the camera's clock (not the moment
-// the sort orders by), else the modification time, else nothing.
+// A sort whose keys come from where the date step reads its date (taken with
+// taken, date with modified) hands each file's date on, as the step would read
+// it: the camera's clock (not the moment the sort orders by), else the
+// modification time, else nothing. Other orders hand on none.
 TEST_F(Orders, HandOnTheDatesTheDateStepWouldRead) {
     model.add({folder.write("vanished.jpg", "x")});
     std::filesystem::remove(folder.path() / "vanished.jpg");
-    const auto stepDate = [](const Location& file, DateSource source) {
-        return source == DateSource::taken
-                   ? PhotoDate::takenOrModified(file, PhotoDate::Reading::cameraClock)
-                   : FileSystem::modificationTime(file);
-    };
-    const struct {
-        SortOrder order;
-        DateSource source;
-        bool handedOn;
-    } cases[] = {
-        {SortOrder::taken, DateSource::taken, true},
-        {SortOrder::date, DateSource::modified, true},
-        {SortOrder::taken, DateSource::modified, false},
-        {SortOrder::date, DateSource::taken, false},
-        {SortOrder::size, DateSource::modified, false},
-        {SortOrder::name, DateSource::taken, false},
-    };
-    for (const auto& c : cases) {
-        for (const bool reverse : {false, true}) {
-            FileList::StepDates read{c.source, {Date()}};
-            const std::vector<Location> files =
-                FileList::sorted(model.files(), c.order, reverse, {}, &read);
-            EXPECT_EQ(files, FileList::sorted(model.files(), c.order, reverse));
-            if (!c.handedOn) {
-                EXPECT_TRUE(read.dates.empty()) << int(c.order);
-                continue;
-            }
-            ASSERT_EQ(read.dates.size(), files.size());
-            for (std::size_t i = 0; i < files.size(); ++i) {
-                EXPECT_EQ(read.dates[i], stepDate(files[i], c.source)) << files[i] << reverse;
+    for (const DateSource source : {DateSource::taken, DateSource::modified}) {
+        const SortOrder handsOn = source == DateSource::taken ? SortOrder::taken : SortOrder::date;
+        for (const SortOrder order :
+             {SortOrder::taken, SortOrder::date, SortOrder::size, SortOrder::name}) {
+            for (const bool reverse : {false, true}) {
+                FileList::StepDates read{source, {Date()}};
+                const auto files = FileList::sorted(model.files(), order, reverse, {}, &read);
+                EXPECT_EQ(files, FileList::sorted(model.files(), order, reverse));
+                ASSERT_EQ(read.dates.size(), order == handsOn ? files.size() : 0u) << int(order);
+                for (std::size_t i = 0; i < read.dates.size(); ++i) {
+                    const auto& file = files[i];
+                    EXPECT_EQ(read.dates[i],
+                              source == DateSource::taken
+                                  ? PhotoDate::takenOrModified(file, PhotoDate::Reading::cameraClock)
+                                  : FileSystem::modificationTime(file))
+                        << file << reverse;
+                }
             }
         }
     }

@@ -1,5 +1,6 @@
-// What long work tells the model's progress listener: where it starts and ends,
-// that counts only grow, and that a listener is not called once per file.
+// What adding and sorting tell the model's progress listener: where it starts
+// and ends, that counts only grow, and that a listener is not called once per
+// file. Rename and undo: RenameAndUndoTest.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -58,34 +59,6 @@ TEST_F(Progress, AddingAndEverySortReportOneRun) {
     }
     // Keys are read one by one: the reports come in between.
     EXPECT_GT(reports.size(), 50u);
-}
-
-// Rename and undo count each file, undo from the journal, from memory (no
-// state folder) and from the history alike.
-TEST_F(Progress, RenameAndUndoTellEachFile) {
-    const std::vector<Report> each{{0, 3}, {1, 3}, {2, 3}, {3, 3}};
-    for (const bool journaled : {true, false}) {
-        SCOPED_TRACE(journaled ? "journaled" : "from memory");
-        model.setStateFolder(journaled ? folder.path() / "state" : std::filesystem::path());
-        model.clear();
-        model.add({folder.write("a"), folder.write("b"), folder.write("c")});
-        model.setRule(model.rules().front().id, RenameRule{AddText{"x-", Position::prefix}});
-        reports.clear();
-        model.rename();
-        EXPECT_EQ(reports, each);
-        reports.clear();
-        model.undo();
-        EXPECT_EQ(reports, each);
-    }
-    model.setStateFolder(folder.path() / "state");
-    model.rename();
-    reports.clear();
-    model.undoBatch(model.history().batches.front().journal);
-    EXPECT_EQ(reports, each);
-    // Refused before it starts: nothing to tell.
-    reports.clear();
-    model.undoBatch(model.history().batches.front().journal);
-    EXPECT_TRUE(reports.empty());
 }
 
 TEST_F(Progress, NoListenerAndNoFilesAreFine) {

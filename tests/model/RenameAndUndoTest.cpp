@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/TavixModel.hpp"
@@ -39,8 +40,17 @@ Paths listForPrefix(TavixModel& model, const test::TemporaryFolder& folder, cons
 // The model's own part of renaming: the journal, the list following the moves,
 // the undo record and the messages; what happens to the files themselves is
 // the engine's and the journal's.
+// Rename and undo also tell the progress listener about each file.
 class RenameCommands : public ::testing::Test {
 protected:
+    RenameCommands() {
+        model.setProgress([this](std::size_t done, std::size_t) { reports.push_back(done); });
+    }
+    // The progress told since the last call.
+    std::vector<std::size_t> told() { return std::exchange(reports, {}); }
+
+    std::vector<std::size_t> reports;
+    const std::vector<std::size_t> each{0, 1, 2, 3};
     test::TemporaryFolder folder;
     fs::path state = folder.path() / "state";
     TavixModel model;
@@ -53,6 +63,7 @@ TEST_F(RenameCommands, RenameThenUndoGoThroughTheJournal) {
     ASSERT_TRUE(model.canRename());
     model.rename();
     EXPECT_EQ(model.message(), "Renamed 3 files.");
+    EXPECT_EQ(told(), each);
     EXPECT_EQ(model.files(), renamed);
     EXPECT_EQ(model.lastMoves(), (std::vector<Move>{{original[0], renamed[0]},
                                                     {original[1], renamed[1]},
@@ -67,6 +78,7 @@ TEST_F(RenameCommands, RenameThenUndoGoThroughTheJournal) {
 
     model.undo();
     EXPECT_EQ(model.message(), "Put 3 files back.");
+    EXPECT_EQ(told(), each);
     EXPECT_EQ(model.files(), original);
     EXPECT_FALSE(model.canUndo());
     EXPECT_EQ(test::namesIn(files),
@@ -124,8 +136,10 @@ TEST_F(RenameCommands, RenamesWithoutAJournalWhenNoneCanBeMade) {
     EXPECT_EQ(model.message(), "Renamed 3 files. No journal was kept.");
     EXPECT_EQ(model.files(), renamed);
 
+    EXPECT_EQ(told(), each);
     model.undo();
     EXPECT_EQ(model.message(), "Put 3 files back.");
+    EXPECT_EQ(told(), each);  // from memory
     EXPECT_EQ(model.files(), original);
 
     fs::remove(original[2]);
@@ -151,8 +165,10 @@ TEST_F(RenameCommands, UndoesAnEarlierBatchFromTheHistory) {
     EXPECT_EQ(history.batches[0].message, "Renamed 1 file.");
     EXPECT_EQ(history.batches[1].message, "Renamed 3 files.");
 
+    told();
     model.undoBatch(history.batches[1].journal);
     EXPECT_EQ(model.message(), "Put 3 files back.");
+    EXPECT_EQ(told(), each);
     EXPECT_EQ(model.files(), (Paths{newD, original[0], original[2]}));
     EXPECT_EQ(test::namesIn(files),
               (std::vector<std::string>{"a.txt", "b.txt", "c.txt", "new-d.txt"}));
@@ -162,6 +178,7 @@ TEST_F(RenameCommands, UndoesAnEarlierBatchFromTheHistory) {
     model.undoBatch(history.batches[1].journal);
     EXPECT_THAT(*model.message(), StartsWith("Put 0 files back. Journal \u201C"));
     EXPECT_THAT(*model.message(), HasSubstr("already undone"));
+    EXPECT_TRUE(told().empty());  // refused before it starts
 
     // Undone from the history, the window's own last batch leaves nothing to undo.
     model.undoBatch(history.batches[0].journal);

@@ -1,13 +1,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <unicode/locid.h>
 
 #include <algorithm>
-#include <chrono>
-#include <filesystem>
 #include <functional>
 #include <optional>
-#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -22,7 +18,6 @@
 namespace tavix {
 namespace {
 
-namespace fs = std::filesystem;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 using Field = TavixModel::Field;
