@@ -31,10 +31,10 @@ QString localTime(const std::string& created) {
 }
 
 // The batch's own message; a batch that never finished has none, so its plan
-// stands in for it.
+// stands in for it, before its undo and after.
 QString messageText(const journal::HistoryEntry& entry) {
     if (entry.message) return QString::fromStdString(*entry.message);
-    if (entry.state != journal::JournalState::pending || !entry.planned) return {};
+    if (entry.state == journal::JournalState::complete || !entry.planned) return {};
     const std::size_t planned = *entry.planned;
     return planned == 1 ? QStringLiteral("Stopped before its end; 1 file was to be renamed.")
                         : QStringLiteral("Stopped before its end; %1 files were to be renamed.")

@@ -30,6 +30,7 @@ protected:
         folder.folder("sub");
         folder.write("steps.json", R"([{"changeCase":{"_0":"UPPERCASE"}}])");
         folder.write("bad.json", "{\"sequence\":");
+        folder.write("huge.json", R"([{"collapseSpaces":{}},{"crop":{"count":99999999999999999999}}])");
         folder.write("Docs/Report.final.txt", "hello");
     }
 };
@@ -112,6 +113,8 @@ TEST_F(Cli, CommandsPrintExactlyThis) {
         {{"plan", "--step", R"({"collapseSpaces":{}})", "--step", R"({"crop":{}})"}, "", false,
          error("step 2: Key \"mode\" not found in \"crop\".")},
         {{"describe", "--rules", "bad.json"}, "", false, error("bad.json: not valid JSON")},
+        {{"describe", "--rules", "huge.json"}, "", false,
+         error("step 2: crop.count: 99999999999999999999 is out of range for a 64-bit integer.")},
         {{"describe", "--rules", "."}, "", false, error(".: Is a directory")},
         {{"plan", "--files-from", "missing.txt"}, "", false,
          error("missing.txt: No such file or directory")},
