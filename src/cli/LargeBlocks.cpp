@@ -10,8 +10,10 @@
 // apart, each is filled 2 MiB per fault and goes back to the system whole.
 #include <sys/mman.h>
 
+#include <array>
 #include <cstdint>
 #include <cstdlib>
+#include <mutex>
 #include <new>
 
 namespace {
@@ -19,23 +21,42 @@ namespace {
 constexpr std::size_t hugePage = std::size_t{2} << 20;
 constexpr std::size_t largeBlock = hugePage;
 constexpr std::size_t pageSize = 4096;
-
-// Before each large block, at the start of its mapping (on a huge-page
-// boundary): what marks it as ours and how long its mapping is. The mark is
-// mixed with the header's own address, so bytes of a malloc block that happen to
-// sit on a boundary (a file's name, say) can't pass for it: they would have to
-// predict where the heap was placed.
-struct Header {
-    std::uint64_t mark;
-    std::size_t length;
-};
 constexpr std::size_t headerSize = 64;  // keeps the block aligned as new must
-constexpr std::uint64_t ourMark = 0x7461766978424c4bull;
 
-std::uint64_t markAt(std::uintptr_t header) {
-    return ourMark ^ static_cast<std::uint64_t>(header);
+// The large blocks mapped now, by address, so that a block is known as ours
+// for certain: a malloc block may sit at the same place past a boundary, and
+// the bytes before it aren't its own to read. Both constant-initialised, so
+// ready before any static constructor allocates. A long list makes a few
+// dozen large blocks at most; were the table full, malloc takes the rest.
+constexpr std::size_t mostLarge = 1024;
+std::mutex largeLock;
+std::array<std::uintptr_t, mostLarge> largeBlocks{};
+
+bool remember(std::uintptr_t block) {
+    const std::lock_guard lock(largeLock);
+    for (std::uintptr_t& slot : largeBlocks) {
+        if (slot == 0) {
+            slot = block;
+            return true;
+        }
+    }
+    return false;
 }
 
+// Forgets `block` and says whether it was one of ours.
+bool forget(std::uintptr_t block) {
+    const std::lock_guard lock(largeLock);
+    for (std::uintptr_t& slot : largeBlocks) {
+        if (slot == block) {
+            slot = 0;
+            return true;
+        }
+    }
+    return false;
+}
+
+// A block of `size` bytes, 64 bytes past a huge-page boundary; its mapping's
+// length is kept in the bytes before it, at the boundary.
 void* mapLarge(std::size_t size) {
     if (size > SIZE_MAX - headerSize - hugePage - pageSize) return nullptr;
     const std::size_t length = (size + headerSize + pageSize - 1) & ~(pageSize - 1);
@@ -48,30 +69,19 @@ void* mapLarge(std::size_t size) {
     if (at > rawAt) munmap(raw, at - rawAt);
     const std::uintptr_t end = rawAt + length + hugePage;
     if (end > at + length) munmap(reinterpret_cast<void*>(at + length), end - at - length);
+    if (!remember(at + headerSize)) {
+        munmap(reinterpret_cast<void*>(at), length);
+        return nullptr;
+    }
     madvise(reinterpret_cast<void*>(at), length, MADV_HUGEPAGE);
-    auto* header = reinterpret_cast<Header*>(at);
-    header->mark = markAt(at);
-    header->length = length;
+    *reinterpret_cast<std::size_t*>(at) = length;
     return reinterpret_cast<void*>(at + headerSize);
-}
-
-// Whether `block` is one of ours: it sits just past a huge-page boundary with
-// our mark there (read from the block's own page, so never out of bounds).
-bool isLarge(void* block) {
-    const auto at = reinterpret_cast<std::uintptr_t>(block);
-    if ((at & (hugePage - 1)) != headerSize) return false;
-    return reinterpret_cast<const Header*>(at - headerSize)->mark == markAt(at - headerSize);
-}
-
-void unmapLarge(void* block) {
-    auto* header = reinterpret_cast<Header*>(reinterpret_cast<std::uintptr_t>(block) - headerSize);
-    header->mark = 0;
-    munmap(header, header->length);
 }
 
 void* allocate(std::size_t size) {
     for (;;) {
-        void* block = size >= largeBlock ? mapLarge(size) : std::malloc(size == 0 ? 1 : size);
+        void* block = size >= largeBlock ? mapLarge(size) : nullptr;
+        if (!block) block = std::malloc(size == 0 ? 1 : size);
         if (block) return block;
         const std::new_handler handler = std::get_new_handler();
         if (!handler) throw std::bad_alloc();
@@ -81,8 +91,10 @@ void* allocate(std::size_t size) {
 
 void release(void* block) noexcept {
     if (!block) return;
-    if (isLarge(block)) {
-        unmapLarge(block);
+    const auto at = reinterpret_cast<std::uintptr_t>(block);
+    if ((at & (hugePage - 1)) == headerSize && forget(at)) {
+        munmap(reinterpret_cast<void*>(at - headerSize),
+               *reinterpret_cast<const std::size_t*>(at - headerSize));
     } else {
         std::free(block);
     }
