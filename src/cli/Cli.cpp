@@ -26,15 +26,7 @@ namespace {
 using Json = nlohmann::ordered_json;
 
 int plan(const Arguments& args, Io& io) {
-    const auto rules = readSteps(args, io);
-    // Each folder is read once for the batch: to add the files, to test their
-    // destinations and for the journal.
-    const auto folders = std::make_shared<FileSystem::FolderSnapshots>();
-    // A sort by the date the date steps write hands the dates on: each file is read once.
-    std::vector<std::optional<FileSystem::Timestamp>> dates;
-    auto files = readFiles(args, io, folders.get(), &dates);
-    const std::size_t fileCount = files.size();
-    const RenamePlan plan = planBatches(std::move(files), rules, args, folders, dates);
+    const auto [plan, fileCount] = planCommandLine(args, io);
     std::optional<RenameEngine::ChainPlaces> chains;
     if (args.chains) chains = chainPlaces(plan);
     if (args.json) {

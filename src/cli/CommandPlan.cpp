@@ -83,6 +83,15 @@ RenamePlan planBatches(std::vector<Location> files, const std::vector<RenameRule
     return plan;
 }
 
+CommandLinePlan planCommandLine(const Arguments& args, Io& io) {
+    const auto rules = readSteps(args, io);
+    const auto folders = std::make_shared<FileSystem::FolderSnapshots>();
+    std::vector<std::optional<FileSystem::Timestamp>> dates;
+    auto files = readFiles(args, io, folders.get(), &dates);
+    const std::size_t fileCount = files.size();
+    return {planBatches(std::move(files), rules, args, folders, dates), fileCount};
+}
+
 MoveOrder moveOrder(const RenamePlan& plan) {
     return RenameEngine::orderMoves(RenameEngine::moveRequests(plan),
                                     RenameEngine::systemRandomBits());

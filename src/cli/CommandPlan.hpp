@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli/Arguments.hpp"
+#include "cli/Cli.hpp"
 #include "engine/Chains.hpp"
 #include "engine/MoveOrder.hpp"
 #include "engine/RenamePlan.hpp"
@@ -21,6 +22,16 @@ RenamePlan planBatches(std::vector<Location> files, const std::vector<RenameRule
                        const Arguments& args,
                        std::shared_ptr<FileSystem::FolderSnapshots> folders = nullptr,
                        RenameEngine::KnownDates stepDates = {});
+
+// What a `plan` or `rename` command line plans: its steps and files read (each
+// folder once, for the files, their destinations and the journal; a sort by
+// the date the date steps write hands the dates on, so each file is read once),
+// and how many files the plan holds.
+struct CommandLinePlan {
+    RenamePlan plan;
+    std::size_t fileCount = 0;
+};
+CommandLinePlan planCommandLine(const Arguments& args, Io& io);
 
 // The order of the plan's moves, with fresh temporary names.
 MoveOrder moveOrder(const RenamePlan& plan);

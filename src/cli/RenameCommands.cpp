@@ -61,15 +61,7 @@ using Wording::counted;
 }  // namespace
 
 int renameFiles(const Arguments& args, Io& io) {
-    const auto rules = readSteps(args, io);
-    // Each folder is read once for the batch: to add the files, to test their
-    // destinations and for the journal.
-    const auto folders = std::make_shared<FileSystem::FolderSnapshots>();
-    // A sort by the date the date steps write hands the dates on: each file is read once.
-    std::vector<std::optional<FileSystem::Timestamp>> dates;
-    auto files = readFiles(args, io, folders.get(), &dates);
-    const std::size_t fileCount = files.size();
-    const RenamePlan plan = planBatches(std::move(files), rules, args, folders, dates);
+    const auto [plan, fileCount] = planCommandLine(args, io);
     // The moves are read from the plan's items in place: nothing is copied.
     // With chains they are made in their move order, which the journal keeps.
     const RenameEngine::Batch batch =
