@@ -14,6 +14,9 @@ namespace tavix {
 // keys are compared (`same`) only when their hashes agree. The table is at
 // most half full, and a slot can be fetched ahead (prefetch) of its use, as a
 // long list's table lies far beyond the cache.
+// (engine/NameTable is the other such table: 4-byte slots, for keys that are
+// cheap to compare on every probe; this one spends 8 for keys that are costly
+// to make, such as case-folded names.)
 class HashedIndices {
 public:
     static constexpr std::uint32_t none = UINT32_MAX;
