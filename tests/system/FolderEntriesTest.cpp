@@ -99,6 +99,29 @@ std::string candidate(const Folder& folder, const fs::path& source, std::mt19937
     }
 }
 
+// Each path as the batch questions take it.
+auto nativeOf(const std::vector<Location>& paths) {
+    return [&paths](std::size_t i) -> std::string_view { return paths[i].native(); };
+}
+
+// What a batch answers about `paths`: whether each exists and what it is, and
+// its identity.
+struct Answers {
+    std::vector<FileSystem::ExistsAndKind> kinds;
+    std::vector<std::optional<FileSystem::FileId>> ids;
+    friend bool operator==(const Answers&, const Answers&) = default;
+};
+
+// The same answers from one lstat per path.
+Answers byLstat(const std::vector<Location>& paths) {
+    Answers answers;
+    for (const Location& path : paths) {
+        answers.kinds.push_back(FileSystem::existsAndKind(path));
+        answers.ids.push_back(FileSystem::identity(path));
+    }
+    return answers;
+}
+
 class FolderEntriesTest : public ::testing::Test {
 protected:
     void TearDown() override { test::failFolderReads(0); }
@@ -160,21 +183,11 @@ TEST_F(FolderEntriesTest, AnswerAsOneLstatPerNameDoes) {
         std::vector<Location> paths;
         for (std::size_t i = 0; i < names.size(); ++i)
             paths.emplace_back(fs::path(urls[i]).parent_path() / names[i]);
-        std::vector<FileSystem::ExistsAndKind> kinds;
-        std::vector<std::optional<FileSystem::FileId>> ids;
-        for (const Location& path : paths) {
-            kinds.push_back(FileSystem::existsAndKind(path));
-            ids.push_back(FileSystem::identity(path));
-        }
         for (const auto reads : {FolderReads::always, FolderReads::judged}) {
-            EXPECT_EQ(FileSystem::existAndKinds(paths, reads), kinds);
-            EXPECT_EQ(FileSystem::identities(
-                          paths.size(),
-                          [&](std::size_t i) -> std::string_view { return paths[i].native(); },
-                          reads),
-                      ids);
+            EXPECT_EQ((Answers{FileSystem::existAndKinds(paths, reads),
+                               FileSystem::identities(paths.size(), nativeOf(paths), reads)}),
+                      byLstat(paths));
         }
-
     }
 }
 
@@ -199,13 +212,10 @@ TEST_F(FolderEntriesTest, NamesSharingAKeyAreToldApartByLstat) {
     EXPECT_EQ(entries.find(pairs[0]).sharing, 2u);
     // What can't name an entry finds none.
     for (const char* name : {"", ".", "..", "a/b"}) EXPECT_EQ(entries.find(name).sharing, 0u) << name;
-    EXPECT_EQ(FileSystem::existAndKinds(asked, FolderReads::always),
-              (std::vector<FileSystem::ExistsAndKind>{{true, false}, {true, false}, {true, false}, {}}));
-    EXPECT_EQ(FileSystem::identities(
-                  2, [&](std::size_t i) -> std::string_view { return asked[i].native(); },
-                  FolderReads::always),
-              (std::vector<std::optional<FileSystem::FileId>>{FileSystem::identity(asked[0]),
-                                                              FileSystem::identity(asked[1])}));
+    // A name no entry has may take the identity of the entry sharing its key.
+    EXPECT_EQ(FileSystem::existAndKinds(asked, FolderReads::always), byLstat(asked).kinds);
+    EXPECT_EQ(FileSystem::identities(2, nativeOf(asked), FolderReads::always),
+              byLstat({asked[0], asked[1]}).ids);
     EXPECT_EQ(FileSystem::existBeside(
                   2,
                   [&](std::size_t i) {
@@ -265,16 +275,8 @@ TEST_F(FolderEntriesTest, KeptReadsAnswerOnlyWhileTheFolderIsUnchanged) {
         for (const std::string& name : folder.entries) asked.emplace_back(folder.path / name);
         for (const char* name : {"0photo.jpg", "0Photo.jpg", "0hard.jpg", "new.jpg", "link", "none"})
             asked.emplace_back(folder.path / name);
-        std::vector<FileSystem::ExistsAndKind> kinds;
-        std::vector<std::optional<FileSystem::FileId>> ids;
-        for (const Location& path : asked) {
-            kinds.push_back(FileSystem::existsAndKind(path));
-            ids.push_back(FileSystem::identity(path));
-        }
-        EXPECT_EQ(kept.existAndKinds(asked), kinds);
-        EXPECT_EQ(kept.identities(asked.size(),
-                                  [&](std::size_t i) -> std::string_view { return asked[i].native(); }),
-                  ids);
+        EXPECT_EQ((Answers{kept.existAndKinds(asked), kept.identities(asked.size(), nativeOf(asked))}),
+                  byLstat(asked));
     };
     // Whether the kept read of `folder` answers without reading it again.
     const auto keptWithoutReading = [](FileSystem::FolderSnapshots& kept, const fs::path& folder) {
