@@ -24,10 +24,7 @@ string fileType(const string& major, const string& compatible) {
 }
 
 TEST(HeifFile, KnowsHeifAndAvifByTheirBrands) {
-    const struct {
-        string what, head;
-        bool heif;
-    } cases[] = {
+    const struct { string what, head; bool heif; } cases[] = {
         {"a HEIC", fileType("heic", "mif1heic"), true},
         {"an AVIF sequence", fileType("avis", "msf1"), true},
         {"a still image named among the compatible brands", fileType("isom", "isommif1"), true},
@@ -84,10 +81,7 @@ TEST(HeifFile, RefusesLayoutsBeyondTheBounds) {
     const std::size_t mdat = heic.rfind("mdat") - 4;
     const string longMdat = heic.substr(0, mdat) + bigEndian32(4096) + heic.substr(mdat + 4);
     const int maxBoxes = HeifFile::kBoxes;
-    const struct {
-        string what, contents;
-        int parsed;  // -1: refused
-    } cases[] = {
+    const struct { string what, contents; int parsed; /* -1: refused */ } cases[] = {
         {"the fixture: its file type and meta boxes", heic, 2},
         {"the fixture, its media data running past the end", longMdat, 2},
         {"media data that runs to the end", ftyp + bytes({0, 0, 0, 0}) + "mdat" + "pixels", 1},

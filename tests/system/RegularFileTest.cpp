@@ -26,9 +26,8 @@ TEST(RegularFile, ReadsOnlyRegularFilesOrPipesAndWithinTheirLimit) {
     const fs::path file = temp.write("notes.json", "[1,2,3]");
     const fs::path fifo = temp.path() / "fifo";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    const fs::path toFile = temp.path() / "link";
+    const fs::path toFile = temp.path() / "link", toZero = temp.path() / "zero";
     fs::create_symlink(file, toFile);
-    const fs::path toZero = temp.path() / "zero";
     fs::create_symlink("/dev/zero", toZero);
     int ends[2];
     ASSERT_EQ(::pipe(ends), 0);
@@ -38,12 +37,8 @@ TEST(RegularFile, ReadsOnlyRegularFilesOrPipesAndWithinTheirLimit) {
     const fs::path pipe = "/proc/self/fd/" + std::to_string(ends[0]);
 
     const auto system = [](int error) { return std::error_code(error, std::system_category()); };
-    const struct {
-        fs::path path;
-        std::size_t limit;
-        std::error_code regular, toEnd;
-        std::string bytes;
-    } cases[] = {
+    const struct { fs::path path; std::size_t limit; std::error_code regular, toEnd; std::string bytes; }
+        cases[] = {
         {file, 100, {}, {}, "[1,2,3]"},
         {file, 7, {}, {}, "[1,2,3]"},
         {file, 6, FileError::tooLarge, FileError::tooLarge, ""},
