@@ -21,7 +21,8 @@ std::optional<std::string> kindOf(const fs::path& path) {
 TEST(DescribesKinds, AsAFileManagerDoes) {
     test::TemporaryFolder temp;
     const std::string pngMagic = "\x89PNG\r\n\x1A\n";
-    const struct { std::string name, contents; std::optional<std::string> kind; } cases[] = {// The name decides when it is conclusive, even against the contents.
+    const struct { std::string name, contents; std::optional<std::string> kind; } cases[] = {
+                 // The name decides when it is conclusive, even against the contents.
                  {"notes.txt", "milk\n", "plain text document"},
                  {"photo.PNG", "not really", "PNG image"},
                  // Without a telling name, the first bytes decide.

@@ -38,11 +38,8 @@ TEST(FileStore, SavesWholeAndReplacesOnlyWhenAsked) {
     EXPECT_FALSE(fs::is_symlink(link));
     EXPECT_EQ(test::contentsOf(target), "kept");
 
-    std::error_code error;
-    auto names = FileSystem::regularFileNames(file.parent_path(), error);
-    std::sort(names.begin(), names.end());
-    EXPECT_FALSE(error);
-    EXPECT_EQ(names, (std::vector<std::string>{"link.json", "p.json"}));  // no temporary left
+    EXPECT_EQ(test::namesIn(file.parent_path()),
+              (std::vector<std::string>{"link.json", "p.json"}));  // no temporary left
 }
 
 // A replacement that the disk takes but can't sync is not put in place: the
@@ -70,9 +67,9 @@ TEST(FileStore, ListsRegularFilesOnlyAndRemovesEntries) {
     temp.write("a");
     temp.folder("sub");
     ASSERT_EQ(::mkfifo((temp.path() / "fifo").c_str(), 0600), 0);
-    fs::create_symlink(temp.path() / "a", temp.path() / "to-a");
-    fs::create_symlink("/dev/null", temp.path() / "to-null");
-    fs::create_symlink(temp.path() / "gone", temp.path() / "dangling");
+    for (const auto& [to, link] :
+         {std::pair{"a", "to-a"}, {"/dev/null", "to-null"}, {"gone", "dangling"}})
+        fs::create_symlink(to, temp.path() / link);
     std::error_code error;
     auto names = FileSystem::regularFileNames(temp.path(), error);
     std::sort(names.begin(), names.end());

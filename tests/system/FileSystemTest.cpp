@@ -39,7 +39,7 @@ TEST_F(OnDisk, ExistenceFollowsLinksAndAnythingButTheFileItselfTakesItsName) {
         {"a.txt", {true, false}, false} /* its own entry */, {"free.txt", {false, false}, false},
         {"b.txt", {true, false}, true}, {"hard-link.txt", {true, false}, true} /* the same file */,
         {"soft-link.txt", {true, false}, true}, {"photos", {true, true}, true},
-        {"link-to-folder", {true, true}, true}, {"dangling", {false, false}, true} /* to nothing */};
+        {"link-to-folder", {true, true}, true}, {"dangling", {false, false}, true}};  // to nothing
     for (const auto& c : cases) {
         EXPECT_EQ(FileSystem::existsAndKind(temp.path() / c.name), c.found) << c.name;
         EXPECT_EQ(FileSystem::exists(temp.path() / c.name), c.found.exists) << c.name;
@@ -107,7 +107,8 @@ TEST_F(OnDisk, ResourceValuesFollowLinksAndKeepNanoseconds) {
     const fs::path file = temp.write("notes.txt", "twelve bytes");
     fs::create_symlink(file, temp.path() / "link");
     fs::create_symlink(temp.path() / "gone", temp.path() / "dangling");
-    for (const auto& [seconds, nanoseconds] : {std::pair{1'709'647'620, 123'456'789}, {-86'400, 500}}) {
+    for (const auto& [seconds, nanoseconds] :
+         {std::pair{1'709'647'620, 123'456'789}, {-86'400, 500}}) {
         test::setModified(file, seconds, nanoseconds);
         const auto values = FileSystem::resourceValues(temp.path() / "link");
         ASSERT_TRUE(values);

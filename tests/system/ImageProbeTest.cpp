@@ -29,10 +29,12 @@ constexpr auto sRGB = VIPS_INTERPRETATION_sRGB;
 
 TEST(ReadsImageHeaders, SizeAndColourModel) {
     test::TemporaryFolder temp;
-    const struct { std::string file; ImageShape shape; std::optional<std::string> colorModel; } cases[] = {
-        {"rgb.png", {640, 480, 3, sRGB}, "RGB"}, {"gray.png", {33, 17, 1, VIPS_INTERPRETATION_B_W}, "Gray"},
+    const struct { std::string file; ImageShape shape; std::optional<std::string> model; }
+        cases[] = {
+        {"rgb.png", {640, 480, 3, sRGB}, "RGB"}, {"anim.gif", {100, 50, 3, sRGB}, "RGB"},
+        {"gray.png", {33, 17, 1, VIPS_INTERPRETATION_B_W}, "Gray"},
         {"gray16.png", {20, 10, 1, VIPS_INTERPRETATION_GREY16, VIPS_FORMAT_USHORT}, "Gray"},
-        {"full-hd.jpg", {1920, 1080, 3, sRGB}, "RGB"}, {"anim.gif", {100, 50, 3, sRGB}, "RGB"},
+        {"full-hd.jpg", {1920, 1080, 3, sRGB}, "RGB"},
         {"cmyk.jpg", {40, 30, 4, VIPS_INTERPRETATION_CMYK}, "CMYK"},
         {"photo.webp", {120, 80, 3, sRGB}, "RGB"}, {"phone.heic", {64, 48, 3, sRGB}, "RGB"},
         {"lab.tif", {50, 70, 3, VIPS_INTERPRETATION_LAB, VIPS_FORMAT_FLOAT}, "Lab"}};
@@ -43,7 +45,7 @@ TEST(ReadsImageHeaders, SizeAndColourModel) {
             continue;
         }
         EXPECT_EQ(quietRead(temp.path() / c.file),
-                  (ImageProperties{c.shape.width, c.shape.height, c.colorModel}))
+                  (ImageProperties{c.shape.width, c.shape.height, c.model}))
             << c.file;
     }
 }
@@ -78,7 +80,8 @@ TEST(ReadsImageHeaders, OnlyAWholeHeaderWithinTheLimit) {
     const auto segmentSize = static_cast<std::int64_t>(segment.size());
     const std::optional<ImageProperties> none, small = ImageProperties{64, 48, "RGB"};
     const std::string heic = test::fixture("dated.heic");
-    const struct { std::string name, contents; std::optional<ImageProperties> expected; } cases[] = {
+    const struct { std::string name, contents; std::optional<ImageProperties> expected; }
+        cases[] = {
         {"dated.heic", heic, small},
         {"dated.avif", test::fixture("dated.avif"), small},
         {"padded.heic", heic + test::freeBoxes(1000), none},

@@ -45,7 +45,7 @@ std::string heicWithExifItemOf(std::uint32_t size) {
 }
 
 TEST(PhotoDate, ReadsTheDateTakenFromTheHeader) {
-    const struct { std::string what, file, contents; std::optional<FileSystem::Timestamp> expected; }
+    const struct { std::string what, file, contents; std::optional<FileSystem::Timestamp> date; }
         cases[] = {
         {"a JPEG's APP1 block", "a.jpg", jpegWith(withOffset), eightUtc},
         {"a HEIC's EXIF item", "a.heic", fixture("dated.heic"), eightUtc},
@@ -80,10 +80,10 @@ TEST(PhotoDate, ReadsTheDateTakenFromTheHeader) {
     TemporaryFolder folder;
     for (const auto& c : cases) {
         const auto file = folder.write(c.file, c.contents);
-        EXPECT_EQ(PhotoDate::taken(file), c.expected) << c.what;
+        EXPECT_EQ(PhotoDate::taken(file), c.date) << c.what;
         // Without a date taken, the modification time stands in.
         EXPECT_EQ(PhotoDate::takenOrModified(file),
-                  c.expected ? c.expected : FileSystem::modificationTime(file)) << c.what;
+                  c.date ? c.date : FileSystem::modificationTime(file)) << c.what;
     }
 }
 

@@ -37,7 +37,7 @@ TEST(RegularFile, ReadsOnlyRegularFilesOrPipesAndWithinTheirLimit) {
     const fs::path pipe = "/proc/self/fd/" + std::to_string(ends[0]);
 
     const auto system = [](int error) { return std::error_code(error, std::system_category()); };
-    const struct { fs::path path; std::size_t limit; std::error_code regular, toEnd; std::string bytes; }
+    const struct { fs::path path; size_t limit; std::error_code regular, end; std::string out; }
         cases[] = {
         {file, 100, {}, {}, "[1,2,3]"},
         {file, 7, {}, {}, "[1,2,3]"},
@@ -55,8 +55,8 @@ TEST(RegularFile, ReadsOnlyRegularFilesOrPipesAndWithinTheirLimit) {
             const std::error_code error =
                 toEnd ? FileSystem::readToEnd(c.path, c.limit, bytes)
                       : FileSystem::readRegularFile(c.path, c.limit, bytes);
-            EXPECT_EQ(error, toEnd ? c.toEnd : c.regular) << c.path << ": " << error.message();
-            EXPECT_EQ(bytes, error ? "" : c.bytes) << c.path;
+            EXPECT_EQ(error, toEnd ? c.end : c.regular) << c.path << ": " << error.message();
+            EXPECT_EQ(bytes, error ? "" : c.out) << c.path;
         }
     }
 
