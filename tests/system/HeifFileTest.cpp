@@ -25,16 +25,13 @@ string fileType(const string& major, const string& compatible) {
 
 TEST(HeifFile, KnowsHeifAndAvifByTheirBrands) {
     const struct { string what, head; bool heif; } cases[] = {
-        {"a HEIC", fileType("heic", "mif1heic"), true},
+        {"HEIC", fileType("heic", "mif1heic"), true}, {"MP4", fileType("mp42", "isommp42"), false},
         {"an AVIF sequence", fileType("avis", "msf1"), true},
         {"a still image named among the compatible brands", fileType("isom", "isommif1"), true},
-        {"an MP4 video", fileType("mp42", "isommp42"), false},
         {"a brand where the minor version goes", box("ftyp", "isomheicmp42"), false},
-        {"a brand past the end of the box", bigEndian32(16) + "ftypisom" + string(4, '\0') + "avif",
-         false},
+        {"a brand past the end of the box", fileType("isom", "") + "avif", false},
         {"a box of another type first", box("moov", "heicheicheic"), false},
-        {"a cut file type box", bigEndian32(24) + "ftyphe", false},
-    };
+        {"a cut file type box", bigEndian32(24) + "ftyphe", false}};
     for (const auto& c : cases) {
         const auto* data = reinterpret_cast<const unsigned char*>(c.head.data());
         EXPECT_EQ(HeifFile::hasHeifBrand({data, c.head.size()}), c.heif) << c.what;
