@@ -1,16 +1,7 @@
 #pragma once
 
-#include <QAbstractButton>
-#include <QAction>
-#include <QApplication>
-#include <QColor>
-#include <QImage>
-#include <QLabel>
-#include <QObject>
-#include <QStandardPaths>
-#include <QStyleFactory>
-#include <QTest>
-#include <QTimer>
+#include <QtTest>
+#include <QtWidgets>
 
 #include <functional>
 #include <utility>

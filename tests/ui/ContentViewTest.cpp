@@ -1,28 +1,12 @@
 // The main window's content driven through its controls: the file controls,
 // the table's rows and cells as drawn, the status bar, drops, the row menu,
 // Tab, and the inspector's tabs.
-#include <QAbstractItemModelTester>
-#include <QAction>
-#include <QClipboard>
-#include <QContextMenuEvent>
 #include <QDBusMessage>
-#include <QHelpEvent>
-#include <QLineEdit>
-#include <QMenu>
-#include <QMimeData>
-#include <QPushButton>
-#include <QTableView>
-#include <QToolButton>
-#include <QToolTip>
-#include <QUrl>
 
-#include <algorithm>
 #include <fstream>
 
-#include "support/ExifBytes.hpp"
 #include "support/Files.hpp"
 #include "support/UiTest.hpp"
-#include "system/FileSystem.hpp"
 #include "ui/Appearance.hpp"
 #include "ui/ContentView.hpp"
 #include "ui/ElidedLabel.hpp"
@@ -36,11 +20,6 @@ using namespace tavix::ui;
 namespace fs = std::filesystem;
 
 namespace {
-
-// Makes every name change: "a.txt" becomes "new-a.txt".
-void prefixEveryName(TavixModel& model) {
-    tavix::test::setFirstStep(model, RenameRule{tavix::AddText{"new-", tavix::Position::prefix}});
-}
 
 QImage cellImage(QTableView* table, int row, int column) {
     const QImage viewport = table->viewport()->grab().toImage();
@@ -118,11 +97,10 @@ private Q_SLOTS:
         QCOMPARE(states(*view_, {"clearButton", "removeButton"}),
                  "clearButton off, removeButton off");
         model.setFileChooser([&](const TavixModel::FileChooserRequest& request) {
-            return request.filesOnly && request.multiple ? std::vector<tavix::Location>{b, a}
+            return request.filesOnly && request.multiple ? std::vector<tavix::Location>{a, b}
                                                          : std::vector<tavix::Location>{};
         });
         part<QPushButton>(view_.get(), "addFilesButton")->click();
-        part<QAction>(view_.get(), "sortByName")->trigger();
         QCOMPARE(model.files(), (std::vector<tavix::Location>{a, b}));
 
         QTableView* table = view_->table();
@@ -131,7 +109,8 @@ private Q_SLOTS:
         QCOMPARE(states(*view_, {"clearButton", "removeButton"}), "clearButton, removeButton off");
         select(model, 0);
         QCOMPARE(table->selectionModel()->selectedRows().value(0).row(), 0);
-        prefixEveryName(model);  // new item ids: the selection names no row any more
+        // Every name changes; new item ids: the selection names no row any more.
+        setFirstStep(model, RenameRule{tavix::AddText{"new-", tavix::Position::prefix}});
         QCOMPARE(rowsOf(table), (QStringList{"img2.txt > new-img2.txt in text",
                                              "img10.txt > new-img10.txt in text"}));
         QVERIFY(table->selectionModel()->selectedRows().isEmpty());
@@ -158,58 +137,19 @@ private Q_SLOTS:
         toggle->trigger();
         QCOMPARE(inspector->tab(), tavix::ui::Inspector::Tab::general);
 
+        // A toggle with its own setter: it sets the model, and follows it back.
+        auto* taken = part<QAction>(view_.get(), "datesTaken");
+        taken->trigger();
+        QCOMPARE(model.dateSource(), tavix::RenameEngine::DateSource::taken);
+        model.setDateSource(tavix::RenameEngine::DateSource::modified);
+        QVERIFY(!taken->isChecked());
+
         part<QToolButton>(view_.get(), "clearButton")->click();
         QVERIFY(model.files().empty());
         QVERIFY(part<QWidget>(view_.get(), "emptyState")->isVisible());
         model.setMessage("Renamed 3 files.");
         QCOMPARE(part<ElidedLabel>(view_.get(), "statusMessage")->text(),
                  QStringLiteral("Renamed 3 files."));
-    }
-
-    // Each order of the Sort menu, and Reverse, which sorts again the other way
-    // and holds for the next sort. The photo sorts by when it was taken, before
-    // the others were modified.
-    void theSortMenuSortsInEachOrder() {
-        TemporaryFolder box;
-        // Made in this order, so created c, a, b where birth times are kept: the
-        // kernel stamps them from a clock that ticks every few milliseconds.
-        const fs::path c = box.write("c.txt", std::string(500, 'c'));
-        QTest::qWait(30);
-        const fs::path a = box.write("a.jpg", jpegWith(exifBlock("2001:05:06 07:08:09")));
-        QTest::qWait(30);
-        const fs::path b = box.write("b.txt", "b");
-        setModified(b, 1577836800);  // 2020
-        setModified(c, 1609459200);  // 2021
-        setModified(a, 1640995200);  // 2022
-        TavixModel& model = view_->model();
-        model.add({c, b, a});
-        const auto sorted = [&](const char* item) {
-            part<QAction>(view_.get(), item)->trigger();
-            QString letters;
-            for (const auto& file : model.files()) letters += fs::path(file).filename().c_str()[0];
-            return letters;
-        };
-        QCOMPARE((QStringList{sorted("sortByName"), sorted("sortByDate"), sorted("sortByTaken"),
-                              sorted("sortBySize"), sorted("sortReverse"), sorted("sortByDate"),
-                              sorted("sortByTaken"), sorted("sortByName"), sorted("sortReverse")}),
-                 (QStringList{"abc", "bca", "abc", "bac", "cab", "acb", "cba", "cba", "abc"}));
-        if (!FileSystem::sizeAndDates(a).value().created)
-            QSKIP("this file system keeps no birth times");
-        QCOMPARE(sorted("sortByCreated"), QStringLiteral("cab"));
-    }
-
-    // The two planning toggles of the settings menu follow the model both ways.
-    void theSettingsMenuSetsHowFilesArePlanned() {
-        TavixModel& model = view_->model();
-        QCOMPARE(states(*view_, {"perFolder", "datesTaken"}), "perFolder, datesTaken");
-        part<QAction>(view_.get(), "perFolder")->trigger();
-        part<QAction>(view_.get(), "datesTaken")->trigger();
-        QVERIFY(model.perFolder());
-        QCOMPARE(model.dateSource(), tavix::RenameEngine::DateSource::taken);
-        model.setPerFolder(false);
-        QCOMPARE(states(*view_, {"perFolder", "datesTaken"}), "perFolder, datesTaken checked");
-        model.setDateSource(tavix::RenameEngine::DateSource::modified);
-        QCOMPARE(states(*view_, {"perFolder", "datesTaken"}), "perFolder, datesTaken");
     }
 
     // Hovering over a shortened new name shows it whole, its change marked and
@@ -241,7 +181,6 @@ private Q_SLOTS:
         const fs::path folder = box.folder("folder");
         const fs::path a = box.write("a.txt");
         const fs::path b = box.write("b.txt");
-        TavixModel& model = view_->model();
 
         // Over the steps pane, not the table: the whole split view takes files.
         QWidget* over = part<QWidget>(view_.get(), "stepsPlaceholder");
@@ -259,9 +198,8 @@ private Q_SLOTS:
         QVERIFY(drop.isAccepted());
         QVERIFY(!part<QWidget>(view_.get(), "dropOutline")->isVisible());
         // Answered before any file joins the list.
-        QVERIFY(model.files().empty());
-
-        QTRY_COMPARE(model.files(), (std::vector<tavix::Location>{c, a, b}));
+        QVERIFY(view_->model().files().empty());
+        QTRY_COMPARE(view_->model().files(), (std::vector<tavix::Location>{c, a, b}));
     }
 
     // "Show in File Manager" in the row menu sends the file under the pointer;
@@ -279,7 +217,6 @@ private Q_SLOTS:
         QTRY_VERIFY(menu->isVisible());
         QCOMPARE(table->selectionModel()->selectedRows().value(0).row(), 1);
         auto* show = part<QAction>(menu, "showInFileManager");
-        QCOMPARE(show->text(), QStringLiteral("Show in File Manager"));
         show->trigger();
         menu->close();
         QCOMPARE(shown, QList<QUrl>{QUrl::fromLocalFile(
@@ -287,12 +224,8 @@ private Q_SLOTS:
 
         const QDBusMessage call =
             showItemsMessage({QUrl::fromLocalFile(QStringLiteral("/tmp/a b/\u00E9t\u00E9.jpg"))});
-        QCOMPARE((QStringList{call.service(), call.path(), call.interface(), call.member(),
-                              call.arguments().at(0).toStringList().join('|'),
-                              call.arguments().at(1).toString()}),
-                 (QStringList{"org.freedesktop.FileManager1", "/org/freedesktop/FileManager1",
-                              "org.freedesktop.FileManager1", "ShowItems",
-                              "file:///tmp/a%20b/%C3%A9t%C3%A9.jpg", ""}));
+        QCOMPARE(call.arguments().at(0).toStringList(),
+                 QStringList{"file:///tmp/a%20b/%C3%A9t%C3%A9.jpg"});
     }
 
     // A name two files would share shows its problem in orange. The files are told of
@@ -301,13 +234,13 @@ private Q_SLOTS:
     void theTableMarksProblemsAndIsNeverReadAhead() {
         TemporaryFolder box;
         TavixModel& model = view_->model();
-        model.add({box.write("one/photo.jpg"), box.write("two/photo.jpg"), box.write("c.txt")});
+        model.add({box.write("one/photo.jpg"), box.write("two/photo.jpg")});
         QCOMPARE(rowsOf(view_->table()),
-                 (QStringList{"photo.jpg > Two files would share this name in orange",
-                              "photo.jpg > Two files would share this name in orange",
-                              "c.txt > c.txt in secondary"}));
+                 QStringList(2, "photo.jpg > Two files would share this name in orange"));
+        const QColor orange = color(Tone::orange, QGuiApplication::palette());
+        QVERIFY(countPixels(cellImage(view_->table(), 0, PlanTableModel::changeTo),
+                            [&](const QColor& c) { return c == orange; }) > 0);
         const QModelIndex clash = view_->tableModel()->index(1, PlanTableModel::changeTo);
-        QVERIFY(clash.data(PlanTableModel::ProblemRole).toBool());
         QVERIFY(!clash.data(PlanTableModel::MarkedSegmentsRole).isValid());
 
         int seenRows = -1;
@@ -315,10 +248,10 @@ private Q_SLOTS:
         const auto subscription = model.observe([&](TavixModel::Field field) {
             if (field != TavixModel::Field::files) return;
             seenRows = view_->tableModel()->rowCount();
-            lastRow = view_->tableModel()->index(2, PlanTableModel::currentName).data();
+            lastRow = view_->tableModel()->index(1, PlanTableModel::currentName).data();
         });
-        model.remove({1, 2});
-        QCOMPARE(seenRows, 3);
+        model.remove({1});
+        QCOMPARE(seenRows, 2);
         QVERIFY(!lastRow.isValid());
         QCOMPARE(rowsOf(view_->table()), QStringList{"photo.jpg > photo.jpg in secondary"});
     }
@@ -336,6 +269,7 @@ private Q_SLOTS:
         TavixModel& model = view_->model();
         model.add({file, temp.write("Two/b.txt", "b")});
         Inspector inspector(model);
+        inspector.setPalette(darkPalette());  // its own styles follow
         inspector.resize(320, inspector.height());
         inspector.show();
         QVERIFY(QTest::qWaitForWindowExposed(&inspector));
