@@ -78,10 +78,8 @@ TEST_F(PresetStore, KeepsOnePresetPerCanonicalName) {
     ASSERT_EQ(Presets::save(decomposed, lower, false), std::nullopt);
     EXPECT_TRUE(fs::exists(folder() / (composed + ".json")));
     EXPECT_EQ(names(), Names{composed});
-    for (const std::string& spelling : {composed, decomposed}) EXPECT_EQ(loaded(spelling), lower);
     EXPECT_EQ(Presets::save(composed, upper, false), (Presets::Error{Kind::exists, {}}));
-    EXPECT_EQ(Presets::save(composed, upper, true), std::nullopt);
-    EXPECT_EQ(loaded(decomposed), upper);
+    for (const std::string& spelling : {composed, decomposed}) EXPECT_EQ(loaded(spelling), lower);
     EXPECT_EQ(Presets::remove(decomposed), std::nullopt);
     EXPECT_EQ(names(), Names{});
     EXPECT_EQ(Presets::remove(decomposed), (Presets::Error{Kind::missing, {}}));
@@ -126,8 +124,6 @@ TEST_F(PresetStore, NamesTheStepThatDoesNotDecode) {
     const std::pair<std::string, std::string> cases[] = {
         {"[", "not valid JSON"},
         {R"({"changeCase":{}})", "expected a JSON array of steps"},
-        {R"([{"collapseSpaces":{}},{"crop":{"mode":"Keep first"}}])",
-         R"(step 2: Key "count" not found in "crop".)"},
     };
     for (const auto& [text, detail] : cases) {
         config.write("tavix/presets/p.json", text);
