@@ -1,12 +1,7 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unicode/locid.h>
-#include <unicode/timezone.h>
 
 #include <cstdint>
 #include <limits>
-#include <memory>
 #include <string>
 
 #include "model/FileInfo.hpp"
@@ -50,16 +45,13 @@ TEST(FormatsDates, WithMediumDateAndShortTime) {
     }
 }
 
-class ReadsFileInfo : public ::testing::Test {
-protected:
-    LocaleAndZone settings{"en_US", "UTC"};
-    test::TemporaryFolder temp;
-};
-
 // The kind comes from the contents, else from the extension; a file that is
 // gone keeps its folder and the kind its extension names, and shows a dash for
 // the rest. The list's columns show the same size and dates and nothing else.
-TEST_F(ReadsFileInfo, SizeKindAndDatesOfFilesThereAndGone) {
+// An image also shows its dimensions and colour space.
+TEST(ReadsFileInfo, SizeKindDatesAndImageOfFilesThereAndGone) {
+    const LocaleAndZone settings{"en_US", "UTC"};
+    test::TemporaryFolder temp;
     const std::string binary("\x01\x02\x00\xFF\xFE", 5), none = "\u2014";
     const struct {
         std::string name;
@@ -67,12 +59,9 @@ TEST_F(ReadsFileInfo, SizeKindAndDatesOfFilesThereAndGone) {
         std::string size, kind;
     } cases[] = {
         {"notes.txt", "milk\neggs\n", "10 bytes", "plain text document"},
-        {"empty.dat", "", "0 bytes", "empty document"},
         {"data.xyz1", binary, "5 bytes", "XYZ1"},
         {"data", binary, "5 bytes", ""},
         {"report.final.pdf", {}, none, "PDF"},
-        {"Makefile", {}, none, ""},
-        {"caf\u00e9.gr\u00fc\u00df", {}, none, "GR\u00dcSS"},
     };
     for (const auto& c : cases) {
         if (c.contents) temp.write(c.name, *c.contents);
@@ -80,23 +69,17 @@ TEST_F(ReadsFileInfo, SizeKindAndDatesOfFilesThereAndGone) {
         EXPECT_EQ(info.path, temp.path().native()) << c.name;
         EXPECT_EQ(info.size + " " + info.kind, c.size + " " + c.kind) << c.name;
         EXPECT_FALSE(info.dimensions || info.colorSpace) << c.name;
-        if (!c.contents) {
-            EXPECT_EQ(info.created + info.modified, none + none) << c.name;
-        }
+        EXPECT_EQ(info.created + info.modified == none + none, !c.contents) << c.name;
         EXPECT_EQ(FileInfo::readListing(temp.path() / c.name),
                   (FileInfo{"", info.size, info.created, info.modified, "", {}, {}}))
             << c.name;
     }
-}
-
-TEST_F(ReadsFileInfo, ImageDimensionsAndColourSpace) {
-    const fs::path file = temp.path() / "holiday.jpg";
+    const fs::path image = temp.path() / "holiday.jpg";
     std::string why;
-    ASSERT_TRUE(test::writeImage(file, {1920, 1080, 3, VIPS_INTERPRETATION_sRGB}, why)) << why;
-    const FileInfo info = FileInfo::read(file);
-    EXPECT_EQ(info.kind, "JPEG image");
-    EXPECT_EQ(info.dimensions, "1920 \u00D7 1080");
-    EXPECT_EQ(info.colorSpace, "RGB");
+    ASSERT_TRUE(test::writeImage(image, {1920, 1080, 3, VIPS_INTERPRETATION_sRGB}, why)) << why;
+    const FileInfo info = FileInfo::read(image);
+    EXPECT_EQ(info.kind + ", " + info.dimensions.value_or("") + ", " + info.colorSpace.value_or(""),
+              "JPEG image, 1920 \u00D7 1080, RGB");
 }
 
 }  // namespace

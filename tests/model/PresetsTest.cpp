@@ -23,6 +23,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using Kind = Presets::Error::Kind;
+using Names = std::vector<std::string>;
 
 // "Café" precomposed (NFC) and with a combining accent (NFD).
 const std::string composed = "Caf\u00E9";
@@ -35,8 +36,8 @@ protected:
     ~PresetStore() override { unsetenv("XDG_CONFIG_HOME"); }
 
     fs::path folder() const { return config.path() / "tavix" / "presets"; }
-    std::vector<std::string> names() const {
-        std::vector<std::string> found;
+    Names names() const {
+        Names found;
         EXPECT_EQ(Presets::list(found), std::nullopt);
         return found;
     }
@@ -45,10 +46,9 @@ protected:
         std::vector<RenameRule> rules;
         return Presets::load(name, rules) ? std::vector<RenameRule>{} : rules;
     }
-    std::optional<Kind> loadKind(const std::string& name) const {
+    std::optional<Presets::Error> loadError(const std::string& name) const {
         std::vector<RenameRule> rules;
-        const auto error = Presets::load(name, rules);
-        return error ? std::optional(error->kind) : std::nullopt;
+        return Presets::load(name, rules);
     }
 
     test::TemporaryFolder config;
@@ -57,27 +57,16 @@ protected:
 };
 
 TEST(PresetNames, AreShortPrintableTextThatIsNoPath) {
+    // Characters as people count them: 100 accented letters of two code points each.
+    std::string accents;
+    for (int i = 0; i < 100; ++i) accents += decomposed.substr(3);
     const struct {
         std::string name;
         bool valid;
     } cases[] = {
-        {"photos 2024", true},
-        {std::string(100, 'x'), true},
-        {std::string(101, 'x'), false},
-        // Characters as people count them: 100 accented letters of two code points each.
-        {[] {
-             std::string text;
-             for (int i = 0; i < 100; ++i) text += decomposed.substr(3);
-             return text;
-         }(),
-         true},
-        {"", false},
-        {".hidden", false},
-        {"a/b", false},
-        {"two\nlines", false},
-        {"tab\there", false},
-        {"red\x1b[31m", false},
-        {"del\x7f", false},
+        {"photos 2024", true}, {std::string(100, 'x'), true}, {std::string(101, 'x'), false},
+        {accents, true},       {"", false},                   {".hidden", false},
+        {"a/b", false},        {"unit\x1f", false},           {"del\x7f", false},
         {"next\u0085line", false},       // C1
         {"\u00A0no-break space", true},  // just past C1
         {"bad\xff", false},
@@ -88,22 +77,20 @@ TEST(PresetNames, AreShortPrintableTextThatIsNoPath) {
 TEST_F(PresetStore, KeepsOnePresetPerCanonicalName) {
     ASSERT_EQ(Presets::save(decomposed, lower, false), std::nullopt);
     EXPECT_TRUE(fs::exists(folder() / (composed + ".json")));
-    EXPECT_EQ(names(), std::vector<std::string>{composed});
-    for (const std::string& spelling : {composed, decomposed}) EXPECT_EQ(loaded(spelling), lower);
+    EXPECT_EQ(names(), Names{composed});
     EXPECT_EQ(Presets::save(composed, upper, false), (Presets::Error{Kind::exists, {}}));
-    EXPECT_EQ(Presets::save(composed, upper, true), std::nullopt);
-    EXPECT_EQ(loaded(decomposed), upper);
+    for (const std::string& spelling : {composed, decomposed}) EXPECT_EQ(loaded(spelling), lower);
     EXPECT_EQ(Presets::remove(decomposed), std::nullopt);
-    EXPECT_EQ(names(), std::vector<std::string>{});
+    EXPECT_EQ(names(), Names{});
     EXPECT_EQ(Presets::remove(decomposed), (Presets::Error{Kind::missing, {}}));
     // Nothing but the presets themselves was ever left in the folder.
     EXPECT_TRUE(fs::is_empty(folder()));
 }
 
+// Listed under the spelling it has, a preset saved so before is found under it.
 TEST_F(PresetStore, FindsAPresetSavedUnderAnotherSpellingBefore) {
     config.write("tavix/presets/" + decomposed + ".json", R"([{"changeCase":{"_0":"lowercase"}}])");
-    // Listed under the spelling it has, it is found under that spelling.
-    EXPECT_EQ(names(), std::vector<std::string>{decomposed});
+    EXPECT_EQ(names(), Names{decomposed});
     EXPECT_EQ(loaded(decomposed), lower);
     EXPECT_EQ(Presets::remove(decomposed), std::nullopt);
     EXPECT_TRUE(fs::is_empty(folder()));
@@ -119,74 +106,58 @@ TEST_F(PresetStore, RefusesWhatIsNotARegularFile) {
     fs::create_directory(folder() / "folder.json");
     config.write("tavix/presets/.hidden.json", "[]");
     config.write("tavix/presets/notes.txt", "[]");
-    EXPECT_EQ(names(), (std::vector<std::string>{"kept", "link"}));
-    std::vector<RenameRule> rules;
+    EXPECT_EQ(names(), (Names{"kept", "link"}));
     for (const std::string name : {"fifo", "zero", "folder"}) {
-        EXPECT_EQ(Presets::load(name, rules),
-                  (Presets::Error{Kind::unreadable, "not a regular file"}))
+        EXPECT_EQ(loadError(name), (Presets::Error{Kind::unreadable, "not a regular file"}))
             << name;
     }
-    EXPECT_EQ(loadKind("link"), std::nullopt);
-    EXPECT_EQ(loadKind("missing"), Kind::missing);
-    EXPECT_EQ(loadKind("a/b"), Kind::badName);
-    EXPECT_EQ(loadKind("made\nby hand"), Kind::missing);  // readable, were it there
+    EXPECT_EQ(loadError("link"), std::nullopt);
+    EXPECT_EQ(loadError("missing"), (Presets::Error{Kind::missing, {}}));
+    EXPECT_EQ(loadError("a/b"), (Presets::Error{Kind::badName, {}}));
+    EXPECT_EQ(loadError("made\nby hand")->kind, Kind::missing);  // readable, were it there
     // Saving over any of them without replacing is refused, and leaves it be.
     EXPECT_EQ(Presets::save("fifo", lower, false), (Presets::Error{Kind::exists, {}}));
     EXPECT_TRUE(fs::is_fifo(folder() / "fifo.json"));
 }
 
 TEST_F(PresetStore, NamesTheStepThatDoesNotDecode) {
-    const struct {
-        std::string text;
-        std::string detail;
-    } cases[] = {
+    const std::pair<std::string, std::string> cases[] = {
         {"[", "not valid JSON"},
         {R"({"changeCase":{}})", "expected a JSON array of steps"},
-        {R"([{"collapseSpaces":{}},{"crop":{"mode":"Keep first"}}])",
-         R"(step 2: Key "count" not found in "crop".)"},
     };
-    for (const auto& c : cases) {
-        config.write("tavix/presets/p.json", c.text);
-        std::vector<RenameRule> rules;
-        const auto error = Presets::load("p", rules);
-        ASSERT_TRUE(error) << c.text;
-        EXPECT_EQ(error->kind, Kind::undecodable);
-        EXPECT_EQ(Presets::message(*error, "p"), "preset \u201Cp\u201D: " + c.detail);
+    for (const auto& [text, detail] : cases) {
+        config.write("tavix/presets/p.json", text);
+        const auto error = loadError("p");
+        ASSERT_TRUE(error && error->kind == Kind::undecodable) << text;
+        EXPECT_EQ(Presets::message(*error, "p"), "preset \u201Cp\u201D: " + detail);
     }
 }
 
+// The presets folder can't be made, a file standing where it would go.
 TEST_F(PresetStore, SaveFailsWholeAndLeavesNothingBehind) {
-    // The presets folder can't be made: a file stands where it would go.
     config.write("tavix/presets", "not a folder");
-    const auto error = Presets::save("p", lower, false);
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->kind, Kind::unwritable);
-    EXPECT_EQ(test::contentsOf(config.path() / "tavix" / "presets"), "not a folder");
+    EXPECT_EQ(Presets::save("p", lower, false).value_or(Presets::Error{}).kind, Kind::unwritable);
+    EXPECT_EQ(test::contentsOf(folder()), "not a folder");
 }
 
-// The window's side of the store: the whole stack, saved and loaded as one.
+// The window's side of the store: a preset loaded is one assignment of new
+// steps, the first selected; one that can't be loaded changes nothing.
 TEST_F(PresetStore, ModelLoadsAPresetAsOneAssignmentToTheStack) {
     TavixModel window;
     window.setRule(window.rules()[0].id, lower[0]);
     window.addStep();
     ASSERT_EQ(window.savePreset("two", false), std::nullopt);
-    EXPECT_EQ(window.savePreset("two", false), (Presets::Error{Kind::exists, {}}));
-    EXPECT_EQ(window.presetNames(), std::vector<std::string>{"two"});
-
+    EXPECT_EQ(window.presetNames(), Names{"two"});
     TavixModel other;
     std::vector<TavixModel::Field> told;
     const auto watching = other.observe([&](TavixModel::Field f) { told.push_back(f); });
-    const auto before = other.rules();
     EXPECT_EQ(other.loadPreset("none")->kind, Kind::missing);
-    EXPECT_EQ(other.rules(), before);
     EXPECT_TRUE(told.empty());
-
     ASSERT_EQ(other.loadPreset("two"), std::nullopt);
     using F = TavixModel::Field;
     EXPECT_EQ(told, (std::vector<F>{F::rules, F::plan, F::selection}));
-    ASSERT_EQ(other.rules().size(), 2u);
+    EXPECT_EQ(other.rules().size(), 2u);
     EXPECT_EQ(other.rules()[0].rule, lower[0]);
-    EXPECT_NE(other.rules()[0].id, window.rules()[0].id);  // new steps, new ids
     EXPECT_EQ(other.selection(), other.rules()[0].id);
 }
 

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "model/TavixModel.hpp"
-#include "rules/Catalogue.hpp"
 #include "support/ExifBytes.hpp"
 #include "support/Files.hpp"
 #include "support/LocaleAndZone.hpp"
@@ -19,29 +18,14 @@ namespace tavix {
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::ElementsAreArray;
 using Field = TavixModel::Field;
 using Step = TavixModel::IdentifiedRule;
+using Names = std::vector<std::string>;
 
-// Every field the model announces, in order, while it lives.
-class Recorder {
-public:
-    explicit Recorder(TavixModel& model)
-        : subscription_(model.observe([this](Field f) { fields.push_back(f); })) {}
-    std::vector<Field> fields;
-
-private:
-    TavixModel::Subscription subscription_;
-};
-
-std::vector<std::string> newNames(const TavixModel& model) {
-    std::vector<std::string> names;
+Names newNames(const TavixModel& model) {
+    Names names;
     for (const auto& item : model.plan().items) names.emplace_back(item.newName);
     return names;
-}
-
-std::vector<std::string> fileNames(const TavixModel& model) {
-    return test::namesOf(model.files());
 }
 
 // Steps told apart by the text they add.
@@ -60,17 +44,6 @@ std::string labelsOf(const std::vector<Step>& steps) {
         labels += add ? add->text : "?";
     }
     return labels;
-}
-
-TEST(ModelInitialState, HasOneSelectedBlankStepAndNothingElse) {
-    const TavixModel model;
-    ASSERT_EQ(model.rules().size(), 1u);
-    EXPECT_EQ(model.rules()[0].rule, blank(RuleAction::findReplace));
-    EXPECT_EQ(model.selection(), model.rules()[0].id);
-    EXPECT_TRUE(model.files().empty() && model.plan().items.empty());
-    EXPECT_TRUE(model.keepExtension() && model.highlightChanges() && model.showInspector());
-    EXPECT_FALSE(model.showPathColumn() || model.showSizeColumn() || model.showDateColumn() ||
-                 model.clearAfterRenaming() || model.canRename() || model.canUndo());
 }
 
 // Three listed files and two steps: a blank one and one that adds "new-".
@@ -93,41 +66,40 @@ protected:
 // also rebuild the plan, once, and nothing else does.
 TEST_F(ModelWithFiles, CommandsTellWhatChangedAndRebuildOnce) {
     using F = Field;
-    Recorder recorder(model);
-    const auto told = [&](const std::function<void()>& act) {
-        recorder.fields.clear();
-        act();
-        return recorder.fields;
+    const struct {
+        std::function<void()> act;
+        std::vector<Field> told;
+    } commands[] = {
+        {[&] { EXPECT_FALSE(model.setRule(Uuid::random(), {})); }, {}},
+        {[&] { model.setKeepExtension(false); }, {F::keepExtension, F::plan}},
+        {[&] { model.setPerFolder(true); }, {F::perFolder, F::plan}},
+        {[&] { model.setDateSource(RenameEngine::DateSource::taken); }, {F::dateSource, F::plan}},
+        {[&] { model.sort(FileList::SortOrder::size, true); }, {F::files, F::plan}},
+        {[&] { model.add({}); }, {F::files, F::plan, F::message}},
+        {[&] { model.addStep(); }, {F::rules, F::plan, F::selection}},
+        {[&] { model.removeSelectedStep(); }, {F::rules, F::plan, F::selection}},
+        {[&] { model.setShowDateColumn(true); }, {F::showDateColumn}},
+        {[&] { model.removeSelectedFile(); }, {}},
+        {[&] { model.setPreviewSelection(Uuid{}); }, {F::previewSelection}},
+        {[&] { model.removeSelectedFile(); }, {}},  // an item no longer in the plan
+        {[&] { model.setPreviewSelection(model.plan().items[1].id); }, {F::previewSelection}},
+        {[&] { model.removeSelectedFile(); }, {F::files, F::plan, F::previewSelection}},
+        {[&] { model.rename(); }, {F::lastMoves, F::files, F::plan, F::message}},
+        {[&] { model.undo(); }, {F::files, F::plan, F::lastMoves, F::notPutBack, F::message}},
+        {[&] { model.addChosenFiles(); }, {}},  // no dialog to ask
+        {[&] { model.setClearAfterRenaming(true); }, {F::clearAfterRenaming}},
+        {[&] { model.rename(); },
+         {F::lastMoves, F::files, F::plan, F::message, F::files, F::plan, F::lastMoves}},
+        {[&] { model.clear(); }, {F::files, F::plan, F::lastMoves, F::message}},
+        {[&] { model.remove({0}); }, {F::files, F::plan}},
     };
-    EXPECT_THAT(told([&] { EXPECT_FALSE(model.setRule(Uuid::random(), {})); }), ElementsAre());
-    EXPECT_THAT(told([&] { model.setKeepExtension(false); }),
-                ElementsAre(F::keepExtension, F::plan));
-    EXPECT_THAT(told([&] { model.setPerFolder(true); }), ElementsAre(F::perFolder, F::plan));
-    EXPECT_THAT(told([&] { model.setDateSource(RenameEngine::DateSource::taken); }),
-                ElementsAre(F::dateSource, F::plan));
-    EXPECT_THAT(told([&] { model.sort(FileList::SortOrder::size, true); }),
-                ElementsAre(F::files, F::plan));
-    EXPECT_THAT(told([&] { model.add({}); }), ElementsAre(F::files, F::plan, F::message));
-    EXPECT_THAT(told([&] { model.addStep(); }), ElementsAre(F::rules, F::plan, F::selection));
-    EXPECT_THAT(told([&] { model.removeSelectedStep(); }),
-                ElementsAre(F::rules, F::plan, F::selection));
-    EXPECT_THAT(told([&] { model.setShowDateColumn(true); }), ElementsAre(F::showDateColumn));
-    EXPECT_THAT(told([&] { model.removeSelectedFile(); }), ElementsAre());
-    model.setPreviewSelection(model.plan().items[1].id);
-    EXPECT_THAT(told([&] { model.removeSelectedFile(); }),
-                ElementsAre(F::files, F::plan, F::previewSelection));
-    EXPECT_THAT(told([&] { model.rename(); }),
-                ElementsAre(F::lastMoves, F::files, F::plan, F::message));
-    EXPECT_THAT(told([&] { model.undo(); }),
-                ElementsAre(F::files, F::plan, F::lastMoves, F::notPutBack, F::message));
-    EXPECT_THAT(told([&] { model.addChosenFiles(); }), ElementsAre());  // no dialog to ask
-    model.setClearAfterRenaming(true);
-    EXPECT_THAT(
-        told([&] { model.rename(); }),
-        ElementsAre(F::lastMoves, F::files, F::plan, F::message, F::files, F::plan, F::lastMoves));
-    EXPECT_THAT(told([&] { model.clear(); }),
-                ElementsAre(F::files, F::plan, F::lastMoves, F::message));
-    EXPECT_THAT(told([&] { model.remove({0}); }), ElementsAre(F::files, F::plan));
+    std::vector<Field> heard;
+    const auto watching = model.observe([&](Field f) { heard.push_back(f); });
+    for (std::size_t i = 0; i < std::size(commands); ++i) {
+        heard.clear();
+        commands[i].act();
+        EXPECT_EQ(heard, commands[i].told) << "command " << i;
+    }
 }
 
 TEST(ModelObservers, MayEndThemselvesAndOthersWhileTold) {
@@ -149,62 +121,38 @@ TEST(ModelObservers, MayEndThemselvesAndOthersWhileTold) {
     EXPECT_THAT(heard, ElementsAre("first", "third", "fourth"));
 }
 
+// A dialog asks for several files; only those not listed yet that exist are
+// added, in the order given, and adding clears the message. Cancelled, the
+// dialog changes nothing.
 TEST(ModelAdds, OnlyNewExistingFilesInTheOrderGiven) {
-    const struct {
-        const char* name;
-        std::vector<std::vector<std::string>> calls;  // relative paths, one list per call
-        std::vector<std::string> listed;
-    } cases[] = {
-        {"in the order given", {{"b.txt", "a.txt"}}, {"b.txt", "a.txt"}},
-        {"twice in one call", {{"a.txt", "a.txt"}}, {"a.txt"}},
-        {"twice in two calls", {{"a.txt"}, {"b.txt", "a.txt"}}, {"a.txt", "b.txt"}},
-        {"a folder and a missing path", {{"photos", "gone.txt", "a.txt"}}, {"a.txt"}},
-    };
-    for (const auto& c : cases) {
-        test::TemporaryFolder folder;
-        folder.write("a.txt");
-        folder.write("b.txt");
-        folder.folder("photos");
-        TavixModel model;
-        model.setMessage("Renamed 3 files.");
-        for (const auto& call : c.calls) {
-            std::vector<Location> given;
-            for (const auto& relative : call) given.push_back(folder.path() / relative);
-            model.add(given);
-        }
-        EXPECT_THAT(fileNames(model), ElementsAreArray(c.listed)) << c.name;
-        EXPECT_EQ(model.plan().items.size(), c.listed.size());
-        EXPECT_FALSE(model.message());
-    }
-}
-
-// A dialog asks for several files, which are added unless it was cancelled.
-TEST(ModelAddFiles, AsksForSeveralFilesAndAddsThemUnlessCancelled) {
     test::TemporaryFolder folder;
-    std::vector<Location> chosen{folder.write("b.txt"), folder.write("a.txt")};
-    std::vector<TavixModel::FileChooserRequest> asked;
-    TavixModel model([&](const auto& request) { return asked.push_back(request), chosen; });
-    model.addChosenFiles();
-    ASSERT_EQ(asked.size(), 1u);
-    EXPECT_EQ(asked[0].message, "Choose the files to rename");
-    EXPECT_TRUE(asked[0].filesOnly && asked[0].multiple);
-    EXPECT_THAT(fileNames(model), ElementsAre("b.txt", "a.txt"));
+    folder.folder("photos");
+    std::vector<Location> chosen;
+    Names asked;
+    TavixModel model([&](const TavixModel::FileChooserRequest& request) {
+        asked.push_back(request.message);
+        return request.filesOnly && request.multiple ? chosen : std::vector<Location>{};
+    });
+    const auto added = [&](const Names& names) {
+        chosen = {folder.path() / "photos", folder.path() / "gone.txt"};
+        for (const auto& name : names) chosen.push_back(folder.write(name));
+        model.addChosenFiles();
+        return test::namesOf(model.files());
+    };
+    model.setMessage("Renamed 3 files.");
+    EXPECT_EQ(added({"b.txt", "a.txt", "b.txt"}), (Names{"b.txt", "a.txt"}));
+    EXPECT_FALSE(model.message());
+    EXPECT_EQ(added({"c.txt", "a.txt"}), (Names{"b.txt", "a.txt", "c.txt"}));
+    EXPECT_EQ(model.plan().items.size(), 3u);
     chosen.clear();
     model.setMessage("Renamed 1 file.");
-    model.addChosenFiles();  // cancelled: nothing changes
+    model.addChosenFiles();
     EXPECT_EQ(model.message(), "Renamed 1 file.");
+    EXPECT_EQ(asked, Names(3, "Choose the files to rename"));
 }
 
-TEST_F(ModelWithFiles, SelectedFileFollowsTheSelectedItemUntilThePlanIsRebuilt) {
-    model.setPreviewSelection(model.plan().items[1].id);
-    EXPECT_EQ(model.selectedFile(), folder.path() / "a.txt");
-    model.addStep();
-    EXPECT_FALSE(model.selectedFile());
-    EXPECT_TRUE(model.previewSelection());
-}
-
-// Numbering restarts in each folder and clashes are looked for within one only
-// when asked; date steps write the date a photo was taken when asked.
+// Per folder, the rows stay in the list's order; date steps write the date a
+// photo was taken when asked.
 TEST(ModelPlanning, PerFolderBatchesAndDateSourceRebuildThePlan) {
     const test::LocaleAndZone zone("en_US", "UTC");
     test::TemporaryFolder folder;
@@ -214,17 +162,13 @@ TEST(ModelPlanning, PerFolderBatchesAndDateSourceRebuildThePlan) {
                folder.write("two/x.jpg"), folder.write("one/y.jpg")});
     test::setModified(folder.path() / "one" / "x.jpg", 1'800'000'000);
     model.setRules({Step::make(RenameRule{Sequence{1, 1, 1, Position::suffix, "-"}})});
-    EXPECT_THAT(newNames(model), ElementsAre("x-1.jpg", "x-2.jpg", "y-3.jpg"));
-    EXPECT_FALSE(model.perFolder());
     model.setPerFolder(true);
-    // The rows stay in the list's order.
     EXPECT_THAT(newNames(model), ElementsAre("x-1.jpg", "x-1.jpg", "y-2.jpg"));
     EXPECT_FALSE(model.planHasProblems());  // x-1.jpg twice, in two folders
     model.setRules({Step::make(RenameRule{FindReplace{"y", "x", false, true, Occurrences::all}})});
     EXPECT_TRUE(model.planHasProblems());  // one/y.jpg would take one/x.jpg's name
 
     model.setRules({Step::make(RenameRule{DateStamp{"yyyy", Position::prefix, "_"}})});
-    EXPECT_EQ(model.dateSource(), RenameEngine::DateSource::modified);
     EXPECT_EQ(model.plan().items[0].newName, "2027_x.jpg");
     model.setDateSource(RenameEngine::DateSource::taken);
     EXPECT_EQ(model.plan().items[0].newName, "2023_x.jpg");
@@ -245,34 +189,33 @@ TEST(ModelSort, ByNameAsAFileBrowserDoes) {
         model.add({folder.write("img10.jpg"), folder.write("B.txt"), folder.write("img2.jpg"),
                    folder.write("a.txt")});
         model.sortByName();
-        EXPECT_THAT(fileNames(model), ElementsAre("a.txt", "B.txt", "img2.jpg", "img10.jpg"))
+        EXPECT_EQ(test::namesOf(model.files()), (Names{"a.txt", "B.txt", "img2.jpg", "img10.jpg"}))
             << name;
     }
 }
 
+// Selected: the step of that label, '-' none, '?' an id no step has; after: the
+// steps left and the one selected ('-' none, '?' the id given still).
 TEST(ModelSteps, RemoveSelectedSelectsANeighbour) {
     const struct {
         std::string steps;
-        std::optional<Uuid> selected;  // when set: an id no step has
-        std::optional<std::size_t> offset;
+        char selected;
         std::string remaining;
-        std::optional<char> nowSelected;
-    } cases[] = {
-        {"ABC", {}, 0, "BC", 'B'}, {"ABC", {}, 1, "AC", 'C'},  {"ABC", {}, 2, "AB", 'B'},
-        {"A", {}, 0, "", {}},      {"ABC", {}, {}, "ABC", {}}, {"AB", Uuid::random(), {}, "AB", {}},
-    };
+        char nowSelected;
+    } cases[] = {{"ABC", 'A', "BC", 'B'}, {"ABC", 'B', "AC", 'C'}, {"ABC", 'C', "AB", 'B'},
+                 {"A", 'A', "", '-'},     {"ABC", '-', "ABC", '-'}, {"AB", '?', "AB", '?'}};
     for (const auto& c : cases) {
         TavixModel model;
         model.setRules(labelledSteps(c.steps));
-        const auto selected = c.offset ? std::optional(model.rules()[*c.offset].id) : c.selected;
-        model.setSelection(selected);
+        const auto idOf = [&](char label, const std::string& labels) -> std::optional<Uuid> {
+            if (label == '-') return std::nullopt;
+            if (label == '?') return Uuid{};
+            return model.rules()[labels.find(label)].id;
+        };
+        model.setSelection(idOf(c.selected, c.steps));
         model.removeSelectedStep();
-        EXPECT_EQ(labelsOf(model.rules()), c.remaining) << c.steps << " " << c.offset.value_or(9);
-        if (c.nowSelected) {
-            EXPECT_EQ(model.selection(), model.rules()[c.remaining.find(*c.nowSelected)].id);
-        } else {
-            EXPECT_EQ(model.selection(), c.selected);
-        }
+        EXPECT_EQ(labelsOf(model.rules()), c.remaining) << c.steps << " " << c.selected;
+        EXPECT_EQ(model.selection(), idOf(c.nowSelected, c.remaining)) << c.steps << c.selected;
     }
 }
 
