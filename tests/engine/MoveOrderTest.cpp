@@ -43,15 +43,8 @@ std::map<std::string, std::string> perform(const std::vector<Named>& moves, cons
         const std::string& from = step.leg == Leg::fromTemporary ? temporary : move.from;
         const std::string& to = step.leg == Leg::toTemporary ? temporary : move.to;
         const auto file = folder.find(from);
-        if (file == folder.end()) {
-            ADD_FAILURE() << "nothing at " << from;
-            continue;
-        }
-        if (!folder.try_emplace(to, file->second).second) {
-            ADD_FAILURE() << from << " -> " << to << " would replace a file";
-            continue;
-        }
-        folder.erase(file);
+        if (file != folder.end() && folder.try_emplace(to, file->second).second) folder.erase(file);
+        else ADD_FAILURE() << from << " -> " << to << ": nothing to move, or a file replaced";
     }
     return folder;
 }
@@ -96,12 +89,12 @@ TEST_P(Orders, LeaveEachNameBeforeItIsTaken) {
     }
     const MoveOrder order = RenameEngine::orderMoves(requests(moves), counter());
     EXPECT_EQ(described(order), c.order);
-    for (std::size_t i = 0; i < moves.size(); ++i) {
-        const bool passes = std::ranges::any_of(order.steps, [&](const auto& step) {
-            return step.move == i && step.leg != Leg::whole;
-        });
-        EXPECT_EQ(!order.temporaries[i].empty(), passes) << "move " << i;
-    }
+    // A move has a temporary name when, and only when, it passes through one.
+    std::vector<bool> passes(moves.size()), named;
+    for (const auto& step : order.steps)
+        if (step.leg != Leg::whole) passes[step.move] = true;
+    for (const std::string& temporary : order.temporaries) named.push_back(!temporary.empty());
+    EXPECT_EQ(named, passes);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -168,9 +161,8 @@ Batch randomBatch(std::mt19937_64& random) {
                 for (std::size_t i = 0; i <= length; ++i) names.push_back(newName("p"));
                 std::vector<std::string> shuffled = names;
                 std::shuffle(shuffled.begin(), shuffled.end(), random);
-                for (std::size_t i = 0; i < names.size(); ++i) {
+                for (std::size_t i = 0; i < names.size(); ++i)
                     if (names[i] != shuffled[i]) batch.moves.push_back({names[i], shuffled[i]});
-                }
                 break;
             }
             case 1:  // a shift by one into a free name
