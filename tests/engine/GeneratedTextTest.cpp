@@ -22,6 +22,7 @@ TEST(GeneratedSteps, NumberLetterAndNameFilesInListOrder) {
     constexpr auto pre = Position::prefix;
     constexpr auto suf = Position::suffix;
     constexpr std::int64_t max = INT64_MAX;
+    const std::string top = std::to_string(max), below = std::to_string(max - 1);
     const struct {
         RenameRule rule;
         std::int64_t from;
@@ -33,10 +34,8 @@ TEST(GeneratedSteps, NumberLetterAndNameFilesInListOrder) {
         {R{Sequence{-5, 1, 3, suf, ""}}, 0, "n-05|n-04|n-03"},
         {R{Sequence{1, -4, 1, suf, ""}}, 0, "n1|n2|n3"},
         // Saturate instead of overflowing.
-        {R{Sequence{max - 1, max, 1, suf, ""}}, 0,
-         "n" + std::to_string(max - 1) + "|n" + std::to_string(max) + "|n" + std::to_string(max)},
-        {R{RomanNumeral{max, suf, ""}}, 4,
-         "n" + std::to_string(max) + "|n" + std::to_string(max) + "|n" + std::to_string(max)},
+        {R{Sequence{max - 1, max, 1, suf, ""}}, 0, "n" + below + "|n" + top + "|n" + top},
+        {R{RomanNumeral{max, suf, ""}}, 4, "n" + top + "|n" + top + "|n" + top},
         {R{RomanNumeral{0, suf, "-"}}, 0, "n-0|n-I|n-II"},
         {blank(RuleAction::letterSequence), 25, "n-z|n-aa|n-ab"},
         {R{LetterSequence{true, pre, " "}}, 27, "AB n|AC n|AD n"},

@@ -13,7 +13,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::filesIn;
-using test::namesIn;
 using Files = std::map<std::string, std::string>;
 using Lines = std::vector<std::string>;
 
@@ -32,11 +31,19 @@ protected:
     test::TemporaryFolder folder;
 };
 
-TEST_F(Perform, MovesOnlyChangedItemsWithoutProblems) {
-    RenamePlan plan = changes({{"a.txt", "x.txt"}, {"b.txt", "b.txt"}, {"c.txt", "y.txt"}});
+// Only changed items without problems move, and never onto a file that
+// appeared after planning.
+TEST_F(Perform, MovesOnlyChangedItemsWithoutProblemsAndNeverReplacesAFile) {
+    RenamePlan plan = changes(
+        {{"a.txt", "new.txt"}, {"b.txt", "b.txt"}, {"c.txt", "y.txt"}, {"photo.jpg", "d.jpg"}});
     plan.items[2].problem = RenamePlan::Problem::duplicate;
-    EXPECT_EQ(performed(plan), Lines{"a.txt > x.txt"});
-    EXPECT_EQ(namesIn(folder.path()), (Lines{"b.txt", "c.txt", "photo.jpg", "x.txt"}));
+    folder.write("new.txt", "theirs");
+    EXPECT_EQ(performed(plan), (Lines{"! Couldn't rename \u201Ca.txt\u201D to \u201Cnew.txt\u201D: "
+                                      "File exists",
+                                      "photo.jpg > d.jpg"}));
+    EXPECT_EQ(filesIn(folder.path()), (Files{{"a.txt", "a.txt"}, {"b.txt", "b.txt"},
+                                             {"c.txt", "c.txt"}, {"d.jpg", "photo.jpg"},
+                                             {"new.txt", "theirs"}}));
 }
 
 TEST_F(Perform, ChangesLetterCaseThroughATemporaryName) {
@@ -50,17 +57,6 @@ TEST_F(Perform, ChangesLetterCaseThroughATemporaryName) {
     EXPECT_EQ(temporary.size(), 46u);  // a UUID, "-" and the new name
     EXPECT_TRUE(temporary.ends_with("-Photo.jpg")) << temporary;
     EXPECT_EQ(steps[1], at("Photo.jpg"));
-}
-
-TEST_F(Perform, NeverReplacesAFileThatAppearedAfterPlanning) {
-    const RenamePlan plan = changes({{"a.txt", "new.txt"}, {"c.txt", "d.txt"}});
-    folder.write("new.txt", "theirs");
-    EXPECT_EQ(performed(plan), (Lines{"! Couldn't rename \u201Ca.txt\u201D to \u201Cnew.txt\u201D: "
-                                      "File exists",
-                                      "c.txt > d.txt"}));
-    EXPECT_EQ(filesIn(folder.path()), (Files{{"a.txt", "a.txt"}, {"b.txt", "b.txt"},
-                                             {"d.txt", "c.txt"}, {"new.txt", "theirs"},
-                                             {"photo.jpg", "photo.jpg"}}));
 }
 
 // When the second step of a change of letter case fails, the file goes back
@@ -97,47 +93,47 @@ TEST_F(Perform, ACaseChangeWhoseSecondStepFailsLeavesTheFileFound) {
 TEST(PerformInOrder, SwapsInOneStepBreaksCyclesAndKeepsEveryFileWhenAMoveFails) {
     struct Case {
         std::string name;
-        bool exchanges;           // the file system swaps two names in one step
-        std::string failingFrom;  // every rename of this file fails
+        bool exchanges;    // the file system swaps two names in one step
+        char failingFrom;  // every rename of this file fails
         std::size_t renames;
         std::string reported;  // the moves as the batch reports them, "!" for a failure
         std::string left;      // each name and the contents it ends with
     };
     const std::string made = "a b c d x z y", swapped = "a=B b=A c=D d=C x=Z y=X z=Y";
-    for (const Case& c : {Case{"every move is made", true, "", 1 + 1 + 4, made, swapped},
-                          Case{"exchanges are refused", false, "", 1 + 3 + 3 + 4, made, swapped},
-                          Case{"a move fails", true, "a", 1 + 4 + 1 + 4, "!a !b c d x z y",
+    for (const Case& c : {Case{"every move is made", true, ' ', 1 + 1 + 4, made, swapped},
+                          Case{"exchanges are refused", false, ' ', 1 + 3 + 3 + 4, made, swapped},
+                          Case{"a move fails", true, 'a', 1 + 4 + 1 + 4, "!a !b c d x z y",
                                "a=A b=B c=D d=C x=Z y=X z=Y"},
                           // The file that steps aside can't: no file of its cycle moves.
-                          Case{"a step aside fails", true, "y", 1 + 1 + 3, "a b c d !y !x !z",
+                          Case{"a step aside fails", true, 'y', 1 + 1 + 3, "a b c d !y !x !z",
                                "a=B b=A c=D d=C x=X y=Y z=Z"}}) {
         SCOPED_TRACE(c.name);
         test::TemporaryFolder folder;
-        for (const char name : std::string("abcdxyz"))
-            folder.write(std::string(1, name), std::string(1, static_cast<char>(name - 'a' + 'A')));
-        const auto at = [&](const char* name) { return folder.path() / name; };
+        const auto at = [&](char name) { return folder.path() / std::string(1, name); };
         RenamePlan plan;
-        for (const char* move : {"ab", "ba", "cd", "dc", "xy", "yz", "zx"})
-            plan.add(at(std::string(1, move[0]).c_str()).native(), std::string(1, move[1]));
+        for (const char* move : {"ab", "ba", "cd", "dc", "xy", "yz", "zx"}) {
+            const char name = move[0], contents = static_cast<char>(name - 'a' + 'A');
+            folder.write(std::string(1, name), std::string(1, contents));
+            plan.add(at(move[0]).native(), std::string(1, move[1]));
+        }
         std::uint64_t bits = 0;
-        const RenameEngine::Batch batch(
-            plan, RenameEngine::orderMoves(RenameEngine::moveRequests(plan), [&] { return ++bits; }));
+        const auto order = RenameEngine::orderMoves(RenameEngine::moveRequests(plan),
+                                                    [&] { return ++bits; });
+        const RenameEngine::Batch batch(plan, order);
         test::refuseExchanges(!c.exchanges);
         std::size_t renames = 0;
         const test::MoveHook fault([&](const fs::path& from, const fs::path&) {
             ++renames;
-            return !c.failingFrom.empty() && from == at(c.failingFrom.c_str()) ? std::optional(EACCES)
-                                                                                : std::nullopt;
+            return from == at(c.failingFrom) ? std::optional(EACCES) : std::nullopt;
         });
-        std::string reported;
+        std::string reported, left;
         batch.perform([&](std::size_t move, const RenameEngine::Applied::Failure* failure) {
-            reported += (reported.empty() ? "" : " ") + std::string(failure ? "!" : "") +
-                        std::string(batch.item(move).originalName());
+            reported.append(reported.empty() ? "" : " ").append(failure ? "!" : "");
+            reported.append(batch.item(move).originalName());
         });
         test::refuseExchanges(false);
-        std::string left;
         for (const auto& [name, contents] : filesIn(folder.path()))
-            left += (left.empty() ? "" : " ") + name + "=" + contents;
+            left.append(left.empty() ? "" : " ").append(name + "=" + contents);
         EXPECT_EQ(renames, c.renames);
         EXPECT_EQ(reported, c.reported);
         EXPECT_EQ(left, c.left);
@@ -151,7 +147,8 @@ TEST(UndoChecked, PutsBackOnlyTheFilesItRecorded) {
     // Each file holds its original name; a planned move records its identity.
     const auto planned = [&](const std::string& from, const std::string& to) {
         folder.write(from, from);
-        return PlannedMove{at(from), at(to), std::nullopt, FileSystem::identity(at(from)), std::nullopt};
+        const auto identity = FileSystem::identity(at(from));
+        return PlannedMove{at(from), at(to), std::nullopt, identity, std::nullopt};
     };
     std::vector<PlannedMove> moves{planned("moved", "moved-1"),       planned("never", "never-1"),
                                    planned("replaced", "replaced-1"), planned("gone", "gone-1"),

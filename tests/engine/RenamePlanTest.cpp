@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <sstream>
 
 #include "ApplyCase.hpp"
 #include "rules/Catalogue.hpp"
 #include "support/TemporaryFolder.hpp"
+#include "text/PathNames.hpp"
 
 namespace tavix {
 namespace {
@@ -18,88 +20,78 @@ RenameRule replace(std::string find, std::string with) {
     return RenameRule{FindReplace{std::move(find), std::move(with), false, true, Occurrences::all}};
 }
 
-struct ExtensionCase {
-    std::string name;
+// Files written in a folder (a name after "+" is not in the list, one after
+// "-" is listed but never written), the steps and whether the extension is
+// kept, the plan as printed() with "|" between items, and how many items change.
+struct Case {
+    std::string files;
+    std::vector<RenameRule> steps;
     bool keepExtension;
-    RenameRule rule;
-    std::string planned;  // as printed()
+    std::string planned;
+    std::size_t changed;
 };
 
-class ExtensionSplitting : public ::testing::TestWithParam<ExtensionCase> {};
+class Plans : public ::testing::TestWithParam<Case> {};
 
-TEST_P(ExtensionSplitting, KeepsTheExtensionOutOfTheSteps) {
-    const auto& c = GetParam();
+TEST_P(Plans, GiveEachItemItsNewNameOrItsProblem) {
+    const Case& c = GetParam();
     TemporaryFolder folder;
-    const RenamePlan plan = RenameEngine::plan({folder.write(c.name)}, {c.rule}, c.keepExtension);
-    EXPECT_EQ(plan.items.at(0).originalName(), c.name);
-    EXPECT_EQ(printed(plan), Names{c.planned});
+    std::vector<Location> files;
+    std::istringstream in(c.files);
+    for (std::string name; in >> name;) {
+        if (name[0] == '+') folder.write(name.substr(1));
+        else files.push_back(name[0] == '-' ? folder.path() / name.substr(1) : folder.write(name));
+    }
+    const std::vector<Location> listed = files;
+    const RenamePlan plan = RenameEngine::plan(std::move(files), c.steps, c.keepExtension);
+    std::string planned;
+    for (const std::string& line : printed(plan))
+        planned.append(planned.empty() ? "" : "|").append(line);
+    EXPECT_EQ(planned, c.planned);
+    EXPECT_EQ(plan.changedCount(), c.changed);
+    for (std::size_t i = 0; i < listed.size(); ++i)
+        EXPECT_EQ(plan.items.at(i).originalName(), PathNames::name(listed[i]));
 }
 
-INSTANTIATE_TEST_SUITE_P(RenamePlan, ExtensionSplitting,
-                         ::testing::ValuesIn(std::vector<ExtensionCase>{
-                             {"report.final.pdf", true, upper, "REPORT.FINAL.pdf"},
-                             {"report.final.pdf", false, upper, "REPORT.FINAL.PDF"},
-                             {".profile", true, upper, ".PROFILE"},
-                             {"trailing.", true, upper, "TRAILING."},
-                             {"noext", true, upper, "NOEXT"},
-                             // A step that adds a dot does not move the extension.
-                             {"a.txt", true, RenameRule{AddText{".tar", Position::suffix}},
-                              "a.tar.txt"},
-                             {"a.txt", true, cropAll, ".txt !empty"},
-                             {"a.txt", true, replace("a", " \t "), " \t .txt !empty"},
-                             {"a.txt", true, replace("a", " x "), " x .txt"},
-                             {"a.txt", true, replace("a", "b/c"), "b/c.txt !illegal"},
-                             {"a.txt", true, replace("a", "b:c"), "b:c.txt !illegal"},
-                             // No file system can hold NUL: the name would be cut at it.
-                             {"a.txt", true, replace("a", std::string("b\0c", 3)),
-                              std::string("b\0c.txt !illegal", 16)}}));
+INSTANTIATE_TEST_SUITE_P(
+    RenamePlan, Plans,
+    ::testing::ValuesIn(std::vector<Case>{
+        {"report.final.pdf", {upper}, true, "REPORT.FINAL.pdf", 1},
+        {"report.final.pdf", {upper}, false, "REPORT.FINAL.PDF", 1},
+        {".profile", {upper}, true, ".PROFILE", 1},
+        // A step that adds a dot does not move the extension.
+        {"a.txt", {RenameRule{AddText{".tar", Position::suffix}}}, true, "a.tar.txt", 1},
+        {"a.txt", {cropAll}, true, ".txt !empty", 0},
+        {"a.txt", {replace("a", " \t ")}, true, " \t .txt !empty", 0},
+        {"a.txt", {replace("a", " x ")}, true, " x .txt", 1},
+        {"a.txt", {replace("a", "b/c")}, true, "b/c.txt !illegal", 0},
+        {"a.txt", {replace("a", "b:c")}, true, "b:c.txt !illegal", 0},
+        // No file system can hold NUL: the name would be cut at it.
+        {"a.txt", {replace("a", std::string("b\0c", 3))}, true,
+         std::string("b\0c.txt !illegal", 16), 0},
+        // x.txt becomes a.txt, which clashes with the unchanged A.TXT in another
+        // folder; a precomposed capital \u00C9 and e + U+0301 are the same name
+        // once lowercased.
+        {"one/x.txt two/A.TXT three/b.txt four/\u00C9t\u00E9 five/e\u0301te\u0301",
+         {replace("x", "a")}, true,
+         "a.txt !duplicate|A.TXT !duplicate|b.txt|\u00C9t\u00E9 !duplicate|"
+         "e\u0301te\u0301 !duplicate", 0},
+        // A swap: both destinations exist now, so both are blocked.
+        {"a.txt b.txt", {replace("a", "@"), replace("b", "a"), replace("@", "b")}, true,
+         "b.txt !exists|a.txt !exists", 0},
+        {"a.txt", {replace("zzz", "y")}, true, "a.txt", 0},
+        // A change of case only is not blocked by the file itself, but by any other entry.
+        {"photo.jpg", {upper}, true, "PHOTO.jpg", 1},
+        {"photo.jpg +PHOTO.jpg", {upper}, true, "PHOTO.jpg !exists", 0},
+        {"b.txt a.txt", {blank(RuleAction::sequence)}, true, "b-01.txt|a-02.txt", 2},
+        // A vanished file is planned from its path; a name that isn't UTF-8 stays.
+        {"-gone.txt caf\xE9.txt", {upper, cropAll}, true, ".txt !empty|caf\xE9.txt", 0}}));
 
-TEST(RenamePlan, MarksEveryMemberOfAClashIgnoringCaseCompositionAndFolders) {
+TEST(RenamePlan, GivesFreshIds) {
     TemporaryFolder folder;
-    // x.txt becomes a.txt, which clashes with the unchanged A.TXT in another
-    // folder; a precomposed capital É and e + U+0301 are the same name once lowercased.
-    const RenamePlan plan = RenameEngine::plan(
-        {folder.write("one/x.txt"), folder.write("two/A.TXT"), folder.write("three/b.txt"),
-         folder.write("four/\u00C9t\u00E9"), folder.write("five/e\u0301te\u0301")},
-        {replace("x", "a")}, true);
-    EXPECT_EQ(printed(plan), (Names{"a.txt !duplicate", "A.TXT !duplicate", "b.txt",
-                                    "\u00C9t\u00E9 !duplicate", "e\u0301te\u0301 !duplicate"}));
-    EXPECT_EQ(plan.changedCount(), 0u);
-    EXPECT_TRUE(plan.hasProblems());
-}
-
-TEST(RenamePlan, ExistsOnlyForChangedItemsWhoseDestinationIsTaken) {
-    TemporaryFolder folder;
-    const auto a = folder.write("a.txt");
-    const auto b = folder.write("b.txt");
-    // a ↔ b is a swap: both destinations exist now, so both are blocked.
-    const RenamePlan swap =
-        RenameEngine::plan({a, b}, {replace("a", "@"), replace("b", "a"), replace("@", "b")}, true);
-    EXPECT_EQ(printed(swap), (Names{"b.txt !exists", "a.txt !exists"}));
-    const RenamePlan unchanged = RenameEngine::plan({a}, {replace("zzz", "y")}, true);
-    EXPECT_EQ(printed(unchanged), Names{"a.txt"});
-    EXPECT_FALSE(unchanged.items[0].isChanged());
-}
-
-// A case-only change is not blocked by the file itself, but by any other entry.
-TEST(RenamePlan, AnotherEntryAtTheDestinationExistsEvenIfItIsTheSameFile) {
-    TemporaryFolder folder;
-    const auto a = folder.write("photo.jpg");
-    const RenamePlan caseOnly = RenameEngine::plan({a}, {upper}, true);
-    EXPECT_EQ(printed(caseOnly), Names{"PHOTO.jpg"});
-    EXPECT_EQ(caseOnly.changedCount(), 1u);
-    folder.write("PHOTO.jpg");
-    EXPECT_EQ(printed(RenameEngine::plan({a}, {upper}, true)), Names{"PHOTO.jpg !exists"});
-}
-
-TEST(RenamePlan, NumbersFilesInListOrderAndGivesFreshIds) {
-    TemporaryFolder folder;
-    const auto a = folder.write("a.txt");
-    const auto b = folder.write("b.txt");
-    const auto rules = std::vector<RenameRule>{blank(RuleAction::sequence)};
-    const RenamePlan first = RenameEngine::plan({b, a}, rules, true);
-    EXPECT_EQ(printed(first), (Names{"b-01.txt", "a-02.txt"}));
-    EXPECT_NE(first.items[0].id, RenameEngine::plan({b, a}, rules, true).items[0].id);
+    const std::vector<Location> files{folder.write("a.txt")};
+    EXPECT_NE(RenameEngine::plan(files, {upper}, true).items[0].id,
+              RenameEngine::plan(files, {upper}, true).items[0].id);
 }
 
 // The plan holds its own paths and names, each followed by a NUL (moves hand
@@ -129,16 +121,6 @@ TEST(RenamePlan, KeepsItsOwnTerminatedTextThatCopiesShare) {
             EXPECT_EQ(item.newName.data()[item.newName.size()], '\0') << item.path;
         }
     }
-}
-
-// A vanished file is planned from its path; a name that isn't UTF-8 stays as it is.
-TEST(RenamePlan, PlansVanishedFilesAndLeavesNamesThatAreNotUtf8Unchanged) {
-    TemporaryFolder folder;
-    const std::string latin1 = "caf\xE9.txt";
-    const RenamePlan plan = RenameEngine::plan({folder.path() / "gone.txt", folder.write(latin1)},
-                                               {upper, cropAll}, true);
-    EXPECT_EQ(printed(plan), (Names{".txt !empty", latin1}));
-    EXPECT_FALSE(plan.items[1].isChanged());
 }
 
 }  // namespace

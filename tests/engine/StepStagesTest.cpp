@@ -23,10 +23,10 @@ TEST(StepStages, ThreadsGiveWhatOneThreadGives) {
     // each thread's share: together, but in no one share, enough to give up.
     std::vector<Location> files;
     for (int i = 0; i < 60; ++i) {
-        std::string name = "b!" + std::to_string(i);
-        if (i % 5 == 2) name = as + "!" + std::to_string(i);
-        if (i % 7 == 3) name = "b" + std::to_string(i) + "!" + std::string(29, 'A');
-        files.push_back("/nowhere/" + name);
+        const std::string n = std::to_string(i);
+        files.push_back("/nowhere/" + (i % 7 == 3   ? "b" + n + "!" + std::string(29, 'A')
+                                       : i % 5 == 2 ? as + "!" + n
+                                                    : "b!" + n));
     }
     const RenamePlan one = RenameEngine::plan(files, stack, false);
     int tooSlow = 0;

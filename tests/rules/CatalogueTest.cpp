@@ -6,6 +6,7 @@
 #include <unordered_set>
 
 #include "rules/Catalogue.hpp"
+#include "rules/Options.hpp"
 #include "rules/RuleCoding.hpp"
 
 namespace tavix {
@@ -71,30 +72,71 @@ TEST(Kinds, RoundTripThroughTheKeyedFormAndSummariseTheirParameters) {
     }
 }
 
-// Picking an action gives a fresh step of its kind, listed under the rule's
-// category, under a title no other action has; the samples hold one step of
-// each kind.
+// Picking an action gives a fresh step of its kind, listed once under the
+// step's category; the samples hold one step of each kind.
 TEST(Catalogue, OffersEveryKindOnceUnderItsCategory) {
-    std::size_t listed = 0;
+    std::set<RuleAction> listed, sampled;
     for (RuleCategory category : allCases<RuleCategory>()) {
         EXPECT_FALSE(actions(category).empty()) << rawValue(category);
         for (RuleAction action : actions(category)) {
+            EXPECT_TRUE(listed.insert(action).second) << rawValue(action);
             EXPECT_EQ(blank(action).category(), category) << rawValue(action);
-            ++listed;
+            EXPECT_EQ(blank(action).action(), action) << rawValue(action);
         }
     }
-    EXPECT_EQ(listed, std::size(samples));
-    EXPECT_EQ(allCases<RuleAction>().size(), std::size(samples));
-    std::set<RuleAction> sampled;
     for (const auto& sample : samples) {
         sampled.insert(sample.rule.action());
-        const RuleAction action = sample.rule.action();
-        const RenameRule fresh = blank(action);
-        EXPECT_EQ(fresh.kind.index(), sample.rule.kind.index()) << rawValue(action);
-        EXPECT_EQ(fresh.action(), action);
-        EXPECT_FALSE(rawValue(action).empty());
+        EXPECT_EQ(blank(sample.rule.action()).kind.index(), sample.rule.kind.index());
     }
-    EXPECT_EQ(sampled.size(), std::size(samples));
+    EXPECT_EQ(listed, sampled);
+    EXPECT_EQ(allCases<RuleAction>().size(), std::size(samples));
+}
+
+// The summaries' turns of phrase that the samples don't reach: an empty text, a
+// single digit or character, a step of one, a replacement of nothing; texts
+// show exactly as stored, spaces and quotes included.
+TEST(Summaries, DescribeTheStepInOneLine) {
+    const std::pair<RenameRule, std::string> cases[] = {
+        {blank(RuleAction::findReplace), "Find & replace \u2014 nothing to find yet."},
+        {{FindReplace{"IMG", "", false, false, Occurrences::all}},
+         "Replace \u201CIMG\u201D with nothing."},
+        {{FindReplace{" \u201Cx\u201D ", " ", false, false, Occurrences::first}},
+         "Replace \u201C \u201Cx\u201D \u201D with \u201C \u201D, first only."},
+        {blank(RuleAction::addText), "Add text \u2014 nothing entered yet."},
+        {blank(RuleAction::removeText), "Remove text \u2014 nothing entered yet."},
+        {{RemoveText{"x", false}}, "Remove \u201Cx\u201D."},
+        {blank(RuleAction::insertAt), "Insert text \u2014 nothing entered yet."},
+        {blank(RuleAction::removeCharacters), "Remove all digits (0-9)."},
+        {{RemoveCharacters{CharacterClass::custom, ""}},
+         "Remove characters \u2014 none chosen yet."},
+        {blank(RuleAction::crop), "Remove first 1 character."},
+        {blank(RuleAction::truncate), "Shorten to 20 characters, keeping the start."},
+        {blank(RuleAction::sequence), "Number from 1 with at least 2 digits, after the name."},
+        {{Sequence{10, 5, 1, Position::prefix, "_"}},
+         "Number from 10 in steps of 5 with at least 1 digit, before the name."},
+        {blank(RuleAction::letterSequence), "Letter the files a, b, c, after the name."},
+        {blank(RuleAction::dateStamp), "Add the file's modified date as \u201Cyyyy-MM-dd\u201D "
+                                       "before the name, separated by \u201C-\u201D."},
+    };
+    for (const auto& [rule, summary] : cases) EXPECT_EQ(rule.summary(), summary);
+}
+
+template <class... Sets>
+void expectEveryTitleReadsBack() {
+    (..., [] {
+        for (Sets value : allCases<Sets>())
+            EXPECT_EQ(fromRawValue<Sets>(rawValue(value)), value) << rawValue(value);
+    }());
+}
+
+TEST(OptionSets, ReadEveryTitleBackToItsCaseAndMatchTitlesExactly) {
+    expectEveryTitleReadsBack<CaseStyle, CharacterClass, CropMode, Occurrences, Position,
+                              RuleAction, RuleCategory>();
+    EXPECT_EQ(fromRawValue<CaseStyle>("Lowercase"), std::nullopt);
+    EXPECT_EQ(fromRawValue<CaseStyle>(" lowercase"), std::nullopt);
+    EXPECT_EQ(fromRawValue<CharacterClass>("These characters..."), std::nullopt);
+    EXPECT_EQ(fromRawValue<CharacterClass>("These characters\u2026"), CharacterClass::custom);
+    EXPECT_EQ(fromRawValue<RuleCategory>("Image Dimensions"), RuleCategory::imageSize);
 }
 
 }  // namespace

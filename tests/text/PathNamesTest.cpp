@@ -26,14 +26,11 @@ TEST_P(PathOperations, SplitTheLastComponent) {
 INSTANTIATE_TEST_SUITE_P(
     Names, PathOperations,
     ::testing::Values(
-        PathCase{"/home/ann/a.txt", "a.txt", "/home/ann", "txt"},
         PathCase{"/home/ann/report.final.pdf", "report.final.pdf", "/home/ann", "pdf"},
         PathCase{"/home/ann/.profile", ".profile", "/home/ann", ""},
         PathCase{"/home/ann/name.", "name.", "/home/ann", ""},
         PathCase{"/home/ann/noext", "noext", "/home/ann", ""},
         PathCase{"/home/ann/..x", "..x", "/home/ann", "x"},
-        PathCase{"/home/ann/archive.tar.gz", "archive.tar.gz", "/home/ann", "gz"},
-        PathCase{"/home/ann/Caf\u00e9.J\u00c9PG", "Caf\u00e9.J\u00c9PG", "/home/ann", "J\u00c9PG"},
         PathCase{"/home/ann/bad\xff.t\xfe", "bad\xff.t\xfe", "/home/ann", "t\xfe"},
         PathCase{"/a.txt", "a.txt", "/", "txt"},
         PathCase{"/home/ann/photos/", "photos", "/home/ann", ""},
