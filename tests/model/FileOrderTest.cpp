@@ -76,7 +76,8 @@ TEST_F(Orders, AreStableAndReverseOnlyTheKeys) {
     EXPECT_EQ(namesOf(model.files()), cases[2].expected);
     // Files whose key can't be read come first either way.
     addVanished();
-    for (SortOrder order : {SortOrder::date, SortOrder::size, SortOrder::created, SortOrder::taken}) {
+    for (SortOrder order :
+         {SortOrder::date, SortOrder::size, SortOrder::created, SortOrder::taken}) {
         model.sort(SortOrder::name);  // the vanished file last, and then first
         for (bool reverse : {false, true}) {
             EXPECT_EQ(sortedNames(order, reverse).front(), "vanished.jpg") << int(order);

@@ -22,13 +22,15 @@ TEST(Progress, AddingAndSortingReportOneRunEach) {
     test::TemporaryFolder folder;
     TavixModel model;
     std::vector<Report> reports;
-    model.setProgress([&](std::size_t done, std::size_t total) { reports.emplace_back(done, total); });
+    model.setProgress(
+        [&](std::size_t done, std::size_t total) { reports.emplace_back(done, total); });
     const auto isOneRun = [&](std::size_t total) {
         bool grows = reports.size() >= 2 && reports.size() <= 102;
         for (std::size_t i = 1; i < reports.size(); ++i) {
             grows = grows && reports[i - 1].first < reports[i].first && reports[i].second == total;
         }
-        return grows && reports.front() == Report(0, total) && reports.back() == Report(total, total);
+        return grows && reports.front() == Report(0, total) &&
+               reports.back() == Report(total, total);
     };
     std::vector<Location> files;
     for (int i = 0; i < 451; ++i) files.push_back(folder.write("f" + std::to_string(i), "x"));

@@ -19,9 +19,9 @@ namespace tavix {
 namespace {
 
 namespace fs = std::filesystem;
+using journal::NotPutBack;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
-using journal::NotPutBack;
 using Step = TavixModel::IdentifiedRule;
 using Paths = std::vector<Location>;
 using Names = std::vector<std::string>;
@@ -63,7 +63,9 @@ TEST_F(RenameCommands, RenameThenUndoGoThroughTheJournal) {
     EXPECT_EQ(model.message(), "Renamed 3 files.");
     EXPECT_EQ(told(), each);
     EXPECT_EQ(model.files(), renamed);
-    for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(model.lastMoves().at(i), (Move{original[i], renamed[i]}));
+    EXPECT_EQ(model.lastMoves(), (std::vector<Move>{{original[0], renamed[0]},
+                                                    {original[1], renamed[1]},
+                                                    {original[2], renamed[2]}}));
     EXPECT_EQ(model.plan().items[0].originalName(), "new-a.txt");
     EXPECT_THAT(model.history().batches.at(0).by, StartsWith("tavix "));
 
@@ -84,7 +86,8 @@ TEST(UndoCommand, LeavesWhatIsNoLongerOursWhereItIs) {
         for (const bool replaced : {true, false}) {  // else the move back fails
             test::TemporaryFolder box;
             TavixModel m;
-            const Paths files = listForPrefix(m, box, journaled ? box.path() / "state" : fs::path());
+            const Paths files =
+                listForPrefix(m, box, journaled ? box.path() / "state" : fs::path());
             const fs::path moved = box.path() / "files" / "new-b.txt";
             m.rename();
             EXPECT_EQ(m.history().batches.size(), journaled ? 1u : 0u);
@@ -124,9 +127,10 @@ TEST_F(RenameCommands, RenamesWithoutAJournalWhenNoneCanBeMade) {
 
     fs::remove(original[2]);
     model.rename();
-    EXPECT_EQ(model.message(), "Renamed 2; 1 failed \u2014 Couldn't rename \u201Cc.txt\u201D to "
-                               "\u201Cnew-c.txt\u201D: " +
-                                   std::string(std::strerror(ENOENT)) + ". No journal was kept.");
+    EXPECT_EQ(model.message(),
+              "Renamed 2; 1 failed \u2014 Couldn't rename \u201Cc.txt\u201D to "
+              "\u201Cnew-c.txt\u201D: " +
+                  std::string(std::strerror(ENOENT)) + ". No journal was kept.");
     EXPECT_EQ(model.files(), (Paths{renamed[0], renamed[1], original[2]}));
 }
 
