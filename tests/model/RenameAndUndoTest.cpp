@@ -134,6 +134,29 @@ TEST_F(RenameCommands, RenamesWithoutAJournalWhenNoneCanBeMade) {
     EXPECT_EQ(model.files(), (Paths{renamed[0], renamed[1], original[2]}));
 }
 
+// The files go back whichever of the journal's last writes fails (its open,
+// the state line, the sync); the message says the journal wasn't marked.
+TEST(UndoCommand, PutsBackWhenTheJournalCannotBeMarkedUndone) {
+    for (const int failing : {1, 2, 3}) {
+        test::TemporaryFolder box;
+        TavixModel m;
+        const Paths files = listForPrefix(m, box, box.path() / "state");
+        m.rename();
+        const fs::path journal = m.history().batches.at(0).journal;
+        int calls = 0;
+        test::failWrites([&](const fs::path& path) -> std::optional<int> {
+            if (path != journal || ++calls != failing) return std::nullopt;
+            return ENOSPC;
+        });
+        m.undo();
+        test::failWrites({});
+        EXPECT_EQ(m.message(), "Put 3 files back. The journal couldn't be marked undone: " +
+                                   std::string(std::strerror(ENOSPC)) + ".")
+            << "write " << failing;
+        EXPECT_EQ(m.files(), files);
+    }
+}
+
 // Any batch of the history is undone by its journal; one already undone is
 // refused and nothing moves. Undone so, the window's own last batch leaves
 // nothing to undo, and an earlier one leaves it be.
