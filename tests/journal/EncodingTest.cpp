@@ -45,25 +45,23 @@ TEST(Encoding, PathsOfEveryByteValueComeBackFromARecord) {
 }
 
 TEST(Encoding, BirthTimesRoundTripToTheNanosecond) {
-    using std::chrono::nanoseconds;
-    using std::chrono::seconds;
-    struct Case {
-        std::int64_t seconds;
-        std::int64_t nanoseconds;
-        const char* text;
+    const auto at = [](std::int64_t seconds, std::int64_t nanoseconds) {
+        return FileSystem::Timestamp(std::chrono::seconds(seconds) +
+                                     std::chrono::nanoseconds(nanoseconds));
     };
-    const Case cases[] = {
-        {1'765'000'000, 7, "2025-12-06T05:46:40.000000007Z"},
-        {0, 0, "1970-01-01T00:00:00.000000000Z"},
-        {-1, 999'999'999, "1969-12-31T23:59:59.999999999Z"},
-        {951'782'400, 123'456'789, "2000-02-29T00:00:00.123456789Z"},  // a leap day of a 400th year
-        {4'107'542'399, 0, "2100-02-28T23:59:59.000000000Z"},          // 2100 has none
-        {9'223'372'036, 854'775'807, "2262-04-11T23:47:16.854775807Z"},  // the last of the range
+    const std::pair<FileSystem::Timestamp, std::string> cases[] = {
+        {at(1'765'000'000, 7), "2025-12-06T05:46:40.000000007Z"},
+        {at(0, 0), "1970-01-01T00:00:00.000000000Z"},
+        {at(-1, 999'999'999), "1969-12-31T23:59:59.999999999Z"},
+        {at(951'782'400, 123'456'789), "2000-02-29T00:00:00.123456789Z"},  // a leap day of a 400th year
+        {at(4'107'542'399, 0), "2100-02-28T23:59:59.000000000Z"},          // 2100 has none
+        {at(9'223'372'036, 854'775'807), "2262-04-11T23:47:16.854775807Z"},  // the last of the range
     };
-    for (const Case& c : cases) {
-        const FileSystem::Timestamp time(seconds(c.seconds) + nanoseconds(c.nanoseconds));
-        EXPECT_EQ(timeText(time), c.text);
-        EXPECT_EQ(parseTime(c.text), time) << c.text;
+    for (const auto& [time, text] : cases) {
+        std::string written;
+        appendTime(written, time);
+        EXPECT_EQ(written, text);
+        EXPECT_EQ(parseTime(text), time) << text;
     }
     for (const char* bad : {"2025-12-06T05:46:40Z", "2025-12-06T05:46:40.00000000xZ", "",
                             "2025-12-06 05:46:40.000000007Z"}) {

@@ -71,6 +71,10 @@ TEST(JournalContents, ValuesOfTheWrongTypeMakeAPlannedMoveUnreadable) {
          "a birth time that can't be read"},
         {R"("device":null,"inode":null,"birth":null,"temporary":1.5)",
          "a temporary name that isn't a path"},
+        // A line past the reader's limit is damage whatever it holds.
+        {R"("device":null,"inode":null,"birth":null,"temporary":null,"pad":")" +
+             std::string(LineReader::maxLine, ' ') + '"',
+         "longer than any journal line"},
     };
     for (const auto& [fields, reason] : cases) {
         const auto contents = read(header + "\n" + R"({"from":"/d/a","to":"/d/b",)" + fields +
