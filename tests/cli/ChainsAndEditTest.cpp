@@ -2,7 +2,6 @@
 #include <stdlib.h>
 
 #include <map>
-#include <nlohmann/json.hpp>
 
 #include "support/CliRun.hpp"
 #include "support/Files.hpp"
@@ -12,7 +11,6 @@ namespace tavix {
 namespace {
 
 namespace fs = std::filesystem;
-using nlohmann::json;
 using test::contentsOf;
 using test::namesIn;
 using Names = std::vector<std::string>;
@@ -44,17 +42,6 @@ protected:
 
     test::TemporaryFolder tools;
 };
-
-// The order each move is made in, and the files that step aside; a name held
-// outside the batch leaves its file out of the order.
-TEST_F(ChainsAndEdit, PlanWithChainsOrdersTheMoves) {
-    write({"a", "b", "c", "e", "f"});
-    const json plan = json::parse(
-        run({"plan", "--chains", "--json", "--map", "-"}, "a\tb\nb\ta\nc\td\nf\te\n").out);
-    json order = json::array();
-    for (const auto& item : plan["items"]) order.push_back({item["order"], item["viaTemporary"]});
-    EXPECT_EQ(order, json::parse("[[2,false],[3,true],[1,false],[null,false]]"));
-}
 
 // Lines reordered, one deleted, one a name with a tab and a newline.
 TEST_F(ChainsAndEdit, EditRenamesWhatWasChangedAndLeavesDeletedLinesAlone) {

@@ -141,17 +141,25 @@ TEST_F(Cli, CommandsPrintExactlyThis) {
     }
 }
 
-// The same in JSON: every field of an item, and a problem's name and message.
+// The same in JSON: every field of each item; with chains, the order of the
+// moves and the file that steps aside, none for a file whose name is held.
 TEST_F(Cli, PlanJsonHasEveryField) {
-    EXPECT_EQ(json::parse(run({"plan", "--json", "--step", sequenceStep, "IMG_1.jpg"}).out),
-              json::parse(R"({"items":[{"path":")" + at("IMG_1.jpg") +
-                          R"(","originalName":"IMG_1.jpg",
-        "newName":"IMG_1-01.jpg","changed":true,"problem":null,"problemMessage":null,
-        "changedRange":[5,8]}],"changedCount":1,"hasProblems":false})"));
-    const auto slowPlan = json::parse(run({"plan", "--json", "--step", slowStep, slow}).out);
-    EXPECT_EQ(slowPlan["items"][0]["problem"], "tooSlow");
-    EXPECT_EQ(slowPlan["items"][0]["problemMessage"], "The pattern takes too long on this name");
-    EXPECT_EQ(slowPlan["hasProblems"], true);
+    const std::string map = "a.txt\tplain.txt\nplain.txt\ta.txt\nIMG_1.jpg\tIMG_9.jpg\nIMG_2.jpg\tb!1\n";
+    auto plan = json::parse(run({"plan", "--chains", "--json", "--map", "-"}, map).out);
+    for (auto& item : plan["items"]) {
+        EXPECT_EQ(item["path"], at(item["originalName"]));
+        item.erase("path");
+    }
+    EXPECT_EQ(plan, json::parse(R"({"items":[
+        {"originalName":"a.txt","newName":"plain.txt","changed":true,"problem":null,
+         "problemMessage":null,"changedRange":[0,5],"order":2,"viaTemporary":false},
+        {"originalName":"plain.txt","newName":"a.txt","changed":true,"problem":null,
+         "problemMessage":null,"changedRange":[0,1],"order":3,"viaTemporary":true},
+        {"originalName":"IMG_1.jpg","newName":"IMG_9.jpg","changed":true,"problem":null,
+         "problemMessage":null,"changedRange":[4,5],"order":1,"viaTemporary":false},
+        {"originalName":"IMG_2.jpg","newName":"b!1","changed":true,"problem":"exists",
+         "problemMessage":"A file with this name already exists","changedRange":[0,3],
+         "order":null,"viaTemporary":false}],"changedCount":3,"hasProblems":true})"));
 }
 
 TEST_F(Cli, InfoShowsWhatTheInspectorShows) {

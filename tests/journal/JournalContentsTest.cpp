@@ -59,7 +59,8 @@ TEST(JournalContents, ALineCutShortAtTheEndIsIgnoredDamageElsewhereIsNamed) {
 }
 
 // A value of the wrong type is damage: a fraction or a string never passes for
-// the null of a move recorded without identity, birth or temporary name.
+// the null of a move recorded without identity, birth or temporary name. So is
+// a line longer than the reader keeps, whatever it holds.
 TEST(JournalContents, ValuesOfTheWrongTypeMakeAPlannedMoveUnreadable) {
     const std::string noIdentity = "a planned move without a valid device and inode";
     const std::pair<std::string, std::string> cases[] = {
@@ -79,8 +80,8 @@ TEST(JournalContents, ValuesOfTheWrongTypeMakeAPlannedMoveUnreadable) {
     for (const auto& [fields, reason] : cases) {
         const auto contents = read(header + "\n" + R"({"from":"/d/a","to":"/d/b",)" + fields +
                                    "}\n" + move("/d/c", "/d/e") + "\n");
-        EXPECT_EQ(contents.damage, std::vector<std::string>{"line 2: " + reason}) << fields;
-        EXPECT_EQ(contents.fates, (std::vector{Fate::unreadable, Fate::unknown})) << fields;
+        EXPECT_EQ(contents.damage, std::vector<std::string>{"line 2: " + reason}) << fields.substr(0, 80);
+        EXPECT_EQ(contents.fates, (std::vector{Fate::unreadable, Fate::unknown})) << fields.substr(0, 80);
     }
     // A move without its new name.
     EXPECT_EQ(read(header + "\n" + R"({"from":"/d/a","device":null,"inode":null})" + "\n" + moves)
