@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <fstream>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <regex>
 #include <utility>
@@ -18,27 +20,20 @@ namespace fs = std::filesystem;
 using Result = test::CliResult;
 using nlohmann::json;
 using test::contentsOf;
+using test::namesIn;
 using test::quoted;
 using Names = std::vector<std::string>;
 
 class RenameCommands : public test::CliFolder {
 protected:
+    ~RenameCommands() override { ::unsetenv("VISUAL"); }
+
     // The journal's text with what differs from run to run (its time and
     // program, identities, birth times, temporary names) as "*".
     std::string journal(const std::string& name = "j.jsonl") const {
         static const std::regex varies(
             R"re(("(?:created|by|device|inode|birth|temporary)":)(?:null|"[^"]*"|\d+))re");
         return std::regex_replace(in(name), varies, "$1*");
-    }
-    // The journal's header and planned moves of a batch of `from` → `to` pairs.
-    std::string header(const std::vector<std::pair<std::string, std::string>>& moves) const {
-        std::string text = R"({"tavixJournal":3,"created":*,"by":*,"planned":)" +
-                           std::to_string(moves.size()) + "}\n";
-        for (const auto& [from, to] : moves) {
-            text += R"({"from":")" + at(from) + R"(","to":")" + at(to) +
-                    R"(","device":*,"inode":*,"birth":*,"temporary":*})" + "\n";
-        }
-        return text + "{\"intent\":\"complete\"}\n";
     }
     void writeAB() const { folder.write("a.txt", "a"), folder.write("b.txt", "b"); }
     // Adds "-1" to each name given after the options given.
@@ -57,6 +52,27 @@ protected:
     std::string failed(const std::string& why) const { return "tavix-cli: " + why + "\n"; }
     Result refused(const std::string& why) const { return {2, "", failed(why)}; }
 
+    void write(const Names& names) const {
+        for (const auto& name : names) folder.write(name, name);
+    }
+    // The editor: a shell script that copies what it was given to "seen" beside
+    // the script, then runs `body` with the file as $1.
+    void editor(const std::string& body) {
+        const fs::path script =
+            tools.write("editor.sh", "#!/bin/sh\ncp \"$1\" \"" + (tools.path() / "seen").string() +
+                                         "\"\n" + body + "\n");
+        fs::permissions(script, fs::perms::owner_all);
+        ::setenv("VISUAL", script.c_str(), 1);
+    }
+    // The path of the file that the error output says keeps the edits.
+    static fs::path keptFile(const std::string& err) {
+        const std::string marker = "kept in ";
+        const auto at = err.find(marker);
+        if (at == std::string::npos) return {};
+        return err.substr(at + marker.size(), err.find('\n', at) - at - marker.size());
+    }
+
+    test::TemporaryFolder tools;
     const std::string upper = R"({"changeCase":{"_0":"UPPERCASE"}})";
     const std::string suffix = R"({"addText":{"text":"-1","position":"After name"}})";
 };
@@ -81,7 +97,11 @@ TEST_F(RenameCommands, TheJournalRecordsIntentMovesAndFailuresAndUndoAppendsItsS
               json({{"moves", {{{"from", at("a.txt")}, {"to", at("A.txt")}}}},
                     {"failures", {{{"path", at("b.txt")}, {"message", failure}}}},
                     {"message", message}}));
-    const std::string renamed = header({{"a.txt", "A.txt"}, {"b.txt", "B.txt"}}) +
+    const std::string identity = R"(","device":*,"inode":*,"birth":*,"temporary":*})" "\n";
+    const std::string renamed = R"({"tavixJournal":3,"created":*,"by":*,"planned":2})" "\n"
+                                R"({"from":")" + at("a.txt") + R"(","to":")" + at("A.txt") +
+                                identity + R"({"from":")" + at("b.txt") + R"(","to":")" +
+                                at("B.txt") + identity + "{\"intent\":\"complete\"}\n"
                                 "{\"moved\":1}\n{\"failed\":2,\"message\":\"" + failure +
                                 "\"}\n{\"state\":\"complete\",\"message\":\"" + message +
                                 "\",\"moved\":1,\"failed\":1}\n";
@@ -324,6 +344,60 @@ TEST_F(RenameCommands, ADamagedOrLinkedJournalPutsBackWhatItCanIdentify) {
     fs::create_symlink(folder.path() / "k.jsonl", folder.path() / "link.jsonl");
     EXPECT_EQ(run({"undo", "link.jsonl"}).status, 0);
     EXPECT_TRUE(in("k.jsonl").ends_with("{\"state\":\"undone\",\"putBack\":1,\"notPutBack\":0}\n"));
+}
+
+// Lines reordered, one deleted, one a name with a tab and a newline.
+TEST_F(RenameCommands, EditRenamesWhatWasChangedAndLeavesDeletedLinesAlone) {
+    folder.write("sub/c.txt", "c");
+    write({"a.txt", "b.txt", "tab\there.txt"});
+    editor(
+        "printf '3\\tone\\\\ttwo\\\\nthree.txt\\n2\\tB.txt\\n# a comment\\n\\n4\\tc.txt\\n' > "
+        "\"$1\"");
+    EXPECT_EQ(
+        run({"edit", "--yes", "--no-journal", "a.txt", "b.txt", "tab\there.txt", "sub/c.txt"}),
+        (Result{0,
+                "a.txt  \u2192  a.txt\nb.txt  \u2192  B.txt\n"
+                "tab\\there.txt  \u2192  one\\ttwo\\nthree.txt\nc.txt  \u2192  c.txt\n"
+                "4 files \u00B7 2 will change\nRenamed 2 files.\n",
+                ""}));
+    EXPECT_EQ(contentsOf(tools.path() / "seen"),
+              "# " + folder.path().string() + "\n1\ta.txt\n2\tb.txt\n3\ttab\\there.txt\n\n# " +
+                  at("sub") + "\n4\tc.txt\n");
+    EXPECT_EQ(test::filesIn(folder.path()), (std::map<std::string, std::string>{
+                                                {"B.txt", "b.txt"},
+                                                {"a.txt", "a.txt"},
+                                                {"one\ttwo\nthree.txt", "tab\there.txt"}}));
+}
+
+// Which lines can't be read is the edit text's test; here, that such text is
+// kept as typed, and that nothing is renamed without a yes or when the editor fails.
+TEST_F(RenameCommands, EditRenamesNothingUnreadableUnconfirmedOrAfterAFailedEditor) {
+    write({"a", "b"});
+    editor("printf '1\\tx\\n1\\ty\\n' > \"$1\"; cp \"$1\" \"$1.typed\"");
+    const auto unreadable = run({"edit", "--yes", "--no-journal", "a", "b"});
+    EXPECT_EQ(unreadable.status, 2);
+    EXPECT_TRUE(unreadable.err.starts_with(
+        "tavix-cli: line 2: file 1 is given twice; nothing was renamed\n"))
+        << unreadable.err;
+    const fs::path kept = keptFile(unreadable.err);
+    ASSERT_FALSE(kept.empty()) << unreadable.err;
+    EXPECT_EQ(contentsOf(kept), contentsOf(kept.string() + ".typed"));
+    fs::remove(kept);
+
+    editor("printf '1\\tz\\n' > \"$1\"");
+    const auto noTerminal = run({"edit", "--no-journal", "a"});
+    EXPECT_EQ(noTerminal.status, 1);
+    EXPECT_NE(noTerminal.err.find("--yes"), std::string::npos);
+    fs::remove(keptFile(noTerminal.err));
+    inIsTerminal = true;
+    EXPECT_EQ(run({"edit", "--no-journal", "a"}, "n\n"),
+              (Result{1, "a  \u2192  z\n1 file \u00B7 1 will change\n", "Rename 1 file? [y/N] "}));
+    EXPECT_EQ(namesIn(folder.path()), (Names{"a", "b"}));
+    EXPECT_EQ(run({"edit", "--no-journal", "a"}, "y\n").status, 0);
+    editor("printf '1\\ty\\n' > \"$1\"; exit 1");
+    EXPECT_EQ(run({"edit", "--yes", "--no-journal", "z"}),
+              (Result{1, "", "tavix-cli: the editor exited with status 1; nothing was renamed\n"}));
+    EXPECT_EQ(namesIn(folder.path()), (Names{"b", "z"}));
 }
 
 }  // namespace
