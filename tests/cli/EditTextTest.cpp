@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "cli/EditText.hpp"
@@ -39,12 +40,8 @@ TEST(EditText, RefusesLinesItCantReadNamingTheLine) {
         {"1\ta\\x4\n", "line 1: \\x needs two hexadecimal digits"},
     };
     for (const auto& [text, message] : rows) {
-        try {
-            readEditText(text, 3);
-            ADD_FAILURE() << "read " << text;
-        } catch (const EditTextError& error) {
-            EXPECT_EQ(std::string(error.what()), message);
-        }
+        EXPECT_THAT([&] { readEditText(text, 3); },
+                    ::testing::ThrowsMessage<EditTextError>(::testing::StrEq(message)));
     }
 }
 

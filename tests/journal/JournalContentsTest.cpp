@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -100,12 +101,8 @@ TEST(JournalContents, PathsThatCouldLeadAnywhereRefuseTheWholeJournal) {
          "a path with \".\" or \"..\" in it"},
     };
     for (const auto& [line, error] : cases) {
-        try {
-            read(header + "\n" + line + "\n");
-            ADD_FAILURE() << line;
-        } catch (const JournalError& failure) {
-            EXPECT_EQ(failure.what(), "j: line 2: " + error);
-        }
+        EXPECT_THAT([&] { read(header + "\n" + line + "\n"); },
+                    ::testing::ThrowsMessage<JournalError>(::testing::StrEq("j: line 2: " + error)));
     }
     EXPECT_THROW(read("{\"tavixJournal\":3,\"planned\":1\n" + moves), JournalError);
     EXPECT_THROW(read("{\"tavixJournal\":4}\n"), JournalError);
