@@ -70,11 +70,7 @@ TEST(Encoding, BirthTimesRoundTripToTheNanosecond) {
 }
 
 TEST(Encoding, RecordsTakeFlatObjectsOnly) {
-    struct Case {
-        std::string line;
-        bool read;
-    };
-    const Case cases[] = {
+    const std::pair<std::string, bool> cases[] = {
         {R"({"moved":3})", true},
         {R"({"from":{"base64":"L2E="},"device":null})", true},
         {R"({"from":{"base64":"L2E"}})", false},  // not padded base64
