@@ -71,7 +71,7 @@ TEST_F(Cli, CommandsPrintExactlyThis) {
              "1 file \u00B7 1 will change\n",
           skipped("gone\\r\\x07.txt", "does not exist")}},
         // Per folder: batch after batch, folders as they first come, each
-        // numbered on its own; a clash is one within a folder only.
+        // numbered on its own.
         {{"plan", "--per-folder", "--step", "sequence", "one/a.txt", "a.txt", "two/a.txt",
           "plain.txt"},
          "", false,
@@ -87,11 +87,15 @@ TEST_F(Cli, CommandsPrintExactlyThis) {
          {1, "plain.txt  \u2192  Names can't contain \u201C/\u201D or \u201C:\u201D\n"
              "IMG_1.jpg  \u2192  x.jpg\n2 files \u00B7 1 will change\n",
           skipped("gone", "does not exist") + skipped("plain.txt", "already listed")}},
+        // Pairs ended by NUL bytes: a new name may hold a tab.
         {{"plan", "-0", "--map", "-"},
-         std::string("a.txt\0x\ty.txt\0", 14) + at("plain.txt") + std::string("\0P.TXT\0", 7), false,
-         {0, "a.txt  \u2192  x\\ty.txt\nplain.txt  \u2192  P.TXT\n2 files \u00B7 2 will change\n", ""}},
-        {{"plan", "--per-folder", "--map", "-"}, "one/a.txt\tx\nplain.txt\tz\ntwo/a.txt\tz\na.txt\ty\n",
+         std::string("a.txt\0x\ty.txt\0", 14) + at("plain.txt") + std::string("\0P.TXT\0", 7),
          false,
+         {0, "a.txt  \u2192  x\\ty.txt\nplain.txt  \u2192  P.TXT\n2 files \u00B7 2 will change\n",
+          ""}},
+        // Names given, per folder: the same name in two folders is no clash.
+        {{"plan", "--per-folder", "--map", "-"},
+         "one/a.txt\tx\nplain.txt\tz\ntwo/a.txt\tz\na.txt\ty\n", false,
          {0, "a.txt  \u2192  x\nplain.txt  \u2192  z\na.txt  \u2192  y\na.txt  \u2192  z\n"
              "4 files \u00B7 4 will change\n", ""}},
         {{"plan", "--map", "-"}, "a.txt\tb\nno tab\n", false,
@@ -144,7 +148,8 @@ TEST_F(Cli, CommandsPrintExactlyThis) {
 // The same in JSON: every field of each item; with chains, the order of the
 // moves and the file that steps aside, none for a file whose name is held.
 TEST_F(Cli, PlanJsonHasEveryField) {
-    const std::string map = "a.txt\tplain.txt\nplain.txt\ta.txt\nIMG_1.jpg\tIMG_9.jpg\nIMG_2.jpg\tb!1\n";
+    const std::string map =
+        "a.txt\tplain.txt\nplain.txt\ta.txt\nIMG_1.jpg\tIMG_9.jpg\nIMG_2.jpg\tb!1\n";
     auto plan = json::parse(run({"plan", "--chains", "--json", "--map", "-"}, map).out);
     for (auto& item : plan["items"]) {
         EXPECT_EQ(item["path"], at(item["originalName"]));

@@ -189,7 +189,8 @@ TEST(KilledBatch, UndoPutsEveryFileBackAfterSigkillAtAnyPoint) {
         test::TemporaryFolder temp;
         const auto listing = [&] {
             std::vector<Listing> files;
-            for (const auto& folder : folders) files.push_back(test::filesIn(temp.path() / "files" / folder));
+            for (const auto& folder : folders)
+                files.push_back(test::filesIn(temp.path() / "files" / folder));
             return files;
         };
         std::string list;

@@ -81,8 +81,9 @@ TEST(JournalContents, ValuesOfTheWrongTypeMakeAPlannedMoveUnreadable) {
     for (const auto& [fields, reason] : cases) {
         const auto contents = read(header + "\n" + R"({"from":"/d/a","to":"/d/b",)" + fields +
                                    "}\n" + move("/d/c", "/d/e") + "\n");
-        EXPECT_EQ(contents.damage, std::vector<std::string>{"line 2: " + reason}) << fields.substr(0, 80);
-        EXPECT_EQ(contents.fates, (std::vector{Fate::unreadable, Fate::unknown})) << fields.substr(0, 80);
+        const std::string row = fields.substr(0, 80);
+        EXPECT_EQ(contents.damage, std::vector<std::string>{"line 2: " + reason}) << row;
+        EXPECT_EQ(contents.fates, (std::vector{Fate::unreadable, Fate::unknown})) << row;
     }
     // A move without its new name.
     EXPECT_EQ(read(header + "\n" + R"({"from":"/d/a","device":null,"inode":null})" + "\n" + moves)
