@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "ApplyCase.hpp"
+#include "engine/Chains.hpp"
 #include "rules/Catalogue.hpp"
 #include "support/TemporaryFolder.hpp"
 #include "text/PathNames.hpp"
@@ -22,13 +23,15 @@ RenameRule replace(std::string find, std::string with) {
 
 // Files written in a folder (a name after "+" is not in the list, one after
 // "-" is listed but never written), the steps and whether the extension is
-// kept, the plan as printed() with "|" between items, and how many items change.
+// kept, the plan as printed() with "|" between items, how many items change,
+// and, where given, the first item's problem as the programs tell it.
 struct Case {
     std::string files;
     std::vector<RenameRule> steps;
     bool keepExtension;
     std::string planned;
     std::size_t changed;
+    std::string told = {};
 };
 
 class Plans : public ::testing::TestWithParam<Case> {};
@@ -49,6 +52,9 @@ TEST_P(Plans, GiveEachItemItsNewNameOrItsProblem) {
         planned.append(planned.empty() ? "" : "|").append(line);
     EXPECT_EQ(planned, c.planned);
     EXPECT_EQ(plan.changedCount(), c.changed);
+    if (!c.told.empty()) {
+        EXPECT_EQ(rawValue(plan.items.at(0).problem.value()), c.told);
+    }
     for (std::size_t i = 0; i < listed.size(); ++i)
         EXPECT_EQ(plan.items.at(i).originalName(), PathNames::name(listed[i]));
 }
@@ -61,7 +67,7 @@ INSTANTIATE_TEST_SUITE_P(
         {".profile", {upper}, true, ".PROFILE", 1},
         // A step that adds a dot does not move the extension.
         {"a.txt", {RenameRule{AddText{".tar", Position::suffix}}}, true, "a.tar.txt", 1},
-        {"a.txt", {cropAll}, true, ".txt !empty", 0},
+        {"a.txt", {cropAll}, true, ".txt !empty", 0, "Name would be empty"},
         {"a.txt", {replace("a", " \t ")}, true, " \t .txt !empty", 0},
         {"a.txt", {replace("a", " x ")}, true, " x .txt", 1},
         {"a.txt", {replace("a", "b/c")}, true, "b/c.txt !illegal", 0},
@@ -122,6 +128,54 @@ TEST(RenamePlan, KeepsItsOwnTerminatedTextThatCopiesShare) {
         }
     }
 }
+
+struct ChainCase {
+    std::string name;
+    std::string outside;  // files on disk that aren't in the batch
+    std::string renames;  // "from>to …"
+    std::vector<std::string> planned;
+};
+
+class FreeChains : public ::testing::TestWithParam<ChainCase> {};
+
+TEST_P(FreeChains, FreeNamesThatTheBatchGivesUp) {
+    const ChainCase& c = GetParam();
+    TemporaryFolder folder;
+    std::istringstream outside(c.outside), renames(c.renames);
+    for (std::string name; outside >> name;) folder.write(name);
+    std::vector<Location> files;
+    std::vector<std::string> names;
+    for (std::string rename; renames >> rename;) {
+        files.push_back(folder.write(rename.substr(0, rename.find('>'))));
+        names.push_back(rename.substr(rename.find('>') + 1));
+    }
+    RenamePlan plan = RenameEngine::planNames(std::move(files), names);
+    RenameEngine::freeChains(plan);
+    EXPECT_EQ(printed(plan), c.planned);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Chains, FreeChains,
+    ::testing::Values(
+        ChainCase{"ASwap", "", "a>b b>a", {"b", "a"}},
+        ChainCase{"AThreeCycle", "", "a>b b>c c>a", {"b", "c", "a"}},
+        ChainCase{"AShiftIntoAFreeName", "", "f1>f2 f2>f3 f3>f4", {"f2", "f3", "f4"}},
+        ChainCase{"AShiftIntoAFileOutsideTheBatch", "f3", "f1>f2 f2>f3", {"f2 !exists", "f3 !exists"}},
+        ChainCase{"AChainEndingInAFileThatCantMove",
+             "",
+             "a>b b>c c>x/y",
+             {"b !exists", "c !exists", "x/y !illegal"}},
+        // A chain that reaches a file an earlier chain freed is freed, whatever
+        // the chain just before it came to.
+        ChainCase{"AChainMeetingAFreedOneAfterABlockedOne",
+             "",
+             "b>c c>d e>f f>x/y a>b",
+             {"c", "d", "f !exists", "x/y !illegal", "b"}},
+        ChainCase{"AClashInsideTheBatch", "", "a>c b>c c>d", {"c !duplicate", "c !duplicate", "d"}},
+        // "B" is another file than the batch's "b": "a" stays, and so "b" can't
+        // have its name.
+        ChainCase{"AFileThatStaysHoldsItsName", "B", "a>B b>a", {"B !exists", "a !exists"}}),
+    [](const auto& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace tavix
