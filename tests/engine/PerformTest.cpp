@@ -74,11 +74,11 @@ TEST_F(Perform, ACaseChangeWhoseSecondStepFailsLeavesTheFileFound) {
                               left->first + "\u201D"});
 }
 
-// Two swaps and, in another folder, a 3-cycle, made in their move order: each
-// folder's moves are made in that folder. Each swap is one exchange
-// of names where the file system has it; where it refuses, the swaps (asking
-// only once) and the 3-cycle go through a temporary name: the cycle's file that
-// steps aside moves first and finishes last. When a move fails, no file is lost
+// Two swaps and, in another folder, a 3-cycle, made in their move order, each
+// folder's moves in that folder. Each swap is one exchange of names where the
+// file system has it; where it refuses, the swaps (asking only once) and the
+// 3-cycle go through a temporary name: the cycle's file that steps aside moves
+// first and finishes last. When a move fails, no file is lost
 // and none is left under a temporary name.
 TEST(PerformInOrder, SwapsInOneStepBreaksCyclesAndKeepsEveryFileWhenAMoveFails) {
     struct Case {
