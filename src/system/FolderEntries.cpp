@@ -291,8 +291,8 @@ bool holdsEntry(std::string_view folder, std::string_view entryName) {
 }
 
 // The answer to one BesideQuestion, told whether the folder holds an entry
-// spelled exactly `name` when that is already known; `folded` is the folder's entries by folded
-// name, read when needed.
+// spelled exactly `name` when that is already known; `folded` is the folder's
+// entries by folded name, read when needed.
 bool existsBesideKnowing(std::string_view path, std::string_view name,
                          std::optional<bool> spelledThere, FoldedEntries& folded) {
     const std::string_view folder = folderPart(path);

@@ -108,8 +108,8 @@ private:
 // Any directory entry at that name counts (a symbolic link, even a dangling one
 // or one to the file itself, and another hard link of the file), except the
 // file's own entry reached under another spelling of letter case on a file
-// system that ignores case. A source that is gone counts as meeting anything
-// at the name.
+// system that ignores case. When `path` itself is gone, any entry at the name
+// counts.
 struct BesideQuestion {
     std::string_view path;
     std::string_view name;

@@ -56,8 +56,9 @@ TEST(RegularFile, ReadsOnlyRegularFilesOrPipesAndWithinTheirLimit) {
     for (const auto& c : cases) {
         for (const bool toEnd : {false, true}) {
             std::string bytes;
-            const std::error_code error = toEnd ? readToEnd(c.path, c.limit, bytes)
-                                                : FileSystem::readRegularFile(c.path, c.limit, bytes);
+            const std::error_code error =
+                toEnd ? readToEnd(c.path, c.limit, bytes)
+                      : FileSystem::readRegularFile(c.path, c.limit, bytes);
             EXPECT_EQ(error, toEnd ? c.end : c.regular) << c.path << ": " << error.message();
             EXPECT_EQ(bytes, error ? "" : c.out) << c.path;
         }
