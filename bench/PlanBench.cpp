@@ -105,7 +105,7 @@ void ApplyStack(benchmark::State& state) {
         for (std::size_t i = 0; i < stems.size(); ++i) {
             std::string stem = stems[i];
             for (auto& step : steps) {
-                stem = step.apply(stem, static_cast<std::int64_t>(i), files.files()[i]);
+                step.applyTo(stem, static_cast<std::int64_t>(i), files.files()[i]);
             }
             benchmark::DoNotOptimize(stem.data());
         }

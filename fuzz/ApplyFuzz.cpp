@@ -26,6 +26,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         RenameRule{Truncate{number, (selector & 1) ? Position::prefix : Position::suffix}},
         RenameRule{AddText{text, Position::suffix}},
     };
-    for (const RenameRule& rule : rules) (void)RenameEngine::apply(rule, name, 0, "/tmp/x");
+    for (const RenameRule& rule : rules) {
+        std::string out = name;
+        (void)RenameEngine::PreparedStep(rule).applyTo(out, 0, "/tmp/x");
+    }
     return 0;
 }

@@ -430,12 +430,6 @@ UndoOutcome undoOne(const PlannedMove& move) {
 
 }  // namespace
 
-std::vector<UndoOutcome> undoChecked(const std::vector<PlannedMove>& moves) {
-    std::vector<UndoOutcome> outcomes(moves.size());
-    for (std::size_t i = moves.size(); i-- > 0;) outcomes[i] = undoOne(moves[i]);
-    return outcomes;
-}
-
 UndoOutcome undoChecked(const PlannedMove& move) {
     return undoOne(move);
 }

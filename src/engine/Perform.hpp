@@ -150,14 +150,11 @@ struct UndoOutcome {
     std::error_code error;
 };
 
-// Moves back, last first, only files that are the ones recorded: the entry at
-// `to` (or, after an interruption between the two steps of a case-only change,
-// at `temporary`) must have the recorded identity (and birth time, when one is
-// recorded). Anything else is left where it
-// is. A move without an identity is moved back unchecked. One outcome per move,
-// in the order given.
-std::vector<UndoOutcome> undoChecked(const std::vector<PlannedMove>& moves);
-// The same for one move.
+// Moves one file back only if it is the one recorded: the entry at `to` (or,
+// after an interruption between the two steps of a case-only change, at
+// `temporary`) must have the recorded identity (and birth time, when one is
+// recorded). Anything else is left where it is. A move without an identity is
+// moved back unchecked.
 UndoOutcome undoChecked(const PlannedMove& move);
 // The same with the move's folder held open: each step names its entries
 // relative to it, so a batch's folder is walked once rather than at every step.

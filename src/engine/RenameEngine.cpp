@@ -310,15 +310,4 @@ bool PreparedStep::applyTo(std::string& name, std::int64_t index, const Location
     return outcome != Outcome::unfinished;
 }
 
-std::string PreparedStep::apply(const std::string& name, std::int64_t index, const Location& path) {
-    std::string out = name;
-    applyTo(out, index, path);
-    return out;
-}
-
-std::string apply(const RenameRule& rule, const std::string& name, std::int64_t index,
-                  const Location& path, DateSource dates) {
-    return PreparedStep(rule, dates).apply(name, index, path);
-}
-
 }  // namespace tavix::RenameEngine

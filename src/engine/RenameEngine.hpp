@@ -22,21 +22,14 @@ enum class DateSource { modified, taken };
 // not one per file: each date step reads its file.
 using KnownDates = std::span<const std::optional<FileSystem::Timestamp>>;
 
-// The name after one step. Never fails and never reports: a step that can't be
-// carried out (empty search text, a pattern that doesn't compile or runs out of
-// time, a count of zero) returns the name unchanged. `index` is the file's
-// 0-based position in the planned list and `path` its absolute path; only the
-// generated kinds use them.
-std::string apply(const RenameRule& rule, const std::string& name, std::int64_t index,
-                  const Location& path, DateSource dates = DateSource::modified);
-
 // One step made ready for many names: its regular expression compiled, its
-// search text keyed and its date formatter built once, not once per name. Gives
-// what apply() gives, with one difference: a regular expression that has run
-// out of time on kRegexGiveUpAfter names is given up, and doesn't run on any
-// later name. Not thread-safe (the expression keeps one matcher). A date step
-// given `known` dates takes file `index`'s from them instead of reading the
-// file; they must outlive the step.
+// search text keyed and its date formatter built once, not once per name. It
+// never fails and never reports: a step that can't be carried out (empty search
+// text, a pattern that doesn't compile, a count of zero) leaves the name as it
+// is. A regular expression that has run out of time on kRegexGiveUpAfter names
+// is given up, and doesn't run on any later name. Not thread-safe (the
+// expression keeps one matcher). A date step given `known` dates takes file
+// `index`'s from them instead of reading the file; they must outlive the step.
 class PreparedStep {
 public:
     explicit PreparedStep(const RenameRule& rule, DateSource dates = DateSource::modified,
@@ -49,10 +42,10 @@ public:
     // finish on it, `name` then left as it was: its regular expression ran out
     // of time or stack on it, or had been given up before it. The step's other
     // reasons to leave a name alone (a pattern that doesn't compile, an empty
-    // search text) leave it and give true.
+    // search text) leave it and give true. `index` is the file's 0-based
+    // position in the planned list and `path` its absolute path; only the
+    // generated kinds use them.
     bool applyTo(std::string& name, std::int64_t index, const Location& path);
-    // The name after the step, or `name` unchanged where the step couldn't finish.
-    std::string apply(const std::string& name, std::int64_t index, const Location& path);
 
     struct Parts;
 

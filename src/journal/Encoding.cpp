@@ -178,14 +178,8 @@ void appendTime(std::string& out, FileSystem::Timestamp time) {
     out.append(text, sizeof text - 1);
 }
 
-std::string timeText(FileSystem::Timestamp time) {
-    std::string text;
-    appendTime(text, time);
-    return text;
-}
-
 std::optional<FileSystem::Timestamp> parseTime(std::string_view text) {
-    // Exactly the form timeText writes: 20 characters, a dot, 9 digits, "Z".
+    // Exactly the form appendTime writes: 20 characters, a dot, 9 digits, "Z".
     if (text.size() != 30 || text[19] != '.' || text[29] != 'Z') return std::nullopt;
     std::tm parts{};
     const std::string date(text.substr(0, 19));

@@ -25,8 +25,8 @@ std::string base64(std::string_view bytes);
 // Nothing for text that isn't padded base64.
 std::optional<std::string> fromBase64(std::string_view text);
 
-// "2026-12-01T10:00:00.123456789Z", and back; nothing for any other text.
-std::string timeText(FileSystem::Timestamp time);
+// Appends "2026-12-01T10:00:00.123456789Z"; parseTime reads that form back and
+// gives nothing for any other text.
 void appendTime(std::string& out, FileSystem::Timestamp time);
 std::optional<FileSystem::Timestamp> parseTime(std::string_view text);
 // The time now in UTC, formatted by strftime's `format`.

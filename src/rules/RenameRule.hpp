@@ -27,11 +27,4 @@ struct RenameRule {
     friend bool operator==(const RenameRule&, const RenameRule&) = default;
 };
 
-std::size_t hashValue(const RenameRule& rule);
-
 }  // namespace tavix
-
-template <>
-struct std::hash<tavix::RenameRule> {
-    std::size_t operator()(const tavix::RenameRule& rule) const { return tavix::hashValue(rule); }
-};

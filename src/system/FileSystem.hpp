@@ -27,14 +27,6 @@ struct ExistsAndKind {
 };
 ExistsAndKind existsAndKind(const Location& path);
 
-// Whether a rename of `path` to `name` in its folder would meet something
-// already there: any directory entry at that name counts (a symbolic link, even
-// a dangling one or one to the file itself, and another hard link of the file),
-// except the file's own entry reached under another spelling of letter case on a
-// file system that ignores case. The plan asks existBeside (FolderEntries.hpp),
-// which gives these answers for all its changed files at once.
-bool existsBeside(const Location& path, std::string_view name);
-
 // What makes a directory entry's file itself: its device and inode.
 struct FileId {
     std::uint64_t device = 0;

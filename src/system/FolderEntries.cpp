@@ -290,9 +290,9 @@ bool holdsEntry(std::string_view folder, std::string_view entryName) {
     return found;
 }
 
-// existsBeside, told whether the folder holds an entry spelled exactly `name`
-// when that is already known; `folded` is the folder's entries by folded
-// name, read when needed.
+// The answer to one BesideQuestion, told whether the folder holds an entry
+// spelled exactly `name` when that is already known; `folded` is the folder's
+// entries by folded name, read when needed.
 bool existsBesideKnowing(std::string_view path, std::string_view name,
                          std::optional<bool> spelledThere, FoldedEntries& folded) {
     const std::string_view folder = folderPart(path);
@@ -324,15 +324,6 @@ bool existsBesideKnowing(std::string_view path, std::string_view name,
     if (spelledThere) return *spelledThere;
     return holdsEntry(folder, name);
 }
-
-}  // namespace
-
-bool existsBeside(const Location& path, std::string_view name) {
-    FoldedEntries folded(folderPart(path.native()));
-    return existsBesideKnowing(path.native(), name, std::nullopt, folded);
-}
-
-namespace {
 
 // The indices 0 to count-1 gathered by the folder part of the path each names.
 // Lists mostly come folder by folder, so the previous index's folder is tried

@@ -104,8 +104,12 @@ private:
     bool searchable_ = false;
 };
 
-// One question of existsBeside: would renaming `path` to `name` in its folder
-// meet an entry already there?
+// Would renaming `path` to `name` in its folder meet something already there?
+// Any directory entry at that name counts (a symbolic link, even a dangling one
+// or one to the file itself, and another hard link of the file), except the
+// file's own entry reached under another spelling of letter case on a file
+// system that ignores case. When `path` itself is gone, any entry at the name
+// counts.
 struct BesideQuestion {
     std::string_view path;
     std::string_view name;
@@ -121,11 +125,11 @@ class FolderSnapshots {
 public:
     explicit FolderSnapshots(FolderReads reads = FolderReads::judged) : reads_(reads) {}
 
-    // existsBeside(path, name) for questions 0 to count-1, in order, with exactly
-    // its answers. Only names found in a folder's read are looked at further;
-    // a folder without one leaves each question to existsBeside. `question` may
-    // be called several times for each index; the text it points to must stay
-    // put until the call returns.
+    // The answers to questions 0 to count-1, in order. Only names found in a
+    // folder's read are looked at further; a folder without one (as with
+    // FolderReads::never) leaves each question to lstat. `question` may be
+    // called several times for each index; the text it points to must stay put
+    // until the call returns.
     std::vector<bool> existBeside(std::size_t count,
                                   const std::function<BesideQuestion(std::size_t)>& question);
 

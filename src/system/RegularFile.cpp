@@ -132,11 +132,4 @@ std::error_code readRegularFile(const std::filesystem::path& path, std::size_t l
     return readAll(file, limit, out);
 }
 
-std::error_code readToEnd(const std::filesystem::path& path, std::size_t limit, std::string& out) {
-    std::error_code error;
-    const Descriptor file = openForReading(path, error);
-    if (error) return error;
-    return readAll(file, limit, out);
-}
-
 }  // namespace tavix::FileSystem

@@ -38,9 +38,6 @@ std::error_code readAll(const Descriptor& file, std::size_t limit, std::string& 
 // Opens `path` as openRegular does and reads it whole under `limit`.
 std::error_code readRegularFile(const std::filesystem::path& path, std::size_t limit,
                                 std::string& out);
-// Opens `path` as openForReading does and reads it to its end under `limit`, so
-// a device without end (/dev/zero) stops at FileError::tooLarge.
-std::error_code readToEnd(const std::filesystem::path& path, std::size_t limit, std::string& out);
 
 }  // namespace tavix::FileSystem
 

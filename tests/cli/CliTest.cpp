@@ -60,10 +60,6 @@ TEST_F(Cli, CommandsPrintExactlyThis) {
         {{"plan", "--step", sequenceStep, "IMG_1.jpg"}, "", true,
          {0, "IMG_1.jpg  \u2192  IMG_1\x1b[1;43m-01\x1b[0m.jpg\n1 file \u00B7 1 will change\n",
           ""}},
-        {{"plan", "a.txt", "a.txt", "sub", "missing.txt"}, "", false,
-         {0, "a.txt  \u2192  a.txt\n1 file \u00B7 0 will change\n",
-          skipped("a.txt", "already listed") + skipped("sub", "is a folder") +
-              skipped("missing.txt", "does not exist")}},
         // Steps from a file come before the step options.
         {{"plan", "--files-from", "-", "-0", "--no-keep-extension", "--rules", "steps.json",
           "--step", sequenceStep, "--sort", "name"},
@@ -75,23 +71,13 @@ TEST_F(Cli, CommandsPrintExactlyThis) {
              "1 file \u00B7 1 will change\n",
           skipped("gone\\r\\x07.txt", "does not exist")}},
         // Per folder: batch after batch, folders as they first come, each
-        // numbered on its own; a clash is one within a folder only.
+        // numbered on its own.
         {{"plan", "--per-folder", "--step", "sequence", "one/a.txt", "a.txt", "two/a.txt",
           "plain.txt"},
          "", false,
          {0, "a.txt  \u2192  a-01.txt\na.txt  \u2192  a-01.txt\nplain.txt  \u2192  plain-02.txt\n"
              "a.txt  \u2192  a-01.txt\n4 files \u00B7 4 will change\n", ""}},
-        {{"plan", "--per-folder", "--step", "findReplace find=plain replace=a", "one/a.txt",
-          "plain.txt", "a.txt"},
-         "", false,
-         {1, "a.txt  \u2192  a.txt\nplain.txt  \u2192  Two files would share this name\n"
-             "a.txt  \u2192  Two files would share this name\n"
-             "3 files \u00B7 0 will change\n", ""}},
-        // A swap is blocked unless chains are asked for, and then marked.
-        {{"plan", "--map", "-"}, swap, false,
-         {1, "a.txt  \u2192  A file with this name already exists\n"
-             "plain.txt  \u2192  A file with this name already exists\n"
-             "IMG_1.jpg  \u2192  IMG_9.jpg\n3 files \u00B7 1 will change\n", ""}},
+        // A swap (blocked without chains) marked.
         {{"plan", "--chains", "--map", "-"}, swap, false,
          {0, "a.txt  \u2192  plain.txt  (swap)\nplain.txt  \u2192  a.txt  (swap)\n"
              "IMG_1.jpg  \u2192  IMG_9.jpg\n3 files \u00B7 3 will change\n", ""}},
@@ -101,9 +87,21 @@ TEST_F(Cli, CommandsPrintExactlyThis) {
          {1, "plain.txt  \u2192  Names can't contain \u201C/\u201D or \u201C:\u201D\n"
              "IMG_1.jpg  \u2192  x.jpg\n2 files \u00B7 1 will change\n",
           skipped("gone", "does not exist") + skipped("plain.txt", "already listed")}},
+        // Pairs ended by NUL bytes: a new name may hold a tab.
+        {{"plan", "-0", "--map", "-"},
+         std::string("a.txt\0x\ty.txt\0", 14) + at("plain.txt") + std::string("\0P.TXT\0", 7),
+         false,
+         {0, "a.txt  \u2192  x\\ty.txt\nplain.txt  \u2192  P.TXT\n2 files \u00B7 2 will change\n",
+          ""}},
+        // Names given, per folder: the same name in two folders is no clash.
+        {{"plan", "--per-folder", "--map", "-"},
+         "one/a.txt\tx\nplain.txt\tz\ntwo/a.txt\tz\na.txt\ty\n", false,
+         {0, "a.txt  \u2192  x\nplain.txt  \u2192  z\na.txt  \u2192  y\na.txt  \u2192  z\n"
+             "4 files \u00B7 4 will change\n", ""}},
         {{"plan", "--map", "-"}, "a.txt\tb\nno tab\n", false,
          error("--map line 2 has no tab between the path and the new name")},
-        {{"plan", "--step", slowStep, slow, "b!1"}, "", false,
+        // A problem blocks the batch: not even the names the pattern finished on change.
+        {{"rename", "--no-journal", "--step", slowStep, slow, "b!1"}, "", false,
          {1, slow + "  \u2192  The pattern takes too long on this name\nb!1  \u2192  bZ1\n"
                     "2 files \u00B7 1 will change\n", ""}},
         {{"describe", "--step", sequenceStep, "--step", R"({"collapseSpaces":{}})"}, "", false,
@@ -147,52 +145,26 @@ TEST_F(Cli, CommandsPrintExactlyThis) {
     }
 }
 
-// The same in JSON: every field of an item, a clash's message, a pattern too
-// slow; rename moves nothing, not even the names the pattern did finish on.
-TEST_F(Cli, PlanJsonHasEveryFieldAndAProblemBlocksTheBatch) {
-    EXPECT_EQ(json::parse(run({"plan", "--json", "--step", sequenceStep, "IMG_1.jpg"}).out),
-              json::parse(R"({"items":[{"path":")" + at("IMG_1.jpg") +
-                          R"(","originalName":"IMG_1.jpg",
-        "newName":"IMG_1-01.jpg","changed":true,"problem":null,"problemMessage":null,
-        "changedRange":[5,8]}],"changedCount":1,"hasProblems":false})"));
-    EXPECT_EQ(json::parse(run({"plan", "--json", "one/a.txt", "two/a.txt"}).out)["items"][1]
-                  ["problemMessage"],
-              "Two files would share this name");
-    const auto slowPlan = json::parse(run({"plan", "--json", "--step", slowStep, slow}).out);
-    EXPECT_EQ(slowPlan["items"][0]["problem"], "tooSlow");
-    EXPECT_EQ(slowPlan["items"][0]["problemMessage"], "The pattern takes too long on this name");
-    EXPECT_EQ(slowPlan["hasProblems"], true);
-    EXPECT_EQ(run({"rename", "--no-journal", "--step", slowStep, slow, "b!1"}).status, 1);
-    EXPECT_TRUE(exists("b!1"));
-    const std::string escaped = run({"plan", "--json", evil}).out;
-    EXPECT_EQ(json::parse(escaped)["items"][0]["originalName"], evil);
-    EXPECT_NE(escaped.find("\\u001b"), std::string::npos);
-}
-
-// A list's length in bytes is heard before its paths are read, from a file as
-// from standard input; a list that can't be read is never announced, and
-// operands alone announce nothing.
-TEST_F(Cli, ListLengthIsAnnouncedOnce) {
-    folder.write("list.txt", "a.txt\nplain.txt\n");
-    const struct {
-        std::vector<std::string> args;
-        std::string input;
-        std::vector<std::size_t> heard;
-    } cases[] = {{{"plan", "--files-from", "list.txt"}, "", {16}},
-                 {{"rename", "--no-journal", "--files-from", "-", "-0", "IMG_1.jpg"},
-                  std::string("a.txt\0b!1", 9), {9}},
-                 {{"plan", "--files-from", "missing.txt"}, "", {}},
-                 {{"plan", "a.txt"}, "", {}}};
-    for (const auto& c : cases) {
-        std::istringstream in(c.input);
-        std::ostringstream out;
-        std::ostringstream err;
-        std::vector<std::size_t> heard;
-        cli::Io io{in, out, err, false, false, folder.path(), state.path()};
-        io.expectList = [&](std::size_t bytes) { heard.push_back(bytes); };
-        cli::run(c.args, io);
-        EXPECT_EQ(heard, c.heard) << ::testing::PrintToString(c.args);
+// The same in JSON: every field of each item; with chains, the order of the
+// moves and the file that steps aside, none for a file whose name is held.
+TEST_F(Cli, PlanJsonHasEveryField) {
+    const std::string map =
+        "a.txt\tplain.txt\nplain.txt\ta.txt\nIMG_1.jpg\tIMG_9.jpg\nIMG_2.jpg\tb!1\n";
+    auto plan = json::parse(run({"plan", "--chains", "--json", "--map", "-"}, map).out);
+    for (auto& item : plan["items"]) {
+        EXPECT_EQ(item["path"], at(item["originalName"]));
+        item.erase("path");
     }
+    EXPECT_EQ(plan, json::parse(R"({"items":[
+        {"originalName":"a.txt","newName":"plain.txt","changed":true,"problem":null,
+         "problemMessage":null,"changedRange":[0,5],"order":2,"viaTemporary":false},
+        {"originalName":"plain.txt","newName":"a.txt","changed":true,"problem":null,
+         "problemMessage":null,"changedRange":[0,1],"order":3,"viaTemporary":true},
+        {"originalName":"IMG_1.jpg","newName":"IMG_9.jpg","changed":true,"problem":null,
+         "problemMessage":null,"changedRange":[4,5],"order":1,"viaTemporary":false},
+        {"originalName":"IMG_2.jpg","newName":"b!1","changed":true,"problem":"exists",
+         "problemMessage":"A file with this name already exists","changedRange":[0,3],
+         "order":null,"viaTemporary":false}],"changedCount":3,"hasProblems":true})"));
 }
 
 TEST_F(Cli, InfoShowsWhatTheInspectorShows) {

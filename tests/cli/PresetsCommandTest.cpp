@@ -62,8 +62,6 @@ TEST_F(Presets, CommandsInTurnPrintExactlyThis) {
         {{"presets", "delete", escape}, {0, "Deleted preset \u201Cred\\x1b[31m\u201D.\n", ""}},
         {{"presets", "delete", "photos"}, {0, "Deleted preset \u201Cphotos\u201D.\n", ""}},
         {{"presets", "show", "photos"}, {2, "", "tavix-cli: no preset \u201Cphotos\u201D\n"}},
-        {{"presets", "delete", "broken"}, {0, "Deleted preset \u201Cbroken\u201D.\n", ""}},
-        {{"presets", "list"}, {0, "", ""}},
         {{"presets", "save", "a/b\n\x1b[31m", "--step", "collapseSpaces"},
          {2, "",
           "tavix-cli: \u201Ca/b\\n\\x1b[31m\u201D can't name a preset: use 1 to 100 characters, "

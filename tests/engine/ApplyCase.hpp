@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -25,8 +26,12 @@ inline std::ostream& operator<<(std::ostream& out, const ApplyCase& c) {
     return out << c.what;
 }
 
-inline std::string applied(const RenameRule& rule, const std::string& name) {
-    return RenameEngine::apply(rule, name, 0, "/tmp/" + name);
+// The name one step gives, prepared as a plan prepares it; `index` is the
+// file's place in the list and `path` its path (only generated kinds use them).
+inline std::string applied(const RenameRule& rule, std::string name, std::int64_t index = 0,
+                           const Location& path = "/tmp/n") {
+    RenameEngine::PreparedStep(rule).applyTo(name, index, path);
+    return name;
 }
 
 class ApplySteps : public ::testing::TestWithParam<ApplyCase> {};

@@ -3,6 +3,7 @@
 
 #include "ApplyCase.hpp"
 #include "engine/RenamePlan.hpp"
+#include "engine/StepStages.hpp"
 #include "text/RegexReplace.hpp"
 
 namespace tavix {
@@ -128,6 +129,52 @@ TEST(PreparedSteps, TooSlowComesBeforeEveryOtherProblem) {
     EXPECT_EQ(printed(RenameEngine::plan(files, stack, false)),
               (std::vector<std::string>{as + "!!1 !tooSlow", as + "!!1 !duplicate",
                                         as + "!!1 !duplicate"}));
+}
+
+// Steps spread over threads give what one thread gives, time-outs included:
+// a pattern that runs out of time on names in several threads' shares is
+// given up where the names in list order say, not where one thread's share
+// does. A long list planned once is spread over the cores (when there are
+// several) alike, clashes between shares included.
+TEST(StepStages, ThreadsGiveWhatOneThreadGives) {
+    const std::string as(29, 'a');
+    const std::vector<RenameRule> stack = {pattern("(a+)+$|!", "Z"),
+                                           RenameRule{ChangeCase{CaseStyle::upper}},
+                                           pattern("(a+)+$|B", "y"),
+                                           RenameRule{Sequence{1, 1, 3, Position::suffix, "-"}}};
+    // Files whose names run out of time at the first or third step, a few in
+    // each thread's share: together, but in no one share, enough to give up.
+    std::vector<Location> files;
+    for (int i = 0; i < 60; ++i) {
+        const std::string n = std::to_string(i);
+        files.push_back("/nowhere/" + (i % 7 == 3   ? "b" + n + "!" + std::string(29, 'A')
+                                       : i % 5 == 2 ? as + "!" + n
+                                                    : "b!" + n));
+    }
+    const RenamePlan one = RenameEngine::plan(files, stack, false);
+    ASSERT_EQ(one.items.back().problem, RenamePlan::Problem::tooSlow);  // given up …
+    ASSERT_EQ(one.items[0].problem, std::nullopt);  // … after planning some names
+    for (const unsigned threads : {2u, 3u, 7u}) {
+        RenameEngine::StepStages stages(threads, 1);
+        const RenamePlan many =
+            RenameEngine::plan(files, stack, false, RenameEngine::DateSource::modified, stages);
+        EXPECT_EQ(printed(many), printed(one)) << threads;
+    }
+    // Every 1,000th name runs out of time, so the pattern is given up in the
+    // second share; 3001 and 6501, in two shares, differ only in case.
+    files.clear();
+    for (int i = 0; i < 3 * 4096; ++i) {
+        files.push_back("/nowhere/" + (i % 1000 == 999 ? as + "!" : i == 3001 ? "img_" : "IMG_") +
+                        std::to_string(i == 3001 || i == 6501 ? 1 : i) + (i % 2 ? ".JPG" : ".jpg"));
+    }
+    const std::vector<RenameRule> lower = {pattern("(a+)+$|_", "-"),
+                                           RenameRule{ChangeCase{CaseStyle::lower}}};
+    RenameEngine::StepStages oneThread(1);
+    const RenamePlan single =
+        RenameEngine::plan(files, lower, true, RenameEngine::DateSource::modified, oneThread);
+    ASSERT_EQ(single.items[10000].problem, RenamePlan::Problem::tooSlow);
+    ASSERT_EQ(single.items[6501].problem, RenamePlan::Problem::duplicate);
+    EXPECT_EQ(printed(RenameEngine::plan(files, lower, true), true), printed(single, true));
 }
 
 }  // namespace

@@ -45,25 +45,24 @@ TEST(Encoding, PathsOfEveryByteValueComeBackFromARecord) {
 }
 
 TEST(Encoding, BirthTimesRoundTripToTheNanosecond) {
-    using std::chrono::nanoseconds;
-    using std::chrono::seconds;
-    struct Case {
-        std::int64_t seconds;
-        std::int64_t nanoseconds;
-        const char* text;
+    const auto at = [](std::int64_t seconds, std::int64_t nanoseconds) {
+        return FileSystem::Timestamp(std::chrono::seconds(seconds) +
+                                     std::chrono::nanoseconds(nanoseconds));
     };
-    const Case cases[] = {
-        {1'765'000'000, 7, "2025-12-06T05:46:40.000000007Z"},
-        {0, 0, "1970-01-01T00:00:00.000000000Z"},
-        {-1, 999'999'999, "1969-12-31T23:59:59.999999999Z"},
-        {951'782'400, 123'456'789, "2000-02-29T00:00:00.123456789Z"},  // a leap day of a 400th year
-        {4'107'542'399, 0, "2100-02-28T23:59:59.000000000Z"},          // 2100 has none
-        {9'223'372'036, 854'775'807, "2262-04-11T23:47:16.854775807Z"},  // the last of the range
+    const std::pair<FileSystem::Timestamp, std::string> cases[] = {
+        {at(1'765'000'000, 7), "2025-12-06T05:46:40.000000007Z"},
+        {at(0, 0), "1970-01-01T00:00:00.000000000Z"},
+        {at(-1, 999'999'999), "1969-12-31T23:59:59.999999999Z"},
+        // A leap day of a 400th year; 2100 has none; the last of the range.
+        {at(951'782'400, 123'456'789), "2000-02-29T00:00:00.123456789Z"},
+        {at(4'107'542'399, 0), "2100-02-28T23:59:59.000000000Z"},
+        {at(9'223'372'036, 854'775'807), "2262-04-11T23:47:16.854775807Z"},
     };
-    for (const Case& c : cases) {
-        const FileSystem::Timestamp time(seconds(c.seconds) + nanoseconds(c.nanoseconds));
-        EXPECT_EQ(timeText(time), c.text);
-        EXPECT_EQ(parseTime(c.text), time) << c.text;
+    for (const auto& [time, text] : cases) {
+        std::string written;
+        appendTime(written, time);
+        EXPECT_EQ(written, text);
+        EXPECT_EQ(parseTime(text), time) << text;
     }
     for (const char* bad : {"2025-12-06T05:46:40Z", "2025-12-06T05:46:40.00000000xZ", "",
                             "2025-12-06 05:46:40.000000007Z"}) {
@@ -72,11 +71,7 @@ TEST(Encoding, BirthTimesRoundTripToTheNanosecond) {
 }
 
 TEST(Encoding, RecordsTakeFlatObjectsOnly) {
-    struct Case {
-        std::string line;
-        bool read;
-    };
-    const Case cases[] = {
+    const std::pair<std::string, bool> cases[] = {
         {R"({"moved":3})", true},
         {R"({"from":{"base64":"L2E="},"device":null})", true},
         {R"({"from":{"base64":"L2E"}})", false},  // not padded base64

@@ -26,12 +26,10 @@ protected:
                 middle + end);
         ::chmod(path.c_str(), 0600);
     }
+    // The journals' names, newest first.
     std::vector<std::string> names() {
         std::vector<Skipped> skipped;
-        std::vector<std::string> found;
-        for (const auto& path : journalFiles(folder.path(), skipped))
-            found.push_back(path.filename());
-        return found;
+        return test::namesOf(journalFiles(folder.path(), skipped));
     }
 
     test::TemporaryFolder folder;

@@ -1,7 +1,6 @@
 #include "system/FileStore.hpp"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -62,26 +61,24 @@ TEST(FileStore, AReplacementThatCannotBeSyncedLeavesTheOldContents) {
     EXPECT_EQ(test::namesIn(temp.path()), (std::vector<std::string>{"p.json"}));
 }
 
+// Listed: regular files, links to them followed (the presets' tests meet
+// FIFOs, devices and folders). Removed: an entry itself, never a folder.
 TEST(FileStore, ListsRegularFilesOnlyAndRemovesEntries) {
     test::TemporaryFolder temp;
     temp.write("a");
     temp.folder("sub");
-    ASSERT_EQ(::mkfifo((temp.path() / "fifo").c_str(), 0600), 0);
-    for (const auto& [to, link] :
-         {std::pair{"a", "to-a"}, {"/dev/null", "to-null"}, {"gone", "dangling"}})
-        fs::create_symlink(to, temp.path() / link);
+    fs::create_symlink("a", temp.path() / "to-a");
+    fs::create_symlink("gone", temp.path() / "dangling");
     std::error_code error;
     auto names = FileSystem::regularFileNames(temp.path(), error);
-    std::sort(names.begin(), names.end());
+    std::ranges::sort(names);
     EXPECT_EQ(names, (std::vector<std::string>{"a", "to-a"}));
     FileSystem::regularFileNames(temp.path() / "missing", error);
     EXPECT_EQ(error, std::errc::no_such_file_or_directory);
-
     EXPECT_FALSE(FileSystem::removeFile(temp.path() / "to-a"));
-    EXPECT_TRUE(fs::exists(temp.path() / "a"));
     EXPECT_EQ(FileSystem::removeFile(temp.path() / "to-a"), std::errc::no_such_file_or_directory);
     EXPECT_TRUE(FileSystem::removeFile(temp.path() / "sub"));
-    EXPECT_TRUE(fs::is_directory(temp.path() / "sub"));
+    EXPECT_EQ(test::namesIn(temp.path()), (std::vector<std::string>{"a", "dangling", "sub"}));
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "support/TemporaryFolder.hpp"
 #include "system/FileStatus.hpp"
 #include "system/FileSystem.hpp"
+#include "system/FolderEntries.hpp"
 
 namespace tavix {
 namespace {
@@ -24,6 +25,14 @@ class OnDisk : public ::testing::Test {
 protected:
     test::TemporaryFolder temp;
 };
+
+// Whether renaming `path` to `name` would meet an entry, asked alone and left
+// to lstat.
+bool takenBeside(const fs::path& path, const std::string& name) {
+    return FileSystem::existBeside(
+        1, [&](std::size_t) { return FileSystem::BesideQuestion{path.native(), name}; },
+        FileSystem::FolderReads::never)[0];
+}
 
 // Whether a path exists follows symbolic links; whether a name beside a file
 // is taken counts every other entry, links to the file itself included.
@@ -43,11 +52,11 @@ TEST_F(OnDisk, ExistenceFollowsLinksAndAnythingButTheFileItselfTakesItsName) {
     for (const auto& c : cases) {
         EXPECT_EQ(FileSystem::existsAndKind(temp.path() / c.name), c.found) << c.name;
         EXPECT_EQ(FileSystem::exists(temp.path() / c.name), c.found.exists) << c.name;
-        EXPECT_EQ(FileSystem::existsBeside(self, c.name), c.taken) << c.name;
+        EXPECT_EQ(takenBeside(self, c.name), c.taken) << c.name;
     }
     EXPECT_EQ(FileSystem::existsAndKind(self / "inside"), (Found{false, false}));
     // A source that has vanished can't be what sits at the destination.
-    EXPECT_TRUE(FileSystem::existsBeside(temp.path() / "vanished.txt", "b.txt"));
+    EXPECT_TRUE(takenBeside(temp.path() / "vanished.txt", "b.txt"));
     // Identity is the entry itself: a hard link shares it, a symbolic link doesn't.
     const auto id = FileSystem::identity(self);
     EXPECT_TRUE(id && FileSystem::identity(temp.path() / "hard-link.txt") == id);
@@ -68,7 +77,7 @@ TEST_F(OnDisk, AHardLinkInAFolderThatCantBeReadCountsAsTaken) {
     ASSERT_GE(child, 0);
     if (child == 0) {
         if (::getuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(3);
-        ::_exit(FileSystem::existsBeside(self, "b.txt") ? 0 : 1);
+        ::_exit(takenBeside(self, "b.txt") ? 0 : 1);
     }
     int status = 0;
     ::waitpid(child, &status, 0);
@@ -96,32 +105,45 @@ TEST_P(Moves, RenameWithoutEverReplacing) {
 
 INSTANTIATE_TEST_SUITE_P(FileSystem, Moves, ::testing::Bool());
 
-FileSystem::Timestamp at(std::int64_t seconds, std::int64_t nanoseconds) {
-    return FileSystem::Timestamp{std::chrono::seconds{seconds} +
-                                 std::chrono::nanoseconds{nanoseconds}};
-}
-
 // Values follow links; a missing file or a dangling link has none. Times keep
 // their nanoseconds, and before 1970 the nanoseconds still count forward.
 TEST_F(OnDisk, ResourceValuesFollowLinksAndKeepNanoseconds) {
     const fs::path file = temp.write("notes.txt", "twelve bytes");
     fs::create_symlink(file, temp.path() / "link");
     fs::create_symlink(temp.path() / "gone", temp.path() / "dangling");
-    for (const auto& [seconds, nanoseconds] :
-         {std::pair{1'709'647'620, 123'456'789}, {-86'400, 500}}) {
-        test::setModified(file, seconds, nanoseconds);
+    using std::chrono::seconds, std::chrono::nanoseconds;
+    for (const auto& [s, ns] : {std::pair{1'709'647'620, 123'456'789}, {-86'400, 500}}) {
+        test::setModified(file, s, ns);
+        const FileSystem::Timestamp at{seconds{s} + nanoseconds{ns}};
         const auto values = FileSystem::resourceValues(temp.path() / "link");
         ASSERT_TRUE(values);
         EXPECT_EQ(values->size, 12u);
-        EXPECT_EQ(values->modified, at(seconds, nanoseconds));
-        EXPECT_EQ(FileSystem::modificationTime(file), at(seconds, nanoseconds));
-        EXPECT_EQ(values->kind, "plain text document");
-        EXPECT_GT(values->created.value_or(at(2'000'000'000, 0)), at(1'709'647'620, 123'456'789));
+        EXPECT_EQ(values->modified, at);
+        EXPECT_EQ(FileSystem::modificationTime(file), at);
+        EXPECT_GT(values->created.value_or(at + seconds{1}), at);  // made now, set back
     }
     for (const char* name : {"missing.txt", "dangling"}) {
         EXPECT_EQ(FileSystem::resourceValues(temp.path() / name), std::nullopt);
         EXPECT_EQ(FileSystem::modificationTime(temp.path() / name), std::nullopt);
     }
+}
+
+// The kind a file manager shows: the name decides when it is conclusive, even
+// against the contents, else the first bytes do; unknown binary data has none
+// (callers fall back to the extension).
+TEST_F(OnDisk, KindsAsAFileManagerTellsThem) {
+    const auto kindOf = [](const fs::path& path) { return FileSystem::resourceValues(path)->kind; };
+    const std::string png = "\x89PNG\r\n\x1A\n" + std::string(32, '\0');
+    const struct { std::string name, contents; std::optional<std::string> kind; } cases[] = {
+        {"notes.txt", "milk\n", "plain text document"}, {"photo.PNG", "not really", "PNG image"},
+        {"shopping", "milk\neggs\n", "plain text document"}, {"nothing", "", "empty document"},
+        {"picture", png, "PNG image"}, {"blob", std::string("\x01\x02\x00\xFF\xFE", 5), {}},
+        // A name that isn't UTF-8, its last sequence cut short, is still matched.
+        {"caf\xC3.txt", "x", "plain text document"}, {"notes\xF0", "milk", "plain text document"}};
+    for (const auto& c : cases) EXPECT_EQ(kindOf(temp.write(c.name, c.contents)), c.kind) << c.name;
+    EXPECT_EQ(kindOf(temp.folder("photos.png")), "folder");
+    ASSERT_EQ(::mkfifo((temp.path() / "pipe.txt").c_str(), 0600), 0);
+    EXPECT_EQ(kindOf(temp.path() / "pipe.txt"), "pipe");
 }
 
 // A batch asked about on two threads, its files in two

@@ -138,8 +138,7 @@ TEST_F(FolderEntriesTest, AnswerAsOneLstatPerNameDoes) {
 
         // Questions from two folders, interleaved, a few in a third (too few to
         // read it) and some in a folder that has vanished.
-        std::vector<std::string> urls;
-        std::vector<std::string> names;
+        std::vector<std::string> urls, names;
         for (int i = 0; i < 600; ++i) {
             const Folder& folder = folders[i < 597 ? random() % 2 : 2];
             const fs::path source = i % 50 == 0 ? folder.path / "vanished.jpg"
@@ -152,21 +151,19 @@ TEST_F(FolderEntriesTest, AnswerAsOneLstatPerNameDoes) {
             names.push_back(folders[0].entries[0]);
         }
 
-        std::vector<bool> expected;
-        for (std::size_t i = 0; i < urls.size(); ++i)
-            expected.push_back(FileSystem::existsBeside(urls[i], names[i]));
         std::vector<std::size_t> order(urls.size());
         std::iota(order.begin(), order.end(), 0);
         const auto batch = [&](FolderReads reads) {
-            std::vector<bool> answers(order.size()), asked = FileSystem::existBeside(
-                order.size(),
-                [&](std::size_t i) {
-                    return FileSystem::BesideQuestion{urls[order[i]], names[order[i]]};
-                },
-                reads);
+            const auto question = [&](std::size_t i) {
+                return FileSystem::BesideQuestion{urls[order[i]], names[order[i]]};
+            };
+            std::vector<bool> answers(order.size()),
+                asked = FileSystem::existBeside(order.size(), question, reads);
             for (std::size_t i = 0; i < order.size(); ++i) answers[order[i]] = asked[i];
             return answers;
         };
+        // Without reads, each question is lstat's alone.
+        const std::vector<bool> expected = batch(FolderReads::never);
         EXPECT_EQ(batch(FolderReads::judged), expected);
         EXPECT_EQ(batch(FolderReads::always), expected);
         // The same questions folder by folder, as most lists come.
@@ -216,12 +213,10 @@ TEST_F(FolderEntriesTest, NamesSharingAKeyAreToldApartByLstat) {
     EXPECT_EQ(FileSystem::existAndKinds(asked, FolderReads::always), byLstat(asked).kinds);
     EXPECT_EQ(FileSystem::identities(2, nativeOf(asked), FolderReads::always),
               byLstat({asked[0], asked[1]}).ids);
-    EXPECT_EQ(FileSystem::existBeside(
-                  2,
-                  [&](std::size_t i) {
-                      return FileSystem::BesideQuestion{asked[0].native(), pairs[2 * i + 1]};
-                  },
-                  FolderReads::always),
+    const auto question = [&](std::size_t i) {
+        return FileSystem::BesideQuestion{asked[0].native(), pairs[2 * i + 1]};
+    };
+    EXPECT_EQ(FileSystem::existBeside(2, question, FolderReads::always),
               (std::vector<bool>{true, false}));
 }
 

@@ -13,12 +13,6 @@ namespace {
 using namespace test;
 using std::string;
 
-string bytes(std::initializer_list<int> values) {
-    string out;
-    for (int v : values) out += static_cast<char>(v);
-    return out;
-}
-
 string fileType(const string& major, const string& compatible) {
     return box("ftyp", major + string(4, '\0') + compatible);
 }
@@ -73,7 +67,7 @@ TEST(HeifFile, RefusesLayoutsBeyondTheBounds) {
     // An item location table's count is 16 bits before version 2, 32 after.
     const auto iloc = [](int version, std::uint32_t items) {
         const string count = version < 2 ? bigEndian32(items).substr(2) : bigEndian32(items);
-        return box("iloc", bytes({version, 0, 0, 0, 0x44, 0x40}) + count);
+        return box("iloc", char(version) + string("\0\0\0\x44\x40", 5) + count);
     };
     const std::size_t mdat = heic.rfind("mdat") - 4;
     const string longMdat = heic.substr(0, mdat) + bigEndian32(4096) + heic.substr(mdat + 4);
@@ -81,7 +75,7 @@ TEST(HeifFile, RefusesLayoutsBeyondTheBounds) {
     const struct { string what, contents; int parsed; /* -1: refused */ } cases[] = {
         {"the fixture: its file type and meta boxes", heic, 2},
         {"the fixture, its media data running past the end", longMdat, 2},
-        {"media data that runs to the end", ftyp + bytes({0, 0, 0, 0}) + "mdat" + "pixels", 1},
+        {"media data that runs to the end", ftyp + string(4, '\0') + "mdat" + "pixels", 1},
         {"media data with a 64-bit size",
          ftyp + bigEndian32(1) + "mdat" + bigEndian32(0) + bigEndian32(20) + "four", 1},
         {"as many top-level boxes as allowed", heic + freeBoxes(HeifFile::kTopLevelBoxes - 3), 2},
@@ -91,10 +85,10 @@ TEST(HeifFile, RefusesLayoutsBeyondTheBounds) {
         {"too many item properties", ftyp + metaWith(box("iprp", box("ipco", freeBoxes(maxBoxes)))),
          -1},
         {"too many items, version 0",
-         ftyp + metaWith(box("iinf", string(4, '\0') + bytes({0x10, 0}) + freeBoxes(maxBoxes))),
+         ftyp + metaWith(box("iinf", string(4, '\0') + "\x10" + '\0' + freeBoxes(maxBoxes))),
          -1},
         {"a few items, version 1",
-         ftyp + metaWith(box("iinf", bytes({1, 0, 0, 0, 0, 0, 0, 2}) + freeBoxes(2))), 2},
+         ftyp + metaWith(box("iinf", string("\1\0\0\0\0\0\0\2", 8) + freeBoxes(2))), 2},
         {"too many references", ftyp + metaWith(box("iref", string(4, '\0') + freeBoxes(maxBoxes))),
          -1},
         {"as many property associations as allowed", ftyp + metaWith(ipma(HeifFile::kEntries)), 2},
@@ -103,8 +97,8 @@ TEST(HeifFile, RefusesLayoutsBeyondTheBounds) {
         {"one item location more", ftyp + metaWith(iloc(1, HeifFile::kEntries + 1)), -1},
         {"one item location more, version 2", ftyp + metaWith(iloc(2, HeifFile::kEntries + 1)), -1},
         {"a data reference and an entity group",
-         ftyp + metaWith(box("dinf", box("dref", bytes({0, 0, 0, 0, 0, 0, 0, 1}) +
-                                                     box("url ", bytes({0, 0, 0, 1})))) +
+         ftyp + metaWith(box("dinf", box("dref", string("\0\0\0\0\0\0\0\1", 8) +
+                                                     box("url ", string("\0\0\0\1", 4)))) +
                          box("grpl", box("altr", string(12, '\0')))),
          2},
         {"boxes nested as deep as allowed", ftyp + nested(8), 2},

@@ -31,10 +31,9 @@ TEST(ReadsImageHeaders, SizeAndColourModel) {
     test::TemporaryFolder temp;
     const struct { std::string file; ImageShape shape; std::optional<std::string> model; }
         cases[] = {
-        {"rgb.png", {640, 480, 3, sRGB}, "RGB"}, {"anim.gif", {100, 50, 3, sRGB}, "RGB"},
+        {"anim.gif", {100, 50, 3, sRGB}, "RGB"},
         {"gray.png", {33, 17, 1, VIPS_INTERPRETATION_B_W}, "Gray"},
         {"gray16.png", {20, 10, 1, VIPS_INTERPRETATION_GREY16, VIPS_FORMAT_USHORT}, "Gray"},
-        {"full-hd.jpg", {1920, 1080, 3, sRGB}, "RGB"},
         {"cmyk.jpg", {40, 30, 4, VIPS_INTERPRETATION_CMYK}, "CMYK"},
         {"photo.webp", {120, 80, 3, sRGB}, "RGB"}, {"phone.heic", {64, 48, 3, sRGB}, "RGB"},
         {"lab.tif", {50, 70, 3, VIPS_INTERPRETATION_LAB, VIPS_FORMAT_FLOAT}, "Lab"}};
