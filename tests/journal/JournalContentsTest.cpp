@@ -73,6 +73,11 @@ TEST(JournalContents, ValuesOfTheWrongTypeMakeAPlannedMoveUnreadable) {
          "a birth time that can't be read"},
         {R"("device":null,"inode":null,"birth":null,"temporary":1.5)",
          "a temporary name that isn't a path"},
+        // The first fault of a path object is the one told.
+        {R"("device":null,"inode":null,"birth":null,"temporary":{"x":1})",
+         "a path object other than {\"base64\":\u2026}"},
+        {R"("device":null,"inode":null,"birth":null,"temporary":{"base64":true,"x":1})",
+         "a value nested where none belongs"},
         // A line past the reader's limit is damage whatever it holds.
         {R"("device":null,"inode":null,"birth":null,"temporary":null,"pad":")" +
              std::string(LineReader::maxLine, ' ') + '"',

@@ -13,6 +13,7 @@
 
 #include "text/CaseFreePattern.hpp"
 #include "text/RegexReplace.hpp"
+#include "text/SimplePattern.hpp"
 #include "text/Utf.hpp"
 
 namespace tavix::text {
@@ -240,6 +241,17 @@ TEST(RegexReplace, KnowsWhichPatternsMatchAlikeInEveryCase) {
           "\\N{DIGIT ONE}"}) {
         EXPECT_FALSE(matchesAlikeInEveryCase(folded)) << folded;
     }
+}
+
+// The patterns people use most are matched without ICU; one that may need to
+// backtrack, may match nothing, or that this reading doesn't know is ICU's.
+TEST(SimplePattern, TakesOnlyPatternsThatNeedNoBacktracking) {
+    const std::pair<std::string, bool> cases[] = {
+        {"(\\d{4})(\\d{2})(\\d{2})", true}, {"[ _]+", true}, {"IMG_", true}, {"a+b", true},
+        {"x{2,}", true}, {"a*a", false}, {"(a)+", false}, {"((a))", false}, {"(?:a)", false},
+        {"a|b", false}, {"()", false}, {"a?", false}, {"(a", false}, {"a)", false}, {"", false}};
+    for (const auto& [pattern, taken] : cases)
+        EXPECT_EQ(SimplePattern::parse(pattern, false).has_value(), taken) << pattern;
 }
 
 }  // namespace
