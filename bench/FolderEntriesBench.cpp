@@ -63,12 +63,10 @@ void ExistBeside(benchmark::State& state) {
     const auto reads = state.range(3) ? tavix::FileSystem::FolderReads::always
                                       : tavix::FileSystem::FolderReads::never;
     for (auto _ : state) {
-        const auto taken = tavix::FileSystem::existBeside(
-            asked.size(),
-            [&](std::size_t k) {
+        const auto taken = tavix::FileSystem::FolderSnapshots(reads).existBeside(
+            asked.size(), [&](std::size_t k) {
                 return tavix::FileSystem::BesideQuestion{files[asked[k]], names[k]};
-            },
-            reads);
+            });
         benchmark::DoNotOptimize(taken.size());
     }
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(asked.size()));

@@ -267,7 +267,7 @@ Json keyedForm(std::string_view text) {
 RenameRule decode(std::string_view argument) {
     const auto first = argument.find_first_not_of(" \t\n");
     if (first != std::string_view::npos && argument[first] == '{') {
-        return decodeRule(parseStepJson(argument));
+        return decodeRule(argument);
     }
     return decodeRule(keyedForm(argument));
 }

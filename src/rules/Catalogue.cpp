@@ -118,20 +118,6 @@ std::string_view rawValue(RuleCategory category) {
 }
 
 template <>
-std::optional<RuleAction> fromRawValue<RuleAction>(std::string_view text) {
-    for (std::size_t i = 0; i < byAction.size(); ++i) {
-        if (byAction[i].title == text) return static_cast<RuleAction>(i);
-    }
-    return std::nullopt;
-}
-template <>
-std::optional<RuleCategory> fromRawValue<RuleCategory>(std::string_view text) {
-    for (const Category& category : categories) {
-        if (category.title == text) return category.category;
-    }
-    return std::nullopt;
-}
-template <>
 std::span<const RuleAction> allCases<RuleAction>() {
     return allActions;
 }

@@ -23,10 +23,6 @@ inline std::string_view id(RuleCategory category) {
 }
 
 template <>
-std::optional<RuleAction> fromRawValue<RuleAction>(std::string_view text);
-template <>
-std::optional<RuleCategory> fromRawValue<RuleCategory>(std::string_view text);
-template <>
 std::span<const RuleAction> allCases<RuleAction>();
 template <>
 std::span<const RuleCategory> allCases<RuleCategory>();

@@ -555,12 +555,6 @@ std::vector<std::optional<FileId>> FolderSnapshots::identities(
     return answers;
 }
 
-std::vector<bool> existBeside(std::size_t count,
-                              const std::function<BesideQuestion(std::size_t)>& question,
-                              FolderReads reads) {
-    return FolderSnapshots(reads).existBeside(count, question);
-}
-
 std::vector<ExistsAndKind> existAndKinds(const std::vector<Location>& paths, FolderReads reads) {
     return FolderSnapshots(reads).existAndKinds(paths);
 }

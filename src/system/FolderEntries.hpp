@@ -168,9 +168,6 @@ private:
 };
 
 // The same questions with a set of reads of their own, made for this call.
-std::vector<bool> existBeside(std::size_t count,
-                              const std::function<BesideQuestion(std::size_t)>& question,
-                              FolderReads reads = FolderReads::judged);
 std::vector<ExistsAndKind> existAndKinds(const std::vector<Location>& paths,
                                          FolderReads reads = FolderReads::judged);
 std::vector<std::optional<FileId>> identities(

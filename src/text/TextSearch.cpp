@@ -204,20 +204,6 @@ std::optional<TextRange> findLast(std::string_view text, const Needle& needle) {
     return backward(KeyedText(text, needle.caseSensitive()), needle.key());
 }
 
-std::vector<TextRange> findAll(std::string_view text, std::string_view needle, bool caseSensitive) {
-    return findAll(text, Needle(needle, caseSensitive));
-}
-
-std::optional<TextRange> findFirst(std::string_view text, std::string_view needle,
-                                   bool caseSensitive) {
-    return findFirst(text, Needle(needle, caseSensitive));
-}
-
-std::optional<TextRange> findLast(std::string_view text, std::string_view needle,
-                                  bool caseSensitive) {
-    return findLast(text, Needle(needle, caseSensitive));
-}
-
 std::string replaceRanges(std::string_view text, std::span<const TextRange> ranges,
                           std::string_view replacement) {
     std::string out;

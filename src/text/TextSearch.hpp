@@ -46,13 +46,6 @@ std::optional<TextRange> findFirst(std::string_view text, const Needle& needle);
 // The match that starts last, as a backwards search finds it ("aa" in "aaa" is at 1).
 std::optional<TextRange> findLast(std::string_view text, const Needle& needle);
 
-// The same for a needle used once.
-std::vector<TextRange> findAll(std::string_view text, std::string_view needle, bool caseSensitive);
-std::optional<TextRange> findFirst(std::string_view text, std::string_view needle,
-                                   bool caseSensitive);
-std::optional<TextRange> findLast(std::string_view text, std::string_view needle,
-                                  bool caseSensitive);
-
 // `text` with each of the ordered, disjoint `ranges` replaced by `replacement`.
 std::string replaceRanges(std::string_view text, std::span<const TextRange> ranges,
                           std::string_view replacement);

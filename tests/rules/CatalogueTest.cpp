@@ -126,8 +126,7 @@ void expectEveryTitleReadsBack() {
 }
 
 TEST(OptionSets, ReadEveryTitleBackToItsCaseAndMatchTitlesExactly) {
-    expectEveryTitleReadsBack<CaseStyle, CharacterClass, CropMode, Occurrences, Position,
-                              RuleAction, RuleCategory>();
+    expectEveryTitleReadsBack<CaseStyle, CharacterClass, CropMode, Occurrences, Position>();
     EXPECT_EQ(fromRawValue<CaseStyle>(" lowercase"), std::nullopt);
 }
 

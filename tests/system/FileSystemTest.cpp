@@ -29,9 +29,10 @@ protected:
 // Whether renaming `path` to `name` would meet an entry, asked alone and left
 // to lstat.
 bool takenBeside(const fs::path& path, const std::string& name) {
-    return FileSystem::existBeside(
-        1, [&](std::size_t) { return FileSystem::BesideQuestion{path.native(), name}; },
-        FileSystem::FolderReads::never)[0];
+    FileSystem::FolderSnapshots alone(FileSystem::FolderReads::never);
+    return alone.existBeside(1, [&](std::size_t) {
+        return FileSystem::BesideQuestion{path.native(), name};
+    })[0];
 }
 
 // Whether a path exists follows symbolic links; whether a name beside a file

@@ -158,7 +158,7 @@ TEST_F(FolderEntriesTest, AnswerAsOneLstatPerNameDoes) {
                 return FileSystem::BesideQuestion{urls[order[i]], names[order[i]]};
             };
             std::vector<bool> answers(order.size()),
-                asked = FileSystem::existBeside(order.size(), question, reads);
+                asked = FileSystem::FolderSnapshots(reads).existBeside(order.size(), question);
             for (std::size_t i = 0; i < order.size(); ++i) answers[order[i]] = asked[i];
             return answers;
         };
@@ -216,7 +216,7 @@ TEST_F(FolderEntriesTest, NamesSharingAKeyAreToldApartByLstat) {
     const auto question = [&](std::size_t i) {
         return FileSystem::BesideQuestion{asked[0].native(), pairs[2 * i + 1]};
     };
-    EXPECT_EQ(FileSystem::existBeside(2, question, FolderReads::always),
+    EXPECT_EQ(FileSystem::FolderSnapshots(FolderReads::always).existBeside(2, question),
               (std::vector<bool>{true, false}));
 }
 
