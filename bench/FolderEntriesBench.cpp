@@ -24,7 +24,8 @@ public:
         if (mkdtemp(pattern.data()) == nullptr) std::abort();
         path_ = pattern;
         for (std::size_t i = 0; i < entries; ++i) {
-            files_.push_back((path_ / ("IMG_2019" + std::to_string(1000000 + i) + ".JPG")).string());
+            files_.push_back(
+                (path_ / ("IMG_2019" + std::to_string(1000000 + i) + ".JPG")).string());
             const int fd = ::open(files_.back().c_str(), O_CREAT | O_WRONLY, 0644);
             if (fd >= 0) ::close(fd);
         }
@@ -63,8 +64,8 @@ void ExistBeside(benchmark::State& state) {
     const auto reads = state.range(3) ? tavix::FileSystem::FolderReads::always
                                       : tavix::FileSystem::FolderReads::never;
     for (auto _ : state) {
-        const auto taken = tavix::FileSystem::FolderSnapshots(reads).existBeside(
-            asked.size(), [&](std::size_t k) {
+        const auto taken =
+            tavix::FileSystem::FolderSnapshots(reads).existBeside(asked.size(), [&](std::size_t k) {
                 return tavix::FileSystem::BesideQuestion{files[asked[k]], names[k]};
             });
         benchmark::DoNotOptimize(taken.size());

@@ -167,7 +167,7 @@ private:
     std::unordered_map<std::string, Kept> kept_;
 };
 
-// The same questions with a set of reads of their own, made for this call.
+// What a FolderSnapshots answers, with a set of reads of their own made for this call.
 std::vector<ExistsAndKind> existAndKinds(const std::vector<Location>& paths,
                                          FolderReads reads = FolderReads::judged);
 std::vector<std::optional<FileId>> identities(
