@@ -17,6 +17,7 @@
 #include <random>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "text/CanonicalText.hpp"
@@ -224,22 +225,18 @@ TEST(IcuOracle, NoOtherCharacterDecomposesOrLowercasesToAKeptAsciiOne) {
 }
 
 TEST(IcuOracle, KeptAsciiDecidesOnlyWhereItMust) {
-    struct Case {
-        std::string a, b;
-        bool canonical, caseOnly;
-    };
-    const Case cases[] = {
+    // Two names, whether they are canonically equal, whether they differ only in case.
+    const std::tuple<std::string, std::string, bool, bool> cases[] = {
         {"IMG 1.JPG", "img 1.jpg", false, true}, {"IMG 1.JPG", "img-1.jpg", false, false},
-        {"cr\u00E8me 2", "cre\u0300me 2", true, true},
-        {"Cr\u00C8ME 2", "cre\u0300me 2", false, true},
+        {"cr\u00E8me 2", "cre\u0300me 2", true, true}, {"Cr\u00C8ME 2", "cre\u0300me 2", false, true},
         {"Cr\u00E8me 2", "cr\u00E8me 3", false, false},
         // Characters that decompose to ; and `, or compose from = and a mark.
         {"a;b", "a\u037Eb", true, true}, {"a`b", "a\u1FEFb", true, true},
         {"a\u2260b", "a=\u0338b", true, true}, {"\u212A 1", "k 1", false, true},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(canonicallyEqual(c.a, c.b), c.canonical) << c.a << " / " << c.b;
-        EXPECT_EQ(differsOnlyInCase(c.a, c.b), c.caseOnly) << c.a << " / " << c.b;
+    for (const auto& [a, b, canonical, caseOnly] : cases) {
+        EXPECT_EQ(canonicallyEqual(a, b), canonical) << a << " / " << b;
+        EXPECT_EQ(differsOnlyInCase(a, b), caseOnly) << a << " / " << b;
     }
 }
 
