@@ -81,7 +81,7 @@ TEST(Kinds, AreListedOnceRoundTripThroughTheKeyedFormAndSummariseTheirParameters
 }
 
 // The summaries' turns of phrase that the samples don't reach: an empty text, a
-// single digit or character, a step of one, a replacement of nothing; texts
+// single character, a step of one, a replacement of nothing; texts
 // show exactly as stored, spaces and quotes included.
 TEST(Summaries, DescribeTheStepInOneLine) {
     const std::pair<RenameRule, std::string> cases[] = {
@@ -100,8 +100,6 @@ TEST(Summaries, DescribeTheStepInOneLine) {
         {blank(RuleAction::crop), "Remove first 1 character."},
         {blank(RuleAction::truncate), "Shorten to 20 characters, keeping the start."},
         {blank(RuleAction::sequence), "Number from 1 with at least 2 digits, after the name."},
-        {{Sequence{10, 5, 1, Position::prefix, "_"}},
-         "Number from 10 in steps of 5 with at least 1 digit, before the name."},
         {blank(RuleAction::letterSequence), "Letter the files a, b, c, after the name."},
         {blank(RuleAction::dateStamp), "Add the file's modified date as \u201Cyyyy-MM-dd\u201D "
                                        "before the name, separated by \u201C-\u201D."},

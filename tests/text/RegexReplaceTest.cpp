@@ -118,13 +118,12 @@ public:
         return out;
     }
 
-    // Literal text (no digit, "$" or backslash), group numbers and escaped "$".
+    // Literal text, group numbers and escaped "$"s: a group number followed
+    // by a digit reads as the longest number of a group that exists.
     std::string replacement() {
         std::string out;
-        for (int n = below(4); n > 0; --n) {
-            out += below(3) == 0 ? pick(std::vector<std::string>{"-", "x", "\u00e9", " ", "\\$"})
-                                 : "$" + std::to_string(below(groups_ + 1));
-        }
+        for (int n = below(4); n > 0; --n)
+            out += below(3) == 0 ? pick(literals) : "$" + std::to_string(below(groups_ + 1));
         return out;
     }
 
@@ -133,6 +132,7 @@ private:
     const std::string& pick(const std::vector<std::string>& from) {
         return from[static_cast<std::size_t>(below(static_cast<int>(from.size())))];
     }
+    const std::vector<std::string> literals = {"-", "x", "\u00e9", " ", "\\$", "0", "1"};
     std::mt19937 random_;
     bool simple_;
     int groups_ = 0;
