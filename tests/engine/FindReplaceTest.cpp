@@ -99,16 +99,16 @@ TEST(PreparedSteps, NamesAPatternCouldNotFinishAreTooSlow) {
     const RenameRule hostile = pattern("(a+)+$|!", "Z");
     for (const int timeouts : {1, text::kRegexGiveUpAfter - 1, text::kRegexGiveUpAfter}) {
         std::vector<Location> files = {"/nowhere/b!1"};
-        for (int i = 0; i < timeouts; ++i) {
-            files.push_back("/nowhere/" + std::string(29, 'a') + "!" + std::to_string(i));
-        }
-        files.push_back("/nowhere/c!2");
-        const RenamePlan plan = RenameEngine::plan(files, {hostile}, false);
         std::vector<std::string> expected{"bZ1"};
-        for (int i = 0; i < timeouts; ++i)
-            expected.push_back(std::string(29, 'a') + "!" + std::to_string(i) + " !tooSlow");
+        for (int i = 0; i < timeouts; ++i) {
+            const std::string name = std::string(29, 'a') + "!" + std::to_string(i);
+            files.push_back("/nowhere/" + name);
+            expected.push_back(name + " !tooSlow");
+        }
         const bool givenUp = timeouts == text::kRegexGiveUpAfter;
+        files.push_back("/nowhere/c!2");
         expected.push_back(givenUp ? "c!2 !tooSlow" : "cZ2");
+        const RenamePlan plan = RenameEngine::plan(files, {hostile}, false);
         EXPECT_EQ(printed(plan), expected) << timeouts;
         EXPECT_EQ(plan.changedCount(), givenUp ? 1u : 2u);
     }

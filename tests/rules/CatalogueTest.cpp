@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <functional>
 #include <set>
 #include <sstream>
 #include <string>
@@ -121,19 +120,18 @@ TEST(OptionSets, ReadEveryTitleBackToItsCaseAndMatchTitlesExactly) {
     EXPECT_EQ(fromRawValue<CaseStyle>(" lowercase"), std::nullopt);
 }
 
-// Each row: a number and what it should give.
-void expectEach(const std::string& rows, const std::function<std::string(std::int64_t)>& make) {
-    std::istringstream in(rows);
-    for (std::int64_t n; in >> n;) {
-        std::string expected;
-        in >> expected;
-        EXPECT_EQ(make(n), expected) << n;
-    }
-}
-
 // Roman numerals are greedy and plain decimal outside their range; letters
 // count in bijective base 26.
 TEST(Sequences, NumberInRomanNumeralsAndInLetters) {
+    // Each row: a number and what it should give.
+    const auto expectEach = [](const std::string& rows, const auto& make) {
+        std::istringstream in(rows);
+        for (std::int64_t n; in >> n;) {
+            std::string expected;
+            in >> expected;
+            EXPECT_EQ(make(n), expected) << n;
+        }
+    };
     expectEach("1 I 4 IV 9 IX 14 XIV 40 XL 90 XC 400 CD 900 CM 1994 MCMXCIV 3999 MMMCMXCIX 0 0 "
                "-2 -2 4000 4000 -9223372036854775808 -9223372036854775808",
                Sequences::roman);
