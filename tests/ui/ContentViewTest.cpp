@@ -88,43 +88,41 @@ private Q_SLOTS:
 
     // The file controls, the selection the table shares with the model, minus,
     // and the highlight and inspector toggles, each reaching the model; the
-    // table shows each new plan, a changed name in the text colour.
+    // table shows each new plan, a changed name in the text colour; the empty
+    // state stands in for an empty list.
     void theControlsDriveTheModel() {
         TemporaryFolder box;
         TavixModel& model = view_->model();
         const fs::path b = box.write("img10.txt");
         const fs::path a = box.write("img2.txt");
-        QCOMPARE(states(*view_, {"clearButton", "removeButton"}),
-                 "clearButton off, removeButton off");
+        const auto buttons = [&] {
+            return states(*view_, {"clearButton", "removeButton", "emptyState"});
+        };
+        QCOMPARE(buttons(), "clearButton off, removeButton off, emptyState");
         model.setFileChooser([&](const TavixModel::FileChooserRequest& request) {
             return request.filesOnly && request.multiple ? std::vector<tavix::Location>{a, b}
                                                          : std::vector<tavix::Location>{};
         });
         part<QPushButton>(view_.get(), "addFilesButton")->click();
-        QCOMPARE(model.files(), (std::vector<tavix::Location>{a, b}));
-
         QTableView* table = view_->table();
         QCOMPARE(rowsOf(table), (QStringList{"img2.txt > img2.txt in secondary",
                                              "img10.txt > img10.txt in secondary"}));
-        QCOMPARE(states(*view_, {"clearButton", "removeButton"}), "clearButton, removeButton off");
+        QCOMPARE(buttons(), "clearButton, removeButton off, emptyState hidden");
         select(model, 0);
         QCOMPARE(table->selectionModel()->selectedRows().value(0).row(), 0);
-        // Every name changes; new item ids: the selection names no row any more.
         setFirstStep(model, RenameRule{tavix::AddText{"new-", tavix::Position::prefix}});
         QCOMPARE(rowsOf(table), (QStringList{"img2.txt > new-img2.txt in text",
                                              "img10.txt > new-img10.txt in text"}));
-        QVERIFY(table->selectionModel()->selectedRows().isEmpty());
         QVERIFY(countPixels(cellImage(table, 0, PlanTableModel::changeTo), isYellow) > 20);
         part<QAction>(view_.get(), "highlightChanges")->trigger();
-        QVERIFY(!model.highlightChanges());
         QCOMPARE(countPixels(cellImage(table, 0, PlanTableModel::changeTo), isYellow), 0);
 
         QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
                           table->visualRect(table->model()->index(1, 0)).center());
         QCOMPARE(model.selectedFile(), std::optional(b));
         part<QToolButton>(view_.get(), "removeButton")->click();
-        QCOMPARE(model.files(), (std::vector<tavix::Location>{a}));
-        QCOMPARE(states(*view_, {"removeButton"}), "removeButton off");
+        QCOMPARE(rowsOf(table), QStringList{"img2.txt > new-img2.txt in text"});
+        QCOMPARE(buttons(), "clearButton, removeButton off, emptyState hidden");
 
         // The inspector shows while its toggle is on, back on General each time.
         auto* inspector = view_->findChild<tavix::ui::Inspector*>();
@@ -132,8 +130,7 @@ private Q_SLOTS:
         inspector->setTab(tavix::ui::Inspector::Tab::image);
         auto* toggle = part<QAction>(view_.get(), "showInspector");
         toggle->trigger();
-        QVERIFY(!model.showInspector());
-        QVERIFY(!inspector->isVisible());
+        QVERIFY(!model.showInspector() && !inspector->isVisible());
         toggle->trigger();
         QCOMPARE(inspector->tab(), tavix::ui::Inspector::Tab::general);
 
@@ -145,11 +142,9 @@ private Q_SLOTS:
         QVERIFY(!taken->isChecked());
 
         part<QToolButton>(view_.get(), "clearButton")->click();
-        QVERIFY(model.files().empty());
-        QVERIFY(part<QWidget>(view_.get(), "emptyState")->isVisible());
+        QCOMPARE(buttons(), "clearButton off, removeButton off, emptyState");
         model.setMessage("Renamed 3 files.");
-        QCOMPARE(part<ElidedLabel>(view_.get(), "statusMessage")->text(),
-                 QStringLiteral("Renamed 3 files."));
+        QCOMPARE(part<ElidedLabel>(view_.get(), "statusMessage")->text(), "Renamed 3 files.");
     }
 
     // Hovering over a shortened new name shows it whole, its change marked and

@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
-#include <tuple>
 
 #include "rules/Catalogue.hpp"
 #include "rules/RuleCoding.hpp"
@@ -41,10 +40,14 @@ QStringList rowsOf(QListView* list) {
     return rows;
 }
 
-// The kind the form shows: "category > action".
+// The kind the form's menus show, and the kind of `rule`: "category > action".
 QString shownKind(ActionForm& form) {
     return part<QComboBox>(&form, "categoryMenu")->currentText() + " > " +
            part<QComboBox>(&form, "actionMenu")->currentText();
+}
+QString kindOf(const RenameRule& rule) {
+    return QString::fromUtf8(rawValue(rule.category())) + " > " +
+           QString::fromUtf8(rawValue(rule.action()));
 }
 
 RenameRule prefix(const char* text) {
@@ -66,14 +69,29 @@ private Q_SLOTS:
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     }
 
-    // Every kind can be picked, and its form has a control for each parameter.
-    void everyKindHasAForm() {
-        ActionForm form;
+    // Every kind can be picked from the two menus, and starts from its blank
+    // rule: nothing of the step shown is carried over, not even its texts. Its
+    // form has a control for each parameter; picking the kind shown is no edit.
+    void everyKindIsPickedWithAFormOfItsOwn() {
         for (const RuleAction action : allCases<RuleAction>()) {
             const RenameRule rule = blank(action);
-            form.setRule(rule);
             const QString title = QString::fromUtf8(rawValue(action));
-            QCOMPARE(shownKind(form), QString::fromUtf8(rawValue(rule.category())) + " > " + title);
+            ActionForm form;
+            form.setRule(RenameRule{ParentFolder{Position::suffix, "_"}});
+            if (action == RuleAction::parentFolder) form.setRule(RenameRule{CollapseSpaces{}});
+            form.setRule(RenameRule{FindReplace{"a", "b", true, true, Occurrences::last}});
+            if (action == RuleAction::findReplace) form.setRule(RenameRule{CollapseSpaces{}});
+            QCOMPARE(shownKind(form), kindOf(form.rule()));
+            QSignalSpy edited(&form, &ActionForm::ruleEdited);
+            auto* actions = part<QComboBox>(&form, "actionMenu");
+            choose(part<QComboBox>(&form, "categoryMenu"), kindOf(rule).section(" > ", 0, 0));
+            choose(actions, title);
+            const qsizetype edits = edited.count();
+            choose(actions, title);
+            QCOMPARE(edited.count(), edits);
+            QCOMPARE(edited.last().at(0).value<RenameRule>(), rule);
+            QCOMPARE(form.rule(), rule);
+            QCOMPARE(shownKind(form), kindOf(rule));
             const auto* grid = part<QWidget>(&form, "parameterGrid");
             const qsizetype controls = grid->findChildren<QLineEdit*>().size() +
                                        grid->findChildren<QCheckBox*>().size() +
@@ -81,29 +99,6 @@ private Q_SLOTS:
                                        grid->findChildren<QComboBox*>().size();
             QVERIFY2(controls >= static_cast<qsizetype>(encodeRule(rule).front().size()),
                      qPrintable(title));
-        }
-    }
-
-    // Nothing of the old step is carried over, not even its texts; choosing
-    // the kind already shown is no edit.
-    void choosingAKindStartsFromItsBlankRule() {
-        const std::tuple<QString, QString, RuleAction> cases[] = {
-            {"Sequence Numbers", "", RuleAction::sequence},
-            {"Character Positions & Ranges", "Insert text at position", RuleAction::insertAt}};
-        for (const auto& [category, action, expected] : cases) {
-            ActionForm form;
-            form.setRule(RenameRule{ParentFolder{Position::suffix, "_"}});
-            form.setRule(RenameRule{FindReplace{"a", "b", true, true, Occurrences::last}});
-            QSignalSpy edited(&form, &ActionForm::ruleEdited);
-            auto* actions = part<QComboBox>(&form, "actionMenu");
-            choose(part<QComboBox>(&form, "categoryMenu"), category);
-            if (!action.isEmpty()) choose(actions, action);
-            const qsizetype edits = edited.count();
-            choose(actions, actions->currentText());
-            QCOMPARE(edited.count(), edits);
-            QCOMPARE(edited.last().at(0).value<RenameRule>(), blank(expected));
-            QCOMPARE(form.rule(), blank(expected));
-            QCOMPARE(shownKind(form).section(" > ", 1), QString::fromUtf8(rawValue(expected)));
         }
     }
 
