@@ -302,25 +302,30 @@ private Q_SLOTS:
         QVERIFY(valueOf(inspector, "<ParentFolder>") == nullptr);
     }
 
+    // A stepper is a stop of its own after its field; a choice of buttons is
+    // one stop.
     void tabGoesFromControlToControlInTheOrderShown() {
         TemporaryFolder box;
         TavixModel& model = view_->model();
         model.add({box.write("a.txt"), box.write("b.txt")});
+        setFirstStep(model, RenameRule{tavix::Sequence{}});
+        QCoreApplication::processEvents();  // the new form's order of stops is set in the loop
         model.setPreviewSelection(model.plan().items[0].id);
         view_->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(view_.get()));
 
-        const QStringList steps{"categoryMenu",       "actionMenu",      "findField",
-                                "replaceField",       "occurrencesMenu", "regexCheck",
-                                "caseSensitiveCheck", "addStepButton",   "removeStepButton",
-                                "stepsList",          "keepExtension"};
+        const QStringList steps{"categoryMenu",   "actionMenu",     "startField",
+                                "startStepper",   "stepField",      "paddingField",
+                                "paddingStepper", "separatorField", "positionGroupOption",
+                                "addStepButton",  "removeStepButton", "stepsList",
+                                "keepExtension"};
         // The table is one stop: Tab leaves it at once, its selection untouched.
         const QStringList preview{"fileTable",       "settingsButton", "addButton",
                                   "removeButton",    "clearButton",    "sortButton",
-                                  "inspectorGeneral"};
+                                  "inspectorGeneral", "performButton"};
         part<QWidget>(view_.get(), "categoryMenu")->setFocus(Qt::OtherFocusReason);
         QStringList walked;
-        for (int i = 0; i <= 18 && QApplication::focusWidget() != nullptr; ++i) {
+        for (int i = 0; i <= 21 && QApplication::focusWidget() != nullptr; ++i) {
             walked << QApplication::focusWidget()->objectName();
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         }

@@ -102,8 +102,9 @@ private Q_SLOTS:
         }
     }
 
-    // Each row types over a field and commits it, or clicks a stepper's arrow,
-    // switched off or not, so a floor kept only by the button's state is caught.
+    // Each row types over a field and commits it, presses Up or Down in a
+    // field or a stepper, or clicks a stepper's arrow, switched off or not, so
+    // a floor kept only by the button's state is caught.
     // Each keystroke that leaves a number stores it; one that doesn't keeps the
     // last, and committing shows what is stored.
     void numbersAreClampedAndWhatDoesNotParseIsIgnored_data() {
@@ -132,6 +133,9 @@ private Q_SLOTS:
             "99999999999999999999", truncate(999999999999999999), "999,999,999,999,999,999");
         row("negative start is kept", sequence(1, 2), "startField", "-5", sequence(-5, 2), "-5");
         row("padding 1 down keeps 1", sequence(1, 1), "paddingStepper", "down", sequence(1, 1));
+        row("Up in a field steps it", sequence(1, 2), "paddingField", "Up Up", sequence(1, 4), "4");
+        row("Down on a stepper stops at 1", sequence(1, 2), "paddingStepper", "Down Down",
+            sequence(1, 1));
         const RenameRule largest = sequence(std::numeric_limits<std::int64_t>::max(), 2);
         row("start at the largest number stays", largest, "startStepper", "up", largest);
     }
@@ -145,15 +149,20 @@ private Q_SLOTS:
         ActionForm form;
         form.setRule(rule);
         QSignalSpy edited(&form, &ActionForm::ruleEdited);
-        if (control.endsWith(QLatin1String("Stepper"))) {
-            Q_EMIT form.findChild<QWidget*>(control)->findChild<QToolButton*>(input)->clicked();
+        auto* target = form.findChild<QWidget*>(control);
+        auto* edit = qobject_cast<QLineEdit*>(target);
+        if (input == "up" || input == "down") {
+            Q_EMIT target->findChild<QToolButton*>(input)->clicked();
+        } else if (input.startsWith("Up") || input.startsWith("Down")) {
+            for (const QString& key : input.split(' ')) {
+                QTest::keyClick(target, key == "Up" ? Qt::Key_Up : Qt::Key_Down);
+            }
         } else {
-            auto* edit = form.findChild<QLineEdit*>(control);
             QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);  // typed over, then committed
             QTest::keyClicks(edit, input);
             QTest::keyClick(edit, Qt::Key_Return);
-            QCOMPARE(edit->text(), shown);
         }
+        if (edit != nullptr) QCOMPARE(edit->text(), shown);
         QCOMPARE(form.rule(), stored);
         QCOMPARE(edited.isEmpty(), stored == rule);
     }

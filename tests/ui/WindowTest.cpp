@@ -181,27 +181,6 @@ private Q_SLOTS:
         QCOMPARE(step().find, "");
     }
 
-    // Up and Down step a field; Tab goes on to its stepper, whose keys step too;
-    // neither goes below the floor.
-    void arrowKeysStepTheFieldAndItsStepper() {
-        setFirstStep(model(), RenameRule{Sequence{1, 1, 2, Position::suffix, "-"}});
-        QCoreApplication::processEvents();  // the new form's order of stops is set in the loop
-        auto* edit = part<QLineEdit>(window_.get(), "paddingField");
-        const auto shownAndHeld = [&] {  // what the field shows, what the step holds
-            const auto held = std::get<Sequence>(model().rules().front().rule.kind).padding;
-            return edit->text() + ' ' + QString::number(held);
-        };
-        edit->setFocus(Qt::TabFocusReason);
-        QTest::keyClick(edit, Qt::Key_Up);
-        QTest::keyClick(edit, Qt::Key_Up);
-        QCOMPARE(shownAndHeld(), QStringLiteral("4 4"));
-        press(Qt::Key_Tab);
-        auto* stepper = part<QWidget>(window_.get(), "paddingStepper");
-        QVERIFY(stepper->hasFocus());
-        for (int i = 0; i < 5; ++i) QTest::keyClick(stepper, Qt::Key_Down);
-        QCOMPARE(shownAndHeld(), QStringLiteral("1 1"));
-    }
-
     // Work shorter than the delay shows nothing; longer work, or work on many
     // files from its start, shows the bar, drawn with its counts as they grow,
     // and the busy pointer, until it ends.
