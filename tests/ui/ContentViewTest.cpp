@@ -314,14 +314,14 @@ private Q_SLOTS:
         view_->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(view_.get()));
 
-        const QStringList steps{"categoryMenu",   "actionMenu",     "startField",
-                                "startStepper",   "stepField",      "paddingField",
-                                "paddingStepper", "separatorField", "positionGroupOption",
+        const QStringList steps{"categoryMenu",   "actionMenu",       "startField",
+                                "startStepper",   "stepField",        "paddingField",
+                                "paddingStepper", "separatorField",   "positionGroupOption",
                                 "addStepButton",  "removeStepButton", "stepsList",
                                 "keepExtension"};
         // The table is one stop: Tab leaves it at once, its selection untouched.
-        const QStringList preview{"fileTable",       "settingsButton", "addButton",
-                                  "removeButton",    "clearButton",    "sortButton",
+        const QStringList preview{"fileTable",        "settingsButton", "addButton",
+                                  "removeButton",     "clearButton",    "sortButton",
                                   "inspectorGeneral", "performButton"};
         part<QWidget>(view_.get(), "categoryMenu")->setFocus(Qt::OtherFocusReason);
         QStringList walked;
