@@ -46,8 +46,14 @@ QStringList rowsOf(QTableView* table) {
     return rows;
 }
 
-QLineEdit* valueOf(const Inspector& inspector, const QString& label) {
-    return labelled<QLineEdit>(inspector, "inspectorLabel", label);
+// The inspector's value beside the shown label with this text, if any.
+QLineEdit* valueOf(const Inspector& inspector, const QString& text) {
+    for (const QLabel* label : inspector.findChildren<QLabel*>(QStringLiteral("inspectorLabel"))) {
+        if (label->isVisibleTo(&inspector) && label->text() == text) {
+            return qobject_cast<QLineEdit*>(label->buddy());
+        }
+    }
+    return nullptr;
 }
 
 void select(TavixModel& model, std::size_t row) {
@@ -254,8 +260,8 @@ private Q_SLOTS:
     // The General tab reads the selected file afresh each time it is shown. The
     // tab and the selection are independent: a click on a tab keeps the row,
     // another row keeps the tab, and a rebuilt plan (new row ids) selects
-    // nothing. A path too long for the panel loses its middle when drawn, not
-    // when copied.
+    // nothing. A path too long for the panel loses its middle when drawn, and
+    // shows whole once a click gives it the focus to select and copy.
     void theInspectorsTabsShowTheSelectedFile() {
         TemporaryFolder temp;
         const std::string deep =
@@ -278,11 +284,8 @@ private Q_SLOTS:
         QCOMPARE(valueOf(inspector, "Size")->text(), QStringLiteral("5 bytes"));
         QLineEdit* path = valueOf(inspector, "Path");
         QVERIFY(path->property("shownText").toString().contains(QChar(0x2026)));
-        QApplication::clipboard()->clear();
         QTest::mouseClick(path, Qt::LeftButton, {}, QPoint(4, path->height() / 2));
-        QTest::keyClick(path, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClick(path, Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(QApplication::clipboard()->text(),
+        QCOMPARE(path->property("shownText").toString(),
                  QString::fromStdString(file.parent_path().string()));
         std::ofstream(file, std::ios::app) << "12";
         tab("Image");

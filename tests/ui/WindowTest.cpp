@@ -66,7 +66,9 @@ private Q_SLOTS:
         });
         // The terminal keeps its journals in $XDG_STATE_HOME/tavix.
         model().setStateFolder(home_->path() / "xdg" / "tavix");
-        QVERIFY(showActive(*window_));
+        window_->show();
+        window_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
     }
 
     void cleanup() {
@@ -76,7 +78,8 @@ private Q_SLOTS:
 
     // Ctrl+O adds files and hands the focus to the table; Delete removes what
     // holds the focus: a character in a field, the selected file, the selected
-    // step; Alt+arrows move the selected step and Ctrl+Shift+A adds one.
+    // step; the edit items work on the focused field; Alt+arrows move the
+    // selected step and Ctrl+Shift+A adds one.
     void keysActOnWhatHoldsTheFocus() {
         TemporaryFolder box;
         const Location a = box.write("a.txt");
@@ -97,6 +100,27 @@ private Q_SLOTS:
         press(Qt::Key_Delete);
         QCOMPARE(find->text(), QStringLiteral("y"));
         QCOMPARE(find->cursorPosition(), 0);  // the edit handed back leaves the field alone
+        // Chosen from the menu, the edit items work on the focused field, and
+        // what they change reaches the step.
+        const auto step = [this] {
+            return std::get<FindReplace>(model().rules().back().rule.kind);
+        };
+        auto* replace = part<QLineEdit>(window_.get(), "replaceField");
+        QVERIFY(!item("copy")->isEnabled());
+        item("selectAll")->trigger();
+        QVERIFY(item("copy")->isEnabled());
+        item("copy")->trigger();
+        replace->setFocus();
+        item("paste")->trigger();
+        item("paste")->trigger();
+        QCOMPARE(step().replace, "yy");
+        item("undo")->trigger();
+        QCOMPARE(replace->text(), QStringLiteral("y"));
+        QCOMPARE(step().replace, "y");
+        find->setFocus();
+        item("selectAll")->trigger();
+        item("cut")->trigger();
+        QCOMPARE(step().find, "");
         table()->setFocus();
         table()->selectRow(1);
         press(Qt::Key_Delete);
@@ -151,34 +175,6 @@ private Q_SLOTS:
         undo([this] {
             QTest::mouseClick(part<QPushButton>(window_.get(), "undoButton"), Qt::LeftButton);
         });
-    }
-
-    // Chosen from the menu, the edit items work on the field that has the focus,
-    // and what they change reaches the step.
-    void editItemsActOnTheFocusedField() {
-        setFirstStep(model(), RenameRule{FindReplace{"old", "", false, false, {}}});
-        const auto step = [this] {
-            return std::get<FindReplace>(model().rules().front().rule.kind);
-        };
-        auto* find = part<QLineEdit>(window_.get(), "findField");
-        auto* replace = part<QLineEdit>(window_.get(), "replaceField");
-        find->setFocus();
-        find->deselect();
-        QVERIFY(!item("copy")->isEnabled());
-        item("selectAll")->trigger();
-        QVERIFY(item("copy")->isEnabled());
-        item("copy")->trigger();
-        replace->setFocus();
-        item("paste")->trigger();
-        item("paste")->trigger();
-        QCOMPARE(step().replace, "oldold");
-        item("undo")->trigger();
-        QCOMPARE(replace->text(), QStringLiteral("old"));
-        QCOMPARE(step().replace, "old");
-        find->setFocus();
-        item("selectAll")->trigger();
-        item("cut")->trigger();
-        QCOMPARE(step().find, "");
     }
 
     // Work shorter than the delay shows nothing; longer work, or work on many
