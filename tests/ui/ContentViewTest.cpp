@@ -153,29 +153,6 @@ private Q_SLOTS:
         QCOMPARE(part<ElidedLabel>(view_.get(), "statusMessage")->text(), "Renamed 3 files.");
     }
 
-    // Hovering over a shortened new name shows it whole, its change marked and
-    // its text escaped.
-    void aShortenedNameShowsWholeInItsTooltip() {
-        TemporaryFolder box;
-        TavixModel& model = view_->model();
-        const std::string side(90, 'a');
-        model.add({box.write("<R&D>" + side + "MID" + side + ".txt")});
-        tavix::test::setFirstStep(model,
-                                  RenameRule{tavix::FindReplace{"MID", "NEW", false, true, {}}});
-        QTableView* table = view_->table();
-        const QRect cell = table->visualRect(table->model()->index(0, PlanTableModel::changeTo));
-        QHelpEvent hover(QEvent::ToolTip, cell.center(),
-                         table->viewport()->mapToGlobal(cell.center()));
-        QApplication::sendEvent(table->viewport(), &hover);
-        QTRY_VERIFY(QToolTip::isVisible());
-        const QString tip = QToolTip::text();
-        QVERIFY2(tip.contains("&lt;R&amp;D&gt;" + QString::fromStdString(side) + "<b><u>"),
-                 qPrintable(tip));
-        QVERIFY2(tip.contains(QStringLiteral(">NEW</span></u></b>") + QString::fromStdString(side)),
-                 qPrintable(tip));
-        QToolTip::hideText();
-    }
-
     void droppingFilesAddsThemInOrderSkippingFolders() {
         TemporaryFolder box;
         const fs::path c = box.write("c.txt");
@@ -203,25 +180,40 @@ private Q_SLOTS:
         QTRY_COMPARE(view_->model().files(), (std::vector<tavix::Location>{c, a, b}));
     }
 
-    // "Show in File Manager" in the row menu sends the file under the pointer;
-    // the call names files by URI, encoded as the interface wants them.
-    void theRowMenuShowsTheFileInTheFileManager() {
+    // Hovering over a shortened new name shows it whole, its change marked and
+    // its text escaped. "Show in File Manager" in the row menu sends the file
+    // under the pointer; the call names files by URI, encoded as the interface
+    // wants them.
+    void aRowShowsItsNameWholeAndItsFileInTheFileManager() {
         TemporaryFolder box;
-        view_->model().add({box.write("a.txt"), box.write("b c.txt")});
+        TavixModel& model = view_->model();
+        const std::string side(90, 'a');
+        const fs::path name = box.write("<R&D>" + side + "MID" + side + ".txt");
+        model.add({box.write("a.txt"), name});
+        setFirstStep(model, RenameRule{tavix::FindReplace{"MID", "NEW", false, true, {}}});
+        QTableView* table = view_->table();
+        const QPoint at =
+            table->visualRect(table->model()->index(1, PlanTableModel::changeTo)).center();
+        QHelpEvent hover(QEvent::ToolTip, at, table->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(table->viewport(), &hover);
+        QTRY_VERIFY(QToolTip::isVisible());
+        const QString tip = QToolTip::text();
+        QVERIFY2(tip.contains("&lt;R&amp;D&gt;" + QString::fromStdString(side) + "<b><u>"),
+                 qPrintable(tip));
+        QVERIFY2(tip.contains(QStringLiteral(">NEW</span></u></b>") + QString::fromStdString(side)),
+                 qPrintable(tip));
+        QToolTip::hideText();
+
         QList<QUrl> shown;
         view_->setFileShower([&](const QList<QUrl>& files) { shown = files; });
-        QTableView* table = view_->table();
-        const QPoint at = table->visualRect(table->model()->index(1, 0)).center();
         QContextMenuEvent click(QContextMenuEvent::Mouse, at, table->viewport()->mapToGlobal(at));
         QApplication::sendEvent(table->viewport(), &click);
         auto* menu = part<QMenu>(table, "rowMenu");
         QTRY_VERIFY(menu->isVisible());
         QCOMPARE(table->selectionModel()->selectedRows().value(0).row(), 1);
-        auto* show = part<QAction>(menu, "showInFileManager");
-        show->trigger();
+        part<QAction>(menu, "showInFileManager")->trigger();
         menu->close();
-        QCOMPARE(shown, QList<QUrl>{QUrl::fromLocalFile(
-                            QString::fromStdString((box.path() / "b c.txt").string()))});
+        QCOMPARE(shown, QList<QUrl>{QUrl::fromLocalFile(QString::fromStdString(name.string()))});
 
         const QDBusMessage call =
             showItemsMessage({QUrl::fromLocalFile(QStringLiteral("/tmp/a b/\u00E9t\u00E9.jpg"))});

@@ -192,9 +192,9 @@ private Q_SLOTS:
         std::unique_ptr<QMimeData> first(rows->mimeData({rows->index(0, 0)}));
         rows->dropMimeData(first.get(), Qt::MoveAction, -1, -1, {});
         part<QToolButton>(&pane, "addStepButton")->click();
-        QCOMPARE(rowsOf(list).mid(0, 3), (QStringList{"1. " + summary("a-"), "2. " + summary("b-"),
-                                                      "3. " + summary("c-")}));
-        QVERIFY(rowsOf(list).at(3).startsWith("4. ") && rowsOf(list).at(3).endsWith("*"));
+        const QString added = QString::fromStdString(model.rules().back().rule.summary());
+        QCOMPARE(rowsOf(list), (QStringList{"1. " + summary("a-"), "2. " + summary("b-"),
+                                            "3. " + summary("c-"), "4. " + added + "*"}));
         QCOMPARE(pane.form()->rule(), model.rules()[3].rule);
 
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
@@ -202,7 +202,6 @@ private Q_SLOTS:
         QCOMPARE(model.selection(), std::optional(model.rules()[2].id));
         QCOMPARE(pane.form()->rule(), prefix("c-"));
         Q_EMIT pane.form()->ruleEdited(prefix("new "));
-        QCOMPARE(model.rules()[2].rule, prefix("new "));
         QCOMPARE(rowsOf(list)[2], "3. " + summary("new ") + "*");
 
         part<QCheckBox>(&pane, "keepExtension")->click();
@@ -211,9 +210,9 @@ private Q_SLOTS:
         QCOMPARE(states(pane, {"keepExtension"}), QStringLiteral("keepExtension checked"));
 
         part<QToolButton>(&pane, "removeStepButton")->click();
-        QCOMPARE(model.rules().size(), std::size_t{3});
         model.setSelection(Uuid::random());
-        QVERIFY(!rowsOf(list).join("").contains("*"));
+        QCOMPARE(rowsOf(list),
+                 (QStringList{"1. " + summary("a-"), "2. " + summary("b-"), "3. " + added}));
         QVERIFY(!pane.form()->isVisible());
         QCOMPARE(states(pane, {"stepsPlaceholder"}), QStringLiteral("stepsPlaceholder"));
     }
