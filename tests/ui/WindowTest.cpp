@@ -65,6 +65,7 @@ private Q_SLOTS:
             return picked_;
         });
         // The terminal keeps its journals in $XDG_STATE_HOME/tavix.
+        qputenv("XDG_STATE_HOME", QByteArray::fromStdString((home_->path() / "xdg").string()));
         model().setStateFolder(home_->path() / "xdg" / "tavix");
         window_->show();
         window_->activateWindow();
@@ -330,11 +331,7 @@ private Q_SLOTS:
 #else
         const Location a = home_->write("files/IMG_1.jpg");
         const Location b = home_->write("files/IMG_2.jpg");
-        QProcess cli;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_STATE_HOME"),
-                           QString::fromStdString((home_->path() / "xdg").string()));
-        cli.setProcessEnvironment(environment);
+        QProcess cli;  // its journals go to $XDG_STATE_HOME/tavix, set in init()
         cli.setStandardInputFile(QProcess::nullDevice());
         cli.start(QStringLiteral(TAVIX_CLI),
                   {"rename", "--step", "findReplace find=IMG_ replace=\"Lisbon \"",
