@@ -77,10 +77,9 @@ private Q_SLOTS:
             const RenameRule rule = blank(action);
             const QString title = QString::fromUtf8(rawValue(action));
             ActionForm form;
-            form.setRule(RenameRule{ParentFolder{Position::suffix, "_"}});
-            if (action == RuleAction::parentFolder) form.setRule(RenameRule{CollapseSpaces{}});
-            form.setRule(RenameRule{FindReplace{"a", "b", true, true, Occurrences::last}});
-            if (action == RuleAction::findReplace) form.setRule(RenameRule{CollapseSpaces{}});
+            form.setRule(action == RuleAction::findReplace
+                             ? RenameRule{ParentFolder{Position::suffix, "_"}}
+                             : RenameRule{FindReplace{"a", "b", true, true, Occurrences::last}});
             QCOMPARE(shownKind(form), kindOf(form.rule()));
             QSignalSpy edited(&form, &ActionForm::ruleEdited);
             auto* actions = part<QComboBox>(&form, "actionMenu");
