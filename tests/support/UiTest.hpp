@@ -9,8 +9,8 @@
 #include "model/TavixModel.hpp"
 #include "support/TemporaryFolder.hpp"
 
-// What the widget tests share: settings and style, finding controls, answering
-// dialogs, a window shown as a user sees it, and temporary folders.
+// What the widget tests share: settings and style, finding controls and telling
+// their states, counting drawn pixels, answering dialogs, and temporary folders.
 namespace tavix::test {
 
 // Settings in a folder of their own, and one style whatever the machine has,
@@ -20,13 +20,6 @@ inline void useTestSettingsAndStyle() {
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
 }
 
-// Shows `window` and waits until it is the active window, where keys go.
-inline bool showActive(QWidget& window) {
-    window.show();
-    window.activateWindow();
-    return QTest::qWaitForWindowActive(&window);
-}
-
 // The child of `root` of type T with this object name; stops the test program
 // when there is none, as every later step would fail for the same reason.
 template <class T>
@@ -34,17 +27,6 @@ T* part(QObject* root, const char* name) {
     T* found = root->findChild<T*>(QString::fromLatin1(name));
     if (found == nullptr) qFatal("no %s named %s", T::staticMetaObject.className(), name);
     return found;
-}
-
-// The control that the shown label with this object name and text stands for.
-template <class T>
-T* labelled(const QWidget& root, const char* name, const QString& text) {
-    for (const QLabel* label : root.findChildren<QLabel*>(QString::fromLatin1(name))) {
-        if (label->isVisibleTo(&root) && label->text() == text) {
-            return qobject_cast<T*>(label->buddy());
-        }
-    }
-    return nullptr;
 }
 
 // What a user tells of the named children of `root` at a glance, as one text:

@@ -98,8 +98,6 @@ private Q_SLOTS:
         }
     }
 
-    // A value and a message label, each as tall as its layout makes it, show
-    // the underscore in ‘IMG_0041’ (it once fell one pixel below the label).
     // Every symbol in the text colour at two sizes, fainter when disabled,
     // in a colour of its own when given one, and drawn at the device's pixels.
     void eachSymbolIsDrawnWithoutATheme() {
