@@ -6,11 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "model/ListPlanning.hpp"
 #include "model/TavixModel.hpp"
 #include "support/ExifBytes.hpp"
 #include "support/Files.hpp"
-#include "support/LocaleAndZone.hpp"
 #include "support/TemporaryFolder.hpp"
 #include "system/PhotoDate.hpp"
 
@@ -109,36 +107,6 @@ TEST_F(Orders, HandOnTheDatesTheDateStepWouldRead) {
                 EXPECT_EQ(read.dates, expected) << int(order) << reverse;
             }
         }
-    }
-}
-
-// The dates handed on are the ones the date steps write, each to its own
-// file, in one batch or one per folder, with kept stages (the window) or not;
-// dates not one per file are read from the files (modified in 2027).
-TEST(PlanWithDatesRead, TakesEachFilesOwnDate) {
-    const LocaleAndZone zone("en_US", "UTC");
-    TemporaryFolder folder;
-    std::vector<Location> files;
-    std::vector<Date> dates;
-    for (const char* name : {"one/a", "two/b", "one/c"}) {
-        files.push_back(folder.write(name));
-        setModified(files.back(), 1'800'000'000);
-        dates.push_back(std::chrono::sys_days(std::chrono::year(2001 + int(dates.size())) / 1 / 1));
-    }
-    const std::vector<RenameRule> rules = {RenameRule{DateStamp{"yyyy", Position::prefix, "_"}}};
-    for (const int run : {0, 1, 2, 3, 4, 5, 6, 7}) {
-        const bool perFolder = run & 1, staged = run & 2, allDates = run & 4;
-        const ListPlanning::Planning planning{
-            .perFolder = perFolder,
-            .dates = DateSource::taken,
-            .inListOrder = true,
-            .stepDates = RenameEngine::KnownDates(dates).first(allDates ? 3 : 2)};
-        std::vector<RenameEngine::StepStages> stages;
-        const RenamePlan plan = staged ? ListPlanning::plan(files, rules, planning, stages)
-                                       : ListPlanning::plan(files, rules, planning);
-        std::string names;
-        for (const auto& item : plan.items) names += std::string(item.newName) + " ";
-        EXPECT_EQ(names, allDates ? "2001_a 2002_b 2003_c " : "2027_a 2027_b 2027_c ") << run;
     }
 }
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <set>
@@ -148,16 +149,20 @@ TEST(ModelAdds, OnlyNewExistingFilesInTheOrderGiven) {
     EXPECT_EQ(model.message(), "Renamed 1 file.");
 }
 
-// Per folder, the rows stay in the list's order; date steps write the date a
-// photo was taken when asked.
+// Per folder, the rows stay in the list's order. Date steps write the date a
+// photo was taken when asked, by the camera's clock (01:00 at +02:00 on New
+// Year's Day, the old year in UTC). A sort by date taken hands the dates it read
+// on to the plan after it, each to its own file; later plans read the disk.
 TEST(ModelPlanning, PerFolderBatchesAndDateSourceRebuildThePlan) {
     const test::LocaleAndZone zone("en_US", "UTC");
     test::TemporaryFolder folder;
+    const auto at = [&](const std::string& name, std::int64_t time, const std::string& bytes) {
+        return test::setModified(folder.write(name, bytes), time), folder.path() / name;
+    };
     TavixModel model;
-    model.add({folder.write("one/x.jpg",
-                            test::jpegWith(test::exifBlock("2023:08:01 12:00:00", ""))),
-               folder.write("two/x.jpg"), folder.write("one/y.jpg")});
-    test::setModified(folder.path() / "one" / "x.jpg", 1'800'000'000);
+    model.add({at("one/x.jpg", 1'800'000'000,
+                  test::jpegWith(test::exifBlock("2023:01:01 01:00:00", "+02:00"))),
+               at("two/x.jpg", 1'000'000'000, ""), at("one/y.jpg", 1'100'000'000, "")});
     model.setRules({Step::make(RenameRule{Sequence{1, 1, 1, Position::suffix, "-"}})});
     model.setPerFolder(true);
     EXPECT_EQ(printed(model.plan()), (Names{"x-1.jpg", "x-1.jpg", "y-2.jpg"}));
@@ -166,15 +171,14 @@ TEST(ModelPlanning, PerFolderBatchesAndDateSourceRebuildThePlan) {
     EXPECT_TRUE(model.planHasProblems());  // one/y.jpg would take one/x.jpg's name
 
     model.setRules({Step::make(RenameRule{DateStamp{"yyyy", Position::prefix, "_"}})});
-    EXPECT_EQ(model.plan().items[0].newName, "2027_x.jpg");
+    EXPECT_EQ(printed(model.plan()), (Names{"2027_x.jpg", "2001_x.jpg", "2004_y.jpg"}));
     model.setDateSource(RenameEngine::DateSource::taken);
-    EXPECT_EQ(model.plan().items[0].newName, "2023_x.jpg");
-    // The dates the sort read serve the plan after it only: later plans read the disk.
+    EXPECT_EQ(printed(model.plan()), (Names{"2023_x.jpg", "2001_x.jpg", "2004_y.jpg"}));
     model.sort(FileList::SortOrder::taken);
-    EXPECT_EQ(model.plan().items[0].newName, "2023_x.jpg");
+    EXPECT_EQ(printed(model.plan()), (Names{"2001_x.jpg", "2004_y.jpg", "2023_x.jpg"}));
     folder.write("one/x.jpg", test::jpegWith(test::exifBlock("2021:08:01 12:00:00", "")));
     model.setRules(model.rules());
-    EXPECT_EQ(model.plan().items[0].newName, "2021_x.jpg");
+    EXPECT_EQ(printed(model.plan())[2], "2021_x.jpg");
 }
 
 TEST(ModelSort, ByNameAsAFileBrowserDoes) {
