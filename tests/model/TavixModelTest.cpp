@@ -34,13 +34,16 @@ std::vector<Step> labelledSteps(const std::string& labels) {
     return steps;
 }
 
-std::string labelsOf(const std::vector<Step>& steps) {
-    std::string labels;
-    for (const Step& step : steps) {
-        const auto* add = std::get_if<AddText>(&step.rule.kind);
-        labels += add ? add->text : "?";
+// The steps' labels, then the selected step's after a colon ('-' none, '?' an
+// id no step has).
+std::string shown(const TavixModel& model) {
+    std::string text;
+    char selected = model.selection() ? '?' : '-';
+    for (const Step& step : model.rules()) {
+        text += std::get<AddText>(step.rule.kind).text;
+        if (step.id == model.selection()) selected = text.back();
     }
-    return labels;
+    return text + ":" + selected;
 }
 
 // Three listed files and two steps: a blank one and one that adds "new-".
@@ -219,49 +222,38 @@ TEST(ModelProgress, AddingAndSortingReportOneRunEach) {
     EXPECT_EQ(reports, (Reports{{0, 0}, {0, 0}}));
 }
 
-// Selected: the step of that label, '-' none, '?' an id no step has; after: the
-// steps left and the one selected ('-' none, '?' the id given still).
-TEST(ModelSteps, RemoveSelectedSelectsANeighbour) {
+// Removing the selected step selects the one after it, else the one before;
+// moving steps as a list drag does keeps the selection.
+TEST(ModelSteps, RemoveOrMoveAndKeepASelection) {
+    constexpr std::size_t remove = SIZE_MAX;  // remove the selected step
     const struct {
-        std::string steps;
-        char selected;
-        std::string remaining;
-        char nowSelected;
-    } cases[] = {{"ABC", 'A', "BC", 'B'}, {"ABC", 'B', "AC", 'C'}, {"ABC", 'C', "AB", 'B'},
-                 {"A", 'A', "", '-'},     {"ABC", '-', "ABC", '-'}, {"AB", '?', "AB", '?'}};
-    for (const auto& c : cases) {
-        TavixModel model;
-        model.setRules(labelledSteps(c.steps));
-        const auto idOf = [&](char label, const std::string& labels) -> std::optional<Uuid> {
-            if (label == '-') return std::nullopt;
-            if (label == '?') return Uuid{};
-            return model.rules()[labels.find(label)].id;
-        };
-        model.setSelection(idOf(c.selected, c.steps));
-        model.removeSelectedStep();
-        EXPECT_EQ(labelsOf(model.rules()), c.remaining) << c.steps << " " << c.selected;
-        EXPECT_EQ(model.selection(), idOf(c.nowSelected, c.remaining)) << c.steps << c.selected;
-    }
-}
-
-TEST(ModelSteps, MoveLikeAListDragAndKeepTheSelection) {
-    const struct {
+        std::string before;
         std::set<std::size_t> from;
         std::size_t to;
-        std::string order;
-    } cases[] = {{{0}, 2, "BACD"},    {{0}, 4, "BCDA"},    {{3}, 0, "DABC"},
-                 {{2}, 1, "ACBD"},    {{1, 3}, 0, "BDAC"}, {{0, 2}, 4, "BDAC"},
-                 {{0, 3}, 2, "BADC"}, {{1}, 1, "ABCD"},    {{1}, 2, "ABCD"},
-                 {{0, 1}, 1, "ABCD"}, {{}, 0, "ABCD"},     {{1, 9}, 9, "ACDB"}};
+        std::string after;
+    } cases[] = {
+        {"ABC:A", {}, remove, "BC:B"},   {"ABC:B", {}, remove, "AC:C"},
+        {"ABC:C", {}, remove, "AB:B"},   {"A:A", {}, remove, ":-"},
+        {"ABC:-", {}, remove, "ABC:-"},  {"AB:?", {}, remove, "AB:?"},
+        {"ABCD:B", {0}, 2, "BACD:B"},    {"ABCD:B", {0}, 4, "BCDA:B"},
+        {"ABCD:B", {3}, 0, "DABC:B"},    {"ABCD:B", {2}, 1, "ACBD:B"},
+        {"ABCD:B", {1, 3}, 0, "BDAC:B"}, {"ABCD:B", {0, 2}, 4, "BDAC:B"},
+        {"ABCD:B", {0, 3}, 2, "BADC:B"}, {"ABCD:B", {1}, 1, "ABCD:B"},
+        {"ABCD:B", {1}, 2, "ABCD:B"},    {"ABCD:B", {0, 1}, 1, "ABCD:B"},
+        {"ABCD:B", {}, 0, "ABCD:B"},     {"ABCD:B", {1, 9}, 9, "ACDB:B"},
+    };
     for (const auto& c : cases) {
         TavixModel model;
-        model.setRules(labelledSteps("ABCD"));
-        const Uuid selected = model.rules()[1].id;
-        model.setSelection(selected);
-        model.moveRules(c.from, c.to);
-        EXPECT_EQ(labelsOf(model.rules()), c.order) << "to " << c.to;
-        EXPECT_EQ(model.selection(), selected);
-        EXPECT_NE(std::ranges::find(model.rules(), selected, &Step::id), model.rules().end());
+        const std::size_t colon = c.before.find(':');
+        const std::vector<Step> steps = labelledSteps(c.before.substr(0, colon));
+        model.setRules(steps);
+        const char selected = c.before.back();
+        const std::size_t at = c.before.find(selected);
+        model.setSelection(at < colon        ? steps[at].id
+                           : selected == '?' ? std::optional(Uuid{})
+                                             : std::nullopt);
+        c.to == remove ? model.removeSelectedStep() : model.moveRules(c.from, c.to);
+        EXPECT_EQ(shown(model), c.after) << c.before << " to " << c.to;
     }
 }
 
