@@ -121,8 +121,7 @@ TEST(UndoCommand, LeavesWhatIsNoLongerOursWhereItIs) {
             EXPECT_EQ(m.message(), "Put 2 files back.");
             EXPECT_EQ(m.notPutBack(), (std::vector<NotPutBack>{{moved, reason}}));
             EXPECT_EQ(m.files(), (Paths{files[0], moved, files[2]}));
-            EXPECT_EQ(test::contentsOf(moved), replaced ? "intruder" : "b.txt");
-            EXPECT_FALSE(fs::exists(files[1]) || m.canUndo());
+            EXPECT_FALSE(m.canUndo());
             m.clear();
             EXPECT_TRUE(m.notPutBack().empty());
         }
