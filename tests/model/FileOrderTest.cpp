@@ -10,15 +10,12 @@
 #include "support/ExifBytes.hpp"
 #include "support/Files.hpp"
 #include "support/TemporaryFolder.hpp"
-#include "system/PhotoDate.hpp"
 
 namespace tavix {
 namespace {
 
 using namespace test;
 using FileList::SortOrder;
-using RenameEngine::DateSource;
-using Date = std::optional<FileSystem::Timestamp>;
 
 // Files whose keys disagree: b.jpg is the largest, modified first but taken
 // last; c.jpg and d.txt are as large and as old as each other. Camera A has the
@@ -76,33 +73,6 @@ TEST_F(Orders, AreStableAndReverseOnlyTheKeys) {
         model.sort(SortOrder::name);  // the vanished file last, and then first
         for (bool reverse : {false, true}) {
             EXPECT_EQ(sortedNames(order, reverse).front(), "vanished.jpg") << int(order);
-        }
-    }
-}
-
-// A sort whose keys come from where the date step reads its date (taken with
-// taken, date with modified) hands each file's date on, as the step would read
-// it: the camera's clock (not the moment the sort orders by), else the
-// modification time, else nothing. Other orders hand on none.
-TEST_F(Orders, HandOnTheDatesTheDateStepWouldRead) {
-    addVanished();
-    for (const auto& [source, handsOn] : {std::pair(DateSource::taken, SortOrder::taken),
-                                          std::pair(DateSource::modified, SortOrder::date)}) {
-        for (const SortOrder order :
-             {SortOrder::taken, SortOrder::date, SortOrder::size, SortOrder::name}) {
-            for (const bool reverse : {false, true}) {
-                FileList::StepDates read{source, {Date()}};
-                const auto files = FileList::sorted(model.files(), order, reverse, {}, &read);
-                EXPECT_EQ(files, FileList::sorted(model.files(), order, reverse));
-                std::vector<Date> expected;
-                for (const auto& file : order == handsOn ? files : std::vector<Location>{}) {
-                    expected.push_back(
-                        source == DateSource::taken
-                            ? PhotoDate::takenOrModified(file, PhotoDate::Reading::cameraClock)
-                            : FileSystem::modificationTime(file));
-                }
-                EXPECT_EQ(read.dates, expected) << int(order) << reverse;
-            }
         }
     }
 }

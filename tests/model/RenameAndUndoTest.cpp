@@ -139,8 +139,7 @@ TEST(UndoCommand, PutsBackWhenTheJournalCannotBeMarkedUndone) {
         const fs::path journal = m.history().batches.at(0).journal;
         int calls = 0;
         test::failWrites([&](const fs::path& path) -> std::optional<int> {
-            if (path != journal || ++calls != failing) return std::nullopt;
-            return ENOSPC;
+            return path == journal && ++calls == failing ? std::optional(ENOSPC) : std::nullopt;
         });
         m.undo();
         test::failWrites({});
