@@ -19,35 +19,22 @@ using FileList::SortOrder;
 
 // Files whose keys disagree: b.jpg is the largest, modified first but taken
 // last; c.jpg and d.txt are as large and as old as each other. Camera A has the
-// zone in its EXIF, camera B's clock is on UTC without one.
-class Orders : public ::testing::Test {
-protected:
-    Orders() {
-        const auto at = [&](const std::string& name, const std::string& contents, int minute) {
-            return setModified(folder.write(name, contents), 1'800'000'000 + 60 * minute),
-                   folder.path() / name;
-        };
-        model.add({at("a.jpg", jpegWith(exifBlock("2023:08:01 12:00:00", "+02:00")), 3),
-                   at("b.jpg", jpegWith(exifBlock("2023:08:01 10:30:00", "+00:00")) + "padding", 1),
-                   at("c.jpg", "1234", 2), at("d.txt", "1234", 2)});
-    }
-    std::vector<std::string> sortedNames(SortOrder order, bool reverse) {
+// zone in its EXIF (taken at 10:00 UTC), camera B's clock is on UTC without one
+// (10:30); the others have no EXIF and were modified in 2027.
+TEST(Orders, AreStableAndReverseOnlyTheKeys) {
+    TemporaryFolder folder;
+    const auto at = [&](const std::string& name, const std::string& contents, int minute) {
+        return setModified(folder.write(name, contents), 1'800'000'000 + 60 * minute),
+               folder.path() / name;
+    };
+    TavixModel model;
+    model.add({at("a.jpg", jpegWith(exifBlock("2023:08:01 12:00:00", "+02:00")), 3),
+               at("b.jpg", jpegWith(exifBlock("2023:08:01 10:30:00", "+00:00")) + "padding", 1),
+               at("c.jpg", "1234", 2), at("d.txt", "1234", 2)});
+    const auto sortedNames = [&](SortOrder order, bool reverse) {
         model.sort(order, reverse);
         return namesOf(model.files());
-    }
-    // A file listed, then gone: its keys can't be read.
-    void addVanished() {
-        model.add({folder.write("vanished.jpg", "x")});
-        std::filesystem::remove(folder.path() / "vanished.jpg");
-    }
-
-    TemporaryFolder folder;
-    TavixModel model;
-};
-
-// a.jpg was taken at 10:00 UTC, b.jpg at 10:30; the others have no EXIF and were
-// modified in 2027.
-TEST_F(Orders, AreStableAndReverseOnlyTheKeys) {
+    };
     const struct {
         SortOrder order;
         bool reverse;
@@ -66,8 +53,9 @@ TEST_F(Orders, AreStableAndReverseOnlyTheKeys) {
         model.sort(SortOrder::name);
         EXPECT_EQ(sortedNames(c.order, c.reverse), c.expected) << int(c.order) << c.reverse;
     }
-    // Files whose key can't be read come first either way.
-    addVanished();
+    // A file listed, then gone, comes first either way: its keys can't be read.
+    model.add({folder.write("vanished.jpg", "x")});
+    std::filesystem::remove(folder.path() / "vanished.jpg");
     for (SortOrder order :
          {SortOrder::date, SortOrder::size, SortOrder::created, SortOrder::taken}) {
         model.sort(SortOrder::name);  // the vanished file last, and then first

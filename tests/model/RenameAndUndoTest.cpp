@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -207,9 +208,9 @@ TEST(RenameUndoRecord, FollowsTheCommands) {
             }
             if (std::isdigit(act)) fs::remove(files[act - '0']);
         }
-        EXPECT_EQ(m.lastMoves().size(), c.recorded) << c.acts;
-        EXPECT_EQ(m.canUndo(), c.recorded > 0) << c.acts;
-        EXPECT_EQ(m.files().size(), c.listed) << c.acts;
+        EXPECT_EQ(std::tuple(m.lastMoves().size(), m.canUndo(), m.files().size()),
+                  std::tuple(c.recorded, c.recorded > 0, c.listed))
+            << c.acts;
     }
 }
 
