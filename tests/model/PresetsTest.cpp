@@ -108,8 +108,9 @@ TEST_F(PresetStore, FolderComesFromAnAbsoluteConfigElseHome) {
 }
 
 // A FIFO would block a reader and /dev/zero would feed it without end: anything
-// but a regular file is refused at once and left out of the list.
-TEST_F(PresetStore, RefusesWhatIsNotARegularFile) {
+// but a regular file is refused at once and left out of the list. A file that
+// doesn't decode says why.
+TEST_F(PresetStore, TellsWhyAPresetCannotBeLoaded) {
     ASSERT_EQ(Presets::save("kept", lower, false), std::nullopt);
     ASSERT_EQ(::mkfifo((folder() / "fifo.json").c_str(), 0600), 0);
     fs::create_symlink("/dev/zero", folder() / "zero.json");
@@ -117,7 +118,12 @@ TEST_F(PresetStore, RefusesWhatIsNotARegularFile) {
     fs::create_directory(folder() / "folder.json");
     config.write("tavix/presets/.hidden.json", "[]");
     config.write("tavix/presets/notes.txt", "[]");
-    EXPECT_EQ(names(), (Names{"kept", "link"}));
+    config.write("tavix/presets/bad.json", "[");
+    config.write("tavix/presets/object.json", R"({"changeCase":{}})");
+    EXPECT_EQ(names(), (Names{"bad", "kept", "link", "object"}));
+    EXPECT_EQ(load("bad"), (Presets::Error{Kind::undecodable, "not valid JSON"}));
+    EXPECT_EQ(load("object"),
+              (Presets::Error{Kind::undecodable, "expected a JSON array of steps"}));
     EXPECT_EQ(load("fifo"), (Presets::Error{Kind::unreadable, "not a regular file"}));
     EXPECT_EQ(load("link"), std::nullopt);
     EXPECT_EQ(load("missing"), (Presets::Error{Kind::missing, {}}));
@@ -125,17 +131,8 @@ TEST_F(PresetStore, RefusesWhatIsNotARegularFile) {
     EXPECT_EQ(load("made\nby hand")->kind, Kind::missing);  // readable, were it there
 }
 
-TEST_F(PresetStore, TellsWhyAPresetCannotBeLoadedOrSaved) {
-    const std::pair<std::string, std::string> cases[] = {
-        {"[", "not valid JSON"},
-        {R"({"changeCase":{}})", "expected a JSON array of steps"},
-    };
-    for (const auto& [text, detail] : cases) {
-        config.write("tavix/presets/p.json", text);
-        EXPECT_EQ(load("p"), (Presets::Error{Kind::undecodable, detail})) << text;
-    }
-    // Saving fails whole where the folder can't be made, a file standing there.
-    fs::remove_all(folder());
+// The presets folder can't be made, a file standing where it would go.
+TEST_F(PresetStore, SaveFailsWholeAndLeavesNothingBehind) {
     config.write("tavix/presets", "not a folder");
     EXPECT_EQ(Presets::save("p", lower, false).value_or(Presets::Error{}).kind, Kind::unwritable);
     EXPECT_EQ(test::contentsOf(folder()), "not a folder");
