@@ -6,53 +6,35 @@
 #include <string>
 #include <vector>
 
-#include "model/ListPlanning.hpp"
 #include "model/TavixModel.hpp"
 #include "support/ExifBytes.hpp"
 #include "support/Files.hpp"
-#include "support/LocaleAndZone.hpp"
 #include "support/TemporaryFolder.hpp"
-#include "system/PhotoDate.hpp"
 
 namespace tavix {
 namespace {
 
 using namespace test;
 using FileList::SortOrder;
-using RenameEngine::DateSource;
-using Date = std::optional<FileSystem::Timestamp>;
 
 // Files whose keys disagree: b.jpg is the largest, modified first but taken
 // last; c.jpg and d.txt are as large and as old as each other. Camera A has the
-// zone in its EXIF, camera B's clock is on UTC without one.
-class Orders : public ::testing::Test {
-protected:
-    Orders() {
-        const auto at = [&](const std::string& name, const std::string& contents, int minute) {
-            return setModified(folder.write(name, contents), 1'800'000'000 + 60 * minute),
-                   folder.path() / name;
-        };
-        model.add({at("a.jpg", jpegWith(exifBlock("2023:08:01 12:00:00", "+02:00")), 3),
-                   at("b.jpg", jpegWith(exifBlock("2023:08:01 10:30:00", "+00:00")) + "padding", 1),
-                   at("c.jpg", "1234", 2), at("d.txt", "1234", 2)});
-    }
-    std::vector<std::string> sortedNames(SortOrder order, bool reverse) {
+// zone in its EXIF (taken at 10:00 UTC), camera B's clock is on UTC without one
+// (10:30); the others have no EXIF and were modified in 2027.
+TEST(Orders, AreStableAndReverseOnlyTheKeys) {
+    TemporaryFolder folder;
+    const auto at = [&](const std::string& name, const std::string& contents, int minute) {
+        return setModified(folder.write(name, contents), 1'800'000'000 + 60 * minute),
+               folder.path() / name;
+    };
+    TavixModel model;
+    model.add({at("a.jpg", jpegWith(exifBlock("2023:08:01 12:00:00", "+02:00")), 3),
+               at("b.jpg", jpegWith(exifBlock("2023:08:01 10:30:00", "+00:00")) + "padding", 1),
+               at("c.jpg", "1234", 2), at("d.txt", "1234", 2)});
+    const auto sortedNames = [&](SortOrder order, bool reverse) {
         model.sort(order, reverse);
         return namesOf(model.files());
-    }
-    // A file listed, then gone: its keys can't be read.
-    void addVanished() {
-        model.add({folder.write("vanished.jpg", "x")});
-        std::filesystem::remove(folder.path() / "vanished.jpg");
-    }
-
-    TemporaryFolder folder;
-    TavixModel model;
-};
-
-// a.jpg was taken at 10:00 UTC, b.jpg at 10:30; the others have no EXIF and were
-// modified in 2027.
-TEST_F(Orders, AreStableAndReverseOnlyTheKeys) {
+    };
     const struct {
         SortOrder order;
         bool reverse;
@@ -71,74 +53,15 @@ TEST_F(Orders, AreStableAndReverseOnlyTheKeys) {
         model.sort(SortOrder::name);
         EXPECT_EQ(sortedNames(c.order, c.reverse), c.expected) << int(c.order) << c.reverse;
     }
-    model.sortByName();
-    model.sortByDate();
-    EXPECT_EQ(namesOf(model.files()), cases[2].expected);
-    // Files whose key can't be read come first either way.
-    addVanished();
+    // A file listed, then gone, comes first either way: its keys can't be read.
+    model.add({folder.write("vanished.jpg", "x")});
+    std::filesystem::remove(folder.path() / "vanished.jpg");
     for (SortOrder order :
          {SortOrder::date, SortOrder::size, SortOrder::created, SortOrder::taken}) {
         model.sort(SortOrder::name);  // the vanished file last, and then first
         for (bool reverse : {false, true}) {
             EXPECT_EQ(sortedNames(order, reverse).front(), "vanished.jpg") << int(order);
         }
-    }
-}
-
-// A sort whose keys come from where the date step reads its date (taken with
-// taken, date with modified) hands each file's date on, as the step would read
-// it: the camera's clock (not the moment the sort orders by), else the
-// modification time, else nothing. Other orders hand on none.
-TEST_F(Orders, HandOnTheDatesTheDateStepWouldRead) {
-    addVanished();
-    for (const auto& [source, handsOn] : {std::pair(DateSource::taken, SortOrder::taken),
-                                          std::pair(DateSource::modified, SortOrder::date)}) {
-        for (const SortOrder order :
-             {SortOrder::taken, SortOrder::date, SortOrder::size, SortOrder::name}) {
-            for (const bool reverse : {false, true}) {
-                FileList::StepDates read{source, {Date()}};
-                const auto files = FileList::sorted(model.files(), order, reverse, {}, &read);
-                EXPECT_EQ(files, FileList::sorted(model.files(), order, reverse));
-                std::vector<Date> expected;
-                for (const auto& file : order == handsOn ? files : std::vector<Location>{}) {
-                    expected.push_back(
-                        source == DateSource::taken
-                            ? PhotoDate::takenOrModified(file, PhotoDate::Reading::cameraClock)
-                            : FileSystem::modificationTime(file));
-                }
-                EXPECT_EQ(read.dates, expected) << int(order) << reverse;
-            }
-        }
-    }
-}
-
-// The dates handed on are the ones the date steps write, each to its own
-// file, in one batch or one per folder, with kept stages (the window) or not;
-// dates not one per file are read from the files (modified in 2027).
-TEST(PlanWithDatesRead, TakesEachFilesOwnDate) {
-    const LocaleAndZone zone("en_US", "UTC");
-    TemporaryFolder folder;
-    std::vector<Location> files;
-    std::vector<Date> dates;
-    for (const char* name : {"one/a", "two/b", "one/c"}) {
-        files.push_back(folder.write(name));
-        setModified(files.back(), 1'800'000'000);
-        dates.push_back(std::chrono::sys_days(std::chrono::year(2001 + int(dates.size())) / 1 / 1));
-    }
-    const std::vector<RenameRule> rules = {RenameRule{DateStamp{"yyyy", Position::prefix, "_"}}};
-    for (const int run : {0, 1, 2, 3, 4, 5, 6, 7}) {
-        const bool perFolder = run & 1, staged = run & 2, allDates = run & 4;
-        const ListPlanning::Planning planning{
-            .perFolder = perFolder,
-            .dates = DateSource::taken,
-            .inListOrder = true,
-            .stepDates = RenameEngine::KnownDates(dates).first(allDates ? 3 : 2)};
-        std::vector<RenameEngine::StepStages> stages;
-        const RenamePlan plan = staged ? ListPlanning::plan(files, rules, planning, stages)
-                                       : ListPlanning::plan(files, rules, planning);
-        std::string names;
-        for (const auto& item : plan.items) names += std::string(item.newName) + " ";
-        EXPECT_EQ(names, allDates ? "2001_a 2002_b 2003_c " : "2027_a 2027_b 2027_c ") << run;
     }
 }
 

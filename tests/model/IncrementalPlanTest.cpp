@@ -39,18 +39,6 @@ std::vector<RenameRule> someRules() {
     };
 }
 
-// Files in two folders, made in `folder`.
-std::vector<Location> someFiles(const test::TemporaryFolder& folder) {
-    std::vector<Location> files;
-    for (const std::string& name : std::vector<std::string>{
-             "one/IMG_0001.jpg", "one/img_0002.JPG", "two/Caf\u00e9 3.png", "two/a  b  c",
-             "one/\xff\xfe bytes 4.txt", "two/.hidden", "one/Z\u00fcrich 2024 05.heic", "two/x",
-             "one/" + std::string(29, 'a') + "!"}) {
-        files.push_back(folder.write(name));
-    }
-    return files;
-}
-
 // Each step of a stack is replaced in turn by every other rule, steps are
 // removed, added and moved, the extension is kept or not, files leave and come
 // back and batches are made per folder or not, in random order: after each
@@ -65,7 +53,12 @@ TEST(IncrementalPlan, GivesWhatAFullReplanGivesAfterEveryEdit) {
         test::TemporaryFolder folder;
         TavixModel model;
         model.setPerFolder(perFolder);
-        model.add(someFiles(folder));
+        for (const std::string& name : std::vector<std::string>{
+                 "one/IMG_0001.jpg", "one/img_0002.JPG", "two/Caf\u00e9 3.png", "two/a  b  c",
+                 "one/\xff\xfe bytes 4.txt", "two/.hidden", "one/Z\u00fcrich 2024 05.heic", "two/x",
+                 "one/" + std::string(29, 'a') + "!"}) {
+            model.add({folder.write(name)});  // in two folders
+        }
         ASSERT_EQ(model.files().size(), 9u);
         std::vector<Step> steps;
         for (int i = 0; i < 5; ++i) steps.push_back(Step::make(rules[pick(rules.size())]));

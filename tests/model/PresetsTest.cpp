@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,15 +42,13 @@ protected:
         EXPECT_EQ(Presets::list(found), std::nullopt);
         return found;
     }
-    // The preset's steps, or none when it can't be loaded.
-    std::vector<RenameRule> loaded(const std::string& name) const {
-        std::vector<RenameRule> rules;
-        return Presets::load(name, rules) ? std::vector<RenameRule>{} : rules;
-    }
-    std::optional<Presets::Error> loadError(const std::string& name) const {
-        std::vector<RenameRule> rules;
+    // Loads the preset into `rules`, emptied first.
+    std::optional<Presets::Error> load(const std::string& name) {
+        rules.clear();
         return Presets::load(name, rules);
     }
+
+    std::vector<RenameRule> rules;
 
     test::TemporaryFolder config;
     const std::vector<RenameRule> lower{RenameRule{ChangeCase{CaseStyle::lower}}};
@@ -79,26 +78,39 @@ TEST_F(PresetStore, KeepsOnePresetPerCanonicalName) {
     EXPECT_TRUE(fs::exists(folder() / (composed + ".json")));
     EXPECT_EQ(names(), Names{composed});
     EXPECT_EQ(Presets::save(composed, upper, false), (Presets::Error{Kind::exists, {}}));
-    for (const std::string& spelling : {composed, decomposed}) EXPECT_EQ(loaded(spelling), lower);
+    for (const std::string& spelling : {composed, decomposed}) {
+        EXPECT_TRUE(!load(spelling) && rules == lower) << spelling;
+    }
     EXPECT_EQ(Presets::remove(decomposed), std::nullopt);
     EXPECT_EQ(names(), Names{});
     EXPECT_EQ(Presets::remove(decomposed), (Presets::Error{Kind::missing, {}}));
     // Nothing but the presets themselves was ever left in the folder.
     EXPECT_TRUE(fs::is_empty(folder()));
-}
-
-// Listed under the spelling it has, a preset saved so before is found under it.
-TEST_F(PresetStore, FindsAPresetSavedUnderAnotherSpellingBefore) {
+    // Listed under the spelling it has, a preset saved so before is found under it.
     config.write("tavix/presets/" + decomposed + ".json", R"([{"changeCase":{"_0":"lowercase"}}])");
     EXPECT_EQ(names(), Names{decomposed});
-    EXPECT_EQ(loaded(decomposed), lower);
+    EXPECT_TRUE(!load(decomposed) && rules == lower);
     EXPECT_EQ(Presets::remove(decomposed), std::nullopt);
     EXPECT_TRUE(fs::is_empty(folder()));
 }
 
+// An absolute XDG_CONFIG_HOME names the folder, else an absolute HOME; a
+// relative one of either is ignored.
+TEST_F(PresetStore, FolderComesFromAnAbsoluteConfigElseHome) {
+    const char* was = std::getenv("HOME");
+    const std::optional<std::string> home = was ? std::optional<std::string>(was) : std::nullopt;
+    setenv("XDG_CONFIG_HOME", "c", 1);
+    setenv("HOME", "/h", 1);
+    EXPECT_EQ(Presets::folder(), fs::path("/h/.config/tavix/presets"));
+    setenv("HOME", "h", 1);
+    EXPECT_EQ(Presets::folder(), std::nullopt);
+    home ? setenv("HOME", home->c_str(), 1) : unsetenv("HOME");
+}
+
 // A FIFO would block a reader and /dev/zero would feed it without end: anything
-// but a regular file is refused at once and left out of the list.
-TEST_F(PresetStore, RefusesWhatIsNotARegularFile) {
+// but a regular file is refused at once and left out of the list. A file that
+// doesn't decode says why.
+TEST_F(PresetStore, TellsWhyAPresetCannotBeLoaded) {
     ASSERT_EQ(Presets::save("kept", lower, false), std::nullopt);
     ASSERT_EQ(::mkfifo((folder() / "fifo.json").c_str(), 0600), 0);
     fs::create_symlink("/dev/zero", folder() / "zero.json");
@@ -106,31 +118,17 @@ TEST_F(PresetStore, RefusesWhatIsNotARegularFile) {
     fs::create_directory(folder() / "folder.json");
     config.write("tavix/presets/.hidden.json", "[]");
     config.write("tavix/presets/notes.txt", "[]");
-    EXPECT_EQ(names(), (Names{"kept", "link"}));
-    for (const std::string name : {"fifo", "zero", "folder"}) {
-        EXPECT_EQ(loadError(name), (Presets::Error{Kind::unreadable, "not a regular file"}))
-            << name;
-    }
-    EXPECT_EQ(loadError("link"), std::nullopt);
-    EXPECT_EQ(loadError("missing"), (Presets::Error{Kind::missing, {}}));
-    EXPECT_EQ(loadError("a/b"), (Presets::Error{Kind::badName, {}}));
-    EXPECT_EQ(loadError("made\nby hand")->kind, Kind::missing);  // readable, were it there
-    // Saving over any of them without replacing is refused, and leaves it be.
-    EXPECT_EQ(Presets::save("fifo", lower, false), (Presets::Error{Kind::exists, {}}));
-    EXPECT_TRUE(fs::is_fifo(folder() / "fifo.json"));
-}
-
-TEST_F(PresetStore, NamesTheStepThatDoesNotDecode) {
-    const std::pair<std::string, std::string> cases[] = {
-        {"[", "not valid JSON"},
-        {R"({"changeCase":{}})", "expected a JSON array of steps"},
-    };
-    for (const auto& [text, detail] : cases) {
-        config.write("tavix/presets/p.json", text);
-        const auto error = loadError("p");
-        ASSERT_TRUE(error && error->kind == Kind::undecodable) << text;
-        EXPECT_EQ(Presets::message(*error, "p"), "preset \u201Cp\u201D: " + detail);
-    }
+    config.write("tavix/presets/bad.json", "[");
+    config.write("tavix/presets/object.json", R"({"changeCase":{}})");
+    EXPECT_EQ(names(), (Names{"bad", "kept", "link", "object"}));
+    EXPECT_EQ(load("bad"), (Presets::Error{Kind::undecodable, "not valid JSON"}));
+    EXPECT_EQ(load("object"),
+              (Presets::Error{Kind::undecodable, "expected a JSON array of steps"}));
+    EXPECT_EQ(load("fifo"), (Presets::Error{Kind::unreadable, "not a regular file"}));
+    EXPECT_EQ(load("link"), std::nullopt);
+    EXPECT_EQ(load("missing"), (Presets::Error{Kind::missing, {}}));
+    EXPECT_EQ(load("a/b"), (Presets::Error{Kind::badName, {}}));
+    EXPECT_EQ(load("made\nby hand")->kind, Kind::missing);  // readable, were it there
 }
 
 // The presets folder can't be made, a file standing where it would go.

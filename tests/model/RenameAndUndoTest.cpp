@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -58,25 +59,41 @@ protected:
     Paths renamed{files / "new-a.txt", files / "new-b.txt", files / "new-c.txt"};
 };
 
-TEST_F(RenameCommands, RenameThenUndoGoThroughTheJournal) {
-    model.rename();
-    EXPECT_EQ(model.message(), "Renamed 3 files.");
-    EXPECT_EQ(told(), each);
-    EXPECT_EQ(model.files(), renamed);
-    EXPECT_EQ(model.lastMoves(), (std::vector<Move>{{original[0], renamed[0]},
-                                                    {original[1], renamed[1]},
-                                                    {original[2], renamed[2]}}));
-    EXPECT_EQ(model.plan().items[0].originalName(), "new-a.txt");
-    EXPECT_THAT(model.history().batches.at(0).by, StartsWith("tavix "));
+// With a journal, and from memory when none can be made, the list follows the
+// files there and back, each file is told as progress and nothing is left to
+// undo; a batch that fails in part without a journal says both.
+TEST_F(RenameCommands, RenameThenUndoWithAJournalOrWithout) {
+    for (const bool journaled : {true, false}) {
+        SCOPED_TRACE(journaled ? "journal" : "memory");
+        if (!journaled) model.setStateFolder(folder.write("not-a-folder") / "state");
+        model.rename();
+        EXPECT_EQ(model.message(),
+                  journaled ? "Renamed 3 files." : "Renamed 3 files. No journal was kept.");
+        EXPECT_EQ(told(), each);
+        EXPECT_EQ(model.lastMoves(), (std::vector<Move>{{original[0], renamed[0]},
+                                                        {original[1], renamed[1]},
+                                                        {original[2], renamed[2]}}));
+        EXPECT_EQ(model.files(), renamed);
+        model.undo();
+        EXPECT_EQ(model.message(), "Put 3 files back.");
+        EXPECT_EQ(told(), each);
+        EXPECT_EQ(model.files(), original);
+        EXPECT_EQ(test::namesIn(files), (Names{"a.txt", "b.txt", "c.txt"}));
+        EXPECT_FALSE(model.canUndo());
+        model.undo();
+        EXPECT_EQ(model.message(), "Put 0 files back.");
+        EXPECT_EQ(told(), (std::vector<std::size_t>{0, 0}));
+    }
 
-    model.undo();
-    EXPECT_EQ(model.message(), "Put 3 files back.");
-    EXPECT_EQ(told(), each);
-    EXPECT_EQ(model.files(), original);
-    EXPECT_FALSE(model.canUndo());
-    EXPECT_EQ(test::namesIn(files), (Names{"a.txt", "b.txt", "c.txt"}));
-    model.undo();
-    EXPECT_EQ(model.message(), "Put 0 files back.");
+    fs::remove(original[2]);
+    model.rename();
+    EXPECT_EQ(model.message(),
+              "Renamed 2; 1 failed \u2014 Couldn't rename \u201Cc.txt\u201D to "
+              "\u201Cnew-c.txt\u201D: " +
+                  std::string(std::strerror(ENOENT)) + ". No journal was kept.");
+    EXPECT_EQ(model.files(), (Paths{renamed[0], renamed[1], original[2]}));
+    model.setStateFolder(state);
+    EXPECT_THAT(model.history().batches.at(0).by, StartsWith("tavix "));
 }
 
 // Undo moves back only what is still the file it moved, with the journal and,
@@ -105,33 +122,11 @@ TEST(UndoCommand, LeavesWhatIsNoLongerOursWhereItIs) {
             EXPECT_EQ(m.message(), "Put 2 files back.");
             EXPECT_EQ(m.notPutBack(), (std::vector<NotPutBack>{{moved, reason}}));
             EXPECT_EQ(m.files(), (Paths{files[0], moved, files[2]}));
-            EXPECT_EQ(test::contentsOf(moved), replaced ? "intruder" : "b.txt");
-            EXPECT_FALSE(fs::exists(files[1]) || m.canUndo());
-            EXPECT_EQ(m.plan().items[1].originalName(), "new-b.txt");
+            EXPECT_FALSE(m.canUndo());
             m.clear();
             EXPECT_TRUE(m.notPutBack().empty());
         }
     }
-}
-
-TEST_F(RenameCommands, RenamesWithoutAJournalWhenNoneCanBeMade) {
-    model.setStateFolder(folder.write("not-a-folder") / "state");
-    model.rename();
-    EXPECT_EQ(model.message(), "Renamed 3 files. No journal was kept.");
-    EXPECT_EQ(model.files(), renamed);
-    EXPECT_EQ(told(), each);
-    model.undo();
-    EXPECT_EQ(model.message(), "Put 3 files back.");
-    EXPECT_EQ(told(), each);  // from memory
-    EXPECT_EQ(model.files(), original);
-
-    fs::remove(original[2]);
-    model.rename();
-    EXPECT_EQ(model.message(),
-              "Renamed 2; 1 failed \u2014 Couldn't rename \u201Cc.txt\u201D to "
-              "\u201Cnew-c.txt\u201D: " +
-                  std::string(std::strerror(ENOENT)) + ". No journal was kept.");
-    EXPECT_EQ(model.files(), (Paths{renamed[0], renamed[1], original[2]}));
 }
 
 // The files go back whichever of the journal's last writes fails (its open,
@@ -145,8 +140,7 @@ TEST(UndoCommand, PutsBackWhenTheJournalCannotBeMarkedUndone) {
         const fs::path journal = m.history().batches.at(0).journal;
         int calls = 0;
         test::failWrites([&](const fs::path& path) -> std::optional<int> {
-            if (path != journal || ++calls != failing) return std::nullopt;
-            return ENOSPC;
+            return path == journal && ++calls == failing ? std::optional(ENOSPC) : std::nullopt;
         });
         m.undo();
         test::failWrites({});
@@ -165,7 +159,7 @@ TEST_F(RenameCommands, UndoesAnEarlierBatchFromTheHistory) {
     model.clear();
     model.add({folder.write("files/d.txt", "d.txt")});
     model.rename();  // batch 2: d
-    auto history = model.history();
+    const auto history = model.history();
     ASSERT_EQ(history.batches.size(), 2u);
     told();
     model.undoBatch(history.batches[1].journal);
@@ -184,9 +178,7 @@ TEST_F(RenameCommands, UndoesAnEarlierBatchFromTheHistory) {
 
     // A folder others may write is not read.
     fs::permissions(journal::journalFolder(state), fs::perms::others_write, fs::perm_options::add);
-    history = model.history();
-    EXPECT_TRUE(history.batches.empty());
-    EXPECT_THAT(history.error.value_or(""), HasSubstr("writable by others"));
+    EXPECT_THAT(model.history().error.value_or(""), HasSubstr("writable by others"));
 }
 
 // What each command does to the record of the last batch, and whether a
@@ -214,9 +206,9 @@ TEST(RenameUndoRecord, FollowsTheCommands) {
             }
             if (std::isdigit(act)) fs::remove(files[act - '0']);
         }
-        EXPECT_EQ(m.lastMoves().size(), c.recorded) << c.acts;
-        EXPECT_EQ(m.canUndo(), c.recorded > 0) << c.acts;
-        EXPECT_EQ(m.files().size(), c.listed) << c.acts;
+        EXPECT_EQ(std::tuple(m.lastMoves().size(), m.canUndo(), m.files().size()),
+                  std::tuple(c.recorded, c.recorded > 0, c.listed))
+            << c.acts;
     }
 }
 
