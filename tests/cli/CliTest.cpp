@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
+#include <regex>
 
 #include "support/CliRun.hpp"
 
@@ -13,9 +14,6 @@ using nlohmann::json;
 const std::string sequenceStep =
     R"({"sequence":{"start":1,"step":1,"padding":2,"position":"After name","separator":"-"}})";
 const std::string upper = R"({"changeCase":{"_0":"UPPERCASE"}})";
-// A name the pattern below can't finish on in time, and one it can.
-const std::string slow = std::string(29, 'a') + "!1";
-const std::string slowStep = "findReplace find='(a+)+$|!' replace=Z regex=true";
 // Control characters that would move the cursor or clear a terminal.
 const std::string evil = "e\x1b[2Jv\til\u009b.txt";
 
@@ -25,7 +23,7 @@ protected:
     Cli() {
         for (const std::string& name :
              std::vector<std::string>{"IMG_1.jpg", "IMG_2.jpg", "a.txt", "with\nnewline.txt",
-                                      "plain.txt", "one/a.txt", "two/a.txt", slow, "b!1", evil})
+                                      "plain.txt", "one/a.txt", "two/a.txt", "b!1", evil})
             folder.write(name);
         folder.folder("sub");
         folder.write("steps.json", R"([{"changeCase":{"_0":"UPPERCASE"}}])");
@@ -100,10 +98,10 @@ TEST_F(Cli, CommandsPrintExactlyThis) {
              "4 files \u00B7 4 will change\n", ""}},
         {{"plan", "--map", "-"}, "a.txt\tb\nno tab\n", false,
          error("--map line 2 has no tab between the path and the new name")},
-        // A problem blocks the batch: not even the names the pattern finished on change.
-        {{"rename", "--no-journal", "--step", slowStep, slow, "b!1"}, "", false,
-         {1, slow + "  \u2192  The pattern takes too long on this name\nb!1  \u2192  bZ1\n"
-                    "2 files \u00B7 1 will change\n", ""}},
+        // A problem blocks the batch: not even the names without one change.
+        {{"rename", "--no-journal", "--map", "-"}, "a.txt\tb!1\nIMG_1.jpg\tx.jpg\n", false,
+         {1, "a.txt  \u2192  A file with this name already exists\nIMG_1.jpg  \u2192  x.jpg\n"
+             "2 files \u00B7 1 will change\n", ""}},
         {{"describe", "--step", sequenceStep, "--step", R"({"collapseSpaces":{}})"}, "", false,
          {0, "1. Number from 1 with at least 2 digits, after the name.\n"
              "2. Collapse runs of spaces into one and trim the ends.\n", ""}},
@@ -167,16 +165,15 @@ TEST_F(Cli, PlanJsonHasEveryField) {
          "order":null,"viaTemporary":false}],"changedCount":3,"hasProblems":true})"));
 }
 
+// What the window's inspector shows of a file, its dates (which vary) left out.
 TEST_F(Cli, InfoShowsWhatTheInspectorShows) {
-    const Result text = run({"info", "Docs/Report.final.txt"});
-    EXPECT_EQ(text.status, 0) << text.err;
-    EXPECT_EQ(text.out.substr(0, text.out.find("Created: ")),
-              "Path: " + at("Docs") + "\nKind: plain text document\nSize: 5 bytes\n");
-    EXPECT_NE(text.out.find("\nDimensions: Not an image\n<FileName>: Report.final\n"),
-              std::string::npos);
-    EXPECT_TRUE(text.out.ends_with("\n<ParentFolder>: Docs\n")) << text.out;
-    const auto info = run({"info", "--json", "Docs/Report.final.txt"}).out;
-    EXPECT_EQ(json::parse(info)["tokens"]["<FileExtension>"], "txt");
+    const std::regex dates("(Created|Modified): .*\n");
+    EXPECT_EQ(std::regex_replace(run({"info", "Docs/Report.final.txt"}).out, dates, ""),
+              "Path: " + at("Docs") + "\nKind: plain text document\nSize: 5 bytes\n"
+              "Dimensions: Not an image\n<FileName>: Report.final\n<FILENAME>: REPORT.FINAL\n"
+              "<filename>: report.final\n<FileExtension>: txt\n<ParentFolder>: Docs\n");
+    const json info = json::parse(run({"info", "--json", "Docs/Report.final.txt"}).out);
+    EXPECT_EQ(info["tokens"]["<FileExtension>"], "txt");
 }
 
 }  // namespace

@@ -70,20 +70,5 @@ TEST(Encoding, BirthTimesRoundTripToTheNanosecond) {
     }
 }
 
-TEST(Encoding, RecordsTakeFlatObjectsOnly) {
-    const std::pair<std::string, bool> cases[] = {
-        {R"({"moved":3})", true},
-        {R"({"from":{"base64":"L2E="},"device":null})", true},
-        {R"({"from":{"base64":"L2E"}})", false},  // not padded base64
-        {R"({"from":{"other":"x"}})", false},     // a nested object that isn't a path
-        {R"({"from":["/a"]})", false},            // a list
-        {R"({"moved":3} {"moved":4})", false},    // two values on one line
-        {R"(3)", false},
-        {R"({"moved":3)", false},  // cut short
-    };
-    RecordEvents events;
-    for (const auto& [line, read] : cases) EXPECT_EQ(parseRecord(line, events), read) << line;
-}
-
 }  // namespace
 }  // namespace tavix::journal
