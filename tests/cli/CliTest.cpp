@@ -28,7 +28,6 @@ protected:
         folder.folder("sub");
         folder.write("steps.json", R"([{"changeCase":{"_0":"UPPERCASE"}}])");
         folder.write("bad.json", "{\"sequence\":");
-        folder.write("huge.json", R"([{"collapseSpaces":{}},{"crop":{"count":99999999999999999999}}])");
         folder.write("Docs/Report.final.txt", "hello");
     }
 };
@@ -42,6 +41,12 @@ TEST_F(Cli, CommandsPrintExactlyThis) {
         return "tavix-cli: skipped " + folder.path().string() + "/" + path + ": " + why + "\n";
     };
     const std::string swap = "a.txt\tplain.txt\nplain.txt\ta.txt\nIMG_1.jpg\tIMG_9.jpg\n";
+    // The start of a changed item of a plan in JSON.
+    const auto item = [&](const std::string& name, const std::string& newName) {
+        return R"({"path":")" + at(name) + R"(","originalName":")" + name + R"(","newName":")" +
+               newName + R"(","changed":true,)";
+    };
+    const std::string noProblem = R"("problem":null,"problemMessage":null,"changedRange":)";
     const auto error = [](const std::string& message) {
         return Result{2, "", "tavix-cli: " + message + "\n"};
     };
@@ -55,9 +60,6 @@ TEST_F(Cli, CommandsPrintExactlyThis) {
          {0, "IMG_1.jpg  \u2192  IMG_1-01.jpg\nIMG_2.jpg  \u2192  IMG_2-02.jpg\n"
              "2 files \u00B7 2 will change\n", ""}},
         {{"plan"}, "", false, {0, "Add files to preview the renames above.\n", ""}},
-        {{"plan", "--step", sequenceStep, "IMG_1.jpg"}, "", true,
-         {0, "IMG_1.jpg  \u2192  IMG_1\x1b[1;43m-01\x1b[0m.jpg\n1 file \u00B7 1 will change\n",
-          ""}},
         // Steps from a file come before the step options.
         {{"plan", "--files-from", "-", "-0", "--no-keep-extension", "--rules", "steps.json",
           "--step", sequenceStep, "--sort", "name"},
@@ -79,6 +81,18 @@ TEST_F(Cli, CommandsPrintExactlyThis) {
         {{"plan", "--chains", "--map", "-"}, swap, false,
          {0, "a.txt  \u2192  plain.txt  (swap)\nplain.txt  \u2192  a.txt  (swap)\n"
              "IMG_1.jpg  \u2192  IMG_9.jpg\n3 files \u00B7 3 will change\n", ""}},
+        // The same in JSON; with chains, the order of the moves and the file
+        // that steps aside, none for a file whose name is held.
+        {{"plan", "--chains", "--json", "--map", "-"}, swap + "IMG_2.jpg\tb!1\n", false,
+         {1, R"({"items":[)" + item("a.txt", "plain.txt") + noProblem +
+                 R"([0,5],"order":2,"viaTemporary":false},)" + item("plain.txt", "a.txt") +
+                 noProblem + R"([0,1],"order":3,"viaTemporary":true},)" +
+                 item("IMG_1.jpg", "IMG_9.jpg") + noProblem +
+                 R"([4,5],"order":1,"viaTemporary":false},)" + item("IMG_2.jpg", "b!1") +
+                 R"("problem":"exists","problemMessage":"A file with this name already exists",)"
+                 R"("changedRange":[0,3],"order":null,"viaTemporary":false}],"changedCount":3,)"
+                 R"("hasProblems":true})" "\n",
+          ""}},
         // Paths skipped don't shift the names of the others; a path given twice
         // keeps its first name.
         {{"plan", "--map", "-"}, "gone\tg\nplain.txt\td/e\nIMG_1.jpg\tx.jpg\nplain.txt\tf\n", false,
@@ -109,8 +123,6 @@ TEST_F(Cli, CommandsPrintExactlyThis) {
         {{"plan", "--step", R"({"collapseSpaces":{}})", "--step", R"({"crop":{}})"}, "", false,
          error("step 2: Key \"mode\" not found in \"crop\".")},
         {{"describe", "--rules", "bad.json"}, "", false, error("bad.json: not valid JSON")},
-        {{"describe", "--rules", "huge.json"}, "", false,
-         error("step 2: crop.count: 99999999999999999999 is out of range for a 64-bit integer.")},
         {{"describe", "--rules", "."}, "", false, error(".: Is a directory")},
         {{"plan", "--files-from", "missing.txt"}, "", false,
          error("missing.txt: No such file or directory")},
@@ -130,8 +142,6 @@ TEST_F(Cli, CommandsPrintExactlyThis) {
         {{"plan", "--json=yes"}, "", false, error("--json takes no value")},
         {{"describe", "--sort=name"}, "", false, error("describe does not take --sort")},
         {{"plan", "--frob"}, "", false, error("unknown option --frob")},
-        {{"plan", "--map", "-", "a"}, "", false,
-         error("--map takes the place of steps, presets and files")},
         {{"plan", "--map", "-", "--step", "collapseSpaces"}, "", false,
          error("--map takes the place of steps, presets and files")},
         {{"edit", "--map", "-"}, "", false, error("edit does not take --map")},
@@ -141,28 +151,6 @@ TEST_F(Cli, CommandsPrintExactlyThis) {
         outIsTerminal = c.terminal;
         EXPECT_EQ(run(c.args, c.input), c.expected) << ::testing::PrintToString(c.args);
     }
-}
-
-// The same in JSON: every field of each item; with chains, the order of the
-// moves and the file that steps aside, none for a file whose name is held.
-TEST_F(Cli, PlanJsonHasEveryField) {
-    const std::string map =
-        "a.txt\tplain.txt\nplain.txt\ta.txt\nIMG_1.jpg\tIMG_9.jpg\nIMG_2.jpg\tb!1\n";
-    auto plan = json::parse(run({"plan", "--chains", "--json", "--map", "-"}, map).out);
-    for (auto& item : plan["items"]) {
-        EXPECT_EQ(item["path"], at(item["originalName"]));
-        item.erase("path");
-    }
-    EXPECT_EQ(plan, json::parse(R"({"items":[
-        {"originalName":"a.txt","newName":"plain.txt","changed":true,"problem":null,
-         "problemMessage":null,"changedRange":[0,5],"order":2,"viaTemporary":false},
-        {"originalName":"plain.txt","newName":"a.txt","changed":true,"problem":null,
-         "problemMessage":null,"changedRange":[0,1],"order":3,"viaTemporary":true},
-        {"originalName":"IMG_1.jpg","newName":"IMG_9.jpg","changed":true,"problem":null,
-         "problemMessage":null,"changedRange":[4,5],"order":1,"viaTemporary":false},
-        {"originalName":"IMG_2.jpg","newName":"b!1","changed":true,"problem":"exists",
-         "problemMessage":"A file with this name already exists","changedRange":[0,3],
-         "order":null,"viaTemporary":false}],"changedCount":3,"hasProblems":true})"));
 }
 
 // What the window's inspector shows of a file, its dates (which vary) left out.

@@ -23,12 +23,6 @@ TEST(EditText, EscapesWhatWouldBreakALineAndReadsItBackByteForByte) {
     }
 }
 
-// Files of one folder, numbered; with several, each folder is named (the edit
-// command's test).
-TEST(EditText, NumbersTheFilesOfOneFolder) {
-    EXPECT_EQ(editText({"/d/a.txt", "/d/b\tc.txt"}), "1\ta.txt\n2\tb\\tc.txt\n");
-}
-
 TEST(EditText, RefusesLinesItCantReadNamingTheLine) {
     const std::vector<std::pair<std::string, std::string>> rows{
         {"1\ta\nno tab here\n", "line 2: no tab between the number and the name"},

@@ -366,6 +366,7 @@ TEST_F(RenameCommands, EditRenamesNothingUnreadableUnconfirmedOrAfterAFailedEdit
     write({"a", "b"});
     editor("printf '1\\tx\\n1\\ty\\n' > \"$1\"; cp \"$1\" \"$1.typed\"");
     const auto unreadable = run({"edit", "--yes", "--no-journal", "a", "b"});
+    EXPECT_EQ(contentsOf(tools.path() / "seen"), "1\ta\n2\tb\n");  // one folder: not named
     EXPECT_EQ(unreadable.status, 2);
     EXPECT_TRUE(unreadable.err.starts_with(
         "tavix-cli: line 2: file 1 is given twice; nothing was renamed\n"))

@@ -26,8 +26,6 @@ TEST(ShortForm, StandsForTheKeyedFormOfTheBlankWithTheKeysGiven) {
         {"truncate limit=+5 from=prefix", R"({"truncate":{"limit":5,"from":"Before name"}})"},
         {"removeCharacters kind=\"These characters\u2026\" custom=#",
          R"({"removeCharacters":{"kind":"These characters…","custom":"#"}})"},
-        {R"({"crop":{"mode":"Keep last","count":2}})",
-         R"({"crop":{"mode":"Keep last","count":2}})"},
         // Errors name the key and what was wrong with it.
         {"", "Empty step; give a kind, as in: sequence padding=3."},
         {"Sequence", R"("Sequence" is not a kind of step; tavix-cli help steps lists them.)"},
