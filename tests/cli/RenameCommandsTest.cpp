@@ -59,10 +59,8 @@ protected:
     }
     // The path of the file that the error output says keeps the edits.
     static fs::path keptFile(const std::string& err) {
-        const std::string marker = "kept in ";
-        const auto at = err.find(marker);
-        if (at == std::string::npos) return {};
-        return err.substr(at + marker.size(), err.find('\n', at) - at - marker.size());
+        std::smatch kept;
+        return std::regex_search(err, kept, std::regex("kept in (.*)\n")) ? kept[1].str() : "";
     }
 
     test::TemporaryFolder tools;
@@ -113,9 +111,7 @@ TEST_F(RenameCommands, TheStateFolderIsPrivateListedNewestFirstAndUndoLastNeverF
     ASSERT_EQ(suffixed({"a.txt"}).status, 0);
     ASSERT_EQ(suffixed({"b.txt"}).status, 0);
     ASSERT_EQ(suffixed({"--no-journal", "b-1.txt"}).status, 0);
-    struct stat folderStatus;
-    ASSERT_EQ(::stat(journals().c_str(), &folderStatus), 0);
-    EXPECT_EQ(folderStatus.st_mode & 0777, 0700u);
+    EXPECT_EQ(fs::status(journals()).permissions(), fs::perms::owner_all);
     auto list = json::parse(run({"history", "--json"}).out);
     ASSERT_EQ(list.size(), 2u);
     const std::string newest = list[0]["journal"], older = list[1]["journal"];

@@ -13,8 +13,6 @@ using cli::ShortSteps::keyedForm;
 // Each short form and the keyed form it stands for, or the decoding error.
 TEST(ShortForm, StandsForTheKeyedFormOfTheBlankWithTheKeysGiven) {
     const std::pair<std::string, std::string> cases[] = {
-        {"sequence padding=3",
-         R"({"sequence":{"start":1,"step":1,"padding":3,"position":"After name","separator":"-"}})"},
         {R"(findReplace find=IMG_ replace="Lisbon " regex=false occurrences=first)",
          R"({"findReplace":{"find":"IMG_","replace":"Lisbon ","regex":false,"caseSensitive":false,"occurrences":"First only"}})"},
         {"  addText   position=suffix  text='it''s' ",

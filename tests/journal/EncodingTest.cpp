@@ -51,7 +51,6 @@ TEST(Encoding, BirthTimesRoundTripToTheNanosecond) {
     };
     const std::pair<FileSystem::Timestamp, std::string> cases[] = {
         {at(1'765'000'000, 7), "2025-12-06T05:46:40.000000007Z"},
-        {at(0, 0), "1970-01-01T00:00:00.000000000Z"},
         {at(-1, 999'999'999), "1969-12-31T23:59:59.999999999Z"},
         // A leap day of a 400th year; 2100 has none; the last of the range.
         {at(951'782'400, 123'456'789), "2000-02-29T00:00:00.123456789Z"},
