@@ -32,7 +32,6 @@ TEST(ShortForm, StandsForTheKeyedFormOfTheBlankWithTheKeysGiven) {
         {"collapseSpaces all=true",
          R"(collapseSpaces: "all" is not one of its keys; it has none.)"},
         {"sequence padding=3 padding=4", "sequence.padding: given twice."},
-        {"sequence start=1.5", R"(sequence.start: "1.5" is not a whole number.)"},
         {"sequence start=+-5", R"(sequence.start: "+-5" is not a whole number.)"},
         {R"(addText text=abc\\)", R"({"addText":{"text":"abc\\","position":"Before name"}})"},
         {R"(addText position=suffix text=abc\)",

@@ -64,9 +64,8 @@ TEST(Encoding, BirthTimesRoundTripToTheNanosecond) {
         EXPECT_EQ(parseTime(text), time) << text;
     }
     for (const char* bad : {"2025-12-06T05:46:40Z", "2025-12-06T05:46:40.00000000xZ", "",
-                            "2025-12-06 05:46:40.000000007Z"}) {
+                            "2025-12-06 05:46:40.000000007Z"})
         EXPECT_FALSE(parseTime(bad)) << bad;
-    }
 }
 
 }  // namespace
