@@ -56,9 +56,6 @@ TEST_F(Cli, CommandsPrintExactlyThis) {
         bool terminal;
         Result expected;
     } cases[] = {
-        {{"plan", "--step", sequenceStep, "IMG_1.jpg", "IMG_2.jpg"}, "", false,
-         {0, "IMG_1.jpg  \u2192  IMG_1-01.jpg\nIMG_2.jpg  \u2192  IMG_2-02.jpg\n"
-             "2 files \u00B7 2 will change\n", ""}},
         {{"plan"}, "", false, {0, "Add files to preview the renames above.\n", ""}},
         // Steps from a file come before the step options.
         {{"plan", "--files-from", "-", "-0", "--no-keep-extension", "--rules", "steps.json",

@@ -45,9 +45,6 @@ protected:
     std::string failed(const std::string& why) const { return "tavix-cli: " + why + "\n"; }
     Result refused(const std::string& why) const { return {2, "", failed(why)}; }
 
-    void write(const Names& names) const {
-        for (const auto& name : names) folder.write(name, name);
-    }
     // The editor: a shell script that copies what it was given to "seen" beside
     // the script, then runs `body` with the file as $1.
     void editor(const std::string& body) {
@@ -336,7 +333,7 @@ TEST_F(RenameCommands, ADamagedOrLinkedJournalPutsBackWhatItCanIdentify) {
 // Lines reordered, one deleted, one a name with a tab and a newline.
 TEST_F(RenameCommands, EditRenamesWhatWasChangedAndLeavesDeletedLinesAlone) {
     folder.write("sub/c.txt", "c");
-    write({"a.txt", "b.txt", "tab\there.txt"});
+    for (const std::string name : {"a.txt", "b.txt", "tab\there.txt"}) folder.write(name, name);
     editor(
         "printf '3\\tone\\\\ttwo\\\\nthree.txt\\n2\\tB.txt\\n# a comment\\n\\n4\\tc.txt\\n' > "
         "\"$1\"");
@@ -359,7 +356,7 @@ TEST_F(RenameCommands, EditRenamesWhatWasChangedAndLeavesDeletedLinesAlone) {
 // Which lines can't be read is the edit text's test; here, that such text is
 // kept as typed, and that nothing is renamed without a yes or when the editor fails.
 TEST_F(RenameCommands, EditRenamesNothingUnreadableUnconfirmedOrAfterAFailedEditor) {
-    write({"a", "b"});
+    folder.write("a", "a"), folder.write("b", "b");
     editor("printf '1\\tx\\n1\\ty\\n' > \"$1\"; cp \"$1\" \"$1.typed\"");
     const auto unreadable = run({"edit", "--yes", "--no-journal", "a", "b"});
     EXPECT_EQ(contentsOf(tools.path() / "seen"), "1\ta\n2\tb\n");  // one folder: not named
