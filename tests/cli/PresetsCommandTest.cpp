@@ -58,7 +58,6 @@ TEST_F(Presets, CommandsInTurnPrintExactlyThis) {
         {{"presets", "save", "photos", "--force", "--step", "changeCase upper"},
          {0, "Saved preset \u201Cphotos\u201D: 1 step.\n", ""}},
         {{"presets", "show", "photos"}, {0, "1. Convert the name to UPPERCASE.\n", ""}},
-        {{"presets", "show", escape}, {0, "1. Add \u201C\\n\u201D after the name.\n", ""}},
         {{"presets", "delete", escape}, {0, "Deleted preset \u201Cred\\x1b[31m\u201D.\n", ""}},
         {{"presets", "delete", "photos"}, {0, "Deleted preset \u201Cphotos\u201D.\n", ""}},
         {{"presets", "show", "photos"}, {2, "", "tavix-cli: no preset \u201Cphotos\u201D\n"}},

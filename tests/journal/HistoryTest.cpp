@@ -47,9 +47,6 @@ TEST_F(History, AnEntryComesFromTheFirstLinesAndTheLastStateLines) {
     const HistoryEntry entry = historyEntry(folder.path() / "20200101T000000Z-1.jsonl");
     EXPECT_EQ(entry.state, JournalState::undone);
     EXPECT_EQ(entry.message, "Renamed 1 file.");
-    EXPECT_EQ(entry.moved, 1u);
-    EXPECT_EQ(entry.planned, 1u);
-    EXPECT_EQ(entry.folder, "/d");
     // A state line cut short by a crash is no state.
     journal("20200101T000000Z-2.jsonl", "{\"moved\":1}\n", "{\"state\":\"compl");
     EXPECT_EQ(historyEntry(folder.path() / "20200101T000000Z-2.jsonl").state,
