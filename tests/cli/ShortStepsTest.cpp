@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "cli/Help.hpp"
 #include "rules/RuleCoding.hpp"
 
 namespace tavix {
@@ -51,6 +52,15 @@ TEST(ShortForm, StandsForTheKeyedFormOfTheBlankWithTheKeysGiven) {
             got = error.what();
         }
         EXPECT_EQ(got, keyed) << shortForm;
+    }
+}
+
+TEST(ShortForm, EveryKindHasAnExampleInTheHelpThatDecodesToIt) {
+    const std::string help = cli::stepsHelp();
+    for (const cli::ShortSteps::Kind& kind : cli::ShortSteps::kinds()) {
+        const std::string example(kind.example);
+        EXPECT_EQ(encodeRule(decode(example)).begin().key(), kind.name) << example;
+        EXPECT_NE(help.find("--step '" + example + "'"), std::string::npos) << example;
     }
 }
 
