@@ -44,16 +44,13 @@ std::pair<string, string> walked(const string& block, std::size_t inHand, bool& 
 }
 
 const Entry date{0x9003, 2, 20, string("2024:05:01 10:00:00\0", 20)};
+const Entry later{0x9003, 2, 20, string("2023:01:02 03:04:05\0", 20)};  // another date
 const Entry offset{0x9011, 2, 7, string("+02:00\0", 7)};
 const Entry pointer{0x8769, 4, 1, ""};
 const Entry make{0x010F, 2, 7, string("Camera\0", 7)};
 const Entry exposure{0x829A, 5, 1, string("\0\0\0\1\0\0\0\x7D", 8)};
 
 std::vector<string> layouts() {
-    const auto beyond = [](Entry e) {
-        e.at = 0xFFF0;
-        return e;
-    };
     std::vector<string> out;
     for (bool motorola : {false, true}) {
         const std::vector<std::pair<std::vector<Entry>, std::vector<Entry>>> shapes = {
@@ -64,12 +61,12 @@ std::vector<string> layouts() {
             {{pointer}, {{0x9003, 7, 20, date.value}, offset}},  // not text
             {{pointer}, {{0x9003, 2, 11, string("2024:05:01\0", 11)}}},
             {{pointer}, {{0x9003, 2, 0, date.value}, date}},  // an empty first entry
-            {{pointer}, {beyond(date), {0x9003, 2, 20, string("2023:01:02 03:04:05\0", 20)}}},
-            {{pointer}, {date, {0x9003, 2, 20, string("2023:01:02 03:04:05\0", 20)}}},
-            {{pointer}, {beyond({0xA005, 4, 1, ""}), date}},  // ends the directory
+            {{pointer}, {{0x9003, 2, 20, date.value, 0xFFF0}, later}},
+            {{pointer}, {date, later}},
+            {{pointer}, {{0xA005, 4, 1, "", 0xFFF0}, date}},  // ends the directory
             {{pointer}, {{0xA005, 4, 1, "", 8}, date, offset}},
-            {{pointer}, {beyond({0x0201, 4, 1, ""}), date}},
-            {{beyond(pointer), pointer}, {date}},
+            {{pointer}, {{0x0201, 4, 1, "", 0xFFF0}, date}},
+            {{{0x8769, 4, 1, "", 0xFFF0}, pointer}, {date}},
             {{pointer, {0x8769, 4, 1, "", 8}}, {date}},
             {{{0x8769, 4, 1, "", 8}, pointer}, {date}},  // the first pointer is the one read
             {{pointer}, {{0x9003, 2, 0xFFFFFFFF, date.value}, date}},
@@ -82,7 +79,6 @@ std::vector<string> layouts() {
 // Over well-formed layouts, and each of them cut at every length and with
 // every byte changed, the walk finds what libexif's full load finds.
 TEST(ExifDate, FindsTheTagsLibexifFinds) {
-    int dated = 0;
     for (const string& layout : layouts()) {
         std::vector<string> variants{layout, string("Exif\0\0", 6) + layout};
         for (std::size_t cut = 0; cut < layout.size(); ++cut)
@@ -99,21 +95,16 @@ TEST(ExifDate, FindsTheTagsLibexifFinds) {
             const auto found = walked(block, block.size(), needsMore);
             ASSERT_EQ(found, loadedByLibexif(block)) << ::testing::PrintToString(block);
             EXPECT_FALSE(needsMore);
-            if (!found.first.empty()) ++dated;
         }
         // With only its start at hand, the walk answers as it would with the
         // whole block, or says it needs more.
         bool needsMore = false;
         const auto whole = walked(layout, layout.size(), needsMore);
-        int asked = 0;
         for (std::size_t inHand = 0; inHand < layout.size(); ++inHand) {
             const auto part = walked(layout, inHand, needsMore);
             EXPECT_EQ(part, needsMore ? decltype(whole){} : whole) << inHand;
-            asked += needsMore;
         }
-        EXPECT_GT(asked, 0);
     }
-    EXPECT_GT(dated, 1000);  // most variants still hold a date
 }
 
 // Only the window libexif reads is read: a date whose text ends past it is not
@@ -155,8 +146,11 @@ TEST(ExifDate, ParsesTheDateAndItsOffset) {
         const auto dates = ExifDate::parse("2024:05:01 10:00:00", bad, ExifDate::Wanted::moment);
         EXPECT_EQ(dates.moment, clock("2024:05:01 10:00:00")) << bad;
     }
-    // The camera's clock keeps its minutes and seconds; without an offset it is the moment.
-    EXPECT_EQ(*clock("2024:05:01 10:07:30") - *clock("2024:05:01 10:00:00"), 450s);
+    // The camera's clock is read as this machine's local time; without an offset it is the moment.
+    std::tm local{};
+    ::strptime("2024-05-01 10:07:30", "%Y-%m-%d %H:%M:%S", &local);
+    local.tm_isdst = -1;
+    EXPECT_EQ(clock("2024:05:01 10:07:30"), sys_seconds(seconds(std::mktime(&local))));
     EXPECT_EQ(ExifDate::parse("2024:05:01 10:00:00", "").moment, clock("2024:05:01 10:00:00"));
 }
 

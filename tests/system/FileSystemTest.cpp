@@ -88,23 +88,21 @@ TEST_F(OnDisk, AHardLinkInAFolderThatCantBeReadCountsAsTaken) {
 
 // Where the file system refuses RENAME_NOREPLACE, link and unlink stand in and
 // still never replace a file.
-class Moves : public OnDisk, public ::testing::WithParamInterface<bool> {
-protected:
-    void SetUp() override { test::refuseExclusiveRenames(GetParam()); }
-    void TearDown() override { test::refuseExclusiveRenames(false); }
-};
-
-TEST_P(Moves, RenameWithoutEverReplacing) {
-    const fs::path a = temp.write("a.txt", "alpha"), b = temp.path() / "b.txt";
-    EXPECT_FALSE(FileSystem::move(a, b));
-    EXPECT_EQ(FileSystem::move(temp.write("c.txt", "gamma"), b), std::errc::file_exists);
-    EXPECT_EQ(FileSystem::move(temp.path() / "gone.txt", temp.path() / "new.txt"),
-              std::errc::no_such_file_or_directory);
-    EXPECT_EQ(test::filesIn(temp.path()), (std::map<std::string, std::string>{
-                                              {"b.txt", "alpha"}, {"c.txt", "gamma"}}));
+TEST_F(OnDisk, MovesRenameWithoutEverReplacing) {
+    for (const bool refused : {false, true}) {
+        SCOPED_TRACE(refused);
+        test::refuseExclusiveRenames(refused);
+        const test::TemporaryFolder in(temp.path());
+        const fs::path a = in.write("a.txt", "alpha"), b = in.path() / "b.txt";
+        EXPECT_FALSE(FileSystem::move(a, b));
+        EXPECT_EQ(FileSystem::move(in.write("c.txt", "gamma"), b), std::errc::file_exists);
+        EXPECT_EQ(FileSystem::move(in.path() / "gone.txt", in.path() / "new.txt"),
+                  std::errc::no_such_file_or_directory);
+        test::refuseExclusiveRenames(false);
+        EXPECT_EQ(test::filesIn(in.path()), (std::map<std::string, std::string>{
+                                                {"b.txt", "alpha"}, {"c.txt", "gamma"}}));
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(FileSystem, Moves, ::testing::Bool());
 
 // Values follow links; a missing file or a dangling link has none. Times keep
 // their nanoseconds, and before 1970 the nanoseconds still count forward.
@@ -151,12 +149,9 @@ TEST_F(OnDisk, KindsAsAFileManagerTellsThem) {
 // folders by turns, a link among them and some missing: each gets its own
 // stamp, exactly as asking for it alone gives it, and a missing one none.
 TEST_F(OnDisk, StampsOfABatchAreEachFilesOwn) {
-    if (!FileSystem::stamp(Location(temp.path()))->birth) {
-        GTEST_SKIP() << "this file system records no birth time";
-    }
+    if (!FileSystem::stamp(Location(temp.path()))->birth) GTEST_SKIP() << "no birth times here";
     constexpr std::size_t count = 1200;
-    temp.folder("a");
-    temp.folder("b");
+    for (const char* folder : {"a", "b"}) temp.folder(folder);
     std::vector<std::string> paths;
     for (std::size_t i = 0; i < count; ++i) {
         paths.push_back((temp.path() / (i % 2 ? "a/f" : "b/f")).string() + std::to_string(i));
@@ -178,8 +173,7 @@ TEST_F(OnDisk, StampsOfABatchAreEachFilesOwn) {
 
 // A folder opened for moves closes its descriptor when it goes, also when
 // another is moved over it.
-TEST(Folders, GiveBackTheirDescriptors) {
-    test::TemporaryFolder temp;
+TEST_F(OnDisk, FoldersGiveBackTheirDescriptors) {
     const auto openDescriptors = [] {
         return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator{});
     };

@@ -59,7 +59,6 @@ string nested(int depth) {
 
 TEST(HeifFile, RefusesLayoutsBeyondTheBounds) {
     const string heic = fixture("dated.heic");
-    ASSERT_EQ(heic.substr(4, 8), "ftypheic");
     const string ftyp = fileType("heic", "mif1");
     const auto ipma = [](std::uint32_t entries) {
         return box("iprp", box("ipma", string(4, '\0') + bigEndian32(entries)));

@@ -86,7 +86,6 @@ TEST(ReadsImageHeaders, OnlyAWholeHeaderWithinTheLimit) {
         {"padded.heic", heic + test::freeBoxes(1000), none},
         {"notes.txt", "Shopping list\nmilk\n", none},
         {"empty.png", "", none},
-        {"magic-only.png", png.substr(0, 8), none},
         {"garbage-after-magic.png", png.substr(0, 8) + std::string(400, '\x5A'), none},
         {"cut-inside-header.png", png.substr(0, 20), none},
         {"cut-inside-header.jpg", jpeg.substr(0, 100), none},
