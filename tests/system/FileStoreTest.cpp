@@ -37,28 +37,21 @@ TEST(FileStore, SavesWholeAndReplacesOnlyWhenAsked) {
     EXPECT_FALSE(fs::is_symlink(link));
     EXPECT_EQ(test::contentsOf(target), "kept");
 
-    EXPECT_EQ(test::namesIn(file.parent_path()),
-              (std::vector<std::string>{"link.json", "p.json"}));  // no temporary left
-}
-
-// A replacement that the disk takes but can't sync is not put in place: the
-// error is returned and the old contents stay, with no temporary left.
-TEST(FileStore, AReplacementThatCannotBeSyncedLeavesTheOldContents) {
-    test::TemporaryFolder temp;
-    const fs::path file = temp.path() / "p.json";
-    ASSERT_FALSE(FileSystem::saveWhole(file, "one", false));
-    // Only a sync meets a file that already holds the new bytes.
+    // A replacement that the disk takes but can't sync is not put in place:
+    // the error is returned and the old contents stay. Only a sync meets a
+    // file that already holds the new bytes.
     test::failWrites([](const fs::path& path) -> std::optional<int> {
         std::error_code error;
-        return fs::is_regular_file(path, error) && fs::file_size(path, error) == 3
+        return fs::is_regular_file(path, error) && fs::file_size(path, error) == 5
                    ? std::optional(EIO)
                    : std::nullopt;
     });
-    const std::error_code error = FileSystem::saveWhole(file, "two", true);
+    const std::error_code error = FileSystem::saveWhole(file, "three", true);
     test::failWrites({});
     EXPECT_EQ(error, std::errc::io_error);
-    EXPECT_EQ(test::contentsOf(file), "one");
-    EXPECT_EQ(test::namesIn(temp.path()), (std::vector<std::string>{"p.json"}));
+    EXPECT_EQ(test::contentsOf(file), "two");
+    EXPECT_EQ(test::namesIn(file.parent_path()),
+              (std::vector<std::string>{"link.json", "p.json"}));  // no temporary left
 }
 
 // Listed: regular files, links to them followed (the presets' tests meet
