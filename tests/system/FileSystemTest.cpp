@@ -38,7 +38,7 @@ bool takenBeside(const fs::path& path, const std::string& name) {
 // Whether a path exists follows symbolic links; whether a name beside a file
 // is taken counts every other entry, links to the file itself included.
 TEST_F(OnDisk, ExistenceFollowsLinksAndAnythingButTheFileItselfTakesItsName) {
-    const fs::path self = temp.write("a.txt", "a"), folder = temp.folder("photos");
+    const fs::path self = temp.write("a.txt", "twelve bytes"), folder = temp.folder("photos");
     temp.write("b.txt", "b");
     fs::create_hard_link(self, temp.path() / "hard-link.txt");
     for (const auto& [to, link] : {std::pair{self, "soft-link.txt"}, {folder, "link-to-folder"},
@@ -63,6 +63,24 @@ TEST_F(OnDisk, ExistenceFollowsLinksAndAnythingButTheFileItselfTakesItsName) {
     EXPECT_TRUE(id && FileSystem::identity(temp.path() / "hard-link.txt") == id);
     EXPECT_NE(FileSystem::identity(temp.path() / "soft-link.txt"), id);
     EXPECT_EQ(FileSystem::identity(temp.path() / "missing"), std::nullopt);
+
+    // Values follow links too; a missing file or a dangling link has none. Times
+    // keep their nanoseconds, and before 1970 the nanoseconds still count forward.
+    using std::chrono::seconds, std::chrono::nanoseconds;
+    for (const auto& [s, ns] : {std::pair{1'709'647'620, 123'456'789}, {-86'400, 500}}) {
+        test::setModified(self, s, ns);
+        const FileSystem::Timestamp at{seconds{s} + nanoseconds{ns}};
+        const auto values = FileSystem::resourceValues(temp.path() / "soft-link.txt");
+        ASSERT_TRUE(values);
+        EXPECT_EQ(values->size, 12u);
+        EXPECT_EQ(values->modified, at);
+        EXPECT_EQ(FileSystem::modificationTime(self), at);
+        EXPECT_GT(values->created.value_or(at + seconds{1}), at);  // made now, set back
+    }
+    for (const char* name : {"missing.txt", "dangling"}) {
+        EXPECT_EQ(FileSystem::resourceValues(temp.path() / name), std::nullopt);
+        EXPECT_EQ(FileSystem::modificationTime(temp.path() / name), std::nullopt);
+    }
 }
 
 // Another hard link is told apart by reading the folder; a folder that can be
@@ -101,29 +119,6 @@ TEST_F(OnDisk, MovesRenameWithoutEverReplacing) {
         test::refuseExclusiveRenames(false);
         EXPECT_EQ(test::filesIn(in.path()), (std::map<std::string, std::string>{
                                                 {"b.txt", "alpha"}, {"c.txt", "gamma"}}));
-    }
-}
-
-// Values follow links; a missing file or a dangling link has none. Times keep
-// their nanoseconds, and before 1970 the nanoseconds still count forward.
-TEST_F(OnDisk, ResourceValuesFollowLinksAndKeepNanoseconds) {
-    const fs::path file = temp.write("notes.txt", "twelve bytes");
-    fs::create_symlink(file, temp.path() / "link");
-    fs::create_symlink(temp.path() / "gone", temp.path() / "dangling");
-    using std::chrono::seconds, std::chrono::nanoseconds;
-    for (const auto& [s, ns] : {std::pair{1'709'647'620, 123'456'789}, {-86'400, 500}}) {
-        test::setModified(file, s, ns);
-        const FileSystem::Timestamp at{seconds{s} + nanoseconds{ns}};
-        const auto values = FileSystem::resourceValues(temp.path() / "link");
-        ASSERT_TRUE(values);
-        EXPECT_EQ(values->size, 12u);
-        EXPECT_EQ(values->modified, at);
-        EXPECT_EQ(FileSystem::modificationTime(file), at);
-        EXPECT_GT(values->created.value_or(at + seconds{1}), at);  // made now, set back
-    }
-    for (const char* name : {"missing.txt", "dangling"}) {
-        EXPECT_EQ(FileSystem::resourceValues(temp.path() / name), std::nullopt);
-        EXPECT_EQ(FileSystem::modificationTime(temp.path() / name), std::nullopt);
     }
 }
 
