@@ -266,7 +266,6 @@ TEST_F(FolderEntriesTest, KeptReadsAnswerOnlyWhileTheFolderIsUnchanged) {
     settle(paths);
     FileSystem::FolderSnapshots kept;
     for (const Folder& folder : folders) ask(kept, folder);
-    ASSERT_NE(kept.of(folders[0].path.string() + "/", 100), nullptr);
     if (FolderSnapshot(folders[0].path.string(), 0, FolderReads::always).outcome() ==
         FolderSnapshot::Outcome::foldsNames)
         GTEST_SKIP() << "the temporary folder's volume may fold names";

@@ -83,14 +83,10 @@ TEST(PhotoDate, ReadsTheDateTakenFromTheHeader) {
         EXPECT_EQ(PhotoDate::takenOrModified(file),
                   c.date ? c.date : FileSystem::modificationTime(file)) << c.what;
     }
-}
-
-// Without an offset the camera's clock is the date taken; with one, the clock
-// is still read, from the same file as the moment.
-TEST(PhotoDate, ReadsTheCameraClock) {
-    TemporaryFolder folder;
+    // Without an offset the camera's clock is the date taken; with one, the
+    // clock is still read, from the same file as the moment.
     const auto clock = ExifDate::parse("2024:05:01 10:00:00", "").cameraClock;
-    EXPECT_EQ(PhotoDate::taken(folder.write("l.jpg", jpegWith(exifBlock("2024:05:01 10:00:00")))),
+    EXPECT_EQ(PhotoDate::taken(folder.write("n.jpg", jpegWith(exifBlock("2024:05:01 10:00:00")))),
               clock);
     const auto file = folder.write("a.jpg", jpegWith(withOffset));
     EXPECT_EQ(PhotoDate::read(file), (ExifDate::Dates{eightUtc, clock}));
