@@ -23,9 +23,8 @@ inline std::string contentsOf(const std::filesystem::path& file) {
 // The names in `folder`, sorted.
 inline std::vector<std::string> namesIn(const std::filesystem::path& folder) {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
         names.push_back(entry.path().filename().string());
-    }
     std::ranges::sort(names);
     return names;
 }
@@ -41,9 +40,8 @@ std::vector<std::string> namesOf(const std::vector<Path>& paths) {
 // Each file in `folder` by name, with its contents; folders are left out.
 inline std::map<std::string, std::string> filesIn(const std::filesystem::path& folder) {
     std::map<std::string, std::string> files;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
         if (!entry.is_directory()) files[entry.path().filename()] = contentsOf(entry.path());
-    }
     return files;
 }
 

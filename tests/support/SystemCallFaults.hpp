@@ -33,6 +33,9 @@ void failWrites(std::function<std::optional<int>(const std::filesystem::path&)> 
 // While not 0, reading a folder's entries fails with this errno.
 void failFolderReads(int error);
 
+// While it is set (an empty path clears it), `folder` behaves as FoldLetterCase says.
+void foldLetterCase(std::filesystem::path folder);
+
 // While it lives, `folder` behaves as on a volume that ignores letter case and
 // numbers each spelling of a name apart (FAT through FUSE): lstat of a name no
 // entry is spelled as, but one is but for ASCII letter case, finds that entry
@@ -40,8 +43,8 @@ void failFolderReads(int error);
 // EEXIST. Only the file system services' lstat and moves see it.
 class FoldLetterCase {
 public:
-    explicit FoldLetterCase(std::filesystem::path folder);
-    ~FoldLetterCase();
+    explicit FoldLetterCase(std::filesystem::path folder) { foldLetterCase(std::move(folder)); }
+    ~FoldLetterCase() { foldLetterCase({}); }
     FoldLetterCase(const FoldLetterCase&) = delete;
     FoldLetterCase& operator=(const FoldLetterCase&) = delete;
 };

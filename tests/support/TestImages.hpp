@@ -24,24 +24,19 @@ struct ImageShape {
 // Returns false, with libvips' reason in `why`, when this build can't save it.
 inline bool writeImage(const std::filesystem::path& file, const ImageShape& shape,
                        std::string& why) {
-    if (VIPS_INIT("tavix-tests") != 0) {
-        why = vips_error_buffer();
-        return false;
-    }
-
     VipsImage* black = nullptr;
     VipsImage* cast = nullptr;
     VipsImage* tagged = nullptr;
-    bool written =
+    const bool written =
+        VIPS_INIT("tavix-tests") == 0 &&
         vips_black(&black, shape.width, shape.height, "bands", shape.bands, nullptr) == 0 &&
         vips_cast(black, &cast, shape.format, nullptr) == 0 &&
         vips_copy(cast, &tagged, "interpretation", shape.interpretation, nullptr) == 0 &&
         vips_image_write_to_file(tagged, file.c_str(), nullptr) == 0;
     if (!written) why = vips_error_buffer();
     vips_error_clear();
-    for (VipsImage* image : {black, cast, tagged}) {
+    for (VipsImage* image : {black, cast, tagged})
         if (image) g_object_unref(image);
-    }
     return written;
 }
 

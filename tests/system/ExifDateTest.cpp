@@ -44,16 +44,13 @@ std::pair<string, string> walked(const string& block, std::size_t inHand, bool& 
 }
 
 const Entry date{0x9003, 2, 20, string("2024:05:01 10:00:00\0", 20)};
+const Entry later{0x9003, 2, 20, string("2023:01:02 03:04:05\0", 20)};  // another date
 const Entry offset{0x9011, 2, 7, string("+02:00\0", 7)};
 const Entry pointer{0x8769, 4, 1, ""};
 const Entry make{0x010F, 2, 7, string("Camera\0", 7)};
 const Entry exposure{0x829A, 5, 1, string("\0\0\0\1\0\0\0\x7D", 8)};
 
 std::vector<string> layouts() {
-    const auto beyond = [](Entry e) {
-        e.at = 0xFFF0;
-        return e;
-    };
     std::vector<string> out;
     for (bool motorola : {false, true}) {
         const std::vector<std::pair<std::vector<Entry>, std::vector<Entry>>> shapes = {
@@ -64,12 +61,12 @@ std::vector<string> layouts() {
             {{pointer}, {{0x9003, 7, 20, date.value}, offset}},  // not text
             {{pointer}, {{0x9003, 2, 11, string("2024:05:01\0", 11)}}},
             {{pointer}, {{0x9003, 2, 0, date.value}, date}},  // an empty first entry
-            {{pointer}, {beyond(date), {0x9003, 2, 20, string("2023:01:02 03:04:05\0", 20)}}},
-            {{pointer}, {date, {0x9003, 2, 20, string("2023:01:02 03:04:05\0", 20)}}},
-            {{pointer}, {beyond({0xA005, 4, 1, ""}), date}},  // ends the directory
+            {{pointer}, {{0x9003, 2, 20, date.value, 0xFFF0}, later}},
+            {{pointer}, {date, later}},
+            {{pointer}, {{0xA005, 4, 1, "", 0xFFF0}, date}},  // ends the directory
             {{pointer}, {{0xA005, 4, 1, "", 8}, date, offset}},
-            {{pointer}, {beyond({0x0201, 4, 1, ""}), date}},
-            {{beyond(pointer), pointer}, {date}},
+            {{pointer}, {{0x0201, 4, 1, "", 0xFFF0}, date}},
+            {{{0x8769, 4, 1, "", 0xFFF0}, pointer}, {date}},
             {{pointer, {0x8769, 4, 1, "", 8}}, {date}},
             {{{0x8769, 4, 1, "", 8}, pointer}, {date}},  // the first pointer is the one read
             {{pointer}, {{0x9003, 2, 0xFFFFFFFF, date.value}, date}},
@@ -82,7 +79,6 @@ std::vector<string> layouts() {
 // Over well-formed layouts, and each of them cut at every length and with
 // every byte changed, the walk finds what libexif's full load finds.
 TEST(ExifDate, FindsTheTagsLibexifFinds) {
-    int dated = 0;
     for (const string& layout : layouts()) {
         std::vector<string> variants{layout, string("Exif\0\0", 6) + layout};
         for (std::size_t cut = 0; cut < layout.size(); ++cut)
@@ -99,21 +95,16 @@ TEST(ExifDate, FindsTheTagsLibexifFinds) {
             const auto found = walked(block, block.size(), needsMore);
             ASSERT_EQ(found, loadedByLibexif(block)) << ::testing::PrintToString(block);
             EXPECT_FALSE(needsMore);
-            if (!found.first.empty()) ++dated;
         }
         // With only its start at hand, the walk answers as it would with the
         // whole block, or says it needs more.
         bool needsMore = false;
         const auto whole = walked(layout, layout.size(), needsMore);
-        int asked = 0;
         for (std::size_t inHand = 0; inHand < layout.size(); ++inHand) {
             const auto part = walked(layout, inHand, needsMore);
             EXPECT_EQ(part, needsMore ? decltype(whole){} : whole) << inHand;
-            asked += needsMore;
         }
-        EXPECT_GT(asked, 0);
     }
-    EXPECT_GT(dated, 1000);  // most variants still hold a date
 }
 
 // Only the window libexif reads is read: a date whose text ends past it is not
@@ -133,6 +124,12 @@ TEST(ExifDate, ReadsNoFurtherThan64KiB) {
 TEST(ExifDate, ParsesTheDateAndItsOffset) {
     using namespace std::chrono;
     const sys_seconds eight{sys_days(2024y / May / 1) + 8h};
+    // Without an offset, or with one out of range or malformed, the moment is
+    // the camera's clock, read as this machine's local time.
+    std::tm local{};
+    ::strptime("2024-05-01 10:07:30", "%Y-%m-%d %H:%M:%S", &local);
+    local.tm_isdst = -1;
+    const sys_seconds clock{seconds(std::mktime(&local))};
     const struct { string date, offset; std::optional<FileSystem::Timestamp> moment; } cases[] = {
         {"2024:05:01 10:00:00", "+02:00", eight}, {"2024:05:01 06:30:00", "-01:30", eight},
         {"2024:05:01 22:00:00", "+14:00", eight}, {"2024:05:01 10:00:00", "+02:00 trailing", eight},
@@ -141,7 +138,9 @@ TEST(ExifDate, ParsesTheDateAndItsOffset) {
         {"2024:05:00 10:00:00", "+02:00", {}}, {"2024:05:01 24:00:00", "+02:00", {}},
         {"2024:05:01 10:60:00", "+02:00", {}}, {"2024:05:01 10:00:61", "+02:00", {}},
         {"0000:05:01 10:00:00", "+02:00", {}}, {"2024:05:01 10:00", "+02:00", {}},
-        {"    :  :     :  :  ", "+02:00", {}},
+        {"    :  :     :  :  ", "+02:00", {}}, {"2024:05:01 10:07:30", "", clock},
+        {"2024:05:01 10:07:30", "+15:00", clock}, {"2024:05:01 10:07:30", "+02:60", clock},
+        {"2024:05:01 10:07:30", "02:00", clock}, {"2024:05:01 10:07:30", "+2:00", clock},
     };
     for (const auto& c : cases) {
         const auto dates = ExifDate::parse(c.date, c.offset);
@@ -149,15 +148,6 @@ TEST(ExifDate, ParsesTheDateAndItsOffset) {
         EXPECT_EQ(dates.cameraClock.has_value(), c.moment.has_value()) << c.date;
         EXPECT_EQ(ExifDate::parse(c.date, c.offset, ExifDate::Wanted::moment).moment, c.moment);
     }
-    // An offset out of range or malformed leaves the camera's clock as the moment.
-    const auto clock = [](const char* date) { return ExifDate::parse(date, "").cameraClock; };
-    for (const string bad : {"+15:00", "+02:60", "02:00", "+2:00"}) {
-        const auto dates = ExifDate::parse("2024:05:01 10:00:00", bad, ExifDate::Wanted::moment);
-        EXPECT_EQ(dates.moment, clock("2024:05:01 10:00:00")) << bad;
-    }
-    // The camera's clock keeps its minutes and seconds; without an offset it is the moment.
-    EXPECT_EQ(*clock("2024:05:01 10:07:30") - *clock("2024:05:01 10:00:00"), 450s);
-    EXPECT_EQ(ExifDate::parse("2024:05:01 10:00:00", "").moment, clock("2024:05:01 10:00:00"));
 }
 
 }  // namespace

@@ -17,7 +17,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // Saving never replaces what it wasn't asked to, and leaves only the file.
-TEST(FileStore, SavesWholeAndReplacesOnlyWhenAsked) {
+TEST(FileStore, SavesWholeListsAndRemoves) {
     test::TemporaryFolder temp;
     const fs::path file = temp.path() / "new" / "deeper" / "p.json";
     EXPECT_FALSE(FileSystem::saveWhole(file, "one", false));
@@ -37,48 +37,37 @@ TEST(FileStore, SavesWholeAndReplacesOnlyWhenAsked) {
     EXPECT_FALSE(fs::is_symlink(link));
     EXPECT_EQ(test::contentsOf(target), "kept");
 
-    EXPECT_EQ(test::namesIn(file.parent_path()),
-              (std::vector<std::string>{"link.json", "p.json"}));  // no temporary left
-}
-
-// A replacement that the disk takes but can't sync is not put in place: the
-// error is returned and the old contents stay, with no temporary left.
-TEST(FileStore, AReplacementThatCannotBeSyncedLeavesTheOldContents) {
-    test::TemporaryFolder temp;
-    const fs::path file = temp.path() / "p.json";
-    ASSERT_FALSE(FileSystem::saveWhole(file, "one", false));
-    // Only a sync meets a file that already holds the new bytes.
+    // A replacement that the disk takes but can't sync is not put in place:
+    // the error is returned and the old contents stay. Only a sync meets a
+    // file that already holds the new bytes.
     test::failWrites([](const fs::path& path) -> std::optional<int> {
         std::error_code error;
-        return fs::is_regular_file(path, error) && fs::file_size(path, error) == 3
+        return fs::is_regular_file(path, error) && fs::file_size(path, error) == 5
                    ? std::optional(EIO)
                    : std::nullopt;
     });
-    const std::error_code error = FileSystem::saveWhole(file, "two", true);
+    const std::error_code error = FileSystem::saveWhole(file, "three", true);
     test::failWrites({});
     EXPECT_EQ(error, std::errc::io_error);
-    EXPECT_EQ(test::contentsOf(file), "one");
-    EXPECT_EQ(test::namesIn(temp.path()), (std::vector<std::string>{"p.json"}));
-}
+    EXPECT_EQ(test::contentsOf(file), "two");
 
-// Listed: regular files, links to them followed (the presets' tests meet
-// FIFOs, devices and folders). Removed: an entry itself, never a folder.
-TEST(FileStore, ListsRegularFilesOnlyAndRemovesEntries) {
-    test::TemporaryFolder temp;
-    temp.write("a");
-    temp.folder("sub");
-    fs::create_symlink("a", temp.path() / "to-a");
-    fs::create_symlink("gone", temp.path() / "dangling");
-    std::error_code error;
-    auto names = FileSystem::regularFileNames(temp.path(), error);
+    // Listed: regular files, links to them followed (the presets' tests meet
+    // FIFOs, devices and folders). Removed: an entry itself, never a folder.
+    const fs::path folder = temp.folder("new/deeper/sub").parent_path();
+    fs::create_symlink("p.json", folder / "to-p");
+    fs::create_symlink("gone", folder / "dangling");
+    std::error_code listed;
+    auto names = FileSystem::regularFileNames(folder, listed);
     std::ranges::sort(names);
-    EXPECT_EQ(names, (std::vector<std::string>{"a", "to-a"}));
-    FileSystem::regularFileNames(temp.path() / "missing", error);
-    EXPECT_EQ(error, std::errc::no_such_file_or_directory);
-    EXPECT_FALSE(FileSystem::removeFile(temp.path() / "to-a"));
-    EXPECT_EQ(FileSystem::removeFile(temp.path() / "to-a"), std::errc::no_such_file_or_directory);
-    EXPECT_TRUE(FileSystem::removeFile(temp.path() / "sub"));
-    EXPECT_EQ(test::namesIn(temp.path()), (std::vector<std::string>{"a", "dangling", "sub"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"link.json", "p.json", "to-p"}));
+    FileSystem::regularFileNames(temp.path() / "missing", listed);
+    EXPECT_EQ(listed, std::errc::no_such_file_or_directory);
+    EXPECT_FALSE(FileSystem::removeFile(folder / "to-p"));
+    EXPECT_EQ(FileSystem::removeFile(folder / "to-p"), std::errc::no_such_file_or_directory);
+    EXPECT_TRUE(FileSystem::removeFile(folder / "sub"));
+    // No save left a temporary behind.
+    EXPECT_EQ(test::namesIn(folder),
+              (std::vector<std::string>{"dangling", "link.json", "p.json", "sub"}));
 }
 
 }  // namespace

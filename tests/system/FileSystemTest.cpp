@@ -38,7 +38,7 @@ bool takenBeside(const fs::path& path, const std::string& name) {
 // Whether a path exists follows symbolic links; whether a name beside a file
 // is taken counts every other entry, links to the file itself included.
 TEST_F(OnDisk, ExistenceFollowsLinksAndAnythingButTheFileItselfTakesItsName) {
-    const fs::path self = temp.write("a.txt", "a"), folder = temp.folder("photos");
+    const fs::path self = temp.write("a.txt", "twelve bytes"), folder = temp.folder("photos");
     temp.write("b.txt", "b");
     fs::create_hard_link(self, temp.path() / "hard-link.txt");
     for (const auto& [to, link] : {std::pair{self, "soft-link.txt"}, {folder, "link-to-folder"},
@@ -63,6 +63,24 @@ TEST_F(OnDisk, ExistenceFollowsLinksAndAnythingButTheFileItselfTakesItsName) {
     EXPECT_TRUE(id && FileSystem::identity(temp.path() / "hard-link.txt") == id);
     EXPECT_NE(FileSystem::identity(temp.path() / "soft-link.txt"), id);
     EXPECT_EQ(FileSystem::identity(temp.path() / "missing"), std::nullopt);
+
+    // Values follow links too; a missing file or a dangling link has none. Times
+    // keep their nanoseconds, and before 1970 the nanoseconds still count forward.
+    using std::chrono::seconds, std::chrono::nanoseconds;
+    for (const auto& [s, ns] : {std::pair{1'709'647'620, 123'456'789}, {-86'400, 500}}) {
+        test::setModified(self, s, ns);
+        const FileSystem::Timestamp at{seconds{s} + nanoseconds{ns}};
+        const auto values = FileSystem::resourceValues(temp.path() / "soft-link.txt");
+        ASSERT_TRUE(values);
+        EXPECT_EQ(values->size, 12u);
+        EXPECT_EQ(values->modified, at);
+        EXPECT_EQ(FileSystem::modificationTime(self), at);
+        EXPECT_GT(values->created.value_or(at + seconds{1}), at);  // made now, set back
+    }
+    for (const char* name : {"missing.txt", "dangling"}) {
+        EXPECT_EQ(FileSystem::resourceValues(temp.path() / name), std::nullopt);
+        EXPECT_EQ(FileSystem::modificationTime(temp.path() / name), std::nullopt);
+    }
 }
 
 // Another hard link is told apart by reading the folder; a folder that can be
@@ -88,44 +106,19 @@ TEST_F(OnDisk, AHardLinkInAFolderThatCantBeReadCountsAsTaken) {
 
 // Where the file system refuses RENAME_NOREPLACE, link and unlink stand in and
 // still never replace a file.
-class Moves : public OnDisk, public ::testing::WithParamInterface<bool> {
-protected:
-    void SetUp() override { test::refuseExclusiveRenames(GetParam()); }
-    void TearDown() override { test::refuseExclusiveRenames(false); }
-};
-
-TEST_P(Moves, RenameWithoutEverReplacing) {
-    const fs::path a = temp.write("a.txt", "alpha"), b = temp.path() / "b.txt";
-    EXPECT_FALSE(FileSystem::move(a, b));
-    EXPECT_EQ(FileSystem::move(temp.write("c.txt", "gamma"), b), std::errc::file_exists);
-    EXPECT_EQ(FileSystem::move(temp.path() / "gone.txt", temp.path() / "new.txt"),
-              std::errc::no_such_file_or_directory);
-    EXPECT_EQ(test::filesIn(temp.path()), (std::map<std::string, std::string>{
-                                              {"b.txt", "alpha"}, {"c.txt", "gamma"}}));
-}
-
-INSTANTIATE_TEST_SUITE_P(FileSystem, Moves, ::testing::Bool());
-
-// Values follow links; a missing file or a dangling link has none. Times keep
-// their nanoseconds, and before 1970 the nanoseconds still count forward.
-TEST_F(OnDisk, ResourceValuesFollowLinksAndKeepNanoseconds) {
-    const fs::path file = temp.write("notes.txt", "twelve bytes");
-    fs::create_symlink(file, temp.path() / "link");
-    fs::create_symlink(temp.path() / "gone", temp.path() / "dangling");
-    using std::chrono::seconds, std::chrono::nanoseconds;
-    for (const auto& [s, ns] : {std::pair{1'709'647'620, 123'456'789}, {-86'400, 500}}) {
-        test::setModified(file, s, ns);
-        const FileSystem::Timestamp at{seconds{s} + nanoseconds{ns}};
-        const auto values = FileSystem::resourceValues(temp.path() / "link");
-        ASSERT_TRUE(values);
-        EXPECT_EQ(values->size, 12u);
-        EXPECT_EQ(values->modified, at);
-        EXPECT_EQ(FileSystem::modificationTime(file), at);
-        EXPECT_GT(values->created.value_or(at + seconds{1}), at);  // made now, set back
-    }
-    for (const char* name : {"missing.txt", "dangling"}) {
-        EXPECT_EQ(FileSystem::resourceValues(temp.path() / name), std::nullopt);
-        EXPECT_EQ(FileSystem::modificationTime(temp.path() / name), std::nullopt);
+TEST_F(OnDisk, MovesRenameWithoutEverReplacing) {
+    for (const bool refused : {false, true}) {
+        SCOPED_TRACE(refused);
+        test::refuseExclusiveRenames(refused);
+        const test::TemporaryFolder in(temp.path());
+        const fs::path a = in.write("a.txt", "alpha"), b = in.path() / "b.txt";
+        EXPECT_FALSE(FileSystem::move(a, b));
+        EXPECT_EQ(FileSystem::move(in.write("c.txt", "gamma"), b), std::errc::file_exists);
+        EXPECT_EQ(FileSystem::move(in.path() / "gone.txt", in.path() / "new.txt"),
+                  std::errc::no_such_file_or_directory);
+        test::refuseExclusiveRenames(false);
+        EXPECT_EQ(test::filesIn(in.path()), (std::map<std::string, std::string>{
+                                                {"b.txt", "alpha"}, {"c.txt", "gamma"}}));
     }
 }
 
@@ -151,22 +144,16 @@ TEST_F(OnDisk, KindsAsAFileManagerTellsThem) {
 // folders by turns, a link among them and some missing: each gets its own
 // stamp, exactly as asking for it alone gives it, and a missing one none.
 TEST_F(OnDisk, StampsOfABatchAreEachFilesOwn) {
-    if (!FileSystem::stamp(Location(temp.path()))->birth) {
-        GTEST_SKIP() << "this file system records no birth time";
-    }
+    if (!FileSystem::stamp(Location(temp.path()))->birth) GTEST_SKIP() << "no birth times here";
     constexpr std::size_t count = 1200;
-    temp.folder("a");
-    temp.folder("b");
+    for (const char* folder : {"a", "b"}) temp.folder(folder);
     std::vector<std::string> paths;
     for (std::size_t i = 0; i < count; ++i) {
         paths.push_back((temp.path() / (i % 2 ? "a/f" : "b/f")).string() + std::to_string(i));
-        if (i % 100 == 7) continue;  // missing
-        if (i == 600) {
-            fs::create_symlink("f1", paths.back());
-        } else {
-            std::ofstream{paths.back()};
-        }
+        if (i % 100 != 7) std::ofstream{paths.back()};  // else missing
     }
+    fs::remove(paths[600]);
+    fs::create_symlink("f1", paths[600]);
     const auto stamps = FileSystem::stampsWithBirth(
         count, [&](std::size_t i) { return std::string_view(paths[i]); }, 100);
     ASSERT_EQ(stamps.size(), count);
@@ -178,8 +165,7 @@ TEST_F(OnDisk, StampsOfABatchAreEachFilesOwn) {
 
 // A folder opened for moves closes its descriptor when it goes, also when
 // another is moved over it.
-TEST(Folders, GiveBackTheirDescriptors) {
-    test::TemporaryFolder temp;
+TEST_F(OnDisk, FoldersGiveBackTheirDescriptors) {
     const auto openDescriptors = [] {
         return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator{});
     };

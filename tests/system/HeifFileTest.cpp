@@ -38,12 +38,7 @@ int parsedBoxes(const string& contents) {
     const int fd = ::open(folder.write("file.heic", contents).c_str(), O_RDONLY | O_CLOEXEC);
     const auto parsed = HeifFile::parsedBoxes(fd, static_cast<std::int64_t>(contents.size()));
     ::close(fd);
-    if (!parsed) return -1;
-    for (const auto& box : *parsed) {
-        EXPECT_EQ(contents.substr(static_cast<std::size_t>(box.offset), box.bytes.size()),
-                  string(box.bytes.begin(), box.bytes.end()));
-    }
-    return static_cast<int>(parsed->size());
+    return parsed ? static_cast<int>(parsed->size()) : -1;
 }
 
 string metaWith(const string& children) {
@@ -59,8 +54,8 @@ string nested(int depth) {
 
 TEST(HeifFile, RefusesLayoutsBeyondTheBounds) {
     const string heic = fixture("dated.heic");
-    ASSERT_EQ(heic.substr(4, 8), "ftypheic");
     const string ftyp = fileType("heic", "mif1");
+    const auto meta = [&](const string& children) { return ftyp + metaWith(children); };
     const auto ipma = [](std::uint32_t entries) {
         return box("iprp", box("ipma", string(4, '\0') + bigEndian32(entries)));
     };
@@ -80,33 +75,30 @@ TEST(HeifFile, RefusesLayoutsBeyondTheBounds) {
          ftyp + bigEndian32(1) + "mdat" + bigEndian32(0) + bigEndian32(20) + "four", 1},
         {"as many top-level boxes as allowed", heic + freeBoxes(HeifFile::kTopLevelBoxes - 3), 2},
         {"one top-level box more", heic + freeBoxes(HeifFile::kTopLevelBoxes - 2), -1},
-        {"as many boxes in the meta box as allowed", ftyp + metaWith(freeBoxes(maxBoxes - 2)), 2},
-        {"one box more", ftyp + metaWith(freeBoxes(maxBoxes - 1)), -1},
-        {"too many item properties", ftyp + metaWith(box("iprp", box("ipco", freeBoxes(maxBoxes)))),
-         -1},
+        {"as many boxes in the meta box as allowed", meta(freeBoxes(maxBoxes - 2)), 2},
+        {"one box more", meta(freeBoxes(maxBoxes - 1)), -1},
+        {"too many item properties", meta(box("iprp", box("ipco", freeBoxes(maxBoxes)))), -1},
         {"too many items, version 0",
-         ftyp + metaWith(box("iinf", string(4, '\0') + "\x10" + '\0' + freeBoxes(maxBoxes))),
-         -1},
-        {"a few items, version 1",
-         ftyp + metaWith(box("iinf", string("\1\0\0\0\0\0\0\2", 8) + freeBoxes(2))), 2},
-        {"too many references", ftyp + metaWith(box("iref", string(4, '\0') + freeBoxes(maxBoxes))),
-         -1},
-        {"as many property associations as allowed", ftyp + metaWith(ipma(HeifFile::kEntries)), 2},
-        {"one association more", ftyp + metaWith(ipma(HeifFile::kEntries + 1)), -1},
-        {"as many item locations as allowed", ftyp + metaWith(iloc(1, HeifFile::kEntries)), 2},
-        {"one item location more", ftyp + metaWith(iloc(1, HeifFile::kEntries + 1)), -1},
-        {"one item location more, version 2", ftyp + metaWith(iloc(2, HeifFile::kEntries + 1)), -1},
+         meta(box("iinf", string(4, '\0') + "\x10" + '\0' + freeBoxes(maxBoxes))), -1},
+        {"a few items, version 1", meta(box("iinf", string("\1\0\0\0\0\0\0\2", 8) + freeBoxes(2))),
+         2},
+        {"too many references", meta(box("iref", string(4, '\0') + freeBoxes(maxBoxes))), -1},
+        {"as many property associations as allowed", meta(ipma(HeifFile::kEntries)), 2},
+        {"one association more", meta(ipma(HeifFile::kEntries + 1)), -1},
+        {"as many item locations as allowed", meta(iloc(1, HeifFile::kEntries)), 2},
+        {"one item location more", meta(iloc(1, HeifFile::kEntries + 1)), -1},
+        {"one item location more, version 2", meta(iloc(2, HeifFile::kEntries + 1)), -1},
         {"a data reference and an entity group",
-         ftyp + metaWith(box("dinf", box("dref", string("\0\0\0\0\0\0\0\1", 8) +
-                                                     box("url ", string("\0\0\0\1", 4)))) +
-                         box("grpl", box("altr", string(12, '\0')))),
+         meta(box("dinf", box("dref", string("\0\0\0\0\0\0\0\1", 8) +
+                                          box("url ", string("\0\0\0\1", 4)))) +
+              box("grpl", box("altr", string(12, '\0')))),
          2},
         {"boxes nested as deep as allowed", ftyp + nested(8), 2},
         {"one level deeper", ftyp + nested(9), -1},
         {"a meta box larger than libheif should parse",
-         ftyp + metaWith(box("free", string(HeifFile::kParsedBytes, '\0'))), -1},
+         meta(box("free", string(HeifFile::kParsedBytes, '\0'))), -1},
         {"a meta box running past the end", ftyp + metaWith("").substr(0, 10), -1},
-        {"a child running past its meta box", ftyp + metaWith(bigEndian32(64) + "free"), -1},
+        {"a child running past its meta box", meta(bigEndian32(64) + "free"), -1},
         {"a box too short for its header", ftyp + bigEndian32(4) + "free", -1},
     };
     for (const auto& c : cases) EXPECT_EQ(parsedBoxes(c.contents), c.parsed) << c.what;

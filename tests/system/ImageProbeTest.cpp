@@ -27,28 +27,6 @@ std::optional<ImageProperties> quietRead(const fs::path& file) {
 
 constexpr auto sRGB = VIPS_INTERPRETATION_sRGB;
 
-TEST(ReadsImageHeaders, SizeAndColourModel) {
-    test::TemporaryFolder temp;
-    const struct { std::string file; ImageShape shape; std::optional<std::string> model; }
-        cases[] = {
-        {"anim.gif", {100, 50, 3, sRGB}, "RGB"},
-        {"gray.png", {33, 17, 1, VIPS_INTERPRETATION_B_W}, "Gray"},
-        {"gray16.png", {20, 10, 1, VIPS_INTERPRETATION_GREY16, VIPS_FORMAT_USHORT}, "Gray"},
-        {"cmyk.jpg", {40, 30, 4, VIPS_INTERPRETATION_CMYK}, "CMYK"},
-        {"photo.webp", {120, 80, 3, sRGB}, "RGB"}, {"phone.heic", {64, 48, 3, sRGB}, "RGB"},
-        {"lab.tif", {50, 70, 3, VIPS_INTERPRETATION_LAB, VIPS_FORMAT_FLOAT}, "Lab"}};
-    for (const auto& c : cases) {
-        std::string why;
-        if (!test::writeImage(temp.path() / c.file, c.shape, why)) {
-            std::cerr << "skipped " << c.file << ": " << why << "\n";  // no writer here
-            continue;
-        }
-        EXPECT_EQ(quietRead(temp.path() / c.file),
-                  (ImageProperties{c.shape.width, c.shape.height, c.model}))
-            << c.file;
-    }
-}
-
 // Only a whole header, found by content rather than name, within the first
 // kReadLimit bytes makes an image; anything else quietly gives nothing. A pipe
 // is never opened: that would wait for a writer for ever. HEIF and AVIF are
@@ -86,7 +64,6 @@ TEST(ReadsImageHeaders, OnlyAWholeHeaderWithinTheLimit) {
         {"padded.heic", heic + test::freeBoxes(1000), none},
         {"notes.txt", "Shopping list\nmilk\n", none},
         {"empty.png", "", none},
-        {"magic-only.png", png.substr(0, 8), none},
         {"garbage-after-magic.png", png.substr(0, 8) + std::string(400, '\x5A'), none},
         {"cut-inside-header.png", png.substr(0, 20), none},
         {"cut-inside-header.jpg", jpeg.substr(0, 100), none},
@@ -120,6 +97,26 @@ TEST(ReadsImageHeaders, OnlyAWholeHeaderWithinTheLimit) {
     EXPECT_EQ(quietRead(temp.path()), none);
     ASSERT_EQ(::mkfifo((temp.path() / "pipe.png").c_str(), 0600), 0);
     EXPECT_EQ(ImageProbe::read(temp.path() / "pipe.png"), none);
+
+    // The size and colour model of each kind this build of libvips can write.
+    const struct { std::string file; ImageShape shape; std::optional<std::string> model; }
+        models[] = {
+        {"anim.gif", {100, 50, 3, sRGB}, "RGB"},
+        {"gray.png", {33, 17, 1, VIPS_INTERPRETATION_B_W}, "Gray"},
+        {"gray16.png", {20, 10, 1, VIPS_INTERPRETATION_GREY16, VIPS_FORMAT_USHORT}, "Gray"},
+        {"cmyk.jpg", {40, 30, 4, VIPS_INTERPRETATION_CMYK}, "CMYK"},
+        {"photo.webp", {120, 80, 3, sRGB}, "RGB"}, {"phone.heic", {64, 48, 3, sRGB}, "RGB"},
+        {"lab.tif", {50, 70, 3, VIPS_INTERPRETATION_LAB, VIPS_FORMAT_FLOAT}, "Lab"}};
+    for (const auto& c : models) {
+        std::string why;
+        if (!test::writeImage(temp.path() / c.file, c.shape, why)) {
+            std::cerr << "skipped " << c.file << ": " << why << "\n";  // no writer here
+            continue;
+        }
+        EXPECT_EQ(quietRead(temp.path() / c.file),
+                  (ImageProperties{c.shape.width, c.shape.height, c.model}))
+            << c.file;
+    }
 }
 
 }  // namespace

@@ -60,9 +60,8 @@ std::optional<fs::path> foldedEntry(const fs::path& path) {
         for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         return text;
     };
-    for (const auto& entry : fs::directory_iterator(foldingFolder)) {
+    for (const auto& entry : fs::directory_iterator(foldingFolder))
         if (lower(entry.path().filename().string()) == lower(name)) return entry.path();
-    }
     return std::nullopt;
 }
 
@@ -70,12 +69,8 @@ std::optional<fs::path> foldedEntry(const fs::path& path) {
 
 namespace test {
 
-FoldLetterCase::FoldLetterCase(fs::path folder) {
+void foldLetterCase(fs::path folder) {
     foldingFolder = std::move(folder);
-}
-
-FoldLetterCase::~FoldLetterCase() {
-    foldingFolder.clear();
 }
 
 void failMovesTo(std::function<std::optional<int>(const fs::path&, const fs::path&)> fault) {
