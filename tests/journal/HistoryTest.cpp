@@ -51,6 +51,18 @@ TEST_F(History, AnEntryComesFromTheFirstLinesAndTheLastStateLines) {
     journal("20200101T000000Z-2.jsonl", "{\"moved\":1}\n", "{\"state\":\"compl");
     EXPECT_EQ(historyEntry(folder.path() / "20200101T000000Z-2.jsonl").state,
               JournalState::pending);
+    // The earlier form's entry comes from its whole document.
+    const auto earlier = folder.write(
+        "20200101T000000Z-3.json",
+        R"({"tavixJournal":2,"state":"complete","planned":[{"from":"/d/a","to":"/d/b"}],)"
+        R"("moves":[{"from":"/d/a","to":"/d/b"}],"message":"M"})");
+    ::chmod(earlier.c_str(), 0600);
+    const HistoryEntry old = historyEntry(earlier);
+    EXPECT_EQ(old.state, JournalState::complete);
+    EXPECT_EQ(old.message, "M");
+    EXPECT_EQ(old.folder, "/d");
+    EXPECT_EQ(old.moved, 1u);
+    EXPECT_EQ(old.planned, 1u);
 }
 
 TEST_F(History, PruningByAgeKeepsTheNewestAndEveryPendingJournal) {

@@ -119,14 +119,18 @@ TEST(JournalContents, PathsThatCouldLeadAnywhereRefuseTheWholeJournal) {
 }
 
 TEST(JournalContents, TheEarlierFormsAreReadARecordAtATime) {
+    // Whitespace between values is squeezed as the document is read; within a
+    // value, at its start and after an escaped quote too, every space is kept.
+    const std::string spaced = R"(/d/e\"  f  g)";
     const auto second = read(
-        R"({"tavixJournal":2,"created":"c","state":"complete","planned":[)" + move("/d/a", "/d/b") +
-        "," + move("/d/c", "/d/e") +
-        R"(],"moves":[{"from":"/d/c","to":"/d/e"}],"failures":[{"path":"/d/a","message":"m"}],"message":"M"})");
+        R"({"tavixJournal":2,"created":"c",  "state":"complete","planned":[)" +
+        move("/d/a", "/d/b") + ",\n\t   " + move("/d/c", spaced) + R"(],"moves":[{"from":"/d/c","to":")" +
+        spaced + R"("}],"failures":[{"path":"/d/a","message":"m"}],"message":"  M"})");
     EXPECT_EQ(second.version, 2);
     EXPECT_EQ(second.fates, (std::vector{Fate::failed, Fate::moved}));
     EXPECT_EQ(second.planned[0].identity, (FileSystem::FileId{1, 2}));
-    EXPECT_EQ(second.message, "M");
+    EXPECT_EQ(second.planned[1].to, Location("/d/e\"  f  g"));
+    EXPECT_EQ(second.message, "  M");
 
     // An identity of the wrong type is damage, as in a journal of lines.
     EXPECT_THROW(

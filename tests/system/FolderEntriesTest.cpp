@@ -131,7 +131,7 @@ TEST_F(FolderEntriesTest, AnswerAsOneLstatPerNameDoes) {
                                   makeFolder(temp.path() / "c", random)};
 
         // Questions from two folders, interleaved, a few in a third (too few to
-        // read it), some beside a source that has vanished.
+        // read it) and some in a folder that has vanished.
         std::vector<std::string> urls, names;
         for (int i = 0; i < 600; ++i) {
             const Folder& folder = folders[i < 597 ? random() % 2 : 2];
@@ -139,6 +139,10 @@ TEST_F(FolderEntriesTest, AnswerAsOneLstatPerNameDoes) {
                                                 : folder.files[random() % folder.files.size()];
             urls.push_back(source.string());
             names.push_back(candidate(folder, source, random));
+        }
+        for (int i = 0; i < 20; ++i) {
+            urls.push_back((temp.path() / "gone" / "x.jpg").string());
+            names.push_back(folders[0].entries[0]);
         }
 
         std::vector<std::size_t> order(urls.size());
@@ -239,6 +243,7 @@ TEST_F(FolderEntriesTest, KeptReadsAnswerOnlyWhileTheFolderIsUnchanged) {
             fs::copy(temp.path() / "moved", f,
                      fs::copy_options::recursive | fs::copy_options::copy_symlinks);
         },
+        [](const fs::path& f) { fs::remove_all(f); },
     };
     std::vector<fs::path> paths;
     std::vector<Folder> folders;

@@ -97,6 +97,10 @@ TEST(HeifFile, RefusesLayoutsBeyondTheBounds) {
         {"one level deeper", ftyp + nested(9), -1},
         {"a meta box larger than libheif should parse",
          meta(box("free", string(HeifFile::kParsedBytes, '\0'))), -1},
+        {"two meta boxes, larger together",
+         meta(box("free", string(HeifFile::kParsedBytes / 2, '\0'))) +
+             metaWith(box("free", string(HeifFile::kParsedBytes / 2, '\0'))),
+         -1},
         {"a meta box running past the end", ftyp + metaWith("").substr(0, 10), -1},
         {"a child running past its meta box", meta(bigEndian32(64) + "free"), -1},
         {"a box too short for its header", ftyp + bigEndian32(4) + "free", -1},

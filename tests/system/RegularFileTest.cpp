@@ -76,6 +76,12 @@ TEST(RegularFile, ReadsOnlyRegularFilesOrPipesAndWithinTheirLimit) {
     EXPECT_EQ(FileSystem::readSome(folder, &byte, 1, got), system(EISDIR));
     EXPECT_EQ(FileSystem::readAt(folder, 0, &byte, 1, got), system(EISDIR));
     EXPECT_EQ(got, 0u);
+    // The end of a file ends a read, whatever errno holds from an earlier call.
+    const FileSystem::Descriptor nothing(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+    errno = EINTR;
+    EXPECT_EQ(FileSystem::readSome(nothing, &byte, 1, got), std::error_code());
+    errno = EINTR;
+    EXPECT_EQ(FileSystem::readAt(nothing, 0, &byte, 1, got), std::error_code());
 }
 
 }  // namespace

@@ -238,6 +238,8 @@ TEST(IcuOracle, KeptAsciiDecidesOnlyWhereItMust) {
         EXPECT_EQ(canonicallyEqual(a, b), canonical) << a << " / " << b;
         EXPECT_EQ(differsOnlyInCase(a, b), caseOnly) << a << " / " << b;
     }
+    // Where kept characters differ, it decides without ICU.
+    EXPECT_TRUE(differInKeptAscii("IMG 1.JPG", "img-1.jpg"));
 }
 
 }  // namespace
