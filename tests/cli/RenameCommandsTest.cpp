@@ -355,7 +355,8 @@ TEST_F(RenameCommands, EditRenamesWhatWasChangedAndLeavesDeletedLinesAlone) {
 // Which lines can't be read is the edit text's test; here, that such text is
 // kept as typed, and that nothing is renamed without a yes or when the editor fails.
 TEST_F(RenameCommands, EditRenamesNothingUnreadableUnconfirmedOrAfterAFailedEditor) {
-    folder.write("a", "a"), folder.write("b", "b");
+    folder.write("a", "a");
+    folder.write("b", "b");
     editor("printf '1\\tx\\n1\\ty\\n' > \"$1\"; cp \"$1\" \"$1.typed\"");
     const auto unreadable = run({"edit", "--yes", "--no-journal", "a", "b"});
     EXPECT_EQ(contentsOf(tools.path() / "seen"), "1\ta\n2\tb\n");  // one folder: not named

@@ -15,16 +15,20 @@ namespace fs = std::filesystem;
 class History : public ::testing::Test {
 protected:
     History() { ::chmod(folder.path().c_str(), 0700); }
+    // A file only its owner may write, as journals are kept.
+    fs::path owned(const std::string& name, const std::string& text) const {
+        const fs::path path = folder.write(name, text);
+        ::chmod(path.c_str(), 0600);
+        return path;
+    }
     // A journal named `name` whose middle is whatever `middle` is, ending in `end`.
     void journal(const std::string& name, const std::string& middle, const std::string& end) const {
-        const auto path = folder.write(
-            name,
-            R"({"tavixJournal":3,"created":"2020-01-01T00:00:00Z","by":"t","planned":1})"
-            "\n"
-            R"({"from":"/d/a","to":"/d/b","device":1,"inode":2,"birth":null,"temporary":null})"
-            "\n" +
-                middle + end);
-        ::chmod(path.c_str(), 0600);
+        owned(name,
+              R"({"tavixJournal":3,"created":"2020-01-01T00:00:00Z","by":"t","planned":1})"
+              "\n"
+              R"({"from":"/d/a","to":"/d/b","device":1,"inode":2,"birth":null,"temporary":null})"
+              "\n" +
+                  middle + end);
     }
     // The journals' names, newest first.
     std::vector<std::string> names() {
@@ -52,12 +56,10 @@ TEST_F(History, AnEntryComesFromTheFirstLinesAndTheLastStateLines) {
     EXPECT_EQ(historyEntry(folder.path() / "20200101T000000Z-2.jsonl").state,
               JournalState::pending);
     // The earlier form's entry comes from its whole document.
-    const auto earlier = folder.write(
-        "20200101T000000Z-3.json",
-        R"({"tavixJournal":2,"state":"complete","planned":[{"from":"/d/a","to":"/d/b"}],)"
-        R"("moves":[{"from":"/d/a","to":"/d/b"}],"message":"M"})");
-    ::chmod(earlier.c_str(), 0600);
-    const HistoryEntry old = historyEntry(earlier);
+    const HistoryEntry old = historyEntry(
+        owned("20200101T000000Z-3.json",
+              R"({"tavixJournal":2,"state":"complete","planned":[{"from":"/d/a","to":"/d/b"}],)"
+              R"("moves":[{"from":"/d/a","to":"/d/b"}],"message":"M"})"));
     EXPECT_EQ(old.state, JournalState::complete);
     EXPECT_EQ(old.message, "M");
     EXPECT_EQ(old.folder, "/d");

@@ -137,7 +137,7 @@ TEST(ModelPlanning, PerFolderBatchesAndDateSourceRebuildThePlan) {
     const test::LocaleAndZone zone("en_US", "UTC");
     test::TemporaryFolder folder;
     const auto at = [&](const std::string& name, std::int64_t time, const std::string& bytes) {
-        return test::setModified(folder.write(name, bytes), time), folder.path() / name;
+        return test::setModified(folder.write(name, bytes), time);
     };
     TavixModel model;
     model.add({at("one/x.jpg", 1'800'000'000,

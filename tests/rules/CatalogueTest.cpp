@@ -66,7 +66,7 @@ TEST(Kinds, AreListedOnceRoundTripThroughTheKeyedFormAndSummariseTheirParameters
     for (const auto& [rule, summary] : samples) {
         sampled.insert(rawValue(rule.action()));
         parameterless += encodeRule(rule).front().empty();
-        ids.insert(rule.id()), ids.insert(blank(rule.action()).id());
+        ids.insert({rule.id(), blank(rule.action()).id()});
         const std::string text = encodeRule(rule).dump();
         EXPECT_EQ(decodeRule(std::string_view(text)), rule) << text;
         EXPECT_EQ(rule.summary(), summary) << text;

@@ -46,12 +46,14 @@ inline std::map<std::string, std::string> filesIn(const std::filesystem::path& f
 }
 
 // Sets a file's access and modification time; nanoseconds may be negative.
-inline void setModified(const std::filesystem::path& file, std::int64_t seconds,
-                        std::int64_t nanoseconds = 0) {
+// Gives back `file`.
+inline std::filesystem::path setModified(const std::filesystem::path& file, std::int64_t seconds,
+                                         std::int64_t nanoseconds = 0) {
     const auto [s, ns] = std::lldiv(seconds * 1'000'000'000 + nanoseconds, 1'000'000'000);
     const struct timespec at = {s - (ns < 0), ns < 0 ? ns + 1'000'000'000 : ns};
     const struct timespec t[2] = {at, at};
     if (::utimensat(AT_FDCWD, file.c_str(), t, 0) != 0) std::abort();
+    return file;
 }
 
 }  // namespace tavix::test

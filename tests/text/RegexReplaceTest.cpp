@@ -38,9 +38,10 @@ std::optional<std::string> referenceReplace(const icu::RegexPattern& pattern,
     const std::unique_ptr<icu::RegexMatcher> matcher(pattern.matcher(input, status));
     matcher->setTimeLimit(kRegexTimeLimit, status);
     matcher->setStackLimit(kRegexStackLimit, status);
+    const icu::UnicodeString units = toUtf16(replacement);
     icu::UnicodeString out;
     while (matcher->find(status) && U_SUCCESS(status))
-        matcher->appendReplacement(out, toUtf16(replacement), status);
+        matcher->appendReplacement(out, units, status);
     if (U_FAILURE(status)) return std::nullopt;
     return toUtf8(matcher->appendTail(out));
 }
